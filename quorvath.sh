@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the game and its tools on Debian 12.
+#   ./quorvath.sh play    install what is missing, build, make the demo world's pictures and music, start the game
+#   ./quorvath.sh test    the same set-up, then the whole test suite
+#   ./quorvath.sh bench   the same set-up, then the benchmarks (figures only, never asserted)
+#   ./quorvath.sh fuzz [SECONDS]   build the fuzz targets with clang and run each for SECONDS (default 600)
+set -euo pipefail
+cd "$(dirname "$0")"
+top=$(pwd)
+
+packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libcairo2-dev
+  libpango1.0-dev libpugixml-dev nlohmann-json3-dev libgtest-dev fonts-ipafont-gothic
+  lame xvfb xdotool x11-utils)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "installing: ${missing[*]}"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+}
+
+build() {
+  local werror=OFF
+  [ "${CI:-}" = "true" ] && werror=ON
+  cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVATH_WERROR=$werror >/dev/null
+  cmake --build "$top/build" -j "$(nproc)"
+  # The demo world's pictures and music are made by our own tool, never checked in.
+  "$top/build/quorvath-assets" "$top/game"
+}
+
+case "${1:-}" in
+  play)
+    install_packages
+    build
+    cd "$top/game" && exec "$top/build/quorvath"
+    ;;
+  test)
+    install_packages
+    build
+    cd "$top/build" && ctest --output-on-failure -j "$(nproc)" --timeout 600
+    ;;
+  bench)
+    install_packages
+    build
+    for b in "$top"/build/quorvath-bench-*; do (cd "$top/game" && "$b"); done
+    ;;
+  fuzz)
+    install_packages clang libclang-rt-14-dev
+    secs=${2:-600}
+    CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" -DQUORVATH_FUZZ=ON >/dev/null
+    cmake --build "$top/build-fuzz" -j "$(nproc)"
+    for f in "$top"/build-fuzz/*_fuzz; do
+      name=$(basename "$f")
+      mkdir -p "$top/build-fuzz/corpus/$name"
+      "$f" -max_total_time="$secs" -timeout=10 "$top/build-fuzz/corpus/$name" "$top/fuzz/corpus/${name%_fuzz}"
+    done
+    ;;
+  *)
+    echo "usage: $0 play|test|bench|fuzz [SECONDS]" >&2
+    exit 2
+    ;;
+esac

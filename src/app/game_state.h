@@ -1,0 +1,159 @@
+// The one record of the running game. Every unit reads and writes the fields it names; tests make a fresh one per case.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/drawing.h"
+#include "combat/boss_catalog.h"
+#include "combat/enemies_and_shots.h"
+#include "combat/enemy_catalog.h"
+#include "combat/weapons.h"
+#include "data/item_catalog.h"
+#include "music/music.h"
+#include "platform/graphics.h"
+#include "world/map_file.h"
+#include "world/npc_dialogue.h"
+
+constexpr int32_t storyFlagCount = 57;
+constexpr int32_t keyCount = 256;
+constexpr int32_t messageLineCapacity = 12;
+constexpr int32_t fixedPictureCount = 16;
+
+// Story flags with a fixed role in the program.
+constexpr int32_t flagScreenMode = 56;  // 3 title menu, 1 ending sequence, 2 ending walk
+
+// Scenes of the frame tick.
+constexpr int32_t sceneField = 0, sceneMessage = 1, sceneBoss = 2, sceneSideMenu = 3, sceneGameOver = 4,
+                  sceneQuestion = 5, sceneFullScreen = 6;
+
+// Virtual-key codes the game reads.
+constexpr int32_t keySpace = 0x20, keyLeft = 0x25, keyUp = 0x26, keyRight = 0x27, keyDown = 0x28, keyA = 0x41,
+                  keyB = 0x42, keyL = 0x4C, keyN = 0x4E, keyS = 0x53, keyV = 0x56, keyShift = 0x10;
+
+// The sixteen fixed pictures, in load order.
+enum FixedPicture : int32_t {
+    picMan, picDungan, picTekismall, picMycutin, picVs, picSidePanel, picSannkaku, picSannkakuBlack,
+    picMenu, picMenuD, picWhitebox, picYesnobox, picWicon, picEnd, picBall, picTitle
+};
+inline constexpr std::array<const char*, fixedPictureCount> fixedPictureFiles = {
+    "pict\\man.png", "pict\\dungan.png", "pict\\tekismall.png", "pict\\mycutin.png", "pict\\VS.png",
+    "pict\\サイドメニュー.png", "pict\\sannkaku.png", "pict\\sannkakublack.png", "pict\\めにゅ.png",
+    "pict\\めにゅd.png", "pict\\whitebox.png", "pict\\yesnobox.png", "pict\\Wicon.png", "pict\\END.png",
+    "pict\\BALL.png", "pict\\TITLE.png"};
+
+// The nine tracks in registration order, with their files.
+inline constexpr std::array<std::array<const char*, 2>, 9> trackFiles = {{
+    {"cave", "pict\\cavebgm.mp3"},
+    {"battle", "pict\\Battle.mp3"},
+    {"battle2", "pict\\battle2.mp3"},
+    {"cave2", "pict\\Cave Scene  Ⅱ.mp3"},
+    {"cave3", "pict\\Cave Scene  Ⅲ.mp3"},
+    {"title", "pict\\Main Title.mp3"},
+    {"city", "pict\\なんとかタウン.mp3"},
+    {"town", "pict\\文化祭.mp3"},
+    {"town2", "pict\\文化祭２.mp3"},
+}};
+// Track names by the frame tick's music numbers 1-9 (index 0 unused).
+inline constexpr std::array<const char*, 10> trackByNumber = {
+    "", "title", "town", "battle2", "cave2", "battle", "cave3", "cave", "town2", "city"};
+
+struct GameState {
+    // Hero
+    int32_t heroX = 700, heroY = 550;
+    int32_t heroSpeed = 10;
+    int32_t heroDir = 0;
+    int32_t heroLife = 0, heroMaxLife = 0;
+    int32_t heroExp = 0, heroLevel = 0;
+    int32_t heroPowder = 0;
+    int32_t heroMoney = 0;
+
+    // Input and clock
+    std::array<int32_t, keyCount> keyDown{};
+    std::array<int32_t, keyCount> keyLatch{};
+    int32_t windowInactive = 0;
+    uint32_t lastTickTime = 0, tickNow = 0;
+    uint32_t frameCounter = 0;
+    uint32_t sceneMarkFrame = 0;
+
+    // Scene machine
+    int32_t scene = sceneFullScreen;
+    int32_t returnScene = 0;
+    int32_t menuCursor = 0;
+    int32_t attackCooldown = 0;
+    int32_t swordTicks = 0;
+    int32_t swordDir = 0;
+    int32_t bossPhase = 0;
+
+    // World position: the current screen and its areas
+    int32_t currentMap = 6;
+    int32_t currentArea = 1;
+    std::string mapName;
+    Picture mapImage;
+    int32_t areaCount = 0;
+    std::vector<AreaRecord> areas;
+    std::vector<NpcPicture> npcPictures;
+
+    // Story
+    std::array<int32_t, storyFlagCount> storyFlags = startStoryFlags();
+
+    // Message and question
+    std::array<std::string, messageLineCapacity> messageLines{};
+    int32_t messageLineCount = 0;
+    int32_t messageLine = 0;
+    int32_t questionLine = 100;
+    int32_t answerSplitLine = 100;
+    bool yesNoChoice = true;
+    int32_t yesFlagId = -1, yesFlagValue = -1;
+    int32_t noFlagId = -1, noFlagValue = -1;
+
+    // Items
+    std::array<int32_t, itemKindCount> itemCounts{1};
+    int32_t selectedItemId = 0;
+    ItemRecord heldItem;
+    int32_t expMultiplier = 1;
+    int32_t expBoostTicks = 0;
+
+    // Weapons
+    std::array<bool, weaponKindCount> weaponOwned{true, false, false, false, false, true};
+    std::array<int32_t, 2> weaponSlotIds{0, 1};
+    WeaponSlot weaponSpace, weaponB;
+
+    // Combat
+    std::array<EnemyType, enemyKindCount> enemyCatalog{};
+    std::array<EnemySlot, enemySlotCount> enemySlots{};
+    std::array<ShotSlot, shotSlotCount> bossShots{};
+    std::array<ShotSlot, shotSlotCount> heroShots{};
+    BossRecord boss;
+    std::array<EffectRecord, effectCount> effects{};
+
+    // Presentation: pictures and fonts live for the whole process; the back buffer is never cleared
+    std::array<Picture, fixedPictureCount> pictures{};
+    Font smallFont, largeFont;
+    Canvas backBuffer;
+    uint32_t repaints = 0;  // repaint requests since start-up
+
+    // Music: track name to record, in name order
+    std::map<std::string, TrackRecord> musicTracks;
+
+    static constexpr std::array<int32_t, storyFlagCount> startStoryFlags() {
+        std::array<int32_t, storyFlagCount> flags{};
+        flags[2] = -1;
+        for (int32_t id = 11; id <= 16; ++id) flags[id] = -1;
+        return flags;
+    }
+};
+
+// The pressed rule: a key acts when it is down and its press has not been acted on yet.
+inline bool keyPressed(const GameState& game, int32_t key) {
+    return game.keyDown[key] == 1 && game.keyLatch[key] == 0;
+}
+// Acts on a press when there is one: latches the key and returns true.
+inline bool takeKeyPress(GameState& game, int32_t key) {
+    if (!keyPressed(game, key)) return false;
+    game.keyLatch[key] = 1;
+    return true;
+}

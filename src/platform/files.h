@@ -1,0 +1,11 @@
+// File paths as the game and its data spell them: "media\\BigMapData.xml" becomes media/BigMapData.xml,
+// relative to the working directory, with a case-insensitive fall-back for worlds written on other systems.
+#pragma once
+
+#include <string>
+
+// The path to open for a game path: backslashes become slashes; where the exact name is missing, a unique
+// case-insensitive match in each folder is taken. Returns the converted path unchanged when nothing matches.
+std::string resolveGamePath(const std::string& gamePath);
+// Reads a whole file; false when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::string& bytes);

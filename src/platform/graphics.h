@@ -1,0 +1,62 @@
+// Pictures, the back buffer, fonts, text and filled shapes: the game's only door to cairo and pango.
+// Every drawing call is safe on an empty picture or canvas and then draws nothing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct PictureData;
+struct CanvasData;
+struct FontData;
+
+// A loaded picture; an empty one (a file that could not be read) draws nothing.
+struct Picture {
+    std::shared_ptr<PictureData> data;
+};
+
+// A drawing surface with a persistent content, such as the 900 x 600 back buffer.
+struct Canvas {
+    std::shared_ptr<CanvasData> data;
+};
+
+// A bold sans-serif font of a fixed pixel size with its own tab interval.
+struct Font {
+    std::shared_ptr<FontData> data;
+};
+
+// Loads a PNG named the game's way ("pict\\man.png"); any failure gives an empty picture, silently.
+Picture loadPicture(const std::string& path);
+bool pictureLoaded(const Picture& picture);
+int32_t pictureWidth(const Picture& picture);
+int32_t pictureHeight(const Picture& picture);
+
+// Makes an ARGB canvas painted opaque black once; it is never cleared afterwards.
+Canvas createCanvas(int32_t width, int32_t height);
+bool canvasValid(const Canvas& canvas);
+int32_t canvasWidth(const Canvas& canvas);
+int32_t canvasHeight(const Canvas& canvas);
+// One pixel as 0xAARRGGBB (premultiplication undone); 0 outside the canvas.
+uint32_t canvasPixel(const Canvas& canvas, int32_t x, int32_t y);
+// Row-major 0xAARRGGBB pixels (premultiplied as cairo keeps them), stride in bytes.
+const uint8_t* canvasBytes(const Canvas& canvas, int32_t& stride);
+// Writes the canvas as an 8-bit RGBA, non-interlaced PNG; false when the file cannot be written.
+bool saveCanvasPng(const Canvas& canvas, const std::string& path);
+
+// Whole picture at its own size with its top-left corner at (x, y).
+void drawPicture(Canvas& canvas, const Picture& picture, int32_t x, int32_t y);
+// Source rectangle of a picture, one source pixel to one destination pixel; parts outside the picture draw nothing.
+void drawPictureRect(Canvas& canvas, const Picture& picture, int32_t x, int32_t y,
+                     int32_t srcX, int32_t srcY, int32_t srcWidth, int32_t srcHeight);
+// Alpha-blended solid fills, colour 0xAARRGGBB.
+void fillRect(Canvas& canvas, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t argb);
+void fillEllipse(Canvas& canvas, float x, float y, float width, float height, uint32_t argb);
+void drawLine(Canvas& canvas, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t argb, float width);
+
+// The game's two fonts: 16 px and 20 px, bold.
+Font createFont(int32_t pixelSize);
+bool fontValid(const Font& font);
+// Text from a layout point, no wrapping or clipping; "\n" starts a line below, "\t" goes to the next tab stop.
+void drawText(Canvas& canvas, const Font& font, const std::string& utf8, int32_t x, int32_t y, uint32_t argb);
+// The number of characters of the text that the font has no glyph for.
+int32_t missingGlyphCount(const Font& font, const std::string& utf8);

@@ -1,0 +1,44 @@
+// The world map file media\BigMapData.xml: one screen at a time into the area table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/polygon.h"
+
+struct GameState;
+
+constexpr int32_t areaPointCapacity = 20;
+
+struct SpeechLine {
+    std::string text;
+    int32_t flagId = -1, flagValue = -1;
+    int32_t setFlagId = -1, setFlagValue = -1;
+};
+
+struct AreaNpc {
+    int32_t imageId = -1;
+    std::vector<SpeechLine> lines;
+    bool absent = false;
+    int32_t questionIndex = -1;
+    std::vector<SpeechLine> yesLines;
+    std::vector<SpeechLine> noLines;
+};
+
+struct DoorRecord {
+    int32_t next = -1, resetX = -1, resetY = -1;
+};
+
+// A record that a failed load never filled keeps an empty polygon, so it contains no point.
+struct AreaRecord {
+    Polygon polygon;
+    int32_t level = 0;
+    int32_t enemyCount = 0;
+    std::vector<int32_t> enemyTypes;  // empty when the area has no enemy element
+    AreaNpc npc;
+    bool hasDoor = false;
+    DoorRecord door;
+    int32_t bossNum = -1;
+    int32_t bossFlag = -1;
+};
