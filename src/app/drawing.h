@@ -17,3 +17,10 @@ struct EffectRecord {
     float alpha = 0, endAlpha = 0, stepAlpha = 0;
     uint32_t rgb = 0;
 };
+
+struct Canvas;
+
+// Starts a fading circle at a view point; kind 1 white, 2 dark grey, 3 grey, 4 red. Nothing when all 15 are busy.
+void spawnEffect(GameState& game, float x, float y, int32_t kind);
+// Advances and draws every live circle.
+void drawEffects(GameState& game, Canvas& canvas);

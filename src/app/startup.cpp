@@ -1,6 +1,11 @@
-// Start-up and shut-down of the game, the window's message handling and the 80 ms frame clock.
+// Placeholder until the unit is built.
 #include "app/startup.h"
 
-int runGame() {
-    return 0;
-}
+#include "app/game_state.h"
+
+int runGame() { return 0; }
+bool startUp(GameState&, bool) { return false; }
+void shutDown(GameState&) {}
+void handleKeyDown(GameState&, int32_t) {}
+void handleKeyUp(GameState&, int32_t) {}
+void handleActivate(GameState&, bool) {}

@@ -3,5 +3,16 @@
 
 #include <cstdint>
 
+struct GameState;
+
 // Runs the whole game: start-up, the message loop with the frame clock, shut-down; returns the exit code.
 int runGame();
+// The start-up steps shared by the game and the headless runner, up to the back buffer: fonts, the sixteen
+// pictures (a missing required one shows its box), the nine tracks (their box); false when the start must end.
+bool startUp(GameState& game, bool headless);
+// Frees what start-up made, in the shut-down order.
+void shutDown(GameState& game);
+// The window procedure's key and activation messages.
+void handleKeyDown(GameState& game, int32_t key);
+void handleKeyUp(GameState& game, int32_t key);
+void handleActivate(GameState& game, bool active);

@@ -45,3 +45,6 @@ struct BossRecord {
     int32_t flagId = -1;
     int32_t flagValue = -1;
 };
+
+// Reads boss number n into the boss record; 1 when read.
+int32_t loadBoss(GameState& game, int32_t n);

@@ -12,3 +12,6 @@ struct EnemyType {
     int32_t life = 0;   // life of a fresh enemy
     int32_t speed = 0;  // chase step per tick and axis
 };
+
+// Reads the eight kinds into enemyCatalog; 1 when all eight were read.
+int32_t loadEnemyCatalog(GameState& game);

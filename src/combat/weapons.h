@@ -18,3 +18,14 @@ struct WeaponSlot {
     int32_t pict = 0;    // shot picture cell
     std::string howto;
 };
+
+struct Canvas;
+
+// Loads weapon number (or, for -1, the next owned one after the slot's current) into slot 0 (Space) or 1 (B).
+int32_t loadWeapon(GameState& game, int32_t slot, int32_t number);
+// One accepted press of Space (slot 0) or B (slot 1).
+void attackWithSlot(GameState& game, int32_t slot);
+// The sword swing against one enemy slot or the boss (bossTarget), with the weapon of slot 0 or 1.
+void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot);
+// The white stroke of a sword swing while swordTicks is above 0.
+void drawSwordSwing(GameState& game, Canvas& canvas);

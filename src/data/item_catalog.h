@@ -20,3 +20,7 @@ struct ItemRecord {
     std::string howto;
     int32_t id = 0;
 };
+
+// Selects an item (id >= 0) or searches the next held one in the direction of step (id < 0), then loads
+// its record into heldItem. 1 when the record was loaded.
+int32_t loadItemRecord(GameState& game, int32_t id, int32_t step);

@@ -17,3 +17,15 @@ struct TrackRecord {
     int32_t position = 0;   // milliseconds, 0 after a rewind
     uint32_t startedAt = 0; // clock reading when the position was last taken
 };
+
+// Opens and decodes a track and registers it under its name; false (the start-up's sound error) when the file
+// cannot be opened or decoded or the name is taken.
+bool registerTrack(GameState& game, const std::string& path, const std::string& name);
+// Runs the named track; a running one keeps running. Unknown names do nothing.
+void playTrack(GameState& game, const std::string& name);
+// Stops the named track and rewinds it to its start.
+void stopTrack(GameState& game, const std::string& name);
+// The end of a track reached the main thread: rewind and run it again if it really stopped.
+void handleTrackEvents(GameState& game, int32_t trackNumber);
+// Stops and frees every track.
+void releaseAllTracks(GameState& game);

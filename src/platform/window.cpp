@@ -36,3 +36,11 @@ void advanceManualClock(uint32_t millis) {
 bool manualClockInUse() {
     return manualClock;
 }
+
+bool startWindowSystem() { return false; }
+void stopWindowSystem() {}
+bool openWindow(const std::string&, int32_t, int32_t) { return false; }
+void closeWindow() {}
+bool waitWindowEvent(WindowEvent&, uint32_t) { return false; }
+void paintWindow(const Canvas&) {}
+void postTrackEnd(int32_t) {}

@@ -42,3 +42,10 @@ struct AreaRecord {
     int32_t bossNum = -1;
     int32_t bossFlag = -1;
 };
+
+struct XmlNodeList;
+
+// Reads screen currentMap into mapName, mapImage, areaCount and areas; 1 when read.
+int32_t loadMapScreen(GameState& game);
+// Fills an NPC's three line lists and its questionIndex from its speech elements.
+void readSpeechLines(AreaNpc& npc, const XmlNodeList& speeches);

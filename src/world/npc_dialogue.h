@@ -14,3 +14,16 @@ struct NpcPicture {
     int32_t frameWidth = 0, frameHeight = 0;
     int32_t areaIndex = 0;
 };
+
+struct AreaNpc;
+
+// Reads NPC picture imageId and appends it to npcPictures, anchored at the given map point; 1 on success.
+int32_t loadNpcPicture(GameState& game, int32_t imageId, int32_t anchorX, int32_t anchorY, int32_t areaIndex);
+// Rebuilds npcPictures from every present NPC of the screen, first frames.
+void rebuildNpcPictures(GameState& game);
+// Draws the NPC pictures into the field view.
+void drawNpcPictures(GameState& game, Canvas& canvas);
+// The talk action of a V press in the field.
+void talkToNpc(GameState& game, Canvas& canvas);
+// Fills the message buffer from an NPC's speech under the story flags.
+void buildMessage(GameState& game, const AreaNpc& npc);

@@ -1,0 +1,67 @@
+// The XML document access layer every data file goes through: opening with the two error boxes,
+// location paths, attribute and text reads, and the loader frame (1 on success, 0 on failure, no rollback).
+// The only unit that knows pugixml.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct XmlDocumentData;
+
+// The error every failing parser operation raises; thrown and caught only inside the loader frame.
+struct ComError {
+    int32_t code = 0;
+    // The text shown to the player: the system's description of the code, else the two substitute texts.
+    std::string message() const;
+};
+
+constexpr int32_t comInvalidPointer = static_cast<int32_t>(0x80004003u);
+constexpr int32_t comOutOfMemory = static_cast<int32_t>(0x8007000Eu);
+
+// One loaded document, alive while any handle of it is held.
+struct XmlDocument {
+    std::shared_ptr<XmlDocumentData> data;
+};
+
+// A node of a document; empty for a list entry that does not exist or a node that is not an element.
+// Every read through an empty handle raises ComError 0x80004003.
+struct XmlNode {
+    std::shared_ptr<XmlDocumentData> document;
+    void* handle = nullptr;
+    bool empty() const { return handle == nullptr; }
+};
+
+struct XmlNodeList {
+    std::vector<XmlNode> nodes;
+    int32_t length() const { return static_cast<int32_t>(nodes.size()); }
+    // The entry at index, or an empty handle when the index is out of range.
+    XmlNode item(int32_t index) const;
+};
+
+// Loads and parses a file named the game's way, converted to UTF-8 first; white-space-only text is dropped.
+// False after the "XMLパースエラー" box when the file is missing or not well-formed.
+bool openXmlDocument(XmlDocument& document, const std::string& path);
+// "//name": every element of that name in document order; "name": the root element when it has that name.
+XmlNodeList selectNodes(const XmlDocument& document, const std::string& path);
+// The element's child elements of that name, in document order. Raises on an empty handle.
+XmlNodeList selectNodes(const XmlNode& element, const std::string& name);
+// The node viewed as an element: empty when it is empty or not an element.
+XmlNode asElement(const XmlNode& node);
+// The attribute read by the wide-string-to-integer rule: blanks, a sign, digits up to the first non-digit; 0 when none.
+int32_t attributeInt(const XmlNode& element, const std::string& name);
+// The attribute's text; empty when the element does not have it.
+std::string attributeText(const XmlNode& element, const std::string& name);
+bool hasAttribute(const XmlNode& element, const std::string& name);
+// The node's text content.
+std::string elementText(const XmlNode& node);
+// The integer rule on its own.
+int32_t wideToInt(const std::string& text);
+
+void reportComError(const ComError& error);
+
+// The loader frame: opens the file (parse-error box and 0 when that fails), runs the body inside the guarded
+// region (a ComError shows "COMエラー" and gives 0), and returns the body's result otherwise.
+int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body);
