@@ -7,5 +7,5 @@
 // The path to open for a game path: backslashes become slashes; where the exact name is missing, a unique
 // case-insensitive match in each folder is taken. Returns the converted path unchanged when nothing matches.
 std::string resolveGamePath(const std::string& gamePath);
-// Reads a whole file; false when it cannot be opened or read.
+// Reads a whole file named the game's way (or already resolved); false when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::string& bytes);

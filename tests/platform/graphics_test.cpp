@@ -1,0 +1,198 @@
+#include "platform/graphics.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The PngSuite lies beside the project; worktrees sit one level deeper.
+fs::path pngSuiteFolder() {
+    const fs::path source(QUORVATH_SOURCE_DIR);
+    for (const fs::path& candidate : {source / ".." / "shared" / "testdata" / "pngsuite",
+                                      source / ".." / ".." / "shared" / "testdata" / "pngsuite",
+                                      fs::path("/work/shared/testdata/pngsuite")}) {
+        if (fs::is_directory(candidate)) return candidate;
+    }
+    return {};
+}
+
+std::vector<unsigned char> fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+uint32_t bigEndian(const std::vector<unsigned char>& bytes, std::size_t at) {
+    return (uint32_t{bytes[at]} << 24) | (uint32_t{bytes[at + 1]} << 16) | (uint32_t{bytes[at + 2]} << 8) |
+           bytes[at + 3];
+}
+
+// A 4 x 2 picture of eight distinct opaque colours, written by our own canvas.
+const uint32_t sampleColours[8] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00,
+                                   0xFF00FFFF, 0xFFFF00FF, 0xFF808080, 0xFFFFFFFF};
+Picture makeSamplePicture(const std::string& file) {
+    Canvas canvas = createCanvas(4, 2);
+    for (int i = 0; i < 8; ++i) fillRect(canvas, i % 4, i / 4, 1, 1, sampleColours[i]);
+    EXPECT_TRUE(saveCanvasPng(canvas, file));
+    return loadPicture(file);
+}
+
+}  // namespace
+
+TEST(Graphics, EveryValidPngSuitePictureLoadsWithItsTrueSizeAndEveryCorruptOneDrawsNothing) {
+    const fs::path folder = pngSuiteFolder();
+    if (folder.empty()) GTEST_SKIP() << "PngSuite not found";
+    Canvas canvas = createCanvas(64, 64);
+    int valid = 0, corrupt = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".png") continue;
+        testing::internal::CaptureStderr();
+        const Picture picture = loadPicture(entry.path().string());
+        drawPicture(canvas, picture, 0, 0);
+        const std::string printed = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(printed, "") << name;
+        if (name[0] == 'x') {
+            ++corrupt;
+            EXPECT_FALSE(pictureLoaded(picture)) << name;
+            EXPECT_EQ(pictureWidth(picture), 0) << name;
+        } else {
+            ++valid;
+            const auto bytes = fileBytes(entry.path());
+            ASSERT_GE(bytes.size(), 24u) << name;
+            ASSERT_TRUE(pictureLoaded(picture)) << name;
+            EXPECT_EQ(static_cast<uint32_t>(pictureWidth(picture)), bigEndian(bytes, 16)) << name;
+            EXPECT_EQ(static_cast<uint32_t>(pictureHeight(picture)), bigEndian(bytes, 20)) << name;
+        }
+    }
+    EXPECT_GT(valid, 100);
+    EXPECT_GT(corrupt, 10);
+}
+
+TEST(Graphics, MissingPictureIsEmptyAndDrawingItOrOnAnEmptyCanvasDoesNothing) {
+    TempFolder folder;
+    const Picture missing = loadPicture("pict\\none.png");
+    EXPECT_FALSE(pictureLoaded(missing));
+    Canvas canvas = createCanvas(8, 8);
+    drawPicture(canvas, missing, 0, 0);
+    EXPECT_EQ(canvasPixel(canvas, 0, 0), 0xFF000000u);
+
+    Canvas empty;
+    drawPicture(empty, makeSamplePicture("a.png"), 0, 0);
+    fillRect(empty, 0, 0, 4, 4, 0xFFFFFFFF);
+    EXPECT_EQ(canvasPixel(empty, 0, 0), 0u);
+    EXPECT_FALSE(saveCanvasPng(empty, "b.png"));
+}
+
+TEST(Graphics, NewCanvasIsOpaqueBlackAndFillsBlendByAlpha) {
+    Canvas canvas = createCanvas(900, 600);
+    ASSERT_TRUE(canvasValid(canvas));
+    EXPECT_EQ(canvasWidth(canvas), 900);
+    EXPECT_EQ(canvasHeight(canvas), 600);
+    EXPECT_EQ(canvasPixel(canvas, 899, 599), 0xFF000000u);
+    EXPECT_EQ(canvasPixel(canvas, 900, 0), 0u);
+
+    fillRect(canvas, 10, 10, 5, 5, 0x80FFFFFF);
+    const uint32_t blended = canvasPixel(canvas, 12, 12);
+    EXPECT_EQ(blended >> 24, 0xFFu);
+    EXPECT_NEAR(static_cast<int>(blended & 0xFF), 128, 2);
+    EXPECT_EQ(canvasPixel(canvas, 15, 12), 0xFF000000u);
+
+    fillEllipse(canvas, 100, 100, 40, 20, 0xFFFF0000);
+    EXPECT_EQ(canvasPixel(canvas, 120, 110), 0xFFFF0000u);
+    EXPECT_EQ(canvasPixel(canvas, 101, 101), 0xFF000000u);
+
+    drawLine(canvas, 200, 300, 260, 300, 0xFF00FF00, 3.0f);
+    EXPECT_EQ(canvasPixel(canvas, 230, 300), 0xFF00FF00u);
+    EXPECT_EQ(canvasPixel(canvas, 230, 305), 0xFF000000u);
+}
+
+TEST(Graphics, SourceRectanglesMapPixelForPixelAndPartsOutsideThePictureDrawNothing) {
+    TempFolder folder;
+    const Picture picture = makeSamplePicture("sample.png");
+    ASSERT_TRUE(pictureLoaded(picture));
+    ASSERT_EQ(pictureWidth(picture), 4);
+    ASSERT_EQ(pictureHeight(picture), 2);
+
+    Canvas canvas = createCanvas(20, 20);
+    drawPicture(canvas, picture, 3, 4);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(canvasPixel(canvas, 3 + i % 4, 4 + i / 4), sampleColours[i]) << i;
+    EXPECT_EQ(canvasPixel(canvas, 7, 4), 0xFF000000u);
+
+    // A 3 x 3 rectangle from (2, -1): only the picture's (2..3, 0..1) lands, one row and two columns in.
+    Canvas second = createCanvas(20, 20);
+    drawPictureRect(second, picture, 10, 10, 2, -1, 3, 3);
+    EXPECT_EQ(canvasPixel(second, 10, 10), 0xFF000000u);
+    EXPECT_EQ(canvasPixel(second, 10, 11), sampleColours[2]);
+    EXPECT_EQ(canvasPixel(second, 11, 11), sampleColours[3]);
+    EXPECT_EQ(canvasPixel(second, 11, 12), sampleColours[7]);
+    EXPECT_EQ(canvasPixel(second, 12, 11), 0xFF000000u);
+    EXPECT_EQ(canvasPixel(second, 10, 13), 0xFF000000u);
+
+    drawPictureRect(second, picture, 0, 0, 4, 0, 2, 2);
+    drawPictureRect(second, picture, 0, 0, 0, 0, -2, 2);
+    EXPECT_EQ(canvasPixel(second, 0, 0), 0xFF000000u);
+}
+
+TEST(Graphics, SavedCanvasIsAnEightBitRgbaNonInterlacedPngThatLoadsBack) {
+    TempFolder folder;
+    Canvas canvas = createCanvas(900, 600);
+    fillRect(canvas, 0, 0, 1, 1, 0xFF123456);
+    ASSERT_TRUE(saveCanvasPng(canvas, "shot.png"));
+    const auto bytes = fileBytes("shot.png");
+    ASSERT_GE(bytes.size(), 29u);
+    EXPECT_EQ(bigEndian(bytes, 16), 900u);
+    EXPECT_EQ(bigEndian(bytes, 20), 600u);
+    EXPECT_EQ(bytes[24], 8);  // bit depth
+    EXPECT_EQ(bytes[25], 6);  // RGBA
+    EXPECT_EQ(bytes[28], 0);  // not interlaced
+    Canvas back = createCanvas(900, 600);
+    drawPicture(back, loadPicture("shot.png"), 0, 0);
+    EXPECT_EQ(canvasPixel(back, 0, 0), 0xFF123456u);
+    EXPECT_FALSE(saveCanvasPng(canvas, "no/such/folder/shot.png"));
+}
+
+TEST(Graphics, TextDrawsWithTheGamesFontAndTabsMoveToTheNextStop) {
+    const Font small = createFont(16);
+    const Font large = createFont(20);
+    ASSERT_TRUE(fontValid(small));
+    ASSERT_TRUE(fontValid(large));
+    EXPECT_EQ(missingGlyphCount(small, "画像フォルダが開けません ABC 123"), 0);
+    EXPECT_GT(missingGlyphCount(small, "\xF3\xB0\x80\x80"), 0);  // a private-use character no font has
+    EXPECT_EQ(missingGlyphCount(small, std::string("bad \xFF bytes")), missingGlyphCount(small, "bad ? bytes"));
+
+    // Rightmost lit column of a drawn text: a tab pushes the second word past the first stop.
+    auto rightmostLit = [](const Font& font, const std::string& text) {
+        Canvas canvas = createCanvas(400, 60);
+        drawText(canvas, font, text, 0, 0, 0xFFFFFFFF);
+        int right = -1;
+        for (int x = 0; x < 400; ++x)
+            for (int y = 0; y < 60; ++y)
+                if (canvasPixel(canvas, x, y) != 0xFF000000u) right = std::max(right, x);
+        return right;
+    };
+    const int plain = rightmostLit(small, "a");
+    const int tabbed = rightmostLit(small, "a\ta");
+    const int twoTabs = rightmostLit(small, "a\t\ta");
+    EXPECT_GE(plain, 0);
+    EXPECT_GT(tabbed, plain + 40);
+    EXPECT_EQ(twoTabs - tabbed, tabbed - plain);
+    // A second line goes below the first.
+    Canvas lines = createCanvas(100, 100);
+    drawText(lines, large, "A\nA", 0, 0, 0xFFFFFFFF);
+    int lowest = -1;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (canvasPixel(lines, x, y) != 0xFF000000u) lowest = y;
+    EXPECT_GT(lowest, 30);
+}
