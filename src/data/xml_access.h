@@ -60,8 +60,30 @@ std::string elementText(const XmlNode& node);
 // The integer rule on its own.
 int32_t wideToInt(const std::string& text);
 
+// Shows the "COMエラー" box with the error's text.
 void reportComError(const ComError& error);
+// Shows the "XMLパースエラー" box: a line break, the line number and 行, a line break and the line's text,
+// shortened to 255 UTF-16 units without cutting a character.
+void reportParseError(int32_t line, const std::string& sourceText);
 
 // The loader frame: opens the file (parse-error box and 0 when that fails), runs the body inside the guarded
 // region (a ComError shows "COMエラー" and gives 0), and returns the body's result otherwise.
 int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body);
+
+// Write side, used by the save file. Each raises ComError on failure, so it runs inside a guarded region.
+// A new, empty document.
+XmlDocument createXmlDocument();
+// Appends a processing instruction (target "xml" makes it the declaration) or a comment to the document.
+void appendProcessingInstruction(XmlDocument& document, const std::string& target, const std::string& data);
+void appendComment(XmlDocument& document, const std::string& text);
+// Appends a new element to the document (as its root) or to an element, and returns it.
+XmlNode appendElement(XmlDocument& document, const std::string& name);
+XmlNode appendElement(const XmlNode& parent, const std::string& name);
+// Appends a text node to an element.
+void appendText(const XmlNode& parent, const std::string& text);
+// Sets an attribute to a number written in decimal.
+void setAttribute(const XmlNode& element, const std::string& name, int32_t value);
+// Writes the document as UTF-8 to a file named the game's way, replacing it atomically: the text goes to
+// PATH.tmp, is flushed to disk and renamed over PATH; the file it replaces is kept as PATH.bak.
+// A failure raises ComError and leaves PATH as it was.
+void saveXmlDocument(const XmlDocument& document, const std::string& path);
