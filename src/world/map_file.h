@@ -49,3 +49,11 @@ struct XmlNodeList;
 int32_t loadMapScreen(GameState& game);
 // Fills an NPC's three line lists and its questionIndex from its speech elements.
 void readSpeechLines(AreaNpc& npc, const XmlNodeList& speeches);
+
+// The area of that number, or nullptr when the table has no such area (as after a failed load).
+AreaRecord* areaAt(GameState& game, int32_t index);
+const AreaRecord* areaAt(const GameState& game, int32_t index);
+// The first area, counting from 0, whose polygon contains the point; -1 when none does.
+int32_t firstAreaContaining(const GameState& game, int32_t x, int32_t y);
+// True when area index exists and its polygon contains the point.
+bool areaContains(const GameState& game, int32_t index, int32_t x, int32_t y);

@@ -1,8 +1,119 @@
-// Placeholder until the unit is built.
+// The hero's step over the areas of the screen, doors to other screens, and the set-up of a fresh game.
+// Called by the frame tick (field and boss fight) and the title menu.
 #include "world/movement.h"
 
 #include "app/game_state.h"
+#include "combat/enemies_and_shots.h"
+#include "combat/enemy_catalog.h"
+#include "combat/weapons.h"
+#include "data/item_catalog.h"
+#include "world/map_file.h"
+#include "world/npc_dialogue.h"
+#include "world/story_events.h"
 
-void fieldStep(GameState&) {}
-void locateHeroArea(GameState&) {}
-int32_t startFreshGame(GameState&) { return 0; }
+namespace {
+
+constexpr int32_t levelJoinsAll = 100;
+constexpr int32_t levelOnlyFromJoin = -100;
+constexpr int32_t flagVisitState = 17;
+
+bool held(const GameState& game, int32_t key) { return game.keyDown[key] != 0; }
+
+// Whether the hero may go from the current area into area `to` by the levels.
+bool levelsAllowEntry(const GameState& game, const AreaRecord& to) {
+    const AreaRecord* from = areaAt(game, game.currentArea);
+    // A hero whose area number names no area (a failed screen load) is let into the area he walks into,
+    // so he is never stuck for good.
+    if (from == nullptr) return true;
+    if (from->level == levelJoinsAll || to.level == levelJoinsAll) return true;
+    if (to.level == levelOnlyFromJoin) return false;
+    return to.level == from->level;
+}
+
+void goThroughDoor(GameState& game, const DoorRecord door) {
+    if (game.storyFlags[flagVisitState] != 0) game.storyFlags[flagVisitState] = 1;
+    game.heroX = door.resetX;
+    game.heroY = door.resetY;
+    game.currentMap = door.next;
+    loadMapScreen(game);
+    locateHeroArea(game);
+    runStoryEvents(game);
+}
+
+}  // namespace
+
+void fieldStep(GameState& game) {
+    int32_t nx = game.heroX, ny = game.heroY;
+    bool moved = false;
+    // Horizontal keys win over vertical ones, so a step moves along one axis only;
+    // opposite keys held together cancel the step.
+    if (held(game, keyRight)) {
+        if (!held(game, keyLeft)) {
+            nx += game.heroSpeed;
+            game.heroDir = 2;
+            moved = true;
+        }
+    } else if (held(game, keyLeft)) {
+        nx -= game.heroSpeed;
+        game.heroDir = 4;
+        moved = true;
+    } else if (held(game, keyDown)) {
+        if (!held(game, keyUp)) {
+            ny += game.heroSpeed;
+            game.heroDir = 0;
+            moved = true;
+        }
+    } else if (held(game, keyUp)) {
+        ny -= game.heroSpeed;
+        game.heroDir = 6;
+        moved = true;
+    }
+    // The walking frame alternates every two ticks.
+    if (moved && (game.frameCounter & 3u) >= 2) game.heroDir += 1;
+
+    if (areaContains(game, game.currentArea, nx, ny)) {
+        game.heroX = nx;
+        game.heroY = ny;
+        return;
+    }
+    // In the boss battle the hero cannot leave his area.
+    if (game.scene != sceneField) return;
+
+    const int32_t target = firstAreaContaining(game, nx, ny);
+    if (target < 0) return;
+    const AreaRecord& area = game.areas[static_cast<std::size_t>(target)];
+    if (!area.npc.absent) return;  // the NPC stands in its area
+
+    if (area.hasDoor) {
+        goThroughDoor(game, area.door);
+        return;
+    }
+    if (!levelsAllowEntry(game, area)) return;
+
+    // The old area's enemies and all shots are cleared while currentArea still names the area being left.
+    clearCombat(game, 3);
+    game.heroX = nx;
+    game.heroY = ny;
+    game.currentArea = target;
+}
+
+void locateHeroArea(GameState& game) {
+    const int32_t area = firstAreaContaining(game, game.heroX, game.heroY);
+    if (area >= 0) game.currentArea = area;
+}
+
+int32_t startFreshGame(GameState& game) {
+    if (loadMapScreen(game) == 0) return -1;
+    if (loadEnemyCatalog(game) == 0) return -1;
+    rebuildNpcPictures(game);
+    loadWeapon(game, 0, -1);
+    loadWeapon(game, 1, -1);
+    loadItemRecord(game, -1, 1);
+    game.heroExp = 0;
+    game.heroLevel = 1;
+    game.heroLife = 75;
+    game.heroMaxLife = 75;
+    game.heroPowder = 50;
+    game.heroMoney = 800;
+    return 0;
+}

@@ -1,10 +1,165 @@
-// Placeholder until the unit is built.
+// NPC pictures from media\NPCPictList.xml, the talk action of the field and the message buffer it fills.
+// Called by the frame tick, the field drawing, the new game and the story events.
 #include "world/npc_dialogue.h"
 
-#include "app/game_state.h"
+#include <cstddef>
+#include <limits>
+#include <string>
 
-int32_t loadNpcPicture(GameState&, int32_t, int32_t, int32_t, int32_t) { return 0; }
-void rebuildNpcPictures(GameState&) {}
-void drawNpcPictures(GameState&, Canvas&) {}
-void talkToNpc(GameState&, Canvas&) {}
-void buildMessage(GameState&, const AreaNpc&) {}
+#include "app/game_state.h"
+#include "data/xml_access.h"
+#include "world/map_file.h"
+#include "world/story_flags.h"
+
+namespace {
+
+constexpr int32_t probeDistance = 15;
+constexpr int32_t levelJoinsAll = 100;
+constexpr int32_t noQuestion = 100;
+const std::string answerSeparator = "    ";
+const std::string closingLine = "  ";
+
+void setLineFlag(GameState& game, const SpeechLine& line) {
+    if (line.setFlagId != -1 && storyFlag(game, line.setFlagId) != line.setFlagValue) {
+        setStoryFlag(game, line.setFlagId, line.setFlagValue);
+    }
+}
+
+// The answer flag of a yes or no line: the last line whose flag does not already hold its value wins.
+// A flag id the table does not have is never taken, so the answer cannot write outside the table.
+void takeAnswerFlag(const GameState& game, const SpeechLine& line, int32_t& flagId, int32_t& flagValue) {
+    if (line.setFlagId < 0 || line.setFlagId >= storyFlagCount) return;
+    if (storyFlag(game, line.setFlagId) != line.setFlagValue) {
+        flagId = line.setFlagId;
+        flagValue = line.setFlagValue;
+    }
+}
+
+bool fitsInt32(int64_t value) {
+    return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
+}
+
+}  // namespace
+
+int32_t loadNpcPicture(GameState& game, int32_t imageId, int32_t anchorX, int32_t anchorY, int32_t areaIndex) {
+    return runXmlLoader("media\\NPCPictList.xml", [&](XmlDocument& document) -> int32_t {
+        const XmlNodeList roots = selectNodes(document, "npcpictdatas");
+        if (roots.length() == 0) return 0;
+        const XmlNode entry = asElement(selectNodes(roots.item(0), "npc").item(imageId));
+        NpcPicture picture;
+        const std::string file = attributeText(entry, "pict");
+        picture.frameWidth = attributeInt(entry, "x");
+        picture.frameHeight = attributeInt(entry, "y");
+        picture.frame = attributeInt(entry, "direction");
+        picture.picture = loadPicture(file);
+        // The picture's top-right corner sits on the anchor.
+        picture.x = static_cast<int32_t>(static_cast<int64_t>(anchorX) - picture.frameWidth);
+        picture.y = anchorY;
+        picture.areaIndex = areaIndex;
+        game.npcPictures.push_back(picture);
+        return 1;
+    });
+}
+
+void rebuildNpcPictures(GameState& game) {
+    game.npcPictures.clear();
+    for (int32_t i = 0; i < game.areaCount && static_cast<std::size_t>(i) < game.areas.size(); ++i) {
+        const AreaNpc& npc = game.areas[static_cast<std::size_t>(i)].npc;
+        // An NPC that the story rules show in an area the map gave no npc element has no picture to ask for.
+        if (npc.absent || npc.imageId < 0) continue;
+        const PolygonPoint anchor = polygonLastPoint(game.areas[static_cast<std::size_t>(i)].polygon);
+        loadNpcPicture(game, npc.imageId, static_cast<int32_t>(anchor.x), static_cast<int32_t>(anchor.y), i);
+    }
+}
+
+void drawNpcPictures(GameState& game, Canvas& canvas) {
+    for (const NpcPicture& npc : game.npcPictures) {
+        const int64_t sx = static_cast<int64_t>(npc.x) - game.heroX + 300;
+        const int64_t sy = static_cast<int64_t>(npc.y) - game.heroY + 300;
+        // Only a top-left corner strictly inside the view is drawn, even when part of the picture would show.
+        if (!(sx > 0 && sx < 600 && sy > 0 && sy < 600)) continue;
+        const int64_t sourceX = static_cast<int64_t>(npc.frameWidth) * npc.frame;
+        if (!fitsInt32(sourceX)) continue;
+        drawPictureRect(canvas, npc.picture, static_cast<int32_t>(sx), static_cast<int32_t>(sy),
+                        static_cast<int32_t>(sourceX), 0, npc.frameWidth, npc.frameHeight);
+    }
+}
+
+void talkToNpc(GameState& game, Canvas& canvas) {
+    int32_t probeX = game.heroX, probeY = game.heroY;
+    switch (game.heroDir - game.heroDir % 2) {
+        case 0: probeY += probeDistance; break;
+        case 2: probeX += probeDistance; break;
+        case 4: probeX -= probeDistance; break;
+        case 6: probeY -= probeDistance; break;
+        default: break;
+    }
+    const int32_t target = firstAreaContaining(game, probeX, probeY);
+    if (target < 0) return;
+    const AreaRecord& area = game.areas[static_cast<std::size_t>(target)];
+    // Without a current area only NPCs on level 100 can be reached.
+    const AreaRecord* current = areaAt(game, game.currentArea);
+    if (area.level != levelJoinsAll && (current == nullptr || area.level != current->level)) return;
+    if (area.npc.absent) return;
+
+    buildMessage(game, area.npc);
+
+    // The NPC turns to face the hero.
+    for (NpcPicture& picture : game.npcPictures) {
+        if (picture.areaIndex == target) {
+            picture.frame = game.heroDir / 2;
+            break;
+        }
+    }
+
+    // The message scene shows its window over this frozen view.
+    drawPictureRect(canvas, game.mapImage, 0, 0, game.heroX - 300, game.heroY - 307, 600, 600);
+    drawNpcPictures(game, canvas);
+    drawPictureRect(canvas, game.pictures[picMan], 280, 280, game.heroDir * 40, 0, 40, 40);
+
+    game.returnScene = game.scene;
+    game.scene = sceneMessage;
+}
+
+void buildMessage(GameState& game, const AreaNpc& npc) {
+    // The buffer has 12 lines; line 0 stays empty and the closing line needs one, so lines 1 to 10 can
+    // hold speech. Speech beyond that is cut: a plain line that does not fit is not shown (its flag
+    // setting still happens, as the line's condition held), and a question whose yes lines, separator
+    // and no lines do not all fit is not asked at all, so no answer can be chosen from half a question.
+    constexpr int32_t lastLine = messageLineCapacity - 1;
+    int32_t n = 1;
+    game.messageLineCount = 1;
+    game.messageLine = 0;
+
+    for (const SpeechLine& line : npc.lines) {
+        if (!speechConditionHolds(game, line)) continue;
+        if (n < lastLine) game.messageLines[static_cast<std::size_t>(n++)] = line.text;
+        // Set at once, so a later line's condition sees it.
+        setLineFlag(game, line);
+    }
+
+    game.yesFlagId = -1;
+    game.noFlagId = -1;
+    game.questionLine = noQuestion;
+    game.answerSplitLine = noQuestion;
+
+    // The question is asked only when every plain line before the first yes speech element was shown.
+    const int64_t questionEnd =
+        static_cast<int64_t>(n) + static_cast<int64_t>(npc.yesLines.size()) + 1 + static_cast<int64_t>(npc.noLines.size());
+    if (n == static_cast<int64_t>(npc.questionIndex) + 1 && questionEnd <= lastLine) {
+        game.questionLine = n;
+        for (const SpeechLine& line : npc.yesLines) {
+            game.messageLines[static_cast<std::size_t>(n++)] = line.text;
+            takeAnswerFlag(game, line, game.yesFlagId, game.yesFlagValue);
+        }
+        game.answerSplitLine = n;
+        game.messageLines[static_cast<std::size_t>(n++)] = answerSeparator;
+        for (const SpeechLine& line : npc.noLines) {
+            game.messageLines[static_cast<std::size_t>(n++)] = line.text;
+            takeAnswerFlag(game, line, game.noFlagId, game.noFlagValue);
+        }
+    }
+
+    game.messageLines[static_cast<std::size_t>(n)] = closingLine;
+    game.messageLineCount = n;
+}

@@ -1,6 +1,168 @@
-// Placeholder until the unit is built.
+// The fixed story rules that turn story flags into the state of the world; run after every screen load,
+// message end, answer and boss defeat.
 #include "world/story_events.h"
 
-#include "app/game_state.h"
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <limits>
 
-void runStoryEvents(GameState&) {}
+#include "app/game_state.h"
+#include "combat/weapons.h"
+#include "data/item_catalog.h"
+#include "data/save_file.h"
+#include "world/map_file.h"
+#include "world/npc_dialogue.h"
+#include "world/story_flags.h"
+
+namespace {
+
+// A fixed NPC of a fixed screen, absent while its flag test holds.
+struct NpcRule {
+    int32_t screen;
+    int32_t area;
+    int32_t flag;
+    bool greaterThan;  // false: the flag equals value; true: the flag is above value
+    int32_t value;
+};
+
+constexpr std::array<NpcRule, 16> npcRules = {{
+    {0, 4, 0, false, 2},
+    {1, 3, 17, false, 2},
+    {38, 2, 17, false, 2},
+    {2, 17, 19, false, 1},
+    {2, 18, 20, false, 1},
+    {2, 19, 21, false, 1},
+    {13, 2, 24, false, 1},
+    {13, 3, 25, false, 1},
+    {13, 4, 26, false, 1},
+    {15, 2, 31, false, 1},
+    {15, 3, 32, false, 1},
+    {16, 8, 45, false, 1},
+    {24, 2, 33, false, 1},
+    {25, 6, 46, true, 2},
+    {32, 3, 46, true, 4},
+    {36, 3, 44, false, 1},
+}};
+
+// Money flags and the amount the money must be strictly above.
+constexpr std::array<std::array<int32_t, 2>, 8> moneyFlags = {{
+    {5, 99}, {6, 199}, {7, 299}, {8, 499}, {9, 799}, {10, 999}, {47, 3000}, {48, 5000}}};
+
+constexpr int32_t flagGiveItem = 2, flagHeal = 3, flagSave = 4, flagBuyItem = 11, flagSellItem = 12,
+                  flagGiveWeapon = 13, flagBuyWeapon = 14, flagGivePowder = 15, flagBuyPowder = 16,
+                  flagVisitState = 17, flagStage = 46;
+constexpr int32_t commandIdle = -1;
+constexpr int32_t sellCommand = 2;
+
+bool itemIdValid(int32_t id) { return id >= 0 && id < itemKindCount; }
+bool weaponIdValid(int32_t id) { return id >= 0 && id < weaponKindCount; }
+
+// Money and gunpowder stay within their 32-bit range whatever amounts the data name.
+int32_t addClamped(int32_t base, int64_t amount) {
+    const int64_t sum = static_cast<int64_t>(base) + amount;
+    return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+void clearBeatenBosses(GameState& game) {
+    for (AreaRecord& area : game.areas) {
+        if (area.bossNum > -1 && storyFlag(game, area.bossFlag) != 0) area.bossNum = -1;
+    }
+}
+
+void updateProgressStage(GameState& game) {
+    auto& flags = game.storyFlags;
+    if (flags[49] != 0 && flags[50] != 0 && flags[51] != 0) flags[flagStage] = 3;
+    if (flags[40] != 0 && flags[42] != 0) flags[flagStage] = 5;
+}
+
+void applyNpcRules(GameState& game) {
+    if (game.currentMap == 16 && game.storyFlags[flagVisitState] == 0) game.storyFlags[flagVisitState] = 1;
+    for (const NpcRule& rule : npcRules) {
+        if (rule.screen != game.currentMap) continue;
+        AreaRecord* area = areaAt(game, rule.area);
+        if (area == nullptr) continue;
+        const int32_t value = game.storyFlags[rule.flag];
+        area->npc.absent = rule.greaterThan ? value > rule.value : value == rule.value;
+    }
+}
+
+void updateMoneyFlags(GameState& game) {
+    for (const auto& [flag, bound] : moneyFlags) game.storyFlags[flag] = game.heroMoney > bound ? 1 : 0;
+}
+
+void giveItem(GameState& game, int32_t id, bool paid) {
+    if (!itemIdValid(id)) return;
+    loadItemRecord(game, id, 0);
+    game.itemCounts[id] += 1;
+    if (paid) game.heroMoney = addClamped(game.heroMoney, -static_cast<int64_t>(game.heldItem.use));
+}
+
+// Sells one of the selected item for half its price. Nothing is sold when the hero holds none of it.
+void sellSelectedItem(GameState& game) {
+    const int32_t id = game.selectedItemId;
+    if (!itemIdValid(id) || game.itemCounts[id] <= 0) return;
+    const int32_t price = game.heldItem.use;
+    game.itemCounts[id] -= 1;
+    if (game.itemCounts[id] == 0) loadItemRecord(game, -1, 1);
+    game.heroMoney = addClamped(game.heroMoney, price / 2);
+}
+
+void giveWeapon(GameState& game, int32_t id, bool paid) {
+    if (!weaponIdValid(id)) return;
+    loadWeapon(game, 1, id);
+    if (paid) game.heroMoney = addClamped(game.heroMoney, -static_cast<int64_t>(game.weaponB.wait));
+    game.weaponOwned[id] = true;
+}
+
+void runCommands(GameState& game) {
+    auto& flags = game.storyFlags;
+    if (flags[flagGiveItem] >= 0) {
+        giveItem(game, flags[flagGiveItem], false);
+        flags[flagGiveItem] = commandIdle;
+    }
+    if (flags[flagBuyItem] >= 0) {
+        giveItem(game, flags[flagBuyItem], true);
+        flags[flagBuyItem] = commandIdle;
+    }
+    // The frame tick rewrites the sell flag itself at the end of the tick.
+    if (flags[flagSellItem] == sellCommand) sellSelectedItem(game);
+    if (flags[flagGivePowder] >= 0) {
+        game.heroPowder = addClamped(game.heroPowder, flags[flagGivePowder]);
+        flags[flagGivePowder] = commandIdle;
+    }
+    if (flags[flagBuyPowder] >= 0) {
+        game.heroPowder = addClamped(game.heroPowder, flags[flagBuyPowder]);
+        game.heroMoney = addClamped(game.heroMoney, -static_cast<int64_t>(flags[flagBuyPowder]));
+        flags[flagBuyPowder] = commandIdle;
+    }
+    if (flags[flagGiveWeapon] >= 0) {
+        giveWeapon(game, flags[flagGiveWeapon], false);
+        flags[flagGiveWeapon] = commandIdle;
+    }
+    if (flags[flagBuyWeapon] >= 0) {
+        giveWeapon(game, flags[flagBuyWeapon], true);
+        flags[flagBuyWeapon] = commandIdle;
+    }
+    if (flags[flagHeal] > 0) {
+        game.heroLife = game.heroMaxLife;
+        flags[flagHeal] = 0;
+    }
+    if (flags[flagSave] > 0) {
+        saveGame(game);
+        flags[flagSave] = 0;
+    }
+}
+
+}  // namespace
+
+void runStoryEvents(GameState& game) {
+    clearBeatenBosses(game);
+    updateProgressStage(game);
+    applyNpcRules(game);
+    // The money flags see the money before this run's purchases.
+    updateMoneyFlags(game);
+    runCommands(game);
+    rebuildNpcPictures(game);
+}

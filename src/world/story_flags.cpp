@@ -1,8 +1,23 @@
-// Placeholder until the unit is built.
+// Story flag reads and writes by id, and the condition of a speech line; used by the dialogue and the story rules.
 #include "world/story_flags.h"
 
 #include "app/game_state.h"
+#include "world/map_file.h"
 
-int32_t storyFlag(const GameState&, int32_t) { return 0; }
-void setStoryFlag(GameState&, int32_t, int32_t) {}
-bool speechConditionHolds(const GameState&, const SpeechLine&) { return true; }
+namespace {
+
+bool flagIdValid(int32_t id) { return id >= 0 && id < storyFlagCount; }
+
+}  // namespace
+
+int32_t storyFlag(const GameState& game, int32_t id) { return flagIdValid(id) ? game.storyFlags[id] : 0; }
+
+void setStoryFlag(GameState& game, int32_t id, int32_t value) {
+    if (flagIdValid(id)) game.storyFlags[id] = value;
+}
+
+bool speechConditionHolds(const GameState& game, const SpeechLine& line) {
+    if (line.flagId < 0) return true;
+    // A condition on a flag the table does not have can never hold.
+    return flagIdValid(line.flagId) && game.storyFlags[line.flagId] == line.flagValue;
+}

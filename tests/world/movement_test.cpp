@@ -1,0 +1,236 @@
+#include "world/movement.h"
+
+#include <gtest/gtest.h>
+
+#include "app/game_state.h"
+#include "test_support.h"
+#include "world_files.h"
+
+using worldtest::addArea;
+
+namespace {
+
+class FieldStep : public ::testing::Test {
+protected:
+    FieldStep() {
+        game.scene = sceneField;
+        game.frameCounter = 0;
+    }
+    void hold(int32_t key) { game.keyDown[key] = 1; }
+    void place(int32_t x, int32_t y, int32_t area) {
+        game.heroX = x;
+        game.heroY = y;
+        game.currentArea = area;
+    }
+    GameState game;
+};
+
+TEST_F(FieldStep, OppositeKeysCancelAndHorizontalWinsOverVertical) {
+    addArea(game, 1, 0, 0, 1000, 1000);
+    place(500, 500, 0);
+    game.heroDir = 6;
+    hold(keyRight);
+    hold(keyLeft);
+    hold(keyDown);
+    fieldStep(game);
+    EXPECT_EQ(game.heroX, 500);
+    EXPECT_EQ(game.heroY, 500);
+    EXPECT_EQ(game.heroDir, 6);
+
+    game.keyDown[keyLeft] = 0;
+    fieldStep(game);
+    EXPECT_EQ(game.heroX, 510);
+    EXPECT_EQ(game.heroY, 500);
+    EXPECT_EQ(game.heroDir, 2);
+}
+
+TEST_F(FieldStep, UpStepsBySpeedAndTheWalkingFrameFollowsTheClock) {
+    addArea(game, 1, 0, 0, 1000, 1000);
+    place(700, 550, 0);
+    hold(keyUp);
+    fieldStep(game);
+    EXPECT_EQ(game.heroY, 540);
+    EXPECT_EQ(game.heroDir, 6);
+    game.frameCounter = 6;  // low bits 2: the second walking frame
+    fieldStep(game);
+    EXPECT_EQ(game.heroY, 530);
+    EXPECT_EQ(game.heroDir, 7);
+}
+
+TEST_F(FieldStep, RefusedStepStillTurnsTheHero) {
+    addArea(game, 1, 0, 0, 100, 100);
+    place(5, 50, 0);
+    game.frameCounter = 3;
+    hold(keyLeft);
+    fieldStep(game);
+    EXPECT_EQ(game.heroX, 5);
+    EXPECT_EQ(game.heroDir, 5);
+}
+
+TEST_F(FieldStep, LevelHundredJoinsEveryLevelAndMinusHundredOpensOnlyFromIt) {
+    const int32_t two = addArea(game, 2, 0, 0, 100, 100);
+    const int32_t hundred = addArea(game, 100, 100, 0, 200, 100);
+    addArea(game, 3, 0, 100, 100, 200);                              // below the level-2 area
+    addArea(game, -100, 0, -100, 100, 0);                            // above the level-2 area
+    const int32_t deep = addArea(game, -100, 100, 100, 200, 200);    // below the level-100 area
+    const int32_t three = addArea(game, 3, 200, 0, 300, 100);        // right of the level-100 area
+
+    // 2 -> 3 and 2 -> -100 are refused.
+    place(50, 95, two);
+    hold(keyDown);
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, two);
+    EXPECT_EQ(game.heroY, 95);
+    game.keyDown[keyDown] = 0;
+    place(50, 5, two);
+    hold(keyUp);
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, two);
+    game.keyDown[keyUp] = 0;
+
+    // 2 -> 100 -> 3 is allowed, and 100 -> -100.
+    place(95, 50, two);
+    hold(keyRight);
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, hundred);
+    EXPECT_EQ(game.heroX, 105);
+    game.keyDown[keyRight] = 0;
+    place(195, 50, hundred);
+    hold(keyRight);
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, three);
+    EXPECT_EQ(game.heroX, 205);
+    game.keyDown[keyRight] = 0;
+    place(150, 95, hundred);
+    hold(keyDown);
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, deep);
+    EXPECT_EQ(game.heroY, 105);
+}
+
+TEST_F(FieldStep, AnNpcAreaIsSolidUntilItsNpcIsAbsent) {
+    addArea(game, 1, 0, 0, 100, 100);
+    const int32_t shop = addArea(game, 1, 100, 0, 200, 100);
+    game.areas[shop].npc.absent = false;
+    place(95, 50, 0);
+    hold(keyRight);
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, 0);
+    EXPECT_EQ(game.heroX, 95);
+    game.areas[shop].npc.absent = true;
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, shop);
+    EXPECT_EQ(game.heroX, 105);
+}
+
+TEST_F(FieldStep, InTheBossBattleTheHeroCannotLeaveHisArea) {
+    addArea(game, 1, 0, 0, 100, 100);
+    addArea(game, 1, 100, 0, 200, 100);
+    game.scene = sceneBoss;
+    place(85, 50, 0);
+    hold(keyRight);
+    fieldStep(game);
+    EXPECT_EQ(game.heroX, 95);
+    fieldStep(game);
+    EXPECT_EQ(game.heroX, 95);
+    EXPECT_EQ(game.currentArea, 0);
+}
+
+TEST_F(FieldStep, AHeroOutsideHisAreaIsTakenIntoTheFirstAreaUnderHimWithoutAKey) {
+    addArea(game, 1, 0, 0, 100, 100);
+    addArea(game, 5, 100, 0, 200, 100);
+    addArea(game, 1, 200, 0, 300, 100);
+    place(150, 50, 0);  // on level 5: refused by the level rule
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, 0);
+    place(250, 50, 0);
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, 2);
+    EXPECT_EQ(game.heroX, 250);
+}
+
+TEST_F(FieldStep, AnAreaNumberOutsideTheTableNeverIndexesIt) {
+    place(50, 50, 7);
+    hold(keyRight);
+    fieldStep(game);  // no areas at all
+    EXPECT_EQ(game.heroX, 50);
+    addArea(game, -100, 0, 0, 100, 100);
+    fieldStep(game);
+    EXPECT_EQ(game.currentArea, 0);
+    EXPECT_EQ(game.heroX, 60);
+}
+
+TEST(LocateHeroArea, TakesTheFirstAreaContainingTheHeroAndKeepsTheNumberWhenNone) {
+    GameState game;
+    addArea(game, 1, 0, 0, 100, 100);
+    addArea(game, 1, 50, 0, 150, 100);
+    game.heroX = 60;
+    game.heroY = 50;
+    game.currentArea = 9;
+    locateHeroArea(game);
+    EXPECT_EQ(game.currentArea, 0);
+    game.heroX = 500;
+    game.currentArea = 1;
+    locateHeroArea(game);
+    EXPECT_EQ(game.currentArea, 1);
+}
+
+class Doors : public FieldStep {
+protected:
+    TempFolder folder;
+    BoxCatcher boxes;
+};
+
+TEST_F(Doors, ADoorTakesTheHeroToItsResetPointOnTheNextScreenInTheSameStep) {
+    using worldtest::areaXml, worldtest::screenXml;
+    worldtest::writeMap(screenXml("home", 1, areaXml(1, 0, 0, 100, 100)) +
+                        screenXml("field", 2, areaXml(1, 0, 0, 100, 100) + areaXml(1, 100, 0, 300, 100)));
+    addArea(game, 1, 0, 0, 100, 100);
+    const int32_t doorArea = addArea(game, 1, 100, 0, 200, 100);
+    game.areas[doorArea].hasDoor = true;
+    game.areas[doorArea].door = DoorRecord{1, 150, 50};
+    game.storyFlags[17] = 2;
+    place(95, 50, 0);
+    hold(keyRight);
+    fieldStep(game);
+    EXPECT_EQ(game.currentMap, 1);
+    EXPECT_EQ(game.mapName, "field");
+    EXPECT_EQ(game.heroX, 150);
+    EXPECT_EQ(game.heroY, 50);
+    EXPECT_EQ(game.currentArea, 1);
+    EXPECT_EQ(game.storyFlags[17], 1);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(Doors, AResetPointInNoAreaKeepsTheOldAreaNumberAndFlag17AtZeroStaysZero) {
+    using worldtest::areaXml, worldtest::screenXml;
+    worldtest::writeMap(screenXml("home", 3,
+                                  areaXml(1, 0, 0, 100, 100) + areaXml(1, 100, 0, 200, 100) +
+                                      areaXml(1, 200, 0, 300, 100)));
+    addArea(game, 1, 0, 0, 100, 100);
+    addArea(game, 1, 100, 0, 200, 100);
+    const int32_t doorArea = addArea(game, 1, 200, 0, 300, 100);
+    game.areas[doorArea].hasDoor = true;
+    game.areas[doorArea].door = DoorRecord{0, 900, 900};
+    game.currentMap = 4;
+    place(195, 50, 1);
+    hold(keyRight);
+    fieldStep(game);
+    EXPECT_EQ(game.currentMap, 0);
+    EXPECT_EQ(game.heroX, 900);
+    EXPECT_EQ(game.heroY, 900);
+    EXPECT_EQ(game.currentArea, 1);
+    EXPECT_EQ(game.storyFlags[17], 0);
+}
+
+TEST_F(Doors, AFreshGameWithoutAMapFileFailsAndLeavesTheHeroAlone) {
+    game.heroLife = 12;
+    game.heroMoney = 3;
+    EXPECT_EQ(startFreshGame(game), -1);
+    EXPECT_EQ(game.heroLife, 12);
+    EXPECT_EQ(game.heroMoney, 3);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
+}
+
+}  // namespace
