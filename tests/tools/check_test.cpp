@@ -1,0 +1,286 @@
+// The world validator, run as authors run it on small worlds made here: a clean world reports nothing,
+// and each single fault is reported once, with the right file, line and severity.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/graphics.h"
+#include "test_support.h"
+
+namespace {
+
+std::string repeatLines(int count, const std::string& line) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += line + "\n";
+    return out;
+}
+
+std::string squareArea(int left, int top, int size, int level, const std::string& inner = "") {
+    const std::string r = std::to_string(left + size), b = std::to_string(top + size);
+    const std::string l = std::to_string(left), t = std::to_string(top);
+    return "<area level=\"" + std::to_string(level) + "\" pointnum=\"4\">\n<point x=\"" + l + "\" y=\"" + t +
+           "\"/>\n<point x=\"" + l + "\" y=\"" + b + "\"/>\n<point x=\"" + r + "\" y=\"" + b + "\"/>\n<point x=\"" + r +
+           "\" y=\"" + t + "\"/>\n" + inner + "</area>\n";
+}
+
+// The six files of a small world that passes every check.
+std::map<std::string, std::string> cleanWorld() {
+    std::map<std::string, std::string> files;
+    files["media/EnemyData.xml"] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<enemydatas>\n" +
+        repeatLines(8, "<enemy life=\"3\" size=\"20\" speed=\"2\"/>") + "</enemydatas>\n";
+    files["media/ItemData.xml"] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<itemdatas>\n" +
+        repeatLines(15, "<item name=\"やくそう\" use=\"10\" type=\"1\" power=\"30\" time=\"0\" pict=\"0\" howto=\"ライフがもどる\"/>") +
+        "</itemdatas>\n";
+    files["media/WeaponData.xml"] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<weapondatas>\n" +
+        repeatLines(12, "<enemy name=\"つるぎ\" howto=\"ふつうのけん\" power=\"2\" fly=\"0\" speed=\"20\" kayaku=\"0\" wait=\"100\" pict=\"0\"/>") +
+        "</weapondatas>\n";
+    files["media/BossData.xml"] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<bossdatas>\n"
+        "<boss name=\"ロウガ\" maxlife=\"50\" size=\"60\" pict=\"pict\\boss.png\" cutin=\"pict\\cutin.png\" gx=\"300\" gy=\"300\" x=\"0\" y=\"-100\" hit=\"30\" kin=\"100\" tyu=\"200\">\n"
+        "<bspeech>いくぞ</bspeech>\n"
+        "<aspeech>まけた</aspeech>\n"
+        "<flag id=\"40\" state=\"1\"/>\n" +
+        repeatLines(3, "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"3\" speed2=\"8\" pict=\"1\" power=\"5\"/>") +
+        "</boss>\n</bossdatas>\n";
+    files["media/NPCPictList.xml"] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<npcpictdatas>\n"
+        "<npc pict=\"pict\\npc.png\" x=\"40\" y=\"40\" direction=\"0\"/>\n</npcpictdatas>\n";
+    std::string map = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n";
+    for (int s = 0; s < 7; ++s) {
+        map += "<screen name=\"まち" + std::to_string(s) + "\" areanum=\"3\" pict=\"pict\\map.png\">\n";
+        map += squareArea(0, 0, 1000, 1);
+        map += squareArea(600, 500, 200, 1);
+        std::string npc = "<npc imageid=\"0\">\n<speech>こんにちは</speech>\n</npc>\n";
+        if (s == 6) npc += "<door next=\"5\" resetx=\"100\" resety=\"100\"/>\n";
+        map += squareArea(1200, 0, 40, 1, s == 6 ? "<door next=\"5\" resetx=\"100\" resety=\"100\"/>\n" : npc);
+        map += "</screen>\n";
+    }
+    files["media/BigMapData.xml"] = map + "</map>\n";
+    return files;
+}
+
+void writePictures() {
+    Canvas tiny = createCanvas(8, 8);
+    for (const char* name : {"boss.png", "cutin.png", "npc.png", "map.png", "man.png", "dungan.png", "tekismall.png",
+                             "mycutin.png", "VS.png", "サイドメニュー.png", "sannkaku.png", "sannkakublack.png",
+                             "めにゅ.png", "めにゅd.png", "whitebox.png", "yesnobox.png", "Wicon.png", "END.png",
+                             "BALL.png", "TITLE.png"}) {
+        writeTextFile(std::string("pict/") + name, "");
+        saveCanvasPng(tiny, std::string("pict/") + name);
+    }
+    // The validator only asks that the tracks exist; the game itself decodes them.
+    for (const char* name : {"cavebgm.mp3", "Battle.mp3", "battle2.mp3", "Cave Scene  Ⅱ.mp3", "Cave Scene  Ⅲ.mp3",
+                             "Main Title.mp3", "なんとかタウン.mp3", "文化祭.mp3", "文化祭２.mp3"})
+        writeTextFile(std::string("pict/") + name, "ID3");
+}
+
+struct CheckResult {
+    int exitCode = -1;
+    nlohmann::json report;
+};
+
+CheckResult runCheck() {
+    CheckResult result;
+    const std::string command = std::string("env -u DISPLAY ") + QUORVATH_BINARY_DIR + "/quorvath-check . --json";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    std::string out;
+    char buffer[4096];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.report = nlohmann::json::parse(out, nullptr, false);
+    return result;
+}
+
+int lineOf(const std::string& text, const std::string& needle) {
+    const size_t at = text.find(needle);
+    if (at == std::string::npos) return -1;
+    int line = 1;
+    for (size_t i = 0; i < at; ++i) line += text[i] == '\n';
+    return line;
+}
+
+class WorldCheck : public ::testing::Test {
+protected:
+    TempFolder folder;
+    std::map<std::string, std::string> files = cleanWorld();
+
+    void SetUp() override { writePictures(); }
+
+    // Replaces the first occurrence of `from` in one file, writes the world, and runs the validator.
+    CheckResult checkWith(const std::string& file, const std::string& from, const std::string& to) {
+        std::string& text = files[file];
+        const size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+        return checkAsItIs();
+    }
+
+    CheckResult checkAsItIs() {
+        for (const auto& [name, text] : files) writeTextFile(name, text);
+        return runCheck();
+    }
+
+    // Exactly one diagnostic, in that file at the line holding `marker`, of that severity.
+    void expectOnly(const CheckResult& result, const std::string& file, const std::string& marker, bool isError) {
+        ASSERT_TRUE(result.report.is_object()) << "no JSON from the validator";
+        const auto& found = result.report["diagnostics"];
+        ASSERT_EQ(found.size(), 1u) << found.dump(1);
+        EXPECT_EQ(found[0]["file"], file);
+        EXPECT_EQ(found[0]["line"], lineOf(files[file], marker)) << found[0]["message"];
+        EXPECT_EQ(found[0]["severity"], isError ? "error" : "warning");
+        EXPECT_EQ(result.exitCode, isError ? 1 : 0);
+    }
+};
+
+}  // namespace
+
+TEST_F(WorldCheck, CleanWorldReportsNothing) {
+    const CheckResult result = checkAsItIs();
+    ASSERT_TRUE(result.report.is_object());
+    EXPECT_EQ(result.report["diagnostics"].size(), 0u) << result.report.dump(1);
+    EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST_F(WorldCheck, AreaTableLimitsAreErrors) {
+    const std::string map = "media/BigMapData.xml";
+    expectOnly(checkWith(map, "<screen name=\"まち3\" areanum=\"3\"", "<screen name=\"まち3\" areanum=\"4\""), map,
+               "<screen name=\"まち3\"", true);
+}
+
+TEST_F(WorldCheck, TooManyEnemiesInAnArea) {
+    const std::string map = "media/BigMapData.xml";
+    const std::string marker = "<area level=\"1\" pointnum=\"4\" enemynum=\"6\">";
+    expectOnly(checkWith(map, "<area level=\"1\" pointnum=\"4\">", marker + "\n" + repeatLines(6, "<enemy type=\"1\"/>")),
+               map, marker, true);
+}
+
+TEST_F(WorldCheck, EnemyKindOutOfRange) {
+    const std::string map = "media/BigMapData.xml";
+    expectOnly(checkWith(map, "<point x=\"0\" y=\"0\"/>", "<point x=\"0\" y=\"0\"/>\n<enemy type=\"8\"/>"), map,
+               "<enemy type=\"8\"/>", true);
+}
+
+TEST_F(WorldCheck, FlagAndCommandIdsOutOfRange) {
+    const std::string map = "media/BigMapData.xml";
+    expectOnly(checkWith(map, "<speech>こんにちは</speech>",
+                         "<speech flagid=\"57\" state=\"1\">こんにちは</speech>"),
+               map, "flagid=\"57\"", true);
+    files = cleanWorld();
+    expectOnly(checkWith(map, "<speech>こんにちは</speech>",
+                         "<speech>こんにちは<setflag flagid=\"11\" state=\"15\"/></speech>"),
+               map, "<setflag flagid=\"11\"", true);
+    files = cleanWorld();
+    expectOnly(checkWith(map, "<speech>こんにちは</speech>",
+                         "<speech>こんにちは<setflag flagid=\"14\" state=\"12\"/></speech>"),
+               map, "<setflag flagid=\"14\"", true);
+}
+
+TEST_F(WorldCheck, MissingNpcPictureAndBoss) {
+    const std::string map = "media/BigMapData.xml";
+    expectOnly(checkWith(map, "<npc imageid=\"0\">", "<npc imageid=\"1\">"), map, "<npc imageid=\"1\">", true);
+    files = cleanWorld();
+    expectOnly(checkWith(map, "<point x=\"0\" y=\"0\"/>", "<point x=\"0\" y=\"0\"/>\n<boss num=\"1\" flag=\"30\"/>"), map,
+               "<boss num=\"1\"", true);
+}
+
+TEST_F(WorldCheck, DoorResetPointInNoAreaAndDoorToNowhere) {
+    const std::string map = "media/BigMapData.xml";
+    expectOnly(checkWith(map, "<door next=\"5\" resetx=\"100\" resety=\"100\"/>",
+                         "<door next=\"5\" resetx=\"5000\" resety=\"100\"/>"),
+               map, "resetx=\"5000\"", true);
+    files = cleanWorld();
+    expectOnly(checkWith(map, "<door next=\"5\" resetx=\"100\" resety=\"100\"/>",
+                         "<door next=\"9\" resetx=\"100\" resety=\"100\"/>"),
+               map, "<door next=\"9\"", true);
+}
+
+TEST_F(WorldCheck, SpeechBeyondTheMessageWindow) {
+    const std::string map = "media/BigMapData.xml";
+    expectOnly(checkWith(map, "<npc imageid=\"0\">\n<speech>こんにちは</speech>",
+                         "<npc imageid=\"0\" id=\"long\">\n" + repeatLines(11, "<speech>こんにちは</speech>")),
+               map, "id=\"long\"", true);
+    files = cleanWorld();
+    // Nine lines with a question fit; ten do not.
+    const std::string nine = repeatLines(7, "<speech>あ</speech>") + "<speech y=\"1\">はい</speech>\n<speech n=\"1\">いいえ</speech>";
+    EXPECT_EQ(checkWith(map, "<speech>こんにちは</speech>", nine).report["diagnostics"].size(), 0u);
+    files = cleanWorld();
+    expectOnly(checkWith(map, "<npc imageid=\"0\">\n<speech>こんにちは</speech>",
+                         "<npc imageid=\"0\" id=\"ten\">\n<speech>あ</speech>\n" + nine),
+               map, "id=\"ten\"", true);
+}
+
+TEST_F(WorldCheck, StoryRuleAreaWithoutNpc) {
+    const std::string map = "media/BigMapData.xml";
+    // Screen 0 with five areas: the story rules hide or show the NPC of its area 4, which has none here.
+    std::string& text = files[map];
+    text.replace(text.find("areanum=\"3\""), 11, "areanum=\"5\"");
+    std::string ruled = squareArea(2000, 0, 40, 1);
+    ruled.replace(0, ruled.find('\n'), "<area level=\"1\" pointnum=\"4\" id=\"rule\">");
+    text.replace(text.find("</screen>"), 9, squareArea(3000, 0, 40, 1) + ruled + "</screen>");
+    expectOnly(checkAsItIs(), map, "id=\"rule\"", true);
+}
+
+TEST_F(WorldCheck, StartPointOutsideAreaOne) {
+    const std::string map = "media/BigMapData.xml";
+    // Move screen 6's area 1 away from (700, 550).
+    const std::string screen6 = "<screen name=\"まち6\"";
+    const size_t at = files[map].find(screen6);
+    const size_t area1 = files[map].find("<point x=\"600\" y=\"500\"/>", at);
+    ASSERT_NE(area1, std::string::npos);
+    files[map].replace(area1, std::string("<point x=\"600\" y=\"500\"/>").size(), "<point x=\"750\" y=\"500\"/>");
+    const size_t left2 = files[map].find("<point x=\"600\" y=\"700\"/>", at);
+    files[map].replace(left2, std::string("<point x=\"600\" y=\"700\"/>").size(), "<point x=\"750\" y=\"700\"/>");
+    expectOnly(checkAsItIs(), map, screen6, true);
+}
+
+TEST_F(WorldCheck, CatalogsTooShortOrMalformed) {
+    const std::string enemies = "media/EnemyData.xml";
+    expectOnly(checkWith(enemies, "<enemy life=\"3\" size=\"20\" speed=\"2\"/>\n", ""), enemies, "<enemydatas>", true);
+    files = cleanWorld();
+    expectOnly(checkWith(enemies, "speed=\"2\"", "speed=\"2.5\""), enemies, "speed=\"2.5\"", false);
+    files = cleanWorld();
+    const std::string bosses = "media/BossData.xml";
+    expectOnly(checkWith(bosses, "<weapon type=\"0\"", "<weapon type=\"10\""), bosses, "<weapon type=\"10\"", true);
+    files = cleanWorld();
+    const std::string items = "media/ItemData.xml";
+    expectOnly(checkWith(items, "type=\"1\"", "type=\"7\""), items, "type=\"7\"", false);
+}
+
+TEST_F(WorldCheck, ParseErrorsAndMissingFilesCarryTheirLine) {
+    const std::string weapons = "media/WeaponData.xml";
+    const CheckResult broken = checkWith(weapons, "</weapondatas>", "</weapondata>");
+    ASSERT_GE(broken.report["diagnostics"].size(), 1u);
+    EXPECT_EQ(broken.report["diagnostics"][0]["file"], weapons);
+    EXPECT_EQ(broken.report["diagnostics"][0]["line"], lineOf(files[weapons], "</weapondata>"));
+    EXPECT_EQ(broken.exitCode, 1);
+}
+
+TEST_F(WorldCheck, MissingPicturesAndCaseOnlyMatches) {
+    std::remove("pict/npc.png");
+    const CheckResult missing = checkAsItIs();
+    ASSERT_EQ(missing.report["diagnostics"].size(), 1u) << missing.report.dump(1);
+    EXPECT_EQ(missing.report["diagnostics"][0]["file"], "media/NPCPictList.xml");
+    EXPECT_EQ(missing.exitCode, 1);
+    writePictures();
+    std::rename("pict/boss.png", "pict/BOSS.png");
+    const CheckResult caseOnly = checkAsItIs();
+    ASSERT_EQ(caseOnly.report["diagnostics"].size(), 1u) << caseOnly.report.dump(1);
+    EXPECT_EQ(caseOnly.report["diagnostics"][0]["severity"], "warning");
+}
+
+TEST_F(WorldCheck, TextsWithoutGlyphs) {
+    const Font font = createFont(16);
+    if (!fontValid(font) || missingGlyphCount(font, "あ") != 0) GTEST_SKIP() << "the game's font is not installed";
+    const std::string items = "media/ItemData.xml";
+    // A character from a private use area: no font has it.
+    expectOnly(checkWith(items, "<item name=\"やくそう\"", "<item name=\"やく\xEE\x80\x80\""), items, "\xEE\x80\x80", true);
+}

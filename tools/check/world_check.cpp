@@ -1,0 +1,572 @@
+// The world validator: every check reads the data the way the game's loaders do, so that what the game
+// would silently ignore, clamp or crash on is reported to the author with its file and line first.
+#include "world_check.h"
+
+#include <array>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "app/game_state.h"
+#include "data/xml_access.h"
+#include "platform/files.h"
+#include "platform/graphics.h"
+#include "platform/polygon.h"
+#include "platform/window.h"
+
+namespace {
+
+const char* const mapFile = "media/BigMapData.xml";
+const char* const npcFile = "media/NPCPictList.xml";
+const char* const enemyFile = "media/EnemyData.xml";
+const char* const weaponFile = "media/WeaponData.xml";
+const char* const bossFile = "media/BossData.xml";
+const char* const itemFile = "media/ItemData.xml";
+
+// Boss names whose battles have music; any other name fights in silence.
+const std::set<std::string> musicalBossNames = {"あやお", "したっぱ", "ロウガ", "グース", "ぬすず",
+                                                "ベヒモス", "ジズ", "レヴィアタン"};
+
+// Areas whose NPC the fixed story rules hide or show, by screen.
+const std::vector<std::pair<int32_t, int32_t>> storyRuleAreas = {
+    {0, 4}, {1, 3}, {38, 2}, {2, 17}, {2, 18}, {2, 19}, {13, 2}, {13, 3}, {13, 4},
+    {15, 2}, {15, 3}, {16, 8}, {24, 2}, {25, 6}, {32, 3}, {36, 3}};
+
+// Command flags whose value is an item id or a weapon id.
+const std::set<int32_t> itemCommandFlags = {2, 11};
+const std::set<int32_t> weaponCommandFlags = {13, 14};
+
+struct TextToDraw {
+    std::string file;
+    int32_t line = 0;
+    std::string text;
+    bool large = false;
+};
+
+struct AreaInfo {
+    Polygon polygon;
+    int32_t line = 0;
+    int32_t level = 0;
+    bool hasNpc = false;
+    bool hasDoor = false;
+    int32_t doorLine = 0;
+    int32_t doorNext = -1, doorX = 0, doorY = 0;
+};
+
+struct ScreenInfo {
+    int32_t line = 0;
+    std::vector<AreaInfo> areas;
+};
+
+struct FlagUse {
+    int32_t line = 0;
+    int32_t id = 0;
+    int32_t value = 0;
+};
+
+class Checker {
+public:
+    std::vector<Diagnostic> run();
+
+private:
+    std::vector<Diagnostic> found_;
+    std::vector<TextToDraw> texts_;
+    std::vector<ScreenInfo> screens_;
+    std::vector<FlagUse> commandSettings_;  // setflag elements of the map, for the cross-file id checks
+    int32_t npcPictureCount_ = -1, bossCount_ = -1, weaponCount_ = -1, itemCount_ = -1;
+
+    void report(const std::string& file, int32_t line, bool error, const std::string& text) {
+        found_.push_back({file, line, error, text});
+    }
+    void error(const std::string& file, int32_t line, const std::string& text) { report(file, line, true, text); }
+    void warning(const std::string& file, int32_t line, const std::string& text) { report(file, line, false, text); }
+
+    std::optional<XmlNode> openRoot(const char* file, const char* rootName);
+    bool requireAttribute(const char* file, const XmlNode& element, const char* elementName, const char* name);
+    int32_t readInt(const char* file, const XmlNode& element, const char* name);
+    void checkPictureFile(const char* file, int32_t line, const std::string& gamePath, bool required);
+    void checkFlagId(const char* file, int32_t line, int32_t id, const char* what);
+
+    void checkEnemies();
+    void checkItems();
+    void checkWeapons();
+    void checkBosses();
+    void checkNpcPictures();
+    void checkMap();
+    void checkArea(const XmlNode& area, int32_t screen, int32_t index, AreaInfo& info);
+    void checkSpeech(const XmlNode& npc, int32_t screen, int32_t index);
+    void checkDoors();
+    void checkStoryRules();
+    void checkStart();
+    void checkFixedFiles();
+    void checkGlyphs();
+};
+
+// The parse-error box reads "\n<line>行\n<text>": take the line from it.
+int32_t lineOfParseError(const std::string& boxText) {
+    size_t start = boxText.find_first_of("0123456789");
+    if (start == std::string::npos) return 0;
+    return wideToInt(boxText.substr(start));
+}
+
+bool isWholeInteger(const std::string& text) {
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+}
+
+std::optional<XmlNode> Checker::openRoot(const char* file, const char* rootName) {
+    std::string boxText;
+    bool boxShown = false;
+    setMessageBoxHandler([&](const std::string& text, const std::string&) {
+        boxText = text;
+        boxShown = true;
+    });
+    XmlDocument document;
+    const bool opened = openXmlDocument(document, file);
+    setMessageBoxHandler(nullptr);
+    if (!opened) {
+        if (!std::filesystem::exists(resolveGamePath(file)))
+            error(file, 0, "file is missing");
+        else
+            error(file, lineOfParseError(boxText),
+                  "not well-formed XML" + (boxShown ? ": " + boxText.substr(boxText.rfind('\n') + 1) : ""));
+        return std::nullopt;
+    }
+    const XmlNodeList roots = selectNodes(document, rootName);
+    if (roots.length() == 0) {
+        error(file, 1, std::string("the root element must be <") + rootName + ">: the game reads nothing from this file");
+        return std::nullopt;
+    }
+    return roots.item(0);
+}
+
+bool Checker::requireAttribute(const char* file, const XmlNode& element, const char* elementName, const char* name) {
+    if (hasAttribute(element, name)) return true;
+    error(file, xmlNodeLine(element), std::string("<") + elementName + "> lacks the required attribute \"" + name + "\"");
+    return false;
+}
+
+int32_t Checker::readInt(const char* file, const XmlNode& element, const char* name) {
+    if (!hasAttribute(element, name)) return 0;
+    const std::string text = attributeText(element, name);
+    const int32_t value = wideToInt(text);
+    if (!isWholeInteger(text))
+        warning(file, xmlNodeLine(element),
+                "\"" + std::string(name) + "\" is \"" + text + "\", which the game reads as " + std::to_string(value));
+    return value;
+}
+
+void Checker::checkPictureFile(const char* file, int32_t line, const std::string& gamePath, bool required) {
+    std::string exact = gamePath;
+    for (char& c : exact)
+        if (c == '\\') c = '/';
+    if (std::filesystem::exists(exact)) return;
+    const std::string resolved = resolveGamePath(gamePath);
+    if (resolved != exact && std::filesystem::exists(resolved)) {
+        warning(file, line, "\"" + gamePath + "\" exists only with another spelling of upper and lower case (\"" +
+                                resolved + "\"); it will not load on a case-sensitive system without our fall-back");
+        return;
+    }
+    report(file, line, required, "the file \"" + gamePath + "\" does not exist");
+}
+
+void Checker::checkFlagId(const char* file, int32_t line, int32_t id, const char* what) {
+    if (id < 0 || id >= storyFlagCount)
+        error(file, line, std::string(what) + " names story flag " + std::to_string(id) + ", outside 0-56");
+}
+
+void Checker::checkEnemies() {
+    const auto root = openRoot(enemyFile, "enemydatas");
+    if (!root) return;
+    const XmlNodeList enemies = selectNodes(*root, "enemy");
+    if (enemies.length() < enemyKindCount)
+        error(enemyFile, xmlNodeLine(*root),
+              "there must be 8 <enemy> kinds, there are " + std::to_string(enemies.length()) + ": a new game cannot start");
+    if (enemies.length() > enemyKindCount)
+        warning(enemyFile, xmlNodeLine(enemies.item(enemyKindCount)), "only the first 8 <enemy> kinds are read");
+    for (int32_t i = 0; i < std::min(enemies.length(), enemyKindCount); ++i) {
+        const XmlNode enemy = enemies.item(i);
+        for (const char* name : {"life", "size", "speed"}) requireAttribute(enemyFile, enemy, "enemy", name);
+        if (readInt(enemyFile, enemy, "life") <= 0)
+            warning(enemyFile, xmlNodeLine(enemy), "enemy kind " + std::to_string(i) + " has no life: it is dead as it appears");
+        readInt(enemyFile, enemy, "size");
+        readInt(enemyFile, enemy, "speed");
+    }
+}
+
+void Checker::checkItems() {
+    const auto root = openRoot(itemFile, "itemdatas");
+    if (!root) return;
+    const XmlNodeList items = selectNodes(*root, "item");
+    itemCount_ = items.length();
+    if (itemCount_ < itemKindCount)
+        error(itemFile, xmlNodeLine(*root),
+              "there must be 15 <item> entries (ids 0-14), there are " + std::to_string(itemCount_));
+    for (int32_t i = 0; i < items.length(); ++i) {
+        const XmlNode item = items.item(i);
+        for (const char* name : {"name", "use", "type", "power", "time", "pict", "howto"})
+            requireAttribute(itemFile, item, "item", name);
+        const int32_t type = readInt(itemFile, item, "type");
+        if (type < 0 || type > 4)
+            warning(itemFile, xmlNodeLine(item), "item type " + std::to_string(type) + " is none of 0-4: it cannot be used");
+        for (const char* name : {"use", "power", "time", "pict"}) readInt(itemFile, item, name);
+        texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "name"), false});
+        texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "howto"), false});
+    }
+}
+
+void Checker::checkWeapons() {
+    const auto root = openRoot(weaponFile, "weapondatas");
+    if (!root) return;
+    const XmlNodeList weapons = selectNodes(*root, "enemy");
+    weaponCount_ = weapons.length();
+    if (weaponCount_ < weaponKindCount)
+        warning(weaponFile, xmlNodeLine(*root),
+                "there are " + std::to_string(weaponCount_) +
+                    " weapons (<enemy> elements); ids up to 11 that the hero owns must exist");
+    if (weaponCount_ <= 5)
+        error(weaponFile, xmlNodeLine(*root), "weapons 0 and 5 are owned at the start: weapon 5 must exist");
+    for (int32_t i = 0; i < weapons.length(); ++i) {
+        const XmlNode weapon = weapons.item(i);
+        for (const char* name : {"name", "howto", "power", "fly", "speed", "kayaku", "wait", "pict"})
+            requireAttribute(weaponFile, weapon, "enemy", name);
+        const int32_t fly = readInt(weaponFile, weapon, "fly");
+        if (fly < 0 || fly > 3)
+            warning(weaponFile, xmlNodeLine(weapon), "fly " + std::to_string(fly) + " is none of 0-3: the weapon does nothing");
+        for (const char* name : {"power", "speed", "kayaku", "wait", "pict"}) readInt(weaponFile, weapon, name);
+        texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "name"), false});
+        texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "howto"), false});
+    }
+}
+
+void Checker::checkBosses() {
+    const auto root = openRoot(bossFile, "bossdatas");
+    if (!root) return;
+    const XmlNodeList bosses = selectNodes(*root, "boss");
+    bossCount_ = bosses.length();
+    for (int32_t i = 0; i < bosses.length(); ++i) {
+        const XmlNode boss = bosses.item(i);
+        const int32_t line = xmlNodeLine(boss);
+        for (const char* name : {"name", "maxlife", "size", "pict", "cutin", "gx", "gy", "x", "y", "hit", "kin", "tyu"})
+            requireAttribute(bossFile, boss, "boss", name);
+        for (const char* name : {"maxlife", "size", "gx", "gy", "x", "y", "hit", "kin", "tyu"}) readInt(bossFile, boss, name);
+        const std::string name = attributeText(boss, "name");
+        if (!musicalBossNames.count(name))
+            warning(bossFile, line, "boss \"" + name + "\" has no battle music: only the eight known names have");
+        if (readInt(bossFile, boss, "maxlife") < 1)
+            warning(bossFile, line, "boss " + std::to_string(i) + " has no life: it is beaten at once");
+        if (readInt(bossFile, boss, "size") < 1) warning(bossFile, line, "boss " + std::to_string(i) + " has no cell size");
+        checkPictureFile(bossFile, line, attributeText(boss, "pict"), true);
+        checkPictureFile(bossFile, line, attributeText(boss, "cutin"), true);
+        for (const char* speech : {"bspeech", "aspeech"}) {
+            const XmlNodeList lines = selectNodes(boss, speech);
+            if (lines.length() > messageLineCapacity - 1)
+                error(bossFile, xmlNodeLine(lines.item(messageLineCapacity - 1)),
+                      std::string("a boss speech holds at most 11 <") + speech + "> lines; the rest is lost");
+            for (int32_t k = 0; k < lines.length(); ++k)
+                texts_.push_back({bossFile, xmlNodeLine(lines.item(k)), elementText(lines.item(k)), true});
+        }
+        const XmlNodeList flags = selectNodes(boss, "flag");
+        if (flags.length() > 0) {
+            const XmlNode flag = flags.item(0);
+            requireAttribute(bossFile, flag, "flag", "id");
+            requireAttribute(bossFile, flag, "flag", "state");
+            checkFlagId(bossFile, xmlNodeLine(flag), readInt(bossFile, flag, "id"), "the boss's <flag>");
+            if (flags.length() > 1) warning(bossFile, xmlNodeLine(flags.item(1)), "only the first <flag> of a boss counts");
+        }
+        const XmlNodeList attacks = selectNodes(boss, "weapon");
+        if (attacks.length() < 3)
+            error(bossFile, line, "a boss needs three <weapon> attacks (near, middle, far), this one has " +
+                                      std::to_string(attacks.length()));
+        if (attacks.length() > 3) warning(bossFile, xmlNodeLine(attacks.item(3)), "only the first three <weapon> attacks are read");
+        for (int32_t k = 0; k < std::min(attacks.length(), 3); ++k) {
+            const XmlNode attack = attacks.item(k);
+            for (const char* field : {"type", "wait1", "wait2", "speed1", "speed2", "pict", "power"})
+                requireAttribute(bossFile, attack, "weapon", field);
+            const int32_t type = readInt(bossFile, attack, "type");
+            if (type < 0 || type > 9)
+                error(bossFile, xmlNodeLine(attack), "attack pattern " + std::to_string(type) + " is none of 0-9: the boss stands still");
+            for (const char* field : {"wait1", "wait2", "speed1", "speed2", "pict", "power"}) readInt(bossFile, attack, field);
+        }
+    }
+}
+
+void Checker::checkNpcPictures() {
+    const auto root = openRoot(npcFile, "npcpictdatas");
+    if (!root) return;
+    const XmlNodeList npcs = selectNodes(*root, "npc");
+    npcPictureCount_ = npcs.length();
+    for (int32_t i = 0; i < npcs.length(); ++i) {
+        const XmlNode npc = npcs.item(i);
+        for (const char* name : {"pict", "x", "y", "direction"}) requireAttribute(npcFile, npc, "npc", name);
+        if (readInt(npcFile, npc, "x") < 1 || readInt(npcFile, npc, "y") < 1)
+            warning(npcFile, xmlNodeLine(npc), "the frame size must be above 0, or the NPC draws nothing");
+        readInt(npcFile, npc, "direction");
+        checkPictureFile(npcFile, xmlNodeLine(npc), attributeText(npc, "pict"), true);
+    }
+}
+
+void Checker::checkMap() {
+    const auto root = openRoot(mapFile, "map");
+    if (!root) return;
+    const XmlNodeList screens = selectNodes(*root, "screen");
+    for (int32_t s = 0; s < screens.length(); ++s) {
+        const XmlNode screen = screens.item(s);
+        ScreenInfo info;
+        info.line = xmlNodeLine(screen);
+        for (const char* name : {"name", "areanum", "pict"}) requireAttribute(mapFile, screen, "screen", name);
+        texts_.push_back({mapFile, info.line, attributeText(screen, "name"), false});
+        if (hasAttribute(screen, "pict")) checkPictureFile(mapFile, info.line, attributeText(screen, "pict"), true);
+        const int32_t areanum = readInt(mapFile, screen, "areanum");
+        const XmlNodeList areas = selectNodes(screen, "area");
+        if (areanum < 0) error(mapFile, info.line, "areanum is negative");
+        if (areanum > areas.length())
+            error(mapFile, info.line, "areanum is " + std::to_string(areanum) + " but the screen has only " +
+                                          std::to_string(areas.length()) + " <area> elements: the screen fails to load");
+        if (areanum < areas.length())
+            warning(mapFile, xmlNodeLine(areas.item(std::max(areanum, 0))),
+                    "areas beyond areanum (" + std::to_string(areanum) + ") are not read");
+        const int32_t used = std::clamp(areanum, 0, areas.length());
+        info.areas.resize(used);
+        for (int32_t a = 0; a < used; ++a) checkArea(areas.item(a), s, a, info.areas[a]);
+        screens_.push_back(std::move(info));
+    }
+}
+
+void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, AreaInfo& info) {
+    const std::string where = "screen " + std::to_string(screen) + " area " + std::to_string(index);
+    info.line = xmlNodeLine(area);
+    requireAttribute(mapFile, area, "area", "level");
+    requireAttribute(mapFile, area, "area", "pointnum");
+    info.level = readInt(mapFile, area, "level");
+    const int32_t pointnum = readInt(mapFile, area, "pointnum");
+    const XmlNodeList points = selectNodes(area, "point");
+    if (points.length() > areaPointCapacity)
+        error(mapFile, xmlNodeLine(points.item(areaPointCapacity)), where + " has more than 20 <point> elements");
+    if (pointnum > areaPointCapacity) error(mapFile, info.line, where + ": pointnum is above 20");
+    if (pointnum < 3) error(mapFile, info.line, where + ": pointnum below 3 makes an area that holds no point");
+    if (pointnum > points.length() && pointnum <= areaPointCapacity)
+        warning(mapFile, info.line, where + ": pointnum is " + std::to_string(pointnum) + " but there are " +
+                                        std::to_string(points.length()) + " points; the rest are taken as (0, 0)");
+    if (pointnum < points.length()) warning(mapFile, info.line, where + ": points beyond pointnum are not used");
+    std::array<PolygonPoint, areaPointCapacity> vertices{};
+    for (int32_t p = 0; p < std::min(points.length(), areaPointCapacity); ++p) {
+        const XmlNode point = points.item(p);
+        requireAttribute(mapFile, point, "point", "x");
+        requireAttribute(mapFile, point, "point", "y");
+        vertices[p] = {static_cast<float>(readInt(mapFile, point, "x")), static_cast<float>(readInt(mapFile, point, "y"))};
+    }
+    for (int32_t p = 0; p < std::clamp(pointnum, 0, areaPointCapacity); ++p) info.polygon.vertices.push_back(vertices[p]);
+
+    const int32_t enemynum = readInt(mapFile, area, "enemynum");
+    const XmlNodeList enemies = selectNodes(area, "enemy");
+    if (enemynum > enemySlotCount) error(mapFile, info.line, where + ": enemynum is above 5, the number of enemy slots");
+    if (enemynum > enemies.length())
+        error(mapFile, info.line, where + ": enemynum is " + std::to_string(enemynum) + " but there are only " +
+                                      std::to_string(enemies.length()) + " <enemy> elements");
+    if (enemynum < 0) error(mapFile, info.line, where + ": enemynum is negative");
+    for (int32_t e = 0; e < enemies.length(); ++e) {
+        const XmlNode enemy = enemies.item(e);
+        requireAttribute(mapFile, enemy, "enemy", "type");
+        const int32_t type = readInt(mapFile, enemy, "type");
+        if (type < 0 || type >= enemyKindCount)
+            error(mapFile, xmlNodeLine(enemy), where + ": enemy type " + std::to_string(type) + " is none of the kinds 0-7");
+    }
+
+    const XmlNodeList npcs = selectNodes(area, "npc");
+    info.hasNpc = npcs.length() > 0;
+    if (npcs.length() > 1) warning(mapFile, xmlNodeLine(npcs.item(1)), where + ": only the first <npc> counts");
+    if (info.hasNpc) {
+        const XmlNode npc = npcs.item(0);
+        requireAttribute(mapFile, npc, "npc", "imageid");
+        const int32_t imageId = readInt(mapFile, npc, "imageid");
+        if (npcPictureCount_ >= 0 && (imageId < 0 || imageId >= npcPictureCount_))
+            error(mapFile, xmlNodeLine(npc), where + ": NPC picture " + std::to_string(imageId) + " does not exist in " + npcFile);
+        checkSpeech(npc, screen, index);
+    }
+
+    const XmlNodeList doors = selectNodes(area, "door");
+    info.hasDoor = doors.length() > 0;
+    if (doors.length() > 1) warning(mapFile, xmlNodeLine(doors.item(1)), where + ": only the first <door> counts");
+    if (info.hasDoor) {
+        const XmlNode door = doors.item(0);
+        info.doorLine = xmlNodeLine(door);
+        for (const char* name : {"next", "resetx", "resety"}) requireAttribute(mapFile, door, "door", name);
+        info.doorNext = readInt(mapFile, door, "next");
+        info.doorX = readInt(mapFile, door, "resetx");
+        info.doorY = readInt(mapFile, door, "resety");
+    }
+
+    const XmlNodeList bosses = selectNodes(area, "boss");
+    if (bosses.length() > 1) warning(mapFile, xmlNodeLine(bosses.item(1)), where + ": only the first <boss> counts");
+    if (bosses.length() > 0) {
+        const XmlNode boss = bosses.item(0);
+        requireAttribute(mapFile, boss, "boss", "num");
+        requireAttribute(mapFile, boss, "boss", "flag");
+        const int32_t num = readInt(mapFile, boss, "num");
+        if (bossCount_ >= 0 && (num < 0 || num >= bossCount_))
+            error(mapFile, xmlNodeLine(boss), where + ": boss " + std::to_string(num) + " does not exist in " + bossFile);
+        checkFlagId(mapFile, xmlNodeLine(boss), readInt(mapFile, boss, "flag"), (where + ": the boss's flag").c_str());
+    }
+}
+
+void Checker::checkSpeech(const XmlNode& npc, int32_t screen, int32_t index) {
+    const std::string where = "screen " + std::to_string(screen) + " area " + std::to_string(index);
+    const XmlNodeList speeches = selectNodes(npc, "speech");
+    int32_t plain = 0, yes = 0, no = 0, firstYes = -1;
+    for (int32_t i = 0; i < speeches.length(); ++i) {
+        const XmlNode speech = speeches.item(i);
+        const int32_t line = xmlNodeLine(speech);
+        const bool isYes = hasAttribute(speech, "y"), isNo = hasAttribute(speech, "n");
+        if (isNo)
+            ++no;
+        else if (isYes)
+            ++yes;
+        else
+            ++plain;
+        if (isYes && firstYes < 0) firstYes = i;
+        texts_.push_back({mapFile, line, elementText(speech), true});
+        if (hasAttribute(speech, "flagid")) {
+            requireAttribute(mapFile, speech, "speech", "state");
+            checkFlagId(mapFile, line, readInt(mapFile, speech, "flagid"), "the line's condition");
+            readInt(mapFile, speech, "state");
+        }
+        const XmlNodeList sets = selectNodes(speech, "setflag");
+        if (sets.length() > 1) warning(mapFile, xmlNodeLine(sets.item(1)), "only the first <setflag> of a line counts");
+        if (sets.length() > 0) {
+            const XmlNode set = sets.item(0);
+            const int32_t setLine = xmlNodeLine(set);
+            requireAttribute(mapFile, set, "setflag", "flagid");
+            requireAttribute(mapFile, set, "setflag", "state");
+            const int32_t id = readInt(mapFile, set, "flagid");
+            checkFlagId(mapFile, setLine, id, "<setflag>");
+            commandSettings_.push_back({setLine, id, readInt(mapFile, set, "state")});
+        }
+    }
+    // The question is asked only when exactly as many plain lines were shown as stand before the first yes
+    // line among all the speech elements; more than there are plain lines can never be shown.
+    const bool question = firstYes >= 0;
+    if (question && firstYes > plain)
+        warning(mapFile, xmlNodeLine(speeches.item(firstYes)),
+                where + ": the first \"y\" line stands after " + std::to_string(firstYes) +
+                    " speech elements but the NPC has only " + std::to_string(plain) +
+                    " plain lines: the question is never asked");
+    // The buffer holds lines 1 to 11: the plain lines, then with a question the yes lines, a separator and
+    // the no lines, and always a closing line.
+    if (!question && plain > 10)
+        error(mapFile, xmlNodeLine(npc), where + ": a message holds at most 10 lines, this NPC has " + std::to_string(plain));
+    if (question && plain + yes + no > 9)
+        error(mapFile, xmlNodeLine(npc), where + ": a message with a question holds at most 9 lines, this NPC has " +
+                                             std::to_string(plain + yes + no));
+    if (!question && no > 0)
+        warning(mapFile, xmlNodeLine(npc), where + ": \"n\" lines without any \"y\" line are never shown");
+}
+
+void Checker::checkDoors() {
+    for (size_t s = 0; s < screens_.size(); ++s) {
+        for (size_t a = 0; a < screens_[s].areas.size(); ++a) {
+            const AreaInfo& area = screens_[s].areas[a];
+            if (!area.hasDoor) continue;
+            const std::string where = "screen " + std::to_string(s) + " area " + std::to_string(a);
+            if (area.doorNext < 0 || area.doorNext >= static_cast<int32_t>(screens_.size())) {
+                error(mapFile, area.doorLine, where + ": the door leads to screen " + std::to_string(area.doorNext) +
+                                                  ", which does not exist");
+                continue;
+            }
+            const ScreenInfo& target = screens_[area.doorNext];
+            int32_t landing = -1;
+            for (size_t t = 0; t < target.areas.size() && landing < 0; ++t)
+                if (polygonContains(target.areas[t].polygon, area.doorX, area.doorY)) landing = static_cast<int32_t>(t);
+            const std::string point = "(" + std::to_string(area.doorX) + ", " + std::to_string(area.doorY) + ")";
+            if (landing < 0) {
+                error(mapFile, area.doorLine, where + ": the door's reset point " + point + " lies in no area of screen " +
+                                                  std::to_string(area.doorNext));
+            } else if (target.areas[landing].hasNpc) {
+                warning(mapFile, area.doorLine, where + ": the door's reset point " + point + " lies in the NPC area " +
+                                                    std::to_string(landing) + " of screen " + std::to_string(area.doorNext));
+            }
+        }
+    }
+}
+
+void Checker::checkStoryRules() {
+    for (const auto& [screen, area] : storyRuleAreas) {
+        if (screen >= static_cast<int32_t>(screens_.size())) continue;
+        const ScreenInfo& info = screens_[screen];
+        if (area >= static_cast<int32_t>(info.areas.size())) continue;
+        if (!info.areas[area].hasNpc)
+            error(mapFile, info.areas[area].line, "screen " + std::to_string(screen) + " area " + std::to_string(area) +
+                                                      ": the story rules show or hide this area's NPC, so it needs an <npc>");
+    }
+    for (const FlagUse& use : commandSettings_) {
+        if (itemCommandFlags.count(use.id) && use.value >= 0 &&
+            (use.value >= itemKindCount || (itemCount_ >= 0 && use.value >= itemCount_)))
+            error(mapFile, use.line, "flag " + std::to_string(use.id) + " gives item " + std::to_string(use.value) +
+                                         ", which is none of the items 0-14");
+        if (weaponCommandFlags.count(use.id) && use.value >= 0 &&
+            (use.value >= weaponKindCount || (weaponCount_ >= 0 && use.value >= weaponCount_)))
+            error(mapFile, use.line, "flag " + std::to_string(use.id) + " gives weapon " + std::to_string(use.value) +
+                                         ", which is none of the weapons");
+        if (use.id == flagScreenMode && (use.value < 1 || use.value > 3))
+            warning(mapFile, use.line, "flag 56 is the screen mode: only 1 (ending), 2 and 3 mean anything");
+    }
+}
+
+void Checker::checkStart() {
+    if (screens_.size() <= 6) {
+        if (!screens_.empty()) error(mapFile, 0, "a new game starts on screen 6, which does not exist");
+        return;
+    }
+    const ScreenInfo& start = screens_[6];
+    if (start.areas.size() < 2 || !polygonContains(start.areas[1].polygon, 700, 550))
+        error(mapFile, start.line, "a new game starts on screen 6 at (700, 550), which must lie in area 1");
+}
+
+void Checker::checkFixedFiles() {
+    const std::set<int32_t> optional = {picMenuD, picWhitebox, picYesnobox, picWicon, picEnd, picBall, picTitle};
+    for (int32_t i = 0; i < fixedPictureCount; ++i)
+        checkPictureFile("pict", 0, fixedPictureFiles[i], !optional.count(i));
+    for (const auto& [name, file] : trackFiles) checkPictureFile("pict", 0, file, true);
+}
+
+void Checker::checkGlyphs() {
+    const Font small = createFont(16), large = createFont(20);
+    if (!fontValid(small) || !fontValid(large)) {
+        warning("", 0, "the game's font is not installed here: the texts' glyphs were not checked");
+        return;
+    }
+    for (const TextToDraw& text : texts_) {
+        const int32_t missing = missingGlyphCount(text.large ? large : small, text.text);
+        if (missing > 0)
+            error(text.file, text.line, "\"" + text.text + "\" has " + std::to_string(missing) +
+                                            " character(s) the game's font cannot draw");
+    }
+}
+
+std::vector<Diagnostic> Checker::run() {
+    checkEnemies();
+    checkItems();
+    checkWeapons();
+    checkBosses();
+    checkNpcPictures();
+    checkMap();
+    checkDoors();
+    checkStoryRules();
+    checkStart();
+    checkFixedFiles();
+    checkGlyphs();
+    return found_;
+}
+
+}  // namespace
+
+std::vector<Diagnostic> checkWorld() {
+    Checker checker;
+    return checker.run();
+}

@@ -1,0 +1,16 @@
+// The world validator: reads a world folder the way the game reads it and lists every problem found.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Diagnostic {
+    std::string file;  // relative to the world folder, e.g. "media/BigMapData.xml"
+    int32_t line = 0;  // 0 when the problem concerns the whole file
+    bool error = true;  // false: a warning
+    std::string text;
+};
+
+// Checks the world in the current working directory.
+std::vector<Diagnostic> checkWorld();
