@@ -18,6 +18,7 @@
 
 struct XmlDocumentData {
     pugi::xml_document document;
+    std::string source;  // the document as parsed (UTF-8), for the line numbers of nodes
 };
 
 namespace {
@@ -505,8 +506,19 @@ bool openXmlDocument(XmlDocument& document, const std::string& path) {
         reportParseError(line, lineText);
         return false;
     }
+    data->source = std::move(decoding.text);
     document.data = std::move(data);
     return true;
+}
+
+int32_t xmlNodeLine(const XmlNode& node) {
+    if (node.empty() || !node.document) return 0;
+    const ptrdiff_t offset = pugiNode(node).offset_debug();
+    if (offset < 0) return 0;
+    int32_t line = 0;
+    std::string lineText;
+    locateLine(node.document->source, static_cast<size_t>(offset), line, lineText);
+    return line;
 }
 
 XmlNodeList selectNodes(const XmlDocument& document, const std::string& path) {

@@ -62,6 +62,8 @@ int32_t wideToInt(const std::string& text);
 
 // Shows the "COMエラー" box with the error's text.
 void reportComError(const ComError& error);
+// The 1-based line of the file on which the node starts; 0 for an empty handle.
+int32_t xmlNodeLine(const XmlNode& node);
 // Shows the "XMLパースエラー" box: a line break, the line number and 行, a line break and the line's text,
 // shortened to 255 UTF-16 units without cutting a character.
 void reportParseError(int32_t line, const std::string& sourceText);
