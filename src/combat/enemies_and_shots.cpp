@@ -1,14 +1,284 @@
-// Placeholder until the unit is built.
+// The area's enemies and the two shot tables: waves, chasing, touching, shot flight and hits.
+// Driven by the frame tick (field and boss phase 3), the weapons and the boss's attacks.
 #include "combat/enemies_and_shots.h"
+
+#include <climits>
+#include <cstdlib>
 
 #include "app/game_state.h"
 
-void spawnEnemyWave(GameState&) {}
-void moveAndDrawEnemy(GameState&, int32_t, Canvas&) {}
-bool enemyStep(GameState&, int32_t) { return false; }
-void knockBack(GameState&, int32_t) {}
-void spawnShot(GameState&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
-void moveAndDrawShot(GameState&, int32_t, int32_t, Canvas&) {}
-void bossShotsHitHero(GameState&) {}
-void clearCombat(GameState&, int32_t) {}
-void moveAndDrawCombat(GameState&, Canvas&) {}
+namespace {
+
+// A wave gives up after this many spawn draws in all, leaving the slots it has not placed empty,
+// so an area that has no ground inside the view cannot hang the tick; the next field tick tries again.
+constexpr int32_t spawnDrawLimit = 10000;
+
+constexpr int32_t itemFoundOnKill = 6;
+
+const AreaRecord* currentAreaRecord(const GameState& game) {
+    if (game.currentArea < 0 || static_cast<size_t>(game.currentArea) >= game.areas.size()) return nullptr;
+    return &game.areas[static_cast<size_t>(game.currentArea)];
+}
+
+int64_t squared(int64_t v) { return v * v; }
+
+// An offset moved one step toward the hero's centre line (300) from its view coordinate; a negative
+// step moves it away.
+int32_t stepToward(int32_t offset, int32_t view, int32_t step) {
+    if (view > 300) return offset - step;
+    if (view < 300) return offset + step;
+    return offset;
+}
+
+// Moves a thing one step toward the hero's centre on each axis, each axis only where the area allows;
+// the y step is taken from the new x.
+void chaseHero(const GameState& game, int32_t& x, int32_t& y, int32_t anchorX, int32_t anchorY, int32_t step) {
+    const int32_t vx = x + anchorX - game.heroX;
+    const int32_t vy = y + anchorY - game.heroY;
+    const int32_t candidateX = stepToward(x, vx, step);
+    if (insideCurrentArea(game, anchorX + candidateX - 300, y + anchorY - 300)) x = candidateX;
+    const int32_t candidateY = stepToward(y, vy, step);
+    if (insideCurrentArea(game, x + anchorX - 300, anchorY + candidateY - 300)) y = candidateY;
+}
+
+std::array<ShotSlot, shotSlotCount>* shotTable(GameState& game, int32_t table) {
+    if (table == heroShotTable) return &game.heroShots;
+    if (table == bossShotTable) return &game.bossShots;
+    return nullptr;
+}
+
+bool outsideView(int32_t vx, int32_t vy) { return vx < 0 || vx > 600 || vy < 0 || vy > 600; }
+
+void moveShot(GameState& game, ShotSlot& s) {
+    const int32_t speed = s.speed;
+    const int32_t h = speed / 2;
+    switch (s.direction) {
+        case 0: case 1: case 80: s.y += speed; break;
+        case 2: case 3: case 82: s.x += speed; break;
+        case 4: case 5: case 84: s.x -= speed; break;
+        case 6: case 7: case 86: s.y -= speed; break;
+        case 81: s.x += h; s.y += h; break;
+        case 83: s.x += h; s.y -= h; break;
+        case 85: s.x -= h; s.y += h; break;
+        case 87: s.x -= h; s.y -= h; break;
+        case 10: chaseHero(game, s.x, s.y, s.anchorX, s.anchorY, speed); break;
+        case 40: {
+            // Once round a diamond below a top point 6 x speed above the boss, a quarter every 12 ticks,
+            // following the boss as it moves.
+            const BossRecord& b = game.boss;
+            const int32_t q = s.ticksLeft / 12, r = s.ticksLeft % 12;
+            s.x = b.gx - s.anchorX + b.x;
+            s.y = b.y + b.gy - s.anchorY - 6 * speed;
+            switch (q) {
+                case 0: s.x += r * h; s.y += r * h; break;
+                case 1: s.x += (12 - r) * h; s.y += (12 + r) * h; break;
+                case 2: s.x -= r * h; s.y += (24 - r) * h; break;
+                case 3: s.x -= (12 - r) * h; s.y += (12 - r) * h; break;
+                default: break;
+            }
+            break;
+        }
+        default: break;
+    }
+}
+
+}  // namespace
+
+std::optional<CombatTarget> combatTarget(GameState& game, int32_t slot) {
+    if (slot == bossTarget) {
+        BossRecord& b = game.boss;
+        return CombatTarget{b.x, b.y, b.gx, b.gy, b.life, b.hit};
+    }
+    if (slot < 0 || slot >= enemySlotCount) return std::nullopt;
+    EnemySlot& e = game.enemySlots[static_cast<size_t>(slot)];
+    return CombatTarget{e.x, e.y, e.anchorX, e.anchorY, e.life, e.size};
+}
+
+int32_t areaEnemyCount(const GameState& game) {
+    const AreaRecord* area = currentAreaRecord(game);
+    if (area == nullptr || area->enemyCount <= 0) return 0;
+    int32_t n = area->enemyCount;
+    if (n > enemySlotCount) n = enemySlotCount;
+    if (static_cast<size_t>(n) > area->enemyTypes.size()) n = static_cast<int32_t>(area->enemyTypes.size());
+    return n;
+}
+
+bool insideCurrentArea(const GameState& game, int32_t mapX, int32_t mapY) {
+    const AreaRecord* area = currentAreaRecord(game);
+    return area != nullptr && polygonContains(area->polygon, mapX, mapY);
+}
+
+void rollItemDrop(GameState& game) {
+    if (std::rand() % 8 == 0) game.itemCounts[itemFoundOnKill] += 1;
+}
+
+void spawnEnemyWave(GameState& game) {
+    const int32_t n = areaEnemyCount(game);
+    for (int32_t k = 0; k < n; ++k)
+        if (game.enemySlots[static_cast<size_t>(k)].life > 0) return;
+    const AreaRecord* area = currentAreaRecord(game);
+    int32_t drawsLeft = spawnDrawLimit;
+    for (int32_t k = 0; k < n; ++k) {
+        EnemySlot& e = game.enemySlots[static_cast<size_t>(k)];
+        const int32_t kind = area->enemyTypes[static_cast<size_t>(k)];
+        if (kind < 0 || kind >= enemyKindCount) {
+            e.life = 0;
+            continue;
+        }
+        const EnemyType& type = game.enemyCatalog[static_cast<size_t>(kind)];
+        e.kind = kind;
+        e.size = type.size;
+        e.life = type.life;
+        e.speed = type.speed;
+        e.anchorX = game.heroX;
+        e.anchorY = game.heroY;
+        bool placed = false;
+        while (drawsLeft > 0) {
+            --drawsLeft;
+            const int32_t rx = std::rand() % 600;
+            const int32_t ry = std::rand() % 600;
+            if (insideCurrentArea(game, rx + game.heroX - 300, ry + game.heroY - 300)) {
+                e.x = rx;
+                e.y = ry;
+                placed = true;
+                break;
+            }
+        }
+        if (!placed) e.life = 0;
+    }
+}
+
+void moveAndDrawEnemy(GameState& game, int32_t slot, Canvas& canvas) {
+    if (slot < 0 || slot >= enemySlotCount) return;
+    EnemySlot& e = game.enemySlots[static_cast<size_t>(slot)];
+    if (e.life <= 0) return;
+    chaseHero(game, e.x, e.y, e.anchorX, e.anchorY, e.speed);
+    const int32_t vx = e.x + e.anchorX - game.heroX;
+    const int32_t vy = e.y + e.anchorY - game.heroY;
+    if (outsideView(vx, vy)) {
+        e.life = 0;
+        return;
+    }
+    const int32_t cell = 3 * e.kind + static_cast<int32_t>(game.frameCounter % 9 / 3);
+    drawPictureRect(canvas, game.pictures[picTekismall], static_cast<int32_t>(vx - 12.5),
+                    static_cast<int32_t>(vy - 19.5), 25 * cell, 0, 25, 25);
+}
+
+bool enemyStep(GameState& game, int32_t slot) {
+    auto target = combatTarget(game, slot);
+    if (!target || target->life <= 0) return false;
+    CombatTarget& e = *target;
+    bool touched = false;
+    const int32_t vx = e.x + e.anchorX - game.heroX;
+    const int32_t vy = e.y + e.anchorY - game.heroY;
+    if (squared(vx - 300) + squared(vy - 300) < squared(e.size)) {
+        knockBack(game, slot);
+        game.heroLife -= 5;
+        spawnEffect(game, 300.0f, 300.0f, 2);
+        touched = true;
+    }
+    // The loop goes on after a kill: a second shot in reach the same tick is used up and pays again.
+    for (ShotSlot& s : game.heroShots) {
+        if (s.alive <= 0) continue;
+        const int64_t dx = static_cast<int64_t>(e.x) + e.anchorX - (static_cast<int64_t>(s.x) + s.anchorX);
+        const int64_t dy = static_cast<int64_t>(e.y) + e.anchorY - (static_cast<int64_t>(s.y) + s.anchorY);
+        if (squared(dx) + squared(dy) >= 400) continue;
+        game.heroExp += game.expMultiplier;
+        s.alive = 0;
+        e.life -= s.power;
+        if (e.life < 1) rollItemDrop(game);
+        knockBack(game, slot);
+        spawnEffect(game, static_cast<float>(s.x + s.anchorX - game.heroX),
+                    static_cast<float>(s.y + s.anchorY - game.heroY), 1);
+    }
+    return touched;
+}
+
+void knockBack(GameState& game, int32_t slot) {
+    auto target = combatTarget(game, slot);
+    if (!target) return;
+    CombatTarget& e = *target;
+    // Away from the hero: the opposite of a chase step.
+    const int32_t vx = e.x + e.anchorX - game.heroX;
+    const int32_t vy = e.y + e.anchorY - game.heroY;
+    const int32_t candidateX = stepToward(e.x, vx, -30);
+    if (insideCurrentArea(game, e.anchorX + candidateX - 300, e.y + e.anchorY - 300)) e.x = candidateX;
+    const int32_t candidateY = stepToward(e.y, vy, -30);
+    if (insideCurrentArea(game, e.x + e.anchorX - 300, e.anchorY + candidateY - 300)) e.y = candidateY;
+}
+
+void spawnShot(GameState& game, int32_t table, int32_t x, int32_t y, int32_t direction, int32_t pict,
+               int32_t speed, int32_t power) {
+    auto* shots = shotTable(game, table);
+    if (shots == nullptr) return;
+    for (ShotSlot& s : *shots) {
+        if (s.alive >= 1) continue;
+        s.x = x;
+        s.y = y;
+        s.direction = direction;
+        s.pict = pict;
+        s.speed = speed;
+        s.power = power;
+        s.anchorX = game.heroX;
+        s.anchorY = game.heroY;
+        s.alive = 1;
+        s.ticksLeft = 50;
+        return;
+    }
+}
+
+void moveAndDrawShot(GameState& game, int32_t table, int32_t slot, Canvas& canvas) {
+    auto* shots = shotTable(game, table);
+    if (shots == nullptr || slot < 0 || slot >= shotSlotCount) return;
+    ShotSlot& s = (*shots)[static_cast<size_t>(slot)];
+    if (s.alive <= 0) return;
+    s.ticksLeft -= 1;
+    moveShot(game, s);
+    const int32_t vx = s.x + s.anchorX - game.heroX;
+    const int32_t vy = s.y + s.anchorY - game.heroY;
+    // In a boss battle only the arena and the time end a shot, not the view.
+    if (!insideCurrentArea(game, s.x + s.anchorX - 300, s.y + s.anchorY - 300) ||
+        (game.scene == sceneField && outsideView(vx, vy)) || s.ticksLeft < 1) {
+        s.alive = 0;
+        return;
+    }
+    drawPictureRect(canvas, game.pictures[picDungan], static_cast<int32_t>(vx - 7.5),
+                    static_cast<int32_t>(vy - 14.5), 15 * s.pict, 0, 15, 15);
+}
+
+void bossShotsHitHero(GameState& game) {
+    for (ShotSlot& s : game.bossShots) {
+        if (s.alive <= 0) continue;
+        const int32_t vx = s.x + s.anchorX - game.heroX;
+        const int32_t vy = s.y + s.anchorY - game.heroY;
+        if (squared(vx - 300) + squared(vy - 300) >= 1600) continue;
+        game.heroLife -= s.power;
+        s.alive -= 1;
+        spawnEffect(game, 300.0f, 300.0f, 3);
+    }
+}
+
+void clearCombat(GameState& game, int32_t mode) {
+    if (mode != 1 && mode != 2 && mode != 3) return;
+    if (mode == 1 || mode == 3) {
+        const int32_t n = areaEnemyCount(game);
+        for (int32_t k = 0; k < n; ++k) game.enemySlots[static_cast<size_t>(k)].life = 0;
+        for (ShotSlot& s : game.bossShots) s.alive = 0;
+    }
+    if (mode == 2 || mode == 3)
+        for (ShotSlot& s : game.heroShots) s.alive = 0;
+}
+
+void moveAndDrawCombat(GameState& game, Canvas& canvas) {
+    // Left to run down while no sword is used; only values above 0 draw. Held at the floor so it never wraps.
+    if (game.swordTicks > INT32_MIN) game.swordTicks -= 1;
+    for (int32_t k = 0; k < shotSlotCount; ++k) moveAndDrawShot(game, heroShotTable, k, canvas);
+    if (game.scene == sceneBoss)
+        for (int32_t k = 0; k < shotSlotCount; ++k) moveAndDrawShot(game, bossShotTable, k, canvas);
+    // Enemies after shots, so they cover them.
+    if (game.scene == sceneField) {
+        const int32_t n = areaEnemyCount(game);
+        for (int32_t k = 0; k < n; ++k) moveAndDrawEnemy(game, k, canvas);
+    }
+    if (game.swordTicks > 0) drawSwordSwing(game, canvas);
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 struct GameState;
 
@@ -35,6 +36,27 @@ struct Canvas;
 constexpr int32_t heroShotTable = 0, bossShotTable = 1;
 // Enemy slot number that stands for the boss record in enemyStep, knockBack and swordHitTest.
 constexpr int32_t bossTarget = -1;
+
+// The fields that hits and pushes work on, of an enemy slot or of the boss record (whose hit radius
+// stands in the size place and whose arena point is its anchor).
+struct CombatTarget {
+    int32_t& x;
+    int32_t& y;
+    int32_t& anchorX;
+    int32_t& anchorY;
+    int32_t& life;
+    int32_t& size;
+};
+
+// Enemy slot number slot, or the boss for bossTarget; nothing for any other number.
+std::optional<CombatTarget> combatTarget(GameState& game, int32_t slot);
+// How many enemy slots the current area uses: its enemy count, at most 5 and at most its list of kinds;
+// 0 when currentArea names no area.
+int32_t areaEnemyCount(const GameState& game);
+// True when the map point lies inside the current area's polygon; never when currentArea names no area.
+bool insideCurrentArea(const GameState& game, int32_t mapX, int32_t mapY);
+// After a kill: item 6 is found with a chance of one in eight.
+void rollItemDrop(GameState& game);
 
 // Refills the area's enemy slots when all are empty (field ticks only).
 void spawnEnemyWave(GameState& game);

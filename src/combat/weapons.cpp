@@ -1,9 +1,94 @@
-// Placeholder until the unit is built.
+// The hero's attacks with the Space and B weapon slots, the sword's hit test and the swing's stroke.
+// Called by the frame tick on an accepted attack press and by the combat pass while a swing shows.
 #include "combat/weapons.h"
 
 #include "app/game_state.h"
 
+namespace {
+
+WeaponSlot* weaponInSlot(GameState& game, int32_t slot) {
+    if (slot == 0) return &game.weaponSpace;
+    if (slot == 1) return &game.weaponB;
+    return nullptr;
+}
+
+int64_t squared(int64_t v) { return v * v; }
+
+}  // namespace
+
 int32_t loadWeapon(GameState&, int32_t, int32_t) { return 0; }
-void attackWithSlot(GameState&, int32_t) {}
-void swordHitTest(GameState&, int32_t, int32_t) {}
-void drawSwordSwing(GameState&, Canvas&) {}
+
+void attackWithSlot(GameState& game, int32_t slot) {
+    const WeaponSlot* w = weaponInSlot(game, slot);
+    if (w == nullptr) return;
+    switch (w->fly) {
+        case 0: {
+            game.swordTicks = 5;
+            game.swordDir = game.heroDir - (game.heroDir & 1);
+            if (game.scene == sceneBoss) {
+                swordHitTest(game, bossTarget, slot);
+            } else if (game.scene == sceneField) {
+                const int32_t n = areaEnemyCount(game);
+                for (int32_t k = 0; k < n; ++k)
+                    if (game.enemySlots[static_cast<size_t>(k)].life > 0) swordHitTest(game, k, slot);
+            }
+            break;
+        }
+        case 1:
+        case 2:
+        case 3: {
+            if (static_cast<int64_t>(game.heroPowder) - w->kayaku < 0) break;
+            // Shots that find the table full are lost, and the powder is paid all the same.
+            const int32_t pict = w->pict, speed = w->speed, power = w->power;
+            if (w->fly == 1) {
+                spawnShot(game, heroShotTable, 300, 300, game.heroDir, pict, speed, power);
+            } else if (w->fly == 2) {
+                for (int32_t dir : {80, 82, 84, 86}) spawnShot(game, heroShotTable, 300, 300, dir, pict, speed, power);
+            } else {
+                for (int32_t dir = 80; dir <= 87; ++dir) spawnShot(game, heroShotTable, 300, 300, dir, pict, speed, power);
+            }
+            game.heroPowder -= w->kayaku;
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot) {
+    const WeaponSlot* w = weaponInSlot(game, weaponSlot);
+    auto t = combatTarget(game, target);
+    if (w == nullptr || !t) return;
+    const int32_t vx = t->x + t->anchorX - game.heroX;
+    const int32_t vy = t->y + t->anchorY - game.heroY;
+    // The swing strikes from a point 20 px in front of the hero, only beyond the line across it there.
+    bool onStruckSide = false;
+    int32_t cx = 300, cy = 300;
+    switch (game.swordDir) {
+        case 0: onStruckSide = vy >= 320; cy = 320; break;
+        case 2: onStruckSide = vx >= 320; cx = 320; break;
+        case 4: onStruckSide = vx <= 280; cx = 280; break;
+        case 6: onStruckSide = vy <= 280; cy = 280; break;
+        default: return;
+    }
+    const int64_t reach = static_cast<int64_t>(t->size) + w->speed;
+    if (!onStruckSide || squared(vx - cx) + squared(vy - cy) >= squared(reach)) return;
+    game.heroExp += 3 * game.expMultiplier;
+    spawnEffect(game, static_cast<float>(vx), static_cast<float>(vy), 1);
+    t->life -= w->power;
+    if (t->life < 1) rollItemDrop(game);
+    knockBack(game, target);
+}
+
+void drawSwordSwing(GameState& game, Canvas& canvas) {
+    const int32_t t = game.swordTicks;
+    const int32_t a = (39 - t) * 8, b = (40 - t) * 8;
+    constexpr uint32_t white = 0xFFFFFFFF;
+    switch (game.swordDir) {
+        case 0: drawLine(canvas, a, 330, b, 330, white, 3.0f); break;
+        case 2: drawLine(canvas, 330, a, 330, b, white, 3.0f); break;
+        case 4: drawLine(canvas, 270, a, 270, b, white, 3.0f); break;
+        case 6: drawLine(canvas, a, 270, b, 270, white, 3.0f); break;
+        default: break;
+    }
+}

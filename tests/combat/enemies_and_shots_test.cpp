@@ -1,0 +1,335 @@
+#include "combat/enemies_and_shots.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "combat_fixture.h"
+
+namespace {
+
+void setAreaEnemies(GameState& game, int count, std::vector<int32_t> kinds) {
+    game.areas[0].enemyCount = count;
+    game.areas[0].enemyTypes = std::move(kinds);
+    for (int k = 0; k < enemyKindCount; ++k) game.enemyCatalog[k] = EnemyType{10 + k, 20 + k, 3};
+}
+
+void tickShots(GameState& game, int table, int times) {
+    Canvas canvas;
+    for (int i = 0; i < times; ++i) moveAndDrawShot(game, table, 0, canvas);
+}
+
+}  // namespace
+
+TEST(EnemyWave, AreasWithoutEnemiesOrWithoutAnAreaStayEmpty) {
+    auto game = combatGame();
+    setAreaEnemies(*game, 0, {});
+    spawnEnemyWave(*game);
+    for (const EnemySlot& e : game->enemySlots) EXPECT_EQ(e.life, 0);
+
+    // A count beyond the kinds listed, or beyond the five slots, uses only what exists.
+    setAreaEnemies(*game, 7, {1, 2});
+    EXPECT_EQ(areaEnemyCount(*game), 2);
+    setAreaEnemies(*game, 9, {0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(areaEnemyCount(*game), 5);
+
+    // An area number that names no area: nothing spawns and no point is inside.
+    game->currentArea = 3;
+    spawnEnemyWave(*game);
+    for (const EnemySlot& e : game->enemySlots) EXPECT_EQ(e.life, 0);
+    EXPECT_FALSE(insideCurrentArea(*game, 700, 550));
+    game->currentArea = -1;
+    EXPECT_EQ(areaEnemyCount(*game), 0);
+}
+
+TEST(EnemyWave, ANewWaveComesOnlyAfterTheLastEnemyIsGone) {
+    auto game = combatGame(500, 400, 900, 700);
+    setAreaEnemies(*game, 3, {0, 4, 7});
+    std::srand(7);
+    spawnEnemyWave(*game);
+    for (int k = 0; k < 3; ++k) {
+        const EnemySlot& e = game->enemySlots[k];
+        const int kind = k == 0 ? 0 : k == 1 ? 4 : 7;
+        EXPECT_EQ(e.kind, kind);
+        EXPECT_EQ(e.life, 20 + kind);
+        EXPECT_EQ(e.size, 10 + kind);
+        EXPECT_EQ(e.anchorX, 700);
+        EXPECT_EQ(e.anchorY, 550);
+        EXPECT_TRUE(e.x >= 0 && e.x < 600 && e.y >= 0 && e.y < 600);
+        EXPECT_TRUE(insideCurrentArea(*game, e.x + 400, e.y + 250));
+    }
+    EXPECT_EQ(game->enemySlots[3].life, 0);
+
+    game->enemySlots[0].life = 0;
+    game->enemySlots[1].life = -4;
+    const EnemySlot survivor = game->enemySlots[2];
+    spawnEnemyWave(*game);
+    EXPECT_EQ(game->enemySlots[0].life, 0);
+    EXPECT_EQ(game->enemySlots[2].x, survivor.x);
+
+    game->enemySlots[2].life = 0;
+    spawnEnemyWave(*game);
+    EXPECT_EQ(game->enemySlots[0].life, 20);
+    EXPECT_EQ(game->enemySlots[1].life, 24);
+    EXPECT_EQ(game->enemySlots[2].life, 27);
+}
+
+TEST(EnemyWave, BadKindsAndUnreachableGroundLeaveSlotsEmptyInsteadOfHanging) {
+    auto game = combatGame();
+    setAreaEnemies(*game, 3, {2, 8, -1});
+    spawnEnemyWave(*game);
+    EXPECT_EQ(game->enemySlots[0].life, 22);
+    EXPECT_EQ(game->enemySlots[1].life, 0);
+    EXPECT_EQ(game->enemySlots[2].life, 0);
+
+    // Ground entirely outside the view: the wave gives up after its draws.
+    auto far = combatGame(5000, 5000, 5100, 5100);
+    setAreaEnemies(*far, 2, {0, 1});
+    spawnEnemyWave(*far);
+    EXPECT_EQ(far->enemySlots[0].life, 0);
+    EXPECT_EQ(far->enemySlots[1].life, 0);
+}
+
+TEST(Enemies, ChaseOnEachAxisWhereTheAreaAllowsAndVanishOutsideTheView) {
+    auto game = combatGame();
+    setAreaEnemies(*game, 2, {0, 0});
+    Canvas canvas;
+    placeEnemy(*game, 0, 310, 280, 10, 10, 4);
+    moveAndDrawEnemy(*game, 0, canvas);
+    EXPECT_EQ(game->enemySlots[0].x, 306);
+    EXPECT_EQ(game->enemySlots[0].y, 284);
+
+    // An L-shaped area: a column left of the hero joined to a bar under him. At the column's right
+    // edge the x step is refused and the y step still taken.
+    auto edge = combatGame();
+    edge->areas[0].polygon.vertices = {{550, 300}, {650, 300}, {650, 500}, {800, 500}, {800, 600}, {550, 600}};
+    placeEnemy(*edge, 0, 248, 100, 10, 10, 4);  // map (648, 350)
+    moveAndDrawEnemy(*edge, 0, canvas);
+    EXPECT_EQ(edge->enemySlots[0].x, 248);
+    EXPECT_EQ(edge->enemySlots[0].y, 104);
+
+    // Standing at view x 600 is still in view; one more pixel and the enemy is gone, with no reward.
+    placeEnemy(*game, 1, 600, 300, 10, 10, 0);
+    moveAndDrawEnemy(*game, 1, canvas);
+    EXPECT_EQ(game->enemySlots[1].life, 10);
+    game->heroX -= 1;
+    moveAndDrawEnemy(*game, 1, canvas);
+    EXPECT_EQ(game->enemySlots[1].life, 0);
+    EXPECT_EQ(game->heroExp, 0);
+    EXPECT_EQ(game->itemCounts[6], 0);
+
+    // An overshooting step to -1.
+    placeEnemy(*game, 1, 301, 300, 10, 10, 302);
+    moveAndDrawEnemy(*game, 1, canvas);
+    EXPECT_EQ(game->enemySlots[1].life, 0);
+}
+
+TEST(Enemies, TouchCostsFiveLifeEveryTickWhileStillInReachAfterThePush) {
+    auto game = combatGame();
+    game->heroLife = 100;
+    setAreaEnemies(*game, 1, {0});
+    placeEnemy(*game, 0, 290, 300, 50);
+    EXPECT_TRUE(enemyStep(*game, 0));
+    EXPECT_EQ(game->heroLife, 95);
+    EXPECT_EQ(game->enemySlots[0].x, 260);
+    EXPECT_EQ(game->enemySlots[0].y, 300);
+    EXPECT_TRUE(enemyStep(*game, 0));
+    EXPECT_EQ(game->heroLife, 90);
+    EXPECT_FALSE(enemyStep(*game, 0));
+    EXPECT_EQ(game->heroLife, 90);
+
+    // Within reach: squared distance below size squared, not equal.
+    placeEnemy(*game, 0, 300, 330, 30);
+    EXPECT_FALSE(enemyStep(*game, 0));
+    EXPECT_FALSE(enemyStep(*game, 4));
+    EXPECT_FALSE(enemyStep(*game, 9));
+}
+
+TEST(Enemies, HeroShotsHitWithinTwentyPixelsOfTheMapPositionWhateverTheSize) {
+    for (int size : {0, 100}) {
+        auto game = combatGame();
+        game->expMultiplier = 3;
+        placeEnemy(*game, 0, 400, 400, size, 50);
+        game->heroLife = 100;
+        // The shot was fired after the hero walked 10 px right: its anchor differs from the enemy's.
+        game->heroX += 10;
+        spawnShot(*game, heroShotTable, 409, 400, 99, 0, 0, 7);  // map distance 19
+        spawnShot(*game, heroShotTable, 390, 420, 99, 0, 0, 7);  // map distance 20
+        game->heroX -= 10;
+        enemyStep(*game, 0);
+        EXPECT_EQ(game->heroShots[0].alive, 0);
+        EXPECT_EQ(game->heroShots[1].alive, 1) << "size " << size;
+        EXPECT_EQ(game->enemySlots[0].life, 43);
+        EXPECT_EQ(game->heroExp, 3);
+        // Pushed away from the hero on both axes.
+        EXPECT_EQ(game->enemySlots[0].x, 430);
+        EXPECT_EQ(game->enemySlots[0].y, 430);
+    }
+}
+
+TEST(Enemies, EveryShotInReachInOneTickIsSpentAndPaysEvenAfterTheKill) {
+    auto game = combatGame();
+    placeEnemy(*game, 0, 200, 200, 10, 5);
+    for (int i = 0; i < 3; ++i) spawnShot(*game, heroShotTable, 200, 205, 99, 0, 0, 10);
+    enemyStep(*game, 0);
+    // The first shot kills and pushes the enemy 30 px away, out of reach of the other two.
+    EXPECT_EQ(game->heroExp, 1);
+    EXPECT_EQ(aliveShots(game->heroShots), 2);
+
+    auto still = combatGame(190, 190, 211, 211);  // an area too small for any push
+    still->heroX = 500;
+    still->heroY = 500;
+    still->enemySlots[0] = EnemySlot{200, 200, 300, 300, 5, 0, 10, 0};
+    for (int i = 0; i < 3; ++i) spawnShot(*still, heroShotTable, 200, 200, 99, 0, 0, 10);
+    for (ShotSlot& s : still->heroShots) s.anchorX = s.anchorY = 300;
+    enemyStep(*still, 0);
+    EXPECT_EQ(still->heroExp, 3);
+    EXPECT_EQ(still->enemySlots[0].life, -25);
+    EXPECT_EQ(aliveShots(still->heroShots), 0);
+}
+
+TEST(Enemies, AKillFindsItemSixAboutOnceInEightTimes) {
+    auto game = combatGame();
+    std::srand(2026);
+    const int kills = 8000;
+    for (int i = 0; i < kills; ++i) {
+        placeEnemy(*game, 0, 100, 100, 10, 1);
+        spawnShot(*game, heroShotTable, 100, 100, 99, 0, 0, 1);
+        enemyStep(*game, 0);
+    }
+    EXPECT_EQ(game->heroExp, kills);
+    // One in eight of 8000 is 1000, give or take about 30.
+    EXPECT_GT(game->itemCounts[6], 850);
+    EXPECT_LT(game->itemCounts[6], 1150);
+}
+
+TEST(Shots, BossShotsHitTheHeroWithinFortyPixelsOnce) {
+    auto game = combatGame();
+    game->heroLife = 100;
+    spawnShot(*game, bossShotTable, 339, 300, 99, 0, 0, 12);
+    spawnShot(*game, bossShotTable, 300, 340, 99, 0, 0, 12);
+    spawnShot(*game, bossShotTable, 276, 276, 99, 0, 0, 1);  // 24, 24: about 34 px
+    bossShotsHitHero(*game);
+    EXPECT_EQ(game->heroLife, 87);
+    EXPECT_EQ(game->bossShots[0].alive, 0);
+    EXPECT_EQ(game->bossShots[1].alive, 1);
+    EXPECT_EQ(game->bossShots[2].alive, 0);
+    bossShotsHitHero(*game);
+    EXPECT_EQ(game->heroLife, 87);
+}
+
+TEST(Shots, ATableHoldsEightAndANinthIsLost) {
+    auto game = combatGame();
+    for (int i = 0; i < 9; ++i) spawnShot(*game, heroShotTable, 300, 300, 80, i, 5, 1);
+    EXPECT_EQ(aliveShots(game->heroShots), 8);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(game->heroShots[i].pict, i);
+    EXPECT_EQ(aliveShots(game->bossShots), 0);
+    // A freed slot is the first one taken again.
+    game->heroShots[3].alive = 0;
+    spawnShot(*game, heroShotTable, 10, 20, 2, 9, 5, 1);
+    EXPECT_EQ(game->heroShots[3].pict, 9);
+    EXPECT_EQ(game->heroShots[3].ticksLeft, 50);
+    EXPECT_EQ(game->heroShots[3].anchorX, 700);
+    spawnShot(*game, 7, 10, 20, 2, 9, 5, 1);  // no such table
+}
+
+TEST(Shots, StraightAndDiagonalStepsWithTheHalvedSpeed) {
+    struct Case { int direction, speed, dx, dy; };
+    const Case cases[] = {
+        {0, 5, 0, 5}, {3, 5, 5, 0}, {5, 5, -5, 0}, {6, 5, 0, -5},
+        {80, 5, 0, 5}, {81, 5, 2, 2}, {82, 5, 5, 0}, {83, 5, 2, -2},
+        {84, 5, -5, 0}, {85, 5, -2, 2}, {86, 5, 0, -5}, {87, 5, -2, -2},
+        {81, 1, 0, 0}, {87, -5, 2, 2}, {11, 5, 0, 0}, {88, 5, 0, 0},
+    };
+    for (const Case& c : cases) {
+        auto game = combatGame();
+        spawnShot(*game, heroShotTable, 300, 300, c.direction, 0, c.speed, 1);
+        tickShots(*game, heroShotTable, 1);
+        EXPECT_EQ(game->heroShots[0].x - 300, c.dx) << "direction " << c.direction;
+        EXPECT_EQ(game->heroShots[0].y - 300, c.dy) << "direction " << c.direction;
+    }
+}
+
+TEST(Shots, HomingStepsTowardTheHeroOnEachAxisTheAreaAllows) {
+    auto game = combatGame(0, 0, 2000, 455);  // map y 455 is view 205
+    spawnShot(*game, heroShotTable, 100, 200, 10, 0, 4, 1);
+    tickShots(*game, heroShotTable, 1);
+    EXPECT_EQ(game->heroShots[0].x, 104);
+    EXPECT_EQ(game->heroShots[0].y, 204);
+    tickShots(*game, heroShotTable, 1);
+    EXPECT_EQ(game->heroShots[0].x, 108);
+    EXPECT_EQ(game->heroShots[0].y, 204);
+    EXPECT_EQ(game->heroShots[0].alive, 1);
+}
+
+TEST(Shots, AShotLivesFortyNineTicksAtMost) {
+    auto game = combatGame();
+    spawnShot(*game, heroShotTable, 300, 300, 99, 0, 0, 1);
+    tickShots(*game, heroShotTable, 49);
+    EXPECT_EQ(game->heroShots[0].alive, 1);
+    EXPECT_EQ(game->heroShots[0].ticksLeft, 1);
+    tickShots(*game, heroShotTable, 1);
+    EXPECT_EQ(game->heroShots[0].alive, 0);
+}
+
+TEST(Shots, FieldShotsEndAtTheViewBattleShotsOnlyAtTheArena) {
+    // Map x = view x + 400; the area ends at map 1100, view 700.
+    auto game = combatGame(0, 0, 1100, 2000);
+    spawnShot(*game, heroShotTable, 300, 300, 2, 0, 10, 1);
+    tickShots(*game, heroShotTable, 30);
+    EXPECT_EQ(game->heroShots[0].x, 600);
+    EXPECT_EQ(game->heroShots[0].alive, 1);
+    tickShots(*game, heroShotTable, 1);
+    EXPECT_EQ(game->heroShots[0].alive, 0);
+
+    game->scene = sceneBoss;
+    spawnShot(*game, heroShotTable, 300, 300, 2, 0, 10, 1);
+    tickShots(*game, heroShotTable, 39);
+    EXPECT_EQ(game->heroShots[0].x, 690);
+    EXPECT_EQ(game->heroShots[0].alive, 1);
+    tickShots(*game, heroShotTable, 2);
+    EXPECT_EQ(game->heroShots[0].alive, 0);
+}
+
+TEST(Combat, ClearModesAndThePassOrderByScene) {
+    auto game = combatGame();
+    setAreaEnemies(*game, 2, {0, 0});
+    auto fill = [&] {
+        placeEnemy(*game, 0, 200, 300, 10, 5, 1);
+        placeEnemy(*game, 1, 400, 300, 10, 5, 1);
+        placeEnemy(*game, 2, 100, 100, 10, 5, 1);  // beyond the area's count
+        spawnShot(*game, heroShotTable, 300, 300, 99, 0, 0, 1);
+        spawnShot(*game, bossShotTable, 300, 300, 99, 0, 0, 1);
+    };
+    fill();
+    clearCombat(*game, 1);
+    EXPECT_EQ(game->enemySlots[0].life + game->enemySlots[1].life, 0);
+    EXPECT_EQ(game->enemySlots[2].life, 5);
+    EXPECT_EQ(aliveShots(game->bossShots), 0);
+    EXPECT_EQ(aliveShots(game->heroShots), 1);
+    clearCombat(*game, 2);
+    EXPECT_EQ(aliveShots(game->heroShots), 0);
+    fill();
+    clearCombat(*game, 4);
+    EXPECT_EQ(game->enemySlots[0].life, 5);
+    clearCombat(*game, 3);
+    EXPECT_EQ(game->enemySlots[1].life + aliveShots(game->heroShots) + aliveShots(game->bossShots), 0);
+
+    // Field pass: hero shots and enemies move, boss shots stand still.
+    Canvas canvas;
+    fill();
+    game->swordTicks = 0;
+    moveAndDrawCombat(*game, canvas);
+    EXPECT_EQ(game->swordTicks, -1);
+    EXPECT_EQ(game->heroShots[0].ticksLeft, 49);
+    EXPECT_EQ(game->bossShots[0].ticksLeft, 50);
+    EXPECT_EQ(game->enemySlots[0].x, 201);
+    EXPECT_EQ(game->enemySlots[2].x, 100);
+
+    // Battle pass: boss shots move, enemies stand still.
+    game->scene = sceneBoss;
+    moveAndDrawCombat(*game, canvas);
+    EXPECT_EQ(game->heroShots[0].ticksLeft, 48);
+    EXPECT_EQ(game->bossShots[0].ticksLeft, 49);
+    EXPECT_EQ(game->enemySlots[0].x, 201);
+}

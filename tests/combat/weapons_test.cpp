@@ -1,0 +1,163 @@
+#include "combat/weapons.h"
+
+#include <gtest/gtest.h>
+
+#include "combat_fixture.h"
+
+namespace {
+
+WeaponSlot gun(int fly, int kayaku) {
+    WeaponSlot w;
+    w.fly = fly;
+    w.kayaku = kayaku;
+    w.power = 4;
+    w.speed = 9;
+    w.pict = 2;
+    return w;
+}
+
+WeaponSlot sword(int length, int power) {
+    WeaponSlot w;
+    w.fly = 0;
+    w.speed = length;
+    w.power = power;
+    return w;
+}
+
+}  // namespace
+
+TEST(Attacks, AGunFiresOnlyWhenThePowderCoversItsCost) {
+    auto game = combatGame();
+    game->weaponSpace = gun(1, 5);
+    game->heroDir = 3;
+    game->heroPowder = 5;
+    attackWithSlot(*game, 0);
+    EXPECT_EQ(game->heroPowder, 0);
+    ASSERT_EQ(aliveShots(game->heroShots), 1);
+    const ShotSlot& s = game->heroShots[0];
+    EXPECT_EQ(s.x, 300);
+    EXPECT_EQ(s.y, 300);
+    EXPECT_EQ(s.direction, 3);
+    EXPECT_EQ(s.speed, 9);
+    EXPECT_EQ(s.power, 4);
+    EXPECT_EQ(s.pict, 2);
+
+    game->heroPowder = 4;
+    attackWithSlot(*game, 0);
+    EXPECT_EQ(game->heroPowder, 4);
+    EXPECT_EQ(aliveShots(game->heroShots), 1);
+}
+
+TEST(Attacks, SpreadGunsPayOnceEvenWhenTheTableIsFull) {
+    auto game = combatGame();
+    game->weaponB = gun(3, 6);
+    game->heroPowder = 20;
+    for (int i = 0; i < 3; ++i) spawnShot(*game, heroShotTable, 0, 0, 99, 0, 0, 1);
+    attackWithSlot(*game, 1);
+    EXPECT_EQ(aliveShots(game->heroShots), 8);
+    EXPECT_EQ(game->heroPowder, 14);
+    for (int k = 3; k < 8; ++k) EXPECT_EQ(game->heroShots[k].direction, 77 + k);
+
+    auto four = combatGame();
+    four->weaponSpace = gun(2, 3);
+    four->heroPowder = 3;
+    attackWithSlot(*four, 0);
+    EXPECT_EQ(four->heroPowder, 0);
+    ASSERT_EQ(aliveShots(four->heroShots), 4);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(four->heroShots[k].direction, 80 + 2 * k);
+}
+
+TEST(Attacks, UnknownKindsAndSlotsDoNothing) {
+    auto game = combatGame();
+    game->weaponSpace = gun(4, 1);
+    game->heroPowder = 10;
+    attackWithSlot(*game, 0);
+    attackWithSlot(*game, 2);
+    EXPECT_EQ(game->heroPowder, 10);
+    EXPECT_EQ(aliveShots(game->heroShots), 0);
+    EXPECT_EQ(game->swordTicks, 0);
+}
+
+TEST(Sword, ReachesBeyondTheLineTwentyPixelsInFront) {
+    // Striking down (heroDir 1 rounds to 0): a target 21 px below the hero with size + length 2 is hit,
+    // a target 19 px below is never hit, however large.
+    auto game = combatGame();
+    game->areas[0].enemyCount = 2;
+    game->areas[0].enemyTypes = {0, 0};
+    game->heroDir = 1;
+    game->weaponSpace = sword(1, 6);
+    placeEnemy(*game, 0, 300, 321, 1, 10);
+    placeEnemy(*game, 1, 300, 319, 500, 10);
+    attackWithSlot(*game, 0);
+    EXPECT_EQ(game->swordTicks, 5);
+    EXPECT_EQ(game->swordDir, 0);
+    EXPECT_EQ(game->enemySlots[0].life, 4);
+    EXPECT_EQ(game->enemySlots[0].y, 351);
+    EXPECT_EQ(game->enemySlots[1].life, 10);
+
+    // Size + length of exactly 1 is not enough; the sword's length alone can reach.
+    placeEnemy(*game, 0, 300, 321, 0, 10);
+    game->weaponSpace = sword(1, 6);
+    attackWithSlot(*game, 0);
+    EXPECT_EQ(game->enemySlots[0].life, 10);
+    game->weaponSpace = sword(2, 6);
+    attackWithSlot(*game, 0);
+    EXPECT_EQ(game->enemySlots[0].life, 4);
+}
+
+TEST(Sword, EachDirectionStrikesItsOwnSide) {
+    struct Case { int heroDir, vx, vy; bool hit; };
+    const Case cases[] = {
+        {2, 320, 300, true}, {3, 319, 300, false}, {4, 280, 300, true}, {5, 281, 300, false},
+        {6, 300, 280, true}, {7, 300, 281, false}, {0, 300, 260, false}, {8, 300, 320, false},
+    };
+    for (const Case& c : cases) {
+        auto game = combatGame();
+        game->areas[0].enemyCount = 1;
+        game->areas[0].enemyTypes = {0};
+        game->heroDir = c.heroDir;
+        game->weaponSpace = sword(10, 1);
+        placeEnemy(*game, 0, c.vx, c.vy, 1, 5);
+        attackWithSlot(*game, 0);
+        EXPECT_EQ(game->enemySlots[0].life, c.hit ? 4 : 5) << "heroDir " << c.heroDir;
+    }
+}
+
+TEST(Sword, AHitGivesThreeTimesAShotsExperienceAndUsesTheStrikingSlotsWeapon) {
+    auto game = combatGame();
+    game->areas[0].enemyCount = 2;
+    game->areas[0].enemyTypes = {0, 0};
+    game->expMultiplier = 2;
+    game->heroDir = 2;
+    game->weaponSpace = sword(1, 1);
+    game->weaponB = sword(60, 9);
+    placeEnemy(*game, 0, 360, 300, 5, 20);
+    placeEnemy(*game, 1, 340, 300, 5, 0);  // dead enemies are not struck
+    attackWithSlot(*game, 0);
+    EXPECT_EQ(game->enemySlots[0].life, 20);
+    attackWithSlot(*game, 1);
+    EXPECT_EQ(game->enemySlots[0].life, 11);
+    EXPECT_EQ(game->enemySlots[1].life, 0);
+    EXPECT_EQ(game->heroExp, 6);
+    EXPECT_EQ(game->heroPowder, 0);
+}
+
+TEST(Sword, InABattleTheBossIsTheOnlyTarget) {
+    auto game = combatGame();
+    game->scene = sceneBoss;
+    game->areas[0].enemyCount = 1;
+    game->areas[0].enemyTypes = {0};
+    placeEnemy(*game, 0, 300, 330, 5, 10);
+    game->boss.gx = game->heroX;
+    game->boss.gy = game->heroY;
+    game->boss.x = 300;
+    game->boss.y = 340;
+    game->boss.hit = 0;
+    game->boss.life = 30;
+    game->heroDir = 0;
+    game->weaponSpace = sword(25, 7);
+    attackWithSlot(*game, 0);
+    EXPECT_EQ(game->boss.life, 23);
+    EXPECT_EQ(game->boss.y, 370);
+    EXPECT_EQ(game->enemySlots[0].life, 10);
+}
