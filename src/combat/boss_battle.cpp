@@ -1,8 +1,270 @@
-// Placeholder until the unit is built.
+// The boss's fight in phase 3 of a boss battle: the attack chosen by distance, the approach, the ten
+// attack patterns, then the touch test, the hero's shots against the boss and the boss's shots against the hero.
 #include "combat/boss_battle.h"
+
+#include <cstdlib>
 
 #include "app/game_state.h"
 
-void bossUpdate(GameState&) {}
-int32_t distanceBand(const GameState&, int32_t, int32_t) { return 0; }
-bool bossMoveStep(GameState&, int32_t, int32_t) { return false; }
+namespace {
+
+constexpr int32_t windUpFlash = 4;
+
+// Ticks since the current attack state began. Lengths are compared with this difference, not with
+// mark + length, so a count that wraps past 0 does not stall or hurry an attack.
+int64_t sinceMark(const GameState& game) { return static_cast<uint32_t>(game.frameCounter - game.sceneMarkFrame); }
+
+void markNow(GameState& game) { game.sceneMarkFrame = game.frameCounter; }
+
+bool attackInUse(const GameState& game) { return game.boss.attackIndex >= 0 && game.boss.attackIndex < 3; }
+
+BossAttack& currentAttack(GameState& game) { return game.boss.attacks[static_cast<size_t>(game.boss.attackIndex)]; }
+
+int32_t bossViewX(const GameState& game) { return game.boss.x + game.boss.gx - game.heroX; }
+int32_t bossViewY(const GameState& game) { return game.boss.y + game.boss.gy - game.heroY; }
+
+void resetAttack(GameState& game) {
+    game.boss.attackState = 0;
+    game.boss.attackIndex = -1;
+}
+
+// Ends a recovery when the hero has moved to another band or the recovery time is over.
+void bandCheck(GameState& game, int32_t dx, int32_t dy) {
+    if (distanceBand(game, dx, dy) != game.boss.attackIndex || sinceMark(game) > currentAttack(game).wait2)
+        resetAttack(game);
+}
+
+void fire(GameState& game, int32_t x, int32_t y, int32_t direction, int32_t speed) {
+    const BossAttack& a = currentAttack(game);
+    spawnShot(game, bossShotTable, x, y, direction, a.pict, speed, a.power);
+}
+
+void flash(GameState& game, int32_t x, int32_t y) {
+    spawnEffect(game, static_cast<float>(x), static_cast<float>(y), windUpFlash);
+}
+
+// The first tick of a wind-up: from now on the attack counts its ticks.
+void startWindUp(GameState& game) {
+    markNow(game);
+    game.boss.attackState = 1;
+}
+
+// Patterns 1, 2, 3 and 9 share this shape: wind up (flashing, except 9), fire once, then close in and
+// recover until the band changes or the recovery is over.
+void burstAttack(GameState& game, int32_t dx, int32_t dy, bool flashes, void (*burst)(GameState&)) {
+    BossRecord& b = game.boss;
+    switch (b.attackState) {
+        case 0:
+            startWindUp(game);
+            break;
+        case 1:
+            if (sinceMark(game) < currentAttack(game).wait1) {
+                if (flashes) flash(game, bossViewX(game), bossViewY(game));
+            } else {
+                burst(game);
+                markNow(game);
+                b.attackState = 2;
+            }
+            break;
+        case 2:
+            bossMoveStep(game, dx, dy);
+            bandCheck(game, dx, dy);
+            break;
+        default:
+            break;
+    }
+}
+
+void homingShot(GameState& game) {
+    fire(game, bossViewX(game), bossViewY(game), 10, currentAttack(game).speed2);
+}
+
+void eightWayBurst(GameState& game) {
+    clearCombat(game, 1);
+    for (int32_t dir = 80; dir <= 87; ++dir) fire(game, bossViewX(game), bossViewY(game), dir, currentAttack(game).speed2);
+}
+
+void fourWayBurst(GameState& game) {
+    for (int32_t dir : {80, 82, 84, 86}) fire(game, bossViewX(game), bossViewY(game), dir, currentAttack(game).speed2);
+}
+
+void randomSpotBurst(GameState& game) {
+    clearCombat(game, 1);
+    const int32_t rx = std::rand() % 400 + 100;
+    const int32_t ry = std::rand() % 400 + 100;
+    flash(game, rx, ry);
+    for (int32_t dir = 80; dir <= 87; ++dir) fire(game, rx, ry, dir, currentAttack(game).speed2);
+}
+
+// A block of eight shots, two lines of four, laid out ahead of the boss the way it faces, all flying that way.
+void wall(GameState& game) {
+    clearCombat(game, 1);
+    const int32_t frame = game.boss.frame;
+    const int32_t f = frame - (frame & 1);
+    const int32_t bx = bossViewX(game), by = bossViewY(game);
+    for (int32_t i = 0; i < 8; ++i) {
+        const int32_t across = -20 + 40 * (i / 4), ahead = 10 * (i % 4);
+        switch (f) {
+            case 0: fire(game, bx + across, by + ahead, frame, currentAttack(game).speed2); break;
+            case 2: fire(game, bx + ahead, by + across, frame, currentAttack(game).speed2); break;
+            case 4: fire(game, bx - ahead, by + across, frame, currentAttack(game).speed2); break;
+            case 6: fire(game, bx + across, by - ahead, frame, currentAttack(game).speed2); break;
+            default: return;
+        }
+    }
+}
+
+// Patterns 6 and 8 keep the hero's map position in the attack's speed1 and speed2; the spot stays put
+// on the map while the hero walks on.
+void rememberHeroSpot(GameState& game) {
+    BossAttack& a = currentAttack(game);
+    a.speed1 = game.heroX;
+    a.speed2 = game.heroY;
+    game.boss.attackState = 1;
+    markNow(game);
+}
+
+int32_t rememberedViewX(GameState& game) { return currentAttack(game).speed1 - game.heroX + 300; }
+int32_t rememberedViewY(GameState& game) { return currentAttack(game).speed2 - game.heroY + 300; }
+
+void runAttack(GameState& game, int32_t dx, int32_t dy) {
+    BossRecord& b = game.boss;
+    BossAttack& a = currentAttack(game);
+    const int64_t since = sinceMark(game);
+    switch (a.type) {
+        case 0:  // aimed shot the way the boss faces
+            if (b.attackState == 0) {
+                if (bossMoveStep(game, dx, dy)) startWindUp(game);
+            } else if (b.attackState == 1) {
+                if (since < 3) bossMoveStep(game, dx, dy);
+                if (since > a.wait1) {
+                    fire(game, bossViewX(game), bossViewY(game), b.frame, a.speed2);
+                    b.attackState = 2;
+                    markNow(game);
+                }
+            } else if (b.attackState == 2) {
+                if (since > a.wait2) resetAttack(game);
+            }
+            break;
+        case 1: burstAttack(game, dx, dy, true, homingShot); break;
+        case 2: burstAttack(game, dx, dy, true, eightWayBurst); break;
+        case 3: burstAttack(game, dx, dy, true, fourWayBurst); break;
+        case 4:
+            if (b.attackState == 0) {
+                if (bossMoveStep(game, dx, dy)) startWindUp(game);
+            } else if (b.attackState == 1) {
+                if (since >= a.wait1) {
+                    wall(game);
+                    markNow(game);
+                    b.attackState = 2;
+                }
+            } else if (b.attackState == 2) {
+                bossMoveStep(game, dx, dy);
+                bandCheck(game, dx, dy);
+            }
+            break;
+        case 5:  // circling stream; the attack is chosen afresh every tick
+            bossMoveStep(game, dx, dy);
+            if (game.frameCounter % 20 < 2) fire(game, bossViewX(game), bossViewY(game), 40, a.speed2);
+            b.attackIndex = -1;
+            break;
+        case 6:
+        case 8:
+            if (b.attackState == 0) {
+                rememberHeroSpot(game);
+            } else if (b.attackState == 1) {
+                const int32_t px = rememberedViewX(game), py = rememberedViewY(game);
+                if (since < a.wait1) {
+                    flash(game, px, py);
+                } else if (a.type == 6) {
+                    for (int32_t dir : {80, 82, 84, 86}) fire(game, px, py, dir, 20);
+                    markNow(game);
+                    b.attackState = 2;
+                } else {
+                    // The leap: the boss's map position becomes the remembered spot. The mark stays,
+                    // so the recovery counts from the start of the wind-up.
+                    b.x = a.speed1 - b.gx + 300;
+                    b.y = a.speed2 - b.gy + 300;
+                    b.attackState = 2;
+                }
+            } else if (b.attackState == 2) {
+                bandCheck(game, dx, dy);
+            }
+            break;
+        case 7:  // circling pair, whatever the state, until the band changes
+            bossMoveStep(game, dx, dy);
+            if (since > 12) {
+                fire(game, bossViewX(game), bossViewY(game), 40, a.speed2);
+                fire(game, bossViewX(game), bossViewY(game), 40, 2 * a.speed2);
+                markNow(game);
+            }
+            if (distanceBand(game, dx, dy) != b.attackIndex) resetAttack(game);
+            break;
+        case 9: burstAttack(game, dx, dy, false, randomSpotBurst); break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void bossUpdate(GameState& game) {
+    BossRecord& b = game.boss;
+    const int32_t dx = bossViewX(game) - 300;
+    const int32_t dy = bossViewY(game) - 300;
+    if (!attackInUse(game)) b.attackIndex = distanceBand(game, dx, dy);
+    runAttack(game, dx, dy);
+    enemyStep(game, bossTarget);
+    bossShotsHitHero(game);
+}
+
+int32_t distanceBand(const GameState& game, int32_t dx, int32_t dy) {
+    // Not a true distance: the product of the two offsets, each at least 40, so a hero straight above
+    // or beside the boss counts as much nearer than the same distance on the diagonal.
+    int64_t ax = dx < 0 ? -static_cast<int64_t>(dx) : dx;
+    int64_t ay = dy < 0 ? -static_cast<int64_t>(dy) : dy;
+    if (ax < 40) ax = 40;
+    if (ay < 40) ay = 40;
+    const int64_t p = ax * ay;
+    const int64_t kin = game.boss.kin, tyu = game.boss.tyu;
+    if (p < kin * kin) return 0;
+    if (p >= tyu * tyu) return 2;
+    return 1;
+}
+
+bool bossMoveStep(GameState& game, int32_t dx, int32_t dy) {
+    BossRecord& b = game.boss;
+    const int32_t speed = attackInUse(game) ? currentAttack(game).speed1 : 0;
+    b.frame = 0;
+    const bool majorIsX = (dx < 0 ? -static_cast<int64_t>(dx) : dx) >= (dy < 0 ? -static_cast<int64_t>(dy) : dy);
+    int32_t& major = majorIsX ? b.x : b.y;
+    int32_t& minor = majorIsX ? b.y : b.x;
+    const int32_t majorOffset = majorIsX ? dx : dy;
+    const int32_t minorOffset = majorIsX ? dy : dx;
+    auto animate = [&] {
+        if (game.frameCounter % 10 > 4) b.frame += 1;
+    };
+    // While approaching, the boss first lines up with the hero on the shorter axis, then closes in.
+    if (b.attackState == 0 && minorOffset < -5) {
+        minor += speed;
+        b.frame = majorIsX ? 0 : 2;
+        animate();
+        return false;
+    }
+    if (b.attackState == 0 && minorOffset > 5) {
+        minor -= speed;
+        b.frame = majorIsX ? 6 : 4;
+        animate();
+        return false;
+    }
+    if (majorOffset == 0) return true;
+    if (majorOffset < 0) {
+        major += speed;
+        b.frame = majorIsX ? 2 : 0;
+    } else {
+        major -= speed;
+        b.frame = majorIsX ? 4 : 6;
+    }
+    animate();
+    return true;
+}
