@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "app/game_state.h"
 
@@ -39,4 +40,12 @@ inline int aliveShots(const std::array<ShotSlot, shotSlotCount>& table) {
     for (const ShotSlot& s : table)
         if (s.alive > 0) ++n;
     return n;
+}
+
+// A sprite sheet of cells in one row, cell k painted 0xFF000000 + k + 1, saved and loaded back as a picture.
+inline Picture cellSheet(const std::string& path, int cellSize, int cells) {
+    Canvas sheet = createCanvas(cellSize * cells, cellSize);
+    for (int k = 0; k < cells; ++k) fillRect(sheet, k * cellSize, 0, cellSize, cellSize, 0xFF000000u + k + 1);
+    saveCanvasPng(sheet, path);
+    return loadPicture(path);
 }

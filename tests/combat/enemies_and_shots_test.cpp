@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "combat_fixture.h"
+#include "test_support.h"
 
 namespace {
 
@@ -332,4 +333,38 @@ TEST(Combat, ClearModesAndThePassOrderByScene) {
     EXPECT_EQ(game->heroShots[0].ticksLeft, 48);
     EXPECT_EQ(game->bossShots[0].ticksLeft, 49);
     EXPECT_EQ(game->enemySlots[0].x, 201);
+}
+
+TEST(CombatDrawing, EnemiesAndShotsAreDrawnFromTheirSheetsAtTheirOffsets) {
+    TempFolder folder;
+    auto game = combatGame();
+    game->pictures[picTekismall] = cellSheet("tekismall.png", 25, 6);
+    game->pictures[picDungan] = cellSheet("dungan.png", 15, 4);
+    ASSERT_TRUE(pictureLoaded(game->pictures[picTekismall]));
+    Canvas canvas = createCanvas(600, 600);
+
+    // Kind 1 in its second walking cell (frameCounter mod 9 = 4): cell 4, top-left (100 - 12.5, 200 - 19.5) truncated.
+    game->frameCounter = 13;
+    placeEnemy(*game, 0, 100, 200, 10, 5, 0).kind = 1;
+    moveAndDrawEnemy(*game, 0, canvas);
+    EXPECT_EQ(canvasPixel(canvas, 87, 180), 0xFF000005u);
+    EXPECT_EQ(canvasPixel(canvas, 111, 204), 0xFF000005u);
+    EXPECT_EQ(canvasPixel(canvas, 86, 180), 0xFF000000u);
+    EXPECT_EQ(canvasPixel(canvas, 112, 204), 0xFF000000u);
+    EXPECT_EQ(canvasPixel(canvas, 87, 179), 0xFF000000u);
+
+    // Near the left edge the corner is truncated toward zero: 5 - 12.5 gives -7, so columns up to 17.
+    placeEnemy(*game, 1, 5, 400, 10, 5, 0).kind = 0;
+    game->frameCounter = 0;
+    moveAndDrawEnemy(*game, 1, canvas);
+    EXPECT_EQ(canvasPixel(canvas, 17, 400), 0xFF000001u);
+    EXPECT_EQ(canvasPixel(canvas, 18, 400), 0xFF000000u);
+
+    // Shot cell 2 at (vx - 7.5, vy - 14.5) truncated, after one tick's move of 10 px to the right.
+    spawnShot(*game, heroShotTable, 400, 100, 2, 2, 10, 1);
+    moveAndDrawShot(*game, heroShotTable, 0, canvas);
+    EXPECT_EQ(canvasPixel(canvas, 402, 85), 0xFF000003u);
+    EXPECT_EQ(canvasPixel(canvas, 416, 99), 0xFF000003u);
+    EXPECT_EQ(canvasPixel(canvas, 401, 85), 0xFF000000u);
+    EXPECT_EQ(canvasPixel(canvas, 417, 99), 0xFF000000u);
 }

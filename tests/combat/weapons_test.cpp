@@ -161,3 +161,19 @@ TEST(Sword, InABattleTheBossIsTheOnlyTarget) {
     EXPECT_EQ(game->boss.y, 370);
     EXPECT_EQ(game->enemySlots[0].life, 10);
 }
+
+TEST(Sword, TheSwingIsAWhiteStrokeSweepingAlongTheStruckSide) {
+    auto game = combatGame();
+    Canvas canvas = createCanvas(600, 600);
+    game->swordDir = 2;
+    game->swordTicks = 4;
+    drawSwordSwing(*game, canvas);
+    EXPECT_EQ(canvasPixel(canvas, 330, 284), 0xFFFFFFFFu);
+    EXPECT_EQ(canvasPixel(canvas, 330, 276), 0xFF000000u);
+    EXPECT_EQ(canvasPixel(canvas, 330, 292), 0xFF000000u);
+    game->swordDir = 6;
+    game->swordTicks = 1;
+    drawSwordSwing(*game, canvas);
+    EXPECT_EQ(canvasPixel(canvas, 308, 270), 0xFFFFFFFFu);
+    EXPECT_EQ(canvasPixel(canvas, 308, 330), 0xFF000000u);
+}
