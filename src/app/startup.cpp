@@ -1,11 +1,140 @@
-// Placeholder until the unit is built.
+// Start-up, the message loop with the 80 ms frame clock, and shut-down.
 #include "app/startup.h"
 
-#include "app/game_state.h"
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
 
-int runGame() { return 0; }
-bool startUp(GameState&, bool) { return false; }
-void shutDown(GameState&) {}
-void handleKeyDown(GameState&, int32_t) {}
-void handleKeyUp(GameState&, int32_t) {}
-void handleActivate(GameState&, bool) {}
+#include "app/frame_tick.h"
+#include "app/game_state.h"
+#include "data/save_file.h"
+#include "music/music.h"
+#include "platform/audio.h"
+#include "platform/graphics.h"
+#include "platform/window.h"
+
+namespace {
+
+constexpr int32_t screenWidth = 900, screenHeight = 600;
+constexpr auto tickPeriod = std::chrono::milliseconds(80);
+
+// The pictures the game cannot start without, in the order they are tested.
+constexpr FixedPicture requiredPictures[] = {picMan,       picVs,      picMycutin,       picDungan, picTekismall,
+                                             picSidePanel, picSannkaku, picSannkakuBlack, picMenu};
+
+void handleWindowEvent(GameState& game, const WindowEvent& event, bool& quit) {
+    switch (event.kind) {
+        case WindowEventKind::keyDown: handleKeyDown(game, event.value); break;
+        case WindowEventKind::keyUp: handleKeyUp(game, event.value); break;
+        case WindowEventKind::activate: handleActivate(game, event.value != 0); break;
+        case WindowEventKind::trackEnd: handleTrackEvents(game, event.value); break;
+        case WindowEventKind::quit: quit = true; break;
+        case WindowEventKind::none: break;
+    }
+}
+
+// One thread runs everything: messages are handled between ticks, so no tick sees a half-done save or load.
+void runMessageLoop(GameState& game) {
+    using Clock = std::chrono::steady_clock;
+    auto nextTick = Clock::now();
+    uint32_t paintedRepaints = game.repaints;
+    bool quit = false;
+    while (!quit) {
+        const auto now = Clock::now();
+        if (now >= nextTick) {
+            frameTick(game);
+            if (game.repaints != paintedRepaints) {
+                paintWindow(game.backBuffer);
+                paintedRepaints = game.repaints;
+            }
+            // A late tick is not made up for: the next one comes a whole period later.
+            nextTick += tickPeriod;
+            if (nextTick <= Clock::now()) nextTick = Clock::now() + tickPeriod;
+            continue;
+        }
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTick - now).count();
+        WindowEvent event;
+        if (waitWindowEvent(event, static_cast<uint32_t>(wait))) handleWindowEvent(game, event, quit);
+    }
+}
+
+}  // namespace
+
+bool startUp(GameState& game, bool headless) {
+    game.storyFlags[flagScreenMode] = 3;
+    game.keyDown.fill(0);
+    game.keyLatch.fill(0);
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    game.smallFont = createFont(16);
+    game.largeFont = createFont(20);
+
+    for (int32_t i = 0; i < fixedPictureCount; ++i) game.pictures[i] = loadPicture(fixedPictureFiles[i]);
+    for (FixedPicture required : requiredPictures) {
+        if (!pictureLoaded(game.pictures[required])) {
+            showMessageBox("画像フォルダが開けません", "Quorvath");
+            return false;
+        }
+    }
+
+    startAudio(headless);
+    for (const auto& [name, file] : trackFiles) {
+        if (!registerTrack(game, file, name)) {
+            showMessageBox("サウンドファイルが開けません", "ZIZov");
+            return false;
+        }
+    }
+
+    game.backBuffer = createCanvas(screenWidth, screenHeight);
+    if (!canvasValid(game.backBuffer)) return false;
+    game.lastTickTime = clockMillis();
+    return true;
+}
+
+void shutDown(GameState& game) {
+    game.backBuffer = Canvas{};
+    for (Picture& picture : game.pictures) picture = Picture{};
+    game.smallFont = Font{};
+    game.largeFont = Font{};
+    closeWindow();
+    releaseAllTracks(game);
+    stopAudio();
+    stopWindowSystem();
+}
+
+void handleKeyDown(GameState& game, int32_t key) {
+    if (key < 0 || key >= keyCount) return;
+    game.keyDown[key] = 1;
+    if (takeKeyPress(game, keyS)) saveGame(game);
+    if (takeKeyPress(game, keyL)) reloadSavedGame(game);
+}
+
+void handleKeyUp(GameState& game, int32_t key) {
+    if (key < 0 || key >= keyCount) return;
+    game.keyDown[key] = 0;
+    game.keyLatch[key] = 0;
+}
+
+void handleActivate(GameState& game, bool active) {
+    game.windowInactive = active ? 0 : 1;
+}
+
+int runGame() {
+    if (!startWindowSystem()) return 0;
+    // The game record is large; it lives on the heap for the whole run.
+    auto game = std::make_unique<GameState>();
+    if (!startUp(*game, false)) {
+        stopAudio();
+        stopWindowSystem();
+        return 0;
+    }
+    if (!openWindow("Quorvath", screenWidth, screenHeight)) {
+        shutDown(*game);
+        return 0;
+    }
+    game->lastTickTime = clockMillis();
+    runMessageLoop(*game);
+    shutDown(*game);
+    return 0;
+}

@@ -1,10 +1,80 @@
-// Placeholder until the unit is built.
+// The track registry: nine looping background tracks, one in the mixer at a time.
 #include "music/music.h"
 
-#include "app/game_state.h"
+#include <string_view>
 
-bool registerTrack(GameState&, const std::string&, const std::string&) { return false; }
-void playTrack(GameState&, const std::string&) {}
-void stopTrack(GameState&, const std::string&) {}
-void handleTrackEvents(GameState&, int32_t) {}
-void releaseAllTracks(GameState&) {}
+#include "app/game_state.h"
+#include "platform/window.h"
+
+namespace {
+
+// The frame tick's music number of a track name; 0 for a name it never plays.
+int32_t trackNumberOf(const std::string& name) {
+    for (int32_t number = 1; number < static_cast<int32_t>(trackByNumber.size()); ++number) {
+        if (name == std::string_view(trackByNumber[number])) return number;
+    }
+    return 0;
+}
+
+// Puts the track back to its start; the mixer is told only when it holds this track.
+void rewind(TrackRecord& track) {
+    track.position = 0;
+    track.startedAt = clockMillis();
+    if (track.running && !audioSilent()) mixerPlay(track.song, track.number, 0);
+}
+
+}  // namespace
+
+bool registerTrack(GameState& game, const std::string& path, const std::string& name) {
+    if (game.musicTracks.count(name) != 0) return false;
+    Song song = openSong(path);
+    if (!song.data) return false;
+    TrackRecord track;
+    track.song = std::move(song);
+    track.number = trackNumberOf(name);
+    game.musicTracks.emplace(name, std::move(track));
+    return true;
+}
+
+void playTrack(GameState& game, const std::string& name) {
+    const auto found = game.musicTracks.find(name);
+    if (found == game.musicTracks.end()) return;
+    TrackRecord& track = found->second;
+    if (track.running) return;
+    track.running = true;
+    track.startedAt = clockMillis();
+    if (!audioSilent()) mixerPlay(track.song, track.number, track.position);
+}
+
+void stopTrack(GameState& game, const std::string& name) {
+    const auto found = game.musicTracks.find(name);
+    if (found == game.musicTracks.end()) return;
+    TrackRecord& track = found->second;
+    if (!track.running && track.position == 0) return;
+    mixerHalt(track.song);
+    track.running = false;
+    track.position = 0;
+}
+
+void handleTrackEvents(GameState& game, int32_t trackNumber) {
+    for (auto& [name, track] : game.musicTracks) {
+        if (track.number != trackNumber || trackNumber == 0) continue;
+        // A halt reports an end too, and a report may arrive after the track was started again:
+        // only a running track whose music really stopped starts over.
+        if (!track.running || mixerPlaying(track.song)) return;
+        rewind(track);
+        return;
+    }
+}
+
+void releaseAllTracks(GameState& game) {
+    for (auto& [name, track] : game.musicTracks) mixerHalt(track.song);
+    game.musicTracks.clear();
+}
+
+int32_t trackPosition(const TrackRecord& track) {
+    if (!track.running) return track.position;
+    if (audioSilent()) return track.position + static_cast<int32_t>(clockMillis() - track.startedAt);
+    const int32_t inMixer = mixerPosition(track.song);
+    return inMixer >= 0 ? inMixer : track.position;
+}

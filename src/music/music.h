@@ -29,3 +29,6 @@ void stopTrack(GameState& game, const std::string& name);
 void handleTrackEvents(GameState& game, int32_t trackNumber);
 // Stops and frees every track.
 void releaseAllTracks(GameState& game);
+// The track's current position in whole milliseconds: 0 after a rewind; while it runs silently it advances with
+// the frame clock.
+int32_t trackPosition(const TrackRecord& track);

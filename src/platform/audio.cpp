@@ -1,12 +1,134 @@
-// Placeholder until the unit is built.
+// Music playback on SDL2_mixer, MP3 through libmpg123.
 #include "platform/audio.h"
 
-bool startAudio(bool) { return true; }
-void stopAudio() {}
-bool audioSilent() { return true; }
-Song openSong(const std::string&) { return {}; }
-int32_t songLengthMillis(const Song&) { return -1; }
-void mixerPlay(const Song&, int32_t, int32_t) {}
-void mixerHalt(const Song&) {}
-bool mixerPlaying(const Song&) { return false; }
-int32_t mixerPosition(const Song&) { return -1; }
+#include <atomic>
+#include <cmath>
+#include <set>
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include "platform/files.h"
+#include "platform/window.h"
+
+struct SongData {
+    Mix_Music* music = nullptr;
+    ~SongData();
+};
+
+namespace {
+bool audioOpen = false;
+bool silentMode = true;
+// Every song still open, so that closing the mixer can free them before the decoders go away.
+std::set<SongData*> openSongs;
+// The song the mixer holds (the last one it was told to play) and its track number, for the end hook.
+SongData* heldSong = nullptr;
+std::atomic<int32_t> heldTrackNumber{0};
+
+// Runs on the audio thread at the natural end of the music, and on the calling thread inside Mix_HaltMusic.
+void SDLCALL musicFinished() {
+    postTrackEnd(heldTrackNumber.load());
+}
+
+bool openMixer() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SongData::~SongData() {
+    openSongs.erase(this);
+    if (heldSong == this) {
+        if (audioOpen) Mix_HaltMusic();
+        heldSong = nullptr;
+    }
+    if (music) Mix_FreeMusic(music);
+}
+
+bool startAudio(bool silent) {
+    if (audioOpen) stopAudio();
+    silentMode = silent;
+    Mix_Init(MIX_INIT_MP3);
+    // Without a usable device the dummy driver takes the music silently, so the game still starts.
+    if (silent || !openMixer()) {
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        if (!openMixer()) return false;
+    }
+    Mix_HookMusicFinished(musicFinished);
+    audioOpen = true;
+    return true;
+}
+
+void stopAudio() {
+    if (!audioOpen) return;
+    Mix_HookMusicFinished(nullptr);
+    Mix_HaltMusic();
+    heldSong = nullptr;
+    heldTrackNumber = 0;
+    for (SongData* song : openSongs) {
+        Mix_FreeMusic(song->music);
+        song->music = nullptr;
+    }
+    openSongs.clear();
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audioOpen = false;
+    silentMode = true;
+}
+
+bool audioSilent() {
+    return silentMode;
+}
+
+Song openSong(const std::string& path) {
+    if (!audioOpen) return {};
+    const std::string real = resolveGamePath(path);
+    Mix_Music* music = Mix_LoadMUS(real.c_str());
+    if (!music) return {};
+    // Only MP3 is the game's music; a file the MP3 decoder did not take (or could not time) is no song.
+    if (Mix_GetMusicType(music) != MUS_MP3 || !(Mix_MusicDuration(music) > 0)) {
+        Mix_FreeMusic(music);
+        return {};
+    }
+    auto data = std::make_shared<SongData>();
+    data->music = music;
+    openSongs.insert(data.get());
+    return Song{data};
+}
+
+int32_t songLengthMillis(const Song& song) {
+    if (!song.data || !song.data->music) return -1;
+    const double seconds = Mix_MusicDuration(song.data->music);
+    return seconds > 0 ? static_cast<int32_t>(std::lround(seconds * 1000.0)) : -1;
+}
+
+void mixerPlay(const Song& song, int32_t trackNumber, int32_t positionMillis) {
+    if (!audioOpen || !song.data || !song.data->music) return;
+    // A song replaced by another is not reported as ended (SDL_mixer calls the hook only at a natural end or in
+    // Mix_HaltMusic), so the hook always reports the song the mixer holds.
+    heldTrackNumber = trackNumber;
+    heldSong = song.data.get();
+    if (Mix_PlayMusic(song.data->music, 0) != 0) return;
+    if (positionMillis > 0) Mix_SetMusicPosition(positionMillis / 1000.0);
+}
+
+void mixerHalt(const Song& song) {
+    if (!audioOpen || !song.data || heldSong != song.data.get()) return;
+    Mix_HaltMusic();
+}
+
+bool mixerPlaying(const Song& song) {
+    return audioOpen && song.data && heldSong == song.data.get() && Mix_PlayingMusic() != 0;
+}
+
+int32_t mixerPosition(const Song& song) {
+    if (!audioOpen || !song.data || heldSong != song.data.get()) return -1;
+    const double seconds = Mix_GetMusicPosition(song.data->music);
+    return seconds >= 0 ? static_cast<int32_t>(std::lround(seconds * 1000.0)) : -1;
+}

@@ -24,7 +24,8 @@ void stopWindowSystem();
 // Opens the centred, fixed-size window whose client area is width x height; false on failure.
 bool openWindow(const std::string& title, int32_t width, int32_t height);
 void closeWindow();
-// Waits up to timeoutMs for one message; false when none came.
+// Waits up to timeoutMs for one message; false when none came. A message the game does not see comes back
+// with kind none.
 bool waitWindowEvent(WindowEvent& event, uint32_t timeoutMs);
 // Copies the canvas to the window at (0, 0).
 void paintWindow(const Canvas& canvas);

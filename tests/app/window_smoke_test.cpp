@@ -1,0 +1,141 @@
+// The real game under a virtual X server: its window, its client size, and a clean end.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "test_media.h"
+#include "test_support.h"
+
+namespace {
+
+bool toolAvailable(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string commandOutput(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return output;
+    std::array<char, 512> buffer{};
+    while (std::fgets(buffer.data(), buffer.size(), pipe)) output += buffer.data();
+    pclose(pipe);
+    return output;
+}
+
+// A child process that is killed and reaped when the test ends, however it ends.
+struct Child {
+    pid_t pid = -1;
+    int status = 0;
+    bool reaped = false;
+    ~Child() {
+        if (pid <= 0 || reaped) return;
+        kill(pid, SIGTERM);
+        if (waitForExit(std::chrono::seconds(2))) return;
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    // Waits up to the given time for the child to end.
+    bool waitForExit(std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                reaped = true;
+                return true;
+            }
+            if (std::chrono::steady_clock::now() >= end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+};
+
+// Starts Xvfb on a free display and returns its number, or -1.
+int startXvfb(Child& server) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    server.pid = fork();
+    if (server.pid == 0) {
+        close(fds[0]);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    while (poll(&wait, 1, 5000) > 0) {
+        char c;
+        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
+    }
+    close(fds[0]);
+    return number.empty() ? -1 : std::atoi(number.c_str());
+}
+
+}  // namespace
+
+TEST(WindowSmoke, GameWindowHasAFixedNineHundredBySixHundredClientAreaAndEndsCleanly) {
+    for (const char* tool : {"Xvfb", "xdotool", "xwininfo", "xprop"}) {
+        if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
+    }
+    if (!lameAvailable()) GTEST_SKIP() << "lame is not installed";
+    const std::string game = std::string(QUORVATH_BINARY_DIR) + "/quorvath";
+    if (access(game.c_str(), X_OK) != 0) GTEST_SKIP() << "the game is not built";
+
+    TempFolder folder;
+    ASSERT_TRUE(writeStartUpMedia());
+    Child server;
+    const int display = startXvfb(server);
+    ASSERT_GE(display, 0);
+    const std::string displayName = ":" + std::to_string(display);
+    const std::string onDisplay = "DISPLAY=" + displayName + " ";
+
+    Child player;
+    player.pid = fork();
+    if (player.pid == 0) {
+        setenv("DISPLAY", displayName.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        execl(game.c_str(), "quorvath", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+
+    std::string window;
+    for (int i = 0; i < 100 && window.empty(); ++i) {
+        window = commandOutput(onDisplay + "xdotool search --name '^Quorvath$' 2>/dev/null");
+        if (window.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_FALSE(window.empty()) << "no window titled Quorvath";
+    window = window.substr(0, window.find('\n'));
+
+    const std::string info = commandOutput(onDisplay + "xwininfo -id " + window);
+    EXPECT_NE(info.find("Width: 900\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Height: 600\n"), std::string::npos) << info;
+    // Centred on the 1280 x 1024 screen (there is no window manager to move it).
+    EXPECT_NE(info.find("Absolute upper-left X:  190\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Absolute upper-left Y:  212\n"), std::string::npos) << info;
+    // Not resizable: the smallest and the largest size the window system may give are both 900 x 600.
+    const std::string hints = commandOutput(onDisplay + "xprop -id " + window + " WM_NORMAL_HINTS");
+    EXPECT_NE(hints.find("minimum size: 900 by 600"), std::string::npos) << hints;
+    EXPECT_NE(hints.find("maximum size: 900 by 600"), std::string::npos) << hints;
+
+    // Keys reach the running game without upsetting it.
+    commandOutput(onDisplay + "xdotool key --window " + window + " Down Up v 2>/dev/null");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(player.waitForExit(std::chrono::milliseconds(0)));
+
+    // Asked to end, the game leaves its loop, shuts down and exits 0.
+    kill(player.pid, SIGTERM);
+    ASSERT_TRUE(player.waitForExit(std::chrono::seconds(5)));
+    EXPECT_TRUE(WIFEXITED(player.status));
+    EXPECT_EQ(WEXITSTATUS(player.status), 0);
+}

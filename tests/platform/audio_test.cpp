@@ -1,0 +1,38 @@
+#include "platform/audio.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_media.h"
+#include "test_support.h"
+
+TEST(Audio, OnlyRealMp3FilesOpenAsSongsAndTheirLengthIsKnown) {
+    if (!lameAvailable()) GTEST_SKIP() << "lame is not installed";
+    TempFolder folder;
+    ASSERT_TRUE(startAudio(true));
+    EXPECT_TRUE(audioSilent());
+    writeTextFile("pict/Tone.mp3", testMp3Bytes(500));
+    const Song song = openSong("pict\\tone.mp3");
+    ASSERT_TRUE(song.data);
+    EXPECT_NEAR(songLengthMillis(song), 500, 100);
+    EXPECT_FALSE(mixerPlaying(song));
+    EXPECT_EQ(mixerPosition(song), -1);
+
+    EXPECT_FALSE(openSong("pict\\none.mp3").data);
+    writeTextFile("pict/empty.mp3", "");
+    EXPECT_FALSE(openSong("pict\\empty.mp3").data);
+    // A wave file is not the game's music, whatever its name.
+    writeTestPicture("pict\\picture.png", 4, 4, 0xFFFFFFFF);
+    std::string wave = "RIFF";
+    wave += std::string("\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x22\x56\x00\x00\x44\xAC\x00\x00"
+                        "\x02\x00\x10\x00data\x00\x00\x00\x00", 40);
+    writeTextFile("pict/wave.mp3", wave);
+    EXPECT_FALSE(openSong("pict\\wave.mp3").data);
+    writeTextFile("pict/picture.mp3", readTextFile("pict/picture.png"));
+    EXPECT_FALSE(openSong("pict\\picture.mp3").data);
+    stopAudio();
+    // Songs outlive the mixer safely; nothing opens without it.
+    EXPECT_EQ(songLengthMillis(song), -1);
+    EXPECT_FALSE(openSong("pict\\tone.mp3").data);
+}
