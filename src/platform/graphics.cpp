@@ -10,6 +10,7 @@
 #include <png.h>
 
 #include "platform/files.h"
+#include "platform/polygon.h"
 
 struct PictureData {
     cairo_surface_t* surface = nullptr;
@@ -268,4 +269,17 @@ int32_t missingGlyphCount(const Font& font, const std::string& utf8) {
     if (!font.data || utf8.empty()) return 0;
     setLayoutText(font.data->layout, utf8);
     return pango_layout_get_unknown_glyphs_count(font.data->layout);
+}
+
+void fillPolygon(Canvas& canvas, const Polygon& polygon, uint32_t argb) {
+    cairo_t* cr = drawingContext(canvas);
+    if (!cr || polygon.vertices.size() < 3) return;
+    cairo_save(cr);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_move_to(cr, polygon.vertices[0].x, polygon.vertices[0].y);
+    for (size_t i = 1; i < polygon.vertices.size(); ++i) cairo_line_to(cr, polygon.vertices[i].x, polygon.vertices[i].y);
+    cairo_close_path(cr);
+    setColour(cr, argb);
+    cairo_fill(cr);
+    cairo_restore(cr);
 }

@@ -52,6 +52,9 @@ void drawPictureRect(Canvas& canvas, const Picture& picture, int32_t x, int32_t 
 void fillRect(Canvas& canvas, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t argb);
 void fillEllipse(Canvas& canvas, float x, float y, float width, float height, uint32_t argb);
 void drawLine(Canvas& canvas, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t argb, float width);
+// Fills an area polygon with the even-odd rule (used by the authors' map painter).
+struct Polygon;
+void fillPolygon(Canvas& canvas, const Polygon& polygon, uint32_t argb);
 
 // The game's two fonts: 16 px and 20 px, bold.
 Font createFont(int32_t pixelSize);
