@@ -123,6 +123,25 @@ TEST_F(FieldStep, AnNpcAreaIsSolidUntilItsNpcIsAbsent) {
     EXPECT_EQ(game.heroX, 105);
 }
 
+TEST_F(FieldStep, EnteringAnAreaClearsTheEnemiesOfTheAreaLeftAndEveryShot) {
+    addArea(game, 1, 0, 0, 100, 100);
+    addArea(game, 1, 100, 0, 200, 100);
+    game.areas[0].enemyCount = 2;
+    game.areas[0].enemyTypes = {0, 0};
+    for (EnemySlot& enemy : game.enemySlots) enemy.life = 5;
+    game.heroShots[3].alive = 1;
+    game.bossShots[0].alive = 1;
+    place(95, 50, 0);
+    hold(keyRight);
+    fieldStep(game);
+    ASSERT_EQ(game.currentArea, 1);
+    EXPECT_EQ(game.enemySlots[0].life, 0);
+    EXPECT_EQ(game.enemySlots[1].life, 0);
+    EXPECT_EQ(game.enemySlots[2].life, 5);
+    EXPECT_EQ(game.heroShots[3].alive, 0);
+    EXPECT_EQ(game.bossShots[0].alive, 0);
+}
+
 TEST_F(FieldStep, InTheBossBattleTheHeroCannotLeaveHisArea) {
     addArea(game, 1, 0, 0, 100, 100);
     addArea(game, 1, 100, 0, 200, 100);
