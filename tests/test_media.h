@@ -28,16 +28,8 @@ inline bool lameAvailable() {
     return std::system("command -v lame >/dev/null 2>&1") == 0;
 }
 
-// The bytes of an MP3 of a 440 Hz tone lasting about `millis`; empty when it cannot be made.
-// Encoded once per length and process.
-inline std::string testMp3Bytes(int32_t millis) {
-    static std::map<int32_t, std::string> made;
-    const auto known = made.find(millis);
-    if (known != made.end()) return known->second;
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("quorvath-mp3-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const std::string wav = (folder / "tone.wav").string(), mp3 = (folder / "tone.mp3").string();
+// A 16-bit mono wave file of a 440 Hz tone lasting `millis`.
+inline std::string testWavBytes(int32_t millis) {
     const uint32_t rate = 22050, samples = rate * static_cast<uint32_t>(millis) / 1000, dataBytes = samples * 2;
     std::string bytes = "RIFF";
     auto put32 = [&bytes](uint32_t v) {
@@ -60,7 +52,20 @@ inline std::string testMp3Bytes(int32_t millis) {
     for (uint32_t i = 0; i < samples; ++i) {
         put16(static_cast<uint16_t>(static_cast<int16_t>(8000 * std::sin(2 * 3.14159265 * 440 * i / rate))));
     }
-    writeTextFile(wav, bytes);
+    return bytes;
+}
+
+// The bytes of an MP3 of a 440 Hz tone lasting about `millis`; empty when it cannot be made.
+// Encoded once per length and process.
+inline std::string testMp3Bytes(int32_t millis) {
+    static std::map<int32_t, std::string> made;
+    const auto known = made.find(millis);
+    if (known != made.end()) return known->second;
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("quorvath-mp3-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string wav = (folder / "tone.wav").string(), mp3 = (folder / "tone.mp3").string();
+    writeTextFile(wav, testWavBytes(millis));
     std::string encoded;
     if (std::system(("lame --quiet -b 32 '" + wav + "' '" + mp3 + "'").c_str()) == 0) encoded = readTextFile(mp3);
     std::error_code ignored;

@@ -19,8 +19,12 @@ struct SongData {
 namespace {
 bool audioOpen = false;
 bool silentMode = true;
-// Every song still open, so that closing the mixer can free them before the decoders go away.
-std::set<SongData*> openSongs;
+// Every song still open, so that closing the mixer can free them before the decoders go away. Never destroyed,
+// so songs held by a record that outlives this file's statics still find it.
+std::set<SongData*>& openSongs() {
+    static auto* songs = new std::set<SongData*>;
+    return *songs;
+}
 // The song the mixer holds (the last one it was told to play) and its track number, for the end hook.
 SongData* heldSong = nullptr;
 std::atomic<int32_t> heldTrackNumber{0};
@@ -42,7 +46,7 @@ bool openMixer() {
 }  // namespace
 
 SongData::~SongData() {
-    openSongs.erase(this);
+    openSongs().erase(this);
     if (heldSong == this) {
         if (audioOpen) Mix_HaltMusic();
         heldSong = nullptr;
@@ -70,11 +74,11 @@ void stopAudio() {
     Mix_HaltMusic();
     heldSong = nullptr;
     heldTrackNumber = 0;
-    for (SongData* song : openSongs) {
+    for (SongData* song : openSongs()) {
         Mix_FreeMusic(song->music);
         song->music = nullptr;
     }
-    openSongs.clear();
+    openSongs().clear();
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -98,7 +102,7 @@ Song openSong(const std::string& path) {
     }
     auto data = std::make_shared<SongData>();
     data->music = music;
-    openSongs.insert(data.get());
+    openSongs().insert(data.get());
     return Song{data};
 }
 
