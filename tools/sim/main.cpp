@@ -1,0 +1,253 @@
+// quorvath-sim [SCRIPT]: the game without a window or sound, driven by a script of commands (or standard input)
+// in the working directory's world; everything it reports is one JSON object per line on standard output.
+#include <charconv>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <limits>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "app/frame_tick.h"
+#include "app/game_state.h"
+#include "app/startup.h"
+#include "calls.h"
+#include "data/xml_access.h"
+#include "dump.h"
+#include "music/music.h"
+#include "platform/graphics.h"
+#include "platform/window.h"
+
+using json = nlohmann::ordered_json;
+
+namespace {
+
+constexpr uint32_t startClockMillis = 1000;
+constexpr uint32_t tickMillis = 80;
+
+void emit(const json& line) {
+    // Texts from data files may hold broken UTF-8; they are printed with replacement characters, never dropped.
+    std::cout << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n' << std::flush;
+}
+
+void emitError(const std::string& text) {
+    emit({{"error", text}});
+}
+
+// A decimal integer with an optional sign, or 0x hexadecimal.
+bool parseInteger(const std::string& text, int64_t& value) {
+    if (text.empty()) return false;
+    size_t start = 0;
+    bool negative = false;
+    if (text[0] == '-' || text[0] == '+') {
+        negative = text[0] == '-';
+        start = 1;
+    }
+    int base = 10;
+    if (text.size() > start + 2 && text[start] == '0' && (text[start + 1] == 'x' || text[start + 1] == 'X')) {
+        base = 16;
+        start += 2;
+    }
+    if (start >= text.size()) return false;
+    uint64_t magnitude = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, status] = std::from_chars(text.data() + start, end, magnitude, base);
+    if (status != std::errc() || stop != end) return false;
+    if (magnitude > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return false;
+    value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+    return true;
+}
+
+bool parseKey(const std::string& text, int32_t& key) {
+    static const std::map<std::string, int32_t> names = {
+        {"Space", keySpace}, {"Left", keyLeft}, {"Up", keyUp}, {"Right", keyRight}, {"Down", keyDown},
+        {"A", keyA},         {"B", keyB},       {"L", keyL},   {"N", keyN},         {"S", keyS},
+        {"V", keyV},         {"Shift", keyShift}};
+    const auto named = names.find(text);
+    if (named != names.end()) {
+        key = named->second;
+        return true;
+    }
+    int64_t code = 0;
+    if (!parseInteger(text, code) || code < 0 || code >= keyCount) return false;
+    key = static_cast<int32_t>(code);
+    return true;
+}
+
+struct Runner {
+    GameState& game;
+    bool quit = false;
+
+    void tick(int64_t count) {
+        for (int64_t i = 0; i < count; ++i) {
+            advanceManualClock(tickMillis);
+            frameTick(game);
+        }
+    }
+
+    // Runs one command line (comment and blanks already gone); errors print and the run goes on.
+    void run(const std::string& line) {
+        std::istringstream words(line);
+        std::string command;
+        words >> command;
+        std::vector<std::string> args;
+        for (std::string word; words >> word;) args.push_back(word);
+
+        auto wantArgs = [&](size_t low, size_t high) {
+            if (args.size() >= low && args.size() <= high) return true;
+            emitError(command + ": wrong number of arguments in \"" + line + "\"");
+            return false;
+        };
+        auto badArgument = [&](const std::string& arg) { emitError(command + ": bad argument \"" + arg + "\""); };
+
+        if (command == "down" || command == "up" || command == "press") {
+            if (!wantArgs(1, 1)) return;
+            int32_t key = 0;
+            if (!parseKey(args[0], key)) return badArgument(args[0]);
+            if (command == "up") {
+                handleKeyUp(game, key);
+                return;
+            }
+            handleKeyDown(game, key);
+            if (command == "press") {
+                tick(1);
+                handleKeyUp(game, key);
+            }
+        } else if (command == "tick") {
+            if (!wantArgs(0, 1)) return;
+            int64_t count = 1;
+            if (!args.empty() && (!parseInteger(args[0], count) || count < 0)) return badArgument(args[0]);
+            tick(count);
+        } else if (command == "wait") {
+            if (!wantArgs(1, 1)) return;
+            int64_t millis = 0;
+            if (!parseInteger(args[0], millis) || millis < 0 || millis > std::numeric_limits<uint32_t>::max()) {
+                return badArgument(args[0]);
+            }
+            advanceManualClock(static_cast<uint32_t>(millis));
+        } else if (command == "frame") {
+            if (!wantArgs(0, 0)) return;
+            frameTick(game);
+        } else if (command == "activate") {
+            if (!wantArgs(1, 1)) return;
+            if (args[0] != "0" && args[0] != "1") return badArgument(args[0]);
+            handleActivate(game, args[0] == "1");
+        } else if (command == "seed") {
+            if (!wantArgs(1, 1)) return;
+            int64_t seed = 0;
+            if (!parseInteger(args[0], seed) || seed < std::numeric_limits<int32_t>::min() ||
+                seed > std::numeric_limits<uint32_t>::max()) {
+                return badArgument(args[0]);
+            }
+            std::srand(static_cast<unsigned>(seed));
+        } else if (command == "set") {
+            if (!wantArgs(2, 2)) return;
+            int64_t value = 0;
+            if (args[1] == "true") {
+                value = 1;
+            } else if (args[1] == "false") {
+                value = 0;
+            } else if (!parseInteger(args[1], value)) {
+                return badArgument(args[1]);
+            }
+            const std::string problem = setStateField(game, args[0], value);
+            if (!problem.empty()) emitError("set " + problem);
+        } else if (command == "call") {
+            if (args.empty()) return emitError("call: which procedure?");
+            std::vector<int64_t> values;
+            for (size_t i = 1; i < args.size(); ++i) {
+                int64_t value = 0;
+                if (!parseInteger(args[i], value)) return badArgument(args[i]);
+                values.push_back(value);
+            }
+            json result;
+            std::string problem;
+            if (!callProcedure(game, args[0], values, result, problem)) return emitError("call " + problem);
+            emit({{"call", args[0]}, {"result", result}});
+        } else if (command == "dump") {
+            if (!wantArgs(0, 0)) return;
+            emit({{"state", dumpState(game)}});
+        } else if (command == "shot") {
+            // The file name is the rest of the line, so it may hold blanks.
+            const size_t start = line.find_first_not_of(" \t", line.find("shot") + 4);
+            if (start == std::string::npos) return emitError("shot: which file?");
+            const std::string file = line.substr(start);
+            if (!saveCanvasPng(game.backBuffer, file)) emitError("shot: cannot write \"" + file + "\"");
+        } else if (command == "trackend") {
+            if (!wantArgs(1, 1)) return;
+            int64_t number = 0;
+            if (!parseInteger(args[0], number) || number < 1 || number >= static_cast<int64_t>(trackByNumber.size())) {
+                return badArgument(args[0]);
+            }
+            handleTrackEvents(game, static_cast<int32_t>(number));
+        } else if (command == "comerror") {
+            if (!wantArgs(1, 1)) return;
+            int64_t code = 0;
+            if (!parseInteger(args[0], code) || code < std::numeric_limits<int32_t>::min() ||
+                code > std::numeric_limits<uint32_t>::max()) {
+                return badArgument(args[0]);
+            }
+            // 0x80040205 and -2147220987 are the same error: the code is kept as the signed 32-bit value.
+            const ComError error{static_cast<int32_t>(static_cast<uint32_t>(code))};
+            emit({{"comerror", {{"code", error.code}, {"text", error.message()}}}});
+        } else if (command == "quit") {
+            if (!wantArgs(0, 0)) return;
+            quit = true;
+        } else {
+            emitError("unknown command \"" + command + "\"");
+        }
+    }
+};
+
+// The line without its comment and surrounding blanks.
+std::string commandPart(std::string line) {
+    const size_t hash = line.find('#');
+    if (hash != std::string::npos) line.erase(hash);
+    const size_t first = line.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const size_t last = line.find_last_not_of(" \t\r\n");
+    return line.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ifstream scriptFile;
+    if (argc > 2) {
+        emitError("usage: quorvath-sim [SCRIPT]");
+        return 2;
+    }
+    if (argc == 2) {
+        scriptFile.open(argv[1], std::ios::binary);
+        if (!scriptFile) {
+            emitError(std::string("cannot open script \"") + argv[1] + "\"");
+            return 1;
+        }
+    }
+    std::istream& script = argc == 2 ? static_cast<std::istream&>(scriptFile) : std::cin;
+
+    setMessageBoxHandler([](const std::string& text, const std::string& caption) {
+        emit({{"box", {{"caption", caption}, {"text", text}}}});
+    });
+    useManualClock(startClockMillis);
+    auto game = std::make_unique<GameState>();
+    // A failed start shows its box and ends the program with 0, as the game does.
+    if (!startUp(*game, true)) return 0;
+    // The start seeds from the calendar; the runner reseeds so every run of a script is the same.
+    std::srand(1);
+    useManualClock(startClockMillis);
+    game->lastTickTime = startClockMillis;
+
+    Runner runner{*game};
+    for (std::string line; !runner.quit && std::getline(script, line);) {
+        const std::string command = commandPart(line);
+        if (!command.empty()) runner.run(command);
+    }
+    shutDown(*game);
+    return 0;
+}
