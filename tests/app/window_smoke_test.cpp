@@ -8,11 +8,14 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/window.h"
 #include "test_media.h"
 #include "test_support.h"
 
@@ -82,12 +85,17 @@ int startXvfb(Child& server) {
     return number.empty() ? -1 : std::atoi(number.c_str());
 }
 
+bool xToolsAvailable() {
+    for (const char* tool : {"Xvfb", "xdotool", "xwininfo", "xprop"}) {
+        if (!toolAvailable(tool)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 TEST(WindowSmoke, GameWindowHasAFixedNineHundredBySixHundredClientAreaAndEndsCleanly) {
-    for (const char* tool : {"Xvfb", "xdotool", "xwininfo", "xprop"}) {
-        if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
-    }
+    if (!xToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or x11-utils is not installed";
     if (!lameAvailable()) GTEST_SKIP() << "lame is not installed";
     const std::string game = std::string(QUORVATH_BINARY_DIR) + "/quorvath";
     if (access(game.c_str(), X_OK) != 0) GTEST_SKIP() << "the game is not built";
@@ -138,4 +146,47 @@ TEST(WindowSmoke, GameWindowHasAFixedNineHundredBySixHundredClientAreaAndEndsCle
     ASSERT_TRUE(player.waitForExit(std::chrono::seconds(5)));
     EXPECT_TRUE(WIFEXITED(player.status));
     EXPECT_EQ(WEXITSTATUS(player.status), 0);
+}
+
+TEST(WindowSmoke, KeysReachTheGameAsVirtualKeyCodesAndTrackEndsAsTheirNumbers) {
+    if (!xToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or x11-utils is not installed";
+    Child server;
+    const int display = startXvfb(server);
+    ASSERT_GE(display, 0);
+    const std::string displayName = ":" + std::to_string(display);
+    setenv("DISPLAY", displayName.c_str(), 1);
+    ASSERT_TRUE(startWindowSystem());
+    ASSERT_TRUE(openWindow("Quorvath keys", 900, 600));
+    const std::string onDisplay = "DISPLAY=" + displayName + " ";
+
+    std::string window;
+    for (int i = 0; i < 50 && window.empty(); ++i) {
+        WindowEvent ignored;
+        waitWindowEvent(ignored, 20);
+        window = commandOutput(onDisplay + "xdotool search --name '^Quorvath keys$' 2>/dev/null");
+    }
+    ASSERT_FALSE(window.empty());
+    window = window.substr(0, window.find('\n'));
+    commandOutput(onDisplay + "xdotool windowfocus --sync " + window +
+                  " key --delay 30 a Left Up Right Down shift space z 2>/dev/null");
+    postTrackEnd(7);
+
+    std::vector<std::pair<WindowEventKind, int32_t>> got;
+    bool trackEnd = false;
+    for (int i = 0; i < 100 && got.size() < 16; ++i) {
+        WindowEvent event;
+        if (!waitWindowEvent(event, 20)) continue;
+        if (event.kind == WindowEventKind::keyDown || event.kind == WindowEventKind::keyUp) {
+            got.emplace_back(event.kind, event.value);
+        }
+        if (event.kind == WindowEventKind::trackEnd && event.value == 7) trackEnd = true;
+    }
+    std::vector<std::pair<WindowEventKind, int32_t>> expected;
+    for (int32_t code : {0x41, 0x25, 0x26, 0x27, 0x28, 0x10, 0x20, 0x5A}) {
+        expected.emplace_back(WindowEventKind::keyDown, code);
+        expected.emplace_back(WindowEventKind::keyUp, code);
+    }
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(trackEnd);
+    stopWindowSystem();
 }
