@@ -1,6 +1,22 @@
-// Placeholder until the unit is built.
+// The enemy catalog: the eight kinds of media\EnemyData.xml, read by the new game.
 #include "combat/enemy_catalog.h"
 
 #include "app/game_state.h"
+#include "data/xml_access.h"
 
-int32_t loadEnemyCatalog(GameState&) { return 0; }
+// Fewer than eight entries raise on the first missing one: the kinds before it keep the new values.
+int32_t loadEnemyCatalog(GameState& game) {
+    return runXmlLoader("media\\EnemyData.xml", [&](XmlDocument& document) {
+        const XmlNodeList roots = selectNodes(document, "enemydatas");
+        if (roots.length() == 0) return 0;
+        const XmlNodeList enemies = selectNodes(asElement(roots.item(0)), "enemy");
+        for (int32_t kind = 0; kind < enemyKindCount; ++kind) {
+            const XmlNode enemy = asElement(enemies.item(kind));
+            EnemyType& type = game.enemyCatalog[static_cast<size_t>(kind)];
+            type.life = attributeInt(enemy, "life");
+            type.size = attributeInt(enemy, "size");
+            type.speed = attributeInt(enemy, "speed");
+        }
+        return 1;
+    });
+}

@@ -16,8 +16,6 @@ int64_t squared(int64_t v) { return v * v; }
 
 }  // namespace
 
-int32_t loadWeapon(GameState&, int32_t, int32_t) { return 0; }
-
 void attackWithSlot(GameState& game, int32_t slot) {
     const WeaponSlot* w = weaponInSlot(game, slot);
     if (w == nullptr) return;

@@ -1,6 +1,45 @@
-// Placeholder until the unit is built.
+// The item catalog: the selection and the one record of media\ItemData.xml it names.
 #include "data/item_catalog.h"
 
 #include "app/game_state.h"
+#include "data/xml_access.h"
 
-int32_t loadItemRecord(GameState&, int32_t, int32_t) { return 0; }
+namespace {
+
+// The next held item from the current selection in the direction of step, the current one examined last.
+// With nothing held at all the search stops after one full turn and the selection stays.
+int32_t nextHeldItem(const GameState& game, int32_t step) {
+    int64_t k = game.selectedItemId;
+    for (int32_t turn = 0; turn < itemKindCount; ++turn) {
+        k += step;
+        if (k > itemKindCount - 1) {
+            k = 0;
+        } else if (k < 0) {
+            k = itemKindCount - 1;
+        }
+        if (game.itemCounts[static_cast<size_t>(k)] > 0) return static_cast<int32_t>(k);
+    }
+    return game.selectedItemId;
+}
+
+}  // namespace
+
+int32_t loadItemRecord(GameState& game, int32_t id, int32_t step) {
+    game.selectedItemId = id >= 0 ? id : nextHeldItem(game, step);
+    return runXmlLoader("media\\ItemData.xml", [&](XmlDocument& document) {
+        const XmlNodeList roots = selectNodes(document, "itemdatas");
+        if (roots.length() == 0) return 0;
+        const XmlNodeList items = selectNodes(asElement(roots.item(0)), "item");
+        const XmlNode item = asElement(items.item(game.selectedItemId));
+        ItemRecord& record = game.heldItem;
+        record.name = attributeText(item, "name");
+        record.use = attributeInt(item, "use");
+        record.type = attributeInt(item, "type");
+        record.power = attributeInt(item, "power");
+        record.time = attributeInt(item, "time");
+        record.pict = attributeInt(item, "pict");
+        record.howto = attributeText(item, "howto");
+        record.id = game.selectedItemId;
+        return 1;
+    });
+}

@@ -1,7 +1,100 @@
-// Placeholder until the unit is built.
+// The single saved game gamedat.xml, written by the save key and the story events' save command, read by
+// the load key, the title screen's continue and the return after game over.
 #include "data/save_file.h"
 
-#include "app/game_state.h"
+#include <new>
 
-int32_t saveGame(GameState&) { return 0; }
-int32_t loadGame(GameState&) { return 0; }
+#include "app/game_state.h"
+#include "data/xml_access.h"
+
+namespace {
+
+const char* const saveFileName = "gamedat.xml";
+
+}  // namespace
+
+// Saving on the title or ending screen, or with a dead hero, would overwrite the player's progress with a
+// hero that cannot go on, so nothing is written then.
+int32_t saveGame(GameState& game) {
+    if (game.scene == sceneFullScreen || game.heroLife < 1) return 0;
+    try {
+        XmlDocument document = createXmlDocument();
+        appendProcessingInstruction(document, "xml", "version='1.0' encoding='utf-8'");
+        appendComment(document, "Kestrelのセーブデータですよ");
+        const XmlNode root = appendElement(document, "savedata");
+        appendText(root, "\n");
+        for (int32_t id = 0; id < storyFlagCount; ++id) {
+            const XmlNode flag = appendElement(root, "flag");
+            setAttribute(flag, "id", id);
+            setAttribute(flag, "value", game.storyFlags[static_cast<size_t>(id)]);
+            appendText(root, "\n");
+        }
+        for (int32_t id = 0; id < itemKindCount; ++id) {
+            const XmlNode item = appendElement(root, "item");
+            setAttribute(item, "num", id);
+            setAttribute(item, "value", game.itemCounts[static_cast<size_t>(id)]);
+            appendText(root, "\n");
+        }
+        for (int32_t id = 0; id < weaponKindCount; ++id) {
+            if (!game.weaponOwned[static_cast<size_t>(id)]) continue;
+            setAttribute(appendElement(root, "weapon"), "num", id);
+            appendText(root, "\n");
+        }
+        const XmlNode hero = appendElement(root, "hero");
+        setAttribute(hero, "x", game.heroX);
+        setAttribute(hero, "y", game.heroY);
+        setAttribute(hero, "nowmap", game.currentMap);
+        setAttribute(hero, "nowpart", game.currentArea);
+        setAttribute(hero, "life", game.heroLife);
+        setAttribute(hero, "maxlife", game.heroMaxLife);
+        setAttribute(hero, "EXP", game.heroExp);
+        setAttribute(hero, "LEVEL", game.heroLevel);
+        setAttribute(hero, "speed", game.heroSpeed);
+        setAttribute(hero, "kayaku", game.heroPowder);
+        setAttribute(hero, "money", game.heroMoney);
+        saveXmlDocument(document, saveFileName);
+        return 1;
+    } catch (const ComError& error) {
+        reportComError(error);
+        return 0;
+    } catch (const std::bad_alloc&) {
+        reportComError(ComError{comOutOfMemory});
+        return 0;
+    }
+}
+
+// The file is laid over the state: what it does not mention keeps its value, and weapons can only become owned.
+int32_t loadGame(GameState& game) {
+    return runXmlLoader(saveFileName, [&](XmlDocument& document) {
+        for (const XmlNode& node : selectNodes(document, "//flag").nodes) {
+            const XmlNode flag = asElement(node);
+            const int32_t id = attributeInt(flag, "id");
+            const int32_t value = attributeInt(flag, "value");
+            if (id >= 0 && id < storyFlagCount) game.storyFlags[static_cast<size_t>(id)] = value;
+        }
+        for (const XmlNode& node : selectNodes(document, "//item").nodes) {
+            const XmlNode item = asElement(node);
+            const int32_t num = attributeInt(item, "num");
+            const int32_t value = attributeInt(item, "value");
+            if (num >= 0 && num < itemKindCount) game.itemCounts[static_cast<size_t>(num)] = value;
+        }
+        for (const XmlNode& node : selectNodes(document, "//weapon").nodes) {
+            const int32_t num = attributeInt(asElement(node), "num");
+            if (num >= 0 && num < weaponKindCount) game.weaponOwned[static_cast<size_t>(num)] = true;
+        }
+        // Only the first hero counts; a file without one has applied the tables above and then raises here.
+        const XmlNode hero = asElement(selectNodes(document, "//hero").item(0));
+        game.heroX = attributeInt(hero, "x");
+        game.heroY = attributeInt(hero, "y");
+        game.heroLife = attributeInt(hero, "life");
+        game.heroMaxLife = attributeInt(hero, "maxlife");
+        game.heroSpeed = attributeInt(hero, "speed");
+        game.currentMap = attributeInt(hero, "nowmap");
+        game.currentArea = attributeInt(hero, "nowpart");
+        game.heroExp = attributeInt(hero, "EXP");
+        game.heroLevel = attributeInt(hero, "LEVEL");
+        game.heroPowder = attributeInt(hero, "kayaku");
+        game.heroMoney = attributeInt(hero, "money");
+        return 1;
+    });
+}
