@@ -1,4 +1,61 @@
-// Makes the demo world's pictures and music from code (to be filled in).
-int main() {
-    return 0;
+// quorvath-assets DIR [--force] [--no-music]: makes the demo world's pictures and music under DIR/pict from
+// code. Pictures named by DIR/media's data files are made too; without data files only the fixed ones are.
+// Every run gives the same bytes; outputs newer than the tool and the data files are left alone.
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "output_plan.h"
+#include "pictures.h"
+#include "tracks.h"
+#include "world_pictures.h"
+
+namespace {
+
+std::filesystem::file_time_type newestInput(const std::filesystem::path& tool) {
+    std::error_code error;
+    auto newest = std::filesystem::last_write_time(tool, error);
+    if (error) newest = std::filesystem::file_time_type::clock::now();
+    for (const char* name : {"media/BigMapData.xml", "media/NPCPictList.xml", "media/BossData.xml"}) {
+        const auto time = std::filesystem::last_write_time(name, error);
+        if (!error && time > newest) newest = time;
+    }
+    return newest;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string folder;
+    bool music = true;
+    OutputPlan plan;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--force") plan.force = true;
+        else if (argument == "--no-music") music = false;
+        else if (!argument.empty() && argument[0] == '-') {
+            std::cerr << "usage: quorvath-assets DIR [--force] [--no-music]\n";
+            return 2;
+        } else folder = argument;
+    }
+    if (folder.empty()) {
+        std::cerr << "usage: quorvath-assets DIR [--force] [--no-music]\n";
+        return 2;
+    }
+    std::error_code error;
+    const std::filesystem::path tool = std::filesystem::canonical("/proc/self/exe", error);
+    std::filesystem::create_directories(std::filesystem::path(folder) / "pict", error);
+    std::filesystem::current_path(folder, error);
+    if (error) {
+        std::cerr << "quorvath-assets: cannot enter " << folder << "\n";
+        return 1;
+    }
+    plan.newestInput = newestInput(tool);
+    makeFixedPictures(plan);
+    makeWorldPictures(plan);
+    if (music) makeTracks(plan);
+    std::cout << "quorvath-assets: " << plan.written << " written, " << plan.skipped << " up to date";
+    if (plan.failed > 0) std::cout << ", " << plan.failed << " failed";
+    std::cout << "\n";
+    return plan.failed > 0 ? 1 : 0;
 }
