@@ -13,6 +13,7 @@ multiple of 10: he is never exactly on an edge.
 Usage: python3 tools/world_layout/make_map.py > game/media/BigMapData.xml
 """
 import sys
+import unicodedata
 from xml.sax.saxutils import escape
 
 SCREENS = []
@@ -234,7 +235,7 @@ s.area(R(300, 500, 360, 620), door=(5, 1170, 560), note="west gate to the west p
 s.area(R(360, 440, 1100, 680), note="main street, holds the start point", expect=1)
 s.area(R(560, 400, 600, 440), npc=ELDER, note="elder: the goal, by stage flag 53", speech=[
     P("おお、 たびの かた。 ルーメの まちへ ようこそ。", cond=(53, 0)),
-    P("まちを まもる みっつの ひかりのたまが うばわれたのじゃ。", cond=(53, 0)),
+    P("まちを まもる みっつの ひかりのたまが ぬすまれた。", cond=(53, 0)),
     P("ひとつは ひがしの かぜのおかの あやおが もっておる。", cond=(53, 0)),
     P("おみせで そうびを ととのえて、 とりかえして くだされ。", cond=(53, 0)),
     P("ひとつめの たまを とりもどしたか！", cond=(53, 1)),
@@ -313,7 +314,7 @@ s.area(R(400, 200, 1000, 700), boss=(1, 50), note="hideout, arena of the thief �
 s.area(R(680, 160, 720, 200), npc=CHEST, note="the thief's chest: a treasure stone once (flag 28)", speech=[
     P("からっぽの たからばこだ。", cond=(28, 1)),
     P("ぬすずの たからばこを あけた！", cond=(28, 0), set=(2, 9)),
-    P("『たからのいし』を てにいれた！ うれば おかねに なりそうだ。", cond=(28, 0), set=(28, 1))], expect=5)
+    P("『たからのいし』を てにいれた！", cond=(28, 0), set=(28, 1))], expect=5)
 
 # ---------------------------------------------------------------- screen 12: the lower mine
 s = Screen("こうざん ちか2かい", "pict\\map12.png", "lower mine")
@@ -463,16 +464,21 @@ def check():
                     if k is not None and t.areas[k]["door"]:
                         errors.append("screen %d area %d: reset one step from a door of %d" % (s.num, i, nxt))
                 arrivals[nxt].append((rx, ry))
+            for kind, text, cond, setf in a["speech"]:
+                # the message window holds about 27 full-width characters in its 20 px font
+                width = sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in text)
+                if width > 56:
+                    errors.append("screen %d area %d: line too wide: %s" % (s.num, i, text))
             if len(a["poly"]) > 20:
                 errors.append("screen %d area %d: too many points" % (s.num, i))
             if len(a["enemies"]) > 5:
                 errors.append("screen %d area %d: too many enemies" % (s.num, i))
     arrivals[6].append((700, 550))
-    # walk every screen from every arrival point; blockers count as gone, other NPCs are solid
+    # walk every screen from each arrival point; blockers count as gone, other NPCs are solid
     for s in SCREENS:
-        seen_areas = set()
-        talkable = set()
         for sx, sy in arrivals[s.num]:
+            seen_areas = set()
+            talkable = set()
             cur0 = first_area(s, sx, sy, None)
             todo = [(sx, sy, cur0)]
             seen = {(sx, sy)}
@@ -504,11 +510,12 @@ def check():
                     if (px, py) not in seen:
                         seen.add((px, py))
                         todo.append((px, py, nxt))
-        for i, a in enumerate(s.areas):
-            if a["npc"] is not None and i not in talkable:
-                errors.append("screen %d area %d (%s): NPC cannot be talked to" % (s.num, i, a["note"]))
-            if a["npc"] is None and i not in seen_areas:
-                errors.append("screen %d area %d (%s): never reached" % (s.num, i, a["note"]))
+            for i, a in enumerate(s.areas):
+                if a["npc"] is not None and i not in talkable:
+                    errors.append("screen %d area %d (%s): NPC cannot be talked to from (%d,%d)"
+                                  % (s.num, i, a["note"], sx, sy))
+                if a["npc"] is None and i not in seen_areas:
+                    errors.append("screen %d area %d (%s): never reached from (%d,%d)" % (s.num, i, a["note"], sx, sy))
     return errors
 
 
