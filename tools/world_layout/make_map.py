@@ -28,6 +28,12 @@ def G(points):
     return [(x - 5, y - 5) for x, y in points]
 
 
+def O(x0, y0, x1, y1, cut):
+    """A rectangle with its corners cut off: the shape of the arenas."""
+    return G([(x0, y0 + cut), (x0, y1 - cut), (x0 + cut, y1), (x1 - cut, y1), (x1, y1 - cut), (x1, y0 + cut),
+              (x1 - cut, y0), (x0 + cut, y0)])
+
+
 def P(text, cond=None, set=None):
     return ("p", text, cond, set)
 
@@ -103,7 +109,7 @@ def save_stone():
 # ---------------------------------------------------------------- screen 0: the lake village
 s = Screen("みずうみのむら", "pict\\map00.png", "lake village; the ferryman (area 4) stands on the pier until flag 0 = 2")
 s.area(R(1000, 500, 1060, 620), door=(5, 420, 580), note="east road to the west path (5)", expect=0)
-s.area(R(360, 400, 1000, 800), note="village green", expect=1)
+s.area(G([(360, 480), (400, 420), (440, 400), (880, 400), (960, 420), (1000, 480), (1000, 640), (960, 740), (860, 800), (560, 800), (440, 780), (380, 700)]), note="village green", expect=1)
 s.area(R(460, 360, 500, 400), npc=MAN, note="fisher: gives 30g powder once (flag 18)", speech=[
     P("さかなは ぜんぜん つれないなあ。", cond=(18, 1)),
     P("つりの おまけだ。 かやくを わけてやろう。", cond=(18, 0), set=(15, 30)),
@@ -151,7 +157,7 @@ s.area(R(1160, 200, 1240, 260), door=(1, 700, 640), note="way up to the mine ent
 s.area(R(1000, 260, 1400, 500), note="entry hall", expect=1)
 s.area(R(1300, 220, 1340, 260), npc=STONE, speech=save_stone(), note="save stone", expect=2)
 s.area(R(860, 340, 1000, 420), note="west tunnel", expect=3)
-s.area(R(300, 200, 860, 700), boss=(2, 22), note="arena of the underling したっぱ (boss 2, flag 22)", expect=4)
+s.area(O(300, 200, 860, 700, 80), boss=(2, 22), note="arena of the underling したっぱ (boss 2, flag 22)", expect=4)
 s.area(R(1400, 340, 1600, 420), note="east tunnel", expect=5)
 s.area(R(1600, 260, 1900, 600), enemies=[4, 5, 4], note="east room", expect=6)
 s.area(R(1700, 600, 1780, 800), level=100, note="ladder down (level 100 joins both floors)", expect=7)
@@ -223,7 +229,7 @@ s.area(R(900, 360, 940, 400), npc=POWDER, speech=shop_powder(50, 5),
 s = Screen("にしの こみち", "pict\\map05.png", "field between the town and the lake")
 s.area(R(1200, 500, 1260, 620), door=(6, 380, 560), note="east to the town (6)", expect=0)
 s.area(R(800, 480, 1200, 640), note="path", expect=1)
-s.area(R(400, 360, 800, 840), enemies=[0, 1, 1], note="grassland", expect=2)
+s.area(G([(400, 500), (460, 400), (600, 360), (740, 380), (800, 460), (800, 660), (760, 780), (620, 840), (480, 820), (400, 700)]), enemies=[0, 1, 1], note="grassland", expect=2)
 s.area(R(340, 520, 400, 640), door=(0, 970, 560), note="west to the lake village (0)", expect=3)
 s.area(R(900, 440, 940, 480), npc=TRAVELER, note="traveller: hint", speech=[
     P("この さきは みずうみの むらだよ。"),
@@ -262,7 +268,7 @@ s.area(R(680, 680, 720, 720), npc=CHILD, note="child: a short sword once (flag 3
 # ---------------------------------------------------------------- screen 7: the east meadow
 s = Screen("ひがしの はらっぱ", "pict\\map07.png", "first field")
 s.area(R(300, 500, 360, 620), door=(6, 1070, 560), note="west gate to the town (6)", expect=0)
-s.area(R(360, 360, 1060, 860), enemies=[0, 0, 1], note="meadow", expect=1)
+s.area(G([(360, 480), (420, 390), (600, 360), (820, 380), (1000, 360), (1060, 460), (1060, 660), (1000, 800), (820, 860), (580, 840), (420, 800), (360, 660)]), enemies=[0, 0, 1], note="meadow", expect=1)
 s.area(R(1060, 500, 1300, 620), note="path east", expect=2)
 s.area(R(1300, 500, 1360, 620), door=(8, 400, 860), note="east to the windy hill (8)", expect=3)
 s.area(R(1160, 460, 1200, 500), npc=TRAVELER, note="traveller: warns of the rival", speech=[
@@ -273,11 +279,11 @@ s.area(R(1160, 460, 1200, 500), npc=TRAVELER, note="traveller: warns of the riva
 s = Screen("かぜのおか", "pict\\map08.png",
            "lower meadow (level 0), stairs (100), upper terrace (1) and the rival's arena; a lookout (-100)")
 s.area(R(300, 800, 360, 920), door=(7, 1270, 560), note="west to the meadow (7)", expect=0)
-s.area(R(360, 760, 1100, 960), enemies=[1, 1], note="lower meadow, level 0", expect=1)
+s.area(G([(360, 760), (360, 930), (440, 960), (800, 960), (1000, 940), (1100, 960), (1100, 760)]), enemies=[1, 1], note="lower meadow, level 0", expect=1)
 s.area(R(1100, 560, 1200, 960), level=100, note="stairs up the hill", expect=2)
 s.area(R(1200, 560, 1300, 700), level=-100, note="lookout, only from the stairs", expect=3)
 s.area(R(700, 560, 1100, 760), level=1, note="upper terrace; its lower edge is a cliff", expect=4)
-s.area(R(500, 160, 1100, 560), level=1, boss=(0, 49), note="arena of the rival あやお (boss 0, flag 49)", expect=5)
+s.area(O(500, 160, 1100, 560, 80), level=1, boss=(0, 49), note="arena of the rival あやお (boss 0, flag 49)", expect=5)
 s.area(R(760, 100, 840, 160), door=(9, 800, 960), note="north to the forest (9)", expect=6)
 s.area(R(1300, 600, 1340, 640), level=-100, npc=MAN, note="old man at the lookout: a boost feather once (flag 27)",
        speech=[
@@ -290,7 +296,7 @@ s.area(R(1300, 600, 1340, 640), level=-100, npc=MAN, note="old man at the lookou
 s = Screen("もりの いりぐち", "pict\\map09.png", "forest field")
 s.area(R(760, 1000, 840, 1060), door=(8, 800, 200), note="south to the windy hill (8)", expect=0)
 s.area(R(700, 600, 900, 1000), enemies=[2, 3], note="forest path", expect=1)
-s.area(R(400, 300, 1200, 600), enemies=[2, 3, 3], note="clearing", expect=2)
+s.area(G([(400, 380), (480, 300), (1120, 300), (1200, 360), (1200, 520), (1120, 600), (480, 600), (400, 520)]), enemies=[2, 3, 3], note="clearing", expect=2)
 s.area(R(1200, 380, 1260, 500), door=(10, 400, 440), note="east to the deep forest (10)", expect=3)
 s.area(R(500, 260, 540, 300), npc=POWDER, speech=shop_powder(50, 5), note="woodcutter: sells powder", expect=4)
 
@@ -298,7 +304,7 @@ s.area(R(500, 260, 540, 300), npc=POWDER, speech=shop_powder(50, 5), note="woodc
 s = Screen("ふかい もり", "pict\\map10.png", "forest field; the mine lies north")
 s.area(R(300, 380, 360, 500), door=(9, 1170, 440), note="west to the forest edge (9)", expect=0)
 s.area(R(360, 360, 900, 520), enemies=[3, 2], note="path", expect=1)
-s.area(R(900, 200, 1300, 700), enemies=[2, 3, 3, 2], note="grove", expect=2)
+s.area(G([(900, 300), (980, 200), (1220, 200), (1300, 280), (1300, 620), (1220, 700), (980, 700), (900, 620)]), enemies=[2, 3, 3, 2], note="grove", expect=2)
 s.area(R(1060, 140, 1140, 200), door=(1, 700, 960), note="north to the mine entrance (1)", expect=3)
 s.area(R(1300, 400, 1340, 440), npc=TRAVELER, note="hunter: hint", speech=[
     P("きたの こうざんは へいしが まもっている。"),
@@ -307,10 +313,10 @@ s.area(R(1300, 400, 1340, 440), npc=TRAVELER, note="hunter: hint", speech=[
 # ---------------------------------------------------------------- screen 11: the island (thief)
 s = Screen("ことりのしま", "pict\\map11.png", "island; the thief's hideout")
 s.area(R(600, 1000, 680, 1060), door=(0, 680, 760), note="the boat back to the village (0)", expect=0)
-s.area(R(400, 800, 1000, 1000), enemies=[1, 2], note="beach", expect=1)
+s.area(G([(400, 860), (460, 800), (940, 800), (1000, 860), (1000, 940), (900, 1000), (480, 1000), (400, 940)]), enemies=[1, 2], note="beach", expect=1)
 s.area(R(860, 760, 900, 800), npc=STONE, speech=save_stone(), note="save stone", expect=2)
 s.area(R(640, 700, 760, 800), note="path to the hideout", expect=3)
-s.area(R(400, 200, 1000, 700), boss=(1, 50), note="hideout, arena of the thief ぬすず (boss 1, flag 50)", expect=4)
+s.area(O(400, 200, 1000, 700, 80), boss=(1, 50), note="hideout, arena of the thief ぬすず (boss 1, flag 50)", expect=4)
 s.area(R(680, 160, 720, 200), npc=CHEST, note="the thief's chest: a treasure stone once (flag 28)", speech=[
     P("からっぽの たからばこだ。", cond=(28, 1)),
     P("ぬすずの たからばこを あけた！", cond=(28, 0), set=(2, 9)),
@@ -320,14 +326,14 @@ s.area(R(680, 160, 720, 200), npc=CHEST, note="the thief's chest: a treasure sto
 s = Screen("こうざん ちか2かい", "pict\\map12.png", "lower mine")
 s.area(R(400, 200, 480, 260), door=(2, 840, 1380), note="up the shaft to the gallery (2)", expect=0)
 s.area(R(360, 260, 520, 700), enemies=[5, 6], note="passage", expect=1)
-s.area(R(520, 500, 1200, 800), enemies=[5, 6, 6], note="cavern", expect=2)
+s.area(G([(520, 500), (520, 760), (580, 800), (1140, 800), (1200, 740), (1200, 560), (1140, 500)]), enemies=[5, 6, 6], note="cavern", expect=2)
 s.area(R(700, 460, 740, 500), npc=STONE, speech=save_stone(), note="save stone", expect=3)
 s.area(R(1200, 600, 1260, 720), door=(13, 400, 560), note="east to the spirit spring (13)", expect=4)
 
 # ---------------------------------------------------------------- screen 13: the spirit spring
 s = Screen("せいれいのいずみ", "pict\\map13.png", "three spirits (areas 2-4) to free: flags 24-26")
 s.area(R(300, 500, 360, 620), door=(12, 1160, 660), note="west to the lower mine (12)", expect=0)
-s.area(R(360, 400, 1100, 800), enemies=[6, 6, 7], note="grotto", expect=1)
+s.area(G([(360, 480), (420, 400), (1000, 400), (1100, 480), (1100, 700), (1020, 800), (460, 800), (360, 700)]), enemies=[6, 6, 7], note="grotto", expect=1)
 s.area(R(520, 360, 560, 400), npc=SPIRIT, note="spirit A: a spirit drop, then leaves (flag 24)", speech=[
     P("ありがとう… まものの のろいが とけました。"),
     P("おれいに 『せいれいのしずく』を どうぞ。", set=(2, 10)),
@@ -346,10 +352,10 @@ s.area(R(1100, 560, 1160, 680), door=(14, 400, 860), note="east to the undergrou
 # ---------------------------------------------------------------- screen 14: the underground lake
 s = Screen("ちかの みずうみ", "pict\\map14.png", "the wolf's lair")
 s.area(R(300, 800, 360, 920), door=(13, 1060, 620), note="west to the spirit spring (13)", expect=0)
-s.area(R(360, 760, 900, 960), enemies=[7, 6], note="shore", expect=1)
+s.area(G([(360, 760), (360, 940), (420, 960), (860, 960), (900, 920), (900, 760)]), enemies=[7, 6], note="shore", expect=1)
 s.area(R(560, 720, 600, 760), npc=STONE, speech=save_stone(), note="save stone", expect=2)
 s.area(R(900, 820, 1100, 900), note="bridge over the water", expect=3)
-s.area(R(1100, 400, 1700, 960), boss=(3, 51), note="arena of the wolf ロウガ (boss 3, flag 51)", expect=4)
+s.area(O(1100, 400, 1700, 960, 60), boss=(3, 51), note="arena of the wolf ロウガ (boss 3, flag 51)", expect=4)
 s.area(R(1360, 340, 1440, 400), door=(15, 700, 960), note="north to the sealed gate (15)", expect=5)
 
 # ---------------------------------------------------------------- screen 15: the sealed gate
@@ -407,7 +413,7 @@ s.area(R(760, 2300, 840, 2360), door=(16, 800, 260), note="out to the city (16)"
 s.area(R(500, 1900, 1100, 2300), enemies=[6, 7, 7], note="entrance hall", expect=1)
 s.area(R(560, 1860, 600, 1900), npc=STONE, speech=save_stone(), note="save stone", expect=2)
 s.area(R(760, 1800, 840, 1900), note="stairs", expect=3)
-s.area(R(400, 1200, 1200, 1800), boss=(4, 40), note="arena of ベヒモス (boss 4, flag 40)", expect=4)
+s.area(O(400, 1200, 1200, 1800, 100), boss=(4, 40), note="arena of ベヒモス (boss 4, flag 40)", expect=4)
 s.area(R(760, 1100, 840, 1200), note="stairs", expect=5)
 s.area(R(600, 1000, 1000, 1100), note="landing", expect=6)
 s.area(R(640, 960, 680, 1000), npc=SPIRIT, note="spirit of light: the light gun once (flag 36), heals", speech=[
@@ -416,7 +422,7 @@ s.area(R(640, 960, 680, 1000), npc=SPIRIT, note="spirit of light: the light gun 
     P("あなたの きずを いやしましょう。", set=(3, 1))], expect=7)
 s.area(R(920, 960, 960, 1000), npc=STONE, speech=save_stone(), note="save stone", expect=8)
 s.area(R(760, 900, 840, 1000), note="stairs to the top", expect=9)
-s.area(R(400, 300, 1200, 900), boss=(5, 42), note="arena of the last boss ジズ (boss 5, flag 42)", expect=10)
+s.area(O(400, 300, 1200, 900, 100), boss=(5, 42), note="arena of the last boss ジズ (boss 5, flag 42)", expect=10)
 
 
 # ---------------------------------------------------------------- checks
