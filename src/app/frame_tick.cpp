@@ -1,7 +1,367 @@
-// Placeholder until the unit is built.
+// The frame tick: every 80 ms one call reads the keys, advances the scene machine one step, calls the world and
+// combat units in a fixed order, draws the whole frame, picks the music and asks for a repaint.
 #include "app/frame_tick.h"
 
-#include "app/game_state.h"
+#include <string>
 
-void frameTick(GameState&) {}
-void reloadSavedGame(GameState&) {}
+#include "app/drawing.h"
+#include "app/game_state.h"
+#include "app/menus.h"
+#include "combat/boss_battle.h"
+#include "combat/boss_catalog.h"
+#include "combat/enemies_and_shots.h"
+#include "combat/weapons.h"
+#include "data/save_file.h"
+#include "music/music.h"
+#include "platform/graphics.h"
+#include "platform/window.h"
+#include "world/map_file.h"
+#include "world/movement.h"
+#include "world/npc_dialogue.h"
+#include "world/story_events.h"
+#include "world/story_flags.h"
+
+namespace {
+
+constexpr int32_t screenEndingSequence = 1, screenEndingWalk = 2, screenTitle = 3;
+
+const AreaRecord* currentAreaRecord(const GameState& game) {
+    if (game.currentArea < 0 || game.currentArea >= static_cast<int32_t>(game.areas.size())) return nullptr;
+    return &game.areas[game.currentArea];
+}
+
+// The number of enemy slots the current area uses, never more than the slot table holds.
+int32_t currentEnemyCount(const GameState& game) {
+    const AreaRecord* area = currentAreaRecord(game);
+    if (area == nullptr || area->enemyCount < 0) return 0;
+    return area->enemyCount < enemySlotCount ? area->enemyCount : enemySlotCount;
+}
+
+// Ticks since a mark, counted so that the frame counter's wrap past its top does not matter.
+uint32_t ticksSince(const GameState& game, uint32_t mark) {
+    return game.frameCounter - mark;
+}
+
+// Puts a boss speech into the message buffer from line 1 on; line 0 stays empty. Lines past the buffer are dropped.
+void putSpeech(GameState& game, const std::vector<std::string>& speech) {
+    game.messageLineCount = 0;
+    game.messageLine = 0;
+    int32_t count = 0;
+    for (const std::string& line : speech) {
+        if (count + 1 >= messageLineCapacity) break;
+        game.messageLines[count + 1] = line;
+        ++count;
+    }
+    game.messageLines[0].clear();
+    game.messageLineCount = count + 1;
+}
+
+void releaseKeysOfInactiveWindow(GameState& game) {
+    for (int32_t key : {keyLeft, keyUp, keyRight, keyDown, keyV, keyB, keyN, keyShift, keyA}) game.keyDown[key] = 0;
+    for (int32_t key : {keyUp, keyDown, keyRight, keyLeft, keyV, keyB, keyN, keyShift}) game.keyLatch[key] = 0;
+}
+
+// Field block; false when the ending starts, which skips the scenes up to the music choice.
+bool runFieldBlock(GameState& game, Canvas& canvas) {
+    if (storyFlag(game, flagScreenMode) == screenEndingSequence) {
+        game.scene = sceneFullScreen;
+        return false;
+    }
+    const AreaRecord* area = currentAreaRecord(game);
+    if (area != nullptr && area->bossNum >= 0) {
+        loadBoss(game, area->bossNum);
+        game.bossPhase = 0;
+        game.sceneMarkFrame = game.frameCounter;
+        game.scene = sceneBoss;
+        return true;
+    }
+    fieldStep(game);
+    drawFieldView(game, canvas);
+    spawnEnemyWave(game);
+    moveAndDrawCombat(game, canvas);
+    const int32_t enemies = currentEnemyCount(game);
+    for (int32_t slot = 0; slot < enemies; ++slot) enemyStep(game, slot);
+    if (takeKeyPress(game, keyV)) talkToNpc(game, canvas);
+    return true;
+}
+
+// The hero walks to the arena point, first along x, then along y; on arrival the opening speech follows.
+void walkToArena(GameState& game) {
+    BossRecord& boss = game.boss;
+    const int32_t speed = game.heroSpeed;
+    bool moved = true;
+    if (boss.gx - game.heroX > speed) {
+        game.heroX += speed;
+        game.heroDir = 2;
+    } else if (boss.gx - game.heroX < -speed) {
+        game.heroX -= speed;
+        game.heroDir = 4;
+    } else {
+        moved = false;
+        if (boss.gy - game.heroY > speed) {
+            game.heroY += speed;
+            game.heroDir = 0;
+            moved = true;
+        }
+        if (boss.gy - game.heroY < -speed) {
+            game.heroY -= speed;
+            game.heroDir = 6;
+            moved = true;
+        }
+    }
+    if (!moved) {
+        boss.gx = game.heroX;
+        boss.gy = game.heroY;
+        game.bossPhase = 1;
+        return;
+    }
+    if (game.frameCounter % 4 == 0 || game.frameCounter % 4 == 1) game.heroDir += 1;
+}
+
+void runBossBlock(GameState& game, Canvas& canvas) {
+    const uint32_t elapsed = ticksSince(game, game.sceneMarkFrame);
+    if (game.bossPhase == 5) {
+        if (const AreaRecord* area = currentAreaRecord(game)) setStoryFlag(game, area->bossFlag, 1);
+        game.bossPhase = 0;
+        runStoryEvents(game);
+        game.scene = sceneField;
+    }
+    if (game.bossPhase == 4) {
+        game.messageLineCount = 0;
+        game.messageLine = 0;
+        if (game.boss.flagId >= 0) setStoryFlag(game, game.boss.flagId, game.boss.flagValue);
+        putSpeech(game, game.boss.closingSpeech);
+        for (EffectRecord& effect : game.effects) effect = EffectRecord{};
+        clearCombat(game, 3);
+        game.returnScene = sceneBoss;
+        game.scene = sceneMessage;
+    }
+    if (game.bossPhase == 3) {
+        if (game.boss.life < 1) {
+            game.bossPhase = 4;
+            game.heroDir = 6;
+            game.boss.frame = 0;
+            game.heroX = game.boss.gx;
+            game.heroY = game.boss.gy;
+            game.boss.x = 300;
+            game.boss.y = 200;
+        }
+        fieldStep(game);
+        bossUpdate(game);
+    }
+    // The wrap-up of phase 5 has already gone back to the field: the battle's opening steps do not follow it.
+    if (game.scene == sceneBoss) {
+        if (game.bossPhase == 2) {
+            if (elapsed > 30) game.bossPhase = 3;
+        } else if (game.bossPhase == 1) {
+            putSpeech(game, game.boss.openingSpeech);
+            game.questionLine = 100;
+            game.returnScene = sceneBoss;
+            game.scene = sceneMessage;
+        } else if (game.bossPhase == 0) {
+            if (elapsed > 20) walkToArena(game);
+        }
+    }
+    drawBossView(game, canvas);
+    if (game.bossPhase == 3) moveAndDrawCombat(game, canvas);
+}
+
+void runMessageBlock(GameState& game, Canvas& canvas) {
+    if (takeKeyPress(game, keyV)) {
+        game.messageLine += 1;
+        if (game.messageLine + 1 >= game.messageLineCount) {
+            runStoryEvents(game);
+            if (game.returnScene == sceneBoss) game.bossPhase += 1;
+            game.scene = game.returnScene;
+            game.sceneMarkFrame = game.frameCounter;
+            return;
+        }
+    }
+    if (game.messageLine == game.questionLine - 2) {
+        game.yesNoChoice = true;
+        game.scene = sceneQuestion;
+    }
+    drawMessageWindow(game, canvas);
+}
+
+void runFieldInput(GameState& game) {
+    game.expBoostTicks -= 1;
+    // The boost ends in the tick its count-down passes 0; hits earn plain experience again.
+    if (game.expBoostTicks == -1) game.expMultiplier = 1;
+    if (takeKeyPress(game, keyA)) {
+        game.heroMaxLife += 50;
+        game.heroLife = game.heroMaxLife;
+    }
+    if (takeKeyPress(game, keyN)) {
+        game.returnScene = game.scene;
+        game.scene = sceneSideMenu;
+    }
+    if (game.attackCooldown < 1) {
+        if (takeKeyPress(game, keySpace)) {
+            game.attackCooldown += 7;
+            attackWithSlot(game, 0);
+        } else if (takeKeyPress(game, keyB)) {
+            game.attackCooldown += 7;
+            attackWithSlot(game, 1);
+        }
+    }
+}
+
+int32_t bossTrack(const std::string& name) {
+    int32_t track = 0;
+    if (name == "あやお") track = 3;
+    if (name == "したっぱ" || name == "ロウガ" || name == "グース") track = 4;
+    if (name == "ぬすず") track = 5;
+    if (name == "ベヒモス" || name == "ジズ" || name == "レヴィアタン") track = 6;
+    return track;
+}
+
+int32_t mapTrack(int32_t map) {
+    int32_t track = 0;
+    if (map == 1 || map == 2 || (map >= 12 && map <= 15) || (map >= 24 && map <= 36)) track = 7;
+    if (map == 0 || (map >= 3 && map <= 11)) track = 8;
+    if ((map >= 16 && map <= 23) || (map >= 38 && map <= 41)) track = 9;
+    return track;
+}
+
+int32_t chooseTrack(const GameState& game) {
+    if (game.bossPhase == 2 || game.bossPhase == 3) return bossTrack(game.boss.name);
+    return mapTrack(game.currentMap);
+}
+
+void applyMusic(GameState& game, int32_t track) {
+    if (game.scene == sceneFullScreen) track = 1;
+    if (game.scene == sceneGameOver) track = 2;
+    for (int32_t number = 1; number < static_cast<int32_t>(trackByNumber.size()); ++number) {
+        if (number == track)
+            playTrack(game, trackByNumber[number]);
+        else
+            stopTrack(game, trackByNumber[number]);
+    }
+}
+
+void runTitleMenu(GameState& game, Canvas& canvas) {
+    if (takeKeyPress(game, keyDown)) {
+        game.menuCursor += 1;
+        if (game.menuCursor > 1) game.menuCursor = 0;
+    }
+    if (takeKeyPress(game, keyUp)) {
+        game.menuCursor -= 1;
+        if (game.menuCursor < 0) game.menuCursor = 1;
+    }
+    drawTitleMenu(game, canvas);
+    if (!takeKeyPress(game, keyV)) return;
+    if (startFreshGame(game) == -1) showMessageBox("地形の読み込みに失敗", "ferngate");
+    // Row 0 continues the saved game; any other value, the side menu's page 2 included, starts a new game.
+    if (game.menuCursor == 0) {
+        game.bossPhase = 0;
+        reloadSavedGame(game);
+    }
+    game.scene = sceneField;
+}
+
+void runEndingSequence(GameState& game, Canvas& canvas) {
+    drawEndingSequence(game, canvas);
+    if (ticksSince(game, game.sceneMarkFrame) > 180) {
+        setStoryFlag(game, flagScreenMode, screenEndingWalk);
+        game.heroX = 300;
+        game.sceneMarkFrame = game.frameCounter + 400;
+    }
+}
+
+void runEndingWalk(GameState& game, Canvas& canvas) {
+    game.heroX += 6;
+    game.heroDir = 2;
+    if (game.heroX > 2400)
+        game.heroX = 2400;
+    else if (game.frameCounter % 4 == 2 || game.frameCounter % 4 == 3)
+        game.heroDir = 3;
+    drawEndingWalk(game, canvas);
+    const bool vPressed = takeKeyPress(game, keyV);
+    if (game.frameCounter == game.sceneMarkFrame || vPressed) setStoryFlag(game, flagScreenMode, screenTitle);
+}
+
+void runFullScreenBlock(GameState& game, Canvas& canvas) {
+    switch (storyFlag(game, flagScreenMode)) {
+    case screenTitle: runTitleMenu(game, canvas); break;
+    case screenEndingSequence: runEndingSequence(game, canvas); break;
+    case screenEndingWalk: runEndingWalk(game, canvas); break;
+    default: break;
+    }
+}
+
+void runGameOverBlock(GameState& game, Canvas& canvas) {
+    drawGameOver(game, canvas);
+    if (ticksSince(game, game.sceneMarkFrame) > 50) {
+        game.bossPhase = 0;
+        reloadSavedGame(game);
+        game.scene = sceneField;
+    }
+}
+
+}  // namespace
+
+void reloadSavedGame(GameState& game) {
+    loadGame(game);
+    loadMapScreen(game);
+    locateHeroArea(game);
+    runStoryEvents(game);
+    clearCombat(game, 3);
+}
+
+void frameTick(GameState& game) {
+    game.tickNow = clockMillis();
+    const uint32_t elapsed = game.tickNow - game.lastTickTime;
+    game.lastTickTime = game.tickNow;
+    if (elapsed < 10) return;
+
+    if (game.windowInactive == 1) {
+        releaseKeysOfInactiveWindow(game);
+        return;
+    }
+    if (!canvasValid(game.backBuffer)) return;
+    Canvas& canvas = game.backBuffer;
+
+    game.frameCounter += 1;
+    if (game.attackCooldown != 0) game.attackCooldown -= 1;
+
+    // The ending starts straight from the field and is drawn by the full-screen block of this same tick.
+    bool scenesRun = true;
+    if (game.scene == sceneField) scenesRun = runFieldBlock(game, canvas);
+    if (scenesRun) {
+        if (game.scene == sceneBoss) runBossBlock(game, canvas);
+        if (game.scene == sceneMessage) runMessageBlock(game, canvas);
+        bool answered = false;
+        if (game.scene == sceneQuestion) {
+            runQuestion(game, canvas);
+            answered = game.scene != sceneQuestion;
+        }
+        if (!answered && (game.scene == sceneField || game.scene == sceneBoss)) runFieldInput(game);
+    }
+
+    const int32_t track = chooseTrack(game);
+
+    if (game.scene != sceneGameOver && game.scene != sceneFullScreen) drawSidePanel(game, canvas);
+    if (game.scene == sceneSideMenu) runSideMenu(game, canvas);
+
+    if (game.scene == sceneFullScreen) {
+        runFullScreenBlock(game, canvas);
+    } else {
+        if (game.heroLife < 1 && game.scene != sceneGameOver) {
+            game.scene = sceneGameOver;
+            game.sceneMarkFrame = game.frameCounter;
+        }
+        if (game.scene == sceneGameOver) runGameOverBlock(game, canvas);
+        if (game.heroLife > game.heroMaxLife) game.heroLife = game.heroMaxLife;
+        if (game.heroExp > 20 * game.heroLevel) {
+            game.heroExp -= 20 * game.heroLevel;
+            game.heroLevel += 1;
+            game.heroMaxLife += 15;
+        }
+        setStoryFlag(game, 12, game.heldItem.use != 0 ? 1 : 0);
+    }
+
+    applyMusic(game, track);
+    drawEffects(game, canvas);
+    game.repaints += 1;
+}

@@ -1,7 +1,151 @@
-// Placeholder until the unit is built.
+// The side menu of scene 3 (the Space weapon, the B weapon and the item pages, weapon switching and item use)
+// and the yes/no box of scene 5. Both are run by the frame tick over the frozen last frame.
 #include "app/menus.h"
 
-#include "app/game_state.h"
+#include <cstdio>
+#include <string>
 
-void runSideMenu(GameState&, Canvas&) {}
-void runQuestion(GameState&, Canvas&) {}
+#include "app/drawing.h"
+#include "app/game_state.h"
+#include "combat/weapons.h"
+#include "data/item_catalog.h"
+#include "platform/graphics.h"
+#include "world/story_events.h"
+#include "world/story_flags.h"
+
+namespace {
+
+constexpr int32_t iconCell = 50;
+constexpr int32_t pageSpace = 0, pageB = 1, pageItems = 2;
+
+std::string formatText(const char* format, auto... values) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, values...);
+    return buffer;
+}
+
+void drawPageTexts(GameState& game, Canvas& canvas, const std::string& heading, const std::string& name,
+                   const std::string& description, const std::string& numbers) {
+    drawText(canvas, game.smallFont, heading, 240, 164, colourWhite);
+    drawText(canvas, game.smallFont, name, 220, 240, colourWhite);
+    drawText(canvas, game.smallFont, description, 160, 304, colourWhite);
+    drawText(canvas, game.smallFont, numbers, 160, 335, colourWhite);
+}
+
+void runWeaponPage(GameState& game, Canvas& canvas, int32_t slot) {
+    const WeaponSlot& weapon = slot == 0 ? game.weaponSpace : game.weaponB;
+    drawPicture(canvas, game.pictures[picMenu], 100, 150);
+    drawPictureRect(canvas, game.pictures[picWicon], 155, 230, weapon.fly * iconCell, 0, iconCell, iconCell);
+    drawPageTexts(game, canvas, slot == 0 ? "スペースキーのぶき" : "Bキーのぶき", weapon.name, weapon.howto,
+                  weaponNumbersText(weapon, slot));
+    if (takeKeyPress(game, keyRight)) loadWeapon(game, slot, -1);
+}
+
+bool anyItemHeld(const GameState& game) {
+    for (int32_t count : game.itemCounts)
+        if (count > 0) return true;
+    return false;
+}
+
+int32_t selectedItemCount(const GameState& game) {
+    if (game.selectedItemId < 0 || game.selectedItemId >= itemKindCount) return 0;
+    return game.itemCounts[game.selectedItemId];
+}
+
+// Uses the selected item; true when it was consumed. An item not actually held is never used, so a count
+// can never go below 0. The warp item has no warp to perform, so it is never used up.
+bool useSelectedItem(GameState& game) {
+    if (selectedItemCount(game) < 1 || game.heldItem.id != game.selectedItemId) return false;
+    const ItemRecord& item = game.heldItem;
+    switch (item.type) {
+    case 1: game.heroLife += item.power; return true;
+    case 2: game.heroExp += item.power; return true;
+    case 3:
+        if (game.expBoostTicks >= 0) return false;
+        game.expMultiplier = item.power;
+        game.expBoostTicks = item.time * 80;
+        return true;
+    default: return false;
+    }
+}
+
+void runItemPage(GameState& game, Canvas& canvas) {
+    drawPicture(canvas, game.pictures[picMenuD], 100, 150);
+    // With no item held at all there is nothing to show or use, and no held item to search for.
+    if (!anyItemHeld(game)) {
+        drawPageTexts(game, canvas, "どうぐ", "", "", "");
+        return;
+    }
+    const ItemRecord& item = game.heldItem;
+    drawPictureRect(canvas, game.pictures[picWicon], 153, 230, (item.pict + 4) * iconCell, 0, iconCell, iconCell);
+    drawPageTexts(game, canvas, "どうぐ", formatText("%s\t%d%s", item.name.c_str(), selectedItemCount(game), "こ"),
+                  item.howto, itemEffectText(item));
+    if (takeKeyPress(game, keyRight)) loadItemRecord(game, -1, 1);
+    if (takeKeyPress(game, keyLeft)) loadItemRecord(game, -1, -1);
+    if (takeKeyPress(game, keyV)) {
+        if (useSelectedItem(game)) game.itemCounts[game.selectedItemId] -= 1;
+        if (selectedItemCount(game) < 1 && anyItemHeld(game)) loadItemRecord(game, -1, 1);
+    }
+}
+
+}  // namespace
+
+// The Space page has no tab before the powder cost, the B page has one; the two pages keep that difference.
+std::string weaponNumbersText(const WeaponSlot& weapon, int32_t slot) {
+    const char* format = slot == 1 ? "%s\t%d\n%s\t%d\n%s\t%dg" : "%s\t%d\n%s\t%d\n%s%dg";
+    if (weapon.fly <= 0)
+        return formatText(format, "けんのながさ", weapon.speed, "けんのつよさ", weapon.power, "つかうかやく",
+                          weapon.kayaku);
+    return formatText(format, "たまのはやさ", weapon.speed, "たまのつよさ", weapon.power, "つかうかやく",
+                      weapon.kayaku);
+}
+
+std::string itemEffectText(const ItemRecord& item) {
+    switch (item.type) {
+    case 0: return "ここでは　つかえません";
+    case 1: return formatText("%d%s", item.power, "ポイント　ライフをかいふく");
+    case 2: return "けいけんちを　500　かくとくできます";
+    case 3:
+        return formatText("%d%s%d%s", item.time, "びょうかんのあいだ\nかくとくする　けいけんちが", item.power, "ばい");
+    case 4: return "Zをおすと もよりえきに　とびます\nバトルちゅうは　つかえません";
+    default: return "";
+    }
+}
+
+
+void runSideMenu(GameState& game, Canvas& canvas) {
+    if (takeKeyPress(game, keyN)) game.scene = game.returnScene;
+    if (takeKeyPress(game, keyDown)) {
+        game.menuCursor += 1;
+        if (game.menuCursor > pageItems) game.menuCursor = pageSpace;
+    }
+    if (takeKeyPress(game, keyUp)) {
+        game.menuCursor -= 1;
+        if (game.menuCursor < pageSpace) game.menuCursor = pageItems;
+    }
+    drawPicture(canvas, game.pictures[picSannkaku], 640, 308 + 48 * game.menuCursor);
+    switch (game.menuCursor) {
+    case pageSpace: runWeaponPage(game, canvas, 0); break;
+    case pageB: runWeaponPage(game, canvas, 1); break;
+    case pageItems: runItemPage(game, canvas); break;
+    default: break;
+    }
+}
+
+void runQuestion(GameState& game, Canvas& canvas) {
+    drawPicture(canvas, game.pictures[picYesnobox], 450, 440);
+    drawPicture(canvas, game.pictures[picSannkakuBlack], 460, game.yesNoChoice ? 450 : 490);
+    if (takeKeyPress(game, keyUp)) game.yesNoChoice = true;
+    if (takeKeyPress(game, keyDown)) game.yesNoChoice = false;
+    if (!takeKeyPress(game, keyV)) return;
+    if (game.yesNoChoice) {
+        game.messageLineCount = game.answerSplitLine;
+        if (game.yesFlagId >= 0) setStoryFlag(game, game.yesFlagId, game.yesFlagValue);
+    } else {
+        game.messageLine = game.answerSplitLine - 1;
+        if (game.noFlagId >= 0) setStoryFlag(game, game.noFlagId, game.noFlagValue);
+    }
+    game.messageLine += 1;
+    runStoryEvents(game);
+    game.scene = sceneMessage;
+}

@@ -1,0 +1,515 @@
+// The frame tick driven tick by tick on the manual clock: scenes, boss phases, game over, title, ending,
+// attacks, level-up and the music choice.
+#include "app/frame_tick.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/game_state.h"
+#include "platform/graphics.h"
+#include "platform/window.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr const char* bossFile = R"(<?xml version="1.0" encoding="utf-8"?>
+<bossdatas>
+<boss name="ジズ" maxlife="100" size="64" pict="pict\boss.png" cutin="pict\cutin.png" gx="735" gy="525" x="300" y="150" hit="20" kin="50" tyu="150">
+<bspeech>よくきたな</bspeech>
+<bspeech>かかってこい</bspeech>
+<aspeech>まけた</aspeech>
+<flag id="40" state="2"/>
+<weapon type="0" wait1="5" wait2="5" speed1="0" speed2="5" pict="0" power="1"/>
+<weapon type="0" wait1="5" wait2="5" speed1="0" speed2="5" pict="0" power="1"/>
+<weapon type="0" wait1="5" wait2="5" speed1="0" speed2="5" pict="0" power="1"/>
+</boss>
+</bossdatas>
+)";
+
+constexpr const char* mapFile = R"(<?xml version="1.0" encoding="utf-8"?>
+<map>
+<screen name="はじまりのまち" areanum="1" pict="pict\map0.png">
+<area level="0" pointnum="4"><point x="0" y="0"/><point x="3000" y="0"/><point x="3000" y="3000"/><point x="0" y="3000"/></area>
+</screen>
+</map>
+)";
+
+constexpr const char* saveFile = R"(<?xml version="1.0" encoding="utf-8"?>
+<savedata>
+<item num="0" value="2"/>
+<hero x="700" y="550" nowmap="0" nowpart="0" life="77" maxlife="90" EXP="5" LEVEL="2" speed="10" kayaku="30" money="123"/>
+</savedata>
+)";
+
+uint32_t rgbOf(uint32_t argb) {
+    return argb & 0x00FFFFFFu;
+}
+
+AreaRecord openArea() {
+    AreaRecord area;
+    area.polygon.vertices = {{0, 0}, {3000, 0}, {3000, 3000}, {0, 3000}};
+    area.npc.absent = true;
+    return area;
+}
+
+class FrameTick : public ::testing::Test {
+protected:
+    void SetUp() override {
+        useManualClock(1000);
+        game.lastTickTime = clockMillis();
+        game.backBuffer = createCanvas(900, 600);
+        game.smallFont = createFont(16);
+        game.largeFont = createFont(20);
+        ASSERT_TRUE(canvasValid(game.backBuffer));
+        game.scene = sceneField;
+        game.heroLife = game.heroMaxLife = 100;
+        game.heroLevel = 1;
+        game.areas = {openArea()};
+        game.areaCount = 1;
+        game.currentArea = 0;
+        game.currentMap = 37;
+    }
+
+    void tick(int32_t count = 1) {
+        for (int32_t i = 0; i < count; ++i) {
+            advanceManualClock(80);
+            frameTick(game);
+        }
+    }
+    // One tick with the key pressed; the key is let go after it.
+    void tickPressing(int32_t key) {
+        game.keyDown[key] = 1;
+        tick();
+        game.keyDown[key] = 0;
+        game.keyLatch[key] = 0;
+    }
+    // Registers the nine tracks without sound, so the music choice can be watched.
+    void registerSilentTracks() {
+        for (int32_t number = 1; number <= 9; ++number) {
+            TrackRecord record;
+            record.number = number;
+            game.musicTracks[trackByNumber[number]] = record;
+        }
+    }
+    std::vector<std::string> runningTracks() const {
+        std::vector<std::string> names;
+        for (const auto& [name, track] : game.musicTracks)
+            if (track.running) names.push_back(name);
+        return names;
+    }
+
+    TempFolder folder;
+    BoxCatcher boxes;
+    GameState game;
+};
+
+using Names = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(FrameTick, ClockGuardInactiveWindowAndMissingBuffer) {
+    game.scene = sceneSideMenu;
+    tick();
+    EXPECT_EQ(game.frameCounter, 1u);
+    EXPECT_EQ(game.repaints, 1u);
+
+    advanceManualClock(9);
+    frameTick(game);
+    EXPECT_EQ(game.frameCounter, 1u);
+    advanceManualClock(10);
+    frameTick(game);
+    EXPECT_EQ(game.frameCounter, 2u);
+
+    // The millisecond clock passing its top is an ordinary 80 ms.
+    game.lastTickTime = 0xFFFFFFD0u;
+    useManualClock(0x20u);
+    frameTick(game);
+    EXPECT_EQ(game.frameCounter, 3u);
+
+    game.windowInactive = 1;
+    game.keyDown[keyV] = game.keyLatch[keyV] = 1;
+    game.keyDown[keyA] = game.keyLatch[keyA] = 1;
+    game.keyDown[keySpace] = game.keyLatch[keySpace] = 1;
+    tick();
+    EXPECT_EQ(game.frameCounter, 3u);
+    EXPECT_EQ(game.repaints, 3u);
+    EXPECT_EQ(game.keyDown[keyV], 0);
+    EXPECT_EQ(game.keyLatch[keyV], 0);
+    EXPECT_EQ(game.keyDown[keyA], 0);
+    EXPECT_EQ(game.keyLatch[keyA], 1);
+    EXPECT_EQ(game.keyDown[keySpace], 1);
+    EXPECT_EQ(game.keyLatch[keySpace], 1);
+
+    game.windowInactive = 0;
+    game.backBuffer = Canvas{};
+    tick();
+    EXPECT_EQ(game.frameCounter, 3u);
+}
+
+TEST_F(FrameTick, MessagePagesOneLineAPressAndClosesOnTheLast) {
+    game.messageLines = {"", "いち", "に", "さん"};
+    game.messageLineCount = 4;
+    game.messageLine = 0;
+    game.scene = sceneMessage;
+    game.returnScene = sceneField;
+    tick();
+    EXPECT_EQ(game.messageLine, 0);
+    EXPECT_EQ(game.scene, sceneMessage);
+    // Holding V scrolls once.
+    game.keyDown[keyV] = 1;
+    tick(3);
+    EXPECT_EQ(game.messageLine, 1);
+    game.keyDown[keyV] = 0;
+    game.keyLatch[keyV] = 0;
+    const uint32_t before = game.frameCounter;
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneField);
+    EXPECT_EQ(game.messageLine, 2);
+    EXPECT_EQ(game.sceneMarkFrame, before + 1);
+}
+
+TEST_F(FrameTick, QuestionOpensWithYesAndAnswersSetTheirFlags) {
+    const auto startQuestion = [this] {
+        game.messageLines = {"", "かう？", "はい1", "はい2", "", "いいえ1"};
+        game.messageLineCount = 6;
+        game.messageLine = 0;
+        game.questionLine = 3;
+        game.answerSplitLine = 4;
+        game.yesFlagId = 20;
+        game.yesFlagValue = 1;
+        game.noFlagId = 21;
+        game.noFlagValue = 1;
+        game.yesNoChoice = false;
+        game.scene = sceneMessage;
+        game.returnScene = sceneField;
+        tick();
+        EXPECT_EQ(game.scene, sceneMessage);
+        tickPressing(keyV);
+        EXPECT_EQ(game.messageLine, 1);
+        EXPECT_EQ(game.scene, sceneQuestion);
+        EXPECT_TRUE(game.yesNoChoice);
+        tick();
+        EXPECT_EQ(game.scene, sceneQuestion);
+    };
+
+    startQuestion();
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneMessage);
+    EXPECT_EQ(game.storyFlags[20], 1);
+    EXPECT_EQ(game.messageLine, 2);
+    EXPECT_EQ(game.messageLineCount, 4);
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneField);
+
+    game.storyFlags[20] = 0;
+    startQuestion();
+    tickPressing(keyDown);
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneMessage);
+    EXPECT_EQ(game.storyFlags[21], 1);
+    EXPECT_EQ(game.storyFlags[20], 0);
+    EXPECT_EQ(game.messageLine, 4);
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneField);
+}
+
+TEST_F(FrameTick, BossBattleFromTheWalkToTheWrapUp) {
+    writeTextFile("media/BossData.xml", bossFile);
+    registerSilentTracks();
+    game.areas[0].bossNum = 0;
+    game.areas[0].bossFlag = 30;
+    game.heroLife = game.heroMaxLife = 5000;
+
+    tick();
+    const uint32_t start = game.frameCounter;
+    EXPECT_EQ(game.scene, sceneBoss);
+    EXPECT_EQ(game.bossPhase, 0);
+    EXPECT_EQ(game.sceneMarkFrame, start);
+    EXPECT_EQ(game.boss.name, "ジズ");
+
+    tick(20);
+    EXPECT_EQ(game.heroX, 700);
+    EXPECT_EQ(game.heroY, 550);
+    // Along x first: 35 px in steps of 10, then y: 25 px up.
+    tick();
+    EXPECT_EQ(game.heroX, 710);
+    EXPECT_EQ(game.heroY, 550);
+    EXPECT_EQ(game.heroDir / 2, 1);
+    tick(2);
+    EXPECT_EQ(game.heroX, 730);
+    tick();
+    EXPECT_EQ(game.heroY, 540);
+    EXPECT_EQ(game.heroDir / 2, 3);
+    tick();
+    EXPECT_EQ(game.heroY, 530);
+    EXPECT_EQ(game.bossPhase, 0);
+    tick();
+    EXPECT_EQ(game.bossPhase, 1);
+    EXPECT_EQ(game.boss.gx, 730);
+    EXPECT_EQ(game.boss.gy, 530);
+    EXPECT_EQ(game.heroX, 730);
+
+    tick();
+    EXPECT_EQ(game.scene, sceneMessage);
+    EXPECT_EQ(game.messageLineCount, 3);
+    EXPECT_EQ(game.messageLines[1], "よくきたな");
+    EXPECT_EQ(game.messageLines[2], "かかってこい");
+    EXPECT_EQ(game.questionLine, 100);
+    EXPECT_EQ(runningTracks(), Names{}) << "map 37 has no music; the boss's comes with the presentation";
+
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneMessage);
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneBoss);
+    EXPECT_EQ(game.bossPhase, 2);
+    EXPECT_EQ(runningTracks(), Names{"cave3"});
+    for (int32_t i = 0; i < 30; ++i) {
+        tick();
+        EXPECT_EQ(game.bossPhase, 2) << i;
+    }
+    tick();
+    EXPECT_EQ(game.bossPhase, 3);
+
+    game.boss.life = 0;
+    tick();
+    EXPECT_EQ(game.bossPhase, 4);
+    EXPECT_EQ(game.heroX, 730);
+    EXPECT_EQ(game.heroY, 530);
+    spawnEffect(game, 10, 10, 1);
+    tick();
+    EXPECT_EQ(game.scene, sceneMessage);
+    EXPECT_EQ(game.returnScene, sceneBoss);
+    EXPECT_EQ(game.messageLines[1], "まけた");
+    EXPECT_EQ(game.messageLineCount, 2);
+    EXPECT_EQ(game.storyFlags[40], 2);
+    EXPECT_EQ(game.effects[0].ticksLeft, 0);
+
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneBoss);
+    EXPECT_EQ(game.bossPhase, 5);
+    tick();
+    EXPECT_EQ(game.scene, sceneField);
+    EXPECT_EQ(game.bossPhase, 0);
+    EXPECT_EQ(game.storyFlags[30], 1);
+    EXPECT_EQ(game.areas[0].bossNum, -1);
+    tick();
+    EXPECT_EQ(game.scene, sceneField);
+}
+
+TEST_F(FrameTick, GameOverReturnsAfterFiftyTicksWithTheSaveReloaded) {
+    writeTextFile("media/BigMapData.xml", mapFile);
+    writeTextFile("gamedat.xml", saveFile);
+    registerSilentTracks();
+    game.bossPhase = 3;
+    game.frameCounter = 0xFFFFFFF0u;  // the return works across the counter's wrap
+    game.heroLife = 0;
+    game.scene = sceneMessage;
+    game.messageLineCount = 10;
+    tick();
+    EXPECT_EQ(game.scene, sceneGameOver);
+    EXPECT_EQ(game.sceneMarkFrame, 0xFFFFFFF1u);
+    EXPECT_EQ(runningTracks(), Names{"town"});
+    EXPECT_EQ(rgbOf(canvasPixel(game.backBuffer, 700, 300)), 0u) << "no side panel on the game-over screen";
+    tick(50);
+    EXPECT_EQ(game.scene, sceneGameOver);
+    tick();
+    EXPECT_EQ(game.scene, sceneField);
+    EXPECT_EQ(game.bossPhase, 0);
+    EXPECT_EQ(game.heroLife, 77);
+    EXPECT_EQ(game.heroMoney, 123);
+    EXPECT_EQ(game.mapName, "はじまりのまち");
+}
+
+TEST_F(FrameTick, LevelUpNeedsStrictlyMoreThanTwentyTimesTheLevel) {
+    game.scene = sceneSideMenu;
+    game.heroLevel = 2;
+    game.heroExp = 40;
+    game.heroMaxLife = 100;
+    tick();
+    EXPECT_EQ(game.heroLevel, 2);
+    game.heroExp = 45;
+    tick();
+    EXPECT_EQ(game.heroLevel, 3);
+    EXPECT_EQ(game.heroExp, 5);
+    EXPECT_EQ(game.heroMaxLife, 115);
+    // At most one level a tick.
+    game.heroExp = 200;
+    tick();
+    EXPECT_EQ(game.heroLevel, 4);
+    EXPECT_EQ(game.heroExp, 140);
+
+    // Life is capped at the maximum in the same tick.
+    game.heroLife = 500;
+    tick();
+    EXPECT_EQ(game.heroLife, game.heroMaxLife);
+}
+
+TEST_F(FrameTick, MusicFollowsTheMapTheBossAndTheScene) {
+    registerSilentTracks();
+    game.scene = sceneSideMenu;
+    const std::pair<int32_t, Names> byMap[] = {
+        {0, {"town2"}}, {1, {"cave"}}, {16, {"city"}}, {37, {}}, {41, {"city"}}, {42, {}}, {13, {"cave"}}};
+    for (const auto& [map, wanted] : byMap) {
+        game.currentMap = map;
+        tick();
+        EXPECT_EQ(runningTracks(), wanted) << map;
+    }
+    game.boss.name = "あやお";
+    game.bossPhase = 3;
+    tick();
+    EXPECT_EQ(runningTracks(), Names{"battle2"});
+    game.boss.name = "ロウガ";
+    tick();
+    EXPECT_EQ(runningTracks(), Names{"cave2"});
+    game.boss.name = "ぬすず";
+    tick();
+    EXPECT_EQ(runningTracks(), Names{"battle"});
+    game.boss.name = "だれか";
+    game.currentMap = 0;
+    tick();
+    EXPECT_EQ(runningTracks(), Names{});
+
+    game.bossPhase = 0;
+    game.scene = sceneFullScreen;
+    game.storyFlags[flagScreenMode] = 3;
+    tick();
+    EXPECT_EQ(runningTracks(), Names{"title"});
+}
+
+TEST_F(FrameTick, TitleMenuRowsAndTheSharedCursor) {
+    game.scene = sceneFullScreen;
+    game.storyFlags[flagScreenMode] = 3;
+    game.menuCursor = 0;
+    tickPressing(keyDown);
+    EXPECT_EQ(game.menuCursor, 1);
+    tickPressing(keyDown);
+    EXPECT_EQ(game.menuCursor, 0);
+    tickPressing(keyUp);
+    EXPECT_EQ(game.menuCursor, 1);
+    EXPECT_EQ(game.scene, sceneFullScreen);
+
+    // The side menu's last page leaves 2 behind: V then starts a new game, as any row but 0 does.
+    writeTextFile("gamedat.xml", saveFile);
+    game.menuCursor = 2;
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneField);
+    EXPECT_NE(game.heroMoney, 123);
+    const auto failed = std::pair<std::string, std::string>{"ferngate", "地形の読み込みに失敗"};
+    EXPECT_NE(std::find(boxes.boxes().begin(), boxes.boxes().end(), failed), boxes.boxes().end());
+}
+
+TEST_F(FrameTick, TitleContinueReloadsTheSavedGame) {
+    writeTextFile("media/BigMapData.xml", mapFile);
+    writeTextFile("gamedat.xml", saveFile);
+    game.scene = sceneFullScreen;
+    game.storyFlags[flagScreenMode] = 3;
+    game.menuCursor = 0;
+    game.bossPhase = 4;
+    tickPressing(keyV);
+    EXPECT_EQ(game.scene, sceneField);
+    EXPECT_EQ(game.bossPhase, 0);
+    EXPECT_EQ(game.heroMoney, 123);
+    EXPECT_EQ(game.heroLife, 77);
+}
+
+TEST_F(FrameTick, EndingSequenceWalkAndBackToTheTitle) {
+    game.storyFlags[flagScreenMode] = 1;
+    game.sceneMarkFrame = 0;
+    tick();
+    EXPECT_EQ(game.scene, sceneFullScreen);
+    EXPECT_EQ(game.frameCounter, 1u);
+    tick(179);
+    EXPECT_EQ(game.storyFlags[flagScreenMode], 1);
+    tick();
+    EXPECT_EQ(game.storyFlags[flagScreenMode], 2);
+    EXPECT_EQ(game.heroX, 300);
+    EXPECT_EQ(game.sceneMarkFrame, game.frameCounter + 400);
+    // The screen has faded to white by now.
+    EXPECT_GT(rgbOf(canvasPixel(game.backBuffer, 10, 10)) & 0xFF, 0xC0u);
+
+    tick(10);
+    EXPECT_EQ(game.heroX, 360);
+    EXPECT_EQ(game.heroDir / 2, 1);
+    tick(389);
+    EXPECT_EQ(game.storyFlags[flagScreenMode], 2);
+    EXPECT_EQ(game.heroX, 2400);
+    tick();
+    EXPECT_EQ(game.storyFlags[flagScreenMode], 3);
+    EXPECT_EQ(game.scene, sceneFullScreen);
+
+    // V ends the walk at once.
+    game.storyFlags[flagScreenMode] = 2;
+    game.sceneMarkFrame = game.frameCounter + 400;
+    tick();
+    tickPressing(keyV);
+    EXPECT_EQ(game.storyFlags[flagScreenMode], 3);
+    EXPECT_EQ(game.menuCursor, 0);
+}
+
+TEST_F(FrameTick, HeldSpaceFiresOnceAndTheCooldownIsSevenTicks) {
+    game.weaponSpace.fly = 1;
+    game.weaponSpace.kayaku = 5;
+    game.weaponSpace.speed = 10;
+    game.weaponSpace.power = 3;
+    game.heroPowder = 12;
+    game.keyDown[keySpace] = 1;
+    tick();
+    EXPECT_EQ(game.heroPowder, 7);
+    EXPECT_EQ(game.attackCooldown, 7);
+    tick(10);
+    EXPECT_EQ(game.heroPowder, 7) << "a held key fires once";
+
+    // A new press waits for the cooldown: it fires 7 ticks after the first attack.
+    game.keyDown[keySpace] = 1;
+    game.keyLatch[keySpace] = 0;
+    game.attackCooldown = 0;
+    tick();
+    EXPECT_EQ(game.heroPowder, 2);
+    game.keyLatch[keySpace] = 0;
+    game.heroPowder = 12;
+    tick(6);
+    EXPECT_EQ(game.heroPowder, 12);
+    tick();
+    EXPECT_EQ(game.heroPowder, 7);
+    game.keyDown[keySpace] = 0;
+    game.keyLatch[keySpace] = 0;
+}
+
+TEST_F(FrameTick, TooLittlePowderSpendsOnlyThePressAndTheCooldown) {
+    game.weaponB.fly = 2;
+    game.weaponB.kayaku = 5;
+    game.heroPowder = 3;
+    tickPressing(keyB);
+    EXPECT_EQ(game.heroPowder, 3);
+    EXPECT_EQ(game.attackCooldown, 7);
+    for (const ShotSlot& shot : game.heroShots) EXPECT_EQ(shot.alive, 0);
+}
+
+TEST_F(FrameTick, BoostEndsWhenItsCountDownPassesZero) {
+    game.expMultiplier = 3;
+    game.expBoostTicks = 1;
+    tick();
+    EXPECT_EQ(game.expBoostTicks, 0);
+    EXPECT_EQ(game.expMultiplier, 3);
+    tick();
+    EXPECT_EQ(game.expBoostTicks, -1);
+    EXPECT_EQ(game.expMultiplier, 1);
+    // It does not run down while a menu is open.
+    game.scene = sceneSideMenu;
+    tick();
+    EXPECT_EQ(game.expBoostTicks, -1);
+}
+
+TEST_F(FrameTick, AFillsLifeAndNOpensTheMenuInTheSameTick) {
+    game.pictures[picSannkaku] = Picture{};
+    tickPressing(keyA);
+    EXPECT_EQ(game.heroMaxLife, 150);
+    EXPECT_EQ(game.heroLife, 150);
+    game.menuCursor = 1;
+    tickPressing(keyN);
+    EXPECT_EQ(game.scene, sceneSideMenu);
+    EXPECT_EQ(game.returnScene, sceneField);
+    tickPressing(keyN);
+    EXPECT_EQ(game.scene, sceneField);
+}
