@@ -141,11 +141,12 @@ TEST_F(Screens, StatusBlockStandsAtItsPlaceOneNumberALine) {
     game.heroPowder = 250;
     game.heroMoney = 1234;
     drawSidePanel(game, game.backBuffer);
-    // Six lines of 16 px text from (750, 75); nothing left of it or above it in the panel but the map name row.
-    for (int32_t line = 0; line < 6; ++line) {
-        const int32_t top = 75 + line * 19;
-        EXPECT_TRUE(anyPixel(game.backBuffer, 750, top, 830, top + 19, isWhitish)) << line;
+    // Five lines of 16 px text from (750, 75); nothing left of it or above it in the panel but the map name row.
+    for (int32_t line = 0; line < 5; ++line) {
+        const int32_t top = 75 + line * 17;
+        EXPECT_TRUE(anyPixel(game.backBuffer, 750, top, 830, top + 17, isWhitish)) << line;
     }
+    EXPECT_FALSE(anyPixel(game.backBuffer, 750, 165, 900, 175, isWhitish));
     EXPECT_FALSE(anyPixel(game.backBuffer, 600, 40, 748, 170, isWhitish));
     EXPECT_FALSE(anyPixel(game.backBuffer, 750, 45, 900, 74, isWhitish));
 }

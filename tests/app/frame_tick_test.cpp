@@ -162,10 +162,13 @@ TEST_F(FrameTick, MessagePagesOneLineAPressAndClosesOnTheLast) {
     EXPECT_EQ(game.messageLine, 1);
     game.keyDown[keyV] = 0;
     game.keyLatch[keyV] = 0;
+    tickPressing(keyV);
+    EXPECT_EQ(game.messageLine, 2);
+    EXPECT_EQ(game.scene, sceneMessage);
     const uint32_t before = game.frameCounter;
     tickPressing(keyV);
     EXPECT_EQ(game.scene, sceneField);
-    EXPECT_EQ(game.messageLine, 2);
+    EXPECT_EQ(game.messageLine, 3);
     EXPECT_EQ(game.sceneMarkFrame, before + 1);
 }
 
@@ -340,6 +343,7 @@ TEST_F(FrameTick, LevelUpNeedsStrictlyMoreThanTwentyTimesTheLevel) {
     EXPECT_EQ(game.heroExp, 140);
 
     // Life is capped at the maximum in the same tick.
+    game.heroExp = 0;
     game.heroLife = 500;
     tick();
     EXPECT_EQ(game.heroLife, game.heroMaxLife);
