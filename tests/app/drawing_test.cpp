@@ -231,3 +231,57 @@ TEST_F(Screens, EveryJapaneseTextHasItsGlyphs) {
         EXPECT_EQ(missingGlyphCount(game.largeFont, text), 0) << text;
     }
 }
+
+TEST_F(Screens, FieldCameraKeepsTheHeroAtTheViewCentre) {
+    Canvas map = createCanvas(1000, 1000);
+    fillRect(map, 400, 407, 10, 10, colourRed);
+    std::filesystem::create_directories("pict");
+    ASSERT_TRUE(saveCanvasPng(map, "pict/map.png"));
+    game.mapImage = loadPicture("pict\\map.png");
+    game.heroX = 400;
+    game.heroY = 407;
+    fillRect(game.backBuffer, 0, 0, 900, 600, 0xFF336699u);
+    drawFieldView(game, game.backBuffer);
+    // The view's top-left is (heroX - 300, heroY - 307) of the map.
+    EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 300, 307)));
+    EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 309, 316)));
+    EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 299, 307)));
+    EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 300, 306)));
+    // Only the 600 x 600 view is drawn; the side panel's place keeps the last frame.
+    EXPECT_EQ(rgbOf(canvasPixel(game.backBuffer, 650, 300)), 0x336699u);
+}
+
+TEST_F(Screens, PresentationSlidesInThenTheVsShakes) {
+    game.pictures[picMycutin] = solidPicture("mycutin.png", 100, 100, colourRed);
+    game.boss.cutinImage = solidPicture("cutin.png", 100, 100, colourWhite);
+    game.pictures[picVs] = solidPicture("vs.png", 50, 50, 0xFF00FF00u);
+    game.bossPhase = 2;
+    game.sceneMarkFrame = 100;
+    const auto drawAt = [this](uint32_t elapsed) {
+        blackOut();
+        game.frameCounter = 100 + elapsed;
+        drawBossView(game, game.backBuffer);
+    };
+    drawAt(1);
+    EXPECT_FALSE(isReddish(canvasPixel(game.backBuffer, 0, 250)));
+    EXPECT_TRUE(isWhitish(canvasPixel(game.backBuffer, 550, 250)));
+    drawAt(3);
+    EXPECT_FALSE(isReddish(canvasPixel(game.backBuffer, 0, 250)));
+    EXPECT_TRUE(isWhitish(canvasPixel(game.backBuffer, 350, 250)));
+    drawAt(4);
+    EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 0, 250)));
+    EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 99, 299)));
+    EXPECT_TRUE(isWhitish(canvasPixel(game.backBuffer, 200, 250)));
+    EXPECT_FALSE(isWhitish(canvasPixel(game.backBuffer, 300, 250)));
+    EXPECT_TRUE(isWhitish(canvasPixel(game.backBuffer, 230, 260))) << "no VS before the eighth tick";
+    // From the eighth tick the VS mark stands at (225, 250 + 3k), k the frame count mod 3.
+    for (uint32_t elapsed = 8; elapsed < 11; ++elapsed) {
+        drawAt(elapsed);
+        const int32_t top = 250 + 3 * static_cast<int32_t>((100 + elapsed) % 3);
+        EXPECT_EQ(rgbOf(canvasPixel(game.backBuffer, 225, top)), 0x00FF00u) << elapsed;
+        EXPECT_NE(rgbOf(canvasPixel(game.backBuffer, 225, top - 1)), 0x00FF00u) << elapsed;
+    }
+    game.bossPhase = 3;
+    drawAt(9);
+    EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 0, 250)));
+}

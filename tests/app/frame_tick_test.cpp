@@ -517,3 +517,27 @@ TEST_F(FrameTick, AFillsLifeAndNOpensTheMenuInTheSameTick) {
     tickPressing(keyN);
     EXPECT_EQ(game.scene, sceneField);
 }
+
+TEST_F(FrameTick, SideMenuFreezesTheBossBattleWhereItWas) {
+    game.scene = sceneBoss;
+    game.bossPhase = 0;
+    game.boss.gx = 1000;
+    game.boss.gy = 550;
+    game.frameCounter = 500;
+    game.sceneMarkFrame = 400;
+    tick();
+    EXPECT_EQ(game.heroX, 710);
+    tickPressing(keyN);
+    EXPECT_EQ(game.scene, sceneSideMenu);
+    EXPECT_EQ(game.returnScene, sceneBoss);
+    const int32_t x = game.heroX;
+    const int32_t boost = game.expBoostTicks;
+    tick(5);
+    EXPECT_EQ(game.heroX, x);
+    EXPECT_EQ(game.expBoostTicks, boost);
+    tickPressing(keyN);
+    EXPECT_EQ(game.scene, sceneBoss);
+    EXPECT_EQ(game.heroX, x) << "the tick that closes the menu still stands still";
+    tick();
+    EXPECT_EQ(game.heroX, x + 10);
+}
