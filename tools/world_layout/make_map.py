@@ -110,10 +110,11 @@ def save_stone():
 s = Screen("みずうみのむら", "pict\\map00.png", "lake village; the ferryman (area 4) stands on the pier until flag 0 = 2")
 s.area(R(1000, 500, 1060, 620), door=(5, 420, 580), note="east road to the west path (5)", expect=0)
 s.area(G([(360, 480), (400, 420), (440, 400), (880, 400), (960, 420), (1000, 480), (1000, 640), (960, 740), (860, 800), (560, 800), (440, 780), (380, 700)]), note="village green", expect=1)
-s.area(R(460, 360, 500, 400), npc=MAN, note="fisher: gives 30g powder once (flag 18)", speech=[
-    P("さかなは ぜんぜん つれないなあ。", cond=(18, 1)),
-    P("つりの おまけだ。 かやくを わけてやろう。", cond=(18, 0), set=(15, 30)),
-    P("かやくを 30g もらった！", cond=(18, 0), set=(18, 1))], expect=2)
+s.area(R(460, 360, 500, 400), npc=MAN, note="fisher: 30g powder and a grilled fish once (flag 18)", speech=[
+    P("きょうは さかなが よく つれるよ。", cond=(18, 1)),
+    P("たびの ひとかい？ かやくを わけてやろう。", cond=(18, 0), set=(15, 30)),
+    P("やきざかなも もっていきな！", cond=(18, 0), set=(2, 12)),
+    P("かやく 30g と やきざかなを もらった！", cond=(18, 0), set=(18, 1))], expect=2)
 s.area(R(800, 360, 840, 400), npc=WOMAN, note="villager: tells of the thief", speech=[
     P("ゆうべ ぬすずと いう どろぼうが こぶねで きたの。"),
     P("みなみの しまへ にげて いったわ。"),
@@ -309,6 +310,10 @@ s.area(R(1060, 140, 1140, 200), door=(1, 700, 960), note="north to the mine entr
 s.area(R(1300, 400, 1340, 440), npc=TRAVELER, note="hunter: hint", speech=[
     P("きたの こうざんは へいしが まもっている。"),
     P("うでの たつ ものしか とおして くれないぞ。")], expect=4)
+s.area(R(1100, 700, 1140, 740), npc=CHEST, note="chest: a star shard once (flag 41)", speech=[
+    P("からっぽの たからばこだ。", cond=(41, 1)),
+    P("たからばこを あけた！", cond=(41, 0), set=(2, 11)),
+    P("『ほしのかけら』を てにいれた！", cond=(41, 0), set=(41, 1))], expect=5)
 
 # ---------------------------------------------------------------- screen 11: the island (thief)
 s = Screen("ことりのしま", "pict\\map11.png", "island; the thief's hideout")
@@ -329,6 +334,10 @@ s.area(R(360, 260, 520, 700), enemies=[5, 6], note="passage", expect=1)
 s.area(G([(520, 500), (520, 760), (580, 800), (1140, 800), (1200, 740), (1200, 560), (1140, 500)]), enemies=[5, 6, 6], note="cavern", expect=2)
 s.area(R(700, 460, 740, 500), npc=STONE, speech=save_stone(), note="save stone", expect=3)
 s.area(R(1200, 600, 1260, 720), door=(13, 400, 560), note="east to the spirit spring (13)", expect=4)
+s.area(R(900, 800, 940, 840), npc=CHEST, note="chest: a strange coin once (flag 39)", speech=[
+    P("からっぽの たからばこだ。", cond=(39, 1)),
+    P("たからばこを あけた！", cond=(39, 0), set=(2, 7)),
+    P("『ふしぎなコイン』を てにいれた！", cond=(39, 0), set=(39, 1))], expect=5)
 
 # ---------------------------------------------------------------- screen 13: the spirit spring
 s = Screen("せいれいのいずみ", "pict\\map13.png", "three spirits (areas 2-4) to free: flags 24-26")
@@ -406,6 +415,8 @@ s.area(R(360, 800, 400, 840), npc=MAN, speech=buyer(), note="buys the selected i
 s.area(R(360, 960, 400, 1000), npc=WOMAN, note="townswoman: hint", speech=[
     P("とうには ベヒモスと いう まものが いるそうよ。"),
     P("じゅんびは しっかりね。")], expect=14)
+s.area(R(1200, 1000, 1240, 1040), npc=MERCHANT, speech=shop_item("はちみつパンは 100G だよ。", 5, 13),
+       note="baker: honey bread (item 13) when money > 99", expect=15)
 
 # ---------------------------------------------------------------- screen 17: the tower
 s = Screen("ほしふりのとう", "pict\\map17.png", "tower: ベヒモス (flag 40), then the last boss ジズ (flag 42)")
@@ -423,6 +434,10 @@ s.area(R(640, 960, 680, 1000), npc=SPIRIT, note="spirit of light: the light gun 
 s.area(R(920, 960, 960, 1000), npc=STONE, speech=save_stone(), note="save stone", expect=8)
 s.area(R(760, 900, 840, 1000), note="stairs to the top", expect=9)
 s.area(O(400, 300, 1200, 900, 100), boss=(5, 42), note="arena of the last boss ジズ (boss 5, flag 42)", expect=10)
+s.area(R(1000, 1860, 1040, 1900), npc=CHEST, note="chest: the hero's book once (flag 43)", speech=[
+    P("からっぽの たからばこだ。", cond=(43, 1)),
+    P("たからばこを あけた！", cond=(43, 0), set=(2, 5)),
+    P("『えいゆうのしょ』を てにいれた！", cond=(43, 0), set=(43, 1))], expect=11)
 
 
 # ---------------------------------------------------------------- checks
