@@ -6,6 +6,7 @@
 #include <string>
 
 #include "output_plan.h"
+#include "platform/window.h"
 #include "pictures.h"
 #include "tracks.h"
 #include "world_pictures.h"
@@ -50,6 +51,10 @@ int main(int argc, char** argv) {
         std::cerr << "quorvath-assets: cannot enter " << folder << "\n";
         return 1;
     }
+    // A broken data file is reported here, never in a window that would stop the build.
+    setMessageBoxHandler([](const std::string& text, const std::string& caption) {
+        std::cerr << "quorvath-assets: " << caption << ": " << text << "\n";
+    });
     plan.newestInput = newestInput(tool);
     makeFixedPictures(plan);
     makeWorldPictures(plan);

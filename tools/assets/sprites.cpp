@@ -167,7 +167,7 @@ Look npcLook(const std::string& name) {
         return false;
     };
     int kind = static_cast<int>((hash >> 20) % 7);
-    if (has({"shop", "merchant", "store", "mise", "kaji", "smith", "item", "weapon", "buki", "dougu", "kayaku"})) kind = 1;
+    if (has({"shop", "merchant", "store", "mise", "kaji", "smith", "item", "weapon", "buki", "dougu", "kayaku", "powder"})) kind = 1;
     else if (has({"elder", "old", "chou", "sonchou", "sage", "kenja"})) kind = 2;
     else if (has({"miner", "kou", "mine", "dig"})) kind = 3;
     else if (has({"guard", "soldier", "hei", "knight", "mon"})) kind = 4;
@@ -561,4 +561,97 @@ SurfacePtr paintCutIn(const std::string& name, int width, int height) {
     cairo_restore(pen);
     fillRect(pen, 4, 4, width - 8, 2, lighter(base, 0.5));
     return picture;
+}
+
+namespace {
+
+enum class Thing { person, saveStone, statue, chest, sign };
+
+Thing thingOf(const std::string& name) {
+    std::string lower;
+    for (char c : name) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower.find("savestone") != std::string::npos || lower.find("crystal") != std::string::npos)
+        return Thing::saveStone;
+    if (lower.find("statue") != std::string::npos || lower.find("zou") != std::string::npos) return Thing::statue;
+    if (lower.find("chest") != std::string::npos || lower.find("takara") != std::string::npos) return Thing::chest;
+    if (lower.find("sign") != std::string::npos || lower.find("kanban") != std::string::npos) return Thing::sign;
+    return Thing::person;
+}
+
+// Things look the same from every side; the frame only moves a glint.
+SurfacePtr paintThing(Thing thing, int frame, int grid, int scale) {
+    SurfacePtr small = newSurface(grid, grid);
+    {
+        PenPtr holder = unitPen(small.get(), 20.0, grid);
+        cairo_t* pen = holder.get();
+        switch (thing) {
+        case Thing::saveStone:
+            fillRect(pen, 4, 15, 12, 3.5, colors::stone);
+            fillPolygon(pen, {10, 1.5, 15, 8, 10, 15.5, 5, 8}, colors::sky);
+            fillPolygon(pen, {10, 3.5, 12, 8, 10, 13, 8.5, 8}, colors::ice);
+            fillRect(pen, 6 + frame * 2, 5 + frame, 1.5, 1.5, colors::white);
+            break;
+        case Thing::statue:
+            fillRect(pen, 4, 15, 12, 3.5, colors::stone);
+            fillRect(pen, 7, 8, 6, 7, colors::silver);
+            fillEllipse(pen, 10, 5.5, 3.5, 3.5, colors::silver);
+            fillRect(pen, 5, 9, 2, 5, colors::silver);
+            fillRect(pen, 13, 9, 2, 5, colors::silver);
+            fillRect(pen, 8.5, 4.5, 1, 1.5, colors::stone);
+            fillRect(pen, 10.5, 4.5, 1, 1.5, colors::stone);
+            break;
+        case Thing::chest:
+            fillRect(pen, 3, 8, 14, 9.5, colors::brown);
+            fillRect(pen, 3, 6, 14, 4, mix(colors::brown, colors::red, 0.3));
+            fillRect(pen, 3, 10, 14, 1.2, colors::gold);
+            fillRect(pen, 9, 9.5, 2, 3, colors::gold);
+            fillRect(pen, 4, 7, 1.2, 10, colors::gold);
+            fillRect(pen, 14.8, 7, 1.2, 10, colors::gold);
+            break;
+        case Thing::sign:
+            fillRect(pen, 9, 10, 2, 8, colors::darkBrown);
+            fillRect(pen, 3, 4, 14, 7, colors::tan);
+            fillRect(pen, 5, 6, 10, 1, colors::brown);
+            fillRect(pen, 5, 8, 7, 1, colors::brown);
+            break;
+        case Thing::person:
+            break;
+        }
+    }
+    return finish(std::move(small), scale);
+}
+
+}  // namespace
+
+SurfacePtr paintNpcStrip(const std::string& name, int frameWidth, int frameHeight) {
+    frameWidth = std::clamp(frameWidth, 4, 512);
+    frameHeight = std::clamp(frameHeight, 4, 512);
+    SurfacePtr strip = newSurface(frameWidth * 4, frameHeight);
+    PenPtr pen = newPen(strip.get());
+    const int side = std::min(frameWidth, frameHeight);
+    const int scale = std::max(1, side / 20);
+    const int grid = std::max(4, side / scale);
+    const Thing thing = thingOf(name);
+    std::string lower;
+    for (char c : name) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    Look look = npcLook(name);
+    if (lower.find("woman") != std::string::npos || lower.find("girl") != std::string::npos) {
+        look.robe = true;
+        look.hat = 0;
+        look.beard = false;
+    }
+    const bool child = lower.find("child") != std::string::npos || lower.find("kid") != std::string::npos;
+    for (int frame = 0; frame < 4; ++frame) {
+        SurfacePtr sprite = thing == Thing::person ? paintPerson(look, frame, 0, child ? grid * 4 / 5 : grid, scale)
+                                                   : paintThing(thing, frame, grid, scale);
+        // stand on the bottom edge of the frame, centred
+        const int x = frame * frameWidth + (frameWidth - surfaceWidth(sprite.get())) / 2;
+        const int y = frameHeight - surfaceHeight(sprite.get());
+        cairo_save(pen.get());
+        cairo_rectangle(pen.get(), frame * frameWidth, 0, frameWidth, frameHeight);
+        cairo_clip(pen.get());
+        blit(pen.get(), sprite.get(), x, y);
+        cairo_restore(pen.get());
+    }
+    return strip;
 }

@@ -39,3 +39,7 @@ SurfacePtr paintEnemy(int kind, int frame);
 SurfacePtr paintBossCell(const std::string& name, int column, int size);
 // A cut-in portrait for the boss presentation, width x height; hero when name is empty.
 SurfacePtr paintCutIn(const std::string& name, int width, int height);
+
+// An NPC strip of four frames (facing down, right, left, up), each frameWidth x frameHeight; people and a few
+// things (a save stone, a statue, a treasure chest) chosen by the picture's name.
+SurfacePtr paintNpcStrip(const std::string& name, int frameWidth, int frameHeight);
