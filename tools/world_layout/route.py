@@ -1,0 +1,349 @@
+#!/usr/bin/env python3
+"""Prints a quorvath-sim key script that plays the demo world from the title menu to the ending.
+
+It plans every walk on the layout of make_map.py with the game's own walking rules (10 px steps, levels,
+solid NPC areas, doors, arenas that start a fight), counts the V presses each conversation needs from the
+speech and the story flags it keeps track of, and fights each boss by walking at it and swinging the B weapon,
+pressing A now and then (A raises the hero's life). Only key commands are used: down, up, press, tick.
+
+Usage: python3 tools/world_layout/route.py > route.txt && (cd game && quorvath-sim ../route.txt)
+"""
+import os
+import sys
+from collections import deque
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import make_map as M  # noqa: E402  (lays the screens out on import)
+
+KEYS = {(10, 0): "Right", (-10, 0): "Left", (0, 10): "Down", (0, -10): "Up"}
+HIDDEN = {(0, 4): (0, 2), (1, 3): (17, 2), (2, 17): (19, 1), (2, 18): (20, 1), (2, 19): (21, 1),
+          (13, 2): (24, 1), (13, 3): (25, 1), (13, 4): (26, 1), (15, 2): (31, 1), (15, 3): (32, 1),
+          (16, 8): (45, 1)}
+MONEY = [(5, 99), (6, 199), (7, 299), (8, 499), (9, 799), (10, 999), (47, 3000), (48, 5000)]
+
+
+class Play:
+    def __init__(self):
+        self.out = []
+        self.flags = {i: 0 for i in range(57)}
+        for i in (2, 11, 12, 13, 14, 15, 16):
+            self.flags[i] = -1
+        self.money = 800
+        self.screen, self.x, self.y = 6, 700, 550
+        self.area = 1
+
+    # ------------------------------------------------------------ world rules
+    def s(self):
+        return M.SCREENS[self.screen]
+
+    def first_area(self, x, y):
+        for i, a in enumerate(self.s().areas):
+            if M.inside(a["poly"], x, y):
+                return i
+        return None
+
+    def npc_present(self, i):
+        a = self.s().areas[i]
+        if a["npc"] is None:
+            return False
+        rule = HIDDEN.get((self.screen, i))
+        return not (rule and self.flags[rule[0]] == rule[1])
+
+    def boss_waiting(self, i):
+        b = self.s().areas[i]["boss"]
+        return b is not None and self.flags[b[1]] == 0
+
+    def story_events(self):
+        if self.flags[49] and self.flags[50] and self.flags[51]:
+            self.flags[46] = 3
+        if self.flags[40] and self.flags[42]:
+            self.flags[46] = 5
+        if self.screen == 16 and self.flags[17] == 0:
+            self.flags[17] = 1
+        for f, bound in MONEY:
+            self.flags[f] = 1 if self.money > bound else 0
+        if self.flags[11] >= 0:
+            self.money -= ITEM_PRICES[self.flags[11]]
+            self.flags[11] = -1
+        if self.flags[16] >= 0:
+            self.money -= self.flags[16]
+            self.flags[16] = -1
+        if self.flags[14] >= 0:
+            self.money -= WEAPON_PRICES[self.flags[14]]
+            self.flags[14] = -1
+        for f in (2, 13, 15):
+            self.flags[f] = -1
+        for f in (3, 4):
+            self.flags[f] = 0
+
+    def step(self, x, y, area, dx, dy, goal_area=None):
+        """One step as the game takes it: (x, y, area, door) or None when refused."""
+        nx, ny = x + dx, y + dy
+        areas = self.s().areas
+        if M.inside(areas[area]["poly"], nx, ny):
+            return nx, ny, area, None
+        i = self.first_area(nx, ny)
+        if i is None or self.npc_present(i):
+            return None
+        if areas[i]["door"]:
+            return (nx, ny, i, areas[i]["door"]) if i == goal_area else None
+        lo, ln = areas[area]["level"], areas[i]["level"]
+        if not (lo == 100 or ln == 100 or (ln != -100 and ln == lo)):
+            return None
+        if self.boss_waiting(i) and i != goal_area:
+            return None
+        return nx, ny, i, None
+
+    # ------------------------------------------------------------ output
+    def emit(self, line):
+        self.out.append(line)
+
+    def hold(self, key, n):
+        self.emit("down %s" % key)
+        self.emit("tick %d" % n)
+        self.emit("up %s" % key)
+
+    def press(self, key, times=1):
+        for _ in range(times):
+            self.emit("press %s" % key)
+
+    def walk_moves(self, moves):
+        run = None
+        for d in moves:
+            if run and run[0] == d:
+                run[1] += 1
+            else:
+                if run:
+                    self.hold(KEYS[run[0]], run[1])
+                run = [d, 1]
+        if run:
+            self.hold(KEYS[run[0]], run[1])
+
+    def search(self, done, goal_area=None):
+        start = (self.x, self.y, self.area)
+        prev = {start: None}
+        todo = deque([start])
+        while todo:
+            cur = todo.popleft()
+            if done(*cur):
+                moves, node = [], cur
+                while prev[node]:
+                    node, d = prev[node]
+                    moves.append(d)
+                return cur, moves[::-1]
+            x, y, a = cur
+            for d in KEYS:
+                r = self.step(x, y, a, d[0], d[1], goal_area)
+                if r is None:
+                    continue
+                nxt = r[:3]
+                if r[3] is not None:
+                    nxt = ("door",) + r[:3]
+                if nxt not in prev:
+                    prev[nxt] = (cur, d)
+                    if r[3] is not None:
+                        return nxt, self.path(prev, nxt)
+                    todo.append(nxt)
+        raise SystemExit("route: no way on screen %d from (%d,%d) (%s)" % (self.screen, self.x, self.y, self.note))
+
+    @staticmethod
+    def path(prev, node):
+        moves = []
+        while prev[node]:
+            node, d = prev[node]
+            moves.append(d)
+        return moves[::-1]
+
+    # ------------------------------------------------------------ actions
+    def door(self, target):
+        """Walks through the door of this screen that leads to screen target."""
+        self.note = "door to %d" % target
+        areas = self.s().areas
+        door_area = [i for i, a in enumerate(areas) if a["door"] and a["door"][0] == target][0]
+        self.emit("# %s: through the door to screen %d" % (self.s().name, target))
+        node, moves = self.search(lambda x, y, a: False, goal_area=door_area)
+        self.walk_moves(moves)
+        nxt, rx, ry = areas[door_area]["door"]
+        if self.flags[17] != 0:
+            self.flags[17] = 1
+        self.screen, self.x, self.y = nxt, rx, ry
+        self.area = self.first_area(rx, ry)
+        self.story_events()
+        self.press("A")  # a full heal on every new screen keeps the walk safe from the field enemies
+
+    def face(self, i):
+        """Walks to a place beside NPC area i and turns to it."""
+        self.note = "NPC area %d" % i
+        a = self.s().areas
+
+        def beside(x, y, cur):
+            for (dx, dy) in KEYS:
+                if self.first_area(x + dx * 3 // 2, y + dy * 3 // 2) == i and self.first_area(x + dx, y + dy) == i \
+                        and a[i]["level"] in (100, a[cur]["level"]):
+                    return True
+            return False
+
+        (x, y, cur), moves = self.search(beside)
+        self.walk_moves(moves)
+        self.x, self.y, self.area = x, y, cur
+        for (dx, dy), key in KEYS.items():
+            if self.first_area(x + dx * 3 // 2, y + dy * 3 // 2) == i and self.first_area(x + dx, y + dy) == i:
+                self.press(key)  # refused by the solid NPC area: the hero only turns
+                return
+
+    def talk(self, i, answer="yes"):
+        self.face(i)
+        npc = self.s().areas[i]
+        self.emit("# talk to: %s" % npc["note"])
+        self.press("V")
+        self.emit("tick")  # the first page; a question of one plain line opens here
+        plain = [sp for sp in npc["speech"] if sp[0] == "p"]
+        yes = [sp for sp in npc["speech"] if sp[0] == "y"]
+        no = [sp for sp in npc["speech"] if sp[0] == "n"]
+        qi = next((k for k, sp in enumerate(npc["speech"]) if sp[0] == "y"), -1)
+        shown = 0
+        for _, _, cond, setf in plain:
+            if cond is None or self.flags[cond[0]] == cond[1]:
+                shown += 1
+                if setf:
+                    self.flags[setf[0]] = setf[1]
+        if qi >= 0 and shown == qi:
+            self.press("V", shown - 1)
+            branch = yes if answer == "yes" else no
+            flag = None
+            for _, _, _, setf in branch:
+                if setf and self.flags[setf[0]] != setf[1]:
+                    flag = setf
+            if answer == "no":
+                self.press("Down")
+            self.press("V")
+            if flag:
+                self.flags[flag[0]] = flag[1]
+            self.story_events()
+            self.press("V", len(branch))
+        else:
+            self.press("V", shown)
+        self.story_events()
+
+    def fight(self, i, loops=120, pattern="walk"):
+        """Walks into arena i and fights its boss with the B weapon until it falls."""
+        self.note = "arena %d" % i
+        a = self.s().areas[i]
+        boss = BOSSES[a["boss"][0]]
+        self.emit("# fight: %s" % a["note"])
+        (x, y, cur), moves = self.search(lambda x, y, c: c == i, goal_area=i)
+        self.walk_moves(moves)
+        # the hero walks to the arena point, x first, and stops within a step of it: that spot becomes the
+        # arena point, and the hero is put back there when the boss falls
+        while abs(boss["gx"] - x) > 10:
+            x += 10 if boss["gx"] > x else -10
+        while abs(boss["gy"] - y) > 10:
+            y += 10 if boss["gy"] > y else -10
+        self.emit("tick 80")  # the hero walks to the arena point; the opening speech waits
+        self.press("V", boss["opening"])
+        self.emit("tick 35")  # the VS presentation
+        for k in range(loops):
+            if pattern == "walk" or (k // 4) % 2 == 0:
+                self.hold("Up", 2)
+            else:
+                self.hold("Down", 2)
+            self.press("B")
+            self.emit("tick 4")
+            if k % 4 == 3:
+                self.press("A")
+        self.press("V", boss["closing"])
+        self.emit("tick 3")
+        self.flags[a["boss"][1]] = 1
+        if boss["flag"]:
+            self.flags[boss["flag"][0]] = boss["flag"][1]
+        self.story_events()
+        self.x, self.y, self.area = x, y, i
+
+
+def read_catalogs():
+    import xml.etree.ElementTree as ET
+    media = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "game", "media")
+    items = [int(e.get("use")) for e in ET.parse(os.path.join(media, "ItemData.xml")).getroot().iter("item")]
+    weapons = [int(e.get("wait")) for e in ET.parse(os.path.join(media, "WeaponData.xml")).getroot().iter("enemy")]
+    bosses = []
+    for b in ET.parse(os.path.join(media, "BossData.xml")).getroot().iter("boss"):
+        flag = b.find("flag")
+        bosses.append(dict(opening=len(b.findall("bspeech")), closing=len(b.findall("aspeech")),
+                           gx=int(b.get("gx")), gy=int(b.get("gy")),
+                           flag=(int(flag.get("id")), int(flag.get("state"))) if flag is not None else None))
+    return items, weapons, bosses
+
+
+ITEM_PRICES, WEAPON_PRICES, BOSSES = read_catalogs()
+
+
+def main():
+    p = Play()
+    p.emit("# The demo world from the title to the ending (made by tools/world_layout/route.py).")
+    p.emit("seed 1")
+    p.emit("# title menu: row 1 starts a new game")
+    p.press("Down")
+    p.press("V")
+    p.emit("tick 2")
+    p.talk(2)                      # elder: the goal
+    p.door(4)                      # shop
+    p.talk(2)                      # buy an herb (question: yes)
+    p.talk(5)                      # buy the steel sword, into the B slot
+    p.door(6)
+    p.door(3)                      # inn
+    p.talk(3)                      # save (question: yes)
+    p.door(6)
+    p.door(7)
+    p.door(8)
+    p.fight(5)                     # あやお
+    p.door(7)
+    p.door(6)
+    p.door(5)
+    p.door(0)
+    p.talk(2)                      # fisher: powder and a fish
+    p.talk(4)                      # ferryman: yes
+    p.door(11)
+    p.talk(2)                      # save stone
+    p.fight(4)                     # ぬすず
+    p.talk(5)                      # the thief's chest
+    p.door(0)
+    p.door(5)
+    p.door(6)
+    p.door(7)
+    p.door(8)
+    p.door(9)
+    p.door(10)
+    p.door(1)
+    p.talk(3)                      # the mine guard: yes (flag 17 = 2)
+    p.door(2)
+    p.talk(2)                      # save stone
+    p.fight(4)                     # したっぱ
+    p.talk(17)                     # miner A goes home
+    p.talk(18)                     # miner B: powder
+    p.talk(19)                     # miner C: yes
+    p.door(12)
+    p.door(13)
+    p.talk(2)                      # spirit A: a drop
+    p.talk(4, answer="no")         # spirit C: wisdom (the book of experience)
+    p.door(14)
+    p.talk(2)                      # save stone
+    p.fight(4)                     # ロウガ: the third orb, the dragon sword
+    p.door(15)
+    p.talk(2)                      # statue A answers the three orbs
+    p.talk(3)                      # statue B: yes
+    p.door(16)
+    p.talk(8)                      # the sage: yes
+    p.door(17)
+    p.talk(2)                      # save stone
+    p.fight(4, pattern="sweep")    # ベヒモス
+    p.talk(8)                      # save stone on the landing
+    p.fight(10)                    # ジズ: the ending
+    p.emit("# the ending: orbs, the white fade, the walk, then V brings the title back")
+    p.emit("tick 200")
+    p.press("V")
+    p.emit("tick 2")
+    print("\n".join(p.out))
+
+
+if __name__ == "__main__":
+    main()
