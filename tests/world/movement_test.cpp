@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/game_state.h"
 #include "test_support.h"
 #include "world_files.h"
@@ -250,6 +252,62 @@ TEST_F(Doors, AFreshGameWithoutAMapFileFailsAndLeavesTheHeroAlone) {
     EXPECT_EQ(game.heroMoney, 3);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Doors, AFreshGameLoadsTheScreenNpcsWeaponsAndItemAndSetsTheHeroValues) {
+    using worldtest::areaXml, worldtest::screenXml;
+    std::string screens;
+    for (int i = 0; i < 7; ++i) {
+        screens += screenXml("s" + std::to_string(i), 2,
+                             areaXml(1, 0, 0, 1000, 1000) +
+                                 areaXml(1, 1000, 0, 1100, 100, "<npc imageid=\"0\"><speech>x</speech></npc>"));
+    }
+    worldtest::writeMap(screens);
+    worldtest::writeNpcPictures("<npc pict=\"pict\\npc.png\" x=\"20\" y=\"30\" direction=\"2\"/>");
+    std::string enemies;
+    for (int i = 0; i < 8; ++i) enemies += "<enemy life=\"10\" size=\"20\" speed=\"3\"/>";
+    writeTextFile("media/EnemyData.xml", "<enemydatas>" + enemies + "</enemydatas>");
+    std::string weapons;
+    for (int i = 0; i < 12; ++i) {
+        weapons += "<enemy name=\"w" + std::to_string(i) +
+                   "\" howto=\"\" power=\"1\" fly=\"0\" speed=\"30\" kayaku=\"0\" wait=\"0\" pict=\"0\"/>";
+    }
+    writeTextFile("media/WeaponData.xml", "<weapondatas>" + weapons + "</weapondatas>");
+    writeTextFile("media/ItemData.xml",
+                  "<itemdatas><item name=\"薬草\" use=\"20\" type=\"1\" power=\"30\" time=\"0\" pict=\"0\" "
+                  "howto=\"\"/></itemdatas>");
+    game.storyFlags[30] = 4;
+    EXPECT_EQ(startFreshGame(game), 0);
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(game.mapName, "s6");
+    EXPECT_EQ(game.heroX, 700);
+    EXPECT_EQ(game.heroY, 550);
+    EXPECT_EQ(game.currentArea, 1);  // not located: the start state is trusted
+    EXPECT_EQ(game.storyFlags[30], 4);
+    ASSERT_EQ(game.npcPictures.size(), 1u);
+    EXPECT_EQ(game.npcPictures[0].x, 980);
+    EXPECT_EQ(game.npcPictures[0].frame, 2);
+    EXPECT_EQ(game.enemyCatalog[7].life, 10);
+    EXPECT_EQ(game.weaponSlotIds[0], 5);
+    EXPECT_EQ(game.weaponSlotIds[1], 5);
+    EXPECT_EQ(game.weaponSpace.name, "w5");
+    EXPECT_EQ(game.heldItem.name, "薬草");
+    EXPECT_EQ(game.heroExp, 0);
+    EXPECT_EQ(game.heroLevel, 1);
+    EXPECT_EQ(game.heroLife, 75);
+    EXPECT_EQ(game.heroMaxLife, 75);
+    EXPECT_EQ(game.heroPowder, 50);
+    EXPECT_EQ(game.heroMoney, 800);
+
+    // Without an enemy catalog the new game fails after the screen was read, before the hero values.
+    std::filesystem::remove("media/EnemyData.xml");
+    game.heroMoney = 3;
+    EXPECT_EQ(startFreshGame(game), -1);
+    EXPECT_EQ(game.heroMoney, 3);
 }
 
 }  // namespace

@@ -139,4 +139,53 @@ TEST_F(StoryEvents, FixedNpcsOfTheCurrentScreenFollowTheirFlags) {
     EXPECT_TRUE(game.areas[6].npc.absent);
 }
 
+TEST_F(StoryEvents, BuyingAnItemThroughFlag11CostsItsPrice) {
+    game.heroMoney = 200;
+    game.storyFlags[11] = 3;
+    runStoryEvents(game);
+    EXPECT_EQ(game.itemCounts[3], 1);
+    EXPECT_EQ(game.selectedItemId, 3);
+    EXPECT_EQ(game.heroMoney, 125);
+    EXPECT_EQ(game.storyFlags[11], -1);
+
+    game.storyFlags[2] = 0;
+    runStoryEvents(game);
+    EXPECT_EQ(game.itemCounts[0], 2);
+    EXPECT_EQ(game.heroMoney, 125);
+}
+
+TEST_F(StoryEvents, SellingTheLastItemPaysHalfItsPriceAndSelectsTheNextHeld) {
+    game.itemCounts = {1, 0, 0, 1};
+    game.heroMoney = 0;
+    game.storyFlags[11] = 3;  // selects item 3 and loads its record
+    runStoryEvents(game);
+    game.heroMoney = 0;
+    game.itemCounts[3] = 1;
+    game.storyFlags[12] = 2;
+    runStoryEvents(game);
+    EXPECT_EQ(game.itemCounts[3], 0);
+    EXPECT_EQ(game.heroMoney, 37);
+    EXPECT_EQ(game.selectedItemId, 0);
+    EXPECT_EQ(game.heldItem.use, 20);
+    EXPECT_EQ(game.storyFlags[12], 2);
+
+    // Nothing is left of the selected kind: nothing is sold.
+    game.itemCounts[0] = 0;
+    game.heroMoney = 0;
+    runStoryEvents(game);
+    EXPECT_EQ(game.itemCounts[0], 0);
+    EXPECT_EQ(game.heroMoney, 0);
+}
+
+TEST_F(StoryEvents, WeaponsGivenOrBoughtGoToTheBKeyAndAreOwned) {
+    game.heroMoney = 300;
+    game.storyFlags[14] = 1;
+    runStoryEvents(game);
+    EXPECT_TRUE(game.weaponOwned[1]);
+    EXPECT_EQ(game.weaponSlotIds[1], 1);
+    EXPECT_EQ(game.weaponB.name, "銃");
+    EXPECT_EQ(game.heroMoney, 50);
+    EXPECT_EQ(game.storyFlags[14], -1);
+}
+
 }  // namespace
