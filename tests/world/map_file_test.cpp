@@ -168,12 +168,6 @@ TEST_F(MapFile, ARootOtherThanMapGivesNothingAndNoBox) {
     EXPECT_EQ(game.areaCount, 0);
 }
 
-TEST_F(MapFile, AMissingFileGivesTheParseErrorBox) {
-    EXPECT_EQ(loadMapScreen(game), 0);
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
-}
-
 TEST_F(MapFile, TooFewAreasKeepWhatWasReadAndLeaveTheRestEmpty) {
     writeMap(screenXml("short", 1000000000, areaXml(2, 0, 0, 10, 10) + areaXml(3, 10, 0, 20, 10)));
     game.currentMap = 0;

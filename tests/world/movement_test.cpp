@@ -181,21 +181,6 @@ TEST_F(FieldStep, AnAreaNumberOutsideTheTableNeverIndexesIt) {
     EXPECT_EQ(game.heroX, 60);
 }
 
-TEST(LocateHeroArea, TakesTheFirstAreaContainingTheHeroAndKeepsTheNumberWhenNone) {
-    GameState game;
-    addArea(game, 1, 0, 0, 100, 100);
-    addArea(game, 1, 50, 0, 150, 100);
-    game.heroX = 60;
-    game.heroY = 50;
-    game.currentArea = 9;
-    locateHeroArea(game);
-    EXPECT_EQ(game.currentArea, 0);
-    game.heroX = 500;
-    game.currentArea = 1;
-    locateHeroArea(game);
-    EXPECT_EQ(game.currentArea, 1);
-}
-
 class Doors : public FieldStep {
 protected:
     TempFolder folder;
