@@ -29,6 +29,8 @@ class Play:
         for i in (2, 11, 12, 13, 14, 15, 16):
             self.flags[i] = -1
         self.money = 800
+        self.selected = 0  # the item the side menu shows; the hero starts holding item 0
+        self.flags[12] = 1 if ITEM_PRICES[0] else 0
         self.screen, self.x, self.y = 6, 700, 550
         self.area = 1
 
@@ -62,9 +64,14 @@ class Play:
             self.flags[17] = 1
         for f, bound in MONEY:
             self.flags[f] = 1 if self.money > bound else 0
+        if self.flags[2] >= 0:
+            self.selected = self.flags[2]
         if self.flags[11] >= 0:
             self.money -= ITEM_PRICES[self.flags[11]]
+            self.selected = self.flags[11]
             self.flags[11] = -1
+        if self.flags[12] == 2:
+            self.money += ITEM_PRICES[self.selected] // 2
         if self.flags[16] >= 0:
             self.money -= self.flags[16]
             self.flags[16] = -1
@@ -75,6 +82,8 @@ class Play:
             self.flags[f] = -1
         for f in (3, 4):
             self.flags[f] = 0
+        # the frame tick rewrites flag 12 from the selected item's price at the end of every tick
+        self.flags[12] = 1 if ITEM_PRICES[self.selected] else 0
 
     def step(self, x, y, area, dx, dy, goal_area=None):
         """One step as the game takes it: (x, y, area, door) or None when refused."""
@@ -288,6 +297,7 @@ def main():
     p.talk(2)                      # elder: the goal
     p.door(4)                      # shop
     p.talk(2)                      # buy an herb (question: yes)
+    p.talk(4)                      # sell the selected herb back for half its price
     p.talk(5)                      # buy the steel sword, into the B slot
     p.door(6)
     p.door(3)                      # inn
