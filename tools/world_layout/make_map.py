@@ -103,7 +103,9 @@ def saver(greeting):
 
 
 def save_stone():
-    return saver("ふしぎな いしが あおく ひかっている…")
+    """A stone before a boss: its light heals the hero (flag 3), then it offers to save."""
+    return [P("あおい ひかりが きずを いやした…", set=(3, 1)), P("ぼうけんを きろくしますか？"),
+            Y("ぼうけんを きろくしました。", set=(4, 1)), N("いしは しずかに ひかっている。")]
 
 
 # ---------------------------------------------------------------- screen 0: the lake village
@@ -421,7 +423,7 @@ s.area(R(1200, 1000, 1240, 1040), npc=MERCHANT, speech=shop_item("はちみつ�
 # ---------------------------------------------------------------- screen 17: the tower
 s = Screen("ほしふりのとう", "pict\\map17.png", "tower: ベヒモス (flag 40), then the last boss ジズ (flag 42)")
 s.area(R(760, 2300, 840, 2360), door=(16, 800, 260), note="out to the city (16)", expect=0)
-s.area(R(500, 1900, 1100, 2300), enemies=[6, 7, 7], note="entrance hall", expect=1)
+s.area(R(500, 1900, 1100, 2300), enemies=[6, 7], note="entrance hall", expect=1)
 s.area(R(560, 1860, 600, 1900), npc=STONE, speech=save_stone(), note="save stone", expect=2)
 s.area(R(760, 1800, 840, 1900), note="stairs", expect=3)
 s.area(O(400, 1200, 1200, 1800, 100), boss=(4, 40), note="arena of ベヒモス (boss 4, flag 40)", expect=4)

@@ -3,8 +3,9 @@
 
 It plans every walk on the layout of make_map.py with the game's own walking rules (10 px steps, levels,
 solid NPC areas, doors, arenas that start a fight), counts the V presses each conversation needs from the
-speech and the story flags it keeps track of, and fights each boss by walking at it and swinging the B weapon,
-pressing A now and then (A raises the hero's life). Only key commands are used: down, up, press, tick.
+speech and the story flags it keeps track of, swinging the B weapon on every walk, and fights each boss by walking at it
+and swinging; it rests at the inns and the save stones on the way. Only key commands are used: down, up, press,
+tick (never A).
 
 Usage: python3 tools/world_layout/route.py > route.txt && (cd game && quorvath-sim ../route.txt)
 """
@@ -107,9 +108,16 @@ class Play:
     def emit(self, line):
         self.out.append(line)
 
-    def hold(self, key, n):
+    def hold(self, key, n, swing=False):
+        """Holds a key for n ticks; with swing, the B weapon is swung every few steps on the way."""
         self.emit("down %s" % key)
-        self.emit("tick %d" % n)
+        while n > 0:
+            t = min(4, n)
+            self.emit("tick %d" % t)
+            n -= t
+            if swing and n > 0:
+                self.press("B")  # its tick is a step as well
+                n -= 1
         self.emit("up %s" % key)
 
     def press(self, key, times=1):
@@ -123,10 +131,10 @@ class Play:
                 run[1] += 1
             else:
                 if run:
-                    self.hold(KEYS[run[0]], run[1])
+                    self.hold(KEYS[run[0]], run[1], swing=True)
                 run = [d, 1]
         if run:
-            self.hold(KEYS[run[0]], run[1])
+            self.hold(KEYS[run[0]], run[1], swing=True)
 
     def search(self, done, goal_area=None):
         start = (self.x, self.y, self.area)
@@ -178,7 +186,6 @@ class Play:
         self.screen, self.x, self.y = nxt, rx, ry
         self.area = self.first_area(rx, ry)
         self.story_events()
-        self.press("A")  # a full heal on every new screen keeps the walk safe from the field enemies
 
     def face(self, i):
         """Walks to a place beside NPC area i and turns to it."""
@@ -258,8 +265,6 @@ class Play:
                 self.hold("Down", 2)
             self.press("B")
             self.emit("tick 4")
-            if k % 4 == 3:
-                self.press("A")
         self.press("V", boss["closing"])
         self.emit("tick 3")
         self.flags[a["boss"][1]] = 1
@@ -342,6 +347,7 @@ def main():
     p.talk(2)                      # statue A answers the three orbs
     p.talk(3)                      # statue B: yes
     p.door(16)
+    p.talk(2)                      # the city inn: rest (question: yes)
     p.talk(8)                      # the sage: yes
     p.door(17)
     p.talk(2)                      # save stone
