@@ -1,0 +1,15 @@
+// Fuzzes media\ItemData.xml through loadItemRecord: direct selections and both search directions.
+#include "app/game_state.h"
+#include "data/item_catalog.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const fuzzing::InputFile input("media/ItemData.xml", data, size);
+    GameState game;
+    game.itemCounts = {1, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3};
+    loadItemRecord(game, 0, 0);
+    loadItemRecord(game, 14, 0);
+    loadItemRecord(game, -1, 1);
+    loadItemRecord(game, -1, -1);
+    return 0;
+}
