@@ -138,6 +138,8 @@ TEST(Enemies, TouchCostsFiveLifeEveryTickWhileStillInReachAfterThePush) {
     EXPECT_EQ(game->heroLife, 90);
     EXPECT_FALSE(enemyStep(*game, 0));
     EXPECT_EQ(game->heroLife, 90);
+    EXPECT_EQ(liveEffects(*game, 0x444444), 2);
+    EXPECT_EQ(game->effects[0].x, 300.0f);
 
     // Within reach: squared distance below size squared, not equal.
     placeEnemy(*game, 0, 300, 330, 30);
@@ -162,6 +164,10 @@ TEST(Enemies, HeroShotsHitWithinTwentyPixelsOfTheMapPositionWhateverTheSize) {
         EXPECT_EQ(game->heroShots[1].alive, 1) << "size " << size;
         EXPECT_EQ(game->enemySlots[0].life, 43);
         EXPECT_EQ(game->heroExp, 3);
+        // The white flash is at the shot's view position.
+        ASSERT_EQ(liveEffects(*game, 0xFFFFFF), 1);
+        EXPECT_EQ(game->effects[0].x, 419.0f);
+        EXPECT_EQ(game->effects[0].y, 400.0f);
         // Pushed away from the hero on both axes.
         EXPECT_EQ(game->enemySlots[0].x, 430);
         EXPECT_EQ(game->enemySlots[0].y, 430);
@@ -215,6 +221,7 @@ TEST(Shots, BossShotsHitTheHeroWithinFortyPixelsOnce) {
     EXPECT_EQ(game->bossShots[0].alive, 0);
     EXPECT_EQ(game->bossShots[1].alive, 1);
     EXPECT_EQ(game->bossShots[2].alive, 0);
+    EXPECT_EQ(liveEffects(*game, 0x888888), 2);
     bossShotsHitHero(*game);
     EXPECT_EQ(game->heroLife, 87);
 }

@@ -94,6 +94,9 @@ TEST(Sword, ReachesBeyondTheLineTwentyPixelsInFront) {
     EXPECT_EQ(game->enemySlots[0].life, 4);
     EXPECT_EQ(game->enemySlots[0].y, 351);
     EXPECT_EQ(game->enemySlots[1].life, 10);
+    // The flash marks where the target stood when struck.
+    ASSERT_EQ(liveEffects(*game, 0xFFFFFF), 1);
+    EXPECT_EQ(game->effects[0].y, 321.0f);
 
     // Size + length of exactly 1 is not enough; the sword's length alone can reach.
     placeEnemy(*game, 0, 300, 321, 0, 10);
