@@ -1,11 +1,16 @@
 // Shared helpers of the tests.
 #include "test_support.h"
 
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "platform/window.h"
+#include "test_media.h"
 
 namespace {
 std::vector<std::pair<std::string, std::string>> caughtBoxes;
@@ -52,4 +57,44 @@ BoxCatcher::~BoxCatcher() {
 
 const std::vector<std::pair<std::string, std::string>>& BoxCatcher::boxes() const {
     return caughtBoxes;
+}
+
+bool writeMinimalWorld() {
+    for (int32_t i = 0; i < fixedPictureCount; ++i) {
+        writeTestPicture(fixedPictureFiles[i], 8 + i, 4 + i, 0xFF336699);
+    }
+    const std::string mp3 = testMp3Bytes(300);
+    if (mp3.empty()) return false;
+    for (const auto& track : trackFiles) writeTextFile(gamePathToFile(track[1]), mp3);
+    return true;
+}
+
+std::vector<nlohmann::json> runSim(const std::string& script, int* exitStatus) {
+    // The script lives outside the working directory, so the world folder stays as the test made it.
+    static int scriptsRun = 0;
+    const std::filesystem::path scriptFile =
+        std::filesystem::temp_directory_path() /
+        ("quorvath-sim-script-" + std::to_string(::getpid()) + "-" + std::to_string(++scriptsRun));
+    writeTextFile(scriptFile.string(), script);
+    const std::string command = "env -u DISPLAY SDL_AUDIODRIVER=dummy '" QUORVATH_BINARY_DIR "/quorvath-sim' < '" +
+                                scriptFile.string() + "'";
+    std::string output;
+    int status = -1;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+        status = ::pclose(pipe);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(scriptFile, ignored);
+    if (exitStatus) *exitStatus = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+
+    std::vector<nlohmann::json> lines;
+    std::istringstream text(output);
+    for (std::string line; std::getline(text, line);) {
+        nlohmann::json parsed = nlohmann::json::parse(line, nullptr, false);
+        if (parsed.is_discarded()) parsed = {{"unparsed", line}};
+        lines.push_back(std::move(parsed));
+    }
+    return lines;
 }

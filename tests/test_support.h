@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 // Makes a fresh temporary folder, makes it the working directory, and goes back and removes it at the end.
 class TempFolder {
 public:
@@ -34,3 +36,12 @@ public:
     BoxCatcher& operator=(const BoxCatcher&) = delete;
     const std::vector<std::pair<std::string, std::string>>& boxes() const;
 };
+
+// The sixteen fixed pictures (picture i is 8 + i pixels wide and 4 + i high, so the load order shows) and the nine
+// tracks of a start-up, in the working directory; false when no MP3 could be made (lame missing).
+bool writeMinimalWorld();
+
+// Runs the built quorvath-sim in the working directory with the script on standard input, without a display
+// and with the silent audio driver; one JSON object per output line (a line that is not JSON comes back as
+// {"unparsed": LINE}). The exit status goes to exitStatus when given.
+std::vector<nlohmann::json> runSim(const std::string& script, int* exitStatus = nullptr);

@@ -158,12 +158,26 @@ const std::map<std::string, Callable>& callables() {
              if (!inRange(e, "line", a[1], 0, static_cast<int32_t>(lines.size()) - 1)) return nullptr;
              return speechConditionHolds(g, lines[static_cast<size_t>(a[1])]);
          }}},
+        {"firstAreaContaining", {2, [](GameState& g, const Args& a, std::string&) -> json {
+             return firstAreaContaining(g, a[0], a[1]);
+         }}},
+        {"areaContains", {3, [](GameState& g, const Args& a, std::string&) -> json {
+             return areaContains(g, a[0], a[1], a[2]);
+         }}},
         // Combat
         {"loadEnemyCatalog", {0, [](GameState& g, const Args&, std::string&) -> json {
              return loadEnemyCatalog(g);
          }}},
         {"spawnEnemyWave", {0, [](GameState& g, const Args&, std::string&) -> json {
              spawnEnemyWave(g);
+             return nullptr;
+         }}},
+        {"areaEnemyCount", {0, [](GameState& g, const Args&, std::string&) -> json { return areaEnemyCount(g); }}},
+        {"insideCurrentArea", {2, [](GameState& g, const Args& a, std::string&) -> json {
+             return insideCurrentArea(g, a[0], a[1]);
+         }}},
+        {"rollItemDrop", {0, [](GameState& g, const Args&, std::string&) -> json {
+             rollItemDrop(g);
              return nullptr;
          }}},
         {"moveAndDrawEnemy", {1, [](GameState& g, const Args& a, std::string& e) -> json {

@@ -3,6 +3,7 @@
 #include "dump.h"
 
 #include <array>
+#include <charconv>
 #include <limits>
 #include <map>
 #include <vector>
@@ -366,12 +367,17 @@ bool parsePath(const std::string& path, std::vector<PathStep>& steps) {
         if (path[i] == '[') {
             const size_t close = path.find(']', i);
             if (close == std::string::npos || close == i + 1) return false;
-            const std::string digits = path.substr(i + 1, close - i - 1);
-            for (char c : digits) {
-                if (c < '0' || c > '9') return false;
+            // Decimal or 0x hexadecimal, so key tables read as virtual-key codes: keyDown[0x20].
+            std::string digits = path.substr(i + 1, close - i - 1);
+            int base = 10;
+            if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+                digits.erase(0, 2);
+                base = 16;
             }
-            if (digits.size() > 9) return false;
-            steps.push_back({true, {}, std::stoll(digits)});
+            int64_t index = 0;
+            const auto [stop, status] = std::from_chars(digits.data(), digits.data() + digits.size(), index, base);
+            if (status != std::errc() || stop != digits.data() + digits.size() || index < 0) return false;
+            steps.push_back({true, {}, index});
             i = close + 1;
         } else {
             if (path[i] == '.') {
@@ -503,6 +509,8 @@ void setAt(SetRequest& request, size_t at, TrackRegistry& tracks) {
     }
     const std::string& name = request.steps[at + 1].name;
     if (name == "running") {
+        // The position so far is kept, so a track stopped this way stays where it was.
+        record.position = trackPosition(record);
         setAt(request, at + 2, record.running);
         record.startedAt = clockMillis();
     } else if (name == "position") {
@@ -541,10 +549,7 @@ template <class R> void setAt(SetRequest& request, size_t at, R& record) {
 
 int32_t trackPositionNow(const GameState& game, const std::string& name) {
     const auto track = game.musicTracks.find(name);
-    if (track == game.musicTracks.end()) return 0;
-    const TrackRecord& record = track->second;
-    if (!record.running) return record.position;
-    return record.position + static_cast<int32_t>(clockMillis() - record.startedAt);
+    return track == game.musicTracks.end() ? 0 : trackPosition(track->second);
 }
 
 json dumpState(const GameState& game) {

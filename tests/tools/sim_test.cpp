@@ -1,0 +1,298 @@
+// The headless runner run as a program on small worlds written by each test: its start-up, dump, set, calls,
+// clock and error reports, checked against the JSON lines it prints.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/game_state.h"
+#include "test_support.h"
+
+using nlohmann::json;
+
+namespace {
+
+class Sim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!writeMinimalWorld()) GTEST_SKIP() << "lame is missing: no MP3 tracks for the start-up";
+    }
+
+    // Runs a script that must end normally and returns its lines.
+    std::vector<json> run(const std::string& script) {
+        int status = -1;
+        std::vector<json> lines = runSim(script, &status);
+        EXPECT_EQ(status, 0) << script;
+        return lines;
+    }
+
+    // The state of the only dump among the lines, after checking that nothing else was printed.
+    static json onlyDump(const std::vector<json>& lines) {
+        EXPECT_EQ(lines.size(), 1u) << json(lines).dump();
+        if (lines.empty() || !lines.back().contains("state")) return json::object();
+        return lines.back()["state"];
+    }
+
+    static std::vector<json> errorsIn(const std::vector<json>& lines) {
+        std::vector<json> errors;
+        for (const json& line : lines) {
+            if (line.contains("error")) errors.push_back(line);
+        }
+        return errors;
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(Sim, DumpShowsTheStartValuesOfTheGame) {
+    const json state = onlyDump(run("dump\n"));
+    ASSERT_FALSE(state.empty());
+
+    EXPECT_EQ(state["heroX"], 700);
+    EXPECT_EQ(state["heroY"], 550);
+    EXPECT_EQ(state["heroSpeed"], 10);
+    EXPECT_EQ(state["heroLife"], 0);
+    EXPECT_EQ(state["scene"], sceneFullScreen);
+    EXPECT_EQ(state["currentMap"], 6);
+    EXPECT_EQ(state["currentArea"], 1);
+    EXPECT_EQ(state["questionLine"], 100);
+    EXPECT_EQ(state["answerSplitLine"], 100);
+    EXPECT_EQ(state["yesNoChoice"], true);
+    EXPECT_EQ(state["yesFlagId"], -1);
+    EXPECT_EQ(state["noFlagValue"], -1);
+    EXPECT_EQ(state["expMultiplier"], 1);
+    EXPECT_EQ(state["lastTickTime"], 1000);
+    EXPECT_EQ(state["repaints"], 0);
+    EXPECT_EQ(state["areas"], json::array());
+    EXPECT_EQ(state["boss"]["attackIndex"], -1);
+    EXPECT_EQ(state["boss"]["image"], json({{"loaded", false}, {"width", 0}, {"height", 0}}));
+    EXPECT_EQ(state["backBuffer"], json({{"valid", true}, {"width", 900}, {"height", 600}}));
+
+    // Tables at their exact sizes and start values.
+    json flags = json::array();
+    for (int32_t id = 0; id < storyFlagCount; ++id) flags.push_back((id == 2 || (id >= 11 && id <= 16)) ? -1 : 0);
+    flags[flagScreenMode] = 3;
+    EXPECT_EQ(state["storyFlags"], flags);
+    EXPECT_EQ(state["screenMode"], 3);
+    EXPECT_EQ(state["itemCounts"], json({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(state["weaponOwned"],
+              json({true, false, false, false, false, true, false, false, false, false, false, false}));
+    EXPECT_EQ(state["weaponSlotIds"], json({0, 1}));
+    EXPECT_EQ(state["keyDown"].size(), 256u);
+    EXPECT_EQ(state["messageLines"].size(), 12u);
+    EXPECT_EQ(state["enemyCatalog"].size(), 8u);
+    EXPECT_EQ(state["enemySlots"].size(), 5u);
+    EXPECT_EQ(state["heroShots"].size(), 8u);
+    EXPECT_EQ(state["bossShots"].size(), 8u);
+    EXPECT_EQ(state["boss"]["attacks"].size(), 3u);
+    ASSERT_EQ(state["effects"].size(), 15u);
+    EXPECT_EQ(state["effects"][14]["ticksLeft"], 0);
+
+    // The sixteen pictures in load order, each with the size this world gave it.
+    ASSERT_EQ(state["pictures"].size(), 16u);
+    for (int32_t i = 0; i < fixedPictureCount; ++i) {
+        EXPECT_EQ(state["pictures"][i],
+                  json({{"file", fixedPictureFiles[i]}, {"loaded", true}, {"width", 8 + i}, {"height", 4 + i}}));
+    }
+    // The nine tracks in name order, stopped at their start.
+    ASSERT_EQ(state["music"].size(), 9u);
+    const std::vector<std::string> names = {"battle", "battle2", "cave",  "cave2", "cave3",
+                                            "city",   "title",   "town",  "town2"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(state["music"][i]["name"], names[i]);
+        EXPECT_EQ(state["music"][i]["running"], false);
+        EXPECT_EQ(state["music"][i]["position"], 0);
+    }
+}
+
+TEST_F(Sim, SetReachesEveryKindOfFieldAndTheDumpShowsIt) {
+    const json state = onlyDump(run(
+        "set expBoostTicks -1\n"
+        "set storyFlags[17] 5\n"
+        "set screenMode 1\n"
+        "set enemySlots[0].life -3\n"
+        "set boss.attacks[1].speed1 -7\n"
+        "set effects[3].ticksLeft 4\n"
+        "set effects[3].x 300\n"
+        "set heroShots[7].alive 1\n"
+        "set heldItem.use 40\n"
+        "set weaponB.kayaku 2\n"
+        "set keyDown[0x20] 1\n"
+        "set yesNoChoice false\n"
+        "set weaponOwned[3] 1\n"
+        "set sceneMarkFrame -1\n"
+        "dump\n"));
+    EXPECT_EQ(state["expBoostTicks"], -1);
+    EXPECT_EQ(state["storyFlags"][17], 5);
+    EXPECT_EQ(state["storyFlags"][56], 1);
+    EXPECT_EQ(state["enemySlots"][0]["life"], -3);
+    EXPECT_EQ(state["boss"]["attacks"][1]["speed1"], -7);
+    EXPECT_EQ(state["boss"]["attacks"][0]["speed1"], 0);
+    EXPECT_EQ(state["effects"][3]["ticksLeft"], 4);
+    EXPECT_EQ(state["effects"][3]["x"], 300);
+    EXPECT_EQ(state["heroShots"][7]["alive"], 1);
+    EXPECT_EQ(state["heldItem"]["use"], 40);
+    EXPECT_EQ(state["weaponB"]["kayaku"], 2);
+    EXPECT_EQ(state["keyDown"][0x20], 1);
+    EXPECT_EQ(state["yesNoChoice"], false);
+    EXPECT_EQ(state["weaponOwned"][3], true);
+    EXPECT_EQ(state["sceneMarkFrame"], 4294967295u);
+}
+
+TEST_F(Sim, SetRefusesWhatIsNotOneNumberInsideItsTable) {
+    const std::vector<json> lines = run(
+        "set storyFlags[57] 1\n"
+        "set enemySlots[5].life 1\n"
+        "set areas[0].level 1\n"
+        "set keyDown[-1] 1\n"
+        "set keyDown 1\n"
+        "set boss 1\n"
+        "set heroX.y 1\n"
+        "set heroSpeed[0] 1\n"
+        "set nosuch 1\n"
+        "set boss.nosuch 1\n"
+        "set mapName 1\n"
+        "set pictures[0].width 1\n"
+        "set yesNoChoice 2\n"
+        "set heroX 2147483648\n"
+        "set heroX ten\n"
+        "set heroX\n"
+        "set .heroX 1\n"
+        "dump\n");
+    ASSERT_EQ(lines.size(), 18u);
+    EXPECT_EQ(errorsIn(lines).size(), 17u);
+    const json& state = lines.back()["state"];
+    EXPECT_EQ(state["heroX"], 700);
+    EXPECT_EQ(state["heroSpeed"], 10);
+    EXPECT_EQ(state["yesNoChoice"], true);
+    EXPECT_EQ(state["storyFlags"][56], 3);
+}
+
+TEST_F(Sim, AnUnknownCommandOrBadArgumentIsReportedAndTheRunGoesOn) {
+    const std::vector<json> lines = run(
+        "# a comment line\n"
+        "\n"
+        "bogus 1 2\n"
+        "tick x\n"
+        "tick 1 2\n"
+        "down Q\n"
+        "down 0x100\n"
+        "wait -5\n"
+        "activate 2\n"
+        "trackend 10\n"
+        "comerror nonsense\n"
+        "call\n"
+        "call nosuch\n"
+        "call distanceBand 1\n"
+        "call enemyStep 5\n"
+        "call moveAndDrawShot 1 8\n"
+        "call spawnShot 2 0 0 0 0 0 0\n"
+        "call playTrack 0\n"
+        "call buildMessage 0\n"
+        "call storyFlag 2   # the flag that starts at -1\n"
+        "dump\n");
+    ASSERT_EQ(lines.size(), 19u);
+    EXPECT_EQ(errorsIn(lines).size(), 17u);
+    EXPECT_NE(lines[0]["error"].get<std::string>().find("bogus"), std::string::npos);
+    EXPECT_EQ(lines[17], json({{"call", "storyFlag"}, {"result", -1}}));
+    EXPECT_TRUE(lines[18].contains("state"));
+}
+
+TEST_F(Sim, AMissingRequiredPicturePrintsTheBoxAndEndsWithZero) {
+    std::filesystem::remove("pict/めにゅ.png");
+    int status = -1;
+    const std::vector<json> lines = runSim("dump\n", &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], json({{"box", {{"caption", "Quorvath"}, {"text", "画像フォルダが開けません"}}}}));
+}
+
+TEST_F(Sim, KeysGoThroughTheWindowHandlerAndAHeldKeyActsOnce) {
+    const std::vector<json> lines = run(
+        "down S\n"
+        "down S\n"
+        "dump\n"
+        "up S\n"
+        "down Down\n"
+        "tick 2\n"
+        "dump\n"
+        "up Down\n"
+        "press Down\n"
+        "dump\n"
+        "down 0x5A\n"
+        "dump\n");
+    ASSERT_EQ(lines.size(), 4u) << json(lines).dump();
+    // S is acted on by the save check when it goes down; a held key stays latched until released.
+    EXPECT_EQ(lines[0]["state"]["keyDown"][keyS], 1);
+    EXPECT_EQ(lines[0]["state"]["keyLatch"][keyS], 1);
+    // Down held over two ticks moves the title cursor once (twice would wrap it back to 0).
+    const json& held = lines[1]["state"];
+    EXPECT_EQ(held["keyDown"][keyS], 0);
+    EXPECT_EQ(held["keyLatch"][keyS], 0);
+    EXPECT_EQ(held["menuCursor"], 1);
+    EXPECT_EQ(held["keyLatch"][keyDown], 1);
+    EXPECT_EQ(held["lastTickTime"], 1160);
+    // press is down, one tick and up: it acts again and leaves the key released.
+    const json& pressed = lines[2]["state"];
+    EXPECT_EQ(pressed["menuCursor"], 0);
+    EXPECT_EQ(pressed["keyDown"][keyDown], 0);
+    EXPECT_EQ(pressed["keyLatch"][keyDown], 0);
+    EXPECT_EQ(pressed["lastTickTime"], 1240);
+    EXPECT_EQ(lines[3]["state"]["keyDown"][0x5A], 1);
+}
+
+TEST_F(Sim, TheClockMovesOnlyWithTickAndWait) {
+    const std::vector<json> lines = run(
+        "tick 3\n"
+        "frame\n"
+        "wait 25\n"
+        "dump\n"
+        "trackend 1\n"
+        "dump\n"
+        "tick\n"
+        "dump\n");
+    ASSERT_EQ(lines.size(), 3u) << json(lines).dump();
+    auto title = [](const json& line) { return line["state"]["music"][6]; };
+    // The title track started with the first tick, at 1080 ms; frame ran at the same time and drew nothing.
+    EXPECT_EQ(lines[0]["state"]["lastTickTime"], 1240);
+    EXPECT_EQ(lines[0]["state"]["frameCounter"], 3);
+    EXPECT_EQ(title(lines[0]), json({{"name", "title"}, {"number", 1}, {"running", true}, {"position", 185}}));
+    // The end of a track starts it over from its beginning.
+    EXPECT_EQ(title(lines[1])["position"], 0);
+    EXPECT_EQ(title(lines[1])["running"], true);
+    EXPECT_EQ(title(lines[2])["position"], 80);
+}
+
+TEST_F(Sim, ComErrorPrintsTheTextOfItsCode) {
+    const std::vector<json> lines = run("comerror 0x80040205\ncomerror -2147220987\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], json({{"comerror", {{"code", -2147220987}, {"text", "IDispatch error #5"}}}}));
+    EXPECT_EQ(lines[1], lines[0]);
+}
+
+TEST_F(Sim, CallsReturnTheirResultsAndShotWritesTheBackBuffer) {
+    const std::vector<json> lines = run(
+        "call setStoryFlag 20 7\n"
+        "call storyFlag 20\n"
+        "call storyFlag 99\n"
+        "call keyPressed 0x56\n"
+        "call spawnEffect 300 300 2\n"
+        "shot frame.png\n"
+        "dump\n");
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], json({{"call", "setStoryFlag"}, {"result", nullptr}}));
+    EXPECT_EQ(lines[1]["result"], 7);
+    EXPECT_EQ(lines[2]["result"], 0);
+    EXPECT_EQ(lines[3]["result"], false);
+    EXPECT_EQ(lines[5]["state"]["storyFlags"][20], 7);
+    EXPECT_TRUE(std::filesystem::exists("frame.png"));
+    const std::string png = readTextFile("frame.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    // The header's width and height.
+    EXPECT_EQ(static_cast<unsigned char>(png[18]) * 256 + static_cast<unsigned char>(png[19]), 900);
+    EXPECT_EQ(static_cast<unsigned char>(png[22]) * 256 + static_cast<unsigned char>(png[23]), 600);
+}
+
+}  // namespace
