@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "app/game_state.h"
+#include "test_media.h"
 #include "test_support.h"
+#include "world/world_files.h"
 
 using nlohmann::json;
 
@@ -293,6 +295,52 @@ TEST_F(Sim, CallsReturnTheirResultsAndShotWritesTheBackBuffer) {
     // The header's width and height.
     EXPECT_EQ(static_cast<unsigned char>(png[18]) * 256 + static_cast<unsigned char>(png[19]), 900);
     EXPECT_EQ(static_cast<unsigned char>(png[22]) * 256 + static_cast<unsigned char>(png[23]), 600);
+}
+
+TEST_F(Sim, AreasOfTheLoadedScreenDumpWithTheirPolygonNpcAndDoor) {
+    using namespace worldtest;
+    writeTestPicture("pict\\map.png", 200, 100, 0xFF224466);
+    const std::string inner =
+        "<enemy type=\"3\"/><npc imageid=\"2\"><speech flagid=\"30\" state=\"1\">やあ"
+        "<setflag flagid=\"31\" state=\"4\"/></speech></npc>"
+        "<door next=\"3\" resetx=\"40\" resety=\"60\"/><boss num=\"1\" flag=\"40\"/>";
+    writeMap(screenXml("はじまり", 2, areaXml(1, 0, 0, 100, 50, inner, " enemynum=\"1\"") + areaXml(2, 5, 6, 7, 8)));
+    const std::vector<json> lines = run(
+        "set currentMap 0\n"
+        "call loadMapScreen\n"
+        "dump\n"
+        "set areas[0].npc.absent 1\n"
+        "set areas[0].polygon[2][0] 90\n"
+        "set areas[1].door.next -1\n"
+        "set areas[2].level 1\n"
+        "dump\n");
+    ASSERT_EQ(lines.size(), 4u) << json(lines).dump();
+    EXPECT_EQ(lines[0], json({{"call", "loadMapScreen"}, {"result", 1}}));
+    const json& state = lines[1]["state"];
+    EXPECT_EQ(state["mapName"], "はじまり");
+    EXPECT_EQ(state["mapImage"], json({{"loaded", true}, {"width", 200}, {"height", 100}}));
+    EXPECT_EQ(state["areaCount"], 2);
+    ASSERT_EQ(state["areas"].size(), 2u);
+    const json line = {{"text", "やあ"}, {"flagId", 30}, {"flagValue", 1}, {"setFlagId", 31}, {"setFlagValue", 4}};
+    const json npc = {{"imageId", 2},           {"absent", false},         {"questionIndex", -1},
+                      {"lines", json::array({line})}, {"yesLines", json::array()}, {"noLines", json::array()}};
+    EXPECT_EQ(state["areas"][0], json({{"polygon", {{0, 0}, {100, 0}, {100, 50}, {0, 50}}},
+                                       {"level", 1},
+                                       {"enemyCount", 1},
+                                       {"enemyTypes", {3}},
+                                       {"npc", npc},
+                                       {"hasDoor", true},
+                                       {"door", {{"next", 3}, {"resetX", 40}, {"resetY", 60}}},
+                                       {"bossNum", 1},
+                                       {"bossFlag", 40}}));
+    EXPECT_EQ(state["areas"][1]["enemyTypes"], json::array());
+    EXPECT_EQ(state["areas"][1]["hasDoor"], false);
+
+    EXPECT_EQ(lines[2], json({{"error", "set areas[2].level: index 2 outside the table of 2"}}));
+    const json& changed = lines[3]["state"]["areas"];
+    EXPECT_EQ(changed[0]["npc"]["absent"], true);
+    EXPECT_EQ(changed[0]["polygon"][2], json({90, 50}));
+    EXPECT_EQ(changed[1]["door"]["next"], -1);
 }
 
 }  // namespace

@@ -98,6 +98,42 @@ const std::map<std::string, Callable>& callables() {
              drawEffects(g, g.backBuffer);
              return nullptr;
          }}},
+        {"drawHero", {2, [](GameState& g, const Args& a, std::string&) -> json {
+             drawHero(g, g.backBuffer, a[0], a[1]);
+             return nullptr;
+         }}},
+        {"drawFieldView", {0, [](GameState& g, const Args&, std::string&) -> json {
+             drawFieldView(g, g.backBuffer);
+             return nullptr;
+         }}},
+        {"drawBossView", {0, [](GameState& g, const Args&, std::string&) -> json {
+             drawBossView(g, g.backBuffer);
+             return nullptr;
+         }}},
+        {"drawMessageWindow", {0, [](GameState& g, const Args&, std::string&) -> json {
+             drawMessageWindow(g, g.backBuffer);
+             return nullptr;
+         }}},
+        {"drawSidePanel", {0, [](GameState& g, const Args&, std::string&) -> json {
+             drawSidePanel(g, g.backBuffer);
+             return nullptr;
+         }}},
+        {"drawTitleMenu", {0, [](GameState& g, const Args&, std::string&) -> json {
+             drawTitleMenu(g, g.backBuffer);
+             return nullptr;
+         }}},
+        {"drawEndingSequence", {0, [](GameState& g, const Args&, std::string&) -> json {
+             drawEndingSequence(g, g.backBuffer);
+             return nullptr;
+         }}},
+        {"drawEndingWalk", {0, [](GameState& g, const Args&, std::string&) -> json {
+             drawEndingWalk(g, g.backBuffer);
+             return nullptr;
+         }}},
+        {"drawGameOver", {0, [](GameState& g, const Args&, std::string&) -> json {
+             drawGameOver(g, g.backBuffer);
+             return nullptr;
+         }}},
         {"runSideMenu", {0, [](GameState& g, const Args&, std::string&) -> json {
              runSideMenu(g, g.backBuffer);
              return nullptr;
