@@ -244,6 +244,18 @@ TEST_F(Sim, KeysGoThroughTheWindowHandlerAndAHeldKeyActsOnce) {
     EXPECT_EQ(lines[3]["state"]["keyDown"][0x5A], 1);
 }
 
+TEST_F(Sim, HoldingSSavesOnceAndASecondSaveNeedsARelease) {
+    // Each save keeps the file it replaces as gamedat.xml.bak, so a second save shows as that file.
+    run("set scene 0\nset heroLife 5\ndown S\ndown S\ndown S\n");
+    EXPECT_TRUE(std::filesystem::exists("gamedat.xml"));
+    EXPECT_FALSE(std::filesystem::exists("gamedat.xml.bak"));
+
+    std::filesystem::remove("gamedat.xml");
+    run("set scene 0\nset heroLife 5\ndown S\nup S\npress S\n");
+    EXPECT_TRUE(std::filesystem::exists("gamedat.xml"));
+    EXPECT_TRUE(std::filesystem::exists("gamedat.xml.bak"));
+}
+
 TEST_F(Sim, TheClockMovesOnlyWithTickAndWait) {
     const std::vector<json> lines = run(
         "tick 3\n"
@@ -264,6 +276,16 @@ TEST_F(Sim, TheClockMovesOnlyWithTickAndWait) {
     EXPECT_EQ(title(lines[1])["position"], 0);
     EXPECT_EQ(title(lines[1])["running"], true);
     EXPECT_EQ(title(lines[2])["position"], 80);
+}
+
+TEST_F(Sim, AnInactiveWindowDrawsNoFrame) {
+    const std::vector<json> lines = run("activate 0\ntick 2\ndump\nactivate 1\ntick\ndump\n");
+    ASSERT_EQ(lines.size(), 2u) << json(lines).dump();
+    EXPECT_EQ(lines[0]["state"]["windowInactive"], 1);
+    EXPECT_EQ(lines[0]["state"]["frameCounter"], 0);
+    EXPECT_EQ(lines[0]["state"]["repaints"], 0);
+    EXPECT_EQ(lines[1]["state"]["windowInactive"], 0);
+    EXPECT_EQ(lines[1]["state"]["frameCounter"], 1);
 }
 
 TEST_F(Sim, ComErrorPrintsTheTextOfItsCode) {
