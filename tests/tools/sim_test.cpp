@@ -288,8 +288,8 @@ TEST_F(Sim, AnInactiveWindowDrawsNoFrame) {
     EXPECT_EQ(lines[1]["state"]["frameCounter"], 1);
 }
 
-TEST_F(Sim, ComErrorPrintsTheTextOfItsCode) {
-    const std::vector<json> lines = run("comerror 0x80040205\ncomerror -2147220987\n");
+TEST_F(Sim, ComErrorPrintsTheTextOfItsCodeAndQuitEndsTheRun) {
+    const std::vector<json> lines = run("comerror 0x80040205\ncomerror -2147220987\nquit\ndump\n");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], json({{"comerror", {{"code", -2147220987}, {"text", "IDispatch error #5"}}}}));
     EXPECT_EQ(lines[1], lines[0]);
