@@ -43,6 +43,8 @@ case "${1:-}" in
   test)
     install_packages
     build
+    # The demo world must pass the validator with no error before anything else is tested.
+    "$top/build/quorvath-check" "$top/game"
     cd "$top/build" && ctest --output-on-failure -j "$(nproc)" --timeout 600
     ;;
   bench)
