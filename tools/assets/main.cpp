@@ -13,10 +13,14 @@
 
 namespace {
 
-std::filesystem::file_time_type newestInput(const std::filesystem::path& tool) {
+std::filesystem::file_time_type toolTime(const std::filesystem::path& tool) {
     std::error_code error;
-    auto newest = std::filesystem::last_write_time(tool, error);
-    if (error) newest = std::filesystem::file_time_type::clock::now();
+    const auto time = std::filesystem::last_write_time(tool, error);
+    return error ? std::filesystem::file_time_type::clock::now() : time;
+}
+
+std::filesystem::file_time_type newestInput(std::filesystem::file_time_type newest) {
+    std::error_code error;
     for (const char* name : {"media/BigMapData.xml", "media/NPCPictList.xml", "media/BossData.xml"}) {
         const auto time = std::filesystem::last_write_time(name, error);
         if (!error && time > newest) newest = time;
@@ -55,8 +59,11 @@ int main(int argc, char** argv) {
     setMessageBoxHandler([](const std::string& text, const std::string& caption) {
         std::cerr << "quorvath-assets: " << caption << ": " << text << "\n";
     });
-    plan.newestInput = newestInput(tool);
+    // Fixed pictures depend on the tool alone, the world's pictures on the data files too; the tracks keep
+    // a fingerprint of their scores, so that relinking the tool does not make them again.
+    plan.newestInput = toolTime(tool);
     makeFixedPictures(plan);
+    plan.newestInput = newestInput(plan.newestInput);
     makeWorldPictures(plan);
     if (music) makeTracks(plan);
     std::cout << "quorvath-assets: " << plan.written << " written, " << plan.skipped << " up to date";

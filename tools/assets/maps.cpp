@@ -440,6 +440,54 @@ void scanPolygon(const Polygon& polygon, int w, int h, Mark mark) {
     }
 }
 
+// Worn paths from every door to the middle of the screen's largest area, which the town square or the main
+// hall usually is: the player reads them as the ways in and out.
+std::vector<uint8_t> pathsFromDoors(const MapScreen& screen, int w, int h) {
+    std::vector<uint8_t> mask(static_cast<size_t>(w) * h, 0);
+    int hub = -1;
+    long largest = 0;
+    for (size_t i = 0; i < screen.areas.size(); ++i) {
+        const MapArea& area = screen.areas[i];
+        if (area.door || area.npc || area.polygon.vertices.size() < 3) continue;
+        int x0, y0, x1, y1;
+        bounds(area.polygon, x0, y0, x1, y1);
+        const long size = static_cast<long>(x1 - x0) * (y1 - y0);
+        if (size > largest) {
+            largest = size;
+            hub = static_cast<int>(i);
+        }
+    }
+    if (hub < 0) return mask;
+    int hx0, hy0, hx1, hy1;
+    bounds(screen.areas[static_cast<size_t>(hub)].polygon, hx0, hy0, hx1, hy1);
+    const int hubX = (hx0 + hx1) / 2, hubY = (hy0 + hy1) / 2;
+    auto band = [&](int x0, int y0, int x1, int y1) {
+        if (x0 > x1) std::swap(x0, x1);
+        if (y0 > y1) std::swap(y0, y1);
+        for (int y = std::max(0, y0 - 14); y <= std::min(h - 1, y1 + 14); ++y)
+            for (int x = std::max(0, x0 - 14); x <= std::min(w - 1, x1 + 14); ++x) {
+                // ragged edges on the 2-pixel grid
+                const bool edge = y < y0 - 11 || y > y1 + 11 || x < x0 - 11 || x > x1 + 11;
+                if (!edge || hashPoint(x / 2, y / 2, 909) % 2 == 0) mask[static_cast<size_t>(y) * w + x] = 1;
+            }
+    };
+    for (const MapArea& area : screen.areas) {
+        if (!area.door || area.polygon.vertices.size() < 3) continue;
+        int x0, y0, x1, y1;
+        bounds(area.polygon, x0, y0, x1, y1);
+        const int doorX = (x0 + x1) / 2, doorY = (y0 + y1) / 2;
+        const bool aboveOrBelow = doorY < hy0 || doorY > hy1;
+        if (aboveOrBelow) {
+            band(doorX, doorY, doorX, hubY);
+            band(doorX, hubY, hubX, hubY);
+        } else {
+            band(doorX, doorY, hubX, doorY);
+            band(hubX, doorY, hubX, hubY);
+        }
+    }
+    return mask;
+}
+
 }  // namespace
 
 bool levelsJoin(int a, int b) {
@@ -468,6 +516,7 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
     std::vector<AreaLook> looks;
     for (const MapArea& area : screen.areas) looks.push_back(lookOf(area, theme, below));
     const Distances d = measure(owner, w, h);
+    const std::vector<uint8_t> paths = pathsFromDoors(screen, w, h);
 
     SurfacePtr picture = newSurface(w, h);
     cairo_surface_flush(picture.get());
@@ -483,6 +532,13 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
                 const MapArea& area = screen.areas[static_cast<size_t>(a)];
                 const AreaLook& look = looks[static_cast<size_t>(a)];
                 rgb = groundColor(look.ground, x, y, a);
+                if (paths[at] && !area.door && !area.npc) {
+                    if (look.ground == Ground::grass || look.ground == Ground::meadow)
+                        rgb = groundColor(Ground::dirt, x, y, a);
+                    else if (look.ground == Ground::paving) rgb = groundColor(Ground::plaza, x, y, a);
+                    else if (look.ground == Ground::caveFloor || look.ground == Ground::moss)
+                        rgb = mix(groundColor(look.ground, x, y, a), colors::tan, 0.3);
+                }
                 if (area.npc && !area.door) {
                     // a rug for the one who stands here
                     const bool edge = y < 2 || x < 2 || owner[at - static_cast<size_t>(std::min(y, 3)) * w] != a ||

@@ -504,7 +504,7 @@ SurfacePtr dawnPanorama() {
     const int horizon = 158;
     const uint32_t skyStops[] = {colors::night, colors::navy, colors::violet, colors::pink, colors::orange,
                                  colors::gold};
-    const double sunX = 1290, sunY = 132;
+    const double sunX = 1440, sunY = 86;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             // sky: bands that grow warmer towards the horizon and towards the east
@@ -567,6 +567,26 @@ SurfacePtr dawnPanorama() {
     for (int x = 0; x < w; x += 3)
         if (hashPoint(x, 0, 31) % 5 == 0) fillRect(pen, x, 169 + hashPoint(x, 1, 31) % 5, 2, 1, colors::tan);
     fillRect(pen, 0, 230, w, h - 230, mix(grass, colors::forest, 0.25));
+    for (int y = 232; y < h; y += 2)
+        for (int x = 0; x < w; x += 2) {
+            const uint32_t hash = hashPoint(x, y, 57);
+            if (hash % 9 == 0) fillRect(pen, x, y, 1, 2, colors::forest);
+            else if (hash % 41 == 0) fillRect(pen, x, y, 1, 1, colors::green);
+        }
+    // bushes and flowers along the near edge of the road
+    for (int i = 0; i < 60; ++i) {
+        const int x = randomRange(random, 0, w);
+        const int y = randomRange(random, 186, 290);
+        if (i % 3 == 0) {
+            fillEllipse(pen, x, y, 7, 4, colors::ink);
+            fillEllipse(pen, x, y - 0.5, 6, 3.2, colors::forest);
+            fillRect(pen, x - 3, y - 2, 2, 1, colors::green);
+        } else {
+            fillRect(pen, x, y, 1, 3, colors::forest);
+            fillRect(pen, x - 1, y - 1, 3, 2, i % 2 ? colors::pink : colors::white);
+            fillRect(pen, x, y - 1, 1, 1, colors::gold);
+        }
+    }
     SurfacePtr big = scaledUp(small.get(), 2);
     return big;
 }

@@ -7,11 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -295,6 +296,42 @@ LoopBuffer render(const Song& song) {
     return buffer;
 }
 
+// Raise when the synthesizer or the way scores are played changes, so that every track is made again.
+constexpr int trackRevision = 1;
+const char* const stampFile = "pict/.tracks-stamp";
+
+// A fingerprint of everything a track is made from.
+std::string fingerprint(const Song& song) {
+    std::string key = std::to_string(trackRevision) + "|" + song.file + "|" + std::to_string(song.seed) + "|" +
+                      std::to_string(song.bpm) + "|" + std::to_string(song.bars) + "|" + std::to_string(song.root) + "|";
+    for (int step : song.scale) key += std::to_string(step) + ",";
+    for (int chord : song.chords) key += std::to_string(chord) + ",";
+    key += std::to_string(static_cast<int>(song.lead)) + std::to_string(static_cast<int>(song.chordVoice)) +
+           std::to_string(static_cast<int>(song.chordStyle)) + std::to_string(static_cast<int>(song.arpeggioVoice)) +
+           std::to_string(song.arpeggio) + std::to_string(static_cast<int>(song.bass)) + song.kick + song.snare +
+           song.hat + std::to_string(static_cast<int>(song.hatDrum)) + std::to_string(song.density) +
+           std::to_string(song.echo) + std::to_string(song.drone);
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hashText(key)));
+    return hex;
+}
+
+std::map<std::string, std::string> readStamps() {
+    std::map<std::string, std::string> stamps;
+    std::ifstream in(stampFile);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t blank = line.find(' ');
+        if (blank != std::string::npos) stamps[line.substr(blank + 1)] = line.substr(0, blank);
+    }
+    return stamps;
+}
+
+void writeStamps(const std::map<std::string, std::string>& stamps) {
+    std::ofstream out(stampFile, std::ios::trunc);
+    for (const auto& [file, print] : stamps) out << print << ' ' << file << '\n';
+}
+
 struct Job {
     std::string wav, part, mp3, gamePath;
     pid_t pid = -1;
@@ -344,8 +381,14 @@ bool finishLame(Job& job) {
 
 void makeTracks(OutputPlan& plan) {
     std::vector<Job> waiting;
+    std::map<std::string, std::string> stamps = readStamps();
     for (const Song& song : songs()) {
-        if (!needsWriting(plan, song.file)) continue;
+        std::error_code error;
+        const bool present = std::filesystem::is_regular_file(outputPath(song.file), error);
+        if (!plan.force && present && stamps[song.file] == fingerprint(song)) {
+            ++plan.skipped;
+            continue;
+        }
         Job job;
         job.gamePath = song.file;
         job.mp3 = outputPath(song.file);
@@ -362,7 +405,10 @@ void makeTracks(OutputPlan& plan) {
     std::vector<Job> running;
     size_t next = 0;
     auto reap = [&](size_t index) {
-        noteWritten(plan, running[index].gamePath, finishLame(running[index]));
+        const bool ok = finishLame(running[index]);
+        noteWritten(plan, running[index].gamePath, ok);
+        for (const Song& song : songs())
+            if (song.file == running[index].gamePath) stamps[song.file] = ok ? fingerprint(song) : "";
         running.erase(running.begin() + static_cast<long>(index));
     };
     for (const Song& song : songs()) {
@@ -382,4 +428,5 @@ void makeTracks(OutputPlan& plan) {
         running.push_back(job);
     }
     while (!running.empty()) reap(0);
+    writeStamps(stamps);
 }
