@@ -214,3 +214,29 @@ TEST(SaveFile, KillingTheProcessDuringASaveNeverLeavesATruncatedFile) {
     std::printf("killed during a save in %d of 40 rounds\n", caughtMidSave);
     EXPECT_TRUE(boxes.boxes().empty());
 }
+
+// The save and the catalogs through the headless runner, as world authors and the scripted tests reach them.
+TEST(SaveFile, RunnerCallsSaveLoadAndTheCatalogs) {
+    TempFolder folder;
+    if (!writeMinimalWorld()) GTEST_SKIP() << "lame is missing: no MP3 tracks for the start-up";
+    writeTextFile("media/ItemData.xml", "<itemdatas><item name=\"薬草\" use=\"30\"/></itemdatas>");
+    int status = -1;
+    const std::vector<nlohmann::json> lines = runSim(
+        "set scene 0\nset heroLife 12\nset heroMoney 345\ncall saveGame\n"
+        "set heroMoney 0\ncall loadGame\ncall loadItemRecord 0 0\ncall loadItemRecord 3 0\n"
+        "call loadEnemyCatalog\ndump\n",
+        &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(lines.size(), 8u) << nlohmann::json(lines).dump().substr(0, 900);
+    EXPECT_EQ(lines[0], nlohmann::json({{"call", "saveGame"}, {"result", 1}}));
+    EXPECT_EQ(lines[1], nlohmann::json({{"call", "loadGame"}, {"result", 1}}));
+    EXPECT_EQ(lines[2], nlohmann::json({{"call", "loadItemRecord"}, {"result", 1}}));
+    EXPECT_EQ(lines[3]["box"]["caption"], "COMエラー");
+    EXPECT_EQ(lines[4], nlohmann::json({{"call", "loadItemRecord"}, {"result", 0}}));
+    EXPECT_EQ(lines[5]["box"]["caption"], "XMLパースエラー");
+    EXPECT_EQ(lines[6], nlohmann::json({{"call", "loadEnemyCatalog"}, {"result", 0}}));
+    const nlohmann::json& state = lines[7]["state"];
+    EXPECT_EQ(state["heroMoney"], 345);
+    EXPECT_EQ(state["heldItem"]["name"], "薬草");
+    EXPECT_EQ(state["selectedItemId"], 3);
+}
