@@ -1,0 +1,69 @@
+// The demo world played from the title menu to the ending and back, with keys only, as a player would:
+// a new game, a purchase, questions, a save and a reload, every boss, the ending.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "play/play_script.h"
+#include "test_support.h"
+
+namespace {
+
+const std::filesystem::path playthrough = play::sourceDir() / "tests" / "play" / "playthrough.sim";
+
+TEST(Playthrough, ScriptUsesOnlyKeysAfterOneSeedAndSavesAndReloads) {
+    int seeds = 0;
+    int saves = 0;
+    int loads = 0;
+    bool keyBeforeSeed = false;
+    for (const play::ScriptLine& line : play::readScript(playthrough)) {
+        if (line.text.rfind("seed ", 0) == 0) {
+            ++seeds;
+            continue;
+        }
+        EXPECT_TRUE(play::isKeyOrCheck(line.text)) << "line " << line.number << ": " << line.text;
+        if (line.text.rfind("down ", 0) == 0 || line.text.rfind("press ", 0) == 0) keyBeforeSeed |= seeds == 0;
+        saves += line.text == "down S";
+        loads += line.text == "down L";
+    }
+    EXPECT_EQ(seeds, 1);
+    EXPECT_FALSE(keyBeforeSeed);
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(loads, 1);
+}
+
+TEST(Playthrough, FromTheTitleThroughEveryBossToTheEndingAndBackToTheTitle) {
+    ASSERT_TRUE(play::demoPicturesReady()) << "quorvath-assets could not make game/pict";
+    TempFolder folder;
+    play::linkDemoWorld();
+    // Every expectation of the script (screens entered, story flags, the purchase, the reload) is checked
+    // against the dump after it. If the demo world changed, run tools/world_layout/plan_route.py again.
+    const play::Replay replay = play::replayAndCheck(playthrough);
+    ASSERT_FALSE(replay.states.empty());
+    for (const auto& line : replay.others) ADD_FAILURE() << "unexpected runner output: " << line.dump();
+
+    std::set<int> screens;
+    std::set<std::string> bosses;
+    for (const auto& state : replay.states) {
+        screens.insert(state["currentMap"].get<int>());
+        EXPECT_NE(state["scene"], 4) << "game over at frame " << state["frameCounter"];
+        // The boss record keeps the last boss met.
+        if (!state["boss"]["name"].get<std::string>().empty()) bosses.insert(state["boss"]["name"]);
+    }
+    EXPECT_EQ(screens.size(), 18u) << "every screen of the demo world is passed";
+    EXPECT_EQ(bosses, (std::set<std::string>{"あやお", "ぬすず", "したっぱ", "ロウガ", "ベヒモス", "ジズ"}));
+
+    const auto& last = replay.states.back();
+    EXPECT_EQ(last["scene"], 6);
+    EXPECT_EQ(last["storyFlags"][56], 3) << "the title menu is back";
+    for (int flag : {49, 50, 22, 51, 40, 42})
+        EXPECT_EQ(last["storyFlags"][flag], 1) << "boss flag " << flag;
+    EXPECT_EQ(last["storyFlags"][46], 5) << "the last stage of the story";
+    EXPECT_TRUE(last["weaponOwned"][6]) << "the steel sword bought in the shop";
+    EXPECT_TRUE(last["weaponOwned"][10]) << "the dragon sword from the wolf";
+    EXPECT_TRUE(std::filesystem::exists("gamedat.xml")) << "the save with S and at the stones";
+}
+
+}  // namespace
