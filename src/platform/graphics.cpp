@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include <cairo.h>
@@ -73,7 +74,11 @@ cairo_t* drawingContext(Canvas& canvas) {
 }  // namespace
 
 Picture loadPicture(const std::string& path) {
-    cairo_surface_t* surface = cairo_image_surface_create_from_png(resolveGamePath(path).c_str());
+    // Only regular files: a data file naming a device or a pipe must not block the game.
+    const std::string file = resolveGamePath(path);
+    std::error_code failed;
+    if (!std::filesystem::is_regular_file(file, failed)) return {};
+    cairo_surface_t* surface = cairo_image_surface_create_from_png(file.c_str());
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS || cairo_image_surface_get_width(surface) <= 0 ||
         cairo_image_surface_get_height(surface) <= 0) {
         cairo_surface_destroy(surface);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -195,4 +197,12 @@ TEST(Graphics, TextDrawsWithTheGamesFontAndTabsMoveToTheNextStop) {
         for (int x = 0; x < 100; ++x)
             if (canvasPixel(lines, x, y) != 0xFF000000u) lowest = y;
     EXPECT_GT(lowest, 30);
+}
+
+TEST(Graphics, PicturesAreReadOnlyFromRegularFilesSoAPipeNeverBlocks) {
+    TempFolder folder;
+    std::filesystem::create_directories("pict/folder.png");
+    ASSERT_EQ(mkfifo("pict/pipe.png", 0600), 0);
+    EXPECT_FALSE(pictureLoaded(loadPicture("pict\\folder.png")));
+    EXPECT_FALSE(pictureLoaded(loadPicture("pict\\pipe.png")));  // would wait for a writer for ever
 }
