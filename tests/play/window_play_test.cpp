@@ -1,0 +1,231 @@
+// The built game in a real window under a virtual X server, played with real key presses: the title menu,
+// a new game, a walk, a talk with the child of the home town and a save with S; screenshots of the window
+// are checked at a few pixels and the save file written by the game is read back.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "play/play_script.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+bool toolAvailable(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string commandOutput(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return output;
+    std::array<char, 512> buffer{};
+    while (std::fgets(buffer.data(), buffer.size(), pipe)) output += buffer.data();
+    pclose(pipe);
+    return output;
+}
+
+// A child process that is ended and reaped when the test ends, however it ends.
+struct Child {
+    pid_t pid = -1;
+    int status = 0;
+    bool reaped = false;
+    ~Child() {
+        if (pid <= 0 || reaped) return;
+        kill(pid, SIGTERM);
+        if (waitForExit(2s)) return;
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    bool waitForExit(std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                reaped = true;
+                return true;
+            }
+            if (std::chrono::steady_clock::now() >= end) return false;
+            std::this_thread::sleep_for(20ms);
+        }
+    }
+};
+
+// Starts Xvfb on a free display and returns its number, or -1.
+int startXvfb(Child& server) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    server.pid = fork();
+    if (server.pid == 0) {
+        close(fds[0]);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    while (poll(&wait, 1, 5000) > 0) {
+        char c;
+        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
+    }
+    close(fds[0]);
+    return number.empty() ? -1 : std::atoi(number.c_str());
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+class RealWindow {
+public:
+    explicit RealWindow(std::string display) : onDisplay_("DISPLAY=" + std::move(display) + " ") {}
+    std::string window;
+
+    bool find() {
+        for (int i = 0; i < 100 && window.empty(); ++i) {
+            window = commandOutput(onDisplay_ + "xdotool search --name '^Quorvath$' 2>/dev/null");
+            if (window.empty()) std::this_thread::sleep_for(100ms);
+        }
+        window = window.substr(0, window.find('\n'));
+        if (!window.empty()) commandOutput(onDisplay_ + "xdotool windowfocus --sync " + window + " 2>/dev/null");
+        return !window.empty();
+    }
+    // Holds a key long enough for the game's 80 ms frame clock to see it, then lets it go.
+    void hold(const std::string& key, double seconds = 0.25) {
+        commandOutput(onDisplay_ + "xdotool keydown " + key + " sleep " + std::to_string(seconds) + " keyup " +
+                      key + " sleep 0.15 2>/dev/null");
+    }
+    // The window's 900 x 600 client area as RGB bytes; empty when the capture failed.
+    bool capture() {
+        const std::string file = "window.rgb";
+        std::remove(file.c_str());
+        commandOutput(onDisplay_ + "import -window " + window + " -depth 8 rgb:" + file + " 2>/dev/null");
+        std::ifstream in(file, std::ios::binary);
+        pixels_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return pixels_.size() == 900u * 600u * 3u;
+    }
+    Rgb at(int x, int y) const {
+        const size_t i = (static_cast<size_t>(y) * 900 + static_cast<size_t>(x)) * 3;
+        return {static_cast<unsigned char>(pixels_[i]), static_cast<unsigned char>(pixels_[i + 1]),
+                static_cast<unsigned char>(pixels_[i + 2])};
+    }
+
+private:
+    std::string onDisplay_;
+    std::string pixels_;
+};
+
+// Whether a pixel is within a few steps of the colour the game draws there.
+::testing::AssertionResult near(const Rgb& got, const Rgb& want) {
+    if (std::abs(got.r - want.r) <= 12 && std::abs(got.g - want.g) <= 12 && std::abs(got.b - want.b) <= 12)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "pixel (" << got.r << ", " << got.g << ", " << got.b << "), wanted ("
+                                         << want.r << ", " << want.g << ", " << want.b << ")";
+}
+
+// Colours of the demo world's pictures at a few points of the window.
+constexpr Rgb titleMenuBox{233, 230, 221};  // inside the title menu's box at (380, 470)
+constexpr Rgb titleSky{87, 79, 163};        // the evening sky above the logo at (450, 20)
+constexpr Rgb sidePanel{53, 72, 142};       // the side panel's status block at (700, 100)
+constexpr Rgb messageWindow{250, 246, 236}; // the message window at (50, 560)
+
+}  // namespace
+
+TEST(WindowPlay, TitleMenuNewGameWalkTalkAndSaveInARealWindow) {
+    for (const char* tool : {"Xvfb", "xdotool", "import"})
+        if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
+    const std::string game = std::string(QUORVATH_BINARY_DIR) + "/quorvath";
+    if (access(game.c_str(), X_OK) != 0) GTEST_SKIP() << "the game is not built";
+    ASSERT_TRUE(play::demoPicturesReady());
+
+    TempFolder folder;
+    play::linkDemoWorld();
+    Child server;
+    const int display = startXvfb(server);
+    ASSERT_GE(display, 0);
+    const std::string displayName = ":" + std::to_string(display);
+
+    Child player;
+    player.pid = fork();
+    if (player.pid == 0) {
+        setenv("DISPLAY", displayName.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        execl(game.c_str(), "quorvath", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    RealWindow real(displayName);
+    ASSERT_TRUE(real.find()) << "no window titled Quorvath";
+    std::this_thread::sleep_for(500ms);
+
+    // The title menu: the sky of the title picture and the menu box.
+    ASSERT_TRUE(real.capture());
+    EXPECT_TRUE(near(real.at(450, 20), titleSky));
+    EXPECT_TRUE(near(real.at(380, 470), titleMenuBox));
+
+    // Row 1 starts a new game in the home town; the hero walks down until the child blocks the way.
+    real.hold("Down");
+    real.hold("v");
+    real.hold("Down", 1.8);
+    ASSERT_TRUE(real.capture());
+    EXPECT_TRUE(near(real.at(700, 100), sidePanel)) << "the side panel with the hero's status";
+    EXPECT_FALSE(near(real.at(380, 470), titleMenuBox)) << "the title menu is gone";
+    EXPECT_FALSE(near(real.at(50, 560), messageWindow));
+
+    // V talks to the child, whose message window opens over the field.
+    real.hold("v");
+    ASSERT_TRUE(real.capture());
+    EXPECT_TRUE(near(real.at(50, 560), messageWindow)) << "the message window";
+    bool closed = false;
+    for (int i = 0; i < 6 && !closed; ++i) {
+        real.hold("v");
+        ASSERT_TRUE(real.capture());
+        closed = !near(real.at(50, 560), messageWindow);
+    }
+    EXPECT_TRUE(closed) << "the message closes after its last line";
+
+    // S saves the game into the working directory.
+    real.hold("s");
+    std::string saved;
+    for (int i = 0; i < 20 && saved.find("</savedata>") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(100ms);
+        saved = readTextFile("gamedat.xml");
+    }
+    const std::regex flagLine(R"re(<flag id="(\d+)" value="(-?\d+)"/>)re");
+    std::vector<int> ids;
+    std::string childFlag;
+    for (std::sregex_iterator m(saved.begin(), saved.end(), flagLine), end; m != end; ++m) {
+        ids.push_back(std::stoi((*m)[1]));
+        if ((*m)[1] == "38") childFlag = (*m)[2];
+    }
+    ASSERT_EQ(ids.size(), 57u) << saved;
+    for (int i = 0; i < 57; ++i) EXPECT_EQ(ids[i], i);
+    EXPECT_EQ(childFlag, "1") << "the child gave his short sword";
+    EXPECT_NE(saved.find(R"(<weapon num="1"/>)"), std::string::npos) << "the short sword is owned";
+    std::smatch hero;
+    ASSERT_TRUE(std::regex_search(saved, hero, std::regex(R"re(<hero x="(\d+)" y="(\d+)" nowmap="(\d+)")re")))
+        << saved;
+    EXPECT_EQ(hero[1], "700");
+    EXPECT_EQ(hero[2], "670") << "right above the child";
+    EXPECT_EQ(hero[3], "6") << "the home town";
+
+    kill(player.pid, SIGTERM);
+    ASSERT_TRUE(player.waitForExit(5s));
+    EXPECT_TRUE(WIFEXITED(player.status));
+}
