@@ -13,6 +13,8 @@
 #include <pugixml.hpp>
 #include <unistd.h>
 
+#include "data/document_cache.h"
+#include "platform/file_stamp.h"
 #include "platform/files.h"
 #include "platform/window.h"
 
@@ -477,19 +479,32 @@ void reportComError(const ComError& error) {
     showMessageBox(error.message(), "COMエラー");
 }
 
-// A file that cannot be read is reported as line 0 with a sentence naming the file as the game names it.
-bool openXmlDocument(XmlDocument& document, const std::string& path) {
+namespace {
+
+// Opens and parses a file, showing the parse-error box when loud. A file unchanged on disk since it was last
+// parsed gives the same parsed document again (nothing the loaders do writes into it).
+bool openDocument(XmlDocument& document, const std::string& path, bool loud) {
+    const std::string real = resolveGamePath(path);
+    const std::string key = absoluteFilePath(real);
+    const FileStamp stamp = fileStamp(real);
+    if (auto kept = keptDocument(key, stamp, nullptr)) {
+        document.data = std::move(kept);
+        return true;
+    }
     std::string bytes;
-    if (!readWholeFile(resolveGamePath(path), bytes)) {
-        reportParseError(0, "ファイルを開けません: " + path);
+    if (!readWholeFile(real, bytes)) {
+        if (loud) reportParseError(0, "ファイルを開けません: " + path);
         return false;
+    }
+    if (auto kept = keptDocument(key, stamp, &bytes)) {
+        document.data = std::move(kept);
+        return true;
     }
     Decoding decoding;
     if (!decodeToUtf8(bytes, decoding)) {
-        reportParseError(decoding.errorLine, decoding.problem);
+        if (loud) reportParseError(decoding.errorLine, decoding.problem);
         return false;
     }
-    bytes.clear();
     auto data = std::make_shared<XmlDocumentData>();
     const pugi::xml_parse_result result = data->document.load_buffer(
         decoding.text.data(), decoding.text.size(), pugi::parse_default, pugi::encoding_utf8);
@@ -503,12 +518,25 @@ bool openXmlDocument(XmlDocument& document, const std::string& path) {
         int32_t line = 0;
         std::string lineText;
         locateLine(decoding.text, errorOffset, line, lineText);
-        reportParseError(line, lineText);
+        if (loud) reportParseError(line, lineText);
         return false;
     }
     data->source = std::move(decoding.text);
+    // Kept only when the file did not change while it was read.
+    if (sameStamp(stamp, fileStamp(real))) keepDocument(key, stamp, bytes, data);
     document.data = std::move(data);
     return true;
+}
+
+}  // namespace
+
+// A file that cannot be read is reported as line 0 with a sentence naming the file as the game names it.
+bool openXmlDocument(XmlDocument& document, const std::string& path) {
+    return openDocument(document, path, true);
+}
+
+bool openXmlDocumentQuietly(XmlDocument& document, const std::string& path) {
+    return openDocument(document, path, false);
 }
 
 int32_t xmlNodeLine(const XmlNode& node) {

@@ -44,6 +44,8 @@ struct XmlNodeList {
 // Loads and parses a file named the game's way, converted to UTF-8 first; white-space-only text is dropped.
 // False after the "XMLパースエラー" box when the file is missing or not well-formed.
 bool openXmlDocument(XmlDocument& document, const std::string& path);
+// The same without any box: for looking ahead at files the game has not asked for yet.
+bool openXmlDocumentQuietly(XmlDocument& document, const std::string& path);
 // "//name": every element of that name in document order; "name": the root element when it has that name.
 XmlNodeList selectNodes(const XmlDocument& document, const std::string& path);
 // The element's child elements of that name, in document order. Raises on an empty handle.
