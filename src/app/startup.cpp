@@ -12,7 +12,9 @@
 #include "music/music.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
+#include "platform/picture_cache.h"
 #include "platform/window.h"
+#include "world/screen_prefetch.h"
 
 namespace {
 
@@ -88,11 +90,15 @@ bool startUp(GameState& game, bool headless) {
 
     game.backBuffer = createCanvas(screenWidth, screenHeight);
     if (!canvasValid(game.backBuffer)) return false;
+    // While the title is shown, the screens a new game and the saved game start on are decoded ahead.
+    startPictureWorker();
+    prefetchReachableScreens(game);
     game.lastTickTime = clockMillis();
     return true;
 }
 
 void shutDown(GameState& game) {
+    stopPictureWorker();
     game.backBuffer = Canvas{};
     for (Picture& picture : game.pictures) picture = Picture{};
     game.smallFont = Font{};

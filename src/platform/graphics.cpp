@@ -11,6 +11,7 @@
 #include <png.h>
 
 #include "platform/files.h"
+#include "platform/picture_cache.h"
 #include "platform/polygon.h"
 
 struct PictureData {
@@ -73,12 +74,16 @@ cairo_t* drawingContext(Canvas& canvas) {
 
 }  // namespace
 
+// A picture of a file unchanged since it was last decoded is the same picture again: pictures are never drawn into.
 Picture loadPicture(const std::string& path) {
+    return keptOrDecodedPicture(resolveGamePath(path));
+}
+
+Picture decodePictureFile(const std::string& path) {
     // Only regular files: a data file naming a device or a pipe must not block the game.
-    const std::string file = resolveGamePath(path);
     std::error_code failed;
-    if (!std::filesystem::is_regular_file(file, failed)) return {};
-    cairo_surface_t* surface = cairo_image_surface_create_from_png(file.c_str());
+    if (!std::filesystem::is_regular_file(path, failed)) return {};
+    cairo_surface_t* surface = cairo_image_surface_create_from_png(path.c_str());
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS || cairo_image_surface_get_width(surface) <= 0 ||
         cairo_image_surface_get_height(surface) <= 0) {
         cairo_surface_destroy(surface);

@@ -27,6 +27,8 @@ struct Font {
 
 // Loads a PNG named the game's way ("pict\\man.png"); any failure gives an empty picture, silently.
 Picture loadPicture(const std::string& path);
+// The decoding itself, of a path as the file system names it; safe on any thread.
+Picture decodePictureFile(const std::string& path);
 bool pictureLoaded(const Picture& picture);
 int32_t pictureWidth(const Picture& picture);
 int32_t pictureHeight(const Picture& picture);

@@ -7,6 +7,7 @@
 
 #include "app/game_state.h"
 #include "data/xml_access.h"
+#include "world/screen_prefetch.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ void readArea(AreaRecord& area, const XmlNode& element) {
 }  // namespace
 
 int32_t loadMapScreen(GameState& game) {
-    return runXmlLoader("media\\BigMapData.xml", [&game](XmlDocument& document) -> int32_t {
+    const int32_t result = runXmlLoader("media\\BigMapData.xml", [&game](XmlDocument& document) -> int32_t {
         const XmlNodeList roots = selectNodes(document, "map");
         if (roots.length() == 0) return 0;
         const XmlNode screen = asElement(selectNodes(roots.item(0), "screen").item(game.currentMap));
@@ -112,6 +113,9 @@ int32_t loadMapScreen(GameState& game) {
         }
         return 1;
     });
+    // The screens behind this one's doors are decoded ahead while the hero walks here.
+    prefetchReachableScreens(game);
+    return result;
 }
 
 void readSpeechLines(AreaNpc& npc, const XmlNodeList& speeches) {

@@ -1,0 +1,33 @@
+// Decoded pictures kept for reuse while their file is unchanged, and a worker thread that decodes ahead the
+// pictures the game is about to need (the map pictures of the screens a door leads to), so a screen change does
+// not wait for a large picture to be decoded. The worker only turns files into pictures in memory; it never
+// touches the game's state. A picture that is not ready when it is needed is decoded on the spot.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/graphics.h"
+
+// The picture of a file (a path as the file system names it, resolved already): the kept one when the file is
+// unchanged, the one the worker is decoding (waited for), else decoded now. A file that cannot be decoded gives
+// an empty picture, as before, and is not kept.
+Picture keptOrDecodedPicture(const std::string& path);
+// Starts the worker that decodes ahead; the game's start-up does this.
+void startPictureWorker();
+// Stops the worker (waiting for a decode in progress) and drops every kept picture; the game's shut-down does
+// this. Safe to call when the worker is not running.
+void stopPictureWorker();
+bool pictureWorkerRunning();
+// The pictures to have ready next, most wanted first, named the game's way ("pict\\map06.png"). Replaces the
+// earlier wishes; pictures kept for earlier wishes may be dropped to make room. Ignored while the worker is not
+// running.
+void prefetchPictures(const std::vector<std::string>& gamePaths);
+// Waits until the worker has nothing left to decode, or at most maxMillis when that is not negative; true when
+// it has nothing left (for tests and benchmarks).
+bool waitForPrefetch(int32_t maxMillis);
+// How many pictures are kept now, and how many of them are screen-sized.
+std::size_t keptPictureCount();
+std::size_t keptScreenPictureCount();

@@ -1,0 +1,92 @@
+// The pictures decoded ahead are those of the current screen, the screens its doors lead to and the saved
+// game's screen, found without any box; and loading a screen with the worker running changes nothing it loads.
+#include "world/screen_prefetch.h"
+
+#include <gtest/gtest.h>
+
+#include "app/game_state.h"
+#include "platform/picture_cache.h"
+#include "test_media.h"
+#include "test_support.h"
+#include "world/map_file.h"
+
+namespace {
+
+std::string squareArea(int32_t x, const std::string& inside) {
+    return "<area level=\"0\" pointnum=\"4\"><point x=\"" + std::to_string(x) + "\" y=\"0\"/><point x=\"" +
+           std::to_string(x + 50) + "\" y=\"0\"/><point x=\"" + std::to_string(x + 50) +
+           "\" y=\"50\"/><point x=\"" + std::to_string(x) + "\" y=\"50\"/>" + inside + "</area>";
+}
+
+// Four screens; screen 0 has doors to 2 and 3 (twice to 3) and a door to a screen that does not exist.
+void writeWorld() {
+    writeTextFile("media/BigMapData.xml",
+                  "<map>"
+                  "<screen name=\"zero\" areanum=\"4\" pict=\"pict\\s0.png\">" +
+                      squareArea(0, "") + squareArea(100, "<door next=\"3\" resetx=\"1\" resety=\"1\"/>") +
+                      squareArea(200, "<door next=\"2\" resetx=\"1\" resety=\"1\"/><door next=\"1\" resetx=\"1\" resety=\"1\"/>") +
+                      squareArea(300, "<door next=\"9\" resetx=\"1\" resety=\"1\"/>") +
+                      "</screen>"
+                      "<screen name=\"one\" areanum=\"0\" pict=\"pict\\s1.png\"/>"
+                      "<screen name=\"two\" areanum=\"0\" pict=\"pict\\s2.png\"/>"
+                      "<screen name=\"three\" areanum=\"0\" pict=\"pict\\s3.png\"/>"
+                      "</map>");
+}
+
+TEST(ScreenPrefetchTest, CurrentScreenThenDoorTargetsThenTheSavedScreen) {
+    TempFolder folder;
+    BoxCatcher catcher;
+    writeWorld();
+    writeTextFile("gamedat.xml", "<savedata><hero x=\"1\" y=\"1\" nowmap=\"1\" nowpart=\"0\"/></savedata>");
+    GameState game;
+    game.currentMap = 0;
+    ASSERT_EQ(loadMapScreen(game), 1);
+    EXPECT_EQ(reachableScreenPictures(game),
+              (std::vector<std::string>{"pict\\s0.png", "pict\\s3.png", "pict\\s2.png", "pict\\s1.png"}));
+
+    // Without a save, and with a save that names no screen, only the doors count.
+    writeTextFile("gamedat.xml", "<savedata><hero x=\"1\"/></savedata>");
+    EXPECT_EQ(reachableScreenPictures(game),
+              (std::vector<std::string>{"pict\\s0.png", "pict\\s3.png", "pict\\s2.png"}));
+    EXPECT_TRUE(catcher.boxes().empty());
+}
+
+TEST(ScreenPrefetchTest, AWorldThatCannotBeReadGivesNothingAndNoBox) {
+    TempFolder folder;
+    BoxCatcher catcher;
+    GameState game;
+    EXPECT_TRUE(reachableScreenPictures(game).empty());
+    writeTextFile("media/BigMapData.xml", "<map><screen>");
+    writeTextFile("gamedat.xml", "<savedata>");
+    EXPECT_TRUE(reachableScreenPictures(game).empty());
+    EXPECT_TRUE(catcher.boxes().empty());
+}
+
+TEST(ScreenPrefetchTest, AScreenLoadedWhileTheWorkerRunsHasTheSamePictureAndAreas) {
+    TempFolder folder;
+    writeWorld();
+    for (const char* picture : {"pict\\s0.png", "pict\\s1.png", "pict\\s2.png", "pict\\s3.png"})
+        writeTestPicture(picture, 64, 48, 0xFF405060);
+    GameState plain;
+    plain.currentMap = 0;
+    ASSERT_EQ(loadMapScreen(plain), 1);
+
+    startPictureWorker();
+    GameState ahead;
+    ahead.currentMap = 0;
+    ASSERT_EQ(loadMapScreen(ahead), 1);
+    waitForPrefetch(-1);
+    ahead.currentMap = 3;
+    ASSERT_EQ(loadMapScreen(ahead), 1);
+    EXPECT_EQ(ahead.mapName, "three");
+    EXPECT_EQ(pictureWidth(ahead.mapImage), 64);
+    ahead.currentMap = 0;
+    ASSERT_EQ(loadMapScreen(ahead), 1);
+    stopPictureWorker();
+    EXPECT_EQ(ahead.areaCount, plain.areaCount);
+    EXPECT_EQ(pictureWidth(ahead.mapImage), pictureWidth(plain.mapImage));
+    EXPECT_EQ(pictureHeight(ahead.mapImage), pictureHeight(plain.mapImage));
+    EXPECT_EQ(ahead.areas[1].door.next, 3);
+}
+
+}  // namespace
