@@ -50,7 +50,15 @@ case "${1:-}" in
   bench)
     install_packages
     build
-    for b in "$top"/build/quorvath-bench-*; do (cd "$top/game" && "$b"); done
+    for b in "$top"/build/quorvath-bench-*; do
+      [ "$(basename "$b")" = quorvath-bench-playthrough ] && continue
+      (cd "$top/game" && "$b")
+    done
+    # The playthrough follows the demo world's planned route when python3 can plan it, then its own tour.
+    route="$top/build/playthrough-route.txt"
+    python3 "$top/tools/world_layout/route.py" >"$route" 2>/dev/null || route=""
+    "$top/build/quorvath-bench-playthrough" "$top/game" $route
+    "$top/bench/cpu_share.sh" "$top/build/quorvath" "$top/game" 5
     ;;
   fuzz)
     install_packages clang libclang-rt-14-dev
