@@ -103,6 +103,10 @@ struct Replay {
     std::vector<json> others;  // every other output line (boxes, errors, call results)
 };
 
+inline constexpr const char* regenerateHint =
+    "\nIf the demo world or the game's rules changed on purpose, write the scripts again with"
+    "\n  python3 tools/world_layout/plan_route.py\nand commit tests/play/*.sim.";
+
 // Replays the script and checks each expectation against the dump after it.
 inline Replay replayAndCheck(const std::filesystem::path& script) {
     Replay replay;
@@ -131,7 +135,7 @@ inline Replay replayAndCheck(const std::filesystem::path& script) {
             for (const auto& [where, expected] : pending)
                 EXPECT_EQ(valueAt(state, expected.first), expected.second)
                     << script.filename() << ":" << where.number << ": " << expected.first
-                    << " (after frame " << state["frameCounter"] << ")";
+                    << " (after frame " << state["frameCounter"] << ")" << regenerateHint;
             pending.clear();
         }
     }
