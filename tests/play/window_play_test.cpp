@@ -108,7 +108,7 @@ public:
         return !window.empty();
     }
     // Holds a key long enough for the game's 80 ms frame clock to see it, then lets it go.
-    void hold(const std::string& key, double seconds = 0.25) {
+    void hold(const std::string& key, double seconds = 0.3) {
         commandOutput(onDisplay_ + "xdotool keydown " + key + " sleep " + std::to_string(seconds) + " keyup " +
                       key + " sleep 0.15 2>/dev/null");
     }
@@ -189,9 +189,13 @@ TEST(WindowPlay, TitleMenuNewGameWalkTalkAndSaveInARealWindow) {
     EXPECT_FALSE(near(real.at(50, 560), messageWindow));
 
     // V talks to the child, whose message window opens over the field.
-    real.hold("v");
-    ASSERT_TRUE(real.capture());
-    EXPECT_TRUE(near(real.at(50, 560), messageWindow)) << "the message window";
+    bool talking = false;
+    for (int i = 0; i < 3 && !talking; ++i) {  // a press the frame clock missed under load is made again
+        real.hold("v");
+        ASSERT_TRUE(real.capture());
+        talking = near(real.at(50, 560), messageWindow);
+    }
+    EXPECT_TRUE(talking) << "the message window";
     bool closed = false;
     for (int i = 0; i < 6 && !closed; ++i) {
         real.hold("v");
