@@ -31,12 +31,12 @@ cleanup() {
 }
 trap cleanup EXIT
 export DISPLAY=":$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 (cd "$folder" && SDL_AUDIODRIVER=dummy exec "$game") &
 game_pid=$!
 window=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   window=$(xdotool search --name '^Quorvath$' 2>/dev/null | head -1 || true)
   [ -n "$window" ] && break
   sleep 0.1
@@ -57,12 +57,13 @@ share() {
 }
 
 title=$(share)
-# Row 1 of the title menu starts a new game; then the hero walks right and left in turn.
-xdotool key --window "$window" Down
-sleep 0.3
-xdotool key --window "$window" v
+# Row 1 of the title menu starts a new game; then the hero walks left. Keys are held long enough for the 80 ms
+# frame clock to see them, through the focused window as a real keyboard would send them.
+xdotool keydown Down sleep 0.25 keyup Down sleep 0.2 keydown v sleep 0.25 keyup v
 sleep 1
-xdotool keydown --window "$window" Left
+xdotool keydown Left
 walking=$(share)
-xdotool keyup --window "$window" Left
+# QUORVATH_CPU_SHOT=FILE keeps a picture of the window after the walk, to see that the hero did walk.
+[ -n "${QUORVATH_CPU_SHOT:-}" ] && command -v import >/dev/null && import -window root "$QUORVATH_CPU_SHOT" || true
+xdotool keyup Left
 echo "cpu_share: one core's share over ${seconds} s: idle on the title ${title}, walking in the field ${walking}"

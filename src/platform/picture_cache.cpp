@@ -3,8 +3,6 @@
 #include "platform/picture_cache.h"
 
 #include <malloc.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,6 +25,7 @@ namespace {
 constexpr int64_t screenSizedBytes = 4 * 1024 * 1024;
 constexpr std::size_t screenPictureLimit = 6;
 constexpr std::size_t smallPictureLimit = 64;
+constexpr int32_t inFlightWaitMillis = 40;
 
 struct KeptPicture {
     FileStamp stamp;
@@ -104,8 +103,6 @@ std::string nextWish(PictureCache& c) {
 }
 
 void runWorker() {
-    // Decoding ahead gives way to the frame tick when both want the processor.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
     PictureCache& c = cache();
     std::unique_lock<std::mutex> lock(c.mutex);
     while (!c.stopping) {
@@ -141,8 +138,9 @@ Picture keptOrDecodedPicture(const std::string& path) {
     const FileStamp stamp = fileStamp(path);
     {
         std::unique_lock<std::mutex> lock(c.mutex);
-        // The worker is already decoding this very picture: it is nearer done than a decode started now.
-        c.changed.wait(lock, [&] { return c.decoding != key; });
+        // The worker is already decoding this very picture: it is nearer done than a decode started now, unless
+        // it is kept from running; then the picture is decoded here after all.
+        c.changed.wait_for(lock, std::chrono::milliseconds(inFlightWaitMillis), [&] { return c.decoding != key; });
         const auto found = c.kept.find(key);
         if (found != c.kept.end()) {
             if (sameStamp(found->second.stamp, stamp)) {
