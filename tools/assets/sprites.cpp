@@ -641,9 +641,12 @@ SurfacePtr paintNpcStrip(const std::string& name, int frameWidth, int frameHeigh
         look.beard = false;
     }
     const bool child = lower.find("child") != std::string::npos || lower.find("kid") != std::string::npos;
+    // Talking shows the frame of the hero's facing (0 down, 1 right, 2 left, 3 up); the NPC then faces back at
+    // him, so frame k shows the NPC facing the other way: up, left, right, and down (the standing frame).
     for (int frame = 0; frame < 4; ++frame) {
-        SurfacePtr sprite = thing == Thing::person ? paintPerson(look, frame, 0, child ? grid * 4 / 5 : grid, scale)
-                                                   : paintThing(thing, frame, grid, scale);
+        const int facing = 3 - frame;
+        SurfacePtr sprite = thing == Thing::person ? paintPerson(look, facing, 0, child ? grid * 4 / 5 : grid, scale)
+                                                   : paintThing(thing, facing, grid, scale);
         // stand on the bottom edge of the frame, centred
         const int x = frame * frameWidth + (frameWidth - surfaceWidth(sprite.get())) / 2;
         const int y = frameHeight - surfaceHeight(sprite.get());
