@@ -57,7 +57,7 @@ case "${1:-}" in
     # The playthrough follows the demo world's planned route when python3 can plan it, then its own tour.
     route="$top/build/playthrough-route.txt"
     python3 "$top/tools/world_layout/route.py" >"$route" 2>/dev/null || route=""
-    "$top/build/quorvath-bench-playthrough" "$top/game" $route
+    "$top/build/quorvath-bench-playthrough" "$top/game" ${route:+"$route"}
     "$top/bench/cpu_share.sh" "$top/build/quorvath" "$top/game" 5
     ;;
   fuzz)

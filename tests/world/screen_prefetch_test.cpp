@@ -2,10 +2,18 @@
 // game's screen, found without any box; and loading a screen with the worker running changes nothing it loads.
 #include "world/screen_prefetch.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include "app/game_state.h"
+#include "app/startup.h"
 #include "platform/picture_cache.h"
+#include "platform/window.h"
 #include "test_media.h"
 #include "test_support.h"
 #include "world/map_file.h"
@@ -87,6 +95,40 @@ TEST(ScreenPrefetchTest, AScreenLoadedWhileTheWorkerRunsHasTheSamePictureAndArea
     EXPECT_EQ(pictureWidth(ahead.mapImage), pictureWidth(plain.mapImage));
     EXPECT_EQ(pictureHeight(ahead.mapImage), pictureHeight(plain.mapImage));
     EXPECT_EQ(ahead.areas[1].door.next, 3);
+}
+
+// The title wishes for the screen a new game starts on (the current one) and the saved game's; a door
+// target is wished for after a screen load; shut-down stops the worker and lets go of every kept picture.
+TEST(ScreenPrefetchTest, StartUpDecodesAheadTheScreensOfTheTitleAndShutDownStopsTheWorker) {
+    if (!lameAvailable()) GTEST_SKIP() << "lame is not installed";
+    TempFolder folder;
+    BoxCatcher catcher;
+    ASSERT_TRUE(writeStartUpMedia());
+    writeWorld();
+    // Screen-sized pictures, written well before, as a world's pictures are.
+    for (const char* picture : {"pict\\s0.png", "pict\\s1.png", "pict\\s2.png", "pict\\s3.png"}) {
+        writeTestPicture(picture, 1024, 1024, 0xFF405060);
+        const time_t old = std::time(nullptr) - 100;
+        const timespec times[2] = {{old, 0}, {old, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, gamePathToFile(picture).c_str(), times, 0), 0);
+    }
+    writeTextFile("gamedat.xml", "<savedata><hero x=\"1\" y=\"1\" nowmap=\"1\" nowpart=\"0\"/></savedata>");
+    useManualClock(1000);
+    auto game = std::make_unique<GameState>();
+    game->currentMap = 0;
+    ASSERT_TRUE(startUp(*game, true));
+    EXPECT_TRUE(pictureWorkerRunning());
+    ASSERT_TRUE(waitForPrefetch(-1));
+    EXPECT_EQ(keptScreenPictureCount(), 2u);
+
+    ASSERT_EQ(loadMapScreen(*game), 1);
+    ASSERT_TRUE(waitForPrefetch(-1));
+    EXPECT_EQ(keptScreenPictureCount(), 4u);
+
+    shutDown(*game);
+    EXPECT_FALSE(pictureWorkerRunning());
+    EXPECT_EQ(keptPictureCount(), 0u);
+    EXPECT_TRUE(catcher.boxes().empty());
 }
 
 }  // namespace
