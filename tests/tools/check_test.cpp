@@ -284,3 +284,30 @@ TEST_F(WorldCheck, TextsWithoutGlyphs) {
     // A character from a private use area: no font has it.
     expectOnly(checkWith(items, "<item name=\"やくそう\"", "<item name=\"やく\xEE\x80\x80\""), items, "\xEE\x80\x80", true);
 }
+
+TEST_F(WorldCheck, MoreLimitsAreReportedInTheirFile) {
+    struct Fault {
+        std::string file, from, to;
+        bool error;
+    };
+    const std::string map = "media/BigMapData.xml", bosses = "media/BossData.xml", weapons = "media/WeaponData.xml";
+    const std::vector<Fault> faults = {
+        {map, "<area level=\"1\" pointnum=\"4\">", "<area level=\"1\" pointnum=\"21\" id=\"many\">", true},
+        {map, "<area level=\"1\" pointnum=\"4\">", "<area pointnum=\"4\" id=\"nolevel\">", true},
+        {bosses, "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"3\" speed2=\"8\" pict=\"1\" power=\"5\"/>\n", "", true},
+        {bosses, "<bspeech>いくぞ</bspeech>\n", repeatLines(12, "<bspeech>いくぞ</bspeech>"), true},
+        {weapons, "<weapondatas>\n", "<weapondatas>\n<enemy name=\"ゆみ\" howto=\"ゆみ\" power=\"1\" fly=\"9\" speed=\"1\" kayaku=\"0\" "
+                   "wait=\"0\" pict=\"0\" id=\"odd\"/>\n", false},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.to);
+        files = cleanWorld();
+        const CheckResult result = checkWith(fault.file, fault.from, fault.to);
+        ASSERT_TRUE(result.report.is_object());
+        bool seen = false;
+        for (const auto& d : result.report["diagnostics"])
+            seen |= d["file"] == fault.file && d["severity"] == (fault.error ? "error" : "warning");
+        EXPECT_TRUE(seen) << result.report.dump(1);
+        EXPECT_EQ(result.exitCode, fault.error ? 1 : 0) << result.report.dump(1);
+    }
+}
