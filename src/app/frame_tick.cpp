@@ -2,6 +2,7 @@
 // combat units in a fixed order, draws the whole frame, picks the music and asks for a repaint.
 #include "app/frame_tick.h"
 
+#include <cstdint>
 #include <string>
 
 #include "app/drawing.h"
@@ -185,7 +186,8 @@ void runMessageBlock(GameState& game, Canvas& canvas) {
 }
 
 void runFieldInput(GameState& game) {
-    game.expBoostTicks -= 1;
+    // The count-down has no floor in play, but stops at the bottom of its range instead of wrapping to a boost.
+    if (game.expBoostTicks > INT32_MIN) game.expBoostTicks -= 1;
     // The boost ends in the tick its count-down passes 0; hits earn plain experience again.
     if (game.expBoostTicks == -1) game.expMultiplier = 1;
     if (takeKeyPress(game, keyA)) {

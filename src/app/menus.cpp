@@ -2,6 +2,7 @@
 // and the yes/no box of scene 5. Both are run by the frame tick over the frozen last frame.
 #include "app/menus.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -32,13 +33,26 @@ void drawPageTexts(GameState& game, Canvas& canvas, const std::string& heading, 
     drawText(canvas, game.smallFont, numbers, 160, 335, colourWhite);
 }
 
+// Draws icon cell number `cell` of the icon sheet; a cell number from the data files that lies beyond any picture
+// draws nothing instead of wrapping round to another icon.
+void drawIcon(GameState& game, Canvas& canvas, int64_t cell, int32_t x, int32_t y) {
+    const int64_t sourceX = cell * iconCell;
+    if (sourceX < 0 || sourceX > INT32_MAX) return;
+    drawPictureRect(canvas, game.pictures[picWicon], x, y, static_cast<int32_t>(sourceX), 0, iconCell, iconCell);
+}
+
 void runWeaponPage(GameState& game, Canvas& canvas, int32_t slot) {
     const WeaponSlot& weapon = slot == 0 ? game.weaponSpace : game.weaponB;
     drawPicture(canvas, game.pictures[picMenu], 100, 150);
-    drawPictureRect(canvas, game.pictures[picWicon], 155, 230, weapon.fly * iconCell, 0, iconCell, iconCell);
+    drawIcon(game, canvas, weapon.fly, 155, 230);
     drawPageTexts(game, canvas, slot == 0 ? "スペースキーのぶき" : "Bキーのぶき", weapon.name, weapon.howto,
                   weaponNumbersText(weapon, slot));
     if (takeKeyPress(game, keyRight)) loadWeapon(game, slot, -1);
+}
+
+// A sum held to the 32-bit range, so an item of a huge power cannot wrap the hero's life or experience around.
+int32_t clampedSum(int64_t sum) {
+    return static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
 }
 
 bool anyItemHeld(const GameState& game) {
@@ -58,12 +72,12 @@ bool useSelectedItem(GameState& game) {
     if (selectedItemCount(game) < 1 || game.heldItem.id != game.selectedItemId) return false;
     const ItemRecord& item = game.heldItem;
     switch (item.type) {
-    case 1: game.heroLife += item.power; return true;
-    case 2: game.heroExp += item.power; return true;
+    case 1: game.heroLife = clampedSum(int64_t{game.heroLife} + item.power); return true;
+    case 2: game.heroExp = clampedSum(int64_t{game.heroExp} + item.power); return true;
     case 3:
         if (game.expBoostTicks >= 0) return false;
         game.expMultiplier = item.power;
-        game.expBoostTicks = item.time * 80;
+        game.expBoostTicks = clampedSum(int64_t{item.time} * 80);
         return true;
     default: return false;
     }
@@ -77,7 +91,7 @@ void runItemPage(GameState& game, Canvas& canvas) {
         return;
     }
     const ItemRecord& item = game.heldItem;
-    drawPictureRect(canvas, game.pictures[picWicon], 153, 230, (item.pict + 4) * iconCell, 0, iconCell, iconCell);
+    drawIcon(game, canvas, int64_t{item.pict} + 4, 153, 230);
     drawPageTexts(game, canvas, "どうぐ", formatText("%s\t%d%s", item.name.c_str(), selectedItemCount(game), "こ"),
                   item.howto, itemEffectText(item));
     if (takeKeyPress(game, keyRight)) loadItemRecord(game, -1, 1);

@@ -181,6 +181,35 @@ TEST_F(Screens, SideMenuCursorMarksThePage) {
     }
 }
 
+TEST_F(Screens, PageIconsComeFromTheirCellAndAHugeIconNumberDrawsNone) {
+    game.pictures[picWicon] = solidPicture("Wicon.png", 400, 50, colourRed);
+    game.scene = sceneSideMenu;
+    game.weaponSpace.fly = 1;
+    game.menuCursor = 0;
+    blackOut();
+    runSideMenu(game, game.backBuffer);
+    EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 155, 230)));
+    EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 204, 279)));
+    EXPECT_FALSE(isReddish(canvasPixel(game.backBuffer, 154, 230)));
+
+    game.itemCounts.fill(0);
+    game.itemCounts[0] = 1;
+    game.selectedItemId = 0;
+    game.heldItem.id = 0;
+    game.heldItem.pict = 0;
+    game.menuCursor = 2;
+    blackOut();
+    runSideMenu(game, game.backBuffer);
+    EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 153, 230)));
+    EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 202, 279)));
+
+    // A cell number past every picture draws nothing rather than wrapping round onto another icon.
+    game.heldItem.pict = INT32_MAX;
+    blackOut();
+    runSideMenu(game, game.backBuffer);
+    EXPECT_FALSE(anyPixel(game.backBuffer, 153, 230, 203, 280, isReddish));
+}
+
 TEST_F(Screens, EndingFadesToWhiteTickByTick) {
     game.frameCounter = 1000;
     game.sceneMarkFrame = 880;  // 120 ticks: no fade yet

@@ -503,6 +503,11 @@ TEST_F(FrameTick, BoostEndsWhenItsCountDownPassesZero) {
     game.scene = sceneSideMenu;
     tick();
     EXPECT_EQ(game.expBoostTicks, -1);
+    // At the bottom of its range the count-down stays there rather than wrapping round to a long boost.
+    game.scene = sceneField;
+    game.expBoostTicks = INT32_MIN;
+    tick();
+    EXPECT_EQ(game.expBoostTicks, INT32_MIN);
 }
 
 TEST_F(FrameTick, AFillsLifeAndNOpensTheMenuInTheSameTick) {

@@ -141,6 +141,14 @@ TEST_F(SideMenu, HealAndExperienceItemsAreUsedUp) {
     menuTickWith(game, canvas, keyV);
     EXPECT_EQ(game.heroExp, 505);
     EXPECT_EQ(game.itemCounts[1], 2);
+
+    // A huge power from the item file is held at the top of the range instead of wrapping around below zero.
+    holdItem(0, 1, 1, INT32_MAX);
+    menuTickWith(game, canvas, keyV);
+    EXPECT_EQ(game.heroLife, INT32_MAX);
+    holdItem(1, 1, 2, INT32_MAX);
+    menuTickWith(game, canvas, keyV);
+    EXPECT_EQ(game.heroExp, INT32_MAX);
 }
 
 TEST_F(SideMenu, BoostWorksOnlyWhenNoBoostRuns) {
@@ -156,6 +164,11 @@ TEST_F(SideMenu, BoostWorksOnlyWhenNoBoostRuns) {
     EXPECT_EQ(game.itemCounts[2], 1);
     EXPECT_EQ(game.expMultiplier, 3);
     EXPECT_EQ(game.expBoostTicks, 160);
+
+    holdItem(2, 1, 3, 3, INT32_MAX);
+    game.expBoostTicks = -1;
+    menuTickWith(game, canvas, keyV);
+    EXPECT_EQ(game.expBoostTicks, INT32_MAX);
 }
 
 TEST_F(SideMenu, WarpAndPlainItemsAreNeverUsedUp) {
