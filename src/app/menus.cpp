@@ -86,8 +86,12 @@ bool useSelectedItem(GameState& game) {
 void runItemPage(GameState& game, Canvas& canvas) {
     drawPicture(canvas, game.pictures[picMenuD], 100, 150);
     // With no item held at all there is nothing to show or use, and no held item to search for.
+    // The keys of the page still spend their presses, so a press held on does not act in the next scene.
     if (!anyItemHeld(game)) {
         drawPageTexts(game, canvas, "どうぐ", "", "", "");
+        takeKeyPress(game, keyRight);
+        takeKeyPress(game, keyLeft);
+        takeKeyPress(game, keyV);
         return;
     }
     const ItemRecord& item = game.heldItem;

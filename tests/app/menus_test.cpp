@@ -196,6 +196,13 @@ TEST_F(SideMenu, NothingHeldMeansNothingToUse) {
     EXPECT_EQ(game.heroLife, 10);
     EXPECT_EQ(game.itemCounts[0], 0);
     EXPECT_EQ(game.selectedItemId, 0);
+
+    // The presses are spent all the same: a V held while N closes the menu does not talk in the field next.
+    for (int32_t key : {keyV, keyRight, keyLeft}) {
+        press(game, key);
+        runSideMenu(game, canvas);
+        EXPECT_EQ(game.keyLatch[key], 1) << key;
+    }
 }
 
 TEST_F(SideMenu, UsingTheLastOneMovesToTheNextHeldItem) {
