@@ -325,17 +325,46 @@ XmlNodeList selectFrom(const std::shared_ptr<XmlDocumentData>& document, pugi::x
     return list;
 }
 
-// A well-formed document has exactly one root element; pugixml accepts several, the game does not.
-// Gives the offset of the second root, or npos.
-size_t misplacedTopLevelNode(const pugi::xml_document& document) {
-    bool rootSeen = false;
-    for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
+size_t offsetOf(pugi::xml_node node) {
+    return static_cast<size_t>(std::max<ptrdiff_t>(0, node.offset_debug()));
+}
+
+// The first element below top (top included) that carries the same attribute twice, or an empty node.
+pugi::xml_node elementWithRepeatedAttribute(pugi::xml_node top) {
+    pugi::xml_node node = top;
+    while (node) {
         if (node.type() == pugi::node_element) {
-            if (rootSeen) return static_cast<size_t>(std::max<ptrdiff_t>(0, node.offset_debug()));
-            rootSeen = true;
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+                for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
+                    if (std::strcmp(a.name(), b.name()) == 0) return node;
+                }
+            }
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && node != top && !node.next_sibling()) node = node.parent();
+        if (!node || node == top) break;
+        node = node.next_sibling();
+    }
+    return {};
+}
+
+// A well-formed document has exactly one root element, no text outside it and no attribute named twice on
+// one element; pugixml accepts all three, the game does not. Gives the offset of the first fault, or npos.
+size_t misplacedTopLevelNode(const pugi::xml_document& document) {
+    pugi::xml_node root;
+    for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) return offsetOf(node);
+        if (node.type() == pugi::node_element) {
+            if (root) return offsetOf(node);
+            root = node;
         }
     }
-    return rootSeen ? std::string::npos : 0;
+    if (!root) return 0;
+    if (const pugi::xml_node repeated = elementWithRepeatedAttribute(root)) return offsetOf(repeated);
+    return std::string::npos;
 }
 
 // ---- Files ----
@@ -506,8 +535,9 @@ bool openDocument(XmlDocument& document, const std::string& path, bool loud) {
         return false;
     }
     auto data = std::make_shared<XmlDocumentData>();
+    // As a fragment, text outside the root stays in the tree, so that it can be refused below.
     const pugi::xml_parse_result result = data->document.load_buffer(
-        decoding.text.data(), decoding.text.size(), pugi::parse_default, pugi::encoding_utf8);
+        decoding.text.data(), decoding.text.size(), pugi::parse_default | pugi::parse_fragment, pugi::encoding_utf8);
     size_t errorOffset = std::string::npos;
     if (!result) {
         errorOffset = static_cast<size_t>(std::max<ptrdiff_t>(0, result.offset));

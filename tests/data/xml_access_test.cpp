@@ -81,7 +81,9 @@ TEST(XmlAccess, MalformedDocumentsAreParseErrors) {
     TempFolder folder;
     for (const std::string& content : {std::string(""), std::string("<root/><root/>"),
                                       std::string("<root>"),
-                                      std::string("<root name=\"\xFF\xFE\"/>")}) {
+                                      std::string("<root name=\"\xFF\xFE\"/>"), std::string("<root/>junk"),
+                                      std::string("junk<root/>"), std::string("<root/><![CDATA[x]]>"),
+                                      std::string("<root><a x=\"1\" y=\"2\" x=\"3\"/></root>")}) {
         BoxCatcher boxes;
         writeTextFile("bad.xml", content);
         std::string name;
