@@ -2,6 +2,7 @@
 // clock and error reports, checked against the JSON lines it prints.
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,31 @@
 using nlohmann::json;
 
 namespace {
+
+// Converts to any field type, so a record takes as many of these in braces as it declares fields.
+struct AnyField {
+    template <class T> operator T&() const;
+};
+template <size_t> using FieldOf = AnyField;
+template <class R, class Indexes> struct TakesFields;
+template <class R, size_t... I> struct TakesFields<R, std::index_sequence<I...>> {
+    static constexpr bool value = requires { R{FieldOf<I>{}...}; };
+};
+// The number of fields record R declares.
+template <class R, size_t N = 0> constexpr size_t fieldCount() {
+    if constexpr (TakesFields<R, std::make_index_sequence<N + 1>>::value) {
+        return fieldCount<R, N + 1>();
+    } else {
+        return N;
+    }
+}
+
+// A record's dump object has one key per field of the record, plus `added` keys the dump shows beside them
+// (minus the ones it leaves out), so a field added to a record but not to the dump shows here.
+template <class R> void expectEveryField(const json& object, const char* what, int added = 0) {
+    EXPECT_EQ(static_cast<int>(object.size()), static_cast<int>(fieldCount<R>()) + added)
+        << what << ": " << object.dump().substr(0, 300);
+}
 
 class Sim : public ::testing::Test {
 protected:
@@ -70,6 +96,32 @@ TEST_F(Sim, DumpShowsTheStartValuesOfTheGame) {
     EXPECT_EQ(state["boss"]["attackIndex"], -1);
     EXPECT_EQ(state["boss"]["image"], json({{"loaded", false}, {"width", 0}, {"height", 0}}));
     EXPECT_EQ(state["backBuffer"], json({{"valid", true}, {"width", 900}, {"height", 600}}));
+    for (const char* name : {"heroDir", "heroMaxLife", "heroExp", "heroLevel", "heroPowder", "heroMoney",
+                             "windowInactive", "frameCounter", "sceneMarkFrame", "returnScene", "menuCursor",
+                             "attackCooldown", "swordTicks", "swordDir", "bossPhase", "areaCount",
+                             "messageLineCount", "messageLine", "selectedItemId", "expBoostTicks"}) {
+        EXPECT_EQ(state[name], 0) << name;
+    }
+    EXPECT_EQ(state["yesFlagValue"], -1);
+    EXPECT_EQ(state["noFlagId"], -1);
+    EXPECT_EQ(state["mapName"], "");
+    EXPECT_EQ(state["npcPictures"], json::array());
+    EXPECT_EQ(state["messageLines"], json(std::vector<std::string>(12)));
+
+    // Every field of every record is in the dump; screenMode is flag 56 shown again under its own name.
+    expectEveryField<GameState>(state, "state", 1);
+    expectEveryField<ItemRecord>(state["heldItem"], "heldItem");
+    expectEveryField<WeaponSlot>(state["weaponSpace"], "weaponSpace");
+    expectEveryField<WeaponSlot>(state["weaponB"], "weaponB");
+    expectEveryField<EnemyType>(state["enemyCatalog"][0], "enemyCatalog");
+    expectEveryField<EnemySlot>(state["enemySlots"][0], "enemySlots");
+    expectEveryField<ShotSlot>(state["heroShots"][0], "heroShots");
+    expectEveryField<ShotSlot>(state["bossShots"][0], "bossShots");
+    expectEveryField<BossRecord>(state["boss"], "boss");
+    expectEveryField<BossAttack>(state["boss"]["attacks"][0], "boss.attacks");
+    expectEveryField<EffectRecord>(state["effects"][0], "effects");
+    // A track shows its name; its song handle and the clock mark behind its position stay inside.
+    expectEveryField<TrackRecord>(state["music"][0], "music", 1 - 2);
 
     // Tables at their exact sizes and start values.
     json flags = json::array();
@@ -317,11 +369,17 @@ TEST_F(Sim, CallsReturnTheirResultsAndShotWritesTheBackBuffer) {
     // The header's width and height.
     EXPECT_EQ(static_cast<unsigned char>(png[18]) * 256 + static_cast<unsigned char>(png[19]), 900);
     EXPECT_EQ(static_cast<unsigned char>(png[22]) * 256 + static_cast<unsigned char>(png[23]), 600);
+    // 8 bits per channel, RGBA, not interlaced.
+    EXPECT_EQ(png[24], 8);
+    EXPECT_EQ(png[25], 6);
+    EXPECT_EQ(png[28], 0);
 }
 
 TEST_F(Sim, AreasOfTheLoadedScreenDumpWithTheirPolygonNpcAndDoor) {
     using namespace worldtest;
     writeTestPicture("pict\\map.png", 200, 100, 0xFF224466);
+    writeTestPicture("pict\\npc.png", 24, 7, 0xFF224466);
+    writeNpcPictures("<npc pict=\"pict\\npc.png\" x=\"6\" y=\"7\" direction=\"0\"/>");
     const std::string inner =
         "<enemy type=\"3\"/><npc imageid=\"2\"><speech flagid=\"30\" state=\"1\">やあ"
         "<setflag flagid=\"31\" state=\"4\"/></speech></npc>"
@@ -330,15 +388,17 @@ TEST_F(Sim, AreasOfTheLoadedScreenDumpWithTheirPolygonNpcAndDoor) {
     const std::vector<json> lines = run(
         "set currentMap 0\n"
         "call loadMapScreen\n"
+        "call loadNpcPicture 0 50 50 0\n"
         "dump\n"
         "set areas[0].npc.absent 1\n"
         "set areas[0].polygon[2][0] 90\n"
         "set areas[1].door.next -1\n"
         "set areas[2].level 1\n"
         "dump\n");
-    ASSERT_EQ(lines.size(), 4u) << json(lines).dump();
+    ASSERT_EQ(lines.size(), 5u) << json(lines).dump();
     EXPECT_EQ(lines[0], json({{"call", "loadMapScreen"}, {"result", 1}}));
-    const json& state = lines[1]["state"];
+    EXPECT_EQ(lines[1], json({{"call", "loadNpcPicture"}, {"result", 1}}));
+    const json& state = lines[2]["state"];
     EXPECT_EQ(state["mapName"], "はじまり");
     EXPECT_EQ(state["mapImage"], json({{"loaded", true}, {"width", 200}, {"height", 100}}));
     EXPECT_EQ(state["areaCount"], 2);
@@ -355,11 +415,18 @@ TEST_F(Sim, AreasOfTheLoadedScreenDumpWithTheirPolygonNpcAndDoor) {
                                        {"door", {{"next", 3}, {"resetX", 40}, {"resetY", 60}}},
                                        {"bossNum", 1},
                                        {"bossFlag", 40}}));
+    expectEveryField<AreaRecord>(state["areas"][0], "areas");
+    expectEveryField<AreaNpc>(state["areas"][0]["npc"], "npc");
+    expectEveryField<SpeechLine>(state["areas"][0]["npc"]["lines"][0], "npc.lines");
+    expectEveryField<DoorRecord>(state["areas"][0]["door"], "door");
+    ASSERT_EQ(state["npcPictures"].size(), 1u);
+    EXPECT_EQ(state["npcPictures"][0]["frameWidth"], 6);
+    expectEveryField<NpcPicture>(state["npcPictures"][0], "npcPictures");
     EXPECT_EQ(state["areas"][1]["enemyTypes"], json::array());
     EXPECT_EQ(state["areas"][1]["hasDoor"], false);
 
-    EXPECT_EQ(lines[2], json({{"error", "set areas[2].level: index 2 outside the table of 2"}}));
-    const json& changed = lines[3]["state"]["areas"];
+    EXPECT_EQ(lines[3], json({{"error", "set areas[2].level: index 2 outside the table of 2"}}));
+    const json& changed = lines[4]["state"]["areas"];
     EXPECT_EQ(changed[0]["npc"]["absent"], true);
     EXPECT_EQ(changed[0]["polygon"][2], json({90, 50}));
     EXPECT_EQ(changed[1]["door"]["next"], -1);
