@@ -1,6 +1,8 @@
 // The track registry: nine looping background tracks, one in the mixer at a time.
 #include "music/music.h"
 
+#include <algorithm>
+#include <limits>
 #include <string_view>
 
 #include "app/game_state.h"
@@ -74,7 +76,11 @@ void releaseAllTracks(GameState& game) {
 
 int32_t trackPosition(const TrackRecord& track) {
     if (!track.running) return track.position;
-    if (audioSilent()) return track.position + static_cast<int32_t>(clockMillis() - track.startedAt);
+    if (audioSilent()) {
+        // A clock run on for weeks holds the position at the top of its range instead of turning negative.
+        const int64_t position = int64_t{track.position} + (clockMillis() - track.startedAt);
+        return static_cast<int32_t>(std::min<int64_t>(position, std::numeric_limits<int32_t>::max()));
+    }
     const int32_t inMixer = mixerPosition(track.song);
     return inMixer >= 0 ? inMixer : track.position;
 }

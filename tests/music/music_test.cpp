@@ -71,6 +71,9 @@ TEST_F(Music, PlayingARunningTrackDoesNotRestartIt) {
     playTrack(*game, "title");
     EXPECT_TRUE(track("title").running);
     EXPECT_EQ(trackPosition(track("title")), 500);
+    // Weeks of clock later the position is held at its top, never negative.
+    advanceManualClock(4'000'000'000u);
+    EXPECT_EQ(trackPosition(track("title")), 2'147'483'647);
 }
 
 TEST_F(Music, SwitchingAwayAndBackStartsTheFirstTrackFromItsBeginning) {
