@@ -23,12 +23,13 @@ using nlohmann::json;
 
 inline std::filesystem::path sourceDir() { return QUORVATH_SOURCE_DIR; }
 
-// Makes the demo world's pictures and music when they have not been made yet (quorvath.sh does it too).
+// Makes the demo world's pictures and music, or checks they are up to date (quorvath.sh makes them too). Tests
+// run side by side, so the tool runs under a lock: one writes, the others wait and then find nothing to do.
 inline bool demoPicturesReady() {
     const std::filesystem::path game = sourceDir() / "game";
-    if (std::filesystem::exists(game / "pict" / "TITLE.png")) return true;
     const std::string tool = std::string(QUORVATH_BINARY_DIR) + "/quorvath-assets";
-    return std::system(("'" + tool + "' '" + game.string() + "' >/dev/null").c_str()) == 0 &&
+    const std::string lock = std::string(QUORVATH_BINARY_DIR) + "/demo-assets.lock";
+    return std::system(("flock '" + lock + "' '" + tool + "' '" + game.string() + "' >/dev/null").c_str()) == 0 &&
            std::filesystem::exists(game / "pict" / "TITLE.png");
 }
 
