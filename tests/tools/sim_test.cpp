@@ -97,8 +97,8 @@ TEST_F(Sim, DumpShowsTheStartValuesOfTheGame) {
     EXPECT_EQ(state["boss"]["image"], json({{"loaded", false}, {"width", 0}, {"height", 0}}));
     EXPECT_EQ(state["backBuffer"], json({{"valid", true}, {"width", 900}, {"height", 600}}));
     for (const char* name : {"heroDir", "heroMaxLife", "heroExp", "heroLevel", "heroPowder", "heroMoney",
-                             "windowInactive", "frameCounter", "sceneMarkFrame", "returnScene", "menuCursor",
-                             "attackCooldown", "swordTicks", "swordDir", "bossPhase", "areaCount",
+                             "windowInactive", "tickNow", "frameCounter", "sceneMarkFrame", "returnScene",
+                             "menuCursor", "attackCooldown", "swordTicks", "swordDir", "bossPhase", "areaCount",
                              "messageLineCount", "messageLine", "selectedItemId", "expBoostTicks"}) {
         EXPECT_EQ(state[name], 0) << name;
     }
