@@ -18,72 +18,9 @@
 #include "platform/window.h"
 #include "test_media.h"
 #include "test_support.h"
+#include "x_display.h"
 
 namespace {
-
-bool toolAvailable(const std::string& name) {
-    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string commandOutput(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return output;
-    std::array<char, 512> buffer{};
-    while (std::fgets(buffer.data(), buffer.size(), pipe)) output += buffer.data();
-    pclose(pipe);
-    return output;
-}
-
-// A child process that is killed and reaped when the test ends, however it ends.
-struct Child {
-    pid_t pid = -1;
-    int status = 0;
-    bool reaped = false;
-    ~Child() {
-        if (pid <= 0 || reaped) return;
-        kill(pid, SIGTERM);
-        if (waitForExit(std::chrono::seconds(2))) return;
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
-    // Waits up to the given time for the child to end.
-    bool waitForExit(std::chrono::milliseconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        for (;;) {
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                reaped = true;
-                return true;
-            }
-            if (std::chrono::steady_clock::now() >= end) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-};
-
-// Starts Xvfb on a free display and returns its number, or -1.
-int startXvfb(Child& server) {
-    int fds[2];
-    if (pipe(fds) != 0) return -1;
-    server.pid = fork();
-    if (server.pid == 0) {
-        close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd wait{fds[0], POLLIN, 0};
-    while (poll(&wait, 1, 5000) > 0) {
-        char c;
-        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-        number += c;
-    }
-    close(fds[0]);
-    return number.empty() ? -1 : std::atoi(number.c_str());
-}
 
 bool xToolsAvailable() {
     for (const char* tool : {"Xvfb", "xdotool", "xwininfo", "xprop"}) {
