@@ -278,13 +278,14 @@ bool nameMatches(pugi::xml_node node, const std::string& name) {
     return node.type() == pugi::node_element && (name == "*" || name == node.name());
 }
 
-// Every element of that name below top, in document order; iterative so that deep nesting cannot
-// exhaust the stack.
-void collectDescendants(const std::shared_ptr<XmlDocumentData>& document, pugi::xml_node top,
-                        const std::string& name, XmlNodeList& list) {
+// Visits every node below top (top itself when `withTop`) in document order until the visitor returns true;
+// iterative, so that deep nesting cannot exhaust the stack. Gives the node the visitor stopped at, or an empty one.
+template <typename Visit>
+pugi::xml_node walkBelow(pugi::xml_node top, bool withTop, Visit visit) {
+    if (withTop && visit(top)) return top;
     pugi::xml_node node = top.first_child();
     while (node) {
-        if (nameMatches(node, name)) list.nodes.push_back(wrap(document, node));
+        if (visit(node)) return node;
         if (node.first_child()) {
             node = node.first_child();
             continue;
@@ -293,6 +294,16 @@ void collectDescendants(const std::shared_ptr<XmlDocumentData>& document, pugi::
         if (!node || node == top) break;
         node = node.next_sibling();
     }
+    return {};
+}
+
+// Every element of that name below top, in document order.
+void collectDescendants(const std::shared_ptr<XmlDocumentData>& document, pugi::xml_node top,
+                        const std::string& name, XmlNodeList& list) {
+    walkBelow(top, false, [&](pugi::xml_node node) {
+        if (nameMatches(node, name)) list.nodes.push_back(wrap(document, node));
+        return false;
+    });
 }
 
 // Paths beyond the three forms the game uses go to pugixml's XPath engine.
@@ -331,24 +342,15 @@ size_t offsetOf(pugi::xml_node node) {
 
 // The first element below top (top included) that carries the same attribute twice, or an empty node.
 pugi::xml_node elementWithRepeatedAttribute(pugi::xml_node top) {
-    pugi::xml_node node = top;
-    while (node) {
-        if (node.type() == pugi::node_element) {
-            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-                for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
-                    if (std::strcmp(a.name(), b.name()) == 0) return node;
-                }
+    return walkBelow(top, true, [](pugi::xml_node node) {
+        if (node.type() != pugi::node_element) return false;
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
+                if (std::strcmp(a.name(), b.name()) == 0) return true;
             }
         }
-        if (node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node && node != top && !node.next_sibling()) node = node.parent();
-        if (!node || node == top) break;
-        node = node.next_sibling();
-    }
-    return {};
+        return false;
+    });
 }
 
 // A well-formed document has exactly one root element, no text outside it and no attribute named twice on
