@@ -8,9 +8,7 @@
 #include <cstring>
 #include <new>
 
-#include <fcntl.h>
 #include <pugixml.hpp>
-#include <unistd.h>
 
 #include "data/document_cache.h"
 #include "data/text_decoding.h"
@@ -168,69 +166,6 @@ int32_t codeOfErrno(int error) {
     default:
         return comFail;
     }
-}
-
-bool writeAll(int descriptor, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(descriptor, text.data() + done, text.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// Keeps the file about to be replaced as PATH.bak. A hard link costs nothing and leaves no moment without
-// PATH; where links are not possible the bytes are copied. A backup that cannot be made does not stop the save.
-void keepBackup(const std::string& target) {
-    if (::access(target.c_str(), F_OK) != 0) return;
-    const std::string backup = target + ".bak";
-    ::unlink(backup.c_str());
-    if (::link(target.c_str(), backup.c_str()) == 0) return;
-    std::string bytes;
-    if (!readWholeFile(target, bytes)) return;
-    const int descriptor = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor < 0) return;
-    writeAll(descriptor, bytes);
-    ::close(descriptor);
-}
-
-void syncFolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0) return;
-    ::fsync(descriptor);
-    ::close(descriptor);
-}
-
-// The new text reaches the disk under PATH.tmp first and replaces PATH with one rename, so PATH is always
-// either the old file or the new one whole, whenever the process dies or the disk fills.
-void writeFileAtomically(const std::string& target, const std::string& text) {
-    const std::string temporary = target + ".tmp";
-    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor < 0) raise(codeOfErrno(errno));
-    if (!writeAll(descriptor, text) || ::fsync(descriptor) != 0) {
-        const int error = errno;
-        ::close(descriptor);
-        ::unlink(temporary.c_str());
-        raise(codeOfErrno(error));
-    }
-    if (::close(descriptor) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        raise(codeOfErrno(error));
-    }
-    keepBackup(target);
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        raise(codeOfErrno(error));
-    }
-    syncFolderOf(target);
 }
 
 struct StringWriter : pugi::xml_writer {
@@ -491,5 +426,6 @@ void saveXmlDocument(const XmlDocument& document, const std::string& path) {
         node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
         writer.text += '\n';
     }
-    writeFileAtomically(resolveGamePath(path), writer.text);
+    const int error = writeFileAtomically(resolveGamePath(path), writer.text);
+    if (error != 0) raise(codeOfErrno(error));
 }

@@ -1,12 +1,16 @@
-// Game paths to real paths, and whole-file reads.
+// Game paths to real paths, whole-file reads and the atomic replacement of a file.
 #include "platform/files.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 #include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -87,6 +91,44 @@ bool pathExists(const fs::path& path) {
     return fs::exists(fs::symlink_status(path, error));
 }
 
+bool writeAll(int descriptor, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t written = ::write(descriptor, text.data() + done, text.size() - done);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Keeps the file about to be replaced as PATH.bak. A hard link costs nothing and leaves no moment without
+// PATH; where links are not possible the bytes are copied. A backup that cannot be made does not stop the write.
+void keepBackup(const std::string& target) {
+    if (::access(target.c_str(), F_OK) != 0) return;
+    const std::string backup = target + ".bak";
+    ::unlink(backup.c_str());
+    if (::link(target.c_str(), backup.c_str()) == 0) return;
+    std::string bytes;
+    if (!readWholeFile(target, bytes)) return;
+    const int descriptor = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (descriptor < 0) return;
+    writeAll(descriptor, bytes);
+    ::close(descriptor);
+}
+
+// Flushes the folder that holds path, so that a rename in it survives a power cut.
+void syncFolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) return;
+    ::fsync(descriptor);
+    ::close(descriptor);
+}
+
 }  // namespace
 
 std::string resolveGamePath(const std::string& gamePath) {
@@ -132,4 +174,31 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
     if (in.bad()) return false;
     bytes = std::move(content);
     return true;
+}
+
+// The new text reaches the disk under PATH.tmp first and replaces PATH with one rename, so PATH is always
+// either the old file or the new one whole, whenever the process dies or the disk fills.
+int writeFileAtomically(const std::string& path, const std::string& bytes) {
+    const std::string temporary = path + ".tmp";
+    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (descriptor < 0) return errno;
+    if (!writeAll(descriptor, bytes) || ::fsync(descriptor) != 0) {
+        const int error = errno;
+        ::close(descriptor);
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    if (::close(descriptor) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    keepBackup(path);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    syncFolderOf(path);
+    return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -58,4 +59,33 @@ TEST(Files, WholeFilesAreReadByteForByte) {
     writeTextFile("empty.xml", "");
     ASSERT_TRUE(readWholeFile("empty.xml", bytes));
     EXPECT_EQ(bytes, "");
+}
+
+TEST(Files, AtomicWritesReplaceTheFileAndKeepTheOneReplaced) {
+    TempFolder folder;
+    EXPECT_EQ(writeFileAtomically("save.xml", "first"), 0);
+    EXPECT_EQ(readTextFile("save.xml"), "first");
+    EXPECT_FALSE(std::filesystem::exists("save.xml.bak"));  // nothing was replaced
+    EXPECT_EQ(writeFileAtomically("save.xml", "second"), 0);
+    EXPECT_EQ(writeFileAtomically("save.xml", "third"), 0);
+    EXPECT_EQ(readTextFile("save.xml"), "third");
+    EXPECT_EQ(readTextFile("save.xml.bak"), "second");
+    EXPECT_FALSE(std::filesystem::exists("save.xml.tmp"));
+}
+
+TEST(Files, FailedAtomicWritesGiveTheSystemErrorAndLeaveTheFileAsItWas) {
+    TempFolder folder;
+    EXPECT_EQ(writeFileAtomically("no/such/folder/save.xml", "x"), ENOENT);
+
+    writeTextFile("save.xml", "kept");
+    std::filesystem::create_directory("save.xml.tmp");
+    EXPECT_EQ(writeFileAtomically("save.xml", "lost"), EISDIR);
+    EXPECT_EQ(readTextFile("save.xml"), "kept");
+    std::filesystem::remove("save.xml.tmp");
+
+    // The last step fails: a folder cannot be replaced by a file; the written temporary is removed again.
+    std::filesystem::create_directories("folder/inside");
+    EXPECT_EQ(writeFileAtomically("folder", "x"), EISDIR);
+    EXPECT_TRUE(std::filesystem::is_directory("folder/inside"));
+    EXPECT_FALSE(std::filesystem::exists("folder.tmp"));
 }
