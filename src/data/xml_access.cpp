@@ -319,23 +319,11 @@ bool hasAttribute(const XmlNode& element, const std::string& name) {
 // All text below the node in document order, without the white space at its two ends (line breaks and
 // indentation around a text in a hand-written file are not part of it).
 std::string elementText(const XmlNode& node) {
-    const pugi::xml_node top = pugiNode(node);
     std::string text;
-    if (top.type() == pugi::node_pcdata || top.type() == pugi::node_cdata) {
-        text = top.value();
-    } else {
-        pugi::xml_node at = top.first_child();
-        while (at) {
-            if (at.type() == pugi::node_pcdata || at.type() == pugi::node_cdata) text += at.value();
-            if (at.first_child()) {
-                at = at.first_child();
-                continue;
-            }
-            while (at && at != top && !at.next_sibling()) at = at.parent();
-            if (!at || at == top) break;
-            at = at.next_sibling();
-        }
-    }
+    walkBelow(pugiNode(node), true, [&](pugi::xml_node at) {
+        if (at.type() == pugi::node_pcdata || at.type() == pugi::node_cdata) text += at.value();
+        return false;
+    });
     const size_t first = text.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) return {};
     const size_t last = text.find_last_not_of(" \t\r\n");

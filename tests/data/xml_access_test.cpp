@@ -203,18 +203,23 @@ TEST(XmlAccess, LocationPathsFindElementsTheThreeWays) {
 
 TEST(XmlAccess, ElementTextJoinsTheTextAndTrimsItsEnds) {
     TempFolder folder;
-    writeTextFile("t.xml", "<root>\n  <line>\n    よく来たな、 <b>勇者</b> よ。\n  </line><empty/></root>");
-    std::string line, empty;
+    writeTextFile("t.xml", "<root>\n  <line>\n    よく来たな、 <b>勇者</b> よ。\n  </line><empty/>"
+                           "<cdata><![CDATA[<そのまま>]]><i>x</i></cdata></root>");
+    std::string line, empty, cdata, textNode;
     EXPECT_EQ(runXmlLoader("t.xml",
                            [&](XmlDocument& document) {
                                const XmlNode root = asElement(selectNodes(document, "root").item(0));
                                line = elementText(selectNodes(root, "line").item(0));
                                empty = elementText(selectNodes(root, "empty").item(0));
+                               cdata = elementText(selectNodes(root, "cdata").item(0));
+                               textNode = elementText(selectNodes(document, "//b/text()").item(0));
                                return 1;
                            }),
               1);
     EXPECT_EQ(line, "よく来たな、 勇者 よ。");
     EXPECT_EQ(empty, "");
+    EXPECT_EQ(cdata, "<そのまま>x");
+    EXPECT_EQ(textNode, "勇者");
 }
 
 TEST(XmlAccess, SavedDocumentReplacesTheFileAndKeepsTheOldOne) {
