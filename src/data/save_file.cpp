@@ -2,8 +2,6 @@
 // the load key, the title screen's continue and the return after game over.
 #include "data/save_file.h"
 
-#include <new>
-
 #include "app/game_state.h"
 #include "data/xml_access.h"
 
@@ -17,7 +15,7 @@ const char* const saveFileName = "gamedat.xml";
 // hero that cannot go on, so nothing is written then.
 int32_t saveGame(GameState& game) {
     if (game.scene == sceneFullScreen || game.heroLife < 1) return 0;
-    try {
+    return runGuarded([&] {
         XmlDocument document = createXmlDocument();
         appendProcessingInstruction(document, "xml", "version='1.0' encoding='utf-8'");
         appendComment(document, "Kestrelのセーブデータですよ");
@@ -54,13 +52,7 @@ int32_t saveGame(GameState& game) {
         setAttribute(hero, "money", game.heroMoney);
         saveXmlDocument(document, saveFileName);
         return 1;
-    } catch (const ComError& error) {
-        reportComError(error);
-        return 0;
-    } catch (const std::bad_alloc&) {
-        reportComError(ComError{comOutOfMemory});
-        return 0;
-    }
+    });
 }
 
 // The file is laid over the state: what it does not mention keeps its value, and weapons can only become owned.

@@ -349,11 +349,9 @@ int32_t wideToInt(const std::string& text) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body) {
+int32_t runGuarded(const std::function<int32_t()>& body) {
     try {
-        XmlDocument document;
-        if (!openXmlDocument(document, path)) return 0;
-        return body(document);
+        return body();
     } catch (const ComError& error) {
         reportComError(error);
         return 0;
@@ -361,6 +359,14 @@ int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDoc
         reportComError(ComError{comOutOfMemory});
         return 0;
     }
+}
+
+int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body) {
+    return runGuarded([&] {
+        XmlDocument document;
+        if (!openXmlDocument(document, path)) return 0;
+        return body(document);
+    });
 }
 
 XmlDocument createXmlDocument() {

@@ -70,11 +70,14 @@ int32_t xmlNodeLine(const XmlNode& node);
 // shortened to 255 UTF-16 units without cutting a character.
 void reportParseError(int32_t line, const std::string& sourceText);
 
-// The loader frame: opens the file (parse-error box and 0 when that fails), runs the body inside the guarded
-// region (a ComError shows "COMエラー" and gives 0), and returns the body's result otherwise.
+// The guarded region: runs the body and returns its result; a ComError raised inside shows "COMエラー" with its
+// text and gives 0, and so does running out of memory (with the out-of-memory code's text).
+int32_t runGuarded(const std::function<int32_t()>& body);
+// The loader frame: opens the file (parse-error box and 0 when that fails), then runs the body inside the
+// guarded region.
 int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body);
 
-// Write side, used by the save file. Each raises ComError on failure, so it runs inside a guarded region.
+// Write side, used by the save file. Each raises ComError on failure, so it runs inside runGuarded.
 // A new, empty document.
 XmlDocument createXmlDocument();
 // Appends a processing instruction (target "xml" makes it the declaration) or a comment to the document.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <new>
 
 #include "test_support.h"
 
@@ -169,6 +170,17 @@ TEST(XmlAccess, ReadingThroughAnEmptyHandleShowsTheComBox) {
     EXPECT_THROW(hasAttribute(none, "x"), ComError);
     EXPECT_THROW(elementText(none), ComError);
     EXPECT_TRUE(asElement(none).empty());
+}
+
+TEST(XmlAccess, TheGuardedRegionTurnsRaisedErrorsIntoTheComBoxAndZero) {
+    BoxCatcher boxes;
+    EXPECT_EQ(runGuarded([] { return 7; }), 7);
+    EXPECT_EQ(runGuarded([]() -> int32_t { throw ComError{static_cast<int32_t>(0x80070005u)}; }), 0);
+    EXPECT_EQ(runGuarded([]() -> int32_t { throw std::bad_alloc(); }), 0);
+    ASSERT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(boxes.boxes()[0], std::make_pair(std::string("COMエラー"), std::string("アクセスが拒否されました")));
+    EXPECT_EQ(boxes.boxes()[1],
+              std::make_pair(std::string("COMエラー"), std::string("この操作を完了するのに十分な記憶域がありません")));
 }
 
 TEST(XmlAccess, ComErrorTextsForCodesWithoutADescription) {
