@@ -1,5 +1,6 @@
 // The single saved game gamedat.xml, written by the save key and the story events' save command, read by
-// the load key, the title screen's continue and the return after game over.
+// the load key, the title screen's continue and the return after game over, and looked at by the picture
+// prefetch for the screen it would go to.
 #include "data/save_file.h"
 
 #include "app/game_state.h"
@@ -89,4 +90,16 @@ int32_t loadGame(GameState& game) {
         game.heroMoney = attributeInt(hero, "money");
         return 1;
     });
+}
+
+// Only the first hero counts, as in loading.
+int32_t savedGameScreen() {
+    int32_t screen = -1;
+    runXmlLoaderQuietly(saveFileName, [&](XmlDocument& document) {
+        const XmlNode hero = asElement(selectNodes(document, "//hero").item(0));
+        if (hero.empty() || !hasAttribute(hero, "nowmap")) return 0;
+        screen = attributeInt(hero, "nowmap");
+        return 1;
+    });
+    return screen;
 }

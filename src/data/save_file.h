@@ -10,3 +10,6 @@ struct GameState;
 int32_t saveGame(GameState& game);
 // Overlays the saved game on the state; 1 when the whole file was applied.
 int32_t loadGame(GameState& game);
+// The screen the saved game would go to (its hero's "nowmap"), or -1 when there is no readable save or it
+// names none; read without any box and without changing the state.
+int32_t savedGameScreen();

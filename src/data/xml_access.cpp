@@ -349,24 +349,43 @@ int32_t wideToInt(const std::string& text) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-int32_t runGuarded(const std::function<int32_t()>& body) {
+namespace {
+
+// The guarded region, with or without the box.
+int32_t guarded(const std::function<int32_t()>& body, bool loud) {
     try {
         return body();
     } catch (const ComError& error) {
-        reportComError(error);
+        if (loud) reportComError(error);
         return 0;
     } catch (const std::bad_alloc&) {
-        reportComError(ComError{comOutOfMemory});
+        if (loud) reportComError(ComError{comOutOfMemory});
         return 0;
     }
 }
 
+int32_t runLoader(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body, bool loud) {
+    return guarded(
+        [&] {
+            XmlDocument document;
+            if (!openDocument(document, path, loud)) return 0;
+            return body(document);
+        },
+        loud);
+}
+
+}  // namespace
+
+int32_t runGuarded(const std::function<int32_t()>& body) {
+    return guarded(body, true);
+}
+
 int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body) {
-    return runGuarded([&] {
-        XmlDocument document;
-        if (!openXmlDocument(document, path)) return 0;
-        return body(document);
-    });
+    return runLoader(path, body, true);
+}
+
+int32_t runXmlLoaderQuietly(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body) {
+    return runLoader(path, body, false);
 }
 
 XmlDocument createXmlDocument() {

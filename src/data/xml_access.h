@@ -76,6 +76,9 @@ int32_t runGuarded(const std::function<int32_t()>& body);
 // The loader frame: opens the file (parse-error box and 0 when that fails), then runs the body inside the
 // guarded region.
 int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body);
+// The loader frame without any box, for looking ahead at files: opens the file quietly and runs the body; 0
+// when the file cannot be opened or the body raises.
+int32_t runXmlLoaderQuietly(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body);
 
 // Write side, used by the save file. Each raises ComError on failure, so it runs inside runGuarded.
 // A new, empty document.

@@ -6,25 +6,9 @@
 #include <cstdint>
 
 #include "app/game_state.h"
+#include "data/save_file.h"
 #include "data/xml_access.h"
 #include "platform/picture_cache.h"
-
-namespace {
-
-// The screen the saved game would go to, or -1.
-int32_t savedScreen() {
-    XmlDocument save;
-    if (!openXmlDocumentQuietly(save, "gamedat.xml")) return -1;
-    try {
-        const XmlNode hero = asElement(selectNodes(save, "//hero").item(0));
-        if (hero.empty() || !hasAttribute(hero, "nowmap")) return -1;
-        return attributeInt(hero, "nowmap");
-    } catch (const ComError&) {
-        return -1;
-    }
-}
-
-}  // namespace
 
 std::vector<std::string> reachableScreenPictures(const GameState& game) {
     std::vector<int32_t> screens{game.currentMap};
@@ -33,14 +17,12 @@ std::vector<std::string> reachableScreenPictures(const GameState& game) {
         const AreaRecord& area = game.areas[static_cast<std::size_t>(i)];
         if (area.hasDoor) screens.push_back(area.door.next);
     }
-    screens.push_back(savedScreen());
+    screens.push_back(savedGameScreen());
 
     std::vector<std::string> pictures;
-    XmlDocument world;
-    if (!openXmlDocumentQuietly(world, "media\\BigMapData.xml")) return pictures;
-    try {
+    runXmlLoaderQuietly("media\\BigMapData.xml", [&](XmlDocument& world) {
         const XmlNodeList roots = selectNodes(world, "map");
-        if (roots.length() == 0) return pictures;
+        if (roots.length() == 0) return 0;
         const XmlNodeList screenElements = selectNodes(roots.item(0), "screen");
         for (const int32_t screen : screens) {
             const XmlNode element = asElement(screenElements.item(screen));
@@ -49,8 +31,8 @@ std::vector<std::string> reachableScreenPictures(const GameState& game) {
             if (!picture.empty() && std::find(pictures.begin(), pictures.end(), picture) == pictures.end())
                 pictures.push_back(picture);
         }
-    } catch (const ComError&) {
-    }
+        return 1;
+    });
     return pictures;
 }
 

@@ -180,6 +180,24 @@ TEST(SaveFile, MissingSaveShowsTheParseErrorBoxAndChangesNothing) {
     EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
 }
 
+TEST(SaveFile, TheSavedScreenIsLookedAtWithoutABox) {
+    TempFolder folder;
+    BoxCatcher boxes;
+    EXPECT_EQ(savedGameScreen(), -1);  // no save yet
+    GameState game = playingState();
+    game.currentMap = 12;
+    ASSERT_EQ(saveGame(game), 1);
+    EXPECT_EQ(savedGameScreen(), 12);
+    // Only the first hero counts; a hero without "nowmap" names no screen, though loading reads it as 0.
+    writeTextFile("gamedat.xml", "<savedata><hero nowmap=\"4\"/><hero nowmap=\"9\"/></savedata>");
+    EXPECT_EQ(savedGameScreen(), 4);
+    writeTextFile("gamedat.xml", "<savedata><hero x=\"4\"/></savedata>");
+    EXPECT_EQ(savedGameScreen(), -1);
+    writeTextFile("gamedat.xml", "<savedata><hero nowmap=\"4\"></savedata>");
+    EXPECT_EQ(savedGameScreen(), -1);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
 // A child process saves over and over and is killed at random moments; the save it leaves must always be
 // a whole file that loads.
 TEST(SaveFile, KillingTheProcessDuringASaveNeverLeavesATruncatedFile) {

@@ -183,6 +183,27 @@ TEST(XmlAccess, TheGuardedRegionTurnsRaisedErrorsIntoTheComBoxAndZero) {
               std::make_pair(std::string("COMエラー"), std::string("この操作を完了するのに十分な記憶域がありません")));
 }
 
+TEST(XmlAccess, TheQuietLoaderFrameShowsNoBox) {
+    TempFolder folder;
+    BoxCatcher boxes;
+    writeTextFile("e.xml", "<root><other/></root>");
+    writeTextFile("bad.xml", "<root>");
+    bool ran = false;
+    EXPECT_EQ(runXmlLoaderQuietly("missing.xml", [&](XmlDocument&) { return ran = true, 1; }), 0);
+    EXPECT_EQ(runXmlLoaderQuietly("bad.xml", [&](XmlDocument&) { return ran = true, 1; }), 0);
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(runXmlLoaderQuietly("e.xml",
+                                  [&](XmlDocument& document) {
+                                      ran = true;
+                                      return attributeInt(selectNodes(document, "//item").item(0), "value") + 1;
+                                  }),
+              0);
+    EXPECT_TRUE(ran);
+    const auto countOthers = [](XmlDocument& document) { return selectNodes(document, "//other").length(); };
+    EXPECT_EQ(runXmlLoaderQuietly("e.xml", countOthers), 1);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
 TEST(XmlAccess, ComErrorTextsForCodesWithoutADescription) {
     EXPECT_EQ(ComError{static_cast<int32_t>(0x80040205u)}.message(), "IDispatch error #5");
     EXPECT_EQ(ComError{static_cast<int32_t>(0x8004FFFFu)}.message(), "IDispatch error #65023");
