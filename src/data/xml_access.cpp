@@ -209,10 +209,23 @@ XmlNode XmlNodeList::item(int32_t index) const {
     return index >= 0 && index < length() ? nodes[static_cast<size_t>(index)] : XmlNode{};
 }
 
-void reportParseError(int32_t line, const std::string& sourceText) {
+namespace {
+
+std::string parseErrorBoxText(int32_t line, const std::string& sourceText) {
     // The box holds 255 UTF-16 units; a longer line is cut at the last whole character that fits.
-    const std::string text = utf16Prefix("\n" + std::to_string(line) + "行\n" + sourceText, 255);
-    showMessageBox(text, "XMLパースエラー");
+    return utf16Prefix("\n" + std::to_string(line) + "行\n" + sourceText, 255);
+}
+
+// The problem as the box will show it, so that the quiet open reports the same line text as the box.
+XmlParseProblem parseProblem(int32_t line, const std::string& sourceText) {
+    const std::string head = "\n" + std::to_string(line) + "行\n";
+    return {line, parseErrorBoxText(line, sourceText).substr(head.size())};
+}
+
+}  // namespace
+
+void reportParseError(int32_t line, const std::string& sourceText) {
+    showMessageBox(parseErrorBoxText(line, sourceText), "XMLパースエラー");
 }
 
 void reportComError(const ComError& error) {
@@ -221,9 +234,10 @@ void reportComError(const ComError& error) {
 
 namespace {
 
-// Opens and parses a file, showing the parse-error box when loud. A file unchanged on disk since it was last
-// parsed gives the same parsed document again (nothing the loaders do writes into it).
-bool openDocument(XmlDocument& document, const std::string& path, bool loud) {
+// Opens and parses a file; when that fails, problem tells what the parse-error box says. A file unchanged on
+// disk since it was last parsed gives the same parsed document again (nothing the loaders do writes into it).
+// A file that cannot be read is reported as line 0 with a sentence naming the file as the game names it.
+bool openDocument(XmlDocument& document, const std::string& path, XmlParseProblem& problem) {
     const std::string real = resolveGamePath(path);
     const std::string key = absoluteFilePath(real);
     const FileStamp stamp = fileStamp(real);
@@ -233,7 +247,7 @@ bool openDocument(XmlDocument& document, const std::string& path, bool loud) {
     }
     std::string bytes;
     if (!readWholeFile(real, bytes)) {
-        if (loud) reportParseError(0, "ファイルを開けません: " + path);
+        problem = parseProblem(0, "ファイルを開けません: " + path);
         return false;
     }
     if (auto kept = keptDocument(key, stamp, &bytes)) {
@@ -242,7 +256,7 @@ bool openDocument(XmlDocument& document, const std::string& path, bool loud) {
     }
     DecodedText decoding;
     if (!decodeToUtf8(bytes, decoding)) {
-        if (loud) reportParseError(decoding.errorLine, decoding.problem);
+        problem = parseProblem(decoding.errorLine, decoding.problem);
         return false;
     }
     auto data = std::make_shared<XmlDocumentData>();
@@ -259,7 +273,7 @@ bool openDocument(XmlDocument& document, const std::string& path, bool loud) {
         int32_t line = 0;
         std::string lineText;
         locateLine(decoding.text, errorOffset, line, lineText);
-        if (loud) reportParseError(line, lineText);
+        problem = parseProblem(line, lineText);
         return false;
     }
     data->source = std::move(decoding.text);
@@ -271,13 +285,16 @@ bool openDocument(XmlDocument& document, const std::string& path, bool loud) {
 
 }  // namespace
 
-// A file that cannot be read is reported as line 0 with a sentence naming the file as the game names it.
 bool openXmlDocument(XmlDocument& document, const std::string& path) {
-    return openDocument(document, path, true);
+    XmlParseProblem problem;
+    if (openDocument(document, path, problem)) return true;
+    reportParseError(problem.line, problem.text);
+    return false;
 }
 
-bool openXmlDocumentQuietly(XmlDocument& document, const std::string& path) {
-    return openDocument(document, path, false);
+bool openXmlDocumentQuietly(XmlDocument& document, const std::string& path, XmlParseProblem* problem) {
+    XmlParseProblem ignored;
+    return openDocument(document, path, problem != nullptr ? *problem : ignored);
 }
 
 int32_t xmlNodeLine(const XmlNode& node) {
@@ -368,7 +385,7 @@ int32_t runLoader(const std::string& path, const std::function<int32_t(XmlDocume
     return guarded(
         [&] {
             XmlDocument document;
-            if (!openDocument(document, path, loud)) return 0;
+            if (!(loud ? openXmlDocument(document, path) : openXmlDocumentQuietly(document, path))) return 0;
             return body(document);
         },
         loud);

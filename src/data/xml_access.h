@@ -41,11 +41,19 @@ struct XmlNodeList {
     XmlNode item(int32_t index) const;
 };
 
+// Why a file could not be opened, as the "XMLパースエラー" box words it: the 1-based line (0 when the file cannot
+// be read) and that line's text or the reason, cut where the box cuts it.
+struct XmlParseProblem {
+    int32_t line = 0;
+    std::string text;
+};
+
 // Loads and parses a file named the game's way, converted to UTF-8 first; white-space-only text is dropped.
 // False after the "XMLパースエラー" box when the file is missing or not well-formed.
 bool openXmlDocument(XmlDocument& document, const std::string& path);
-// The same without any box: for looking ahead at files the game has not asked for yet.
-bool openXmlDocumentQuietly(XmlDocument& document, const std::string& path);
+// The same without any box: for looking ahead at files the game has not asked for yet, and for the validator,
+// which is given what the box would have said.
+bool openXmlDocumentQuietly(XmlDocument& document, const std::string& path, XmlParseProblem* problem = nullptr);
 // "//name": every element of that name in document order; "name": the root element when it has that name.
 XmlNodeList selectNodes(const XmlDocument& document, const std::string& path);
 // The element's child elements of that name, in document order. Raises on an empty handle.

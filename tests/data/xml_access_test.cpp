@@ -46,6 +46,13 @@ TEST(XmlAccess, SyntaxErrorReportsTheTrueLineAndItsText) {
         ASSERT_EQ(boxes.boxes().size(), 1u);
         EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
         EXPECT_EQ(boxes.boxes()[0].second, "\n7行\n" + badLine);
+        // The quiet open tells the same without a box.
+        XmlDocument document;
+        XmlParseProblem problem;
+        EXPECT_FALSE(openXmlDocumentQuietly(document, "media\\Bad.xml", &problem));
+        EXPECT_EQ(problem.line, 7);
+        EXPECT_EQ(problem.text, badLine);
+        EXPECT_EQ(boxes.boxes().size(), 1u);
     }
 }
 
@@ -66,6 +73,11 @@ TEST(XmlAccess, LongErrorLineIsCutAtWholeCharactersWithin255Units) {
         for (int i = 0; i < 255 - 4 - 12; ++i) kana += "あ";
         return kana;
     }());
+    XmlDocument document;
+    XmlParseProblem problem;
+    EXPECT_FALSE(openXmlDocumentQuietly(document, "bad.xml", &problem));
+    EXPECT_EQ(problem.line, 1);
+    EXPECT_EQ("\n1行\n" + problem.text, text);
 }
 
 TEST(XmlAccess, MalformedDocumentsAreParseErrors) {

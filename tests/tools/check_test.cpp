@@ -256,12 +256,43 @@ TEST_F(WorldCheck, CatalogsTooShortOrMalformed) {
 }
 
 TEST_F(WorldCheck, ParseErrorsAndMissingFilesCarryTheirLine) {
-    const std::string weapons = "media/WeaponData.xml";
+    const std::string weapons = "media/WeaponData.xml", items = "media/ItemData.xml";
     const CheckResult broken = checkWith(weapons, "</weapondatas>", "</weapondata>");
     ASSERT_GE(broken.report["diagnostics"].size(), 1u);
     EXPECT_EQ(broken.report["diagnostics"][0]["file"], weapons);
     EXPECT_EQ(broken.report["diagnostics"][0]["line"], lineOf(files[weapons], "</weapondata>"));
+    EXPECT_EQ(broken.report["diagnostics"][0]["message"], "not well-formed XML: </weapondata>");
     EXPECT_EQ(broken.exitCode, 1);
+
+    // A file that cannot be decoded gives the reason the game's box gives, on its line.
+    files = cleanWorld();
+    const CheckResult undecodable = checkWith(items, "encoding=\"UTF-8\"", "encoding=\"x-no-such-code\"");
+    ASSERT_GE(undecodable.report["diagnostics"].size(), 1u);
+    EXPECT_EQ(undecodable.report["diagnostics"][0]["file"], items);
+    EXPECT_EQ(undecodable.report["diagnostics"][0]["line"], 1);
+    EXPECT_EQ(undecodable.report["diagnostics"][0]["message"],
+              "not well-formed XML: 文字コード x-no-such-code には対応していません");
+
+    // A long broken line is cut where the game's box cuts it: the box's 255 UTF-16 units hold "\n", the line
+    // number, 行 and "\n" before it.
+    files = cleanWorld();
+    std::string longName;
+    for (int i = 0; i < 300; ++i) longName += "あ";
+    const CheckResult longLine = checkWith(weapons, "<enemy name=\"つるぎ\"", "<enemy name=\"" + longName + "\" <");
+    ASSERT_GE(longLine.report["diagnostics"].size(), 1u);
+    EXPECT_EQ(longLine.report["diagnostics"][0]["line"], 3);
+    std::string shown = "<enemy name=\"";
+    for (int i = 0; i < 255 - 4 - 13; ++i) shown += "あ";
+    EXPECT_EQ(longLine.report["diagnostics"][0]["message"], "not well-formed XML: " + shown);
+
+    files = cleanWorld();
+    files.erase(items);
+    std::remove(items.c_str());
+    const CheckResult missing = checkAsItIs();
+    ASSERT_GE(missing.report["diagnostics"].size(), 1u);
+    EXPECT_EQ(missing.report["diagnostics"][0]["file"], items);
+    EXPECT_EQ(missing.report["diagnostics"][0]["line"], 0);
+    EXPECT_EQ(missing.report["diagnostics"][0]["message"], "file is missing");
 }
 
 TEST_F(WorldCheck, MissingPicturesAndCaseOnlyMatches) {

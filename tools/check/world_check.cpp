@@ -14,7 +14,6 @@
 #include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/polygon.h"
-#include "platform/window.h"
 
 namespace {
 
@@ -104,13 +103,6 @@ private:
     void checkGlyphs();
 };
 
-// The parse-error box reads "\n<line>行\n<text>": take the line from it.
-int32_t lineOfParseError(const std::string& boxText) {
-    size_t start = boxText.find_first_of("0123456789");
-    if (start == std::string::npos) return 0;
-    return wideToInt(boxText.substr(start));
-}
-
 bool isWholeInteger(const std::string& text) {
     size_t i = 0;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
@@ -121,21 +113,13 @@ bool isWholeInteger(const std::string& text) {
 }
 
 std::optional<XmlNode> Checker::openRoot(const char* file, const char* rootName) {
-    std::string boxText;
-    bool boxShown = false;
-    setMessageBoxHandler([&](const std::string& text, const std::string&) {
-        boxText = text;
-        boxShown = true;
-    });
     XmlDocument document;
-    const bool opened = openXmlDocument(document, file);
-    setMessageBoxHandler(nullptr);
-    if (!opened) {
+    XmlParseProblem problem;
+    if (!openXmlDocumentQuietly(document, file, &problem)) {
         if (!std::filesystem::exists(resolveGamePath(file)))
             error(file, 0, "file is missing");
         else
-            error(file, lineOfParseError(boxText),
-                  "not well-formed XML" + (boxShown ? ": " + boxText.substr(boxText.rfind('\n') + 1) : ""));
+            error(file, problem.line, "not well-formed XML: " + problem.text);
         return std::nullopt;
     }
     const XmlNodeList roots = selectNodes(document, rootName);
