@@ -211,21 +211,21 @@ XmlNode XmlNodeList::item(int32_t index) const {
 
 namespace {
 
-std::string parseErrorBoxText(int32_t line, const std::string& sourceText) {
-    // The box holds 255 UTF-16 units; a longer line is cut at the last whole character that fits.
-    return utf16Prefix("\n" + std::to_string(line) + "行\n" + sourceText, 255);
+std::string parseErrorHead(int32_t line) {
+    return "\n" + std::to_string(line) + "行\n";
 }
 
-// The problem as the box will show it, so that the quiet open reports the same line text as the box.
+// The problem as the box shows it, so that the quiet open tells the same text: the box holds 255 UTF-16
+// units, and a longer line is cut at the last whole character that fits.
 XmlParseProblem parseProblem(int32_t line, const std::string& sourceText) {
-    const std::string head = "\n" + std::to_string(line) + "行\n";
-    return {line, parseErrorBoxText(line, sourceText).substr(head.size())};
+    const std::string head = parseErrorHead(line);
+    return {line, utf16Prefix(head + sourceText, 255).substr(head.size())};
 }
 
 }  // namespace
 
 void reportParseError(int32_t line, const std::string& sourceText) {
-    showMessageBox(parseErrorBoxText(line, sourceText), "XMLパースエラー");
+    showMessageBox(parseErrorHead(line) + parseProblem(line, sourceText).text, "XMLパースエラー");
 }
 
 void reportComError(const ComError& error) {
