@@ -211,6 +211,7 @@ TEST(XmlAccess, TheQuietLoaderFrameShowsNoBox) {
                                   }),
               0);
     EXPECT_TRUE(ran);
+    EXPECT_EQ(runXmlLoaderQuietly("e.xml", [](XmlDocument&) -> int32_t { throw std::bad_alloc(); }), 0);
     const auto countOthers = [](XmlDocument& document) { return selectNodes(document, "//other").length(); };
     EXPECT_EQ(runXmlLoaderQuietly("e.xml", countOthers), 1);
     EXPECT_TRUE(boxes.boxes().empty());
