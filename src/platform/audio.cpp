@@ -1,6 +1,7 @@
 // Music playback on SDL2_mixer, MP3 through libmpg123.
 #include "platform/audio.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <set>
@@ -28,6 +29,8 @@ std::set<SongData*>& openSongs() {
 // The song the mixer holds (the last one it was told to play) and its track number, for the end hook.
 SongData* heldSong = nullptr;
 std::atomic<int32_t> heldTrackNumber{0};
+// The player's music volume in the mixer's steps, applied again whenever the mixer opens.
+int32_t musicVolume = MIX_MAX_VOLUME;
 
 // Runs on the audio thread at the natural end of the music, and on the calling thread inside Mix_HaltMusic.
 void SDLCALL musicFinished() {
@@ -64,6 +67,7 @@ bool startAudio(bool silent) {
         if (!openMixer()) return false;
     }
     Mix_HookMusicFinished(musicFinished);
+    Mix_VolumeMusic(musicVolume);
     audioOpen = true;
     return true;
 }
@@ -135,4 +139,18 @@ int32_t mixerPosition(const Song& song) {
     if (!audioOpen || !song.data || heldSong != song.data.get()) return -1;
     const double seconds = Mix_GetMusicPosition(song.data->music);
     return seconds >= 0 ? static_cast<int32_t>(std::lround(seconds * 1000.0)) : -1;
+}
+
+void setMusicVolume(int32_t percent, bool muted) {
+    musicVolume = muted ? 0 : std::clamp(percent, 0, 100) * MIX_MAX_VOLUME / 100;
+    if (audioOpen) Mix_VolumeMusic(musicVolume);
+}
+
+void pauseMusic(bool paused) {
+    if (!audioOpen) return;
+    if (paused) {
+        Mix_PauseMusic();
+    } else {
+        Mix_ResumeMusic();
+    }
 }

@@ -30,3 +30,7 @@ void mixerHalt(const Song& song);
 bool mixerPlaying(const Song& song);
 // Current position of this song in the mixer in milliseconds, or -1.
 int32_t mixerPosition(const Song& song);
+// The music's loudness for every song the mixer plays, 0-100 percent; muted plays silence. Kept across songs.
+void setMusicVolume(int32_t percent, bool muted);
+// Holds the song in the mixer where it is, or lets it play on from there.
+void pauseMusic(bool paused);

@@ -151,6 +151,17 @@ const uint8_t* canvasBytes(const Canvas& canvas, int32_t& stride) {
     return cairo_image_surface_get_data(canvas.data->surface);
 }
 
+void copyCanvas(Canvas& to, const Canvas& from) {
+    cairo_t* cr = drawingContext(to);
+    if (!cr || !from.data || canvasWidth(to) != canvasWidth(from) || canvasHeight(to) != canvasHeight(from)) return;
+    cairo_surface_flush(from.data->surface);
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, from.data->surface, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
 bool saveCanvasPng(const Canvas& canvas, const std::string& path) {
     if (!canvas.data) return false;
     // Always RGBA with alpha, even for an opaque canvas (cairo alone would write RGB then).
@@ -273,6 +284,25 @@ void drawText(Canvas& canvas, const Font& font, const std::string& utf8, int32_t
     cairo_move_to(cr, x, y);
     pango_cairo_show_layout(cr, font.data->layout);
     cairo_new_path(cr);
+}
+
+void textSize(const Font& font, const std::string& utf8, int32_t& width, int32_t& height) {
+    width = height = 0;
+    if (!font.data || utf8.empty()) return;
+    setLayoutText(font.data->layout, utf8);
+    int w = 0, h = 0;
+    pango_layout_get_pixel_size(font.data->layout, &w, &h);
+    width = w;
+    height = h;
+}
+
+void clipCanvas(Canvas& canvas, int32_t x, int32_t y, int32_t width, int32_t height) {
+    cairo_t* cr = drawingContext(canvas);
+    if (!cr) return;
+    cairo_reset_clip(cr);
+    if (width <= 0 || height <= 0) return;
+    cairo_rectangle(cr, x, y, width, height);
+    cairo_clip(cr);
 }
 
 int32_t missingGlyphCount(const Font& font, const std::string& utf8) {

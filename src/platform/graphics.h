@@ -42,6 +42,8 @@ int32_t canvasHeight(const Canvas& canvas);
 uint32_t canvasPixel(const Canvas& canvas, int32_t x, int32_t y);
 // Row-major 0xAARRGGBB pixels (premultiplied as cairo keeps them), stride in bytes.
 const uint8_t* canvasBytes(const Canvas& canvas, int32_t& stride);
+// Copies one canvas over another of the same size, pixel for pixel.
+void copyCanvas(Canvas& to, const Canvas& from);
 // Writes the canvas as an 8-bit RGBA, non-interlaced PNG; false when the file cannot be written.
 bool saveCanvasPng(const Canvas& canvas, const std::string& path);
 
@@ -63,5 +65,9 @@ Font createFont(int32_t pixelSize);
 bool fontValid(const Font& font);
 // Text from a layout point, no wrapping or clipping; "\n" starts a line below, "\t" goes to the next tab stop.
 void drawText(Canvas& canvas, const Font& font, const std::string& utf8, int32_t x, int32_t y, uint32_t argb);
+// The size in pixels the text takes when drawn.
+void textSize(const Font& font, const std::string& utf8, int32_t& width, int32_t& height);
+// Draws only inside the rectangle until the clip is lifted (a width or height of 0 lifts it).
+void clipCanvas(Canvas& canvas, int32_t x, int32_t y, int32_t width, int32_t height);
 // The number of characters of the text that the font has no glyph for.
 int32_t missingGlyphCount(const Font& font, const std::string& utf8);

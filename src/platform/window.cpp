@@ -1,9 +1,12 @@
 // The game window on SDL2, message boxes and the frame clock.
 #include "platform/window.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <map>
 #include <utility>
+#include <vector>
 
 #include <SDL.h>
 
@@ -17,35 +20,90 @@ SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
 int32_t textureWidth = 0, textureHeight = 0;
+// The size of the picture the window shows, how it is scaled, and the window's scale when it was last a window.
+int32_t shownWidth = 0, shownHeight = 0;
+Scaling scaling = Scaling::integer;
+int32_t lastWindowedScale = 1;
+// Game controllers in use, by their joystick instance.
+std::map<SDL_JoystickID, SDL_GameController*> openPads;
 // The SDL event type of a track-end report; 0 until the window system runs. Read by the audio thread.
 std::atomic<uint32_t> trackEndEventType{0};
 
+// SDL keys with a virtual-key code, for the keys, their names and the settings' key bindings.
+const std::vector<std::pair<SDL_Keycode, int32_t>>& keyCodes() {
+    static const std::vector<std::pair<SDL_Keycode, int32_t>> codes = [] {
+        std::vector<std::pair<SDL_Keycode, int32_t>> made = {
+            {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09},       {SDLK_RETURN, 0x0D},      {SDLK_KP_ENTER, 0x0D},
+            {SDLK_LSHIFT, 0x10},    {SDLK_RSHIFT, 0x10},    {SDLK_LCTRL, 0x11},       {SDLK_RCTRL, 0x11},
+            {SDLK_LALT, 0x12},      {SDLK_RALT, 0x12},      {SDLK_PAUSE, 0x13},       {SDLK_CAPSLOCK, 0x14},
+            {SDLK_ESCAPE, 0x1B},    {SDLK_SPACE, 0x20},     {SDLK_PAGEUP, 0x21},      {SDLK_PAGEDOWN, 0x22},
+            {SDLK_END, 0x23},       {SDLK_HOME, 0x24},      {SDLK_LEFT, 0x25},        {SDLK_UP, 0x26},
+            {SDLK_RIGHT, 0x27},     {SDLK_DOWN, 0x28},      {SDLK_PRINTSCREEN, 0x2C}, {SDLK_INSERT, 0x2D},
+            {SDLK_DELETE, 0x2E},    {SDLK_KP_0, 0x60},      {SDLK_KP_MULTIPLY, 0x6A}, {SDLK_KP_PLUS, 0x6B},
+            {SDLK_KP_MINUS, 0x6D},  {SDLK_KP_PERIOD, 0x6E}, {SDLK_KP_DIVIDE, 0x6F},   {SDLK_SEMICOLON, 0xBA},
+            {SDLK_EQUALS, 0xBB},    {SDLK_COMMA, 0xBC},     {SDLK_MINUS, 0xBD},       {SDLK_PERIOD, 0xBE},
+            {SDLK_SLASH, 0xBF},     {SDLK_BACKQUOTE, 0xC0}, {SDLK_LEFTBRACKET, 0xDB}, {SDLK_BACKSLASH, 0xDC},
+            {SDLK_RIGHTBRACKET, 0xDD}, {SDLK_QUOTE, 0xDE}};
+        for (int32_t i = 0; i < 26; ++i) made.emplace_back(SDLK_a + i, 0x41 + i);
+        for (int32_t i = 0; i < 10; ++i) made.emplace_back(SDLK_0 + i, 0x30 + i);
+        for (int32_t i = 0; i < 9; ++i) made.emplace_back(SDLK_KP_1 + i, 0x61 + i);
+        for (int32_t i = 0; i < 12; ++i) made.emplace_back(SDLK_F1 + i, 0x70 + i);
+        for (int32_t i = 0; i < 12; ++i) made.emplace_back(SDLK_F13 + i, 0x7C + i);
+        return made;
+    }();
+    return codes;
+}
+
 // The virtual-key code of an SDL key, or -1 for keys the game has no code for.
 int32_t virtualKeyCode(SDL_Keycode key) {
-    if (key >= SDLK_a && key <= SDLK_z) return 0x41 + (key - SDLK_a);
-    if (key >= SDLK_0 && key <= SDLK_9) return 0x30 + (key - SDLK_0);
-    if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
-    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 0x61 + (key - SDLK_KP_1);
-    switch (key) {
-        case SDLK_SPACE: return 0x20;
-        case SDLK_LEFT: return 0x25;
-        case SDLK_UP: return 0x26;
-        case SDLK_RIGHT: return 0x27;
-        case SDLK_DOWN: return 0x28;
-        case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return 0x10;
-        case SDLK_LCTRL:
-        case SDLK_RCTRL: return 0x11;
-        case SDLK_LALT:
-        case SDLK_RALT: return 0x12;
-        case SDLK_BACKSPACE: return 0x08;
-        case SDLK_TAB: return 0x09;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER: return 0x0D;
-        case SDLK_ESCAPE: return 0x1B;
-        case SDLK_KP_0: return 0x60;
-        default: return -1;
+    for (const auto& [sdl, code] : keyCodes()) {
+        if (sdl == key) return code;
     }
+    return -1;
+}
+
+bool integerScaleFits(int32_t outputWidth, int32_t outputHeight) {
+    return outputWidth >= shownWidth && outputHeight >= shownHeight;
+}
+
+// Logical size and scale: SDL letterboxes and scales the picture; a whole-number scale only while it is at
+// least 1, since SDL would otherwise crop the picture at scale 1.
+void applyScaling() {
+    if (!renderer) return;
+    int outputWidth = 0, outputHeight = 0;
+    SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
+    SDL_RenderSetLogicalSize(renderer, shownWidth, shownHeight);
+    const bool integer = scaling == Scaling::integer && integerScaleFits(outputWidth, outputHeight);
+    SDL_RenderSetIntegerScale(renderer, integer ? SDL_TRUE : SDL_FALSE);
+}
+
+// Remembers the window's whole-number scale while it is a window, for the next start.
+void noteWindowedSize() {
+    if (!window || windowFullscreen()) return;
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    if (shownWidth <= 0 || shownHeight <= 0) return;
+    lastWindowedScale = std::max(1, std::min(width / shownWidth, height / shownHeight));
+}
+
+void openPad(int deviceIndex) {
+    if (!SDL_IsGameController(deviceIndex)) return;
+    SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex);
+    if (!pad) return;
+    const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
+    if (openPads.count(id) != 0) {
+        SDL_GameControllerClose(pad);
+        return;
+    }
+    openPads[id] = pad;
+}
+
+bool closePad(SDL_JoystickID id) {
+    const auto found = openPads.find(id);
+    if (found == openPads.end()) return false;
+    SDL_GameControllerClose(found->second);
+    openPads.erase(found);
+    return true;
 }
 
 void presentTexture() {
@@ -68,8 +126,32 @@ bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
             if (code < 0) return false;
             event.kind = sdl.type == SDL_KEYDOWN ? WindowEventKind::keyDown : WindowEventKind::keyUp;
             event.value = code;
+            event.ctrl = (sdl.key.keysym.mod & KMOD_CTRL) != 0;
+            event.alt = (sdl.key.keysym.mod & KMOD_ALT) != 0;
+            event.repeat = sdl.key.repeat != 0;
             return true;
         }
+        case SDL_CONTROLLERDEVICEADDED:
+            openPad(sdl.cdevice.which);
+            return false;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            if (!closePad(sdl.cdevice.which)) return false;
+            event.kind = WindowEventKind::padRemoved;
+            event.device = sdl.cdevice.which;
+            return true;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            event.kind = sdl.type == SDL_CONTROLLERBUTTONDOWN ? WindowEventKind::padButtonDown
+                                                              : WindowEventKind::padButtonUp;
+            event.value = sdl.cbutton.button;
+            event.device = sdl.cbutton.which;
+            return true;
+        case SDL_CONTROLLERAXISMOTION:
+            event.kind = WindowEventKind::padAxis;
+            event.value = sdl.caxis.axis;
+            event.device = sdl.caxis.which;
+            event.amount = sdl.caxis.value;
+            return true;
         case SDL_WINDOWEVENT:
             switch (sdl.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -86,6 +168,11 @@ bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
                 case SDL_WINDOWEVENT_EXPOSED:
                     presentTexture();
                     return false;
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    noteWindowedSize();
+                    applyScaling();
+                    presentTexture();
+                    return false;
                 default:
                     return false;
             }
@@ -99,6 +186,11 @@ bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
     }
     return false;
 }
+
+static_assert(int{padA} == int{SDL_CONTROLLER_BUTTON_A} && int{padStart} == int{SDL_CONTROLLER_BUTTON_START} &&
+              int{padDpadRight} == int{SDL_CONTROLLER_BUTTON_DPAD_RIGHT} &&
+              int{padLeftY} == int{SDL_CONTROLLER_AXIS_LEFTY} &&
+              int{padRightTrigger} == int{SDL_CONTROLLER_AXIS_TRIGGERRIGHT});
 
 }  // namespace
 
@@ -137,6 +229,9 @@ bool manualClockInUse() {
 bool startWindowSystem() {
     if (windowSystemStarted) return true;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    // Pads are welcome but not needed: without the controller subsystem the keyboard still plays. Pads plugged
+    // in before the start arrive as device-added events too.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     const uint32_t type = SDL_RegisterEvents(1);
     trackEndEventType = type == static_cast<uint32_t>(-1) ? static_cast<uint32_t>(SDL_USEREVENT) : type;
     windowSystemStarted = true;
@@ -147,26 +242,60 @@ void stopWindowSystem() {
     closeWindow();
     if (!windowSystemStarted) return;
     trackEndEventType = 0;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    for (const auto& [id, pad] : openPads) SDL_GameControllerClose(pad);
+    openPads.clear();
+    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     windowSystemStarted = false;
 }
 
-bool openWindow(const std::string& title, int32_t width, int32_t height) {
+bool openWindow(const std::string& title, int32_t width, int32_t height, const DisplayMode& mode) {
     if (!windowSystemStarted || window || width <= 0 || height <= 0) return false;
-    // Not resizable: the window system then offers no sizing border and no maximise button.
-    window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                              SDL_WINDOW_SHOWN);
+    shownWidth = width;
+    shownHeight = height;
+    scaling = mode.scaling;
+    // A scale larger than the desktop allows opens at the largest that fits.
+    int32_t scale = std::max(1, mode.scale);
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+        while (scale > 1 && (width * scale > usable.w || height * scale > usable.h)) --scale;
+    }
+    lastWindowedScale = scale;
+    uint32_t flags = SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (mode.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * scale,
+                              height * scale, flags);
     if (!window) return false;
+    SDL_SetWindowMinimumSize(window, width / 3, height / 3);
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer) {
         closeWindow();
         return false;
     }
+    applyScaling();
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     SDL_RenderPresent(renderer);
     return true;
+}
+
+bool setWindowFullscreen(bool fullscreen) {
+    if (!window) return false;
+    if (fullscreen == windowFullscreen()) return true;
+    if (fullscreen) noteWindowedSize();
+    if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+    applyScaling();
+    presentTexture();
+    return true;
+}
+
+bool windowFullscreen() {
+    return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+int32_t windowedScale() {
+    noteWindowedSize();
+    return lastWindowedScale;
 }
 
 void closeWindow() {
@@ -196,6 +325,8 @@ void paintWindow(const Canvas& canvas) {
         texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
         if (!texture) return;
         SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+        // Sharp pixels at every scale: each picture pixel becomes a block of whole screen pixels.
+        SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
         textureWidth = width;
         textureHeight = height;
     }
@@ -213,4 +344,28 @@ void postTrackEnd(int32_t trackNumber) {
     event.type = type;
     event.user.code = trackNumber;
     SDL_PushEvent(&event);
+}
+
+int32_t keyCodeFromName(const std::string& name) {
+    const SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
+    return key == SDLK_UNKNOWN ? -1 : virtualKeyCode(key);
+}
+
+std::string keyNameOfCode(int32_t code) {
+    for (const auto& [sdl, known] : keyCodes()) {
+        if (known == code) return SDL_GetKeyName(sdl);
+    }
+    return {};
+}
+
+int32_t padButtonFromName(const std::string& name) {
+    const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(name.c_str());
+    const auto number = static_cast<int32_t>(button);
+    return number < 0 || number >= padButtonCount ? -1 : number;
+}
+
+std::string padButtonName(int32_t button) {
+    if (button < 0 || button >= padButtonCount) return {};
+    const char* name = SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button));
+    return name ? name : "";
 }

@@ -1,4 +1,5 @@
-// The game window, its keyboard and activation messages, painting, message boxes and the millisecond clock.
+// The game window, its keyboard, game controller and activation messages, painting the picture scaled into the
+// window or the whole screen, message boxes and the millisecond clock.
 // The headless runner never opens the window; its message boxes print instead of blocking.
 #pragma once
 
@@ -8,27 +9,63 @@
 
 #include "platform/graphics.h"
 
-enum class WindowEventKind { none, keyDown, keyUp, activate, quit, trackEnd };
+enum class WindowEventKind {
+    none, keyDown, keyUp, activate, quit, trackEnd, padButtonDown, padButtonUp, padAxis, padRemoved
+};
 
 // One message from the window system, already mapped to the game's terms:
-// key codes are virtual-key codes (0x20 Space, 0x25-0x28 arrows, 0x41.. letters, 0x10 Shift);
-// activate carries 1 (active) or 0 (inactive); trackEnd carries the ended track's number.
+// key codes are virtual-key codes (0x20 Space, 0x25-0x28 arrows, 0x41.. letters, 0x10 Shift, 0x70.. F1-F12);
+// activate carries 1 (active) or 0 (inactive); trackEnd carries the ended track's number; pad events carry a
+// PadButton or PadAxis, the pad they came from in `device`, and an axis its position in `amount`.
 struct WindowEvent {
     WindowEventKind kind = WindowEventKind::none;
     int32_t value = 0;
+    int32_t device = 0;
+    int32_t amount = 0;
+    bool ctrl = false, alt = false;  // held with a key
+    bool repeat = false;             // a held key's auto-repeat
+};
+
+// Buttons and axes of a game controller, in the layout of the common pads (A at the bottom of the four).
+enum PadButton : int32_t {
+    padA, padB, padX, padY, padBack, padGuide, padStart, padLeftStick, padRightStick, padLeftShoulder,
+    padRightShoulder, padDpadUp, padDpadDown, padDpadLeft, padDpadRight, padButtonCount
+};
+enum PadAxis : int32_t { padLeftX, padLeftY, padRightX, padRightY, padLeftTrigger, padRightTrigger };
+
+// How the 900 x 600 picture fills a larger or smaller window: the largest whole-number scale that fits (or,
+// when even scale 1 does not fit, the largest size of the same shape), or always the largest size of its shape.
+enum class Scaling { integer, fit };
+struct DisplayMode {
+    bool fullscreen = false;
+    int32_t scale = 1;  // the window's size in picture sizes
+    Scaling scaling = Scaling::integer;
 };
 
 // Starts SDL's video and events; false when it cannot start.
 bool startWindowSystem();
 void stopWindowSystem();
-// Opens the centred, fixed-size window whose client area is width x height; false on failure.
-bool openWindow(const std::string& title, int32_t width, int32_t height);
+// Opens the centred, resizable window for a picture of width x height: `scale` times that size (less when the
+// desktop is smaller), or on the whole screen. false on failure.
+bool openWindow(const std::string& title, int32_t width, int32_t height, const DisplayMode& mode = {});
 void closeWindow();
+// Fullscreen on the desktop's own resolution (no mode switch), or back to the window; false when it failed.
+bool setWindowFullscreen(bool fullscreen);
+bool windowFullscreen();
+// The window's whole-number scale when it was last a window (at least 1): what the next start opens at.
+int32_t windowedScale();
 // Waits up to timeoutMs for one message; false when none came. A message the game does not see comes back
 // with kind none.
 bool waitWindowEvent(WindowEvent& event, uint32_t timeoutMs);
-// Copies the canvas to the window at (0, 0).
+// Shows the canvas in the window, scaled and centred with black bars as the display mode says.
 void paintWindow(const Canvas& canvas);
+
+// Key and pad button names as SDL spells them ("Left", "Space", "Keypad 8"; "a", "dpup", "start"): the
+// virtual-key code or PadButton of a name, -1 when there is none; and back (empty when there is none).
+int32_t keyCodeFromName(const std::string& name);
+std::string keyNameOfCode(int32_t code);
+int32_t padButtonFromName(const std::string& name);
+std::string padButtonName(int32_t button);
 
 // Posts a track-end report to the main thread; safe to call from the audio thread.
 void postTrackEnd(int32_t trackNumber);
