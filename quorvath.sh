@@ -9,8 +9,8 @@ cd "$(dirname "$0")"
 top=$(pwd)
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libcairo2-dev
-  libpango1.0-dev libpng-dev libpugixml-dev nlohmann-json3-dev libgtest-dev fonts-ipafont-gothic
-  lame xvfb xdotool x11-utils imagemagick)
+  libpango1.0-dev libpng-dev libpugixml-dev libtomlplusplus-dev nlohmann-json3-dev libgtest-dev
+  fonts-ipafont-gothic lame xvfb xdotool x11-utils imagemagick openbox)
 
 install_packages() {
   local missing=()

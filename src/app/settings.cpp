@@ -1,0 +1,420 @@
+// The settings file in TOML, read and written with toml++: every node carries its line, so each warning names
+// the line at fault, and the values the game writes back replace only their own text in the file.
+#include "app/settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <string_view>
+
+#include <unistd.h>
+
+#include <toml++/toml.h>
+
+#include "app/game_state.h"
+#include "app/user_folders.h"
+
+const std::array<ActionInfo, actionCount> actions = {{
+    {"walk_up", keyUp},
+    {"walk_down", keyDown},
+    {"walk_left", keyLeft},
+    {"walk_right", keyRight},
+    {"talk", keyV},
+    {"attack_space", keySpace},
+    {"attack_b", keyB},
+    {"menu", keyN},
+    {"save", keyS},
+    {"load", keyL},
+    {"pause", -1},
+}};
+
+namespace {
+
+constexpr int32_t largestScale = 16;
+
+// Keys the game keeps for itself outside the game's actions (fullscreen, mute, volume, screenshot): no action
+// can take them, so they always do what the player expects of them.
+constexpr int32_t reservedKeys[] = {0x7A /* F11 */, 0x7B /* F12 */, 0x1B /* Esc */, 0x4D /* M */,
+                                    0xBD /* - */,   0xBB /* = */,   0x6D /* keypad - */, 0x6B /* keypad + */};
+
+const std::array<std::vector<int32_t>, actionCount>& defaultKeys() {
+    static const std::array<std::vector<int32_t>, actionCount> keys = {{
+        {keyUp}, {keyDown}, {keyLeft}, {keyRight}, {keyV}, {keySpace}, {keyB}, {keyN}, {keyS}, {keyL}, {0x50 /* P */},
+    }};
+    return keys;
+}
+
+// A player with only a pad saves and loads through the game's own saving people; no button does it by accident.
+const std::array<std::vector<int32_t>, actionCount>& defaultPadButtons() {
+    static const std::array<std::vector<int32_t>, actionCount> buttons = {{
+        {padDpadUp}, {padDpadDown}, {padDpadLeft}, {padDpadRight}, {padA}, {padX}, {padB}, {padY}, {}, {},
+        {padStart},
+    }};
+    return buttons;
+}
+
+class Reader {
+public:
+    Reader(std::string path, std::ostream& warnings) : path_(std::move(path)), warnings_(warnings) {}
+
+    void warn(const toml::source_region& where, const std::string& text) {
+        warnings_ << path_ << ':' << where.begin.line << ": warning: " << text << '\n';
+    }
+
+    void readDisplay(const toml::table& table, Settings& settings) {
+        for (auto&& [key, node] : table) {
+            const std::string name(key.str());
+            if (name == "fullscreen") {
+                readBool(node, "display.fullscreen", settings.display.fullscreen);
+            } else if (name == "scale") {
+                readInt(node, "display.scale", 1, largestScale, settings.display.scale);
+            } else if (name == "scaling") {
+                const std::optional<std::string> text = node.value_exact<std::string>();
+                if (text == "integer" || text == "fit") {
+                    settings.display.scaling = *text == "fit" ? Scaling::fit : Scaling::integer;
+                } else {
+                    warn(node.source(), "display.scaling must be \"integer\" or \"fit\"; \"integer\" is used");
+                }
+            } else {
+                unknown(key, "display." + name);
+            }
+        }
+    }
+
+    void readAudio(const toml::table& table, Settings& settings) {
+        for (auto&& [key, node] : table) {
+            const std::string name(key.str());
+            if (name == "music_volume") {
+                readInt(node, "audio.music_volume", 0, 100, settings.musicVolume);
+            } else if (name == "mute") {
+                readBool(node, "audio.mute", settings.mute);
+            } else {
+                unknown(key, "audio." + name);
+            }
+        }
+    }
+
+    void readNotes(const toml::table& table, Settings& settings) {
+        for (auto&& [key, node] : table) {
+            if (key.str() == "show") {
+                readBool(node, "notes.show", settings.showNotes);
+            } else {
+                unknown(key, "notes." + std::string(key.str()));
+            }
+        }
+    }
+
+    // [keys] or [pad]: each action an array of names. Actions the file binds take their inputs first; the
+    // others keep their defaults less what the file gave to another action.
+    void readBindings(const toml::table& table, bool pad, std::array<std::vector<int32_t>, actionCount>& bound) {
+        const std::string tableName = pad ? "pad" : "keys";
+        std::array<bool, actionCount> given{};
+        std::vector<int32_t> taken;
+        for (auto&& [key, node] : table) {
+            const std::string name(key.str());
+            int32_t action = 0;
+            while (action < actionCount && name != actions[action].name) ++action;
+            if (action == actionCount) {
+                unknown(key, tableName + "." + name);
+                continue;
+            }
+            std::vector<const toml::node*> entries;
+            if (const toml::array* list = node.as_array()) {
+                for (const toml::node& entry : *list) entries.push_back(&entry);
+            } else {
+                entries.push_back(&node);  // one name without the brackets is taken as a list of one
+            }
+            std::vector<int32_t> inputs;
+            bool anyBad = false;
+            for (const toml::node* entry : entries) {
+                const int32_t input = readInput(*entry, pad, tableName + "." + name, taken);
+                if (input < 0) {
+                    anyBad = true;
+                    continue;
+                }
+                taken.push_back(input);
+                inputs.push_back(input);
+            }
+            // A list of nothing but mistakes keeps the default rather than leave the action without a key.
+            if (inputs.empty() && anyBad) continue;
+            bound[action] = inputs;
+            given[action] = true;
+        }
+        for (int32_t action = 0; action < actionCount; ++action) {
+            if (given[action]) continue;
+            std::erase_if(bound[action], [&taken](int32_t input) {
+                return std::find(taken.begin(), taken.end(), input) != taken.end();
+            });
+        }
+    }
+
+private:
+    void unknown(const toml::key& key, const std::string& name) {
+        warn(key.source(), "unknown setting " + name + "; it is ignored");
+    }
+
+    void readBool(const toml::node& node, const std::string& name, bool& value) {
+        if (const std::optional<bool> got = node.value_exact<bool>()) {
+            value = *got;
+            return;
+        }
+        warn(node.source(), name + " must be true or false; " + (value ? "true" : "false") + " is used");
+    }
+
+    void readInt(const toml::node& node, const std::string& name, int32_t low, int32_t high, int32_t& value) {
+        const std::optional<int64_t> got = node.value_exact<int64_t>();
+        if (got && *got >= low && *got <= high) {
+            value = static_cast<int32_t>(*got);
+            return;
+        }
+        warn(node.source(), name + " must be a whole number from " + std::to_string(low) + " to " +
+                                std::to_string(high) + "; " + std::to_string(value) + " is used");
+    }
+
+    // One key or button name of a binding; -1 (after a warning) when it cannot be used.
+    int32_t readInput(const toml::node& node, bool pad, const std::string& name, const std::vector<int32_t>& taken) {
+        const std::optional<std::string> text = node.value_exact<std::string>();
+        if (!text) {
+            warn(node.source(), name + " must list " + (pad ? "button" : "key") + " names in quotes");
+            return -1;
+        }
+        const int32_t input = pad ? padButtonFromName(*text) : keyCodeFromName(*text);
+        if (input < 0) {
+            warn(node.source(), std::string(pad ? "unknown pad button \"" : "unknown key \"") + *text + "\" in " +
+                                    name + "; it is ignored");
+            return -1;
+        }
+        if (!pad && std::find(std::begin(reservedKeys), std::end(reservedKeys), input) != std::end(reservedKeys)) {
+            warn(node.source(), "the key \"" + *text + "\" is kept for the game's own use; it is ignored in " + name);
+            return -1;
+        }
+        if (std::find(taken.begin(), taken.end(), input) != taken.end()) {
+            warn(node.source(), "\"" + *text + "\" is bound twice; it is ignored in " + name);
+            return -1;
+        }
+        return input;
+    }
+
+    std::string path_;
+    std::ostream& warnings_;
+};
+
+bool readFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// The byte offset of a 1-based column counted in characters, on one line of UTF-8.
+size_t byteOfColumn(std::string_view line, uint32_t column) {
+    size_t at = 0;
+    for (uint32_t counted = 1; counted < column && at < line.size(); ++counted) {
+        ++at;
+        while (at < line.size() && (static_cast<unsigned char>(line[at]) & 0xC0) == 0x80) ++at;
+    }
+    return at;
+}
+
+// The file split into lines without their ends; `ends` keeps each line's own end ("\n", "\r\n" or none).
+struct Lines {
+    std::vector<std::string> text, ends;
+    explicit Lines(const std::string& whole) {
+        size_t start = 0;
+        while (start < whole.size()) {
+            const size_t end = whole.find('\n', start);
+            std::string line = whole.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            std::string lineEnd = end == std::string::npos ? "" : "\n";
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+                lineEnd = "\r\n";
+            }
+            text.push_back(line);
+            ends.push_back(lineEnd);
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+    }
+    std::string joined() const {
+        std::string whole;
+        for (size_t i = 0; i < text.size(); ++i) whole += text[i] + ends[i];
+        return whole;
+    }
+};
+
+// Sets one value in the file's text: its own text is replaced where it stands on one line; a missing key goes
+// right under its table's header, a missing table at the end. false when the file is laid out otherwise (a
+// table made of dotted keys, a value over several lines).
+bool editValue(std::string& whole, const toml::table& document, const std::string& tableName,
+               const std::string& key, const std::string& valueText) {
+    Lines lines(whole);
+    const toml::node* table = document.get(tableName);
+    if (table == nullptr) {
+        if (!whole.empty() && whole.back() != '\n') whole += '\n';
+        whole += (whole.empty() ? "[" : "\n[") + tableName + "]\n" + key + " = " + valueText + "\n";
+        return true;
+    }
+    if (!table->is_table()) return false;
+    if (const toml::node* value = table->as_table()->get(key)) {
+        const toml::source_region& where = value->source();
+        if (where.begin.line != where.end.line || where.begin.line == 0 || where.begin.line > lines.text.size())
+            return false;
+        std::string& line = lines.text[where.begin.line - 1];
+        const size_t from = byteOfColumn(line, where.begin.column), to = byteOfColumn(line, where.end.column);
+        line.replace(from, to - from, valueText);
+        whole = lines.joined();
+        return true;
+    }
+    const uint32_t header = table->source().begin.line;
+    if (header == 0 || header > lines.text.size()) return false;
+    const std::string& headerLine = lines.text[header - 1];
+    const size_t first = headerLine.find_first_not_of(" \t");
+    if (first == std::string::npos || headerLine.compare(first, 1, "[") != 0 || headerLine.compare(first, 2, "[[") == 0)
+        return false;
+    const std::string lineEnd = lines.ends[header - 1].empty() ? "\n" : lines.ends[header - 1];
+    lines.ends[header - 1] = lineEnd;
+    lines.text.insert(lines.text.begin() + header, key + " = " + valueText);
+    lines.ends.insert(lines.ends.begin() + header, lineEnd);
+    whole = lines.joined();
+    return true;
+}
+
+// The text reaches the disk under PATH.tmp first and replaces PATH with one rename, so the settings file is
+// always either the old one or the new one whole.
+bool replaceFile(const std::string& path, const std::string& text) {
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out << text;
+        out.flush();
+        if (!out) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Settings defaultSettings() {
+    Settings settings;
+    settings.keys = defaultKeys();
+    settings.padButtons = defaultPadButtons();
+    return settings;
+}
+
+std::string settingsFilePath() {
+    return (std::filesystem::path(configFolder()) / "quorvath" / "settings.toml").string();
+}
+
+Settings readSettings(const std::string& path, std::ostream& warnings) {
+    Settings settings = defaultSettings();
+    std::error_code missing;
+    if (!std::filesystem::exists(path, missing)) return settings;
+    std::string text;
+    if (!readFile(path, text)) {
+        warnings << path << ": warning: cannot read the settings file; the defaults are used\n";
+        return settings;
+    }
+    toml::table document;
+    try {
+        document = toml::parse(text, std::string_view(path));
+    } catch (const toml::parse_error& error) {
+        warnings << path << ':' << error.source().begin.line << ": warning: " << error.description()
+                 << "; the defaults are used\n";
+        return settings;
+    }
+    Reader reader(path, warnings);
+    for (auto&& [key, node] : document) {
+        const std::string name(key.str());
+        const toml::table* table = node.as_table();
+        if (name != "display" && name != "audio" && name != "notes" && name != "keys" && name != "pad") {
+            reader.warn(key.source(), "unknown setting " + name + "; it is ignored");
+        } else if (table == nullptr) {
+            reader.warn(node.source(), "[" + name + "] must be a table; it is ignored");
+        } else if (name == "display") {
+            reader.readDisplay(*table, settings);
+        } else if (name == "audio") {
+            reader.readAudio(*table, settings);
+        } else if (name == "notes") {
+            reader.readNotes(*table, settings);
+        } else {
+            reader.readBindings(*table, name == "pad", name == "pad" ? settings.padButtons : settings.keys);
+        }
+    }
+    return settings;
+}
+
+bool writeSettings(const std::string& path, const Settings& settings, std::ostream& warnings) {
+    std::string text;
+    std::error_code missing;
+    if (std::filesystem::exists(path, missing) && !readFile(path, text)) {
+        warnings << path << ": warning: cannot read the settings file; it is not written\n";
+        return false;
+    }
+    // What the file says now, each wrong or missing value read as its default, as the start would read it.
+    std::ostringstream ignored;
+    const Settings current = readSettings(path, ignored);
+    struct Change {
+        const char* table;
+        const char* key;
+        bool differs;
+        std::string text;
+    };
+    const Change changes[] = {
+        {"display", "fullscreen", current.display.fullscreen != settings.display.fullscreen,
+         settings.display.fullscreen ? "true" : "false"},
+        {"display", "scale", current.display.scale != settings.display.scale,
+         std::to_string(settings.display.scale)},
+        {"audio", "music_volume", current.musicVolume != settings.musicVolume, std::to_string(settings.musicVolume)},
+        {"audio", "mute", current.mute != settings.mute, settings.mute ? "true" : "false"},
+    };
+    bool changed = false;
+    for (const Change& change : changes) {
+        if (!change.differs) continue;
+        toml::table document;
+        try {
+            document = toml::parse(text, std::string_view(path));
+        } catch (const toml::parse_error& error) {
+            warnings << path << ':' << error.source().begin.line << ": warning: " << error.description()
+                     << "; the settings file is not written\n";
+            return false;
+        }
+        if (!editValue(text, document, change.table, change.key, change.text)) {
+            // A layout the line edit does not handle: the whole file is written anew by the library.
+            toml::table* table = document[change.table].as_table();
+            if (table == nullptr) {
+                document.insert_or_assign(change.table, toml::table{});
+                table = document[change.table].as_table();
+            }
+            if (std::string_view(change.key) == "fullscreen" || std::string_view(change.key) == "mute") {
+                table->insert_or_assign(change.key, change.text == "true");
+            } else {
+                table->insert_or_assign(change.key, std::stoll(change.text));
+            }
+            std::ostringstream rewritten;
+            rewritten << document << '\n';
+            text = rewritten.str();
+        }
+        changed = true;
+    }
+    if (!changed) return true;
+    std::error_code failed;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), failed);
+    if (!replaceFile(path, text)) {
+        warnings << path << ": warning: the settings file cannot be written\n";
+        return false;
+    }
+    return true;
+}

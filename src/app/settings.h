@@ -1,0 +1,46 @@
+// The player's settings file: display, music volume, notes, and the keys and pad buttons of the game's actions.
+// Read once at start-up; the values the player changes in the game are written back into it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+// The game's actions a key or a pad button can be bound to, in the order the settings file lists them.
+enum Action : int32_t {
+    actWalkUp, actWalkDown, actWalkLeft, actWalkRight, actTalk, actAttackSpace, actAttackB, actMenu, actSave,
+    actLoad, actPause, actionCount
+};
+
+struct ActionInfo {
+    const char* name;      // the key in the [keys] and [pad] tables
+    int32_t gameKey;       // the virtual-key code the game's rules see; -1 for pause, which the game never sees
+};
+extern const std::array<ActionInfo, actionCount> actions;
+
+struct Settings {
+    DisplayMode display;
+    int32_t musicVolume = 100;  // percent
+    bool mute = false;
+    bool showNotes = true;
+    // Per action: virtual-key codes of the keyboard, PadButtons of game controllers.
+    std::array<std::vector<int32_t>, actionCount> keys;
+    std::array<std::vector<int32_t>, actionCount> padButtons;
+};
+
+// Every value at its default, the keys and buttons included.
+Settings defaultSettings();
+// $XDG_CONFIG_HOME/quorvath/settings.toml, with ~/.config when XDG_CONFIG_HOME is unset or not absolute.
+std::string settingsFilePath();
+// Reads the settings file. A missing file gives the defaults; every problem (the file does not parse, a key
+// nobody reads, a value of the wrong kind or out of range, a key or button name nobody knows) is one warning
+// "FILE:LINE: warning: TEXT" on `warnings`, and the default stands in for what was wrong.
+Settings readSettings(const std::string& path, std::ostream& warnings);
+// Writes the values the game changes (fullscreen, scale, music volume, mute) into the file where they differ
+// from it, keeping everything else in it, comments included; the file is replaced in one step. A file that does
+// not parse is left alone (a warning says so). false when nothing could be written.
+bool writeSettings(const std::string& path, const Settings& settings, std::ostream& warnings);
