@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/drawing.h"
+#include "app/notes.h"
 #include "combat/boss_catalog.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
@@ -138,6 +139,9 @@ struct GameState {
 
     // Music: track name to record, in name order
     std::map<std::string, TrackRecord> musicTracks;
+
+    // Around the game, not its rules: notes drawn over the map view after the tick
+    Notes notes;
 
     static constexpr std::array<int32_t, storyFlagCount> startStoryFlags() {
         std::array<int32_t, storyFlagCount> flags{};

@@ -4,10 +4,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <iostream>
 #include <memory>
+#include <string>
 
+#include "app/controls.h"
 #include "app/frame_tick.h"
 #include "app/game_state.h"
+#include "app/notes.h"
+#include "app/settings.h"
 #include "data/save_file.h"
 #include "music/music.h"
 #include "platform/audio.h"
@@ -25,30 +30,26 @@ constexpr auto tickPeriod = std::chrono::milliseconds(80);
 constexpr FixedPicture requiredPictures[] = {picMan,       picVs,      picMycutin,       picDungan, picTekismall,
                                              picSidePanel, picSannkaku, picSannkakuBlack, picMenu};
 
-void handleWindowEvent(GameState& game, const WindowEvent& event, bool& quit) {
-    switch (event.kind) {
-        case WindowEventKind::keyDown: handleKeyDown(game, event.value); break;
-        case WindowEventKind::keyUp: handleKeyUp(game, event.value); break;
-        case WindowEventKind::activate: handleActivate(game, event.value != 0); break;
-        case WindowEventKind::trackEnd: handleTrackEvents(game, event.value); break;
-        case WindowEventKind::quit: quit = true; break;
-        case WindowEventKind::none: break;
-    }
-}
+}  // namespace
 
 // One thread runs everything: messages are handled between ticks, so no tick sees a half-done save or load.
-void runMessageLoop(GameState& game) {
+void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
     using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::milliseconds(limitMillis);
     auto nextTick = Clock::now();
     uint32_t paintedRepaints = game.repaints;
-    bool quit = false;
-    while (!quit) {
+    std::string paintedNotes;
+    while (!controls.quit && (limitMillis == 0 || Clock::now() < end)) {
         const auto now = Clock::now();
         if (now >= nextTick) {
-            frameTick(game);
-            if (game.repaints != paintedRepaints) {
-                paintWindow(game.backBuffer);
+            // A paused game runs no tick at all: the frame counter and everything it times stand still.
+            if (!controls.paused) frameTick(game);
+            // Notes come and go between ticks too (a pause, a mute): the window is repainted when they change.
+            const std::string notes = notesOnScreen(game, controls.paused);
+            if (game.repaints != paintedRepaints || notes != paintedNotes) {
+                paintWindow(pictureWithNotes(game, controls.paused));
                 paintedRepaints = game.repaints;
+                paintedNotes = notes;
             }
             // A late tick is not made up for: the next one comes a whole period later.
             nextTick += tickPeriod;
@@ -57,11 +58,9 @@ void runMessageLoop(GameState& game) {
         }
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTick - now).count();
         WindowEvent event;
-        if (waitWindowEvent(event, static_cast<uint32_t>(wait))) handleWindowEvent(game, event, quit);
+        if (waitWindowEvent(event, static_cast<uint32_t>(wait))) handleInputEvent(game, controls, event);
     }
 }
-
-}  // namespace
 
 bool startUp(GameState& game, bool headless) {
     game.storyFlags[flagScreenMode] = 3;
@@ -128,6 +127,10 @@ void handleActivate(GameState& game, bool active) {
 
 int runGame() {
     if (!startWindowSystem()) return 0;
+    // The player's settings never stop the start: what is wrong in them is reported and left at its default.
+    Controls controls;
+    controls.settingsPath = settingsFilePath();
+    controls.settings = readSettings(controls.settingsPath, std::cerr);
     // The game record is large; it lives on the heap for the whole run.
     auto game = std::make_unique<GameState>();
     if (!startUp(*game, false)) {
@@ -135,12 +138,14 @@ int runGame() {
         stopWindowSystem();
         return 0;
     }
-    if (!openWindow("Quorvath", screenWidth, screenHeight)) {
+    applySettings(*game, controls);
+    if (!openWindow("Quorvath", screenWidth, screenHeight, controls.settings.display)) {
         shutDown(*game);
         return 0;
     }
     game->lastTickTime = clockMillis();
-    runMessageLoop(*game);
+    runMessageLoop(*game, controls);
+    rememberSettings(controls);
     shutDown(*game);
     return 0;
 }

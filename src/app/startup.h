@@ -4,9 +4,14 @@
 #include <cstdint>
 
 struct GameState;
+struct Controls;
 
 // Runs the whole game: start-up, the message loop with the frame clock, shut-down; returns the exit code.
 int runGame();
+// The message loop with the 80 ms frame clock: window messages through the controls between ticks, no tick while
+// paused, the picture with its notes painted after each tick. Runs until the player quits, or for limitMillis
+// when that is not 0.
+void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis = 0);
 // The start-up steps shared by the game and the headless runner, up to the back buffer: fonts, the sixteen
 // pictures (a missing required one shows its box), the nine tracks (their box); false when the start must end.
 bool startUp(GameState& game, bool headless);

@@ -169,6 +169,13 @@ template <class V> void fields(V& v, EffectRecord& effect) {
     v("rgb", effect.rgb);
 }
 
+template <class V> void fields(V& v, Notes& notes) {
+    v("shown", notes.shown);
+    v("text", notes.text);
+    v("until", notes.until);
+    v("screen", notes.screen);
+}
+
 template <class V> void fields(V& v, GameState& game) {
     // Hero
     v("heroX", game.heroX);
@@ -245,6 +252,8 @@ template <class V> void fields(V& v, GameState& game) {
     v("repaints", game.repaints);
     // Music
     v("music", game.musicTracks);
+    // Notes over the map view
+    v("notes", game.notes);
 }
 
 using TrackRegistry = std::map<std::string, TrackRecord>;

@@ -15,6 +15,7 @@
 
 #include "app/frame_tick.h"
 #include "app/game_state.h"
+#include "app/notes.h"
 #include "app/startup.h"
 #include "calls.h"
 #include "data/xml_access.h"
@@ -177,7 +178,8 @@ struct Runner {
             const size_t start = line.find_first_not_of(" \t", line.find("shot") + 4);
             if (start == std::string::npos) return emitError("shot: which file?");
             const std::string file = line.substr(start);
-            if (!saveCanvasPng(game.backBuffer, file)) emitError("shot: cannot write \"" + file + "\"");
+            // With notes turned on, the shot is the picture the window would show, notes and all.
+            if (!saveCanvasPng(pictureWithNotes(game, false), file)) emitError("shot: cannot write \"" + file + "\"");
         } else if (command == "trackend") {
             if (!wantArgs(1, 1)) return;
             int64_t number = 0;
@@ -195,6 +197,10 @@ struct Runner {
             // 0x80040205 and -2147220987 are the same error: the code is kept as the signed 32-bit value.
             const ComError error{static_cast<int32_t>(static_cast<uint32_t>(code))};
             emit({{"comerror", {{"code", error.code}, {"text", error.message()}}}});
+        } else if (command == "notes") {
+            if (!wantArgs(1, 1)) return;
+            if (args[0] != "0" && args[0] != "1") return badArgument(args[0]);
+            game.notes.shown = args[0] == "1";
         } else if (command == "quit") {
             if (!wantArgs(0, 0)) return;
             quit = true;

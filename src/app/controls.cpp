@@ -1,0 +1,273 @@
+// Keyboard, pads and the player's own keys, translated before anything reaches the key tables.
+#include "app/controls.h"
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+
+#include "app/game_state.h"
+#include "app/notes.h"
+#include "app/startup.h"
+#include "app/user_folders.h"
+#include "music/music.h"
+#include "platform/audio.h"
+#include "platform/graphics.h"
+
+namespace {
+
+constexpr int32_t keyEnter = 0x0D, keyEscape = 0x1B, keyM = 0x4D, keyQ = 0x51, keyF11 = 0x7A, keyF12 = 0x7B,
+                  keyMinus = 0xBD, keyEquals = 0xBB, keyPadMinus = 0x6D, keyPadPlus = 0x6B;
+constexpr int32_t volumeStep = 10;
+// The left stick walks once it is pushed past the first mark and stops once it is back inside the second, so
+// a stick resting near the mark does not flicker between walking and standing.
+constexpr int32_t stickPush = 16000, stickRest = 8000;
+
+// Physical inputs: keyboard keys by their code; pad inputs by pad, above every key code.
+int64_t keyInput(int32_t key) {
+    return key;
+}
+int64_t padInput(int32_t device, int32_t button) {
+    return (int64_t{device} + 1) << 16 | button;
+}
+int64_t stickInput(int32_t device, int32_t axis, int32_t direction) {
+    return padInput(device, 0x100 + axis * 2 + (direction > 0 ? 1 : 0));
+}
+bool inputOfPad(int64_t input, int32_t device) {
+    return (input >> 16) == int64_t{device} + 1;
+}
+
+bool boundTo(const std::vector<int32_t>& inputs, int32_t input) {
+    return std::find(inputs.begin(), inputs.end(), input) != inputs.end();
+}
+
+// The game key an unbound keyboard key stands for: its own code, unless it is a key of one of the game's actions
+// that the bindings moved elsewhere (then it does nothing); -1 for none.
+int32_t gameKeyOfKey(const Controls& controls, int32_t key) {
+    for (int32_t action = 0; action < actionCount; ++action) {
+        if (boundTo(controls.settings.keys[action], key)) return actions[action].gameKey;
+    }
+    for (const ActionInfo& action : actions) {
+        if (action.gameKey == key) return -1;
+    }
+    return key;
+}
+
+// The action a pad button is bound to, or -1.
+int32_t actionOfButton(const Controls& controls, int32_t button) {
+    for (int32_t action = 0; action < actionCount; ++action) {
+        if (boundTo(controls.settings.padButtons[action], button)) return action;
+    }
+    return -1;
+}
+
+void press(GameState& game, Controls& controls, int64_t input, int32_t gameKey) {
+    // A paused game takes no new presses; it sees them only once it runs again and the key is pressed anew.
+    if (controls.paused || gameKey < 0 || gameKey >= keyCount) return;
+    controls.held[input] = gameKey;
+    handleKeyDown(game, gameKey);
+}
+
+void release(GameState& game, Controls& controls, int64_t input, int32_t gameKey) {
+    const auto found = controls.held.find(input);
+    if (found != controls.held.end()) {
+        gameKey = found->second;
+        controls.held.erase(found);
+    }
+    if (gameKey < 0 || gameKey >= keyCount) return;
+    for (const auto& [other, key] : controls.held) {
+        if (key == gameKey) return;
+    }
+    handleKeyUp(game, gameKey);
+}
+
+void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
+    const PlayerCommand command = playerCommandOfKey(controls, event.value, event.ctrl, event.alt);
+    if (command != PlayerCommand::none) {
+        // The player's keys act once per press, however long they are held (volume steps excepted).
+        const bool steps = command == PlayerCommand::volumeDown || command == PlayerCommand::volumeUp;
+        if (event.kind == WindowEventKind::keyDown && (!event.repeat || steps)) {
+            runPlayerCommand(game, controls, command);
+        }
+        return;
+    }
+    const int32_t gameKey = gameKeyOfKey(controls, event.value);
+    if (event.kind == WindowEventKind::keyDown) {
+        press(game, controls, keyInput(event.value), gameKey);
+    } else {
+        release(game, controls, keyInput(event.value), gameKey);
+    }
+}
+
+void handlePadButton(GameState& game, Controls& controls, const WindowEvent& event) {
+    const int32_t action = actionOfButton(controls, event.value);
+    if (action < 0) return;
+    if (action == actPause) {
+        if (event.kind == WindowEventKind::padButtonDown) runPlayerCommand(game, controls, PlayerCommand::togglePause);
+        return;
+    }
+    const int64_t input = padInput(event.device, event.value);
+    if (event.kind == WindowEventKind::padButtonDown) {
+        press(game, controls, input, actions[action].gameKey);
+    } else {
+        release(game, controls, input, actions[action].gameKey);
+    }
+}
+
+// The left stick walks as the arrows do.
+void handlePadAxis(GameState& game, Controls& controls, const WindowEvent& event) {
+    if (event.value != padLeftX && event.value != padLeftY) return;
+    const int32_t axis = event.value == padLeftX ? 0 : 1;
+    int32_t& direction = controls.sticks[event.device][axis];
+    int32_t now = direction;
+    if (event.amount <= -stickPush) {
+        now = -1;
+    } else if (event.amount >= stickPush) {
+        now = 1;
+    } else if (event.amount > -stickRest && event.amount < stickRest) {
+        now = 0;
+    }
+    if (now == direction) return;
+    const int32_t lessKey = axis == 0 ? actions[actWalkLeft].gameKey : actions[actWalkUp].gameKey;
+    const int32_t moreKey = axis == 0 ? actions[actWalkRight].gameKey : actions[actWalkDown].gameKey;
+    if (direction != 0) release(game, controls, stickInput(event.device, axis, direction), -1);
+    direction = now;
+    if (now != 0) press(game, controls, stickInput(event.device, axis, now), now < 0 ? lessKey : moreKey);
+}
+
+// A pad pulled out lets go of everything it held.
+void handlePadRemoved(GameState& game, Controls& controls, int32_t device) {
+    std::vector<int64_t> inputs;
+    for (const auto& [input, key] : controls.held) {
+        if (inputOfPad(input, device)) inputs.push_back(input);
+    }
+    for (int64_t input : inputs) release(game, controls, input, -1);
+    controls.sticks.erase(device);
+}
+
+void showVolume(GameState& game, const Settings& settings) {
+    showNote(game, settings.mute ? "ミュート" : "おんがく " + std::to_string(settings.musicVolume));
+}
+
+// Saves the back buffer, the picture the rules drew without any note, under a new date-time name.
+void saveScreenshot(GameState& game, const Controls& controls) {
+    const std::filesystem::path folder = controls.screenshotFolder.empty()
+                                             ? std::filesystem::path(picturesFolder()) / "Quorvath"
+                                             : std::filesystem::path(controls.screenshotFolder);
+    std::error_code failed;
+    std::filesystem::create_directories(folder, failed);
+    const std::string name = screenshotName(std::time(nullptr));
+    std::filesystem::path file = folder / name;
+    // Two shots within one second keep both.
+    for (int32_t copy = 2; std::filesystem::exists(file, failed) && copy < 100; ++copy) {
+        file = folder / (name.substr(0, name.size() - 4) + "-" + std::to_string(copy) + ".png");
+    }
+    if (saveCanvasPng(game.backBuffer, file.string())) {
+        showNote(game, file.filename().string());
+    } else {
+        std::cerr << file.string() << ": cannot write the screenshot\n";
+        showNote(game, "スクリーンショットを保存できません");
+    }
+}
+
+void writeBack(Controls& controls) {
+    if (!controls.settingsPath.empty()) writeSettings(controls.settingsPath, controls.settings, std::cerr);
+}
+
+}  // namespace
+
+PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctrl, bool alt) {
+    if (key == keyF11 || (key == keyEnter && alt)) return PlayerCommand::toggleFullscreen;
+    if (key == keyQ && ctrl) return PlayerCommand::quit;
+    switch (key) {
+        case keyEscape: return PlayerCommand::leaveFullscreen;
+        case keyM: return PlayerCommand::toggleMute;
+        case keyMinus:
+        case keyPadMinus: return PlayerCommand::volumeDown;
+        case keyEquals:
+        case keyPadPlus: return PlayerCommand::volumeUp;
+        case keyF12: return PlayerCommand::screenshot;
+        default: break;
+    }
+    return boundTo(controls.settings.keys[actPause], key) ? PlayerCommand::togglePause : PlayerCommand::none;
+}
+
+void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& event) {
+    switch (event.kind) {
+        case WindowEventKind::keyDown:
+        case WindowEventKind::keyUp: handleKey(game, controls, event); break;
+        case WindowEventKind::padButtonDown:
+        case WindowEventKind::padButtonUp: handlePadButton(game, controls, event); break;
+        case WindowEventKind::padAxis: handlePadAxis(game, controls, event); break;
+        case WindowEventKind::padRemoved: handlePadRemoved(game, controls, event.device); break;
+        case WindowEventKind::activate: handleActivate(game, event.value != 0); break;
+        case WindowEventKind::trackEnd:
+            handleTrackEvents(game, event.value);
+            // A track that starts over while the game is paused waits with the rest.
+            if (controls.paused) pauseMusic(true);
+            break;
+        case WindowEventKind::quit: controls.quit = true; break;
+        case WindowEventKind::none: break;
+    }
+}
+
+void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command) {
+    Settings& settings = controls.settings;
+    switch (command) {
+        case PlayerCommand::toggleFullscreen:
+            setWindowFullscreen(!windowFullscreen());
+            settings.display.fullscreen = windowFullscreen();
+            writeBack(controls);
+            break;
+        case PlayerCommand::leaveFullscreen:
+            if (!windowFullscreen()) break;
+            setWindowFullscreen(false);
+            settings.display.fullscreen = windowFullscreen();
+            writeBack(controls);
+            break;
+        case PlayerCommand::toggleMute:
+            settings.mute = !settings.mute;
+            setMusicVolume(settings.musicVolume, settings.mute);
+            showVolume(game, settings);
+            writeBack(controls);
+            break;
+        case PlayerCommand::volumeDown:
+        case PlayerCommand::volumeUp: {
+            const int32_t step = command == PlayerCommand::volumeUp ? volumeStep : -volumeStep;
+            // Turning the volume is meant to be heard: it ends a mute.
+            settings.mute = false;
+            settings.musicVolume = std::clamp(settings.musicVolume + step, 0, 100);
+            setMusicVolume(settings.musicVolume, settings.mute);
+            showVolume(game, settings);
+            writeBack(controls);
+            break;
+        }
+        case PlayerCommand::togglePause:
+            controls.paused = !controls.paused;
+            pauseMusic(controls.paused);
+            break;
+        case PlayerCommand::screenshot: saveScreenshot(game, controls); break;
+        case PlayerCommand::quit: controls.quit = true; break;
+        case PlayerCommand::none: break;
+    }
+}
+
+void applySettings(GameState& game, const Controls& controls) {
+    setMusicVolume(controls.settings.musicVolume, controls.settings.mute);
+    game.notes.shown = controls.settings.showNotes;
+}
+
+void rememberSettings(Controls& controls) {
+    controls.settings.display.scale = windowedScale();
+    controls.settings.display.fullscreen = windowFullscreen();
+    writeBack(controls);
+}
+
+std::string screenshotName(int64_t secondsSinceEpoch) {
+    const auto when = static_cast<std::time_t>(secondsSinceEpoch);
+    std::tm local{};
+    localtime_r(&when, &local);
+    char name[64];
+    std::strftime(name, sizeof name, "quorvath-%Y-%m-%d_%H-%M-%S.png", &local);
+    return name;
+}

@@ -1,0 +1,45 @@
+// The player's keyboard and pads on their way into the game: the player's own keys (fullscreen, mute, volume,
+// pause, screenshot, quit) are taken first and never reach the key tables; every other key and pad button goes
+// through the settings' bindings into the game's virtual-key codes, so the rules see one kind of input.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "app/settings.h"
+#include "platform/window.h"
+
+struct GameState;
+
+// What a key of the player's own asks for.
+enum class PlayerCommand {
+    none, toggleFullscreen, leaveFullscreen, toggleMute, volumeDown, volumeUp, togglePause, screenshot, quit
+};
+
+struct Controls {
+    Settings settings = defaultSettings();
+    std::string settingsPath;      // where changes are written back; empty writes nothing
+    std::string screenshotFolder;  // empty: the pictures folder's Quorvath folder
+    bool paused = false;           // no frame tick runs and the music holds
+    bool quit = false;             // the player asked to end the game
+    // The game key each physical input holds down (keyboard keys by code, pad buttons and stick directions
+    // by pad), so a game key held by two inputs is let go only when the last one is.
+    std::map<int64_t, int32_t> held;
+    // Each pad's left stick as a direction per axis: -1, 0 or 1.
+    std::map<int32_t, std::array<int32_t, 2>> sticks;
+};
+
+// The player's own key a key press is (before any binding), or none.
+PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctrl, bool alt);
+// Handles one message of the window: the player's keys run their command; keys and pad buttons reach the key
+// tables through the bindings; activation, track ends and the close request are handled as the game always has.
+void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& event);
+// Carries out one of the player's commands; changed settings are written back at once.
+void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command);
+// Puts the settings into effect where the window does not: music volume and mute, notes shown or not.
+void applySettings(GameState& game, const Controls& controls);
+// Writes the display and audio settings back, the window's scale and fullscreen as they are now included.
+void rememberSettings(Controls& controls);
+// A screenshot's file name for a moment in local time: quorvath-2026-12-08_14-03-22.png.
+std::string screenshotName(int64_t secondsSinceEpoch);
