@@ -2,6 +2,7 @@
 // the line at fault, and the values the game writes back replace only their own text in the file.
 #include "app/settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -58,6 +59,19 @@ const std::array<std::vector<int32_t>, actionCount>& defaultPadButtons() {
     return buttons;
 }
 
+// A table's entries in the order the file writes them (the library keeps them sorted by name), so warnings
+// come in the file's order and the first of two bindings of one key is the one written first.
+std::vector<std::pair<const toml::key*, const toml::node*>> inFileOrder(const toml::table& table) {
+    std::vector<std::pair<const toml::key*, const toml::node*>> entries;
+    for (auto&& [key, node] : table) entries.emplace_back(&key, &node);
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        const toml::source_position& first = a.first->source().begin;
+        const toml::source_position& second = b.first->source().begin;
+        return first.line != second.line ? first.line < second.line : first.column < second.column;
+    });
+    return entries;
+}
+
 class Reader {
 public:
     Reader(std::string path, std::ostream& warnings) : path_(std::move(path)), warnings_(warnings) {}
@@ -67,7 +81,9 @@ public:
     }
 
     void readDisplay(const toml::table& table, Settings& settings) {
-        for (auto&& [key, node] : table) {
+        for (const auto& [keyAt, nodeAt] : inFileOrder(table)) {
+            const toml::key& key = *keyAt;
+            const toml::node& node = *nodeAt;
             const std::string name(key.str());
             if (name == "fullscreen") {
                 readBool(node, "display.fullscreen", settings.display.fullscreen);
@@ -87,7 +103,9 @@ public:
     }
 
     void readAudio(const toml::table& table, Settings& settings) {
-        for (auto&& [key, node] : table) {
+        for (const auto& [keyAt, nodeAt] : inFileOrder(table)) {
+            const toml::key& key = *keyAt;
+            const toml::node& node = *nodeAt;
             const std::string name(key.str());
             if (name == "music_volume") {
                 readInt(node, "audio.music_volume", 0, 100, settings.musicVolume);
@@ -100,7 +118,9 @@ public:
     }
 
     void readNotes(const toml::table& table, Settings& settings) {
-        for (auto&& [key, node] : table) {
+        for (const auto& [keyAt, nodeAt] : inFileOrder(table)) {
+            const toml::key& key = *keyAt;
+            const toml::node& node = *nodeAt;
             if (key.str() == "show") {
                 readBool(node, "notes.show", settings.showNotes);
             } else {
@@ -115,7 +135,9 @@ public:
         const std::string tableName = pad ? "pad" : "keys";
         std::array<bool, actionCount> given{};
         std::vector<int32_t> taken;
-        for (auto&& [key, node] : table) {
+        for (const auto& [keyAt, nodeAt] : inFileOrder(table)) {
+            const toml::key& key = *keyAt;
+            const toml::node& node = *nodeAt;
             const std::string name(key.str());
             int32_t action = 0;
             while (action < actionCount && name != actions[action].name) ++action;
@@ -336,7 +358,9 @@ Settings readSettings(const std::string& path, std::ostream& warnings) {
         return settings;
     }
     Reader reader(path, warnings);
-    for (auto&& [key, node] : document) {
+    for (const auto& [keyAt, nodeAt] : inFileOrder(document)) {
+        const toml::key& key = *keyAt;
+        const toml::node& node = *nodeAt;
         const std::string name(key.str());
         const toml::table* table = node.as_table();
         if (name != "display" && name != "audio" && name != "notes" && name != "keys" && name != "pad") {

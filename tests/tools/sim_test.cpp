@@ -340,6 +340,31 @@ TEST_F(Sim, AnInactiveWindowDrawsNoFrame) {
     EXPECT_EQ(lines[1]["state"]["frameCounter"], 1);
 }
 
+TEST_F(Sim, NotesAreDrawnOnlyOnceAScriptTurnsThemOn) {
+    // The same frame shot with the window inactive: without notes as the rules draw it, with notes under the
+    // pause sign in the map view only.
+    const std::vector<json> lines = run("tick\nactivate 0\nshot plain.png\nnotes 1\nshot noted.png\n"
+                                        "notes 0\nshot again.png\nnotes 2\ndump\n");
+    ASSERT_EQ(lines.size(), 2u) << json(lines).dump();
+    EXPECT_TRUE(lines[0].contains("error"));
+    EXPECT_EQ(lines[1]["state"]["notes"]["shown"], false);
+    EXPECT_EQ(lines[1]["state"]["notes"]["text"], "");
+    EXPECT_EQ(readTextFile("again.png"), readTextFile("plain.png"));
+    const Picture plain = decodePictureFile("plain.png"), noted = decodePictureFile("noted.png");
+    Canvas plainCanvas = createCanvas(900, 600), notedCanvas = createCanvas(900, 600);
+    drawPicture(plainCanvas, plain, 0, 0);
+    drawPicture(notedCanvas, noted, 0, 0);
+    int inMap = 0, inPanel = 0;
+    for (int32_t y = 0; y < 600; y += 2) {
+        for (int32_t x = 0; x < 900; x += 2) {
+            if (canvasPixel(plainCanvas, x, y) == canvasPixel(notedCanvas, x, y)) continue;
+            (x < 600 ? inMap : inPanel) += 1;
+        }
+    }
+    EXPECT_GT(inMap, 50);
+    EXPECT_EQ(inPanel, 0);
+}
+
 TEST_F(Sim, ComErrorPrintsTheTextOfItsCodeAndQuitEndsTheRun) {
     const std::vector<json> lines = run("comerror 0x80040205\ncomerror -2147220987\nquit\ndump\n");
     ASSERT_EQ(lines.size(), 2u);

@@ -1,0 +1,82 @@
+// Notes over the map view: off unless switched on, drawn on a copy so the back buffer keeps the rules' frame,
+// gone after their time, never over the side panel; the pause sign while paused or inactive.
+#include "app/notes.h"
+
+#include <gtest/gtest.h>
+
+#include "app/game_state.h"
+#include "platform/graphics.h"
+#include "platform/window.h"
+
+namespace {
+
+class NotesOverTheMap : public ::testing::Test {
+protected:
+    void SetUp() override {
+        useManualClock(5000);
+        game.backBuffer = createCanvas(900, 600);
+        game.smallFont = createFont(16);
+        game.largeFont = createFont(20);
+        fillRect(game.backBuffer, 0, 0, 600, 600, 0xFF208040);
+        fillRect(game.backBuffer, 600, 0, 300, 600, 0xFF304070);
+    }
+
+    // Pixels of two pictures that differ inside the rectangle.
+    static int differing(const Canvas& a, const Canvas& b, int32_t left, int32_t top, int32_t right,
+                         int32_t bottom) {
+        int count = 0;
+        for (int32_t y = top; y < bottom; ++y) {
+            for (int32_t x = left; x < right; ++x) count += canvasPixel(a, x, y) != canvasPixel(b, x, y) ? 1 : 0;
+        }
+        return count;
+    }
+
+    GameState game;
+};
+
+}  // namespace
+
+TEST_F(NotesOverTheMap, SwitchedOffNothingIsDrawnAndTheBackBufferIsShownItself) {
+    showNote(game, "ミュート");
+    game.windowInactive = 1;
+    EXPECT_EQ(notesOnScreen(game, true), "");
+    EXPECT_EQ(&pictureWithNotes(game, true), &game.backBuffer);
+    EXPECT_FALSE(canvasValid(game.notes.screen)) << "no copy is even made";
+}
+
+TEST_F(NotesOverTheMap, ANoteStaysItsTimeInTheMapViewAndLeavesTheBackBufferAlone) {
+    game.notes.shown = true;
+    EXPECT_EQ(&pictureWithNotes(game, false), &game.backBuffer) << "nothing to draw";
+    // A long text is cut at the map view's edge: the side panel stays exactly as the rules drew it.
+    showNote(game, "おんがく 70 とても ながい おしらせ の ぶんしょう が つづきます つづきます つづきます");
+    const Canvas& shown = pictureWithNotes(game, false);
+    ASSERT_NE(&shown, &game.backBuffer);
+    EXPECT_GT(differing(shown, game.backBuffer, 0, 0, 600, 60), 100);
+    EXPECT_EQ(differing(shown, game.backBuffer, 600, 0, 900, 600), 0);
+    EXPECT_EQ(differing(shown, game.backBuffer, 0, 60, 600, 600), 0) << "only the top of the map view";
+    EXPECT_EQ(canvasPixel(game.backBuffer, 20, 20), 0xFF208040u) << "the back buffer holds no note";
+
+    advanceManualClock(noteMillis - 1);
+    EXPECT_NE(notesOnScreen(game, false), "");
+    advanceManualClock(1);
+    EXPECT_EQ(notesOnScreen(game, false), "");
+    EXPECT_EQ(&pictureWithNotes(game, false), &game.backBuffer);
+
+    // A new note replaces the one before and starts its own time.
+    showNote(game, "ミュート");
+    showNote(game, "おんがく 50");
+    EXPECT_EQ(notesOnScreen(game, false), "おんがく 50");
+}
+
+TEST_F(NotesOverTheMap, ThePauseSignStandsWhilePausedOrInactive) {
+    game.notes.shown = true;
+    EXPECT_EQ(notesOnScreen(game, true), "\nポーズ");
+    const Canvas& paused = pictureWithNotes(game, true);
+    EXPECT_GT(differing(paused, game.backBuffer, 200, 200, 400, 300), 100);
+    EXPECT_EQ(differing(paused, game.backBuffer, 280, 280, 320, 320), 0) << "the hero stays in sight";
+    EXPECT_EQ(differing(paused, game.backBuffer, 600, 0, 900, 600), 0);
+    game.windowInactive = 1;
+    EXPECT_EQ(notesOnScreen(game, false), "\nポーズ");
+    game.windowInactive = 0;
+    EXPECT_EQ(notesOnScreen(game, false), "");
+}
