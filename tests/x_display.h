@@ -54,15 +54,15 @@ struct Child {
     }
 };
 
-// Starts Xvfb on a free display and returns its number, or -1.
-inline int startXvfb(Child& server) {
+// Starts Xvfb with one screen of the given size on a free display and returns its number, or -1.
+inline int startXvfb(Child& server, const std::string& screen = "1280x1024x24") {
     int fds[2];
     if (pipe(fds) != 0) return -1;
     server.pid = fork();
     if (server.pid == 0) {
         close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
                static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -76,4 +76,25 @@ inline int startXvfb(Child& server) {
     }
     close(fds[0]);
     return number.empty() ? -1 : std::atoi(number.c_str());
+}
+
+// Starts a small window manager on the display, as a desktop has one: without it, fullscreen windows keep their
+// size. Returns false when openbox is missing or does not come up.
+inline bool startWindowManager(Child& manager, const std::string& displayName) {
+    if (!toolAvailable("openbox")) return false;
+    manager.pid = fork();
+    if (manager.pid == 0) {
+        setenv("DISPLAY", displayName.c_str(), 1);
+        execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Ready once it has claimed the screen's window-manager selection.
+    for (int i = 0; i < 100; ++i) {
+        if (commandOutput("DISPLAY=" + displayName + " xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null")
+                .find("window id") != std::string::npos)
+            return true;
+        if (manager.waitForExit(std::chrono::milliseconds(0))) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
 }

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <utility>
@@ -31,7 +32,7 @@ bool xToolsAvailable() {
 
 }  // namespace
 
-TEST(WindowSmoke, GameWindowHasAFixedNineHundredBySixHundredClientAreaAndEndsCleanly) {
+TEST(WindowSmoke, GameWindowOpensAtNineHundredBySixHundredAndEndsCleanly) {
     if (!xToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or x11-utils is not installed";
     if (!lameAvailable()) GTEST_SKIP() << "lame is not installed";
     const std::string game = std::string(QUORVATH_BINARY_DIR) + "/quorvath";
@@ -50,6 +51,8 @@ TEST(WindowSmoke, GameWindowHasAFixedNineHundredBySixHundredClientAreaAndEndsCle
     if (player.pid == 0) {
         setenv("DISPLAY", displayName.c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // The player's own settings stay out of the test: none are in the test's folder.
+        setenv("XDG_CONFIG_HOME", (std::filesystem::current_path() / "config").c_str(), 1);
         execl(game.c_str(), "quorvath", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -72,10 +75,9 @@ TEST(WindowSmoke, GameWindowHasAFixedNineHundredBySixHundredClientAreaAndEndsCle
     // Centred on the 1280 x 1024 screen (there is no window manager to move it).
     EXPECT_NE(info.find("Absolute upper-left X:  190\n"), std::string::npos) << info;
     EXPECT_NE(info.find("Absolute upper-left Y:  212\n"), std::string::npos) << info;
-    // Not resizable: the smallest and the largest size the window system may give are both 900 x 600.
+    // Resizable: the window system is given no largest size.
     const std::string hints = commandOutput(onDisplay + "xprop -id " + window + " WM_NORMAL_HINTS");
-    EXPECT_NE(hints.find("minimum size: 900 by 600"), std::string::npos) << hints;
-    EXPECT_NE(hints.find("maximum size: 900 by 600"), std::string::npos) << hints;
+    EXPECT_EQ(hints.find("maximum size"), std::string::npos) << hints;
 
     // Keys reach the running game without upsetting it.
     commandOutput(onDisplay + "xdotool key --window " + window + " Down Up v 2>/dev/null");

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -105,6 +106,8 @@ TEST(WindowPlay, TitleMenuNewGameWalkTalkAndSaveInARealWindow) {
     if (player.pid == 0) {
         setenv("DISPLAY", displayName.c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // The player's own settings stay out of the test: none are in the test's folder.
+        setenv("XDG_CONFIG_HOME", (std::filesystem::current_path() / "config").c_str(), 1);
         execl(game.c_str(), "quorvath", static_cast<char*>(nullptr));
         _exit(127);
     }
