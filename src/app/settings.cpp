@@ -5,20 +5,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <sstream>
 #include <string_view>
 
-#include <unistd.h>
-
 #include <toml++/toml.h>
 
 #include "app/game_state.h"
 #include "app/user_folders.h"
+#include "platform/files.h"
 
 const std::array<ActionInfo, actionCount> actions = {{
     {"walk_up", keyUp},
@@ -226,13 +224,6 @@ private:
     std::ostream& warnings_;
 };
 
-bool readFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
 // The byte offset of a 1-based column counted in characters, on one line of UTF-8.
 size_t byteOfColumn(std::string_view line, uint32_t column) {
     size_t at = 0;
@@ -306,27 +297,6 @@ bool editValue(std::string& whole, const toml::table& document, const std::strin
     return true;
 }
 
-// The text reaches the disk under PATH.tmp first and replaces PATH with one rename, so the settings file is
-// always either the old one or the new one whole.
-bool replaceFile(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << text;
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 Settings defaultSettings() {
@@ -345,7 +315,7 @@ Settings readSettings(const std::string& path, std::ostream& warnings) {
     std::error_code missing;
     if (!std::filesystem::exists(path, missing)) return settings;
     std::string text;
-    if (!readFile(path, text)) {
+    if (!readWholeFile(path, text)) {
         warnings << path << ": warning: cannot read the settings file; the defaults are used\n";
         return settings;
     }
@@ -383,7 +353,7 @@ Settings readSettings(const std::string& path, std::ostream& warnings) {
 bool writeSettings(const std::string& path, const Settings& settings, std::ostream& warnings) {
     std::string text;
     std::error_code missing;
-    if (std::filesystem::exists(path, missing) && !readFile(path, text)) {
+    if (std::filesystem::exists(path, missing) && !readWholeFile(path, text)) {
         warnings << path << ": warning: cannot read the settings file; it is not written\n";
         return false;
     }
@@ -436,8 +406,9 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
     if (!changed) return true;
     std::error_code failed;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), failed);
-    if (!replaceFile(path, text)) {
-        warnings << path << ": warning: the settings file cannot be written\n";
+    // Written beside the old file and renamed over it, so the settings file is always whole.
+    if (const int error = writeFileAtomically(path, text); error != 0) {
+        warnings << path << ": warning: the settings file cannot be written: " << std::strerror(error) << '\n';
         return false;
     }
     return true;
