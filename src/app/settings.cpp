@@ -57,9 +57,9 @@ const std::array<std::vector<int32_t>, actionCount>& defaultPadButtons() {
     return buttons;
 }
 
-// A table's entries in the order the file writes them (the library keeps them sorted by name), so warnings
-// come in the file's order and the first of two bindings of one key is the one written first.
-std::vector<std::pair<const toml::key*, const toml::node*>> inFileOrder(const toml::table& table) {
+// Visits a table's entries in the order the file writes them (the library keeps them sorted by name), so
+// warnings come in the file's order and the first of two bindings of one key is the one written first.
+template <class Visit> void eachInFileOrder(const toml::table& table, Visit&& visit) {
     std::vector<std::pair<const toml::key*, const toml::node*>> entries;
     for (auto&& [key, node] : table) entries.emplace_back(&key, &node);
     std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
@@ -67,7 +67,7 @@ std::vector<std::pair<const toml::key*, const toml::node*>> inFileOrder(const to
         const toml::source_position& second = b.first->source().begin;
         return first.line != second.line ? first.line < second.line : first.column < second.column;
     });
-    return entries;
+    for (const auto& [key, node] : entries) visit(*key, *node);
 }
 
 class Reader {
@@ -79,9 +79,7 @@ public:
     }
 
     void readDisplay(const toml::table& table, Settings& settings) {
-        for (const auto& [keyAt, nodeAt] : inFileOrder(table)) {
-            const toml::key& key = *keyAt;
-            const toml::node& node = *nodeAt;
+        eachInFileOrder(table, [&](const toml::key& key, const toml::node& node) {
             const std::string name(key.str());
             if (name == "fullscreen") {
                 readBool(node, "display.fullscreen", settings.display.fullscreen);
@@ -97,13 +95,11 @@ public:
             } else {
                 unknown(key, "display." + name);
             }
-        }
+        });
     }
 
     void readAudio(const toml::table& table, Settings& settings) {
-        for (const auto& [keyAt, nodeAt] : inFileOrder(table)) {
-            const toml::key& key = *keyAt;
-            const toml::node& node = *nodeAt;
+        eachInFileOrder(table, [&](const toml::key& key, const toml::node& node) {
             const std::string name(key.str());
             if (name == "music_volume") {
                 readInt(node, "audio.music_volume", 0, 100, settings.musicVolume);
@@ -112,19 +108,17 @@ public:
             } else {
                 unknown(key, "audio." + name);
             }
-        }
+        });
     }
 
     void readNotes(const toml::table& table, Settings& settings) {
-        for (const auto& [keyAt, nodeAt] : inFileOrder(table)) {
-            const toml::key& key = *keyAt;
-            const toml::node& node = *nodeAt;
+        eachInFileOrder(table, [&](const toml::key& key, const toml::node& node) {
             if (key.str() == "show") {
                 readBool(node, "notes.show", settings.showNotes);
             } else {
                 unknown(key, "notes." + std::string(key.str()));
             }
-        }
+        });
     }
 
     // [keys] or [pad]: each action an array of names. Actions the file binds take their inputs first; the
@@ -133,15 +127,13 @@ public:
         const std::string tableName = pad ? "pad" : "keys";
         std::array<bool, actionCount> given{};
         std::vector<int32_t> taken;
-        for (const auto& [keyAt, nodeAt] : inFileOrder(table)) {
-            const toml::key& key = *keyAt;
-            const toml::node& node = *nodeAt;
+        eachInFileOrder(table, [&](const toml::key& key, const toml::node& node) {
             const std::string name(key.str());
             int32_t action = 0;
             while (action < actionCount && name != actions[action].name) ++action;
             if (action == actionCount) {
                 unknown(key, tableName + "." + name);
-                continue;
+                return;
             }
             std::vector<const toml::node*> entries;
             if (const toml::array* list = node.as_array()) {
@@ -161,10 +153,10 @@ public:
                 inputs.push_back(input);
             }
             // A list of nothing but mistakes keeps the default rather than leave the action without a key.
-            if (inputs.empty() && anyBad) continue;
+            if (inputs.empty() && anyBad) return;
             bound[action] = inputs;
             given[action] = true;
-        }
+        });
         for (int32_t action = 0; action < actionCount; ++action) {
             if (given[action]) continue;
             std::erase_if(bound[action], [&taken](int32_t input) {
@@ -223,6 +215,19 @@ private:
     std::string path_;
     std::ostream& warnings_;
 };
+
+// Parses the file's text; a parse error is a warning at its line, followed by what happens instead.
+bool parseDocument(const std::string& text, const std::string& path, toml::table& document, std::ostream& warnings,
+                   const char* instead) {
+    try {
+        document = toml::parse(text, std::string_view(path));
+        return true;
+    } catch (const toml::parse_error& error) {
+        warnings << path << ':' << error.source().begin.line << ": warning: " << error.description() << "; "
+                 << instead << '\n';
+        return false;
+    }
+}
 
 // The byte offset of a 1-based column counted in characters, on one line of UTF-8.
 size_t byteOfColumn(std::string_view line, uint32_t column) {
@@ -320,17 +325,9 @@ Settings readSettings(const std::string& path, std::ostream& warnings) {
         return settings;
     }
     toml::table document;
-    try {
-        document = toml::parse(text, std::string_view(path));
-    } catch (const toml::parse_error& error) {
-        warnings << path << ':' << error.source().begin.line << ": warning: " << error.description()
-                 << "; the defaults are used\n";
-        return settings;
-    }
+    if (!parseDocument(text, path, document, warnings, "the defaults are used")) return settings;
     Reader reader(path, warnings);
-    for (const auto& [keyAt, nodeAt] : inFileOrder(document)) {
-        const toml::key& key = *keyAt;
-        const toml::node& node = *nodeAt;
+    eachInFileOrder(document, [&](const toml::key& key, const toml::node& node) {
         const std::string name(key.str());
         const toml::table* table = node.as_table();
         if (name != "display" && name != "audio" && name != "notes" && name != "keys" && name != "pad") {
@@ -346,7 +343,7 @@ Settings readSettings(const std::string& path, std::ostream& warnings) {
         } else {
             reader.readBindings(*table, name == "pad", name == "pad" ? settings.padButtons : settings.keys);
         }
-    }
+    });
     return settings;
 }
 
@@ -378,13 +375,7 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
     for (const Change& change : changes) {
         if (!change.differs) continue;
         toml::table document;
-        try {
-            document = toml::parse(text, std::string_view(path));
-        } catch (const toml::parse_error& error) {
-            warnings << path << ':' << error.source().begin.line << ": warning: " << error.description()
-                     << "; the settings file is not written\n";
-            return false;
-        }
+        if (!parseDocument(text, path, document, warnings, "the settings file is not written")) return false;
         if (!editValue(text, document, change.table, change.key, change.text)) {
             // A layout the line edit does not handle: the whole file is written anew by the library.
             toml::table* table = document[change.table].as_table();

@@ -43,17 +43,20 @@ protected:
 
 using Keys = std::vector<int32_t>;
 
+// The display, audio and notes values of a settings record, as one text to compare.
+std::string plainValues(const Settings& settings) {
+    return std::string(settings.display.fullscreen ? "fullscreen" : "window") + " scale " +
+           std::to_string(settings.display.scale) + (settings.display.scaling == Scaling::fit ? " fit" : " integer") +
+           " volume " + std::to_string(settings.musicVolume) + (settings.mute ? " muted" : "") +
+           (settings.showNotes ? " notes" : "");
+}
+
 }  // namespace
 
 TEST_F(SettingsFile, AMissingFileGivesEveryDefaultWithoutAWord) {
     const Settings settings = readSettings("no-such-folder/settings.toml", warnings);
     EXPECT_EQ(warnings.str(), "");
-    EXPECT_FALSE(settings.display.fullscreen);
-    EXPECT_EQ(settings.display.scale, 1);
-    EXPECT_EQ(settings.display.scaling, Scaling::integer);
-    EXPECT_EQ(settings.musicVolume, 100);
-    EXPECT_FALSE(settings.mute);
-    EXPECT_TRUE(settings.showNotes);
+    EXPECT_EQ(plainValues(settings), "window scale 1 integer volume 100 notes");
     EXPECT_EQ(settings.keys[actWalkUp], Keys{keyUp});
     EXPECT_EQ(settings.keys[actWalkDown], Keys{keyDown});
     EXPECT_EQ(settings.keys[actWalkLeft], Keys{keyLeft});
@@ -111,12 +114,7 @@ load = ["guide"]
 pause = ["start", "y"]
 )");
     EXPECT_EQ(warnings.str(), "");
-    EXPECT_TRUE(settings.display.fullscreen);
-    EXPECT_EQ(settings.display.scale, 3);
-    EXPECT_EQ(settings.display.scaling, Scaling::fit);
-    EXPECT_EQ(settings.musicVolume, 40);
-    EXPECT_TRUE(settings.mute);
-    EXPECT_FALSE(settings.showNotes);
+    EXPECT_EQ(plainValues(settings), "fullscreen scale 3 fit volume 40 muted");
     EXPECT_EQ(settings.keys[actWalkUp], (Keys{0x57, keyUp}));
     EXPECT_EQ(settings.keys[actWalkDown], Keys{keyS}) << "a letter in either case";
     EXPECT_EQ(settings.keys[actWalkLeft], Keys{0x64});
@@ -190,12 +188,7 @@ talk = ["zz"]
     EXPECT_EQ(warningLines().size(), 14u) << warnings.str();
 
     const Settings defaults = defaultSettings();
-    EXPECT_FALSE(settings.display.fullscreen);
-    EXPECT_EQ(settings.display.scale, 1);
-    EXPECT_EQ(settings.display.scaling, Scaling::integer);
-    EXPECT_EQ(settings.musicVolume, 100);
-    EXPECT_FALSE(settings.mute);
-    EXPECT_TRUE(settings.showNotes);
+    EXPECT_EQ(plainValues(settings), plainValues(defaults));
     EXPECT_EQ(settings.keys[actTalk], defaults.keys[actTalk]) << "nothing usable: the default stays";
     EXPECT_EQ(settings.keys[actWalkUp], Keys{0x57}) << "the usable names of a list are kept";
     EXPECT_EQ(settings.keys[actMenu], defaults.keys[actMenu]);
