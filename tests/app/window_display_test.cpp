@@ -194,6 +194,21 @@ TEST_F(RealDisplay, TheWindowScalesByWholeNumbersGoesFullscreenWithBarsAndEscCom
     EXPECT_TRUE(sized(1800, 1200));
     EXPECT_FALSE(player.waitForExit(0ms)) << "Esc does not end the game";
 
+    // Smaller than the picture: the whole picture shrinks into the window (two thirds here) rather than
+    // being cut, so the logo drawn at (100, 100) shows near (67, 67).
+    x("xdotool windowsize " + window + " 600 400");
+    ASSERT_TRUE(waitFor([this] { return sized(600, 400); })) << info();
+    std::this_thread::sleep_for(300ms);
+    const Capture small = capture(window, 600, 400);
+    ASSERT_FALSE(small.bytes.empty());
+    int logoPixels = 0;
+    for (int32_t y = 60; y < 82; ++y) {
+        for (int32_t px = 60; px < 82; ++px) logoPixels += small.at(px, y) == checkerA || small.at(px, y) == checkerB;
+    }
+    EXPECT_GT(logoPixels, 80) << "the logo at two thirds of its place";
+    x("xdotool windowsize " + window + " 1800 1200");
+    ASSERT_TRUE(waitFor([this] { return sized(1800, 1200); })) << info();
+
     // Alt+Enter goes fullscreen too; the game remembers fullscreen and the window's scale for the next start.
     key("alt+Return");
     ASSERT_TRUE(waitFor([this] { return sized(2000, 1300); })) << info();
