@@ -3,6 +3,7 @@
 // through the settings' bindings into the game's virtual-key codes, so the rules see one kind of input.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
