@@ -9,8 +9,17 @@
 namespace {
 
 const char* const saveFileName = "gamedat.xml";
+std::string saveFolder;
 
 }  // namespace
+
+void setSaveFolder(const std::string& folder) {
+    saveFolder = folder;
+}
+
+std::string saveFilePath() {
+    return saveFolder.empty() ? std::string(saveFileName) : saveFolder + "/" + saveFileName;
+}
 
 // Saving on the title or ending screen, or with a dead hero, would overwrite the player's progress with a
 // hero that cannot go on, so nothing is written then.
@@ -51,14 +60,14 @@ int32_t saveGame(GameState& game) {
         setAttribute(hero, "speed", game.heroSpeed);
         setAttribute(hero, "kayaku", game.heroPowder);
         setAttribute(hero, "money", game.heroMoney);
-        saveXmlDocument(document, saveFileName);
+        saveXmlDocument(document, saveFilePath());
         return 1;
     });
 }
 
 // The file is laid over the state: what it does not mention keeps its value, and weapons can only become owned.
 int32_t loadGame(GameState& game) {
-    return runXmlLoader(saveFileName, [&](XmlDocument& document) {
+    return runXmlLoader(saveFilePath(), [&](XmlDocument& document) {
         for (const XmlNode& node : selectNodes(document, "//flag").nodes) {
             const XmlNode flag = asElement(node);
             const int32_t id = attributeInt(flag, "id");
@@ -95,7 +104,7 @@ int32_t loadGame(GameState& game) {
 // Only the first hero counts, as in loading.
 int32_t savedGameScreen() {
     int32_t screen = -1;
-    runXmlLoaderQuietly(saveFileName, [&](XmlDocument& document) {
+    runXmlLoaderQuietly(saveFilePath(), [&](XmlDocument& document) {
         const XmlNode hero = asElement(selectNodes(document, "//hero").item(0));
         if (hero.empty() || !hasAttribute(hero, "nowmap")) return 0;
         screen = attributeInt(hero, "nowmap");

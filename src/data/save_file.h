@@ -2,9 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct GameState;
 
+// Where the save file and its .bak and .tmp companions live: empty (the start value) is the working directory,
+// the world folder; start-up may name another folder, such as the player's own folder for the world.
+void setSaveFolder(const std::string& folder);
+// The save file as the loaders name it: "gamedat.xml", or that name inside the folder set above.
+std::string saveFilePath();
 // Writes the hero's progress; 1 when written, 0 otherwise (also 0, writing nothing, on the title and
 // ending screens and while the hero is dead).
 int32_t saveGame(GameState& game);

@@ -258,3 +258,29 @@ TEST(SaveFile, RunnerCallsSaveLoadAndTheCatalogs) {
     EXPECT_EQ(state["heldItem"]["name"], "薬草");
     EXPECT_EQ(state["selectedItemId"], 3);
 }
+
+TEST(SaveFile, ASaveFolderHoldsTheSaveItsBackupAndTheLoadAndLeavesTheWorldFolderAlone) {
+    TempFolder folder;
+    BoxCatcher boxes;
+    const std::string saves = (folder.path() / "player saves").string();
+    std::filesystem::create_directory(saves);
+    setSaveFolder(saves);
+    EXPECT_EQ(saveFilePath(), saves + "/gamedat.xml");
+    GameState game = playingState();
+    game.heroMoney = 10;
+    EXPECT_EQ(saveGame(game), 1);
+    game.heroMoney = 20;
+    EXPECT_EQ(saveGame(game), 1);
+    GameState loaded;
+    const int32_t result = loadGame(loaded);
+    setSaveFolder("");
+
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(loaded.heroMoney, 20);
+    EXPECT_NE(readTextFile(saves + "/gamedat.xml.bak").find("money=\"10\""), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(saves + "/gamedat.xml.tmp"));
+    EXPECT_FALSE(std::filesystem::exists("gamedat.xml"));
+    EXPECT_FALSE(std::filesystem::exists("gamedat.xml.bak"));
+    EXPECT_EQ(saveFilePath(), "gamedat.xml");
+    EXPECT_TRUE(boxes.boxes().empty());
+}
