@@ -106,6 +106,18 @@ int32_t pictureHeight(const Picture& picture) {
     return picture.data ? cairo_image_surface_get_height(picture.data->surface) : 0;
 }
 
+uint32_t picturePixel(const Picture& picture, int32_t x, int32_t y) {
+    if (!picture.data || x < 0 || y < 0 || x >= pictureWidth(picture) || y >= pictureHeight(picture)) return 0;
+    cairo_surface_t* surface = picture.data->surface;
+    const cairo_format_t format = cairo_image_surface_get_format(surface);
+    if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return 0;
+    const uint8_t* bytes = cairo_image_surface_get_data(surface);
+    const std::size_t at = static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surface) + x * 4;
+    const uint32_t pixel = *reinterpret_cast<const uint32_t*>(bytes + at);
+    // A picture without alpha keeps an undefined top byte.
+    return format == CAIRO_FORMAT_RGB24 ? pixel | 0xFF000000u : unpremultiplied(pixel);
+}
+
 Canvas createCanvas(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return {};
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);

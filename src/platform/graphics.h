@@ -32,6 +32,8 @@ Picture decodePictureFile(const std::string& path);
 bool pictureLoaded(const Picture& picture);
 int32_t pictureWidth(const Picture& picture);
 int32_t pictureHeight(const Picture& picture);
+// One pixel of a picture as 0xAARRGGBB (premultiplication undone); 0 outside the picture.
+uint32_t picturePixel(const Picture& picture, int32_t x, int32_t y);
 
 // Makes an ARGB canvas painted opaque black once; it is never cleared afterwards.
 Canvas createCanvas(int32_t width, int32_t height);

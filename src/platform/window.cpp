@@ -199,10 +199,9 @@ void showMessageBox(const std::string& text, const std::string& caption) {
         boxHandler(text, caption);
         return;
     }
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) != 0) {
-        // No display to show it on: the player still learns why the game stopped.
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    }
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    std::fflush(stderr);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
 }
 
 void setMessageBoxHandler(std::function<void(const std::string&, const std::string&)> handler) {
@@ -229,6 +228,15 @@ bool manualClockInUse() {
 bool startWindowSystem() {
     if (windowSystemStarted) return true;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    // Without a display SDL falls back to a driver that draws nowhere; a game window nobody can see would run on
+    // unseen, so that is no display at all, unless the driver was asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!SDL_getenv("SDL_VIDEODRIVER") && driver &&
+        (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        SDL_SetError("no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)");
+        return false;
+    }
     // Pads are welcome but not needed: without the controller subsystem the keyboard still plays. Pads plugged
     // in before the start arrive as device-added events too.
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
@@ -296,6 +304,23 @@ bool windowFullscreen() {
 int32_t windowedScale() {
     noteWindowedSize();
     return lastWindowedScale;
+}
+
+std::string windowSystemError() {
+    return SDL_GetError();
+}
+
+void setWindowIcon(const Picture& icon) {
+    const int32_t width = pictureWidth(icon), height = pictureHeight(icon);
+    if (!window || width <= 0 || height <= 0) return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) return;
+    for (int32_t y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch);
+        for (int32_t x = 0; x < width; ++x) row[x] = picturePixel(icon, x, y);
+    }
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
 }
 
 void closeWindow() {

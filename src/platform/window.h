@@ -45,6 +45,8 @@ struct DisplayMode {
 // Starts SDL's video and events; false when it cannot start.
 bool startWindowSystem();
 void stopWindowSystem();
+// Why the window system or the window could not start, as SDL words it.
+std::string windowSystemError();
 // Opens the centred, resizable window for a picture of width x height: `scale` times that size (less when the
 // desktop is smaller), or on the whole screen. false on failure.
 bool openWindow(const std::string& title, int32_t width, int32_t height, const DisplayMode& mode = {});
@@ -54,6 +56,8 @@ bool setWindowFullscreen(bool fullscreen);
 bool windowFullscreen();
 // The window's whole-number scale when it was last a window (at least 1): what the next start opens at.
 int32_t windowedScale();
+// Gives the open window the picture as its icon (the window system shows it in task bars and switchers).
+void setWindowIcon(const Picture& icon);
 // Waits up to timeoutMs for one message; false when none came. A message the game does not see comes back
 // with kind none.
 bool waitWindowEvent(WindowEvent& event, uint32_t timeoutMs);
@@ -70,7 +74,9 @@ std::string padButtonName(int32_t button);
 // Posts a track-end report to the main thread; safe to call from the audio thread.
 void postTrackEnd(int32_t trackNumber);
 
-// Modal message box with an OK button and no owner; in headless mode the handler set below is called instead.
+// Modal message box with an OK button and no owner, its caption and text also written to standard error (a
+// player without a display still learns why the game stopped); in headless mode the handler set below is
+// called instead.
 void showMessageBox(const std::string& text, const std::string& caption);
 void setMessageBoxHandler(std::function<void(const std::string& text, const std::string& caption)> handler);
 
