@@ -1,10 +1,12 @@
 // quorvath-assets DIR [--force] [--no-music]: makes the demo world's pictures and music under DIR/pict from
 // code. Pictures named by DIR/media's data files are made too; without data files only the fixed ones are.
 // Every run gives the same bytes; outputs newer than the tool and the data files are left alone.
+// quorvath-assets --icons DIR NAME: makes the desktop icon NAME.png in DIR/{48x48,128x128,256x256}/apps.
 #include <filesystem>
 #include <iostream>
 #include <string>
 
+#include "icons.h"
 #include "output_plan.h"
 #include "platform/window.h"
 #include "pictures.h"
@@ -31,6 +33,15 @@ std::filesystem::file_time_type newestInput(std::filesystem::file_time_type newe
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--icons") {
+        if (argc != 4) {
+            std::cerr << "usage: quorvath-assets --icons DIR NAME\n";
+            return 2;
+        }
+        if (makeIcons(argv[2], argv[3])) return 0;
+        std::cerr << "quorvath-assets: cannot write the icons into " << argv[2] << "\n";
+        return 1;
+    }
     std::string folder;
     bool music = true;
     OutputPlan plan;
