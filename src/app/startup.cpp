@@ -2,12 +2,14 @@
 #include "app/startup.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/controls.h"
 #include "app/frame_tick.h"
 #include "app/game_state.h"
@@ -125,8 +127,15 @@ void handleActivate(GameState& game, bool active) {
     game.windowInactive = active ? 0 : 1;
 }
 
-int runGame() {
-    if (!startWindowSystem()) return 0;
+// A start that fails ends with status 1, so that a launcher or a script sees it; the player has seen the box
+// or the line on standard error that says why.
+int runGame(const LaunchOptions& options) {
+    LaunchPlace place;
+    if (!enterWorld(options, place)) return 1;
+    if (!startWindowSystem()) {
+        std::fprintf(stderr, "quorvath: cannot open the display: %s\n", windowSystemError().c_str());
+        return 1;
+    }
     // The player's settings never stop the start: what is wrong in them is reported and left at its default.
     Controls controls;
     controls.settingsPath = settingsFilePath();
@@ -136,13 +145,15 @@ int runGame() {
     if (!startUp(*game, false)) {
         stopAudio();
         stopWindowSystem();
-        return 0;
+        return 1;
     }
     applySettings(*game, controls);
     if (!openWindow("Quorvath", screenWidth, screenHeight, controls.settings.display)) {
+        std::fprintf(stderr, "quorvath: cannot open the window: %s\n", windowSystemError().c_str());
         shutDown(*game);
-        return 0;
+        return 1;
     }
+    if (!place.iconFile.empty()) setWindowIcon(decodePictureFile(place.iconFile.string()));
     game->lastTickTime = clockMillis();
     runMessageLoop(*game, controls);
     rememberSettings(controls);

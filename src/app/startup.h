@@ -5,9 +5,11 @@
 
 struct GameState;
 struct Controls;
+struct LaunchOptions;
 
-// Runs the whole game: start-up, the message loop with the frame clock, shut-down; returns the exit code.
-int runGame();
+// Runs the whole game in the world the options lead to: start-up, the message loop with the frame clock,
+// shut-down. Returns 0 when the window was closed, 1 when the game could not start.
+int runGame(const LaunchOptions& options);
 // The message loop with the 80 ms frame clock: window messages through the controls between ticks, no tick while
 // paused, the picture with its notes painted after each tick. Runs until the player quits, or for limitMillis
 // when that is not 0.

@@ -1,0 +1,268 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/save_file.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Parsed {
+    int status = 0;
+    LaunchOptions options;
+    std::string out, err;
+};
+
+Parsed parse(std::initializer_list<const char*> arguments) {
+    std::vector<const char*> argv{"quorvath"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    Parsed parsed;
+    std::ostringstream out, err;
+    parsed.status = parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.options, out, err);
+    parsed.out = out.str();
+    parsed.err = err.str();
+    return parsed;
+}
+
+void makeWorld(const fs::path& folder, const std::string& mapFile = "media/BigMapData.xml") {
+    writeTextFile((folder / mapFile).string(), "<map/>");
+}
+
+// Sets an environment variable for the length of a test and puts the old value back.
+class EnvironmentValue {
+public:
+    EnvironmentValue(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old, hadOld_ = true;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~EnvironmentValue() {
+        if (hadOld_) setenv(name_, old_.c_str(), 1);
+        else unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool hadOld_ = false;
+};
+
+}  // namespace
+
+TEST(CommandLine, HelpAndVersionPrintOnStandardOutputAndEndWithZero) {
+    for (const char* help : {"-h", "--help"}) {
+        const Parsed parsed = parse({help, "--bogus-after-help"});
+        EXPECT_EQ(parsed.status, 0) << help;
+        EXPECT_EQ(parsed.out, usageText());
+        EXPECT_TRUE(parsed.err.empty());
+    }
+    const std::string usage = usageText();
+    EXPECT_EQ(usage.rfind("Usage: quorvath [OPTIONS] [WORLD]\n", 0), 0u);
+    for (const char* line : {"  -h, --help ", "      --version ", "      --save-dir DIR "})
+        EXPECT_NE(usage.find(line), std::string::npos) << line;
+
+    const Parsed version = parse({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("quorvath [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
+}
+
+TEST(CommandLine, MistakesPrintWhatWasWrongAndTheUsageOnStandardErrorAndGiveTwo) {
+    const std::vector<std::pair<std::vector<const char*>, std::string>> mistakes = {
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"-x"}, "unknown option '-x'"},
+        {{"-hh"}, "unknown option '-hh'"},
+        {{"one", "two"}, "'two' is one too many"},
+        {{"--save-dir"}, "--save-dir needs DIR"},
+        {{"--save-dir="}, "--save-dir needs a folder"},
+        {{"--version=2"}, "--version takes no value"},
+        {{""}, "empty"},
+        {{"--bogus", "--help"}, "unknown option '--bogus'"},
+    };
+    for (const auto& [arguments, what] : mistakes) {
+        std::vector<const char*> argv{"quorvath"};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        LaunchOptions options;
+        std::ostringstream out, err;
+        EXPECT_EQ(parseCommandLine(static_cast<int>(argv.size()), argv.data(), options, out, err), 2) << what;
+        EXPECT_TRUE(out.str().empty()) << what;
+        EXPECT_EQ(err.str().rfind("quorvath: ", 0), 0u) << err.str();
+        EXPECT_NE(err.str().find(what), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find(usageText()), std::string::npos) << what;
+    }
+}
+
+TEST(CommandLine, WorldAndSaveFolderInEitherOrderAndSpellingAndDoubleDashEndsTheOptions) {
+    Parsed parsed = parse({});
+    EXPECT_EQ(parsed.status, keepRunning);
+    EXPECT_TRUE(parsed.options.world.empty());
+    EXPECT_TRUE(parsed.options.saveDir.empty());
+
+    parsed = parse({"--save-dir", "saves", "my world"});
+    EXPECT_EQ(parsed.status, keepRunning);
+    EXPECT_EQ(parsed.options.world, "my world");
+    EXPECT_EQ(parsed.options.saveDir, "saves");
+
+    parsed = parse({"w", "--save-dir=a=b"});
+    EXPECT_EQ(parsed.status, keepRunning);
+    EXPECT_EQ(parsed.options.world, "w");
+    EXPECT_EQ(parsed.options.saveDir, "a=b");
+
+    parsed = parse({"--", "-odd"});
+    EXPECT_EQ(parsed.status, keepRunning);
+    EXPECT_EQ(parsed.options.world, "-odd");
+    EXPECT_TRUE(parsed.out.empty() && parsed.err.empty());
+}
+
+TEST(WorldLookup, ArgumentThenCurrentFolderThenTheInstalledWorld) {
+    TempFolder folder;
+    const fs::path root = folder.path();
+    const fs::path bin = root / "prefix" / "bin";
+    const fs::path installed = installedWorldFolder(bin);
+    EXPECT_EQ(installed, root / "prefix" / "share" / "quorvath" / "game");
+    makeWorld(installed);
+    makeWorld(root / "here");
+    makeWorld(root / "there", "MEDIA/bigmapdata.XML");  // read the way the game reads it, in any letter case
+    fs::create_directories(root / "empty");
+
+    LaunchOptions options;
+    options.world = "../there";  // relative to the current folder
+    WorldChoice world = findWorld(options, root / "here", bin);
+    EXPECT_EQ(world.source, WorldSource::argument);
+    EXPECT_EQ(world.folder, root / "there");
+
+    options.world.clear();
+    world = findWorld(options, root / "here", bin);
+    EXPECT_EQ(world.source, WorldSource::currentFolder);
+    EXPECT_EQ(world.folder, root / "here");
+
+    world = findWorld(options, root / "empty", bin);
+    EXPECT_EQ(world.source, WorldSource::installed);
+    EXPECT_EQ(world.folder, installed);
+    EXPECT_EQ(world.lookedIn, (std::vector<fs::path>{root / "empty", installed}));
+
+    // The installed world stays the installed one when it is named or entered.
+    options.world = installed.string();
+    EXPECT_EQ(findWorld(options, root / "here", bin).source, WorldSource::installed);
+    options.world.clear();
+    EXPECT_EQ(findWorld(options, installed, bin).source, WorldSource::installed);
+}
+
+TEST(WorldLookup, AWorldArgumentThatIsNoWorldFindsNothingElseAndNothingAnywhereListsEveryFolder) {
+    TempFolder folder;
+    const fs::path root = folder.path();
+    makeWorld(root / "here");
+    fs::create_directories(root / "empty");
+    LaunchOptions options;
+    options.world = root / "empty";
+    WorldChoice world = findWorld(options, root / "here", root / "bin");
+    EXPECT_EQ(world.source, WorldSource::none);
+    EXPECT_EQ(world.lookedIn, std::vector<fs::path>{root / "empty"});
+
+    options.world.clear();
+    world = findWorld(options, root / "empty", root / "bin");
+    EXPECT_EQ(world.source, WorldSource::none);
+    EXPECT_EQ(world.lookedIn, (std::vector<fs::path>{root / "empty", root / "share" / "quorvath" / "game"}));
+}
+
+TEST(SaveFolder, PlayersFolderFollowsXdgDataHomeOrHome) {
+    EnvironmentValue home("HOME", "/home/player");
+    {
+        EnvironmentValue data("XDG_DATA_HOME", "/data/player");
+        EXPECT_EQ(userSaveRoot(), fs::path("/data/player/quorvath"));
+    }
+    {
+        EnvironmentValue data("XDG_DATA_HOME", "relative/is/ignored");
+        EXPECT_EQ(userSaveRoot(), fs::path("/home/player/.local/share/quorvath"));
+    }
+    EnvironmentValue data("XDG_DATA_HOME", nullptr);
+    EXPECT_EQ(userSaveRoot(), fs::path("/home/player/.local/share/quorvath"));
+}
+
+TEST(SaveFolder, EachWorldHasItsOwnFolderNameAndTheInstalledWorldIsDemo) {
+    TempFolder folder;
+    const fs::path root = folder.path();
+    fs::create_directories(root / "a" / "game");
+    fs::create_directories(root / "b" / "game");
+    fs::create_directory_symlink(root / "a" / "game", root / "link");
+    WorldChoice world{WorldSource::argument, root / "a" / "game", {}};
+    const std::string nameA = userSaveFolderName(world);
+    EXPECT_TRUE(std::regex_match(nameA, std::regex("game-[0-9a-f]{16}"))) << nameA;
+    world.folder = root / "b" / "game";
+    EXPECT_NE(userSaveFolderName(world), nameA) << "two folders of the same name";
+    world.folder = root / "link";
+    world.source = WorldSource::currentFolder;
+    EXPECT_EQ(userSaveFolderName(world), nameA) << "one folder reached through a link";
+    world.source = WorldSource::installed;
+    EXPECT_EQ(userSaveFolderName(world), "demo");
+
+    fs::create_directories(root / ".hid\\den");
+    world = {WorldSource::argument, root / ".hid\\den", {}};
+    EXPECT_EQ(userSaveFolderName(world).substr(0, 9), "_hid_den-");
+}
+
+TEST(SaveFolder, SaveDirThenAWritableWorldThenThePlayersFolder) {
+    TempFolder folder;
+    const fs::path root = folder.path();
+    EnvironmentValue data("XDG_DATA_HOME", (root / "xdg").c_str());
+    makeWorld(root / "w");
+    const WorldChoice fromArgument{WorldSource::argument, root / "w", {}};
+    const WorldChoice installed{WorldSource::installed, root / "w", {}};
+    LaunchOptions options;
+    EXPECT_EQ(chooseSaveFolder(options, fromArgument, root), root / "w");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root / "w"), fs::directory_iterator()), 1) << "the probe is gone";
+    EXPECT_EQ(chooseSaveFolder(options, installed, root), root / "xdg" / "quorvath" / "demo");
+    options.saveDir = "saves";
+    EXPECT_EQ(chooseSaveFolder(options, fromArgument, root / "elsewhere"), root / "elsewhere" / "saves");
+    EXPECT_EQ(chooseSaveFolder(options, installed, root), root / "saves");
+}
+
+TEST(SaveFolder, EnteringAWorldMakesItTheWorkingFolderAndTheSaveFolderWhatTheSaveFileUses) {
+    TempFolder folder;
+    BoxCatcher boxes;
+    const fs::path root = folder.path();
+    makeWorld(root / "w");
+    LaunchOptions options;
+    options.world = "w";
+    options.saveDir = "deep/er saves";
+    LaunchPlace place;
+    ASSERT_TRUE(enterWorld(options, place));
+    EXPECT_EQ(fs::current_path(), root / "w");
+    EXPECT_EQ(place.saveFolder, root / "deep" / "er saves");
+    EXPECT_TRUE(fs::is_directory(root / "deep" / "er saves"));
+    EXPECT_EQ(saveFilePath(), (root / "deep" / "er saves" / "gamedat.xml").string());
+
+    // A writable world folder keeps the save where it always was.
+    fs::current_path(root);
+    options.saveDir.clear();
+    ASSERT_TRUE(enterWorld(options, place));
+    EXPECT_EQ(place.saveFolder, root / "w");
+    EXPECT_EQ(saveFilePath(), "gamedat.xml");
+
+    // A save folder that cannot be made stops the start with a box that says why.
+    fs::current_path(root);
+    writeTextFile("file", "");
+    options.saveDir = "file/saves";
+    EXPECT_FALSE(enterWorld(options, place));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_NE(boxes.boxes()[0].second.find(root / "file" / "saves"), std::string::npos);
+
+    // No world: one box naming every folder looked in.
+    options = LaunchOptions{};
+    fs::current_path(root / "deep");
+    EXPECT_FALSE(enterWorld(options, place));
+    ASSERT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(boxes.boxes()[1].first, "Quorvath");
+    EXPECT_NE(boxes.boxes()[1].second.find((root / "deep").string() + " (the current folder)"), std::string::npos);
+    EXPECT_NE(boxes.boxes()[1].second.find("(the installed demo world)"), std::string::npos);
+    setSaveFolder("");
+}
