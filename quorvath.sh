@@ -3,6 +3,7 @@
 #   ./quorvath.sh play    install what is missing, build, make the demo world's pictures and music, start the game
 #   ./quorvath.sh test    the same set-up, then the whole test suite
 #   ./quorvath.sh bench   the same set-up, then the benchmarks (figures only, never asserted)
+#   ./quorvath.sh package the same set-up, then the Debian package build/quorvath_VERSION_amd64.deb
 #   ./quorvath.sh fuzz [SECONDS]   build the fuzz targets with clang and run each for SECONDS (default 600)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -10,7 +11,7 @@ top=$(pwd)
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libcairo2-dev
   libpango1.0-dev libpng-dev libpugixml-dev libtomlplusplus-dev nlohmann-json3-dev libgtest-dev
-  fonts-ipafont-gothic lame xvfb xdotool x11-utils imagemagick openbox)
+  fonts-ipafont-gothic lame xvfb xdotool x11-utils imagemagick openbox desktop-file-utils appstream dpkg-dev)
 
 install_packages() {
   local missing=()
@@ -29,9 +30,8 @@ build() {
   local werror=OFF
   [ "${CI:-}" = "true" ] && werror=ON
   cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVATH_WERROR=$werror >/dev/null
+  # The build also makes the demo world's pictures and music (by our own tool, never checked in) and the icons.
   cmake --build "$top/build" -j "$(nproc)"
-  # The demo world's pictures and music are made by our own tool, never checked in.
-  "$top/build/quorvath-assets" "$top/game"
 }
 
 case "${1:-}" in
@@ -60,6 +60,12 @@ case "${1:-}" in
     "$top/build/quorvath-bench-playthrough" "$top/game" ${route:+"$route"}
     "$top/bench/cpu_share.sh" "$top/build/quorvath" "$top/game" 5
     ;;
+  package)
+    install_packages
+    build
+    # Depends: the shared libraries the programs link (dpkg-shlibdeps) and the font.
+    cd "$top/build" && cpack -G DEB
+    ;;
   fuzz)
     install_packages clang libclang-rt-14-dev
     secs=${2:-600}
@@ -72,7 +78,7 @@ case "${1:-}" in
     done
     ;;
   *)
-    echo "usage: $0 play|test|bench|fuzz [SECONDS]" >&2
+    echo "usage: $0 play|test|bench|package|fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac
