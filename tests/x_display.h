@@ -28,6 +28,12 @@ inline std::string commandOutput(const std::string& command) {
     return output;
 }
 
+// Holds a key on the display long enough for the game's 80 ms frame clock to see it, then lets it go.
+inline void holdKey(const std::string& display, const std::string& key, double seconds = 0.3) {
+    commandOutput("DISPLAY=" + display + " xdotool keydown " + key + " sleep " + std::to_string(seconds) + " keyup " +
+                  key + " sleep 0.15 2>/dev/null");
+}
+
 // A child process that is ended and reaped when the test ends, however it ends.
 struct Child {
     pid_t pid = -1;

@@ -34,7 +34,7 @@ struct Rgb {
 
 class RealWindow {
 public:
-    explicit RealWindow(std::string display) : onDisplay_("DISPLAY=" + std::move(display) + " ") {}
+    explicit RealWindow(std::string display) : display_(display), onDisplay_("DISPLAY=" + display + " ") {}
     std::string window;
 
     bool find() {
@@ -47,10 +47,7 @@ public:
         return !window.empty();
     }
     // Holds a key long enough for the game's 80 ms frame clock to see it, then lets it go.
-    void hold(const std::string& key, double seconds = 0.3) {
-        commandOutput(onDisplay_ + "xdotool keydown " + key + " sleep " + std::to_string(seconds) + " keyup " +
-                      key + " sleep 0.15 2>/dev/null");
-    }
+    void hold(const std::string& key, double seconds = 0.3) { holdKey(display_, key, seconds); }
     // The window's 900 x 600 client area as RGB bytes; empty when the capture failed.
     bool capture() {
         const std::string file = "window.rgb";
@@ -67,6 +64,7 @@ public:
     }
 
 private:
+    std::string display_;
     std::string onDisplay_;
     std::string pixels_;
 };
