@@ -270,10 +270,13 @@ TEST(SaveFile, ASaveFolderHoldsTheSaveItsBackupAndTheLoadAndLeavesTheWorldFolder
     game.heroMoney = 10;
     EXPECT_EQ(saveGame(game), 1);
     game.heroMoney = 20;
+    game.currentMap = 4;
     EXPECT_EQ(saveGame(game), 1);
     GameState loaded;
     const int32_t result = loadGame(loaded);
+    const int32_t screen = savedGameScreen();
     setSaveFolder("");
+    EXPECT_EQ(screen, 4) << "the picture prefetch looks at the same save";
 
     EXPECT_EQ(result, 1);
     EXPECT_EQ(loaded.heroMoney, 20);
