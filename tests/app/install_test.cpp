@@ -16,16 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Install : public ::testing::Test {
+class Install : public installed::TreeTest {
 protected:
-    void SetUp() override {
-        prefix = folder.path() / "prefix";
-        elsewhere = folder.path() / "elsewhere";
-        home = folder.path() / "home";
-        fs::create_directories(elsewhere);
-        fs::create_directories(home);
-        ASSERT_TRUE(installed::installInto(prefix)) << "cmake --install failed";
-    }
     installed::Finished runGame(const std::vector<std::string>& arguments, const fs::path& in,
                                 std::map<std::string, std::string> environment = {}) {
         environment.emplace("HOME", home.string());
@@ -33,8 +25,6 @@ protected:
         return installed::runIn(in, environment, (prefix / "bin" / "quorvath").string(), arguments);
     }
     std::string id = applicationId;
-    TempFolder folder;
-    fs::path prefix, elsewhere, home;
 };
 
 }  // namespace

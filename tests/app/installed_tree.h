@@ -79,4 +79,20 @@ inline void linkInstalledWorld(const fs::path& prefix, const fs::path& world) {
         fs::create_directory_symlink(prefix / "share" / "quorvath" / "game" / sub, world / sub);
 }
 
+// A test on a fresh install: the prefix installed into, an unrelated folder to run the programs in and an empty
+// home, all below the test's temporary folder.
+class TreeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        prefix = folder.path() / "prefix";
+        elsewhere = folder.path() / "elsewhere";
+        home = folder.path() / "home";
+        fs::create_directories(elsewhere);
+        fs::create_directories(home);
+        ASSERT_TRUE(installInto(prefix)) << "cmake --install failed";
+    }
+    TempFolder folder;
+    fs::path prefix, elsewhere, home;
+};
+
 }  // namespace installed

@@ -27,17 +27,13 @@ namespace {
 // The user the game runs as when the test must not be able to write the world folder.
 constexpr int unprivilegedId = 65534;
 
-class WindowInstall : public ::testing::Test {
+class WindowInstall : public installed::TreeTest {
 protected:
     void SetUp() override {
         for (const char* tool : {"Xvfb", "xdotool", "xwininfo", "xprop"})
             if (!toolAvailable(tool)) GTEST_SKIP() << tool << " is not installed";
-        prefix = folder.path() / "prefix";
-        elsewhere = folder.path() / "elsewhere";
-        home = folder.path() / "home";
-        fs::create_directories(elsewhere);
-        fs::create_directories(home);
-        ASSERT_TRUE(installed::installInto(prefix)) << "cmake --install failed";
+        TreeTest::SetUp();
+        if (HasFatalFailure()) return;
         const int display = startXvfb(server);
         ASSERT_GE(display, 0);
         displayName = ":" + std::to_string(display);
@@ -122,11 +118,9 @@ protected:
         EXPECT_EQ(WEXITSTATUS(player.status), 0);
     }
 
-    TempFolder folder;
     Child server;
     std::string displayName;
     std::string windowIcon;  // what the window system says of the last found window's icon
-    fs::path prefix, elsewhere, home;
 };
 
 }  // namespace
