@@ -83,8 +83,10 @@ inline void writeTestPicture(const std::string& gamePath, int32_t width, int32_t
     saveCanvasPng(canvas, file.string());
 }
 
-// The sixteen fixed pictures and the nine tracks in the working directory; false when no MP3 could be made.
+// The sixteen fixed pictures, the nine tracks and an empty map file (which makes the folder a world the game
+// starts in) in the working directory; false when no MP3 could be made.
 inline bool writeStartUpMedia(int32_t trackMillis = 300) {
+    writeTextFile("media/BigMapData.xml", "<map/>");
     for (const char* picture : fixedPictureFiles) writeTestPicture(picture, 8, 8, 0xFF336699);
     const std::string mp3 = testMp3Bytes(trackMillis);
     if (mp3.empty()) return false;

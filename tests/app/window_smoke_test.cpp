@@ -40,8 +40,6 @@ TEST(WindowSmoke, GameWindowOpensAtNineHundredBySixHundredAndEndsCleanly) {
 
     TempFolder folder;
     ASSERT_TRUE(writeStartUpMedia());
-    // The map file makes the folder a world the game starts in; the title screen never reads it.
-    writeTextFile("media/BigMapData.xml", "<map/>");
     Child server;
     const int display = startXvfb(server);
     ASSERT_GE(display, 0);
