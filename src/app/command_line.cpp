@@ -10,11 +10,11 @@
 #include <sstream>
 #include <system_error>
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/build_info.h"
+#include "app/user_folders.h"
 #include "data/save_file.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -133,13 +133,6 @@ bool makeFolders(const fs::path& folder, mode_t mode, std::string& reason) {
         return false;
     }
     return true;
-}
-
-fs::path homeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return home;
-    const passwd* user = ::getpwuid(::getuid());
-    return user && user->pw_dir ? fs::path(user->pw_dir) : fs::path("/");
 }
 
 fs::path executableFolder() {
@@ -270,9 +263,7 @@ WorldChoice findWorld(const LaunchOptions& options, const fs::path& currentFolde
 }
 
 fs::path userSaveRoot() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const fs::path base = dataHome && dataHome[0] == '/' ? fs::path(dataHome) : homeFolder() / ".local" / "share";
-    return base / "quorvath";
+    return fs::path(dataFolder()) / "quorvath";
 }
 
 std::string userSaveFolderName(const WorldChoice& world) {

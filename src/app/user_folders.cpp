@@ -48,6 +48,11 @@ std::string configFolder() {
     return config.empty() ? homeFolder() + "/.config" : config;
 }
 
+std::string dataFolder() {
+    const std::string data = absoluteFromEnvironment("XDG_DATA_HOME");
+    return data.empty() ? homeFolder() + "/.local/share" : data;
+}
+
 std::string picturesFolder() {
     const std::string pictures = absoluteFromEnvironment("XDG_PICTURES_DIR");
     if (!pictures.empty()) return pictures;

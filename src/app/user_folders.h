@@ -1,4 +1,5 @@
-// The player's own folders as the desktop names them: where settings live and where screenshots go.
+// The player's own folders as the desktop names them: where settings live, where saves may go and where
+// screenshots go.
 #pragma once
 
 #include <string>
@@ -7,5 +8,7 @@
 std::string homeFolder();
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config.
 std::string configFolder();
+// $XDG_DATA_HOME when it is an absolute path, else ~/.local/share.
+std::string dataFolder();
 // $XDG_PICTURES_DIR, else the pictures folder of the desktop's user-dirs.dirs file, else ~/Pictures.
 std::string picturesFolder();
