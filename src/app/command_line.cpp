@@ -1,6 +1,7 @@
 // The command line, the world lookup and the save folder: everything decided before start-up.
 #include "app/command_line.h"
 
+#include <charconv>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 #include "app/build_info.h"
+#include "app/settings.h"
 #include "app/user_folders.h"
 #include "data/save_file.h"
 #include "platform/files.h"
@@ -47,6 +49,26 @@ const OptionRule optionRules[] = {
      [](LaunchOptions& options, const std::string& value) {
          if (value.empty()) return std::string("--save-dir needs a folder");
          options.saveDir = value;
+         return std::string();
+     }},
+    {"scale", 0, "N", "open the window at N times 900 x 600 (1 to 16)",
+     [](LaunchOptions& options, const std::string& value) {
+         int32_t scale = 0;
+         const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), scale);
+         if (status != std::errc() || end != value.data() + value.size() || scale < 1 || scale > largestScale)
+             return "--scale takes a whole number from 1 to " + std::to_string(largestScale) + ", not '" + value +
+                    "'";
+         options.scale = scale;
+         return std::string();
+     }},
+    {"fullscreen", 0, nullptr, "start on the whole screen",
+     [](LaunchOptions& options, const std::string&) {
+         options.fullscreen = 1;
+         return std::string();
+     }},
+    {"window", 0, nullptr, "start in a window",
+     [](LaunchOptions& options, const std::string&) {
+         options.fullscreen = 0;
          return std::string();
      }},
 };

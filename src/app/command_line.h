@@ -2,6 +2,7 @@
 // the command line once; start-up enters the world and tells the save file where to write.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
 #include <string>
@@ -11,6 +12,8 @@
 struct LaunchOptions {
     std::string world;    // the WORLD argument; empty when none was given
     std::string saveDir;  // --save-dir; empty when none was given
+    int32_t scale = 0;    // --scale: the window's size in picture sizes for this run; 0 when none was given
+    int32_t fullscreen = -1;  // --fullscreen 1, --window 0; -1 keeps what the settings say
 };
 
 // What parseCommandLine returns when the game is to run.

@@ -34,8 +34,6 @@ const std::array<ActionInfo, actionCount> actions = {{
 
 namespace {
 
-constexpr int32_t largestScale = 16;
-
 // Keys the game keeps for itself outside the game's actions (fullscreen, mute, volume, screenshot): no action
 // can take them, so they always do what the player expects of them.
 constexpr int32_t reservedKeys[] = {0x7A /* F11 */, 0x7B /* F12 */, 0x1B /* Esc */, 0x4D /* M */,

@@ -22,6 +22,9 @@ struct ActionInfo {
 };
 extern const std::array<ActionInfo, actionCount> actions;
 
+// The largest window scale the settings and the command line take.
+constexpr int32_t largestScale = 16;
+
 struct Settings {
     DisplayMode display;
     int32_t musicVolume = 100;  // percent

@@ -140,6 +140,9 @@ int runGame(const LaunchOptions& options) {
     Controls controls;
     controls.settingsPath = settingsFilePath();
     controls.settings = readSettings(controls.settingsPath, std::cerr);
+    // The command line decides for this start; what the window is at the end is remembered as always.
+    if (options.scale > 0) controls.settings.display.scale = options.scale;
+    if (options.fullscreen >= 0) controls.settings.display.fullscreen = options.fullscreen == 1;
     // The game record is large; it lives on the heap for the whole run.
     auto game = std::make_unique<GameState>();
     if (!startUp(*game, false)) {

@@ -87,6 +87,11 @@ TEST(CommandLine, MistakesPrintWhatWasWrongAndTheUsageOnStandardErrorAndGiveTwo)
         {{"--version=2"}, "--version takes no value"},
         {{""}, "empty"},
         {{"--bogus", "--help"}, "unknown option '--bogus'"},
+        {{"--scale", "0"}, "--scale takes a whole number from 1 to 16, not '0'"},
+        {{"--scale=17"}, "not '17'"},
+        {{"--scale", "2x"}, "not '2x'"},
+        {{"--scale"}, "--scale needs N"},
+        {{"--fullscreen=1"}, "--fullscreen takes no value"},
     };
     for (const auto& [arguments, what] : mistakes) {
         std::vector<const char*> argv{"quorvath"};
@@ -116,6 +121,16 @@ TEST(CommandLine, WorldAndSaveFolderInEitherOrderAndSpellingAndDoubleDashEndsThe
     EXPECT_EQ(parsed.status, keepRunning);
     EXPECT_EQ(parsed.options.world, "w");
     EXPECT_EQ(parsed.options.saveDir, "a=b");
+
+    // The display options: the last of --fullscreen and --window wins; none of them keeps the settings' choice.
+    EXPECT_EQ(parsed.options.scale, 0);
+    EXPECT_EQ(parsed.options.fullscreen, -1);
+    parsed = parse({"--scale", "3", "--fullscreen"});
+    EXPECT_EQ(parsed.options.scale, 3);
+    EXPECT_EQ(parsed.options.fullscreen, 1);
+    parsed = parse({"--fullscreen", "--scale=16", "--window"});
+    EXPECT_EQ(parsed.options.scale, 16);
+    EXPECT_EQ(parsed.options.fullscreen, 0);
 
     parsed = parse({"--", "-odd"});
     EXPECT_EQ(parsed.status, keepRunning);
