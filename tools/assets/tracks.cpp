@@ -57,6 +57,8 @@ constexpr std::array<int, 7> mixolydian{0, 2, 4, 5, 7, 9, 10};
 
 const std::vector<Song>& songs() {
     static const std::vector<Song> list = {
+        // One song to three lines, its fields in the order of the record.
+        // clang-format off
         {"pict\\Main Title.mp3", 11, 84, 16, 62, major, {0, 4, 5, 3, 0, 4, 3, 4}, Instrument::softLead,
          Instrument::strings, ChordStyle::pad, Instrument::bell, true, BassStyle::whole,
          "x.......x.......", "................", "................", Drum::hat, 0.3, 0.75, false},
@@ -84,6 +86,7 @@ const std::vector<Song>& songs() {
         {"pict\\なんとかタウン.mp3", 97, 128, 24, 69, major, {0, 5, 3, 4, 0, 5, 1, 4}, Instrument::softLead,
          Instrument::organ, ChordStyle::fastArpeggio, Instrument::pluck, false, BassStyle::quarters,
          "x...x...x...x...", "....x.......x...", "x.xxx.xxx.xxx.xx", Drum::shaker, 0.75, 0.75, false},
+        // clang-format on
     };
     return list;
 }
