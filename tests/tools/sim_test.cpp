@@ -2,12 +2,12 @@
 // clock and error reports, checked against the JSON lines it prints.
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/game_state.h"
+#include "sim/field_list.h"
 #include "test_media.h"
 #include "test_support.h"
 #include "world/world_files.h"
@@ -16,28 +16,10 @@ using nlohmann::json;
 
 namespace {
 
-// Converts to any field type, so a record takes as many of these in braces as it declares fields.
-struct AnyField {
-    template <class T> operator T&() const;
-};
-template <size_t> using FieldOf = AnyField;
-template <class R, class Indexes> struct TakesFields;
-template <class R, size_t... I> struct TakesFields<R, std::index_sequence<I...>> {
-    static constexpr bool value = requires { R{FieldOf<I>{}...}; };
-};
-// The number of fields record R declares.
-template <class R, size_t N = 0> constexpr size_t fieldCount() {
-    if constexpr (TakesFields<R, std::make_index_sequence<N + 1>>::value) {
-        return fieldCount<R, N + 1>();
-    } else {
-        return N;
-    }
-}
-
 // A record's dump object has one key per field of the record, plus `added` keys the dump shows beside them
 // (minus the ones it leaves out), so a field added to a record but not to the dump shows here.
 template <class R> void expectEveryField(const json& object, const char* what, int added = 0) {
-    EXPECT_EQ(static_cast<int>(object.size()), static_cast<int>(fieldCount<R>()) + added)
+    EXPECT_EQ(static_cast<int>(object.size()), static_cast<int>(declaredFieldCount<R>()) + added)
         << what << ": " << object.dump().substr(0, 300);
 }
 

@@ -1,304 +1,344 @@
 // The runner's dump and `set`: one list of fields per record, walked by a visitor that either writes JSON
-// or finds the field a path names. A field added to a record is one line in its `fields` below.
+// or finds the field a path names. A field added to a record is one line in its `fields` below; the build
+// stops while a record has a field its list leaves out.
 #include "dump.h"
 
 #include <array>
 #include <charconv>
+#include <cstddef>
 #include <limits>
 #include <map>
 #include <vector>
 
 #include "app/game_state.h"
+#include "field_list.h"
 #include "platform/window.h"
 
 using json = nlohmann::ordered_json;
 
 namespace {
 
-// ---- The fields of every record, in declaration order. `v(name, field)` for each.
+// ---- The fields of every record: `v(name, &Record::field)` for each, in the order the dump shows them.
 
-template <class V> void fields(V& v, SpeechLine& line) {
-    v("text", line.text);
-    v("flagId", line.flagId);
-    v("flagValue", line.flagValue);
-    v("setFlagId", line.setFlagId);
-    v("setFlagValue", line.setFlagValue);
+// Names the record whose list `fields` gives.
+template <class R> struct RecordType {};
+
+template <class V> constexpr void fields(V& v, RecordType<SpeechLine>) {
+    v("text", &SpeechLine::text);
+    v("flagId", &SpeechLine::flagId);
+    v("flagValue", &SpeechLine::flagValue);
+    v("setFlagId", &SpeechLine::setFlagId);
+    v("setFlagValue", &SpeechLine::setFlagValue);
 }
 
-template <class V> void fields(V& v, AreaNpc& npc) {
-    v("imageId", npc.imageId);
-    v("absent", npc.absent);
-    v("questionIndex", npc.questionIndex);
-    v("lines", npc.lines);
-    v("yesLines", npc.yesLines);
-    v("noLines", npc.noLines);
+template <class V> constexpr void fields(V& v, RecordType<AreaNpc>) {
+    v("imageId", &AreaNpc::imageId);
+    v("absent", &AreaNpc::absent);
+    v("questionIndex", &AreaNpc::questionIndex);
+    v("lines", &AreaNpc::lines);
+    v("yesLines", &AreaNpc::yesLines);
+    v("noLines", &AreaNpc::noLines);
 }
 
-template <class V> void fields(V& v, DoorRecord& door) {
-    v("next", door.next);
-    v("resetX", door.resetX);
-    v("resetY", door.resetY);
+template <class V> constexpr void fields(V& v, RecordType<DoorRecord>) {
+    v("next", &DoorRecord::next);
+    v("resetX", &DoorRecord::resetX);
+    v("resetY", &DoorRecord::resetY);
 }
 
-template <class V> void fields(V& v, AreaRecord& area) {
-    v("polygon", area.polygon);
-    v("level", area.level);
-    v("enemyCount", area.enemyCount);
-    v("enemyTypes", area.enemyTypes);
-    v("npc", area.npc);
-    v("hasDoor", area.hasDoor);
-    v("door", area.door);
-    v("bossNum", area.bossNum);
-    v("bossFlag", area.bossFlag);
+template <class V> constexpr void fields(V& v, RecordType<AreaRecord>) {
+    v("polygon", &AreaRecord::polygon);
+    v("level", &AreaRecord::level);
+    v("enemyCount", &AreaRecord::enemyCount);
+    v("enemyTypes", &AreaRecord::enemyTypes);
+    v("npc", &AreaRecord::npc);
+    v("hasDoor", &AreaRecord::hasDoor);
+    v("door", &AreaRecord::door);
+    v("bossNum", &AreaRecord::bossNum);
+    v("bossFlag", &AreaRecord::bossFlag);
 }
 
-template <class V> void fields(V& v, NpcPicture& picture) {
-    v("picture", picture.picture);
-    v("frame", picture.frame);
-    v("x", picture.x);
-    v("y", picture.y);
-    v("frameWidth", picture.frameWidth);
-    v("frameHeight", picture.frameHeight);
-    v("areaIndex", picture.areaIndex);
+template <class V> constexpr void fields(V& v, RecordType<NpcPicture>) {
+    v("picture", &NpcPicture::picture);
+    v("frame", &NpcPicture::frame);
+    v("x", &NpcPicture::x);
+    v("y", &NpcPicture::y);
+    v("frameWidth", &NpcPicture::frameWidth);
+    v("frameHeight", &NpcPicture::frameHeight);
+    v("areaIndex", &NpcPicture::areaIndex);
 }
 
-template <class V> void fields(V& v, ItemRecord& item) {
-    v("use", item.use);
-    v("name", item.name);
-    v("type", item.type);
-    v("power", item.power);
-    v("time", item.time);
-    v("pict", item.pict);
-    v("howto", item.howto);
-    v("id", item.id);
+template <class V> constexpr void fields(V& v, RecordType<ItemRecord>) {
+    v("use", &ItemRecord::use);
+    v("name", &ItemRecord::name);
+    v("type", &ItemRecord::type);
+    v("power", &ItemRecord::power);
+    v("time", &ItemRecord::time);
+    v("pict", &ItemRecord::pict);
+    v("howto", &ItemRecord::howto);
+    v("id", &ItemRecord::id);
 }
 
-template <class V> void fields(V& v, WeaponSlot& weapon) {
-    v("fly", weapon.fly);
-    v("name", weapon.name);
-    v("power", weapon.power);
-    v("kayaku", weapon.kayaku);
-    v("speed", weapon.speed);
-    v("wait", weapon.wait);
-    v("pict", weapon.pict);
-    v("howto", weapon.howto);
+template <class V> constexpr void fields(V& v, RecordType<WeaponSlot>) {
+    v("fly", &WeaponSlot::fly);
+    v("name", &WeaponSlot::name);
+    v("power", &WeaponSlot::power);
+    v("kayaku", &WeaponSlot::kayaku);
+    v("speed", &WeaponSlot::speed);
+    v("wait", &WeaponSlot::wait);
+    v("pict", &WeaponSlot::pict);
+    v("howto", &WeaponSlot::howto);
 }
 
-template <class V> void fields(V& v, EnemyType& type) {
-    v("size", type.size);
-    v("life", type.life);
-    v("speed", type.speed);
+template <class V> constexpr void fields(V& v, RecordType<EnemyType>) {
+    v("size", &EnemyType::size);
+    v("life", &EnemyType::life);
+    v("speed", &EnemyType::speed);
 }
 
-template <class V> void fields(V& v, EnemySlot& enemy) {
-    v("x", enemy.x);
-    v("y", enemy.y);
-    v("anchorX", enemy.anchorX);
-    v("anchorY", enemy.anchorY);
-    v("life", enemy.life);
-    v("kind", enemy.kind);
-    v("size", enemy.size);
-    v("speed", enemy.speed);
+template <class V> constexpr void fields(V& v, RecordType<EnemySlot>) {
+    v("x", &EnemySlot::x);
+    v("y", &EnemySlot::y);
+    v("anchorX", &EnemySlot::anchorX);
+    v("anchorY", &EnemySlot::anchorY);
+    v("life", &EnemySlot::life);
+    v("kind", &EnemySlot::kind);
+    v("size", &EnemySlot::size);
+    v("speed", &EnemySlot::speed);
 }
 
-template <class V> void fields(V& v, ShotSlot& shot) {
-    v("x", shot.x);
-    v("y", shot.y);
-    v("anchorX", shot.anchorX);
-    v("anchorY", shot.anchorY);
-    v("alive", shot.alive);
-    v("direction", shot.direction);
-    v("pict", shot.pict);
-    v("speed", shot.speed);
-    v("ticksLeft", shot.ticksLeft);
-    v("power", shot.power);
+template <class V> constexpr void fields(V& v, RecordType<ShotSlot>) {
+    v("x", &ShotSlot::x);
+    v("y", &ShotSlot::y);
+    v("anchorX", &ShotSlot::anchorX);
+    v("anchorY", &ShotSlot::anchorY);
+    v("alive", &ShotSlot::alive);
+    v("direction", &ShotSlot::direction);
+    v("pict", &ShotSlot::pict);
+    v("speed", &ShotSlot::speed);
+    v("ticksLeft", &ShotSlot::ticksLeft);
+    v("power", &ShotSlot::power);
 }
 
-template <class V> void fields(V& v, BossAttack& attack) {
-    v("type", attack.type);
-    v("wait1", attack.wait1);
-    v("wait2", attack.wait2);
-    v("speed1", attack.speed1);
-    v("speed2", attack.speed2);
-    v("pict", attack.pict);
-    v("power", attack.power);
+template <class V> constexpr void fields(V& v, RecordType<BossAttack>) {
+    v("type", &BossAttack::type);
+    v("wait1", &BossAttack::wait1);
+    v("wait2", &BossAttack::wait2);
+    v("speed1", &BossAttack::speed1);
+    v("speed2", &BossAttack::speed2);
+    v("pict", &BossAttack::pict);
+    v("power", &BossAttack::power);
 }
 
-template <class V> void fields(V& v, BossRecord& boss) {
-    v("x", boss.x);
-    v("y", boss.y);
-    v("gx", boss.gx);
-    v("gy", boss.gy);
-    v("life", boss.life);
-    v("kind", boss.kind);
-    v("hit", boss.hit);
-    v("speed", boss.speed);
-    v("maxlife", boss.maxlife);
-    v("attackIndex", boss.attackIndex);
-    v("image", boss.image);
-    v("frame", boss.frame);
-    v("cutinImage", boss.cutinImage);
-    v("openingSpeech", boss.openingSpeech);
-    v("closingSpeech", boss.closingSpeech);
-    v("name", boss.name);
-    v("size", boss.size);
-    v("bossId", boss.bossId);
-    v("kin", boss.kin);
-    v("tyu", boss.tyu);
-    v("attacks", boss.attacks);
-    v("attackState", boss.attackState);
-    v("flagId", boss.flagId);
-    v("flagValue", boss.flagValue);
+template <class V> constexpr void fields(V& v, RecordType<BossRecord>) {
+    v("x", &BossRecord::x);
+    v("y", &BossRecord::y);
+    v("gx", &BossRecord::gx);
+    v("gy", &BossRecord::gy);
+    v("life", &BossRecord::life);
+    v("kind", &BossRecord::kind);
+    v("hit", &BossRecord::hit);
+    v("speed", &BossRecord::speed);
+    v("maxlife", &BossRecord::maxlife);
+    v("attackIndex", &BossRecord::attackIndex);
+    v("image", &BossRecord::image);
+    v("frame", &BossRecord::frame);
+    v("cutinImage", &BossRecord::cutinImage);
+    v("openingSpeech", &BossRecord::openingSpeech);
+    v("closingSpeech", &BossRecord::closingSpeech);
+    v("name", &BossRecord::name);
+    v("size", &BossRecord::size);
+    v("bossId", &BossRecord::bossId);
+    v("kin", &BossRecord::kin);
+    v("tyu", &BossRecord::tyu);
+    v("attacks", &BossRecord::attacks);
+    v("attackState", &BossRecord::attackState);
+    v("flagId", &BossRecord::flagId);
+    v("flagValue", &BossRecord::flagValue);
 }
 
-template <class V> void fields(V& v, EffectRecord& effect) {
-    v("ticksLeft", effect.ticksLeft);
-    v("x", effect.x);
-    v("y", effect.y);
-    v("endX", effect.endX);
-    v("endY", effect.endY);
-    v("stepX", effect.stepX);
-    v("stepY", effect.stepY);
-    v("size", effect.size);
-    v("scale", effect.scale);
-    v("endScale", effect.endScale);
-    v("stepScale", effect.stepScale);
-    v("alpha", effect.alpha);
-    v("endAlpha", effect.endAlpha);
-    v("stepAlpha", effect.stepAlpha);
-    v("rgb", effect.rgb);
+template <class V> constexpr void fields(V& v, RecordType<EffectRecord>) {
+    v("ticksLeft", &EffectRecord::ticksLeft);
+    v("x", &EffectRecord::x);
+    v("y", &EffectRecord::y);
+    v("endX", &EffectRecord::endX);
+    v("endY", &EffectRecord::endY);
+    v("stepX", &EffectRecord::stepX);
+    v("stepY", &EffectRecord::stepY);
+    v("size", &EffectRecord::size);
+    v("scale", &EffectRecord::scale);
+    v("endScale", &EffectRecord::endScale);
+    v("stepScale", &EffectRecord::stepScale);
+    v("alpha", &EffectRecord::alpha);
+    v("endAlpha", &EffectRecord::endAlpha);
+    v("stepAlpha", &EffectRecord::stepAlpha);
+    v("rgb", &EffectRecord::rgb);
 }
 
-template <class V> void fields(V& v, Notes& notes) {
-    v("shown", notes.shown);
-    v("text", notes.text);
-    v("until", notes.until);
-    v("screen", notes.screen);
+template <class V> constexpr void fields(V& v, RecordType<Notes>) {
+    v("shown", &Notes::shown);
+    v("text", &Notes::text);
+    v("until", &Notes::until);
+    v("screen", &Notes::screen);
 }
 
-template <class V> void fields(V& v, GameState& game) {
+template <class V> constexpr void fields(V& v, RecordType<GameState>) {
     // Hero
-    v("heroX", game.heroX);
-    v("heroY", game.heroY);
-    v("heroSpeed", game.heroSpeed);
-    v("heroDir", game.heroDir);
-    v("heroLife", game.heroLife);
-    v("heroMaxLife", game.heroMaxLife);
-    v("heroExp", game.heroExp);
-    v("heroLevel", game.heroLevel);
-    v("heroPowder", game.heroPowder);
-    v("heroMoney", game.heroMoney);
+    v("heroX", &GameState::heroX);
+    v("heroY", &GameState::heroY);
+    v("heroSpeed", &GameState::heroSpeed);
+    v("heroDir", &GameState::heroDir);
+    v("heroLife", &GameState::heroLife);
+    v("heroMaxLife", &GameState::heroMaxLife);
+    v("heroExp", &GameState::heroExp);
+    v("heroLevel", &GameState::heroLevel);
+    v("heroPowder", &GameState::heroPowder);
+    v("heroMoney", &GameState::heroMoney);
     // Input and clock
-    v("keyDown", game.keyDown);
-    v("keyLatch", game.keyLatch);
-    v("windowInactive", game.windowInactive);
-    v("lastTickTime", game.lastTickTime);
-    v("tickNow", game.tickNow);
-    v("frameCounter", game.frameCounter);
-    v("sceneMarkFrame", game.sceneMarkFrame);
+    v("keyDown", &GameState::keyDown);
+    v("keyLatch", &GameState::keyLatch);
+    v("windowInactive", &GameState::windowInactive);
+    v("lastTickTime", &GameState::lastTickTime);
+    v("tickNow", &GameState::tickNow);
+    v("frameCounter", &GameState::frameCounter);
+    v("sceneMarkFrame", &GameState::sceneMarkFrame);
     // Scene machine
-    v("scene", game.scene);
-    v("returnScene", game.returnScene);
-    v("menuCursor", game.menuCursor);
-    v("attackCooldown", game.attackCooldown);
-    v("swordTicks", game.swordTicks);
-    v("swordDir", game.swordDir);
-    v("bossPhase", game.bossPhase);
+    v("scene", &GameState::scene);
+    v("returnScene", &GameState::returnScene);
+    v("menuCursor", &GameState::menuCursor);
+    v("attackCooldown", &GameState::attackCooldown);
+    v("swordTicks", &GameState::swordTicks);
+    v("swordDir", &GameState::swordDir);
+    v("bossPhase", &GameState::bossPhase);
     // World position
-    v("currentMap", game.currentMap);
-    v("currentArea", game.currentArea);
-    v("mapName", game.mapName);
-    v("mapImage", game.mapImage);
-    v("areaCount", game.areaCount);
-    v("areas", game.areas);
-    v("npcPictures", game.npcPictures);
+    v("currentMap", &GameState::currentMap);
+    v("currentArea", &GameState::currentArea);
+    v("mapName", &GameState::mapName);
+    v("mapImage", &GameState::mapImage);
+    v("areaCount", &GameState::areaCount);
+    v("areas", &GameState::areas);
+    v("npcPictures", &GameState::npcPictures);
     // Story; screenMode is flag 56 under its own name
-    v("storyFlags", game.storyFlags);
-    v("screenMode", game.storyFlags[flagScreenMode]);
+    v("storyFlags", &GameState::storyFlags);
+    v("screenMode", &GameState::storyFlags, size_t{flagScreenMode});
     // Message and question
-    v("messageLines", game.messageLines);
-    v("messageLineCount", game.messageLineCount);
-    v("messageLine", game.messageLine);
-    v("questionLine", game.questionLine);
-    v("answerSplitLine", game.answerSplitLine);
-    v("yesNoChoice", game.yesNoChoice);
-    v("yesFlagId", game.yesFlagId);
-    v("yesFlagValue", game.yesFlagValue);
-    v("noFlagId", game.noFlagId);
-    v("noFlagValue", game.noFlagValue);
+    v("messageLines", &GameState::messageLines);
+    v("messageLineCount", &GameState::messageLineCount);
+    v("messageLine", &GameState::messageLine);
+    v("questionLine", &GameState::questionLine);
+    v("answerSplitLine", &GameState::answerSplitLine);
+    v("yesNoChoice", &GameState::yesNoChoice);
+    v("yesFlagId", &GameState::yesFlagId);
+    v("yesFlagValue", &GameState::yesFlagValue);
+    v("noFlagId", &GameState::noFlagId);
+    v("noFlagValue", &GameState::noFlagValue);
     // Items
-    v("itemCounts", game.itemCounts);
-    v("selectedItemId", game.selectedItemId);
-    v("heldItem", game.heldItem);
-    v("expMultiplier", game.expMultiplier);
-    v("expBoostTicks", game.expBoostTicks);
+    v("itemCounts", &GameState::itemCounts);
+    v("selectedItemId", &GameState::selectedItemId);
+    v("heldItem", &GameState::heldItem);
+    v("expMultiplier", &GameState::expMultiplier);
+    v("expBoostTicks", &GameState::expBoostTicks);
     // Weapons
-    v("weaponOwned", game.weaponOwned);
-    v("weaponSlotIds", game.weaponSlotIds);
-    v("weaponSpace", game.weaponSpace);
-    v("weaponB", game.weaponB);
+    v("weaponOwned", &GameState::weaponOwned);
+    v("weaponSlotIds", &GameState::weaponSlotIds);
+    v("weaponSpace", &GameState::weaponSpace);
+    v("weaponB", &GameState::weaponB);
     // Combat
-    v("enemyCatalog", game.enemyCatalog);
-    v("enemySlots", game.enemySlots);
-    v("bossShots", game.bossShots);
-    v("heroShots", game.heroShots);
-    v("boss", game.boss);
-    v("effects", game.effects);
+    v("enemyCatalog", &GameState::enemyCatalog);
+    v("enemySlots", &GameState::enemySlots);
+    v("bossShots", &GameState::bossShots);
+    v("heroShots", &GameState::heroShots);
+    v("boss", &GameState::boss);
+    v("effects", &GameState::effects);
     // Presentation
-    v("pictures", game.pictures);
-    v("smallFont", game.smallFont);
-    v("largeFont", game.largeFont);
-    v("backBuffer", game.backBuffer);
-    v("repaints", game.repaints);
+    v("pictures", &GameState::pictures);
+    v("smallFont", &GameState::smallFont);
+    v("largeFont", &GameState::largeFont);
+    v("backBuffer", &GameState::backBuffer);
+    v("repaints", &GameState::repaints);
     // Music
-    v("music", game.musicTracks);
+    v("music", &GameState::musicTracks);
     // Notes over the map view
-    v("notes", game.notes);
+    v("notes", &GameState::notes);
 }
+
+// Each list names every field of its record once: the member pointers are compared at compile time and
+// counted against the fields the record declares (field_list.h), so a field added to a record and left out of
+// its list, or a list entry copied over another field, stops the build here.
+template <class R> constexpr bool listsEveryFieldOnce() {
+    return everyFieldOnce<R>([](auto& visit) { fields(visit, RecordType<R>{}); });
+}
+static_assert(listsEveryFieldOnce<SpeechLine>(), "SpeechLine: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<AreaNpc>(), "AreaNpc: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<DoorRecord>(), "DoorRecord: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<AreaRecord>(), "AreaRecord: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<NpcPicture>(), "NpcPicture: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<ItemRecord>(), "ItemRecord: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<WeaponSlot>(), "WeaponSlot: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<EnemyType>(), "EnemyType: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<EnemySlot>(), "EnemySlot: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<ShotSlot>(), "ShotSlot: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<BossAttack>(), "BossAttack: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<BossRecord>(), "BossRecord: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<EffectRecord>(), "EffectRecord: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<Notes>(), "Notes: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<GameState>(), "GameState: a field is missing from its list or listed twice");
 
 using TrackRegistry = std::map<std::string, TrackRecord>;
 using FixedPictures = std::array<Picture, fixedPictureCount>;
 
 // ---- Dump: each field to JSON.
 
-json toJson(const GameState& game, int32_t& value);
-json toJson(const GameState& game, uint32_t& value);
-json toJson(const GameState& game, bool& value);
-json toJson(const GameState& game, float& value);
-json toJson(const GameState& game, std::string& value);
-json toJson(const GameState& game, Picture& picture);
-json toJson(const GameState& game, FixedPictures& pictures);
-json toJson(const GameState& game, Font& font);
-json toJson(const GameState& game, Canvas& canvas);
-json toJson(const GameState& game, Polygon& polygon);
-json toJson(const GameState& game, TrackRegistry& tracks);
-template <class T, size_t N> json toJson(const GameState& game, std::array<T, N>& table);
-template <class T> json toJson(const GameState& game, std::vector<T>& list);
-template <class R> json toJson(const GameState& game, R& record);
+json toJson(const GameState& game, const int32_t& value);
+json toJson(const GameState& game, const uint32_t& value);
+json toJson(const GameState& game, const bool& value);
+json toJson(const GameState& game, const float& value);
+json toJson(const GameState& game, const std::string& value);
+json toJson(const GameState& game, const Picture& picture);
+json toJson(const GameState& game, const FixedPictures& pictures);
+json toJson(const GameState& game, const Font& font);
+json toJson(const GameState& game, const Canvas& canvas);
+json toJson(const GameState& game, const Polygon& polygon);
+json toJson(const GameState& game, const TrackRegistry& tracks);
+template <class T, size_t N> json toJson(const GameState& game, const std::array<T, N>& table);
+template <class T> json toJson(const GameState& game, const std::vector<T>& list);
+template <class R> json toJson(const GameState& game, const R& record);
 
-struct Dumper {
+template <class R> struct Dumper {
     const GameState& game;
+    const R& record;
     json& out;
-    template <class T> void operator()(const char* name, T& field) { out[name] = toJson(game, field); }
+    template <class T> void operator()(const char* name, T R::*field) { out[name] = toJson(game, record.*field); }
+    template <class T> void operator()(const char* name, T R::*table, size_t index) {
+        out[name] = toJson(game, (record.*table)[index]);
+    }
 };
 
-json toJson(const GameState&, int32_t& value) { return value; }
-json toJson(const GameState&, uint32_t& value) { return value; }
-json toJson(const GameState&, bool& value) { return value; }
-json toJson(const GameState&, std::string& value) { return value; }
+json toJson(const GameState&, const int32_t& value) {
+    return value;
+}
+json toJson(const GameState&, const uint32_t& value) {
+    return value;
+}
+json toJson(const GameState&, const bool& value) {
+    return value;
+}
+json toJson(const GameState&, const std::string& value) {
+    return value;
+}
 
-json toJson(const GameState&, float& value) {
+json toJson(const GameState&, const float& value) {
     // Whole values print as integers, so positions read as the pixels they are.
     const auto whole = static_cast<int64_t>(value);
     if (static_cast<float>(whole) == value) return whole;
     return static_cast<double>(value);
 }
 
-json toJson(const GameState&, Picture& picture) {
+json toJson(const GameState&, const Picture& picture) {
     return {{"loaded", pictureLoaded(picture)}, {"width", pictureWidth(picture)}, {"height", pictureHeight(picture)}};
 }
 
-json toJson(const GameState&, FixedPictures& pictures) {
+json toJson(const GameState&, const FixedPictures& pictures) {
     json list = json::array();
     for (size_t i = 0; i < pictures.size(); ++i) {
         list.push_back({{"file", fixedPictureFiles[i]},
@@ -309,13 +349,15 @@ json toJson(const GameState&, FixedPictures& pictures) {
     return list;
 }
 
-json toJson(const GameState&, Font& font) { return {{"loaded", fontValid(font)}}; }
+json toJson(const GameState&, const Font& font) {
+    return {{"loaded", fontValid(font)}};
+}
 
-json toJson(const GameState&, Canvas& canvas) {
+json toJson(const GameState&, const Canvas& canvas) {
     return {{"valid", canvasValid(canvas)}, {"width", canvasWidth(canvas)}, {"height", canvasHeight(canvas)}};
 }
 
-json toJson(const GameState&, Polygon& polygon) {
+json toJson(const GameState&, const Polygon& polygon) {
     json list = json::array();
     for (const PolygonPoint& point : polygon.vertices) {
         list.push_back({static_cast<int32_t>(point.x), static_cast<int32_t>(point.y)});
@@ -323,7 +365,7 @@ json toJson(const GameState&, Polygon& polygon) {
     return list;
 }
 
-json toJson(const GameState& game, TrackRegistry& tracks) {
+json toJson(const GameState& game, const TrackRegistry& tracks) {
     json list = json::array();
     for (const auto& [name, track] : tracks) {
         list.push_back({{"name", name},
@@ -334,22 +376,22 @@ json toJson(const GameState& game, TrackRegistry& tracks) {
     return list;
 }
 
-template <class T, size_t N> json toJson(const GameState& game, std::array<T, N>& table) {
+template <class T, size_t N> json toJson(const GameState& game, const std::array<T, N>& table) {
     json list = json::array();
-    for (T& entry : table) list.push_back(toJson(game, entry));
+    for (const T& entry : table) list.push_back(toJson(game, entry));
     return list;
 }
 
-template <class T> json toJson(const GameState& game, std::vector<T>& list) {
+template <class T> json toJson(const GameState& game, const std::vector<T>& list) {
     json out = json::array();
-    for (T& entry : list) out.push_back(toJson(game, entry));
+    for (const T& entry : list) out.push_back(toJson(game, entry));
     return out;
 }
 
-template <class R> json toJson(const GameState& game, R& record) {
+template <class R> json toJson(const GameState& game, const R& record) {
     json out = json::object();
-    Dumper dumper{game, out};
-    fields(dumper, record);
+    Dumper<R> dumper{game, record, out};
+    fields(dumper, RecordType<R>{});
     return out;
 }
 
@@ -420,14 +462,21 @@ template <class T, size_t N> void setAt(SetRequest& request, size_t at, std::arr
 template <class T> void setAt(SetRequest& request, size_t at, std::vector<T>& list);
 template <class R> void setAt(SetRequest& request, size_t at, R& record);
 
-struct FieldFinder {
+template <class R> struct FieldFinder {
     SetRequest& request;
     size_t at;
+    R& record;
     bool matched = false;
-    template <class T> void operator()(const char* name, T& field) {
-        if (matched || request.steps[at].name != name) return;
+    bool named(const char* name) {
+        if (matched || request.steps[at].name != name) return false;
         matched = true;
-        setAt(request, at + 1, field);
+        return true;
+    }
+    template <class T> void operator()(const char* name, T R::*field) {
+        if (named(name)) setAt(request, at + 1, record.*field);
+    }
+    template <class T> void operator()(const char* name, T R::*table, size_t index) {
+        if (named(name)) setAt(request, at + 1, (record.*table)[index]);
     }
 };
 
@@ -474,10 +523,18 @@ void notSettable(SetRequest& request) {
     request.error = request.path + ": not an integer or boolean field";
 }
 
-void setAt(SetRequest& request, size_t, std::string&) { notSettable(request); }
-void setAt(SetRequest& request, size_t, Picture&) { notSettable(request); }
-void setAt(SetRequest& request, size_t, Font&) { notSettable(request); }
-void setAt(SetRequest& request, size_t, Canvas&) { notSettable(request); }
+void setAt(SetRequest& request, size_t, std::string&) {
+    notSettable(request);
+}
+void setAt(SetRequest& request, size_t, Picture&) {
+    notSettable(request);
+}
+void setAt(SetRequest& request, size_t, Font&) {
+    notSettable(request);
+}
+void setAt(SetRequest& request, size_t, Canvas&) {
+    notSettable(request);
+}
 
 bool takeIndex(SetRequest& request, size_t at, size_t size, size_t& index) {
     if (request.atEnd(at) || !request.steps[at].isIndex) {
@@ -485,8 +542,8 @@ bool takeIndex(SetRequest& request, size_t at, size_t size, size_t& index) {
         return false;
     }
     if (request.steps[at].index < 0 || static_cast<size_t>(request.steps[at].index) >= size) {
-        request.error = request.path + ": index " + std::to_string(request.steps[at].index) +
-                        " outside the table of " + std::to_string(size);
+        request.error = request.path + ": index " + std::to_string(request.steps[at].index) + " outside the table of " +
+                        std::to_string(size);
         return false;
     }
     index = static_cast<size_t>(request.steps[at].index);
@@ -549,8 +606,8 @@ template <class R> void setAt(SetRequest& request, size_t at, R& record) {
         request.error = request.path + ": a record needs a field name";
         return;
     }
-    FieldFinder finder{request, at};
-    fields(finder, record);
+    FieldFinder<R> finder{request, at, record};
+    fields(finder, RecordType<R>{});
     if (!finder.matched) request.error = request.path + ": no field " + request.steps[at].name;
 }
 
@@ -562,8 +619,7 @@ int32_t trackPositionNow(const GameState& game, const std::string& name) {
 }
 
 json dumpState(const GameState& game) {
-    // The visitor only reads here; the cast lets one field list serve both the dump and `set`.
-    return toJson(game, const_cast<GameState&>(game));
+    return toJson(game, game);
 }
 
 std::string setStateField(GameState& game, const std::string& path, int64_t value) {
