@@ -72,7 +72,7 @@ struct TickStart {
 
 // The kind of a tick, from the scene it started in and what it did.
 std::string tickKind(const TickStart& before, const GameState& after) {
-    if (before.scene == sceneFullScreen && before.screenMode == 3 && after.scene == sceneField)
+    if (before.scene == sceneFullScreen && before.screenMode == screenTitle && after.scene == sceneField)
         return before.menuCursor == 0 ? "continue" : "new game";
     if (after.currentMap != before.currentMap) return "screen change";
     switch (before.scene) {
@@ -82,7 +82,7 @@ std::string tickKind(const TickStart& before, const GameState& after) {
     case sceneBoss: return "boss";
     case sceneSideMenu: return "menu";
     case sceneGameOver: return "game over";
-    default: return before.screenMode == 3 ? "title" : "ending";
+    default: return before.screenMode == screenTitle ? "title" : "ending";
     }
 }
 
@@ -166,9 +166,9 @@ void playRoute(Run& run, const std::string& path) {
 
 // Back to the title menu from wherever the route ended: the ending walk gives way to V.
 void reachTitle(Run& run) {
-    for (int32_t i = 0; i < 1200 && !(run.game->scene == sceneFullScreen && run.game->storyFlags[flagScreenMode] == 3);
+    for (int32_t i = 0; i < 1200 && !(run.game->scene == sceneFullScreen && run.game->storyFlags[flagScreenMode] == screenTitle);
          ++i) {
-        if (run.game->scene == sceneFullScreen && run.game->storyFlags[flagScreenMode] == 2)
+        if (run.game->scene == sceneFullScreen && run.game->storyFlags[flagScreenMode] == screenEndingWalk)
             press(run, keyV);
         else if (run.game->scene == sceneMessage)
             press(run, keyV);
@@ -225,7 +225,7 @@ void tour(Run& run) {
     wander(run, 20);
     // A second new game from the title (row 1), walked for a while.
     run.game->scene = sceneFullScreen;
-    run.game->storyFlags[flagScreenMode] = 3;
+    run.game->storyFlags[flagScreenMode] = screenTitle;
     tick(run);
     chooseTitleRow(run, 1);
     for (int32_t round = 0; round < 4; ++round) {

@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr int32_t screenEndingSequence = 1, screenEndingWalk = 2, screenTitle = 3;
-
 const AreaRecord* currentAreaRecord(const GameState& game) {
     if (game.currentArea < 0 || game.currentArea >= static_cast<int32_t>(game.areas.size())) return nullptr;
     return &game.areas[game.currentArea];
@@ -360,7 +358,7 @@ void frameTick(GameState& game) {
             game.heroLevel += 1;
             game.heroMaxLife += 15;
         }
-        setStoryFlag(game, 12, game.heldItem.use != 0 ? 1 : 0);
+        setStoryFlag(game, flagSellItem, game.heldItem.use != 0 ? 1 : 0);
     }
 
     applyMusic(game, track);

@@ -18,14 +18,11 @@
 #include "platform/graphics.h"
 #include "world/map_file.h"
 #include "world/npc_dialogue.h"
+#include "world/story_flags.h"
 
-constexpr int32_t storyFlagCount = 57;
 constexpr int32_t keyCount = 256;
 constexpr int32_t messageLineCapacity = 12;
 constexpr int32_t fixedPictureCount = 16;
-
-// Story flags with a fixed role in the program.
-constexpr int32_t flagScreenMode = 56;  // 3 title menu, 1 ending sequence, 2 ending walk
 
 // Scenes of the frame tick.
 constexpr int32_t sceneField = 0, sceneMessage = 1, sceneBoss = 2, sceneSideMenu = 3, sceneGameOver = 4,
@@ -145,8 +142,8 @@ struct GameState {
 
     static constexpr std::array<int32_t, storyFlagCount> startStoryFlags() {
         std::array<int32_t, storyFlagCount> flags{};
-        flags[2] = -1;
-        for (int32_t id = 11; id <= 16; ++id) flags[id] = -1;
+        flags[flagGiveItem] = commandIdle;
+        for (int32_t id = flagBuyItem; id <= flagBuyPowder; ++id) flags[id] = commandIdle;
         return flags;
     }
 };

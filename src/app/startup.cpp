@@ -65,7 +65,7 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
 }
 
 bool startUp(GameState& game, bool headless) {
-    game.storyFlags[flagScreenMode] = 3;
+    game.storyFlags[flagScreenMode] = screenTitle;
     game.keyDown.fill(0);
     game.keyLatch.fill(0);
     std::srand(static_cast<unsigned>(std::time(nullptr)));

@@ -10,12 +10,12 @@
 #include "world/map_file.h"
 #include "world/npc_dialogue.h"
 #include "world/story_events.h"
+#include "world/story_flags.h"
 
 namespace {
 
 constexpr int32_t levelJoinsAll = 100;
 constexpr int32_t levelOnlyFromJoin = -100;
-constexpr int32_t flagVisitState = 17;
 
 bool held(const GameState& game, int32_t key) { return game.keyDown[key] != 0; }
 

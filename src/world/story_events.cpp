@@ -49,11 +49,8 @@ constexpr std::array<NpcRule, 16> npcRules = {{
 constexpr std::array<std::array<int32_t, 2>, 8> moneyFlags = {{
     {5, 99}, {6, 199}, {7, 299}, {8, 499}, {9, 799}, {10, 999}, {47, 3000}, {48, 5000}}};
 
-constexpr int32_t flagGiveItem = 2, flagHeal = 3, flagSave = 4, flagBuyItem = 11, flagSellItem = 12,
-                  flagGiveWeapon = 13, flagBuyWeapon = 14, flagGivePowder = 15, flagBuyPowder = 16,
-                  flagVisitState = 17, flagStage = 46;
-constexpr int32_t commandIdle = -1;
-constexpr int32_t sellCommand = 2;
+// The screen whose first visit sets the visit-state flag from 0 to 1.
+constexpr int32_t visitStateScreen = 16;
 
 bool itemIdValid(int32_t id) { return id >= 0 && id < itemKindCount; }
 bool weaponIdValid(int32_t id) { return id >= 0 && id < weaponKindCount; }
@@ -72,13 +69,15 @@ void clearBeatenBosses(GameState& game) {
 }
 
 void updateProgressStage(GameState& game) {
-    auto& flags = game.storyFlags;
-    if (flags[49] != 0 && flags[50] != 0 && flags[51] != 0) flags[flagStage] = 3;
-    if (flags[40] != 0 && flags[42] != 0) flags[flagStage] = 5;
+    auto allSet = [&game](const auto& group) {
+        return std::all_of(group.begin(), group.end(), [&game](int32_t id) { return game.storyFlags[id] != 0; });
+    };
+    if (allSet(stageThreeFlags)) game.storyFlags[flagStage] = 3;
+    if (allSet(stageFiveFlags)) game.storyFlags[flagStage] = 5;
 }
 
 void applyNpcRules(GameState& game) {
-    if (game.currentMap == 16 && game.storyFlags[flagVisitState] == 0) game.storyFlags[flagVisitState] = 1;
+    if (game.currentMap == visitStateScreen && game.storyFlags[flagVisitState] == 0) game.storyFlags[flagVisitState] = 1;
     for (const NpcRule& rule : npcRules) {
         if (rule.screen != game.currentMap) continue;
         AreaRecord* area = areaAt(game, rule.area);

@@ -19,6 +19,7 @@
 #include "world/map_file.h"
 #include "world/movement.h"
 #include "world/npc_dialogue.h"
+#include "world/story_flags.h"
 
 namespace {
 
@@ -176,11 +177,11 @@ TEST_F(DemoWorld, NpcsStandOnTheirAreasAndTheirSpeechFitsTheMessageWindow) {
                 EXPECT_FALSE(line->text.empty());
                 EXPECT_LT(line->flagId, storyFlagCount);
                 EXPECT_LT(line->setFlagId, storyFlagCount);
-                if (line->setFlagId == 2 || line->setFlagId == 11) {
+                if (line->setFlagId == flagGiveItem || line->setFlagId == flagBuyItem) {
                     EXPECT_GE(line->setFlagValue, 0);
                     EXPECT_LT(line->setFlagValue, itemKindCount);
                 }
-                if (line->setFlagId == 13 || line->setFlagId == 14) {
+                if (line->setFlagId == flagGiveWeapon || line->setFlagId == flagBuyWeapon) {
                     EXPECT_GE(line->setFlagValue, 0);
                     EXPECT_LT(line->setFlagValue, weaponKindCount);
                 }
@@ -201,13 +202,13 @@ TEST_F(DemoWorld, ShopsAskOnlyWhenTheMoneyFlagsCoverThePrice) {
             const AreaNpc& npc = areas[i].npc;
             int32_t price = -1;
             for (const SpeechLine& line : npc.yesLines) {
-                if (line.setFlagId == 11) {
+                if (line.setFlagId == flagBuyItem) {
                     ASSERT_EQ(loadItemRecord(game, line.setFlagValue, 0), 1);
                     price = game.heldItem.use;
-                } else if (line.setFlagId == 14) {
+                } else if (line.setFlagId == flagBuyWeapon) {
                     ASSERT_EQ(loadWeapon(game, 1, line.setFlagValue), 1);
                     price = game.weaponB.wait;
-                } else if (line.setFlagId == 16) {
+                } else if (line.setFlagId == flagBuyPowder) {
                     price = line.setFlagValue;
                 }
             }

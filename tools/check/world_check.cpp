@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/polygon.h"
+#include "world/story_flags.h"
 
 namespace {
 
@@ -34,8 +35,8 @@ const std::vector<std::pair<int32_t, int32_t>> storyRuleAreas = {
     {15, 2}, {15, 3}, {16, 8}, {24, 2}, {25, 6}, {32, 3}, {36, 3}};
 
 // Command flags whose value is an item id or a weapon id.
-const std::set<int32_t> itemCommandFlags = {2, 11};
-const std::set<int32_t> weaponCommandFlags = {13, 14};
+const std::set<int32_t> itemCommandFlags = {flagGiveItem, flagBuyItem};
+const std::set<int32_t> weaponCommandFlags = {flagGiveWeapon, flagBuyWeapon};
 
 struct TextToDraw {
     std::string file;
@@ -497,7 +498,7 @@ void Checker::checkStoryRules() {
             (use.value >= weaponKindCount || (weaponCount_ >= 0 && use.value >= weaponCount_)))
             error(mapFile, use.line, "flag " + std::to_string(use.id) + " gives weapon " + std::to_string(use.value) +
                                          ", which is none of the weapons");
-        if (use.id == flagScreenMode && (use.value < 1 || use.value > 3))
+        if (use.id == flagScreenMode && (use.value < screenEndingSequence || use.value > screenTitle))
             warning(mapFile, use.line, "flag 56 is the screen mode: only 1 (ending), 2 and 3 mean anything");
     }
 }
