@@ -80,7 +80,7 @@ case "${1:-}" in
     done
     # The playthrough follows the demo world's planned route when python3 can plan it, then its own tour.
     route="$top/build/playthrough-route.txt"
-    python3 "$top/tools/world_layout/route.py" >"$route" 2>/dev/null || route=""
+    python3 "$top/tools/world_layout/route.py" --check "$top/build/quorvath-check" >"$route" 2>/dev/null || route=""
     "$top/build/quorvath-bench-playthrough" "$top/game" ${route:+"$route"}
     "$top/bench/cpu_share.sh" "$top/build/quorvath" "$top/game" 5
     ;;

@@ -2,14 +2,19 @@
 // and each single fault is reported once, with the right file, line and severity.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
+#include "app/game_state.h"
 #include "platform/graphics.h"
 #include "test_support.h"
+#include "world/story_events.h"
 
 namespace {
 
@@ -86,9 +91,9 @@ struct CheckResult {
     nlohmann::json report;
 };
 
-CheckResult runCheck() {
+CheckResult runCheck(const std::string& arguments = ". --json") {
     CheckResult result;
-    const std::string command = std::string("env -u DISPLAY ") + QUORVATH_BINARY_DIR + "/quorvath-check . --json";
+    const std::string command = std::string("env -u DISPLAY ") + QUORVATH_BINARY_DIR + "/quorvath-check " + arguments;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
     std::string out;
@@ -341,4 +346,96 @@ TEST_F(WorldCheck, MoreLimitsAreReportedInTheirFile) {
         EXPECT_TRUE(seen) << result.report.dump(1);
         EXPECT_EQ(result.exitCode, fault.error ? 1 : 0) << result.report.dump(1);
     }
+}
+
+// The game's story rules and the validator read one table: the validator asks for an <npc> in exactly the areas
+// the rules name, and the game's rules show and hide the NPCs of exactly those areas.
+TEST_F(WorldCheck, StoryRulesOfTheGameAndTheValidatorNameTheSameAreas) {
+    using Place = std::pair<int32_t, int32_t>;  // screen, area
+    std::set<Place> named;
+    int32_t screenCount = 7, areaCount = 3;  // the start needs screen 6 with areas 0 and 1
+    for (const NpcRule& rule : npcRules) {
+        named.insert({rule.screen, rule.area});
+        screenCount = std::max(screenCount, rule.screen + 1);
+        areaCount = std::max(areaCount, rule.area + 2);  // one more area that no rule names
+    }
+
+    // Every screen of a world without any NPC: the validator's errors must be the named areas.
+    const std::string map = "media/BigMapData.xml";
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n";
+    std::map<int32_t, Place> areaOfLine;
+    for (int32_t screen = 0; screen < screenCount; ++screen) {
+        text += "<screen name=\"まち\" areanum=\"" + std::to_string(areaCount) + "\" pict=\"pict\\map.png\">\n";
+        for (int32_t area = 0; area < areaCount; ++area) {
+            const std::string xml = area == 0   ? squareArea(0, 0, 1000, 1)
+                                    : area == 1 ? squareArea(600, 500, 200, 1)
+                                                : squareArea(1200 + 50 * area, 0, 40, 1);
+            areaOfLine[static_cast<int32_t>(std::count(text.begin(), text.end(), '\n')) + 1] = {screen, area};
+            text += xml;
+        }
+        text += "</screen>\n";
+    }
+    files[map] = text + "</map>\n";
+    const CheckResult result = checkAsItIs();
+    ASSERT_TRUE(result.report.is_object());
+    std::set<Place> asked;
+    for (const auto& d : result.report["diagnostics"]) {
+        ASSERT_EQ(d["file"], map) << d.dump();
+        ASSERT_TRUE(areaOfLine.count(d["line"].get<int32_t>())) << d.dump();
+        EXPECT_EQ(d["severity"], "error");
+        asked.insert(areaOfLine.at(d["line"].get<int32_t>()));
+    }
+    EXPECT_EQ(asked, named);
+
+    // The game on each of those screens, once with every rule's flag test holding and once with none: the
+    // areas whose NPC differs between the two are the ones the game's rules act on.
+    std::map<int32_t, int32_t> holding, failing;
+    for (const NpcRule& rule : npcRules) {
+        if (rule.greaterThan) {
+            holding[rule.flag] = std::max(holding.count(rule.flag) ? holding[rule.flag] : INT32_MIN, rule.value + 1);
+            failing[rule.flag] = std::min(failing.count(rule.flag) ? failing[rule.flag] : INT32_MAX, rule.value);
+        } else {
+            holding[rule.flag] = rule.value;
+            failing[rule.flag] = rule.value + 1;
+        }
+    }
+    auto absentAreas = [&](int32_t screen, const std::map<int32_t, int32_t>& flags) {
+        GameState game;
+        game.currentMap = screen;
+        game.areaCount = areaCount;
+        game.areas.assign(static_cast<size_t>(areaCount), AreaRecord{});
+        for (const auto& [flag, value] : flags) game.storyFlags[flag] = value;
+        runStoryEvents(game);
+        std::set<int32_t> absent;
+        for (int32_t area = 0; area < areaCount; ++area)
+            if (game.areas[area].npc.absent) absent.insert(area);
+        return absent;
+    };
+    std::set<Place> acted;
+    for (int32_t screen = 0; screen < screenCount; ++screen) {
+        const std::set<int32_t> hidden = absentAreas(screen, holding), shown = absentAreas(screen, failing);
+        for (int32_t area = 0; area < areaCount; ++area)
+            if (hidden.count(area) != shown.count(area)) acted.insert({screen, area});
+    }
+    EXPECT_EQ(acted, named);
+}
+
+// The route planner takes the story rules from the validator; they are the game's table, entry for entry.
+TEST(WorldCheckRules, RulesJsonIsTheGamesTable) {
+    const CheckResult result = runCheck("--rules-json");
+    ASSERT_EQ(result.exitCode, 0);
+    const auto& rules = result.report["npcRules"];
+    ASSERT_EQ(rules.size(), npcRules.size());
+    for (size_t i = 0; i < npcRules.size(); ++i) {
+        const NpcRule& rule = npcRules[i];
+        EXPECT_EQ(rules[i], nlohmann::json({{"screen", rule.screen},
+                                            {"area", rule.area},
+                                            {"flag", rule.flag},
+                                            {"test", rule.greaterThan ? "above" : "equals"},
+                                            {"value", rule.value}}));
+    }
+    const auto& money = result.report["moneyFlags"];
+    ASSERT_EQ(money.size(), moneyFlags.size());
+    for (size_t i = 0; i < moneyFlags.size(); ++i)
+        EXPECT_EQ(money[i], nlohmann::json({{"flag", moneyFlags[i].flag}, {"above", moneyFlags[i].bound}}));
 }

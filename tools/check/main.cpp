@@ -1,5 +1,6 @@
 // quorvath-check [DIR] [--json]: checks a world folder and lists every problem with its file and line.
 // Exit status 0 when there is no error (warnings allowed), 1 otherwise, 2 for a bad command line.
+// quorvath-check --rules-json prints the game's fixed story rule tables instead, for the route planner.
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -7,7 +8,32 @@
 
 #include <nlohmann/json.hpp>
 
+#include "world/story_events.h"
 #include "world_check.h"
+
+namespace {
+
+constexpr const char* usage =
+    "usage: quorvath-check [DIR] [--json]\n"
+    "       quorvath-check --rules-json\n"
+    "Checks the world in DIR (default: the current folder) and lists every problem with its file and line;\n"
+    "--json prints them as one JSON object. --rules-json prints the game's fixed story rules as JSON: the\n"
+    "areas whose NPC a story flag hides (\"npcRules\") and the money flags with their bounds (\"moneyFlags\").\n";
+
+// The story rule tables exactly as the game holds them; tools/world_layout/route.py plans with these.
+nlohmann::json storyRulesJson() {
+    nlohmann::json out = {{"npcRules", nlohmann::json::array()}, {"moneyFlags", nlohmann::json::array()}};
+    for (const NpcRule& rule : npcRules)
+        out["npcRules"].push_back({{"screen", rule.screen},
+                                   {"area", rule.area},
+                                   {"flag", rule.flag},
+                                   {"test", rule.greaterThan ? "above" : "equals"},
+                                   {"value", rule.value}});
+    for (const MoneyFlag& money : moneyFlags) out["moneyFlags"].push_back({{"flag", money.flag}, {"above", money.bound}});
+    return out;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::string folder = ".";
@@ -16,8 +42,11 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
+        } else if (arg == "--rules-json") {
+            std::cout << storyRulesJson().dump() << "\n";
+            return 0;
         } else if (arg == "--help" || arg == "-h") {
-            std::cout << "usage: quorvath-check [DIR] [--json]\n";
+            std::cout << usage;
             return 0;
         } else if (!arg.empty() && arg[0] == '-') {
             std::cerr << "quorvath-check: unknown option " << arg << "\n";

@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/polygon.h"
+#include "world/story_events.h"
 #include "world/story_flags.h"
 
 namespace {
@@ -28,11 +29,6 @@ const char* const itemFile = "media/ItemData.xml";
 // Boss names whose battles have music; any other name fights in silence.
 const std::set<std::string> musicalBossNames = {"あやお", "したっぱ", "ロウガ", "グース", "ぬすず",
                                                 "ベヒモス", "ジズ", "レヴィアタン"};
-
-// Areas whose NPC the fixed story rules hide or show, by screen.
-const std::vector<std::pair<int32_t, int32_t>> storyRuleAreas = {
-    {0, 4}, {1, 3}, {38, 2}, {2, 17}, {2, 18}, {2, 19}, {13, 2}, {13, 3}, {13, 4},
-    {15, 2}, {15, 3}, {16, 8}, {24, 2}, {25, 6}, {32, 3}, {36, 3}};
 
 // Command flags whose value is an item id or a weapon id.
 const std::set<int32_t> itemCommandFlags = {flagGiveItem, flagBuyItem};
@@ -481,7 +477,9 @@ void Checker::checkDoors() {
 }
 
 void Checker::checkStoryRules() {
-    for (const auto& [screen, area] : storyRuleAreas) {
+    // The story rules hide or show the NPCs of fixed areas.
+    for (const NpcRule& rule : npcRules) {
+        const int32_t screen = rule.screen, area = rule.area;
         if (screen >= static_cast<int32_t>(screens_.size())) continue;
         const ScreenInfo& info = screens_[screen];
         if (area >= static_cast<int32_t>(info.areas.size())) continue;

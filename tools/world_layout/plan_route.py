@@ -17,6 +17,8 @@ arrive, a few steps before the arena with a fitting weapon and life; from there 
 into the arena, the speeches, the fight (face the boss, swing when it is in reach, close in when it is
 not) and the closing speech. The expectations follow bossPhase through 0 to 4 and the boss's flags.
 
+route.py takes the game's story rules from the quorvath-check built beside the --sim runner.
+
 The game is deterministic for a seed, so replaying a script gives the same run; when the world changes,
 run this again and commit the scripts it writes.
 """
@@ -123,9 +125,11 @@ def write(path, header, lines):
 
 
 # ------------------------------------------------------------------------------------------- playthrough
-def route_sections():
-    text = subprocess.run([sys.executable, os.path.join(HERE, "route.py")], check=True, capture_output=True,
-                          text=True, encoding="utf-8").stdout
+def route_sections(sim_path):
+    # route.py takes the story rules from the validator built beside the runner.
+    check = os.path.join(os.path.dirname(os.path.abspath(sim_path)), "quorvath-check")
+    text = subprocess.run([sys.executable, os.path.join(HERE, "route.py"), "--check", check], check=True,
+                          capture_output=True, text=True, encoding="utf-8").stdout
     sections, title, body = [], "start", []
     for line in text.splitlines():
         line = line.strip()
@@ -178,7 +182,7 @@ def plan_playthrough(sim_path, out):
         sim = Sim(sim_path, folder)
         sim.send("seed %d" % SEED, record=False)
         state = sim.dump()
-        sections = route_sections()
+        sections = route_sections(sim_path)
         saved = False
         arrivals = {}
         i = 0

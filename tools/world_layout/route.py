@@ -7,9 +7,19 @@ speech and the story flags it keeps track of, swinging the B weapon on every wal
 and swinging; it rests at the inns and the save stones on the way. Only key commands are used: down, up, press,
 tick (never A).
 
-Usage: python3 tools/world_layout/route.py > route.txt && (cd game && quorvath-sim ../route.txt)
+The story rules it keeps track of (the NPCs the story flags hide and the money flags) are the game's own
+tables, read from the validator's `quorvath-check --rules-json`. The validator is found by --check, else the
+QUORVATH_CHECK environment variable, else build/quorvath-check beside this repository, else quorvath-check on
+the PATH.
+
+Usage: python3 tools/world_layout/route.py [--check build/quorvath-check] > route.txt
+       (cd game && quorvath-sim ../route.txt)
 """
+import argparse
+import json
 import os
+import shutil
+import subprocess
 import sys
 from collections import deque
 
@@ -17,14 +27,34 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_map as M  # noqa: E402  (lays the screens out on import)
 
 KEYS = {(10, 0): "Right", (-10, 0): "Left", (0, 10): "Down", (0, -10): "Up"}
-HIDDEN = {(0, 4): (0, 2), (1, 3): (17, 2), (2, 17): (19, 1), (2, 18): (20, 1), (2, 19): (21, 1),
-          (13, 2): (24, 1), (13, 3): (25, 1), (13, 4): (26, 1), (15, 2): (31, 1), (15, 3): (32, 1),
-          (16, 8): (45, 1)}
-MONEY = [(5, 99), (6, 199), (7, 299), (8, 499), (9, 799), (10, 999), (47, 3000), (48, 5000)]
+TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+def find_check(given):
+    """The quorvath-check to ask for the story rules: the one given, the environment's, the build's, the PATH's."""
+    named = given or os.environ.get("QUORVATH_CHECK")
+    if named:
+        if not os.access(named, os.X_OK):
+            raise SystemExit("route: %s is not an executable quorvath-check" % named)
+        return named
+    built = os.path.join(TOP, "build", "quorvath-check")
+    found = built if os.access(built, os.X_OK) else shutil.which("quorvath-check")
+    if not found:
+        raise SystemExit("route: quorvath-check not found; build it, or name it with --check or QUORVATH_CHECK")
+    return found
+
+
+def read_story_rules(check):
+    """The game's NPC rules by (screen, area) and its money flags, as the validator prints them."""
+    rules = json.loads(subprocess.run([check, "--rules-json"], check=True, capture_output=True, text=True).stdout)
+    hidden = {(r["screen"], r["area"]): (r["flag"], r["test"] == "above", r["value"]) for r in rules["npcRules"]}
+    money = [(m["flag"], m["above"]) for m in rules["moneyFlags"]]
+    return hidden, money
 
 
 class Play:
-    def __init__(self):
+    def __init__(self, hidden, money):
+        self.hidden, self.money_flags = hidden, money
         self.out = []
         self.flags = {i: 0 for i in range(57)}
         for i in (2, 11, 12, 13, 14, 15, 16):
@@ -49,8 +79,11 @@ class Play:
         a = self.s().areas[i]
         if a["npc"] is None:
             return False
-        rule = HIDDEN.get((self.screen, i))
-        return not (rule and self.flags[rule[0]] == rule[1])
+        rule = self.hidden.get((self.screen, i))
+        if rule is None:
+            return True
+        flag, above, value = rule
+        return not (self.flags[flag] > value if above else self.flags[flag] == value)
 
     def boss_waiting(self, i):
         b = self.s().areas[i]["boss"]
@@ -63,7 +96,7 @@ class Play:
             self.flags[46] = 5
         if self.screen == 16 and self.flags[17] == 0:
             self.flags[17] = 1
-        for f, bound in MONEY:
+        for f, bound in self.money_flags:
             self.flags[f] = 1 if self.money > bound else 0
         if self.flags[2] >= 0:
             self.selected = self.flags[2]
@@ -292,7 +325,10 @@ ITEM_PRICES, WEAPON_PRICES, BOSSES = read_catalogs()
 
 
 def main():
-    p = Play()
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--check", help="the quorvath-check that prints the story rules")
+    args = parser.parse_args()
+    p = Play(*read_story_rules(find_check(args.check)))
     p.emit("# The demo world from the title to the ending (made by tools/world_layout/route.py).")
     p.emit("seed 1")
     p.emit("# title menu: row 1 starts a new game")
