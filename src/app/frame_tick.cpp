@@ -207,15 +207,6 @@ void runFieldInput(GameState& game) {
     }
 }
 
-int32_t bossTrack(const std::string& name) {
-    int32_t track = 0;
-    if (name == "あやお") track = 3;
-    if (name == "したっぱ" || name == "ロウガ" || name == "グース") track = 4;
-    if (name == "ぬすず") track = 5;
-    if (name == "ベヒモス" || name == "ジズ" || name == "レヴィアタン") track = 6;
-    return track;
-}
-
 int32_t mapTrack(int32_t map) {
     int32_t track = 0;
     if (map == 1 || map == 2 || (map >= 12 && map <= 15) || (map >= 24 && map <= 36)) track = 7;

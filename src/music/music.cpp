@@ -27,6 +27,12 @@ void rewind(TrackRecord& track) {
 
 }  // namespace
 
+int32_t bossTrack(const std::string& name) {
+    for (const BossMusic& boss : bossMusic)
+        if (name == boss.name) return boss.track;
+    return 0;
+}
+
 bool registerTrack(GameState& game, const std::string& path, const std::string& name) {
     if (game.musicTracks.count(name) != 0) return false;
     Song song = openSong(path);

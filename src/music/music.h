@@ -1,6 +1,7 @@
 // The registry of the nine looping background tracks: register, play, stop, loop at the end, release.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,25 @@ struct TrackRecord {
     int32_t position = 0;   // milliseconds, 0 after a rewind
     uint32_t startedAt = 0; // clock reading when the position was last taken
 };
+
+// The bosses whose battles have music, with the frame tick's music number of their track (3-6).
+struct BossMusic {
+    const char* name;
+    int32_t track;
+};
+inline constexpr std::array<BossMusic, 8> bossMusic = {{
+    {"あやお", 3},
+    {"したっぱ", 4},
+    {"ロウガ", 4},
+    {"グース", 4},
+    {"ぬすず", 5},
+    {"ベヒモス", 6},
+    {"ジズ", 6},
+    {"レヴィアタン", 6},
+}};
+
+// The music number of the battle track of a boss by its name; 0 (silence) for any other name.
+int32_t bossTrack(const std::string& name);
 
 // Opens and decodes a track and registers it under its name; false (the start-up's sound error) when the file
 // cannot be opened or decoded or the name is taken.
