@@ -2,7 +2,6 @@
 // ending, game over, and the fading hit circles. The frame tick calls each at its place in the tick.
 #include "app/drawing.h"
 
-#include <cstdio>
 
 #include "app/game_state.h"
 #include "platform/graphics.h"
@@ -11,16 +10,9 @@
 namespace {
 
 constexpr int32_t heroCell = 40;
-constexpr int32_t iconCell = 50;
 
 const Picture& fixedPicture(const GameState& game, FixedPicture which) {
     return game.pictures[which];
-}
-
-std::string formatText(const char* format, auto... values) {
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, format, values...);
-    return buffer;
 }
 
 const std::string& messageLineText(const GameState& game, int32_t line) {

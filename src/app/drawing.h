@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 struct GameState;
 
@@ -20,6 +22,17 @@ struct EffectRecord {
 };
 
 struct Canvas;
+
+// The width and height of one cell of the icon sheet (weapons, items and the ending's orbs).
+constexpr int32_t iconCell = 50;
+
+// printf-style text for the screens; what does not fit the 512-byte buffer is cut off.
+template <typename... Values>
+std::string formatText(const char* format, Values... values) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, values...);
+    return buffer;
+}
 
 // Colours of the per-tick brushes, 0xAARRGGBB.
 constexpr uint32_t colourBlack = 0xFF000000u, colourWhite = 0xFFFFFFFFu, colourRed = 0xFFFF0000u;

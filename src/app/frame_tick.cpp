@@ -24,18 +24,6 @@
 
 namespace {
 
-const AreaRecord* currentAreaRecord(const GameState& game) {
-    if (game.currentArea < 0 || game.currentArea >= static_cast<int32_t>(game.areas.size())) return nullptr;
-    return &game.areas[game.currentArea];
-}
-
-// The number of enemy slots the current area uses, never more than the slot table holds.
-int32_t currentEnemyCount(const GameState& game) {
-    const AreaRecord* area = currentAreaRecord(game);
-    if (area == nullptr || area->enemyCount < 0) return 0;
-    return area->enemyCount < enemySlotCount ? area->enemyCount : enemySlotCount;
-}
-
 // Ticks since a mark, counted so that the frame counter's wrap past its top does not matter.
 uint32_t ticksSince(const GameState& game, uint32_t mark) {
     return game.frameCounter - mark;
@@ -78,7 +66,7 @@ bool runFieldBlock(GameState& game, Canvas& canvas) {
     drawFieldView(game, canvas);
     spawnEnemyWave(game);
     moveAndDrawCombat(game, canvas);
-    const int32_t enemies = currentEnemyCount(game);
+    const int32_t enemies = areaEnemyCount(game);
     for (int32_t slot = 0; slot < enemies; ++slot) enemyStep(game, slot);
     if (takeKeyPress(game, keyV)) talkToNpc(game, canvas);
     return true;

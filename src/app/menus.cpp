@@ -3,7 +3,6 @@
 #include "app/menus.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "app/drawing.h"
@@ -16,14 +15,7 @@
 
 namespace {
 
-constexpr int32_t iconCell = 50;
 constexpr int32_t pageSpace = 0, pageB = 1, pageItems = 2;
-
-std::string formatText(const char* format, auto... values) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, values...);
-    return buffer;
-}
 
 void drawPageTexts(GameState& game, Canvas& canvas, const std::string& heading, const std::string& name,
                    const std::string& description, const std::string& numbers) {

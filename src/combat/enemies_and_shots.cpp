@@ -2,6 +2,7 @@
 // Driven by the frame tick (field and boss phase 3), the weapons and the boss's attacks.
 #include "combat/enemies_and_shots.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -14,13 +15,6 @@ namespace {
 constexpr int32_t spawnDrawLimit = 10000;
 
 constexpr int32_t itemFoundOnKill = 6;
-
-const AreaRecord* currentAreaRecord(const GameState& game) {
-    if (game.currentArea < 0 || static_cast<size_t>(game.currentArea) >= game.areas.size()) return nullptr;
-    return &game.areas[static_cast<size_t>(game.currentArea)];
-}
-
-int64_t squared(int64_t v) { return v * v; }
 
 // An offset moved one step toward the hero's centre line (300) from its view coordinate; a negative
 // step moves it away.
@@ -94,13 +88,16 @@ std::optional<CombatTarget> combatTarget(GameState& game, int32_t slot) {
     return CombatTarget{e.x, e.y, e.anchorX, e.anchorY, e.life, e.size};
 }
 
+int32_t heldEnemyCount(int32_t enemyCount, int32_t kindsListed) {
+    return std::clamp(enemyCount, 0, std::min(enemySlotCount, kindsListed));
+}
+
 int32_t areaEnemyCount(const GameState& game) {
     const AreaRecord* area = currentAreaRecord(game);
-    if (area == nullptr || area->enemyCount <= 0) return 0;
-    int32_t n = area->enemyCount;
-    if (n > enemySlotCount) n = enemySlotCount;
-    if (static_cast<size_t>(n) > area->enemyTypes.size()) n = static_cast<int32_t>(area->enemyTypes.size());
-    return n;
+    if (area == nullptr) return 0;
+    // The list's length is held to the slot table before it is narrowed to 32 bits.
+    const int32_t listed = static_cast<int32_t>(std::min<size_t>(area->enemyTypes.size(), enemySlotCount));
+    return heldEnemyCount(area->enemyCount, listed);
 }
 
 bool insideCurrentArea(const GameState& game, int32_t mapX, int32_t mapY) {

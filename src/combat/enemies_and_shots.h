@@ -48,6 +48,11 @@ struct CombatTarget {
     int32_t& size;
 };
 
+// An area's enemy count held to the enemy slots and to the enemy kinds listed for the area, and never below 0.
+int32_t heldEnemyCount(int32_t enemyCount, int32_t kindsListed);
+// Distances are compared squared, in 64 bits, so coordinates and sizes from the data cannot overflow.
+constexpr int64_t squared(int64_t v) { return v * v; }
+
 // Enemy slot number slot, or the boss for bossTarget; nothing for any other number.
 std::optional<CombatTarget> combatTarget(GameState& game, int32_t slot);
 // How many enemy slots the current area uses: its enemy count, at most 5 and at most its list of kinds;

@@ -3,6 +3,7 @@
 #include "combat/weapons.h"
 
 #include "app/game_state.h"
+#include "combat/enemies_and_shots.h"
 
 namespace {
 
@@ -11,8 +12,6 @@ WeaponSlot* weaponInSlot(GameState& game, int32_t slot) {
     if (slot == 1) return &game.weaponB;
     return nullptr;
 }
-
-int64_t squared(int64_t v) { return v * v; }
 
 }  // namespace
 

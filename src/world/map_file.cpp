@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "app/game_state.h"
+#include "combat/enemies_and_shots.h"
 #include "data/xml_access.h"
 #include "world/screen_prefetch.h"
 
@@ -46,7 +47,7 @@ void readArea(AreaRecord& area, const XmlNode& element) {
     // The enemy count is held to the enemy slot table and to the enemy elements present, so the spawning,
     // the clearing and the touch tests never reach past either.
     const XmlNodeList enemies = selectNodes(element, "enemy");
-    area.enemyCount = std::clamp(enemyNum, 0, std::min(enemySlotCount, enemies.length()));
+    area.enemyCount = heldEnemyCount(enemyNum, enemies.length());
     area.enemyTypes.clear();
     if (enemies.length() > 0) {
         area.enemyTypes.assign(static_cast<std::size_t>(enemies.length()), 0);
@@ -148,6 +149,11 @@ AreaRecord* areaAt(GameState& game, int32_t index) {
 const AreaRecord* areaAt(const GameState& game, int32_t index) {
     if (index < 0 || index >= game.areaCount || static_cast<std::size_t>(index) >= game.areas.size()) return nullptr;
     return &game.areas[static_cast<std::size_t>(index)];
+}
+
+const AreaRecord* currentAreaRecord(const GameState& game) {
+    if (game.currentArea < 0 || static_cast<std::size_t>(game.currentArea) >= game.areas.size()) return nullptr;
+    return &game.areas[static_cast<std::size_t>(game.currentArea)];
 }
 
 int32_t firstAreaContaining(const GameState& game, int32_t x, int32_t y) {

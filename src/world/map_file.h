@@ -11,6 +11,11 @@ struct GameState;
 
 constexpr int32_t areaPointCapacity = 20;
 
+// Area levels with a fixed meaning: an area of level 100 joins every level both ways; one of level -100 can be
+// entered only from a level-100 area. Any other level joins only the same level.
+constexpr int32_t levelJoinsAll = 100;
+constexpr int32_t levelOnlyFromJoin = -100;
+
 struct SpeechLine {
     std::string text;
     int32_t flagId = -1, flagValue = -1;
@@ -53,6 +58,9 @@ void readSpeechLines(AreaNpc& npc, const XmlNodeList& speeches);
 // The area of that number, or nullptr when the table has no such area (as after a failed load).
 AreaRecord* areaAt(GameState& game, int32_t index);
 const AreaRecord* areaAt(const GameState& game, int32_t index);
+// The area currentArea names, or nullptr when the area table holds no such record; by the table alone, so it
+// serves the combat rules also while areaCount lags behind the table.
+const AreaRecord* currentAreaRecord(const GameState& game);
 // The first area, counting from 0, whose polygon contains the point; -1 when none does.
 int32_t firstAreaContaining(const GameState& game, int32_t x, int32_t y);
 // True when area index exists and its polygon contains the point.

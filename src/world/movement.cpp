@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int32_t levelJoinsAll = 100;
-constexpr int32_t levelOnlyFromJoin = -100;
 
 bool held(const GameState& game, int32_t key) { return game.keyDown[key] != 0; }
 

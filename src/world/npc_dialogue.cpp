@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int32_t probeDistance = 15;
-constexpr int32_t levelJoinsAll = 100;
 constexpr int32_t noQuestion = 100;
 const std::string answerSeparator = "    ";
 const std::string closingLine = "  ";
