@@ -27,19 +27,19 @@ double millisSince(Clock::time_point start, Clock::time_point end) {
 // The keys of the walk: Down and V choose "new game" on the title (row 0 continues a saved game), then the
 // arrows turn the hero around in a square while Space swings or fires now and then.
 void pressKeysBefore(GameState& game, int tick) {
-    static constexpr int32_t walk[] = {keyRight, keyDown, keyLeft, keyUp};
-    if (tick == 3) handleKeyDown(game, keyDown);
-    if (tick == 4) handleKeyUp(game, keyDown);
-    if (tick == 5) handleKeyDown(game, keyV);
-    if (tick == 6) handleKeyUp(game, keyV);
+    static constexpr int32_t walk[] = {vkRight, vkDown, vkLeft, vkUp};
+    if (tick == 3) handleKeyDown(game, vkDown);
+    if (tick == 4) handleKeyUp(game, vkDown);
+    if (tick == 5) handleKeyDown(game, vkV);
+    if (tick == 6) handleKeyUp(game, vkV);
     if (tick < 10) return;
     const int leg = (tick - 10) / 25;
     if ((tick - 10) % 25 == 0) {
         if (leg > 0) handleKeyUp(game, walk[(leg - 1) % 4]);
         handleKeyDown(game, walk[leg % 4]);
     }
-    if (tick % 40 == 0) handleKeyDown(game, keySpace);
-    if (tick % 40 == 1) handleKeyUp(game, keySpace);
+    if (tick % 40 == 0) handleKeyDown(game, vkSpace);
+    if (tick % 40 == 1) handleKeyUp(game, vkSpace);
 }
 
 }  // namespace

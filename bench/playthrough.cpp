@@ -114,7 +114,7 @@ void putKeyDown(Run& run, int32_t key) {
     handleKeyDown(*run.game, key);
     const double taken = millisSince(start);
     const double cpuTaken = threadCpuMillis() - cpuStart;
-    const char* kind = key == keyL ? "load key" : key == keyS ? "save key" : nullptr;
+    const char* kind = key == vkL ? "load key" : key == vkS ? "save key" : nullptr;
     if (kind == nullptr) return;
     run.times[kind].push_back(taken);
     run.cpu[kind].push_back(cpuTaken);
@@ -138,9 +138,9 @@ void hold(Run& run, int32_t key, int32_t count) {
 
 int32_t keyNamed(const std::string& name) {
     static const std::map<std::string, int32_t> keys = {
-        {"Space", keySpace}, {"Left", keyLeft}, {"Up", keyUp}, {"Right", keyRight}, {"Down", keyDown},
-        {"A", keyA},         {"B", keyB},       {"L", keyL},   {"N", keyN},         {"S", keyS},
-        {"V", keyV},         {"Shift", keyShift}};
+        {"Space", vkSpace}, {"Left", vkLeft}, {"Up", vkUp}, {"Right", vkRight}, {"Down", vkDown},
+        {"A", vkA},         {"B", vkB},       {"L", vkL},   {"N", vkN},         {"S", vkS},
+        {"V", vkV},         {"Shift", vkShift}};
     const auto found = keys.find(name);
     if (found != keys.end()) return found->second;
     return static_cast<int32_t>(std::strtol(name.c_str(), nullptr, 0));
@@ -169,41 +169,41 @@ void reachTitle(Run& run) {
     for (int32_t i = 0; i < 1200 && !(run.game->scene == sceneFullScreen && run.game->storyFlags[flagScreenMode] == screenTitle);
          ++i) {
         if (run.game->scene == sceneFullScreen && run.game->storyFlags[flagScreenMode] == screenEndingWalk)
-            press(run, keyV);
+            press(run, vkV);
         else if (run.game->scene == sceneMessage)
-            press(run, keyV);
+            press(run, vkV);
         else
             tick(run);
     }
 }
 
 void chooseTitleRow(Run& run, int32_t row) {
-    for (int32_t i = 0; i < 4 && run.game->menuCursor != row; ++i) press(run, keyDown);
-    press(run, keyV);
+    for (int32_t i = 0; i < 4 && run.game->menuCursor != row; ++i) press(run, vkDown);
+    press(run, vkV);
     ticks(run, 3);
 }
 
 // The side menu opened, paged and stepped through, and closed.
 void pageSideMenu(Run& run) {
-    press(run, keyN);
-    for (int32_t key : {keyRight, keyRight, keyDown, keyRight, keyLeft, keyRight, keyUp, keyRight}) {
+    press(run, vkN);
+    for (int32_t key : {vkRight, vkRight, vkDown, vkRight, vkLeft, vkRight, vkUp, vkRight}) {
         press(run, key);
         tick(run);
     }
-    press(run, keyN);
+    press(run, vkN);
     tick(run);
 }
 
 // Walks each way for a while: on a screen with doors the hero goes through some of them and back.
 void wander(Run& run, int32_t rounds) {
-    static constexpr int32_t ways[] = {keyLeft, keyUp, keyRight, keyDown, keyRight, keyUp, keyLeft, keyDown};
+    static constexpr int32_t ways[] = {vkLeft, vkUp, vkRight, vkDown, vkRight, vkUp, vkLeft, vkDown};
     for (int32_t round = 0; round < rounds; ++round) {
         const int32_t way = ways[round % 8];
         hold(run, way, 12 + (round * 7) % 30);
         if (run.game->scene == sceneMessage || run.game->scene == sceneQuestion) {
-            for (int32_t i = 0; i < 12 && run.game->scene != sceneField; ++i) press(run, keyV);
+            for (int32_t i = 0; i < 12 && run.game->scene != sceneField; ++i) press(run, vkV);
         }
-        if (round % 5 == 0) press(run, keySpace);
+        if (round % 5 == 0) press(run, vkSpace);
         if (round % 9 == 0) pageSideMenu(run);
     }
 }
@@ -214,9 +214,9 @@ void tour(Run& run) {
     chooseTitleRow(run, 0);
     pageSideMenu(run);
     for (int32_t round = 0; round < 6; ++round) {
-        press(run, keyS);
+        press(run, vkS);
         wander(run, 10);
-        press(run, keyL);
+        press(run, vkL);
         ticks(run, 2);
     }
     // A game over: the hero's life is taken away, the game-over screen runs its 50 ticks, the save comes back.
@@ -230,7 +230,7 @@ void tour(Run& run) {
     chooseTitleRow(run, 1);
     for (int32_t round = 0; round < 4; ++round) {
         wander(run, 12);
-        press(run, keyL);
+        press(run, vkL);
         ticks(run, 2);
     }
 }

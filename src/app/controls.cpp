@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "app/game_state.h"
+#include "app/keys.h"
 #include "app/notes.h"
 #include "app/startup.h"
 #include "app/user_folders.h"
@@ -16,8 +17,6 @@
 
 namespace {
 
-constexpr int32_t keyEnter = 0x0D, keyEscape = 0x1B, keyM = 0x4D, keyQ = 0x51, keyF11 = 0x7A, keyF12 = 0x7B,
-                  keyMinus = 0xBD, keyEquals = 0xBB, keyPadMinus = 0x6D, keyPadPlus = 0x6B;
 constexpr int32_t volumeStep = 10;
 // The left stick walks once it is pushed past the first mark and stops once it is back inside the second, so
 // a stick resting near the mark does not flicker between walking and standing.
@@ -177,16 +176,16 @@ void writeBack(Controls& controls) {
 }  // namespace
 
 PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctrl, bool alt) {
-    if (key == keyF11 || (key == keyEnter && alt)) return PlayerCommand::toggleFullscreen;
-    if (key == keyQ && ctrl) return PlayerCommand::quit;
+    if (key == vkF11 || (key == vkEnter && alt)) return PlayerCommand::toggleFullscreen;
+    if (key == vkQ && ctrl) return PlayerCommand::quit;
     switch (key) {
-        case keyEscape: return PlayerCommand::leaveFullscreen;
-        case keyM: return PlayerCommand::toggleMute;
-        case keyMinus:
-        case keyPadMinus: return PlayerCommand::volumeDown;
-        case keyEquals:
-        case keyPadPlus: return PlayerCommand::volumeUp;
-        case keyF12: return PlayerCommand::screenshot;
+        case vkEscape: return PlayerCommand::leaveFullscreen;
+        case vkM: return PlayerCommand::toggleMute;
+        case vkMinus:
+        case vkPadMinus: return PlayerCommand::volumeDown;
+        case vkEquals:
+        case vkPadPlus: return PlayerCommand::volumeUp;
+        case vkF12: return PlayerCommand::screenshot;
         default: break;
     }
     return boundTo(controls.settings.keys[actPause], key) ? PlayerCommand::togglePause : PlayerCommand::none;

@@ -7,6 +7,7 @@
 
 #include "app/drawing.h"
 #include "app/game_state.h"
+#include "app/keys.h"
 #include "app/menus.h"
 #include "combat/boss_battle.h"
 #include "combat/boss_catalog.h"
@@ -44,8 +45,8 @@ void putSpeech(GameState& game, const std::vector<std::string>& speech) {
 }
 
 void releaseKeysOfInactiveWindow(GameState& game) {
-    for (int32_t key : {keyLeft, keyUp, keyRight, keyDown, keyV, keyB, keyN, keyShift, keyA}) game.keyDown[key] = 0;
-    for (int32_t key : {keyUp, keyDown, keyRight, keyLeft, keyV, keyB, keyN, keyShift}) game.keyLatch[key] = 0;
+    for (int32_t key : {vkLeft, vkUp, vkRight, vkDown, vkV, vkB, vkN, vkShift, vkA}) game.keyDown[key] = 0;
+    for (int32_t key : {vkUp, vkDown, vkRight, vkLeft, vkV, vkB, vkN, vkShift}) game.keyLatch[key] = 0;
 }
 
 // Field block; false when the ending starts, which skips the scenes up to the music choice.
@@ -68,7 +69,7 @@ bool runFieldBlock(GameState& game, Canvas& canvas) {
     moveAndDrawCombat(game, canvas);
     const int32_t enemies = areaEnemyCount(game);
     for (int32_t slot = 0; slot < enemies; ++slot) enemyStep(game, slot);
-    if (takeKeyPress(game, keyV)) talkToNpc(game, canvas);
+    if (takeKeyPress(game, vkV)) talkToNpc(game, canvas);
     return true;
 }
 
@@ -154,7 +155,7 @@ void runBossBlock(GameState& game, Canvas& canvas) {
 }
 
 void runMessageBlock(GameState& game, Canvas& canvas) {
-    if (takeKeyPress(game, keyV)) {
+    if (takeKeyPress(game, vkV)) {
         game.messageLine += 1;
         if (game.messageLine + 1 >= game.messageLineCount) {
             runStoryEvents(game);
@@ -176,19 +177,19 @@ void runFieldInput(GameState& game) {
     if (game.expBoostTicks > INT32_MIN) game.expBoostTicks -= 1;
     // The boost ends in the tick its count-down passes 0; hits earn plain experience again.
     if (game.expBoostTicks == -1) game.expMultiplier = 1;
-    if (takeKeyPress(game, keyA)) {
+    if (takeKeyPress(game, vkA)) {
         game.heroMaxLife += 50;
         game.heroLife = game.heroMaxLife;
     }
-    if (takeKeyPress(game, keyN)) {
+    if (takeKeyPress(game, vkN)) {
         game.returnScene = game.scene;
         game.scene = sceneSideMenu;
     }
     if (game.attackCooldown < 1) {
-        if (takeKeyPress(game, keySpace)) {
+        if (takeKeyPress(game, vkSpace)) {
             game.attackCooldown += 7;
             attackWithSlot(game, 0);
-        } else if (takeKeyPress(game, keyB)) {
+        } else if (takeKeyPress(game, vkB)) {
             game.attackCooldown += 7;
             attackWithSlot(game, 1);
         }
@@ -220,16 +221,16 @@ void applyMusic(GameState& game, int32_t track) {
 }
 
 void runTitleMenu(GameState& game, Canvas& canvas) {
-    if (takeKeyPress(game, keyDown)) {
+    if (takeKeyPress(game, vkDown)) {
         game.menuCursor += 1;
         if (game.menuCursor > 1) game.menuCursor = 0;
     }
-    if (takeKeyPress(game, keyUp)) {
+    if (takeKeyPress(game, vkUp)) {
         game.menuCursor -= 1;
         if (game.menuCursor < 0) game.menuCursor = 1;
     }
     drawTitleMenu(game, canvas);
-    if (!takeKeyPress(game, keyV)) return;
+    if (!takeKeyPress(game, vkV)) return;
     if (startFreshGame(game) == -1) showMessageBox("地形の読み込みに失敗", "ferngate");
     // Row 0 continues the saved game; any other value, the side menu's page 2 included, starts a new game.
     if (game.menuCursor == 0) {
@@ -256,7 +257,7 @@ void runEndingWalk(GameState& game, Canvas& canvas) {
     else if (game.frameCounter % 4 == 2 || game.frameCounter % 4 == 3)
         game.heroDir = 3;
     drawEndingWalk(game, canvas);
-    const bool vPressed = takeKeyPress(game, keyV);
+    const bool vPressed = takeKeyPress(game, vkV);
     if (game.frameCounter == game.sceneMarkFrame || vPressed) setStoryFlag(game, flagScreenMode, screenTitle);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/drawing.h"
+#include "app/keys.h"
 #include "app/notes.h"
 #include "combat/boss_catalog.h"
 #include "combat/enemies_and_shots.h"
@@ -20,17 +21,12 @@
 #include "world/npc_dialogue.h"
 #include "world/story_flags.h"
 
-constexpr int32_t keyCount = 256;
 constexpr int32_t messageLineCapacity = 12;
 constexpr int32_t fixedPictureCount = 16;
 
 // Scenes of the frame tick.
 constexpr int32_t sceneField = 0, sceneMessage = 1, sceneBoss = 2, sceneSideMenu = 3, sceneGameOver = 4,
                   sceneQuestion = 5, sceneFullScreen = 6;
-
-// Virtual-key codes the game reads.
-constexpr int32_t keySpace = 0x20, keyLeft = 0x25, keyUp = 0x26, keyRight = 0x27, keyDown = 0x28, keyA = 0x41,
-                  keyB = 0x42, keyL = 0x4C, keyN = 0x4E, keyS = 0x53, keyV = 0x56, keyShift = 0x10;
 
 // The sixteen fixed pictures, in load order.
 enum FixedPicture : int32_t {
@@ -147,14 +143,3 @@ struct GameState {
         return flags;
     }
 };
-
-// The pressed rule: a key acts when it is down and its press has not been acted on yet.
-inline bool keyPressed(const GameState& game, int32_t key) {
-    return game.keyDown[key] == 1 && game.keyLatch[key] == 0;
-}
-// Acts on a press when there is one: latches the key and returns true.
-inline bool takeKeyPress(GameState& game, int32_t key) {
-    if (!keyPressed(game, key)) return false;
-    game.keyLatch[key] = 1;
-    return true;
-}

@@ -7,6 +7,7 @@
 
 #include "app/drawing.h"
 #include "app/game_state.h"
+#include "app/keys.h"
 #include "combat/weapons.h"
 #include "data/item_catalog.h"
 #include "platform/graphics.h"
@@ -39,7 +40,7 @@ void runWeaponPage(GameState& game, Canvas& canvas, int32_t slot) {
     drawIcon(game, canvas, weapon.fly, 155, 230);
     drawPageTexts(game, canvas, slot == 0 ? "スペースキーのぶき" : "Bキーのぶき", weapon.name, weapon.howto,
                   weaponNumbersText(weapon, slot));
-    if (takeKeyPress(game, keyRight)) loadWeapon(game, slot, -1);
+    if (takeKeyPress(game, vkRight)) loadWeapon(game, slot, -1);
 }
 
 // A sum held to the 32-bit range, so an item of a huge power cannot wrap the hero's life or experience around.
@@ -81,18 +82,18 @@ void runItemPage(GameState& game, Canvas& canvas) {
     // The keys of the page still spend their presses, so a press held on does not act in the next scene.
     if (!anyItemHeld(game)) {
         drawPageTexts(game, canvas, "どうぐ", "", "", "");
-        takeKeyPress(game, keyRight);
-        takeKeyPress(game, keyLeft);
-        takeKeyPress(game, keyV);
+        takeKeyPress(game, vkRight);
+        takeKeyPress(game, vkLeft);
+        takeKeyPress(game, vkV);
         return;
     }
     const ItemRecord& item = game.heldItem;
     drawIcon(game, canvas, int64_t{item.pict} + 4, 153, 230);
     drawPageTexts(game, canvas, "どうぐ", formatText("%s\t%d%s", item.name.c_str(), selectedItemCount(game), "こ"),
                   item.howto, itemEffectText(item));
-    if (takeKeyPress(game, keyRight)) loadItemRecord(game, -1, 1);
-    if (takeKeyPress(game, keyLeft)) loadItemRecord(game, -1, -1);
-    if (takeKeyPress(game, keyV)) {
+    if (takeKeyPress(game, vkRight)) loadItemRecord(game, -1, 1);
+    if (takeKeyPress(game, vkLeft)) loadItemRecord(game, -1, -1);
+    if (takeKeyPress(game, vkV)) {
         if (useSelectedItem(game)) game.itemCounts[game.selectedItemId] -= 1;
         if (selectedItemCount(game) < 1 && anyItemHeld(game)) loadItemRecord(game, -1, 1);
     }
@@ -124,12 +125,12 @@ std::string itemEffectText(const ItemRecord& item) {
 
 
 void runSideMenu(GameState& game, Canvas& canvas) {
-    if (takeKeyPress(game, keyN)) game.scene = game.returnScene;
-    if (takeKeyPress(game, keyDown)) {
+    if (takeKeyPress(game, vkN)) game.scene = game.returnScene;
+    if (takeKeyPress(game, vkDown)) {
         game.menuCursor += 1;
         if (game.menuCursor > pageItems) game.menuCursor = pageSpace;
     }
-    if (takeKeyPress(game, keyUp)) {
+    if (takeKeyPress(game, vkUp)) {
         game.menuCursor -= 1;
         if (game.menuCursor < pageSpace) game.menuCursor = pageItems;
     }
@@ -145,9 +146,9 @@ void runSideMenu(GameState& game, Canvas& canvas) {
 void runQuestion(GameState& game, Canvas& canvas) {
     drawPicture(canvas, game.pictures[picYesnobox], 450, 440);
     drawPicture(canvas, game.pictures[picSannkakuBlack], 460, game.yesNoChoice ? 450 : 490);
-    if (takeKeyPress(game, keyUp)) game.yesNoChoice = true;
-    if (takeKeyPress(game, keyDown)) game.yesNoChoice = false;
-    if (!takeKeyPress(game, keyV)) return;
+    if (takeKeyPress(game, vkUp)) game.yesNoChoice = true;
+    if (takeKeyPress(game, vkDown)) game.yesNoChoice = false;
+    if (!takeKeyPress(game, vkV)) return;
     if (game.yesNoChoice) {
         game.messageLineCount = game.answerSplitLine;
         if (game.yesFlagId >= 0) setStoryFlag(game, game.yesFlagId, game.yesFlagValue);

@@ -15,20 +15,21 @@
 #include <toml++/toml.h>
 
 #include "app/game_state.h"
+#include "app/keys.h"
 #include "app/user_folders.h"
 #include "platform/files.h"
 
 const std::array<ActionInfo, actionCount> actions = {{
-    {"walk_up", keyUp},
-    {"walk_down", keyDown},
-    {"walk_left", keyLeft},
-    {"walk_right", keyRight},
-    {"talk", keyV},
-    {"attack_space", keySpace},
-    {"attack_b", keyB},
-    {"menu", keyN},
-    {"save", keyS},
-    {"load", keyL},
+    {"walk_up", vkUp},
+    {"walk_down", vkDown},
+    {"walk_left", vkLeft},
+    {"walk_right", vkRight},
+    {"talk", vkV},
+    {"attack_space", vkSpace},
+    {"attack_b", vkB},
+    {"menu", vkN},
+    {"save", vkS},
+    {"load", vkL},
     {"pause", -1},
 }};
 
@@ -41,7 +42,7 @@ constexpr int32_t reservedKeys[] = {0x7A /* F11 */, 0x7B /* F12 */, 0x1B /* Esc 
 
 const std::array<std::vector<int32_t>, actionCount>& defaultKeys() {
     static const std::array<std::vector<int32_t>, actionCount> keys = {{
-        {keyUp}, {keyDown}, {keyLeft}, {keyRight}, {keyV}, {keySpace}, {keyB}, {keyN}, {keyS}, {keyL}, {0x50 /* P */},
+        {vkUp}, {vkDown}, {vkLeft}, {vkRight}, {vkV}, {vkSpace}, {vkB}, {vkN}, {vkS}, {vkL}, {0x50 /* P */},
     }};
     return keys;
 }

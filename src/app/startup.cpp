@@ -13,6 +13,7 @@
 #include "app/controls.h"
 #include "app/frame_tick.h"
 #include "app/game_state.h"
+#include "app/keys.h"
 #include "app/notes.h"
 #include "app/settings.h"
 #include "data/save_file.h"
@@ -113,8 +114,8 @@ void shutDown(GameState& game) {
 void handleKeyDown(GameState& game, int32_t key) {
     if (key < 0 || key >= keyCount) return;
     game.keyDown[key] = 1;
-    if (takeKeyPress(game, keyS)) saveGame(game);
-    if (takeKeyPress(game, keyL)) reloadSavedGame(game);
+    if (takeKeyPress(game, vkS)) saveGame(game);
+    if (takeKeyPress(game, vkL)) reloadSavedGame(game);
 }
 
 void handleKeyUp(GameState& game, int32_t key) {

@@ -3,6 +3,7 @@
 #include "world/movement.h"
 
 #include "app/game_state.h"
+#include "app/keys.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
@@ -45,23 +46,23 @@ void fieldStep(GameState& game) {
     bool moved = false;
     // Horizontal keys win over vertical ones, so a step moves along one axis only;
     // opposite keys held together cancel the step.
-    if (held(game, keyRight)) {
-        if (!held(game, keyLeft)) {
+    if (held(game, vkRight)) {
+        if (!held(game, vkLeft)) {
             nx += game.heroSpeed;
             game.heroDir = 2;
             moved = true;
         }
-    } else if (held(game, keyLeft)) {
+    } else if (held(game, vkLeft)) {
         nx -= game.heroSpeed;
         game.heroDir = 4;
         moved = true;
-    } else if (held(game, keyDown)) {
-        if (!held(game, keyUp)) {
+    } else if (held(game, vkDown)) {
+        if (!held(game, vkUp)) {
             ny += game.heroSpeed;
             game.heroDir = 0;
             moved = true;
         }
-    } else if (held(game, keyUp)) {
+    } else if (held(game, vkUp)) {
         ny -= game.heroSpeed;
         game.heroDir = 6;
         moved = true;

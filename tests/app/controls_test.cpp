@@ -16,9 +16,7 @@
 
 namespace {
 
-constexpr int32_t keyM = 0x4D, keyP = 0x50, keyQ = 0x51, keyW = 0x57, keyEnter = 0x0D, keyEscape = 0x1B,
-                  keyF11 = 0x7A, keyF12 = 0x7B, keyMinus = 0xBD, keyEquals = 0xBB, keyPadMinus = 0x6D,
-                  keyPadPlus = 0x6B;
+constexpr int32_t vkP = 0x50, vkW = 0x57;
 
 class Controlling : public ::testing::Test {
 protected:
@@ -65,94 +63,94 @@ protected:
 }  // namespace
 
 TEST_F(Controlling, ThePlayersOwnKeysNeverReachTheKeyTables) {
-    EXPECT_EQ(playerCommandOfKey(controls, keyF11, false, false), PlayerCommand::toggleFullscreen);
-    EXPECT_EQ(playerCommandOfKey(controls, keyEnter, false, true), PlayerCommand::toggleFullscreen);
-    EXPECT_EQ(playerCommandOfKey(controls, keyEscape, false, false), PlayerCommand::leaveFullscreen);
-    EXPECT_EQ(playerCommandOfKey(controls, keyM, false, false), PlayerCommand::toggleMute);
-    EXPECT_EQ(playerCommandOfKey(controls, keyMinus, false, false), PlayerCommand::volumeDown);
-    EXPECT_EQ(playerCommandOfKey(controls, keyPadMinus, false, false), PlayerCommand::volumeDown);
-    EXPECT_EQ(playerCommandOfKey(controls, keyEquals, false, false), PlayerCommand::volumeUp);
-    EXPECT_EQ(playerCommandOfKey(controls, keyPadPlus, false, false), PlayerCommand::volumeUp);
-    EXPECT_EQ(playerCommandOfKey(controls, keyP, false, false), PlayerCommand::togglePause);
-    EXPECT_EQ(playerCommandOfKey(controls, keyF12, false, false), PlayerCommand::screenshot);
-    EXPECT_EQ(playerCommandOfKey(controls, keyQ, true, false), PlayerCommand::quit);
+    EXPECT_EQ(playerCommandOfKey(controls, vkF11, false, false), PlayerCommand::toggleFullscreen);
+    EXPECT_EQ(playerCommandOfKey(controls, vkEnter, false, true), PlayerCommand::toggleFullscreen);
+    EXPECT_EQ(playerCommandOfKey(controls, vkEscape, false, false), PlayerCommand::leaveFullscreen);
+    EXPECT_EQ(playerCommandOfKey(controls, vkM, false, false), PlayerCommand::toggleMute);
+    EXPECT_EQ(playerCommandOfKey(controls, vkMinus, false, false), PlayerCommand::volumeDown);
+    EXPECT_EQ(playerCommandOfKey(controls, vkPadMinus, false, false), PlayerCommand::volumeDown);
+    EXPECT_EQ(playerCommandOfKey(controls, vkEquals, false, false), PlayerCommand::volumeUp);
+    EXPECT_EQ(playerCommandOfKey(controls, vkPadPlus, false, false), PlayerCommand::volumeUp);
+    EXPECT_EQ(playerCommandOfKey(controls, vkP, false, false), PlayerCommand::togglePause);
+    EXPECT_EQ(playerCommandOfKey(controls, vkF12, false, false), PlayerCommand::screenshot);
+    EXPECT_EQ(playerCommandOfKey(controls, vkQ, true, false), PlayerCommand::quit);
 
     controls.screenshotFolder = "shots";
-    for (int32_t code : {keyF11, keyEscape, keyM, keyMinus, keyEquals, keyPadMinus, keyPadPlus, keyF12}) {
+    for (int32_t code : {vkF11, vkEscape, vkM, vkMinus, vkEquals, vkPadMinus, vkPadPlus, vkF12}) {
         key(code, true);
         EXPECT_FALSE(anyKeyDown()) << code;
         key(code, false);
     }
-    key(keyEnter, true, false, true);
+    key(vkEnter, true, false, true);
     EXPECT_FALSE(anyKeyDown());
-    key(keyEnter, false);
-    tap(keyP);
-    tap(keyP);
+    key(vkEnter, false);
+    tap(vkP);
+    tap(vkP);
     EXPECT_FALSE(controls.paused);
     EXPECT_FALSE(controls.quit);
-    key(keyQ, true, true);
+    key(vkQ, true, true);
     EXPECT_TRUE(controls.quit);
     EXPECT_FALSE(anyKeyDown());
     EXPECT_EQ(game.keyLatch, decltype(game.keyLatch){});
 
     // Without their modifier, Enter and Q are plain keys of the game as ever.
-    key(keyEnter, true);
-    EXPECT_EQ(game.keyDown[keyEnter], 1);
-    key(keyQ, true);
-    EXPECT_EQ(game.keyDown[keyQ], 1);
+    key(vkEnter, true);
+    EXPECT_EQ(game.keyDown[vkEnter], 1);
+    key(vkQ, true);
+    EXPECT_EQ(game.keyDown[vkQ], 1);
 }
 
 TEST_F(Controlling, BindingsDecideWhichGameKeyArrives) {
     // By default every key arrives as itself, the game's own and the others alike.
-    for (int32_t code : {keySpace, keyLeft, keyUp, keyRight, keyDown, keyA, keyB, keyN, keyV, keyShift, keyW}) {
+    for (int32_t code : {vkSpace, vkLeft, vkUp, vkRight, vkDown, vkA, vkB, vkN, vkV, vkShift, vkW}) {
         key(code, true);
         EXPECT_EQ(game.keyDown[code], 1) << code;
         key(code, false);
         EXPECT_EQ(game.keyDown[code], 0) << code;
     }
     // W walks up in place of Up, Return talks beside V: the game still sees only Up and V.
-    controls.settings.keys[actWalkUp] = {keyW};
-    controls.settings.keys[actTalk] = {keyEnter, keyV};
-    key(keyW, true);
-    EXPECT_EQ(game.keyDown[keyUp], 1);
-    EXPECT_EQ(game.keyDown[keyW], 0);
-    key(keyW, false);
-    EXPECT_EQ(game.keyDown[keyUp], 0);
-    key(keyUp, true);
+    controls.settings.keys[actWalkUp] = {vkW};
+    controls.settings.keys[actTalk] = {vkEnter, vkV};
+    key(vkW, true);
+    EXPECT_EQ(game.keyDown[vkUp], 1);
+    EXPECT_EQ(game.keyDown[vkW], 0);
+    key(vkW, false);
+    EXPECT_EQ(game.keyDown[vkUp], 0);
+    key(vkUp, true);
     EXPECT_FALSE(anyKeyDown()) << "Up's job moved to W";
-    key(keyUp, false);
-    key(keyEnter, true);
-    EXPECT_TRUE(keyPressed(game, keyV));
-    key(keyEnter, false);
+    key(vkUp, false);
+    key(vkEnter, true);
+    EXPECT_TRUE(keyPressed(game, vkV));
+    key(vkEnter, false);
 
     // S saves through the binding as from the keyboard: the save rule latches it at once.
     controls.settings.keys[actSave] = {0x74};
     key(0x74, true);
-    EXPECT_EQ(game.keyDown[keyS], 1);
-    EXPECT_EQ(game.keyLatch[keyS], 1);
+    EXPECT_EQ(game.keyDown[vkS], 1);
+    EXPECT_EQ(game.keyLatch[vkS], 1);
 }
 
 TEST_F(Controlling, AKeyHeldByTwoControlsIsLetGoByTheLastAndRepeatsKeepTheLatch) {
-    key(keyDown, true);
+    key(vkDown, true);
     pad(WindowEventKind::padButtonDown, padDpadDown);
-    key(keyDown, false);
-    EXPECT_EQ(game.keyDown[keyDown], 1) << "the d-pad still holds it";
+    key(vkDown, false);
+    EXPECT_EQ(game.keyDown[vkDown], 1) << "the d-pad still holds it";
     pad(WindowEventKind::padButtonUp, padDpadDown);
-    EXPECT_EQ(game.keyDown[keyDown], 0);
+    EXPECT_EQ(game.keyDown[vkDown], 0);
 
     // Auto-repeat of a held key keeps it down without a second action.
-    key(keyV, true);
-    ASSERT_TRUE(takeKeyPress(game, keyV));
-    key(keyV, true, false, false, true);
-    EXPECT_FALSE(keyPressed(game, keyV));
-    key(keyV, false);
-    EXPECT_EQ(game.keyLatch[keyV], 0);
+    key(vkV, true);
+    ASSERT_TRUE(takeKeyPress(game, vkV));
+    key(vkV, true, false, false, true);
+    EXPECT_FALSE(keyPressed(game, vkV));
+    key(vkV, false);
+    EXPECT_EQ(game.keyLatch[vkV], 0);
 }
 
 TEST_F(Controlling, PadButtonsAndTheLeftStickActAsTheirKeys) {
-    const std::pair<int32_t, int32_t> expected[] = {{padA, keyV}, {padX, keySpace}, {padB, keyB}, {padY, keyN},
-                                                     {padDpadUp, keyUp}, {padDpadDown, keyDown},
-                                                     {padDpadLeft, keyLeft}, {padDpadRight, keyRight}};
+    const std::pair<int32_t, int32_t> expected[] = {{padA, vkV}, {padX, vkSpace}, {padB, vkB}, {padY, vkN},
+                                                     {padDpadUp, vkUp}, {padDpadDown, vkDown},
+                                                     {padDpadLeft, vkLeft}, {padDpadRight, vkRight}};
     for (const auto& [button, gameKey] : expected) {
         pad(WindowEventKind::padButtonDown, button);
         EXPECT_EQ(game.keyDown[gameKey], 1) << button;
@@ -169,69 +167,69 @@ TEST_F(Controlling, PadButtonsAndTheLeftStickActAsTheirKeys) {
 
     // The stick walks past the push mark and stops only once back inside the rest mark.
     pad(WindowEventKind::padAxis, padLeftX, -20000);
-    EXPECT_EQ(game.keyDown[keyLeft], 1);
+    EXPECT_EQ(game.keyDown[vkLeft], 1);
     pad(WindowEventKind::padAxis, padLeftX, -12000);
-    EXPECT_EQ(game.keyDown[keyLeft], 1);
+    EXPECT_EQ(game.keyDown[vkLeft], 1);
     pad(WindowEventKind::padAxis, padLeftX, 20000);
-    EXPECT_EQ(game.keyDown[keyLeft], 0);
-    EXPECT_EQ(game.keyDown[keyRight], 1);
+    EXPECT_EQ(game.keyDown[vkLeft], 0);
+    EXPECT_EQ(game.keyDown[vkRight], 1);
     pad(WindowEventKind::padAxis, padLeftX, 3000);
     EXPECT_FALSE(anyKeyDown());
     pad(WindowEventKind::padAxis, padLeftY, 30000);
-    EXPECT_EQ(game.keyDown[keyDown], 1);
+    EXPECT_EQ(game.keyDown[vkDown], 1);
     pad(WindowEventKind::padAxis, padRightY, -30000);
-    EXPECT_EQ(game.keyDown[keyUp], 0) << "the right stick does not walk";
+    EXPECT_EQ(game.keyDown[vkUp], 0) << "the right stick does not walk";
 
     // A pad pulled out lets go of what it held, and only that.
     pad(WindowEventKind::padButtonDown, padA);
     pad(WindowEventKind::padButtonDown, padX, 0, 4);
     pad(WindowEventKind::padRemoved, 0);
-    EXPECT_EQ(game.keyDown[keyDown], 0);
-    EXPECT_EQ(game.keyDown[keyV], 0);
-    EXPECT_EQ(game.keyDown[keySpace], 1) << "the other pad still holds Space";
+    EXPECT_EQ(game.keyDown[vkDown], 0);
+    EXPECT_EQ(game.keyDown[vkV], 0);
+    EXPECT_EQ(game.keyDown[vkSpace], 1) << "the other pad still holds Space";
 }
 
 TEST_F(Controlling, APausedGameTakesNoPressesButLetsKeysGo) {
-    key(keyDown, true);
-    tap(keyP);
+    key(vkDown, true);
+    tap(vkP);
     ASSERT_TRUE(controls.paused);
-    key(keyV, true);
+    key(vkV, true);
     pad(WindowEventKind::padButtonDown, padX);
-    EXPECT_EQ(game.keyDown[keyV], 0);
-    EXPECT_EQ(game.keyDown[keySpace], 0);
-    key(keyDown, false);
-    EXPECT_EQ(game.keyDown[keyDown], 0);
+    EXPECT_EQ(game.keyDown[vkV], 0);
+    EXPECT_EQ(game.keyDown[vkSpace], 0);
+    key(vkDown, false);
+    EXPECT_EQ(game.keyDown[vkDown], 0);
     // The save key saves nothing while paused: the game is frozen as it is shown.
-    key(keyS, true);
-    EXPECT_EQ(game.keyLatch[keyS], 0);
+    key(vkS, true);
+    EXPECT_EQ(game.keyLatch[vkS], 0);
 }
 
 TEST_F(Controlling, VolumeAndMuteShowTheirNoteAndAreWrittenBack) {
     controls.settingsPath = "config/settings.toml";
     game.notes.shown = true;
-    key(keyMinus, true);
-    key(keyMinus, true, false, false, true);  // held: the volume goes on down
-    key(keyMinus, false);
+    key(vkMinus, true);
+    key(vkMinus, true, false, false, true);  // held: the volume goes on down
+    key(vkMinus, false);
     EXPECT_EQ(controls.settings.musicVolume, 80);
     EXPECT_EQ(notesOnScreen(game, false), "おんがく 80");
-    for (int i = 0; i < 5; ++i) tap(keyPadPlus);
+    for (int i = 0; i < 5; ++i) tap(vkPadPlus);
     EXPECT_EQ(controls.settings.musicVolume, 100) << "never above 100";
-    tap(keyM);
+    tap(vkM);
     EXPECT_TRUE(controls.settings.mute);
     EXPECT_EQ(notesOnScreen(game, false), "ミュート");
-    key(keyM, true, false, false, true);
+    key(vkM, true, false, false, true);
     EXPECT_TRUE(controls.settings.mute) << "a held M mutes once";
-    key(keyM, false);
+    key(vkM, false);
     std::ostringstream warnings;
     const Settings written = readSettings("config/settings.toml", warnings);
     EXPECT_EQ(warnings.str(), "");
     EXPECT_TRUE(written.mute);
     EXPECT_EQ(written.musicVolume, 100);
 
-    tap(keyMinus);
+    tap(vkMinus);
     EXPECT_FALSE(controls.settings.mute) << "turning the volume ends the mute";
     EXPECT_EQ(controls.settings.musicVolume, 90);
-    for (int i = 0; i < 12; ++i) tap(keyMinus);
+    for (int i = 0; i < 12; ++i) tap(vkMinus);
     EXPECT_EQ(controls.settings.musicVolume, 0);
     EXPECT_EQ(notesOnScreen(game, false), "おんがく 0");
 }
@@ -241,8 +239,8 @@ TEST_F(Controlling, F12SavesTheBackBufferUnderADateTimeName) {
     fillRect(game.backBuffer, 100, 100, 50, 40, 0xFF12A4C8);
     fillRect(game.backBuffer, 700, 0, 10, 600, 0x80FF0000);
     controls.screenshotFolder = (folder.path() / "pictures" / "Quorvath").string();
-    tap(keyF12);
-    tap(keyF12);
+    tap(vkF12);
+    tap(vkF12);
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(controls.screenshotFolder)) files.push_back(entry);
     ASSERT_EQ(files.size(), 2u) << "two shots in one second keep both";

@@ -128,18 +128,18 @@ TEST_F(FrameTick, ClockGuardInactiveWindowAndMissingBuffer) {
     EXPECT_EQ(game.frameCounter, 3u);
 
     game.windowInactive = 1;
-    game.keyDown[keyV] = game.keyLatch[keyV] = 1;
-    game.keyDown[keyA] = game.keyLatch[keyA] = 1;
-    game.keyDown[keySpace] = game.keyLatch[keySpace] = 1;
+    game.keyDown[vkV] = game.keyLatch[vkV] = 1;
+    game.keyDown[vkA] = game.keyLatch[vkA] = 1;
+    game.keyDown[vkSpace] = game.keyLatch[vkSpace] = 1;
     tick();
     EXPECT_EQ(game.frameCounter, 3u);
     EXPECT_EQ(game.repaints, 3u);
-    EXPECT_EQ(game.keyDown[keyV], 0);
-    EXPECT_EQ(game.keyLatch[keyV], 0);
-    EXPECT_EQ(game.keyDown[keyA], 0);
-    EXPECT_EQ(game.keyLatch[keyA], 1);
-    EXPECT_EQ(game.keyDown[keySpace], 1);
-    EXPECT_EQ(game.keyLatch[keySpace], 1);
+    EXPECT_EQ(game.keyDown[vkV], 0);
+    EXPECT_EQ(game.keyLatch[vkV], 0);
+    EXPECT_EQ(game.keyDown[vkA], 0);
+    EXPECT_EQ(game.keyLatch[vkA], 1);
+    EXPECT_EQ(game.keyDown[vkSpace], 1);
+    EXPECT_EQ(game.keyLatch[vkSpace], 1);
 
     game.windowInactive = 0;
     game.backBuffer = Canvas{};
@@ -157,16 +157,16 @@ TEST_F(FrameTick, MessagePagesOneLineAPressAndClosesOnTheLast) {
     EXPECT_EQ(game.messageLine, 0);
     EXPECT_EQ(game.scene, sceneMessage);
     // Holding V scrolls once.
-    game.keyDown[keyV] = 1;
+    game.keyDown[vkV] = 1;
     tick(3);
     EXPECT_EQ(game.messageLine, 1);
-    game.keyDown[keyV] = 0;
-    game.keyLatch[keyV] = 0;
-    tickPressing(keyV);
+    game.keyDown[vkV] = 0;
+    game.keyLatch[vkV] = 0;
+    tickPressing(vkV);
     EXPECT_EQ(game.messageLine, 2);
     EXPECT_EQ(game.scene, sceneMessage);
     const uint32_t before = game.frameCounter;
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneField);
     EXPECT_EQ(game.messageLine, 3);
     EXPECT_EQ(game.sceneMarkFrame, before + 1);
@@ -188,7 +188,7 @@ TEST_F(FrameTick, QuestionOpensWithYesAndAnswersSetTheirFlags) {
         game.returnScene = sceneField;
         tick();
         EXPECT_EQ(game.scene, sceneMessage);
-        tickPressing(keyV);
+        tickPressing(vkV);
         EXPECT_EQ(game.messageLine, 1);
         EXPECT_EQ(game.scene, sceneQuestion);
         EXPECT_TRUE(game.yesNoChoice);
@@ -197,23 +197,23 @@ TEST_F(FrameTick, QuestionOpensWithYesAndAnswersSetTheirFlags) {
     };
 
     startQuestion();
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneMessage);
     EXPECT_EQ(game.storyFlags[20], 1);
     EXPECT_EQ(game.messageLine, 2);
     EXPECT_EQ(game.messageLineCount, 4);
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneField);
 
     game.storyFlags[20] = 0;
     startQuestion();
-    tickPressing(keyDown);
-    tickPressing(keyV);
+    tickPressing(vkDown);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneMessage);
     EXPECT_EQ(game.storyFlags[21], 1);
     EXPECT_EQ(game.storyFlags[20], 0);
     EXPECT_EQ(game.messageLine, 4);
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneField);
 }
 
@@ -261,9 +261,9 @@ TEST_F(FrameTick, BossBattleFromTheWalkToTheWrapUp) {
     EXPECT_EQ(game.questionLine, 100);
     EXPECT_EQ(runningTracks(), Names{}) << "map 37 has no music; the boss's comes with the presentation";
 
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneMessage);
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneBoss);
     EXPECT_EQ(game.bossPhase, 2);
     EXPECT_EQ(runningTracks(), Names{"cave3"});
@@ -288,7 +288,7 @@ TEST_F(FrameTick, BossBattleFromTheWalkToTheWrapUp) {
     EXPECT_EQ(game.storyFlags[40], 2);
     EXPECT_EQ(game.effects[0].ticksLeft, 0);
 
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneBoss);
     EXPECT_EQ(game.bossPhase, 5);
     tick();
@@ -385,18 +385,18 @@ TEST_F(FrameTick, TitleMenuRowsAndTheSharedCursor) {
     game.scene = sceneFullScreen;
     game.storyFlags[flagScreenMode] = 3;
     game.menuCursor = 0;
-    tickPressing(keyDown);
+    tickPressing(vkDown);
     EXPECT_EQ(game.menuCursor, 1);
-    tickPressing(keyDown);
+    tickPressing(vkDown);
     EXPECT_EQ(game.menuCursor, 0);
-    tickPressing(keyUp);
+    tickPressing(vkUp);
     EXPECT_EQ(game.menuCursor, 1);
     EXPECT_EQ(game.scene, sceneFullScreen);
 
     // The side menu's last page leaves 2 behind: V then starts a new game, as any row but 0 does.
     writeTextFile("gamedat.xml", saveFile);
     game.menuCursor = 2;
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneField);
     EXPECT_NE(game.heroMoney, 123);
     const auto failed = std::pair<std::string, std::string>{"ferngate", "地形の読み込みに失敗"};
@@ -410,7 +410,7 @@ TEST_F(FrameTick, TitleContinueReloadsTheSavedGame) {
     game.storyFlags[flagScreenMode] = 3;
     game.menuCursor = 0;
     game.bossPhase = 4;
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneField);
     EXPECT_EQ(game.bossPhase, 0);
     EXPECT_EQ(game.heroMoney, 123);
@@ -446,7 +446,7 @@ TEST_F(FrameTick, EndingSequenceWalkAndBackToTheTitle) {
     game.storyFlags[flagScreenMode] = 2;
     game.sceneMarkFrame = game.frameCounter + 400;
     tick();
-    tickPressing(keyV);
+    tickPressing(vkV);
     EXPECT_EQ(game.storyFlags[flagScreenMode], 3);
     EXPECT_EQ(game.menuCursor, 0);
 }
@@ -457,7 +457,7 @@ TEST_F(FrameTick, HeldSpaceFiresOnceAndTheCooldownIsSevenTicks) {
     game.weaponSpace.speed = 10;
     game.weaponSpace.power = 3;
     game.heroPowder = 12;
-    game.keyDown[keySpace] = 1;
+    game.keyDown[vkSpace] = 1;
     tick();
     EXPECT_EQ(game.heroPowder, 7);
     EXPECT_EQ(game.attackCooldown, 7);
@@ -465,26 +465,26 @@ TEST_F(FrameTick, HeldSpaceFiresOnceAndTheCooldownIsSevenTicks) {
     EXPECT_EQ(game.heroPowder, 7) << "a held key fires once";
 
     // A new press waits for the cooldown: it fires 7 ticks after the first attack.
-    game.keyDown[keySpace] = 1;
-    game.keyLatch[keySpace] = 0;
+    game.keyDown[vkSpace] = 1;
+    game.keyLatch[vkSpace] = 0;
     game.attackCooldown = 0;
     tick();
     EXPECT_EQ(game.heroPowder, 2);
-    game.keyLatch[keySpace] = 0;
+    game.keyLatch[vkSpace] = 0;
     game.heroPowder = 12;
     tick(6);
     EXPECT_EQ(game.heroPowder, 12);
     tick();
     EXPECT_EQ(game.heroPowder, 7);
-    game.keyDown[keySpace] = 0;
-    game.keyLatch[keySpace] = 0;
+    game.keyDown[vkSpace] = 0;
+    game.keyLatch[vkSpace] = 0;
 }
 
 TEST_F(FrameTick, TooLittlePowderSpendsOnlyThePressAndTheCooldown) {
     game.weaponB.fly = 2;
     game.weaponB.kayaku = 5;
     game.heroPowder = 3;
-    tickPressing(keyB);
+    tickPressing(vkB);
     EXPECT_EQ(game.heroPowder, 3);
     EXPECT_EQ(game.attackCooldown, 7);
     for (const ShotSlot& shot : game.heroShots) EXPECT_EQ(shot.alive, 0);
@@ -512,14 +512,14 @@ TEST_F(FrameTick, BoostEndsWhenItsCountDownPassesZero) {
 
 TEST_F(FrameTick, AFillsLifeAndNOpensTheMenuInTheSameTick) {
     game.pictures[picSannkaku] = Picture{};
-    tickPressing(keyA);
+    tickPressing(vkA);
     EXPECT_EQ(game.heroMaxLife, 150);
     EXPECT_EQ(game.heroLife, 150);
     game.menuCursor = 1;
-    tickPressing(keyN);
+    tickPressing(vkN);
     EXPECT_EQ(game.scene, sceneSideMenu);
     EXPECT_EQ(game.returnScene, sceneField);
-    tickPressing(keyN);
+    tickPressing(vkN);
     EXPECT_EQ(game.scene, sceneField);
 }
 
@@ -532,7 +532,7 @@ TEST_F(FrameTick, SideMenuFreezesTheBossBattleWhereItWas) {
     game.sceneMarkFrame = 400;
     tick();
     EXPECT_EQ(game.heroX, 710);
-    tickPressing(keyN);
+    tickPressing(vkN);
     EXPECT_EQ(game.scene, sceneSideMenu);
     EXPECT_EQ(game.returnScene, sceneBoss);
     const int32_t x = game.heroX;
@@ -540,7 +540,7 @@ TEST_F(FrameTick, SideMenuFreezesTheBossBattleWhereItWas) {
     tick(5);
     EXPECT_EQ(game.heroX, x);
     EXPECT_EQ(game.expBoostTicks, boost);
-    tickPressing(keyN);
+    tickPressing(vkN);
     EXPECT_EQ(game.scene, sceneBoss);
     EXPECT_EQ(game.heroX, x) << "the tick that closes the menu still stands still";
     tick();

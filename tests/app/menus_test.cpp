@@ -72,24 +72,24 @@ protected:
 
 TEST_F(SideMenu, PageCursorWrapsBothWaysAndNClosesBackToTheBattle) {
     game.returnScene = sceneBoss;
-    menuTickWith(game, canvas, keyDown);
+    menuTickWith(game, canvas, vkDown);
     EXPECT_EQ(game.menuCursor, 1);
-    menuTickWith(game, canvas, keyDown);
+    menuTickWith(game, canvas, vkDown);
     EXPECT_EQ(game.menuCursor, 2);
-    menuTickWith(game, canvas, keyDown);
+    menuTickWith(game, canvas, vkDown);
     EXPECT_EQ(game.menuCursor, 0);
-    menuTickWith(game, canvas, keyUp);
+    menuTickWith(game, canvas, vkUp);
     EXPECT_EQ(game.menuCursor, 2);
     EXPECT_EQ(game.scene, sceneSideMenu);
 
     // A held Down key moves the cursor once.
-    press(game, keyDown);
+    press(game, vkDown);
     runSideMenu(game, canvas);
     runSideMenu(game, canvas);
     EXPECT_EQ(game.menuCursor, 0);
-    release(game, keyDown);
+    release(game, vkDown);
 
-    menuTickWith(game, canvas, keyN);
+    menuTickWith(game, canvas, vkN);
     EXPECT_EQ(game.scene, sceneBoss);
     EXPECT_EQ(game.menuCursor, 0);
 }
@@ -132,73 +132,73 @@ TEST(ItemPageTexts, EffectLineFollowsTheType) {
 TEST_F(SideMenu, HealAndExperienceItemsAreUsedUp) {
     game.heroLife = 10;
     holdItem(0, 2, 1, 30);
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.heroLife, 40);
     EXPECT_EQ(game.itemCounts[0], 1);
 
     game.heroExp = 5;
     holdItem(1, 3, 2, 500);
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.heroExp, 505);
     EXPECT_EQ(game.itemCounts[1], 2);
 
     // A huge power from the item file is held at the top of the range instead of wrapping around below zero.
     holdItem(0, 1, 1, INT32_MAX);
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.heroLife, INT32_MAX);
     holdItem(1, 1, 2, INT32_MAX);
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.heroExp, INT32_MAX);
 }
 
 TEST_F(SideMenu, BoostWorksOnlyWhenNoBoostRuns) {
     holdItem(2, 2, 3, 3, 2);
     game.expBoostTicks = 0;
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.itemCounts[2], 2);
     EXPECT_EQ(game.expMultiplier, 1);
     EXPECT_EQ(game.expBoostTicks, 0);
 
     game.expBoostTicks = -1;
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.itemCounts[2], 1);
     EXPECT_EQ(game.expMultiplier, 3);
     EXPECT_EQ(game.expBoostTicks, 160);
 
     holdItem(2, 1, 3, 3, INT32_MAX);
     game.expBoostTicks = -1;
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.expBoostTicks, INT32_MAX);
 }
 
 TEST_F(SideMenu, WarpAndPlainItemsAreNeverUsedUp) {
     holdItem(3, 1, 4, 0);
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.itemCounts[3], 1);
     // Not even in the tick in which N closes the menu from the field.
-    game.keyDown[keyN] = 1;
-    menuTickWith(game, canvas, keyV);
+    game.keyDown[vkN] = 1;
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.scene, sceneField);
     EXPECT_EQ(game.itemCounts[3], 1);
 
     game.scene = sceneSideMenu;
     holdItem(4, 1, 0, 0);
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.itemCounts[4], 1);
 }
 
 TEST_F(SideMenu, NothingHeldMeansNothingToUse) {
     game.heroLife = 10;
     holdItem(0, 0, 1, 30);
-    menuTickWith(game, canvas, keyV);
-    menuTickWith(game, canvas, keyRight);
-    menuTickWith(game, canvas, keyLeft);
+    menuTickWith(game, canvas, vkV);
+    menuTickWith(game, canvas, vkRight);
+    menuTickWith(game, canvas, vkLeft);
     EXPECT_EQ(game.heroLife, 10);
     EXPECT_EQ(game.itemCounts[0], 0);
     EXPECT_EQ(game.selectedItemId, 0);
 
     // The presses are spent all the same: a V held while N closes the menu does not talk in the field next.
-    for (int32_t key : {keyV, keyRight, keyLeft}) {
+    for (int32_t key : {vkV, vkRight, vkLeft}) {
         press(game, key);
         runSideMenu(game, canvas);
         EXPECT_EQ(game.keyLatch[key], 1) << key;
@@ -211,7 +211,7 @@ TEST_F(SideMenu, UsingTheLastOneMovesToTheNextHeldItem) {
     game.heroLife = 1;
     game.itemCounts[2] = 4;
     holdItem(0, 1, 1, 30);
-    menuTickWith(game, canvas, keyV);
+    menuTickWith(game, canvas, vkV);
     EXPECT_EQ(game.itemCounts[0], 0);
     EXPECT_EQ(game.heroLife, 31);
     EXPECT_EQ(game.selectedItemId, 2);
@@ -220,11 +220,11 @@ TEST_F(SideMenu, UsingTheLastOneMovesToTheNextHeldItem) {
 
     // Right and Left walk the held items only.
     game.itemCounts[4] = 1;
-    menuTickWith(game, canvas, keyRight);
+    menuTickWith(game, canvas, vkRight);
     EXPECT_EQ(game.selectedItemId, 4);
-    menuTickWith(game, canvas, keyRight);
+    menuTickWith(game, canvas, vkRight);
     EXPECT_EQ(game.selectedItemId, 2);
-    menuTickWith(game, canvas, keyLeft);
+    menuTickWith(game, canvas, vkLeft);
     EXPECT_EQ(game.selectedItemId, 4);
     EXPECT_TRUE(boxes.boxes().empty());
 }
@@ -248,7 +248,7 @@ protected:
 };
 
 TEST_F(YesNoBox, YesGoesOnWithTheYesLines) {
-    questionTickWith(game, canvas, keyV);
+    questionTickWith(game, canvas, vkV);
     EXPECT_EQ(game.scene, sceneMessage);
     EXPECT_EQ(game.messageLineCount, 4);
     EXPECT_EQ(game.messageLine, 1);
@@ -257,13 +257,13 @@ TEST_F(YesNoBox, YesGoesOnWithTheYesLines) {
 }
 
 TEST_F(YesNoBox, NoJumpsToTheSeparatorLine) {
-    questionTickWith(game, canvas, keyDown);
+    questionTickWith(game, canvas, vkDown);
     EXPECT_FALSE(game.yesNoChoice);
     EXPECT_EQ(game.scene, sceneQuestion);
-    questionTickWith(game, canvas, keyUp);
+    questionTickWith(game, canvas, vkUp);
     EXPECT_TRUE(game.yesNoChoice);
-    questionTickWith(game, canvas, keyDown);
-    questionTickWith(game, canvas, keyV);
+    questionTickWith(game, canvas, vkDown);
+    questionTickWith(game, canvas, vkV);
     EXPECT_EQ(game.scene, sceneMessage);
     EXPECT_EQ(game.messageLine, 4);
     EXPECT_EQ(game.messageLineCount, 6);

@@ -86,33 +86,33 @@ TEST_F(VirtualPad, TheDpadWalksTheHeroAndATalks) {
     pumpMessages();
 
     setButton(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
-    EXPECT_EQ(game.keyDown[keyDown], 1);
+    EXPECT_EQ(game.keyDown[vkDown], 1);
     tick(3);
     EXPECT_EQ(game.heroY, 330);
     EXPECT_EQ(game.heroDir / 2, 0) << "facing down";
     setButton(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
-    EXPECT_EQ(game.keyDown[keyDown], 0);
+    EXPECT_EQ(game.keyDown[vkDown], 0);
     tick(2);
     EXPECT_EQ(game.heroY, 330) << "let go, the hero stands";
 
     setButton(SDL_CONTROLLER_BUTTON_A, true);
-    EXPECT_TRUE(keyPressed(game, keyV));
+    EXPECT_TRUE(keyPressed(game, vkV));
     tick();
     EXPECT_EQ(game.scene, sceneMessage);
     EXPECT_EQ(game.messageLines[1], "こんにちは");
     setButton(SDL_CONTROLLER_BUTTON_A, false);
-    EXPECT_EQ(game.keyLatch[keyV], 0);
+    EXPECT_EQ(game.keyLatch[vkV], 0);
 
     // The left stick walks too; pulled out while held, the pad lets go of the key.
     tick();
     game.scene = sceneField;
     SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTY, -30000);
     pumpMessages();
-    EXPECT_EQ(game.keyDown[keyUp], 1);
+    EXPECT_EQ(game.keyDown[vkUp], 1);
     SDL_JoystickClose(joystick);
     joystick = nullptr;
     SDL_JoystickDetachVirtual(device);
     device = -1;
     pumpMessages();
-    EXPECT_EQ(game.keyDown[keyUp], 0);
+    EXPECT_EQ(game.keyDown[vkUp], 0);
 }

@@ -57,16 +57,16 @@ TEST_F(SettingsFile, AMissingFileGivesEveryDefaultWithoutAWord) {
     const Settings settings = readSettings("no-such-folder/settings.toml", warnings);
     EXPECT_EQ(warnings.str(), "");
     EXPECT_EQ(plainValues(settings), "window scale 1 integer volume 100 notes");
-    EXPECT_EQ(settings.keys[actWalkUp], Keys{keyUp});
-    EXPECT_EQ(settings.keys[actWalkDown], Keys{keyDown});
-    EXPECT_EQ(settings.keys[actWalkLeft], Keys{keyLeft});
-    EXPECT_EQ(settings.keys[actWalkRight], Keys{keyRight});
-    EXPECT_EQ(settings.keys[actTalk], Keys{keyV});
-    EXPECT_EQ(settings.keys[actAttackSpace], Keys{keySpace});
-    EXPECT_EQ(settings.keys[actAttackB], Keys{keyB});
-    EXPECT_EQ(settings.keys[actMenu], Keys{keyN});
-    EXPECT_EQ(settings.keys[actSave], Keys{keyS});
-    EXPECT_EQ(settings.keys[actLoad], Keys{keyL});
+    EXPECT_EQ(settings.keys[actWalkUp], Keys{vkUp});
+    EXPECT_EQ(settings.keys[actWalkDown], Keys{vkDown});
+    EXPECT_EQ(settings.keys[actWalkLeft], Keys{vkLeft});
+    EXPECT_EQ(settings.keys[actWalkRight], Keys{vkRight});
+    EXPECT_EQ(settings.keys[actTalk], Keys{vkV});
+    EXPECT_EQ(settings.keys[actAttackSpace], Keys{vkSpace});
+    EXPECT_EQ(settings.keys[actAttackB], Keys{vkB});
+    EXPECT_EQ(settings.keys[actMenu], Keys{vkN});
+    EXPECT_EQ(settings.keys[actSave], Keys{vkS});
+    EXPECT_EQ(settings.keys[actLoad], Keys{vkL});
     EXPECT_EQ(settings.keys[actPause], Keys{0x50});
     EXPECT_EQ(settings.padButtons[actWalkUp], Keys{padDpadUp});
     EXPECT_EQ(settings.padButtons[actTalk], Keys{padA});
@@ -115,11 +115,11 @@ pause = ["start", "y"]
 )");
     EXPECT_EQ(warnings.str(), "");
     EXPECT_EQ(plainValues(settings), "fullscreen scale 3 fit volume 40 muted");
-    EXPECT_EQ(settings.keys[actWalkUp], (Keys{0x57, keyUp}));
-    EXPECT_EQ(settings.keys[actWalkDown], Keys{keyS}) << "a letter in either case";
+    EXPECT_EQ(settings.keys[actWalkUp], (Keys{0x57, vkUp}));
+    EXPECT_EQ(settings.keys[actWalkDown], Keys{vkS}) << "a letter in either case";
     EXPECT_EQ(settings.keys[actWalkLeft], Keys{0x64});
-    EXPECT_EQ(settings.keys[actTalk], (Keys{0x0D, keyV}));
-    EXPECT_EQ(settings.keys[actAttackB], Keys{keyShift});
+    EXPECT_EQ(settings.keys[actTalk], (Keys{0x0D, vkV}));
+    EXPECT_EQ(settings.keys[actAttackB], Keys{vkShift});
     EXPECT_EQ(settings.keys[actMenu], Keys{0x09});
     EXPECT_EQ(settings.keys[actSave], Keys{0x74});
     EXPECT_EQ(settings.keys[actLoad], Keys{0x78});
@@ -205,13 +205,13 @@ TEST_F(SettingsFile, AFileThatDoesNotParseWarnsAtItsLineAndGivesTheDefaults) {
 
 TEST_F(SettingsFile, BoundKeysMoveOffTheActionsThatHadThemByDefault) {
     const Settings settings = read("[keys]\ntalk = [\"Space\"]\nattack_space = [\"V\", \"Space\"]\n");
-    EXPECT_EQ(settings.keys[actTalk], Keys{keySpace});
-    EXPECT_EQ(settings.keys[actAttackSpace], Keys{keyV}) << "a key bound twice stays with the first action";
+    EXPECT_EQ(settings.keys[actTalk], Keys{vkSpace});
+    EXPECT_EQ(settings.keys[actAttackSpace], Keys{vkV}) << "a key bound twice stays with the first action";
     EXPECT_TRUE(warnedAt(3, "\"Space\" is bound twice")) << warnings.str();
 
     const Settings moved = read("[keys]\nmenu = [\"Space\"]\n");
     EXPECT_EQ(warnings.str(), "");
-    EXPECT_EQ(moved.keys[actMenu], Keys{keySpace});
+    EXPECT_EQ(moved.keys[actMenu], Keys{vkSpace});
     EXPECT_EQ(moved.keys[actAttackSpace], Keys{}) << "the default gives way to the player's binding";
 }
 

@@ -40,15 +40,15 @@ protected:
 }  // namespace
 
 TEST_F(StartUp, CompleteWorldStartsOnTheTitleWithEverythingLoaded) {
-    game->keyDown[keyV] = 1;
-    game->keyLatch[keyV] = 1;
+    game->keyDown[vkV] = 1;
+    game->keyLatch[vkV] = 1;
     advanceManualClock(234);
     ASSERT_TRUE(startUp(*game, true));
     EXPECT_EQ(boxes.boxes(), Boxes{});
     EXPECT_EQ(game->storyFlags[flagScreenMode], 3);
     EXPECT_EQ(game->scene, sceneFullScreen);
-    EXPECT_EQ(game->keyDown[keyV], 0);
-    EXPECT_EQ(game->keyLatch[keyV], 0);
+    EXPECT_EQ(game->keyDown[vkV], 0);
+    EXPECT_EQ(game->keyLatch[vkV], 0);
     for (const Picture& picture : game->pictures) EXPECT_TRUE(pictureLoaded(picture));
     EXPECT_TRUE(fontValid(game->smallFont));
     EXPECT_TRUE(fontValid(game->largeFont));
@@ -110,13 +110,13 @@ TEST(KeyMessages, KeysOutsideTheTableAreIgnoredAndReleaseClearsTheLatch) {
     handleKeyDown(*game, -1);
     handleKeyDown(*game, 256);
     handleKeyUp(*game, 1000);
-    handleKeyDown(*game, keyV);
-    EXPECT_EQ(game->keyDown[keyV], 1);
-    EXPECT_EQ(game->keyLatch[keyV], 0);  // the tick acts on V, not the window
-    game->keyLatch[keyV] = 1;
-    handleKeyUp(*game, keyV);
-    EXPECT_EQ(game->keyDown[keyV], 0);
-    EXPECT_EQ(game->keyLatch[keyV], 0);
+    handleKeyDown(*game, vkV);
+    EXPECT_EQ(game->keyDown[vkV], 1);
+    EXPECT_EQ(game->keyLatch[vkV], 0);  // the tick acts on V, not the window
+    game->keyLatch[vkV] = 1;
+    handleKeyUp(*game, vkV);
+    EXPECT_EQ(game->keyDown[vkV], 0);
+    EXPECT_EQ(game->keyLatch[vkV], 0);
 
     handleActivate(*game, false);
     EXPECT_EQ(game->windowInactive, 1);
@@ -133,15 +133,15 @@ TEST(KeyMessages, HoldingSSavesOnceAndASecondSaveNeedsARelease) {
     std::filesystem::remove("gamedat.xml");
     std::filesystem::remove("gamedat.xml.bak");
 
-    handleKeyDown(*game, keyS);
-    EXPECT_EQ(game->keyLatch[keyS], 1);
+    handleKeyDown(*game, vkS);
+    EXPECT_EQ(game->keyLatch[vkS], 1);
     EXPECT_TRUE(std::filesystem::exists("gamedat.xml"));
     std::filesystem::remove("gamedat.xml");
     std::filesystem::remove("gamedat.xml.bak");
-    handleKeyDown(*game, keyS);  // auto-repeat of the held key
+    handleKeyDown(*game, vkS);  // auto-repeat of the held key
     EXPECT_FALSE(std::filesystem::exists("gamedat.xml"));
-    handleKeyUp(*game, keyS);
-    handleKeyDown(*game, keyS);
+    handleKeyUp(*game, vkS);
+    handleKeyDown(*game, vkS);
     EXPECT_TRUE(std::filesystem::exists("gamedat.xml"));
 }
 
@@ -149,9 +149,9 @@ TEST(KeyMessages, LIsLatchedWhenActedOnUntilReleased) {
     TempFolder folder;
     BoxCatcher boxes;
     auto game = std::make_unique<GameState>();
-    handleKeyDown(*game, keyL);
-    EXPECT_EQ(game->keyDown[keyL], 1);
-    EXPECT_EQ(game->keyLatch[keyL], 1);
-    handleKeyUp(*game, keyL);
-    EXPECT_EQ(game->keyLatch[keyL], 0);
+    handleKeyDown(*game, vkL);
+    EXPECT_EQ(game->keyDown[vkL], 1);
+    EXPECT_EQ(game->keyLatch[vkL], 1);
+    handleKeyUp(*game, vkL);
+    EXPECT_EQ(game->keyLatch[vkL], 0);
 }

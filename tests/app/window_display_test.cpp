@@ -336,7 +336,7 @@ TEST_F(RealDisplay, PStopsTheHeroAndTheFrameCounterInTheGamesOwnLoop) {
     EXPECT_GT(game->frameCounter, pausedFrame);
     x("xdotool keyup Down");
     runMessageLoop(*game, controls, 200);
-    EXPECT_EQ(game->keyDown[keyDown], 0);
+    EXPECT_EQ(game->keyDown[vkDown], 0);
     shutDown(*game);
     stopWindowSystem();
 }

@@ -353,7 +353,7 @@ struct Walk {
 Walk walkFrom(GameState& game, int32_t startX, int32_t startY) {
     const int32_t screen = game.currentMap;
     const std::vector<AreaRecord> areas = game.areas;
-    const std::array<int32_t, 4> keys = {keyRight, keyLeft, keyDown, keyUp};
+    const std::array<int32_t, 4> keys = {vkRight, vkLeft, vkDown, vkUp};
     const std::array<std::pair<int32_t, int32_t>, 4> ahead = {{{1, 0}, {-1, 0}, {0, 1}, {0, -1}}};
     Walk walk;
     std::set<std::tuple<int32_t, int32_t, int32_t>> seen;

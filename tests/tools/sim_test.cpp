@@ -260,20 +260,20 @@ TEST_F(Sim, KeysGoThroughTheWindowHandlerAndAHeldKeyActsOnce) {
         "dump\n");
     ASSERT_EQ(lines.size(), 4u) << json(lines).dump();
     // S is acted on by the save check when it goes down; a held key stays latched until released.
-    EXPECT_EQ(lines[0]["state"]["keyDown"][keyS], 1);
-    EXPECT_EQ(lines[0]["state"]["keyLatch"][keyS], 1);
+    EXPECT_EQ(lines[0]["state"]["keyDown"][vkS], 1);
+    EXPECT_EQ(lines[0]["state"]["keyLatch"][vkS], 1);
     // Down held over two ticks moves the title cursor once (twice would wrap it back to 0).
     const json& held = lines[1]["state"];
-    EXPECT_EQ(held["keyDown"][keyS], 0);
-    EXPECT_EQ(held["keyLatch"][keyS], 0);
+    EXPECT_EQ(held["keyDown"][vkS], 0);
+    EXPECT_EQ(held["keyLatch"][vkS], 0);
     EXPECT_EQ(held["menuCursor"], 1);
-    EXPECT_EQ(held["keyLatch"][keyDown], 1);
+    EXPECT_EQ(held["keyLatch"][vkDown], 1);
     EXPECT_EQ(held["lastTickTime"], 1160);
     // press is down, one tick and up: it acts again and leaves the key released.
     const json& pressed = lines[2]["state"];
     EXPECT_EQ(pressed["menuCursor"], 0);
-    EXPECT_EQ(pressed["keyDown"][keyDown], 0);
-    EXPECT_EQ(pressed["keyLatch"][keyDown], 0);
+    EXPECT_EQ(pressed["keyDown"][vkDown], 0);
+    EXPECT_EQ(pressed["keyLatch"][vkDown], 0);
     EXPECT_EQ(pressed["lastTickTime"], 1240);
     EXPECT_EQ(lines[3]["state"]["keyDown"][0x5A], 1);
 }

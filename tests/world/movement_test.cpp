@@ -31,15 +31,15 @@ TEST_F(FieldStep, OppositeKeysCancelAndHorizontalWinsOverVertical) {
     addArea(game, 1, 0, 0, 1000, 1000);
     place(500, 500, 0);
     game.heroDir = 6;
-    hold(keyRight);
-    hold(keyLeft);
-    hold(keyDown);
+    hold(vkRight);
+    hold(vkLeft);
+    hold(vkDown);
     fieldStep(game);
     EXPECT_EQ(game.heroX, 500);
     EXPECT_EQ(game.heroY, 500);
     EXPECT_EQ(game.heroDir, 6);
 
-    game.keyDown[keyLeft] = 0;
+    game.keyDown[vkLeft] = 0;
     fieldStep(game);
     EXPECT_EQ(game.heroX, 510);
     EXPECT_EQ(game.heroY, 500);
@@ -49,7 +49,7 @@ TEST_F(FieldStep, OppositeKeysCancelAndHorizontalWinsOverVertical) {
 TEST_F(FieldStep, UpStepsBySpeedAndTheWalkingFrameFollowsTheClock) {
     addArea(game, 1, 0, 0, 1000, 1000);
     place(700, 550, 0);
-    hold(keyUp);
+    hold(vkUp);
     fieldStep(game);
     EXPECT_EQ(game.heroY, 540);
     EXPECT_EQ(game.heroDir, 6);
@@ -63,7 +63,7 @@ TEST_F(FieldStep, RefusedStepStillTurnsTheHero) {
     addArea(game, 1, 0, 0, 100, 100);
     place(5, 50, 0);
     game.frameCounter = 3;
-    hold(keyLeft);
+    hold(vkLeft);
     fieldStep(game);
     EXPECT_EQ(game.heroX, 5);
     EXPECT_EQ(game.heroDir, 5);
@@ -79,32 +79,32 @@ TEST_F(FieldStep, LevelHundredJoinsEveryLevelAndMinusHundredOpensOnlyFromIt) {
 
     // 2 -> 3 and 2 -> -100 are refused.
     place(50, 95, two);
-    hold(keyDown);
+    hold(vkDown);
     fieldStep(game);
     EXPECT_EQ(game.currentArea, two);
     EXPECT_EQ(game.heroY, 95);
-    game.keyDown[keyDown] = 0;
+    game.keyDown[vkDown] = 0;
     place(50, 5, two);
-    hold(keyUp);
+    hold(vkUp);
     fieldStep(game);
     EXPECT_EQ(game.currentArea, two);
-    game.keyDown[keyUp] = 0;
+    game.keyDown[vkUp] = 0;
 
     // 2 -> 100 -> 3 is allowed, and 100 -> -100.
     place(95, 50, two);
-    hold(keyRight);
+    hold(vkRight);
     fieldStep(game);
     EXPECT_EQ(game.currentArea, hundred);
     EXPECT_EQ(game.heroX, 105);
-    game.keyDown[keyRight] = 0;
+    game.keyDown[vkRight] = 0;
     place(195, 50, hundred);
-    hold(keyRight);
+    hold(vkRight);
     fieldStep(game);
     EXPECT_EQ(game.currentArea, three);
     EXPECT_EQ(game.heroX, 205);
-    game.keyDown[keyRight] = 0;
+    game.keyDown[vkRight] = 0;
     place(150, 95, hundred);
-    hold(keyDown);
+    hold(vkDown);
     fieldStep(game);
     EXPECT_EQ(game.currentArea, deep);
     EXPECT_EQ(game.heroY, 105);
@@ -115,7 +115,7 @@ TEST_F(FieldStep, AnNpcAreaIsSolidUntilItsNpcIsAbsent) {
     const int32_t shop = addArea(game, 1, 100, 0, 200, 100);
     game.areas[shop].npc.absent = false;
     place(95, 50, 0);
-    hold(keyRight);
+    hold(vkRight);
     fieldStep(game);
     EXPECT_EQ(game.currentArea, 0);
     EXPECT_EQ(game.heroX, 95);
@@ -134,7 +134,7 @@ TEST_F(FieldStep, EnteringAnAreaClearsTheEnemiesOfTheAreaLeftAndEveryShot) {
     game.heroShots[3].alive = 1;
     game.bossShots[0].alive = 1;
     place(95, 50, 0);
-    hold(keyRight);
+    hold(vkRight);
     fieldStep(game);
     ASSERT_EQ(game.currentArea, 1);
     EXPECT_EQ(game.enemySlots[0].life, 0);
@@ -149,7 +149,7 @@ TEST_F(FieldStep, InTheBossBattleTheHeroCannotLeaveHisArea) {
     addArea(game, 1, 100, 0, 200, 100);
     game.scene = sceneBoss;
     place(85, 50, 0);
-    hold(keyRight);
+    hold(vkRight);
     fieldStep(game);
     EXPECT_EQ(game.heroX, 95);
     fieldStep(game);
@@ -172,7 +172,7 @@ TEST_F(FieldStep, AHeroOutsideHisAreaIsTakenIntoTheFirstAreaUnderHimWithoutAKey)
 
 TEST_F(FieldStep, AnAreaNumberOutsideTheTableNeverIndexesIt) {
     place(50, 50, 7);
-    hold(keyRight);
+    hold(vkRight);
     fieldStep(game);  // no areas at all
     EXPECT_EQ(game.heroX, 50);
     addArea(game, -100, 0, 0, 100, 100);
@@ -197,7 +197,7 @@ TEST_F(Doors, ADoorTakesTheHeroToItsResetPointOnTheNextScreenInTheSameStep) {
     game.areas[doorArea].door = DoorRecord{1, 150, 50};
     game.storyFlags[17] = 2;
     place(95, 50, 0);
-    hold(keyRight);
+    hold(vkRight);
     fieldStep(game);
     EXPECT_EQ(game.currentMap, 1);
     EXPECT_EQ(game.mapName, "field");
@@ -220,7 +220,7 @@ TEST_F(Doors, AResetPointInNoAreaKeepsTheOldAreaNumberAndFlag17AtZeroStaysZero) 
     game.areas[doorArea].door = DoorRecord{0, 900, 900};
     game.currentMap = 4;
     place(195, 50, 1);
-    hold(keyRight);
+    hold(vkRight);
     fieldStep(game);
     EXPECT_EQ(game.currentMap, 0);
     EXPECT_EQ(game.heroX, 900);

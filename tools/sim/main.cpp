@@ -66,9 +66,9 @@ bool parseInteger(const std::string& text, int64_t& value) {
 
 bool parseKey(const std::string& text, int32_t& key) {
     static const std::map<std::string, int32_t> names = {
-        {"Space", keySpace}, {"Left", keyLeft}, {"Up", keyUp}, {"Right", keyRight}, {"Down", keyDown},
-        {"A", keyA},         {"B", keyB},       {"L", keyL},   {"N", keyN},         {"S", keyS},
-        {"V", keyV},         {"Shift", keyShift}};
+        {"Space", vkSpace}, {"Left", vkLeft}, {"Up", vkUp}, {"Right", vkRight}, {"Down", vkDown},
+        {"A", vkA},         {"B", vkB},       {"L", vkL},   {"N", vkN},         {"S", vkS},
+        {"V", vkV},         {"Shift", vkShift}};
     const auto named = names.find(text);
     if (named != names.end()) {
         key = named->second;

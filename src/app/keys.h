@@ -1,0 +1,22 @@
+// The virtual-key codes the game reads and the pressed rule over the record's key tables; used by the frame
+// tick, the menus, the movement and the key handlers, and by the tools that press keys.
+#pragma once
+
+#include <cstdint>
+
+struct GameState;
+
+// The size of the key tables: one entry per virtual-key code.
+constexpr int32_t keyCount = 256;
+
+// Virtual-key codes the game reads.
+constexpr int32_t vkSpace = 0x20, vkLeft = 0x25, vkUp = 0x26, vkRight = 0x27, vkDown = 0x28, vkA = 0x41, vkB = 0x42,
+                  vkL = 0x4C, vkN = 0x4E, vkS = 0x53, vkV = 0x56, vkShift = 0x10;
+// Virtual-key codes of the player's commands around the game: full screen, mute, volume, quit, screenshot.
+constexpr int32_t vkEnter = 0x0D, vkEscape = 0x1B, vkM = 0x4D, vkQ = 0x51, vkF11 = 0x7A, vkF12 = 0x7B, vkMinus = 0xBD,
+                  vkEquals = 0xBB, vkPadMinus = 0x6D, vkPadPlus = 0x6B;
+
+// The pressed rule: a key acts when it is down and its press has not been acted on yet.
+bool keyPressed(const GameState& game, int32_t key);
+// Acts on a press when there is one: latches the key and returns true.
+bool takeKeyPress(GameState& game, int32_t key);
