@@ -3,6 +3,7 @@
 #include "app/drawing.h"
 
 
+#include "app/fixed_pictures.h"
 #include "app/game_state.h"
 #include "platform/graphics.h"
 #include "world/npc_dialogue.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/drawing.h"
+#include "app/fixed_pictures.h"
 #include "app/keys.h"
 #include "app/notes.h"
 #include "combat/boss_catalog.h"
@@ -22,38 +23,10 @@
 #include "world/story_flags.h"
 
 constexpr int32_t messageLineCapacity = 12;
-constexpr int32_t fixedPictureCount = 16;
 
 // Scenes of the frame tick.
 constexpr int32_t sceneField = 0, sceneMessage = 1, sceneBoss = 2, sceneSideMenu = 3, sceneGameOver = 4,
                   sceneQuestion = 5, sceneFullScreen = 6;
-
-// The sixteen fixed pictures, in load order.
-enum FixedPicture : int32_t {
-    picMan, picDungan, picTekismall, picMycutin, picVs, picSidePanel, picSannkaku, picSannkakuBlack,
-    picMenu, picMenuD, picWhitebox, picYesnobox, picWicon, picEnd, picBall, picTitle
-};
-inline constexpr std::array<const char*, fixedPictureCount> fixedPictureFiles = {
-    "pict\\man.png", "pict\\dungan.png", "pict\\tekismall.png", "pict\\mycutin.png", "pict\\VS.png",
-    "pict\\サイドメニュー.png", "pict\\sannkaku.png", "pict\\sannkakublack.png", "pict\\めにゅ.png",
-    "pict\\めにゅd.png", "pict\\whitebox.png", "pict\\yesnobox.png", "pict\\Wicon.png", "pict\\END.png",
-    "pict\\BALL.png", "pict\\TITLE.png"};
-
-// The nine tracks in registration order, with their files.
-inline constexpr std::array<std::array<const char*, 2>, 9> trackFiles = {{
-    {"cave", "pict\\cavebgm.mp3"},
-    {"battle", "pict\\Battle.mp3"},
-    {"battle2", "pict\\battle2.mp3"},
-    {"cave2", "pict\\Cave Scene  Ⅱ.mp3"},
-    {"cave3", "pict\\Cave Scene  Ⅲ.mp3"},
-    {"title", "pict\\Main Title.mp3"},
-    {"city", "pict\\なんとかタウン.mp3"},
-    {"town", "pict\\文化祭.mp3"},
-    {"town2", "pict\\文化祭２.mp3"},
-}};
-// Track names by the frame tick's music numbers 1-9 (index 0 unused).
-inline constexpr std::array<const char*, 10> trackByNumber = {
-    "", "title", "town", "battle2", "cave2", "battle", "cave3", "cave", "town2", "city"};
 
 struct GameState {
     // Hero

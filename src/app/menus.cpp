@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/drawing.h"
+#include "app/fixed_pictures.h"
 #include "app/game_state.h"
 #include "app/keys.h"
 #include "combat/weapons.h"

@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/controls.h"
 #include "app/frame_tick.h"
+#include "app/fixed_pictures.h"
 #include "app/game_state.h"
 #include "app/keys.h"
 #include "app/notes.h"

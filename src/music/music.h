@@ -19,6 +19,22 @@ struct TrackRecord {
     uint32_t startedAt = 0; // clock reading when the position was last taken
 };
 
+// The nine tracks in registration order, with their files.
+inline constexpr std::array<std::array<const char*, 2>, 9> trackFiles = {{
+    {"cave", "pict\\cavebgm.mp3"},
+    {"battle", "pict\\Battle.mp3"},
+    {"battle2", "pict\\battle2.mp3"},
+    {"cave2", "pict\\Cave Scene  Ⅱ.mp3"},
+    {"cave3", "pict\\Cave Scene  Ⅲ.mp3"},
+    {"title", "pict\\Main Title.mp3"},
+    {"city", "pict\\なんとかタウン.mp3"},
+    {"town", "pict\\文化祭.mp3"},
+    {"town2", "pict\\文化祭２.mp3"},
+}};
+// Track names by the frame tick's music numbers 1-9 (index 0 unused).
+inline constexpr std::array<const char*, 10> trackByNumber = {
+    "", "title", "town", "battle2", "cave2", "battle", "cave3", "cave", "town2", "city"};
+
 // The bosses whose battles have music, with the frame tick's music number of their track (3-6).
 struct BossMusic {
     const char* name;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "app/fixed_pictures.h"
 #include "app/game_state.h"
 #include "data/xml_access.h"
 #include "world/map_file.h"

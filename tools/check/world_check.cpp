@@ -9,6 +9,7 @@
 #include <set>
 #include <utility>
 
+#include "app/fixed_pictures.h"
 #include "app/game_state.h"
 #include "data/xml_access.h"
 #include "music/music.h"
