@@ -17,6 +17,7 @@
 #include "music/music.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
+#include "world/directions.h"
 #include "world/map_file.h"
 #include "world/movement.h"
 #include "world/npc_dialogue.h"
@@ -80,20 +81,20 @@ void walkToArena(GameState& game) {
     bool moved = true;
     if (boss.gx - game.heroX > speed) {
         game.heroX += speed;
-        game.heroDir = 2;
+        game.heroDir = dirRight;
     } else if (boss.gx - game.heroX < -speed) {
         game.heroX -= speed;
-        game.heroDir = 4;
+        game.heroDir = dirLeft;
     } else {
         moved = false;
         if (boss.gy - game.heroY > speed) {
             game.heroY += speed;
-            game.heroDir = 0;
+            game.heroDir = dirDown;
             moved = true;
         }
         if (boss.gy - game.heroY < -speed) {
             game.heroY -= speed;
-            game.heroDir = 6;
+            game.heroDir = dirUp;
             moved = true;
         }
     }
@@ -127,8 +128,8 @@ void runBossBlock(GameState& game, Canvas& canvas) {
     if (game.bossPhase == 3) {
         if (game.boss.life < 1) {
             game.bossPhase = 4;
-            game.heroDir = 6;
-            game.boss.frame = 0;
+            game.heroDir = dirUp;
+            game.boss.frame = dirDown;
             game.heroX = game.boss.gx;
             game.heroY = game.boss.gy;
             game.boss.x = 300;
@@ -251,11 +252,11 @@ void runEndingSequence(GameState& game, Canvas& canvas) {
 
 void runEndingWalk(GameState& game, Canvas& canvas) {
     game.heroX += 6;
-    game.heroDir = 2;
+    game.heroDir = dirRight;
     if (game.heroX > 2400)
         game.heroX = 2400;
     else if (game.frameCounter % 4 == 2 || game.frameCounter % 4 == 3)
-        game.heroDir = 3;
+        game.heroDir = dirRight + 1;
     drawEndingWalk(game, canvas);
     const bool vPressed = takeKeyPress(game, vkV);
     if (game.frameCounter == game.sceneMarkFrame || vPressed) setStoryFlag(game, flagScreenMode, screenTitle);

@@ -18,6 +18,7 @@
 #include "data/item_catalog.h"
 #include "music/music.h"
 #include "platform/graphics.h"
+#include "world/directions.h"
 #include "world/map_file.h"
 #include "world/npc_dialogue.h"
 #include "world/story_flags.h"
@@ -32,7 +33,7 @@ struct GameState {
     // Hero
     int32_t heroX = 700, heroY = 550;
     int32_t heroSpeed = 10;
-    int32_t heroDir = 0;
+    int32_t heroDir = dirDown;
     int32_t heroLife = 0, heroMaxLife = 0;
     int32_t heroExp = 0, heroLevel = 0;
     int32_t heroPowder = 0;
@@ -52,7 +53,7 @@ struct GameState {
     int32_t menuCursor = 0;
     int32_t attackCooldown = 0;
     int32_t swordTicks = 0;
-    int32_t swordDir = 0;
+    int32_t swordDir = dirDown;
     int32_t bossPhase = 0;
 
     // World position: the current screen and its areas

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/game_state.h"
+#include "world/directions.h"
 
 namespace {
 
@@ -105,10 +106,10 @@ void wall(GameState& game) {
     for (int32_t i = 0; i < 8; ++i) {
         const int32_t across = -20 + 40 * (i / 4), ahead = 10 * (i % 4);
         switch (f) {
-            case 0: fire(game, bx + across, by + ahead, frame, currentAttack(game).speed2); break;
-            case 2: fire(game, bx + ahead, by + across, frame, currentAttack(game).speed2); break;
-            case 4: fire(game, bx - ahead, by + across, frame, currentAttack(game).speed2); break;
-            case 6: fire(game, bx + across, by - ahead, frame, currentAttack(game).speed2); break;
+            case dirDown: fire(game, bx + across, by + ahead, frame, currentAttack(game).speed2); break;
+            case dirRight: fire(game, bx + ahead, by + across, frame, currentAttack(game).speed2); break;
+            case dirLeft: fire(game, bx - ahead, by + across, frame, currentAttack(game).speed2); break;
+            case dirUp: fire(game, bx + across, by - ahead, frame, currentAttack(game).speed2); break;
             default: return;
         }
     }
@@ -235,7 +236,7 @@ int32_t distanceBand(const GameState& game, int32_t dx, int32_t dy) {
 bool bossMoveStep(GameState& game, int32_t dx, int32_t dy) {
     BossRecord& b = game.boss;
     const int32_t speed = attackInUse(game) ? currentAttack(game).speed1 : 0;
-    b.frame = 0;
+    b.frame = dirDown;
     const bool majorIsX = (dx < 0 ? -static_cast<int64_t>(dx) : dx) >= (dy < 0 ? -static_cast<int64_t>(dy) : dy);
     int32_t& major = majorIsX ? b.x : b.y;
     int32_t& minor = majorIsX ? b.y : b.x;
@@ -247,23 +248,23 @@ bool bossMoveStep(GameState& game, int32_t dx, int32_t dy) {
     // While approaching, the boss first lines up with the hero on the shorter axis, then closes in.
     if (b.attackState == 0 && minorOffset < -5) {
         minor += speed;
-        b.frame = majorIsX ? 0 : 2;
+        b.frame = majorIsX ? dirDown : dirRight;
         animate();
         return false;
     }
     if (b.attackState == 0 && minorOffset > 5) {
         minor -= speed;
-        b.frame = majorIsX ? 6 : 4;
+        b.frame = majorIsX ? dirUp : dirLeft;
         animate();
         return false;
     }
     if (majorOffset == 0) return true;
     if (majorOffset < 0) {
         major += speed;
-        b.frame = majorIsX ? 2 : 0;
+        b.frame = majorIsX ? dirRight : dirDown;
     } else {
         major -= speed;
-        b.frame = majorIsX ? 4 : 6;
+        b.frame = majorIsX ? dirLeft : dirUp;
     }
     animate();
     return true;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/game_state.h"
+#include "world/directions.h"
 
 namespace {
 
@@ -47,10 +48,10 @@ void moveShot(GameState& game, ShotSlot& s) {
     const int32_t speed = s.speed;
     const int32_t h = speed / 2;
     switch (s.direction) {
-        case 0: case 1: case 80: s.y += speed; break;
-        case 2: case 3: case 82: s.x += speed; break;
-        case 4: case 5: case 84: s.x -= speed; break;
-        case 6: case 7: case 86: s.y -= speed; break;
+        case dirDown: case dirDown + 1: case 80: s.y += speed; break;
+        case dirRight: case dirRight + 1: case 82: s.x += speed; break;
+        case dirLeft: case dirLeft + 1: case 84: s.x -= speed; break;
+        case dirUp: case dirUp + 1: case 86: s.y -= speed; break;
         case 81: s.x += h; s.y += h; break;
         case 83: s.x += h; s.y -= h; break;
         case 85: s.x -= h; s.y += h; break;

@@ -4,6 +4,7 @@
 
 #include "app/game_state.h"
 #include "combat/enemies_and_shots.h"
+#include "world/directions.h"
 
 namespace {
 
@@ -62,10 +63,10 @@ void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot) {
     bool onStruckSide = false;
     int32_t cx = 300, cy = 300;
     switch (game.swordDir) {
-        case 0: onStruckSide = vy >= 320; cy = 320; break;
-        case 2: onStruckSide = vx >= 320; cx = 320; break;
-        case 4: onStruckSide = vx <= 280; cx = 280; break;
-        case 6: onStruckSide = vy <= 280; cy = 280; break;
+        case dirDown: onStruckSide = vy >= 320; cy = 320; break;
+        case dirRight: onStruckSide = vx >= 320; cx = 320; break;
+        case dirLeft: onStruckSide = vx <= 280; cx = 280; break;
+        case dirUp: onStruckSide = vy <= 280; cy = 280; break;
         default: return;
     }
     const int64_t reach = static_cast<int64_t>(t->size) + w->speed;
@@ -82,10 +83,10 @@ void drawSwordSwing(GameState& game, Canvas& canvas) {
     const int32_t a = (39 - t) * 8, b = (40 - t) * 8;
     constexpr uint32_t white = 0xFFFFFFFF;
     switch (game.swordDir) {
-        case 0: drawLine(canvas, a, 330, b, 330, white, 3.0f); break;
-        case 2: drawLine(canvas, 330, a, 330, b, white, 3.0f); break;
-        case 4: drawLine(canvas, 270, a, 270, b, white, 3.0f); break;
-        case 6: drawLine(canvas, a, 270, b, 270, white, 3.0f); break;
+        case dirDown: drawLine(canvas, a, 330, b, 330, white, 3.0f); break;
+        case dirRight: drawLine(canvas, 330, a, 330, b, white, 3.0f); break;
+        case dirLeft: drawLine(canvas, 270, a, 270, b, white, 3.0f); break;
+        case dirUp: drawLine(canvas, a, 270, b, 270, white, 3.0f); break;
         default: break;
     }
 }

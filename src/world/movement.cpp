@@ -8,6 +8,7 @@
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
 #include "data/item_catalog.h"
+#include "world/directions.h"
 #include "world/map_file.h"
 #include "world/npc_dialogue.h"
 #include "world/story_events.h"
@@ -49,22 +50,22 @@ void fieldStep(GameState& game) {
     if (held(game, vkRight)) {
         if (!held(game, vkLeft)) {
             nx += game.heroSpeed;
-            game.heroDir = 2;
+            game.heroDir = dirRight;
             moved = true;
         }
     } else if (held(game, vkLeft)) {
         nx -= game.heroSpeed;
-        game.heroDir = 4;
+        game.heroDir = dirLeft;
         moved = true;
     } else if (held(game, vkDown)) {
         if (!held(game, vkUp)) {
             ny += game.heroSpeed;
-            game.heroDir = 0;
+            game.heroDir = dirDown;
             moved = true;
         }
     } else if (held(game, vkUp)) {
         ny -= game.heroSpeed;
-        game.heroDir = 6;
+        game.heroDir = dirUp;
         moved = true;
     }
     // The walking frame alternates every two ticks.

@@ -9,6 +9,7 @@
 #include "app/fixed_pictures.h"
 #include "app/game_state.h"
 #include "data/xml_access.h"
+#include "world/directions.h"
 #include "world/map_file.h"
 #include "world/story_flags.h"
 
@@ -88,10 +89,10 @@ void drawNpcPictures(GameState& game, Canvas& canvas) {
 void talkToNpc(GameState& game, Canvas& canvas) {
     int32_t probeX = game.heroX, probeY = game.heroY;
     switch (game.heroDir - game.heroDir % 2) {
-        case 0: probeY += probeDistance; break;
-        case 2: probeX += probeDistance; break;
-        case 4: probeX -= probeDistance; break;
-        case 6: probeY -= probeDistance; break;
+        case dirDown: probeY += probeDistance; break;
+        case dirRight: probeX += probeDistance; break;
+        case dirLeft: probeX -= probeDistance; break;
+        case dirUp: probeY -= probeDistance; break;
         default: break;
     }
     const int32_t target = firstAreaContaining(game, probeX, probeY);
