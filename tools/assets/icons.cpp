@@ -7,6 +7,8 @@
 #include "paint.h"
 #include "sprites.h"
 
+using namespace paint;
+
 namespace {
 
 // One icon drawn on a grid of `grid` pixels with the hero on a grid of `heroGrid`, then scaled by `scale`.

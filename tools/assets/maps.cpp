@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <map>
 
+using namespace paint;
+
 namespace {
 
 enum class Theme { field, town, water, cave, city, indoor, tower };

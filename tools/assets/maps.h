@@ -28,4 +28,4 @@ constexpr int mapMargin = 320;
 // True when the hero can step from an area of one level into an area of the other, in either direction.
 bool levelsJoin(int a, int b);
 // The painted picture: as wide and high as the polygons reach plus the margin.
-SurfacePtr paintMapScreen(const MapScreen& screen);
+paint::SurfacePtr paintMapScreen(const MapScreen& screen);

@@ -5,6 +5,8 @@
 
 #include "paint.h"
 
+using namespace paint;
+
 bool needsWriting(OutputPlan& plan, const std::string& gamePath) {
     if (plan.force) return true;
     const std::string path = outputPath(gamePath);

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <filesystem>
 
+namespace paint {
+
 namespace {
 
 double channel(uint32_t rgb, int shift) {
@@ -268,3 +270,5 @@ uint32_t hashPoint(int x, int y, uint32_t salt) {
     h = (h ^ (h >> 13)) * 1274126177u;
     return h ^ (h >> 16);
 }
+
+}  // namespace paint

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// Everything here is in namespace paint, apart from the game's own drawing in src/platform.
+namespace paint {
+
 // The limited palette every picture is drawn from (0xRRGGBB).
 namespace colors {
 constexpr uint32_t ink = 0x221a30;
@@ -104,3 +107,5 @@ double randomUnit(Random& random);
 uint64_t hashText(const std::string& text);
 // A stable hash of a grid point, for textures.
 uint32_t hashPoint(int x, int y, uint32_t salt);
+
+}  // namespace paint

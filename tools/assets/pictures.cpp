@@ -11,6 +11,8 @@
 #include "paint.h"
 #include "sprites.h"
 
+using namespace paint;
+
 namespace {
 
 SurfacePtr heroSheet() {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+using namespace paint;
+
 namespace {
 
 // A pen whose unit space is `units` wide, drawn onto a grid of `grid` pixels.

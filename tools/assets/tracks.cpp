@@ -19,6 +19,8 @@
 #include "paint.h"
 #include "synth.h"
 
+using namespace paint;
+
 extern char** environ;
 
 namespace {

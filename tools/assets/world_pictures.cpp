@@ -14,6 +14,8 @@
 #include "paint.h"
 #include "sprites.h"
 
+using namespace paint;
+
 namespace {
 
 bool dataFileExists(const char* path) {
