@@ -113,6 +113,11 @@ bool convertWithIconv(const char* from, const char* data, size_t size, std::stri
     return ok;
 }
 
+// A line ends at LF, at CR LF (counted at the LF) or at a lone CR.
+bool endsLineAt(const std::string& text, size_t at) {
+    return text[at] == '\n' || (text[at] == '\r' && (at + 1 >= text.size() || text[at + 1] != '\n'));
+}
+
 }  // namespace
 
 void locateLine(const std::string& text, size_t offset, int32_t& line, std::string& lineText) {
@@ -120,7 +125,7 @@ void locateLine(const std::string& text, size_t offset, int32_t& line, std::stri
     line = 1;
     size_t lineStart = 0;
     for (size_t i = 0; i < offset; ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+        if (endsLineAt(text, i)) {
             ++line;
             lineStart = i + 1;
         }
@@ -128,6 +133,20 @@ void locateLine(const std::string& text, size_t offset, int32_t& line, std::stri
     size_t lineEnd = text.find_first_of("\r\n", lineStart);
     if (lineEnd == std::string::npos) lineEnd = text.size();
     lineText = text.substr(lineStart, lineEnd - lineStart);
+}
+
+std::vector<size_t> lineStartOffsets(const std::string& text) {
+    std::vector<size_t> starts{0};
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (endsLineAt(text, i)) starts.push_back(i + 1);
+    }
+    return starts;
+}
+
+int32_t lineOfOffset(const std::vector<size_t>& lineStarts, size_t offset) {
+    // Every start at or before the offset opens a line the offset lies on or after.
+    const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
+    return static_cast<int32_t>(std::max<std::ptrdiff_t>(1, after - lineStarts.begin()));
 }
 
 // A character outside the basic plane takes two units and is left out whole when only one is free; bytes that

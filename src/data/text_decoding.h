@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct DecodedText {
     std::string text;       // the document as UTF-8
@@ -20,6 +21,11 @@ bool decodeToUtf8(const std::string& bytes, DecodedText& result);
 // The 1-based line of a byte offset and the text of that line (without its line end). Lines end at LF, CR LF
 // or a lone CR, as the parser sees them.
 void locateLine(const std::string& text, std::size_t offset, int32_t& line, std::string& lineText);
+// The byte offset at which each line of the text starts (the first is 0), by the same line ends, so that the
+// line of an offset is found by a binary search instead of a scan from the start.
+std::vector<std::size_t> lineStartOffsets(const std::string& text);
+// The 1-based line of a byte offset, from the text's line starts.
+int32_t lineOfOffset(const std::vector<std::size_t>& lineStarts, std::size_t offset);
 // The longest prefix of text that fits in maxUnits UTF-16 units, never cut inside a character; bytes that are
 // not UTF-8 become U+FFFD.
 std::string utf16Prefix(const std::string& text, std::size_t maxUnits);

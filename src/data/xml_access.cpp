@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -19,6 +21,10 @@
 struct XmlDocumentData {
     pugi::xml_document document;
     std::string source;  // the document as parsed (UTF-8), for the line numbers of nodes
+    // Where each line of the source starts, made when a node's line is first asked for (the validator asks for
+    // many; the game hardly ever), so each line is found by a binary search.
+    std::once_flag lineStartsMade;
+    std::vector<size_t> lineStarts;
 };
 
 namespace {
@@ -301,10 +307,9 @@ int32_t xmlNodeLine(const XmlNode& node) {
     if (node.empty() || !node.document) return 0;
     const ptrdiff_t offset = pugiNode(node).offset_debug();
     if (offset < 0) return 0;
-    int32_t line = 0;
-    std::string lineText;
-    locateLine(node.document->source, static_cast<size_t>(offset), line, lineText);
-    return line;
+    XmlDocumentData& document = *node.document;
+    std::call_once(document.lineStartsMade, [&] { document.lineStarts = lineStartOffsets(document.source); });
+    return lineOfOffset(document.lineStarts, static_cast<size_t>(offset));
 }
 
 XmlNodeList selectNodes(const XmlDocument& document, const std::string& path) {

@@ -86,6 +86,19 @@ TEST(TextDecoding, LinesEndAtLfCrLfOrALoneCr) {
     EXPECT_EQ(lineText, "four");
 }
 
+// The table of line starts gives, for every offset, the line the scan from the start gives.
+TEST(TextDecoding, LineStartTableAgreesWithTheScanAtEveryOffset) {
+    for (const std::string text : {"one\ntwo\r\nthree\rfour", "\r\n\r\r\n\n", "last line ends\n", "", "x"}) {
+        const std::vector<size_t> starts = lineStartOffsets(text);
+        for (size_t offset = 0; offset <= text.size() + 2; ++offset) {
+            int32_t line = 0;
+            std::string lineText;
+            locateLine(text, offset, line, lineText);
+            EXPECT_EQ(lineOfOffset(starts, offset), line) << "offset " << offset << " of \"" << text << "\"";
+        }
+    }
+}
+
 TEST(TextDecoding, Utf16PrefixNeverCutsACharacter) {
     // 𠀋 lies outside the basic plane: two units, left out whole when only one is free.
     EXPECT_EQ(utf16Prefix("ab𠀋c", 3), "ab");
