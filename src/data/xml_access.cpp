@@ -291,9 +291,13 @@ bool openDocument(XmlDocument& document, const std::string& path, XmlParseProble
 
 }  // namespace
 
+// The box says the line but not the file; standard error names both, as FILE:LINE, for the world's author.
 bool openXmlDocument(XmlDocument& document, const std::string& path) {
     XmlParseProblem problem;
     if (openDocument(document, path, problem)) return true;
+    std::fprintf(stderr, "%s: %s:%d: XMLパースエラー: %s\n", program_invocation_short_name,
+                 resolveGamePath(path).c_str(), static_cast<int>(problem.line), problem.text.c_str());
+    std::fflush(stderr);
     reportParseError(problem.line, problem.text);
     return false;
 }

@@ -49,7 +49,8 @@ struct XmlParseProblem {
 };
 
 // Loads and parses a file named the game's way, converted to UTF-8 first; white-space-only text is dropped.
-// False after the "XMLパースエラー" box when the file is missing or not well-formed.
+// False after the "XMLパースエラー" box when the file is missing or not well-formed; the file's name and the line
+// also go to standard error.
 bool openXmlDocument(XmlDocument& document, const std::string& path);
 // The same without any box: for looking ahead at files the game has not asked for yet, and for the validator,
 // which is given what the box would have said.

@@ -25,7 +25,11 @@ TEST(XmlAccess, MissingFileShowsTheParseErrorBoxNotTheComBox) {
     TempFolder folder;
     BoxCatcher boxes;
     bool bodyRan = false;
+    testing::internal::CaptureStderr();
     EXPECT_EQ(runXmlLoader("media\\Nothing.xml", [&](XmlDocument&) { return bodyRan = true, 1; }), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                  ": media/Nothing.xml:0: XMLパースエラー: ファイルを開けません: media\\Nothing.xml\n"),
+              std::string::npos);
     EXPECT_FALSE(bodyRan);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
@@ -37,6 +41,7 @@ TEST(XmlAccess, SyntaxErrorReportsTheTrueLineAndItsText) {
     const std::string badLine = "  <item name=\"剣\" <broken/>";
     for (const std::string& lineEnd : {std::string("\n"), std::string("\r\n")}) {
         BoxCatcher boxes;
+        testing::internal::CaptureStderr();
         writeTextFile("media/Bad.xml", "<?xml version=\"1.0\" encoding=\"utf-8\"?>" + lineEnd + "<root>" + lineEnd +
                                            "  <a/>" + lineEnd + "  <b/>" + lineEnd + "  <c/>" + lineEnd +
                                            "  <!-- ここまで正しい -->" + lineEnd + badLine + lineEnd + "</root>" +
@@ -46,6 +51,9 @@ TEST(XmlAccess, SyntaxErrorReportsTheTrueLineAndItsText) {
         ASSERT_EQ(boxes.boxes().size(), 1u);
         EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
         EXPECT_EQ(boxes.boxes()[0].second, "\n7行\n" + badLine);
+        // Standard error names the file as well as the line; the box keeps its own text.
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(": media/Bad.xml:7: XMLパースエラー: " + badLine + "\n"), std::string::npos) << said;
         // The quiet open tells the same without a box.
         XmlDocument document;
         XmlParseProblem problem;
