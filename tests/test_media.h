@@ -1,5 +1,6 @@
 // Small pictures and MP3 tracks made by the tests themselves: the sixteen fixed pictures and the nine tracks a
-// start-up needs. MP3s are encoded from a generated tone with lame; tests skip when lame is missing.
+// start-up needs, and PNG headers declaring any size. MP3s are encoded from a generated tone with lame; tests skip
+// when lame is missing.
 #pragma once
 
 #include <array>
@@ -92,4 +93,30 @@ inline bool writeStartUpMedia(int32_t trackMillis = 300) {
     if (mp3.empty()) return false;
     for (const auto& track : trackFiles) writeTextFile(gamePathToFile(track[1]), mp3);
     return true;
+}
+
+inline uint32_t crc32Of(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= static_cast<unsigned char>(byte);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+inline std::string bigEndianBytes(uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+inline std::string pngChunk(const std::string& type, const std::string& data) {
+    return bigEndianBytes(static_cast<uint32_t>(data.size())) + type + data + bigEndianBytes(crc32Of(type + data));
+}
+
+// A small file whose header declares a picture of any size; its picture data is cut short, so nothing but the
+// header can be read from it (a real one of 20000 x 20000 is 1.2 MB and takes 1.6 GB to decode).
+inline void writeDeclaredPng(const std::string& path, uint32_t width, uint32_t height) {
+    const std::string header = bigEndianBytes(width) + bigEndianBytes(height) + std::string("\x08\x02\x00\x00\x00", 5);
+    writeTextFile(path, "\x89PNG\r\n\x1A\n" + pngChunk("IHDR", header) + pngChunk("IDAT", std::string("\x78\x9C", 2)) +
+                            pngChunk("IEND", ""));
 }

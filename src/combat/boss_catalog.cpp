@@ -27,8 +27,8 @@ int32_t loadBoss(GameState& game, int32_t n) {
         boss.name = attributeText(element, "name");
         boss.maxlife = attributeInt(element, "maxlife");
         boss.size = attributeInt(element, "size");
-        boss.image = loadPicture(attributeText(element, "pict"));
-        boss.cutinImage = loadPicture(attributeText(element, "cutin"));
+        boss.image = loadPicture(attributeText(element, "pict"), PathNamer::worldData);
+        boss.cutinImage = loadPicture(attributeText(element, "cutin"), PathNamer::worldData);
         boss.gx = attributeInt(element, "gx");
         boss.gy = attributeInt(element, "gy");
         boss.x = attributeInt(element, "x");

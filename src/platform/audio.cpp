@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <unistd.h>
 
 #include "platform/files.h"
 #include "platform/window.h"
@@ -97,6 +98,10 @@ bool audioSilent() {
 Song openSong(const std::string& path) {
     if (!audioOpen) return {};
     const std::string real = resolveGamePath(path);
+    // Only a regular file of the world: a pipe would block the decoder, a system file never ends.
+    const int descriptor = openFileForReading(real);
+    if (descriptor < 0) return {};
+    ::close(descriptor);
     Mix_Music* music = Mix_LoadMUS(real.c_str());
     if (!music) return {};
     // Only MP3 is the game's music; a file the MP3 decoder did not take (or could not time) is no song.

@@ -1,15 +1,16 @@
-// Game paths to real paths, whole-file reads and the atomic replacement of a file.
+// Game paths to real paths, the bounds of the world folder, whole-file reads and the atomic replacement of a file.
 #include "platform/files.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -76,8 +77,9 @@ std::string uniqueCaseInsensitiveMatch(const fs::path& folder, const std::string
     if (error) return {};
     std::string found;
     int count = 0;
-    for (const auto& entry : entries) {
-        const std::string entryName = entry.path().filename().string();
+    for (; entries != fs::directory_iterator(); entries.increment(error)) {
+        if (error) return {};
+        const std::string entryName = entries->path().filename().string();
         if (sameNameIgnoringCase(entryName, name)) {
             found = entryName;
             ++count;
@@ -85,6 +87,42 @@ std::string uniqueCaseInsensitiveMatch(const fs::path& folder, const std::string
     }
     return count == 1 ? found : std::string();
 }
+
+std::string withSlashes(const std::string& gamePath) {
+    std::string converted = gamePath;
+    for (char& c : converted) {
+        if (c == '\\') c = '/';
+    }
+    return converted;
+}
+
+// The files of these folders are the running system's own: endless (/dev/zero), changing as they are read
+// (/proc), or waiting for a writer; none of them is part of a world.
+bool isSystemFile(const std::string& path) {
+    std::error_code error;
+    const std::string real = fs::canonical(path, error).string();
+    if (error) return false;
+    for (const char* folder : {"/proc", "/sys", "/dev"}) {
+        const std::string prefix = folder;
+        if (real == prefix || real.compare(0, prefix.size() + 1, prefix + "/") == 0) return true;
+    }
+    return false;
+}
+
+// Longer than any Linux file system takes: a name in a folder beyond NAME_MAX bytes, a path beyond PATH_MAX.
+bool nameTooLong(const std::string& path) {
+    if (path.size() >= PATH_MAX) return true;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        if (end - start > NAME_MAX) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+const char* const systemFileText = "refused: files under /proc, /sys and /dev are the system's, not a world's";
 
 bool pathExists(const fs::path& path) {
     std::error_code error;
@@ -131,11 +169,37 @@ void syncFolderOf(const std::string& path) {
 
 }  // namespace
 
-std::string resolveGamePath(const std::string& gamePath) {
-    std::string converted = gamePath;
-    for (char& c : converted) {
-        if (c == '\\') c = '/';
+std::string worldPathProblem(const std::string& gamePath) {
+    const std::string converted = withSlashes(gamePath);
+    if (converted.empty()) return {};
+    const bool driveLetter = converted.size() >= 2 && converted[1] == ':' &&
+                             ((converted[0] >= 'A' && converted[0] <= 'Z') || (converted[0] >= 'a' && converted[0] <= 'z'));
+    if (converted[0] == '/' || driveLetter) return "the path leaves the world folder: it is absolute";
+    int32_t depth = 0;
+    std::size_t start = 0;
+    while (start <= converted.size()) {
+        std::size_t end = converted.find('/', start);
+        if (end == std::string::npos) end = converted.size();
+        const std::string part = converted.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        depth += part == ".." ? -1 : 1;
+        if (depth < 0) return "the path leaves the world folder: its \"..\" steps climb above it";
     }
+    return {};
+}
+
+std::string resolveGamePath(const std::string& gamePath, PathNamer namer) {
+    if (namer == PathNamer::worldData) {
+        const std::string problem = worldPathProblem(gamePath);
+        if (!problem.empty()) {
+            reportRefusedFile(gamePath, "refused: " + problem);
+            return {};
+        }
+        // Made plain before it is looked up, so that a ".." never climbs out of a linked folder.
+        return resolveGamePath(fs::path(withSlashes(gamePath)).lexically_normal().string());
+    }
+    std::string converted = withSlashes(gamePath);
     if (converted.empty() || pathExists(converted)) return converted;
 
     // Walk the path one component at a time, taking the exact name where it exists and otherwise the
@@ -164,14 +228,57 @@ std::string resolveGamePath(const std::string& gamePath) {
     return resolved.string();
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes) {
-    const std::string real = resolveGamePath(path);
+std::string unreadableFileProblem(const std::string& path) {
+    if (nameTooLong(path)) return "the name is longer than the file system allows";
     std::error_code error;
-    if (!fs::is_regular_file(real, error)) return false;
-    std::ifstream in(real, std::ios::binary);
-    if (!in) return false;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return false;
+    const fs::file_status status = fs::status(path, error);
+    if (error == std::errc::filename_too_long) return "the name is longer than the file system allows";
+    if (!fs::exists(status)) return "the file does not exist";
+    if (!fs::is_regular_file(status)) return "it is not a regular file";
+    if (isSystemFile(path)) return systemFileText;
+    return {};
+}
+
+// Opened without waiting, so that a pipe swapped in after the checks cannot block the game; the descriptor itself
+// is checked again to be a regular file.
+int openFileForReading(const std::string& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return -1;
+    if (isSystemFile(path)) {
+        reportRefusedFile(path, systemFileText);
+        return -1;
+    }
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return -1;
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+void reportRefusedFile(const std::string& path, const std::string& why) {
+    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, path.c_str(), why.c_str());
+    std::fflush(stderr);
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes) {
+    const int descriptor = openFileForReading(resolveGamePath(path));
+    if (descriptor < 0) return false;
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            ::close(descriptor);
+            return false;
+        }
+        if (got == 0) break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(descriptor);
     bytes = std::move(content);
     return true;
 }

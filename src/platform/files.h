@@ -1,13 +1,33 @@
 // File paths as the game and its data spell them: "media\\BigMapData.xml" becomes media/BigMapData.xml,
-// relative to the working directory, with a case-insensitive fall-back for worlds written on other systems;
-// whole-file reads, and the atomic replacement of a file that the save file is written with.
+// relative to the working directory (the world folder), with a case-insensitive fall-back for worlds written on
+// other systems; paths named by world data kept inside the world folder; whole-file reads that never touch the
+// system's own files, and the atomic replacement of a file that the save file is written with.
 #pragma once
 
 #include <string>
 
+// Who names a path. The game's own names (its six data files, fixed pictures and tracks, the save file wherever
+// it is kept) are opened as they are; a path written inside the world's data (a screen's, an NPC's or a boss's
+// picture) must stay inside the world folder.
+enum class PathNamer { game, worldData };
+
 // The path to open for a game path: backslashes become slashes; where the exact name is missing, a unique
 // case-insensitive match in each folder is taken. Returns the converted path unchanged when nothing matches.
-std::string resolveGamePath(const std::string& gamePath);
+// A path named by world data is first made plain ("a/../b" is "b"); one that leaves the world folder gives an
+// empty path, and standard error says which and why.
+std::string resolveGamePath(const std::string& gamePath, PathNamer namer = PathNamer::game);
+// Why a path written in world data may not be opened, or empty when it may: it is absolute (also a drive letter
+// or a network name) or its ".." steps climb above the world folder.
+std::string worldPathProblem(const std::string& gamePath);
+// Why the file at a resolved path may not be read, or empty when it may: it is missing or not a regular file
+// (a folder, a pipe, a device), or it lies under /proc, /sys or /dev, whose files look like files but are the
+// system's (endless, changing as they are read, or waiting for a writer). Symbolic links are followed.
+std::string unreadableFileProblem(const std::string& path);
+// Opens a resolved path for reading, without ever waiting on a pipe: the descriptor, or -1 when the file may not
+// be read (unreadableFileProblem) or cannot be opened. A refused system file is named on standard error.
+int openFileForReading(const std::string& path);
+// Writes one line about a file the game refuses to standard error: "PROGRAM: FILE: WHY".
+void reportRefusedFile(const std::string& path, const std::string& why);
 // Reads a whole file named the game's way (or already resolved); false when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::string& bytes);
 // Replaces the file at path (already resolved) atomically: the bytes go to PATH.tmp, are flushed to disk and

@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
+#include <cstdio>
 #include <vector>
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
 #include <png.h>
+#include <unistd.h>
 
 #include "platform/files.h"
 #include "platform/picture_cache.h"
@@ -72,18 +73,66 @@ cairo_t* drawingContext(Canvas& canvas) {
     return canvas.data ? canvas.data->cr : nullptr;
 }
 
+// An open file, closed when it goes out of scope.
+struct OpenFile {
+    FILE* file = nullptr;
+    explicit OpenFile(const std::string& path) {
+        const int descriptor = openFileForReading(path);
+        if (descriptor < 0) return;
+        file = ::fdopen(descriptor, "rb");
+        if (!file) ::close(descriptor);
+    }
+    ~OpenFile() {
+        if (file) std::fclose(file);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+};
+
+// The width and height in the header of the PNG at the file's current place; libpng reads only the chunks
+// before the picture data.
+bool readHeaderSize(FILE* file, int64_t& width, int64_t& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    const bool read = png_image_begin_read_from_stdio(&image, file) != 0;
+    width = image.width;
+    height = image.height;
+    png_image_free(&image);
+    return read;
+}
+
+cairo_status_t readFromFile(void* file, unsigned char* data, unsigned int length) {
+    return std::fread(data, 1, length, static_cast<FILE*>(file)) == length ? CAIRO_STATUS_SUCCESS
+                                                                            : CAIRO_STATUS_READ_ERROR;
+}
+
 }  // namespace
 
 // A picture of a file unchanged since it was last decoded is the same picture again: pictures are never drawn into.
-Picture loadPicture(const std::string& path) {
-    return keptOrDecodedPicture(resolveGamePath(path));
+Picture loadPicture(const std::string& path, PathNamer namer) {
+    const std::string real = resolveGamePath(path, namer);
+    if (real.empty()) return {};
+    return keptOrDecodedPicture(real);
 }
 
-Picture decodePictureFile(const std::string& path) {
-    // Only regular files: a data file naming a device or a pipe must not block the game.
-    std::error_code failed;
-    if (!std::filesystem::is_regular_file(path, failed)) return {};
-    cairo_surface_t* surface = cairo_image_surface_create_from_png(path.c_str());
+// Decoded from the one open file whose header was checked, so the picture decoded is the one whose size was read.
+Picture decodePictureFile(const std::string& path, std::string* refusal) {
+    const OpenFile open(path);
+    if (!open.file) return {};
+    int64_t width = 0, height = 0;
+    if (!readHeaderSize(open.file, width, height)) return {};
+    if (width > pictureSideLimit || height > pictureSideLimit || width * height > picturePixelLimit) {
+        const std::string why = "refused: the picture is " + std::to_string(width) + " x " + std::to_string(height) +
+                                " pixels, beyond the game's limit of " + std::to_string(pictureSideLimit) +
+                                " a side and " + std::to_string(picturePixelLimit) + " pixels in all";
+        if (refusal)
+            *refusal = why;
+        else
+            reportRefusedFile(path, why);
+        return {};
+    }
+    if (std::fseek(open.file, 0, SEEK_SET) != 0) return {};
+    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readFromFile, open.file);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS || cairo_image_surface_get_width(surface) <= 0 ||
         cairo_image_surface_get_height(surface) <= 0) {
         cairo_surface_destroy(surface);
@@ -92,6 +141,15 @@ Picture decodePictureFile(const std::string& path) {
     auto data = std::make_shared<PictureData>();
     data->surface = surface;
     return Picture{data};
+}
+
+bool readPictureSize(const std::string& path, int32_t& width, int32_t& height) {
+    const OpenFile open(path);
+    int64_t wide = 0, high = 0;
+    if (!open.file || !readHeaderSize(open.file, wide, high)) return false;
+    width = static_cast<int32_t>(std::min<int64_t>(wide, INT32_MAX));
+    height = static_cast<int32_t>(std::min<int64_t>(high, INT32_MAX));
+    return true;
 }
 
 bool pictureLoaded(const Picture& picture) {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/files.h"
+
 struct PictureData;
 struct CanvasData;
 struct FontData;
@@ -25,10 +27,22 @@ struct Font {
     std::shared_ptr<FontData> data;
 };
 
-// Loads a PNG named the game's way ("pict\\man.png"); any failure gives an empty picture, silently.
-Picture loadPicture(const std::string& path);
-// The decoding itself, of a path as the file system names it; safe on any thread.
-Picture decodePictureFile(const std::string& path);
+// The largest picture the game loads: no side above 8192 pixels and no more than 4096 x 4096 pixels in all
+// (64 MB once decoded). The size is read from the file's header, so a larger picture is refused before any of it
+// is decoded.
+constexpr int32_t pictureSideLimit = 8192;
+constexpr int64_t picturePixelLimit = int64_t{4096} * 4096;
+
+// Loads a PNG named the game's way ("pict\\man.png"); any failure gives an empty picture. A missing or broken
+// file is silent; a picture beyond the size limits, a path named by world data that leaves the world folder and a
+// system file are named on standard error.
+Picture loadPicture(const std::string& path, PathNamer namer = PathNamer::game);
+// The decoding itself, of a path as the file system names it; safe on any thread. Why a picture beyond the size
+// limits is refused goes to refusal when it is given, else to standard error.
+Picture decodePictureFile(const std::string& path, std::string* refusal = nullptr);
+// The size a PNG file's header declares, read without decoding the picture; false when the file cannot be read
+// or is no PNG.
+bool readPictureSize(const std::string& path, int32_t& width, int32_t& height);
 bool pictureLoaded(const Picture& picture);
 int32_t pictureWidth(const Picture& picture);
 int32_t pictureHeight(const Picture& picture);

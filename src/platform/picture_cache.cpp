@@ -19,18 +19,16 @@
 
 namespace {
 
-// A map picture of a screen is several megabytes; six of them (the screens behind the doors of the current
-// one, the current one and the saved game's) are what decoding ahead needs. Small pictures (sprites, NPC
-// strips, the fixed pictures) cost little and are many.
-constexpr int64_t screenSizedBytes = 4 * 1024 * 1024;
-constexpr std::size_t screenPictureLimit = 6;
-constexpr std::size_t smallPictureLimit = 64;
+// A map picture of a screen is several megabytes; the screens behind the doors of the current one, the current
+// one and the saved game's are what decoding ahead needs. The bound is in bytes, not in pictures, so that a few
+// pictures of the largest size the game loads cannot take the memory of dozens.
+constexpr int64_t defaultByteLimit = int64_t{128} * 1024 * 1024;
 constexpr int32_t inFlightWaitMillis = 40;
 
 struct KeptPicture {
     FileStamp stamp;
     Picture picture;
-    bool screenSized = false;
+    int64_t bytes = 0;
     uint64_t lastUse = 0;
 };
 
@@ -46,6 +44,8 @@ struct PictureCache {
     bool stopping = false;
     bool idle = true;
     uint64_t useCounter = 0;
+    int64_t byteLimit = defaultByteLimit;
+    int64_t keptBytes = 0;
 
     ~PictureCache() { stopPictureWorker(); }
 };
@@ -55,49 +55,64 @@ PictureCache& cache() {
     return instance;
 }
 
-bool isScreenSized(const Picture& picture) {
-    return static_cast<int64_t>(pictureWidth(picture)) * pictureHeight(picture) * 4 >= screenSizedBytes;
+int64_t pixelBytes(const Picture& picture) {
+    return static_cast<int64_t>(pictureWidth(picture)) * pictureHeight(picture) * 4;
 }
 
-bool isWanted(const PictureCache& c, const std::string& path) {
-    return std::find(c.wanted.begin(), c.wanted.end(), path) != c.wanted.end();
+// The place of a path in the wish list; past the end when it is not wished for.
+std::size_t wishRank(const PictureCache& c, const std::string& path) {
+    return static_cast<std::size_t>(std::find(c.wanted.begin(), c.wanted.end(), path) - c.wanted.begin());
 }
 
-// Keeps a picture, then drops what is over the limits: pictures nobody wishes for first, the least recently
-// used first among them. The lock is held.
-void keepPicture(PictureCache& c, const std::string& path, const FileStamp& stamp, const Picture& picture) {
-    KeptPicture& entry = c.kept[path];
-    entry.stamp = stamp;
-    entry.picture = picture;
-    entry.screenSized = isScreenSized(picture);
-    entry.lastUse = ++c.useCounter;
-    for (const bool screenSized : {true, false}) {
-        const std::size_t limit = screenSized ? screenPictureLimit : smallPictureLimit;
-        for (;;) {
-            std::size_t count = 0;
-            auto victim = c.kept.end();
-            for (auto at = c.kept.begin(); at != c.kept.end(); ++at) {
-                if (at->second.screenSized != screenSized) continue;
-                ++count;
-                if (at->first == path) continue;
-                if (victim == c.kept.end()) {
-                    victim = at;
-                    continue;
-                }
-                const bool atWanted = isWanted(c, at->first), victimWanted = isWanted(c, victim->first);
-                if (atWanted != victimWanted ? !atWanted : at->second.lastUse < victim->second.lastUse) victim = at;
+void dropPicture(PictureCache& c, std::map<std::string, KeptPicture>::iterator at) {
+    c.keptBytes -= at->second.bytes;
+    c.kept.erase(at);
+}
+
+// Drops pictures until the kept ones fit the bound, never the one named `spared`: first the pictures nobody wishes
+// for (the least recently used first), then the least wanted wishes. The lock is held.
+void dropOverLimit(PictureCache& c, const std::string& spared) {
+    while (c.keptBytes > c.byteLimit) {
+        auto victim = c.kept.end();
+        std::size_t victimRank = 0;
+        for (auto at = c.kept.begin(); at != c.kept.end(); ++at) {
+            if (at->first == spared) continue;
+            const std::size_t rank = wishRank(c, at->first);
+            if (victim == c.kept.end() || rank > victimRank ||
+                (rank == victimRank && at->second.lastUse < victim->second.lastUse)) {
+                victim = at;
+                victimRank = rank;
             }
-            if (count <= limit || victim == c.kept.end()) break;
-            c.kept.erase(victim);
         }
+        if (victim == c.kept.end()) return;
+        dropPicture(c, victim);
     }
 }
 
-// The next wish to deal with, or empty. Only as many wishes as can be kept are looked at.
+// Keeps a picture, then drops what is over the bound. A picture the game asked for is in use and stays; one decoded
+// ahead competes with the others by how much it is wished for. The lock is held.
+void keepPicture(PictureCache& c, const std::string& path, const FileStamp& stamp, const Picture& picture,
+                 bool inUse) {
+    const auto old = c.kept.find(path);
+    if (old != c.kept.end()) dropPicture(c, old);
+    KeptPicture& entry = c.kept[path];
+    entry.stamp = stamp;
+    entry.picture = picture;
+    entry.bytes = pixelBytes(picture);
+    entry.lastUse = ++c.useCounter;
+    c.keptBytes += entry.bytes;
+    dropOverLimit(c, inUse ? path : std::string());
+}
+
+// The next wish to deal with, or empty. Only the wishes that fit the bound together with the more wanted ones
+// already kept are looked at, so that decoding ahead never pushes out what it decoded a moment before.
 std::string nextWish(PictureCache& c) {
-    const std::size_t reach = std::min(c.wanted.size(), screenPictureLimit);
-    for (std::size_t i = 0; i < reach; ++i) {
-        if (c.tried.count(c.wanted[i]) == 0) return c.wanted[i];
+    int64_t wishedBytes = 0;
+    for (const std::string& path : c.wanted) {
+        if (wishedBytes >= c.byteLimit) break;
+        const auto found = c.kept.find(path);
+        if (found != c.kept.end()) wishedBytes += found->second.bytes;
+        if (c.tried.count(path) == 0) return path;
     }
     return {};
 }
@@ -121,11 +136,13 @@ void runWorker() {
         if (!stampSettled(stamp)) continue;
         c.decoding = path;
         lock.unlock();
-        const Picture picture = decodePictureFile(path);
+        // Quiet: a picture refused for its size is named when the game loads it.
+        std::string refusal;
+        const Picture picture = decodePictureFile(path, &refusal);
         const bool unchanged = sameStamp(stamp, fileStamp(path));
         lock.lock();
         c.decoding.clear();
-        if (pictureLoaded(picture) && unchanged) keepPicture(c, path, stamp, picture);
+        if (pictureLoaded(picture) && unchanged) keepPicture(c, path, stamp, picture, false);
         c.changed.notify_all();
     }
 }
@@ -147,13 +164,13 @@ Picture keptOrDecodedPicture(const std::string& path) {
                 found->second.lastUse = ++c.useCounter;
                 return found->second.picture;
             }
-            c.kept.erase(found);
+            dropPicture(c, found);
         }
     }
     Picture picture = decodePictureFile(path);
     if (pictureLoaded(picture) && stampSettled(stamp) && sameStamp(stamp, fileStamp(path))) {
         std::lock_guard<std::mutex> lock(c.mutex);
-        keepPicture(c, key, stamp, picture);
+        keepPicture(c, key, stamp, picture, true);
     }
     return picture;
 }
@@ -185,6 +202,7 @@ void stopPictureWorker() {
     {
         std::lock_guard<std::mutex> lock(c.mutex);
         dropped.swap(c.kept);
+        c.keptBytes = 0;
         c.wanted.clear();
         c.tried.clear();
         c.running = false;
@@ -203,8 +221,8 @@ bool pictureWorkerRunning() {
 void prefetchPictures(const std::vector<std::string>& gamePaths) {
     std::vector<std::string> paths;
     for (const std::string& gamePath : gamePaths) {
-        if (gamePath.empty()) continue;
-        const std::string path = absoluteFilePath(resolveGamePath(gamePath));
+        if (gamePath.empty() || !worldPathProblem(gamePath).empty()) continue;
+        const std::string path = absoluteFilePath(resolveGamePath(gamePath, PathNamer::worldData));
         if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
     }
     PictureCache& c = cache();
@@ -235,9 +253,17 @@ std::size_t keptPictureCount() {
     return c.kept.size();
 }
 
-std::size_t keptScreenPictureCount() {
+int64_t keptPictureBytes() {
     PictureCache& c = cache();
     std::lock_guard<std::mutex> lock(c.mutex);
-    return static_cast<std::size_t>(
-        std::count_if(c.kept.begin(), c.kept.end(), [](const auto& entry) { return entry.second.screenSized; }));
+    return c.keptBytes;
+}
+
+int64_t setKeptPictureByteLimit(int64_t bytes) {
+    PictureCache& c = cache();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    const int64_t previous = c.byteLimit;
+    c.byteLimit = bytes;
+    dropOverLimit(c, {});
+    return previous;
 }

@@ -13,7 +13,7 @@
 
 // The picture of a file (a path as the file system names it, resolved already): the kept one when the file is
 // unchanged, the one the worker is decoding (waited for), else decoded now. A file that cannot be decoded gives
-// an empty picture, as before, and is not kept.
+// an empty picture, as before, and is not kept; one refused for its size is named on standard error.
 Picture keptOrDecodedPicture(const std::string& path);
 // Starts the worker that decodes ahead; the game's start-up does this.
 void startPictureWorker();
@@ -21,13 +21,17 @@ void startPictureWorker();
 // this. Safe to call when the worker is not running.
 void stopPictureWorker();
 bool pictureWorkerRunning();
-// The pictures to have ready next, most wanted first, named the game's way ("pict\\map06.png"). Replaces the
-// earlier wishes; pictures kept for earlier wishes may be dropped to make room. Ignored while the worker is not
-// running.
+// The pictures to have ready next, most wanted first, named by the world's data ("pict\\map06.png"; a path that
+// leaves the world folder is passed over without a word, since loading it says why). Replaces the earlier
+// wishes; pictures kept for earlier wishes may be dropped to make room. Ignored while the worker is not running.
 void prefetchPictures(const std::vector<std::string>& gamePaths);
 // Waits until the worker has nothing left to decode, or at most maxMillis when that is not negative; true when
 // it has nothing left (for tests and benchmarks).
 bool waitForPrefetch(int32_t maxMillis);
-// How many pictures are kept now, and how many of them are screen-sized.
+// How many pictures are kept now, and the bytes their pixels take.
 std::size_t keptPictureCount();
-std::size_t keptScreenPictureCount();
+int64_t keptPictureBytes();
+// The most bytes the kept pictures' pixels may take (128 MB unless changed: two pictures of the largest size, or
+// well over six map screens of a usual world); a picture kept beyond it drops others. Setting it (for tests and
+// benchmarks) drops what is over the new bound; returns the bound it replaces.
+int64_t setKeptPictureByteLimit(int64_t bytes);

@@ -107,7 +107,7 @@ int32_t loadMapScreen(GameState& game) {
         game.areaCount = std::clamp(areaNum, 0, areaElements.length() + 1);
         game.areas.assign(static_cast<std::size_t>(game.areaCount), AreaRecord{});
 
-        game.mapImage = loadPicture(attributeText(screen, "pict"));
+        game.mapImage = loadPicture(attributeText(screen, "pict"), PathNamer::worldData);
 
         for (int32_t i = 0; i < game.areaCount; ++i) {
             readArea(game.areas[i], asElement(areaElements.item(i)));

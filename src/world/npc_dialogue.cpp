@@ -52,7 +52,7 @@ int32_t loadNpcPicture(GameState& game, int32_t imageId, int32_t anchorX, int32_
         picture.frameWidth = attributeInt(entry, "x");
         picture.frameHeight = attributeInt(entry, "y");
         picture.frame = attributeInt(entry, "direction");
-        picture.picture = loadPicture(file);
+        picture.picture = loadPicture(file, PathNamer::worldData);
         // The picture's top-right corner sits on the anchor.
         picture.x = static_cast<int32_t>(static_cast<int64_t>(anchorX) - picture.frameWidth);
         picture.y = anchorY;

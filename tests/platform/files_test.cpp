@@ -89,3 +89,70 @@ TEST(Files, FailedAtomicWritesGiveTheSystemErrorAndLeaveTheFileAsItWas) {
     EXPECT_TRUE(std::filesystem::is_directory("folder/inside"));
     EXPECT_FALSE(std::filesystem::exists("folder.tmp"));
 }
+
+// A path written in world data stays inside the world folder as the data spell it, ".." steps within it
+// included; what climbs out, absolute paths and drive letters are refused with a line on standard error,
+// while the game's own names (the save file in the player's folder) still go anywhere.
+TEST(Files, PathsNamedByWorldDataStayInsideTheWorldFolder) {
+    TempFolder folder;
+    writeTextFile("secret.txt", "outside");
+    writeTextFile("world/pict/a.png", "inside");
+    std::filesystem::current_path("world");
+    for (const std::string good : {"pict\\a.png", "pict\\..\\pict\\a.png", ".\\pict\\a.png", ""})
+        EXPECT_EQ(worldPathProblem(good), "") << good;
+    for (const std::string bad : {"..\\secret.txt", "pict\\..\\..\\secret.txt", "/etc/passwd", "C:\\secret.txt",
+                                  "\\\\server\\share\\secret.txt", "pict\\..\\..\\world\\pict\\a.png"})
+        EXPECT_NE(worldPathProblem(bad), "") << bad;
+
+    EXPECT_EQ(resolveGamePath("Pict\\Sub\\..\\A.PNG", PathNamer::worldData), "pict/a.png");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(resolveGamePath("..\\..\\secret.txt", PathNamer::worldData), "");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("..\\..\\secret.txt: refused: the path leaves the world folder"), std::string::npos) << said;
+
+    std::string bytes;
+    ASSERT_TRUE(readWholeFile("..\\secret.txt", bytes));
+    EXPECT_EQ(bytes, "outside");
+}
+
+// Folders linked into the world are its owner's choice and are followed, but ".." is taken as written, never
+// as a step up from where a link points.
+TEST(Files, LinkedFoldersAreFollowedButDotDotNeverClimbsThroughThem) {
+    TempFolder folder;
+    writeTextFile("shared/deep/x.txt", "shared");
+    writeTextFile("world/pict/a.png", "inside");
+    std::filesystem::create_directory_symlink(std::filesystem::absolute("shared/deep"), "world/linked");
+    std::filesystem::current_path("world");
+    EXPECT_EQ(resolveGamePath("linked\\x.txt", PathNamer::worldData), "linked/x.txt");
+    EXPECT_EQ(resolveGamePath("linked\\..\\pict\\a.png", PathNamer::worldData), "pict/a.png");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(resolveGamePath("linked\\..\\..\\shared\\deep\\x.txt", PathNamer::worldData), "");
+    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+}
+
+// /proc files pass for regular files; they and everything else under /proc, /sys and /dev are refused, also
+// through a link in the world, with their name on standard error. A name too long for the file system is
+// reported, not thrown.
+TEST(Files, SystemFilesAreNeverReadAndOverlongNamesAreReported) {
+    TempFolder folder;
+    std::filesystem::create_symlink("/proc/self/status", "status.xml");
+    for (const std::string path : {"/proc/self/status", "status.xml"}) {
+        std::string bytes = "kept";
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(readWholeFile(path, bytes));
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(bytes, "kept");
+        EXPECT_NE(said.find(path + ": refused: files under /proc, /sys and /dev"), std::string::npos) << said;
+        EXPECT_NE(unreadableFileProblem(path), "");
+    }
+    EXPECT_EQ(unreadableFileProblem("/dev/null"), "it is not a regular file");
+    EXPECT_EQ(openFileForReading("/dev/null"), -1);
+
+    const std::string overlong = "pict/" + std::string(300, 'a') + ".png";
+    EXPECT_EQ(unreadableFileProblem(overlong), "the name is longer than the file system allows");
+    EXPECT_EQ(resolveGamePath(overlong), overlong);
+    EXPECT_EQ(resolveGamePath("PICT\\" + std::string(300, 'a') + ".png", PathNamer::worldData),
+              "PICT/" + std::string(300, 'a') + ".png");
+    writeTextFile("f.txt", "x");
+    EXPECT_EQ(unreadableFileProblem("f.txt"), "");
+}

@@ -12,6 +12,7 @@
 
 #include <sys/stat.h>
 
+#include "test_media.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -205,4 +206,48 @@ TEST(Graphics, PicturesAreReadOnlyFromRegularFilesSoAPipeNeverBlocks) {
     ASSERT_EQ(mkfifo("pict/pipe.png", 0600), 0);
     EXPECT_FALSE(pictureLoaded(loadPicture("pict\\folder.png")));
     EXPECT_FALSE(pictureLoaded(loadPicture("pict\\pipe.png")));  // would wait for a writer for ever
+}
+
+// The size comes from the header before anything is decoded: beyond 8192 a side or 4096 x 4096 pixels in all the
+// picture is refused and named on standard error; at the limits it is decoded (here it then fails as broken
+// data, silently, as any broken picture does).
+TEST(Graphics, PicturesBeyondTheSizeLimitsAreRefusedFromTheirHeaderWithTheirName) {
+    TempFolder folder;
+    writeDeclaredPng("pict/huge.png", 20000, 20000);
+    writeDeclaredPng("pict/many.png", 5000, 4000);
+    writeDeclaredPng("pict/atlimit.png", 4096, 4096);
+    int32_t width = 0, height = 0;
+    ASSERT_TRUE(readPictureSize("pict/huge.png", width, height));
+    EXPECT_EQ(width, 20000);
+    EXPECT_EQ(height, 20000);
+
+    for (const char* name : {"huge", "many"}) {
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(pictureLoaded(loadPicture(std::string("pict\\") + name + ".png", PathNamer::worldData)));
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(std::string("pict/") + name + ".png: refused: the picture is"), std::string::npos) << said;
+    }
+    std::string refusal;
+    EXPECT_FALSE(pictureLoaded(decodePictureFile("pict/huge.png", &refusal)));
+    EXPECT_EQ(refusal,
+              "refused: the picture is 20000 x 20000 pixels, beyond the game's limit of 8192 a side and 16777216 "
+              "pixels in all");
+    refusal.clear();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(pictureLoaded(decodePictureFile("pict/atlimit.png", &refusal)));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(refusal, "");
+
+    // Real pictures: one pixel past the side limit is refused, at the limit it loads.
+    Canvas row = createCanvas(pictureSideLimit + 1, 1);
+    ASSERT_TRUE(saveCanvasPng(row, "wide.png"));
+    EXPECT_FALSE(pictureLoaded(decodePictureFile("wide.png", &refusal)));
+    EXPECT_NE(refusal, "");
+    row = createCanvas(pictureSideLimit, 1);
+    ASSERT_TRUE(saveCanvasPng(row, "wide.png"));
+    EXPECT_EQ(pictureWidth(decodePictureFile("wide.png")), pictureSideLimit);
+    // Text or another format under a picture's name is no picture and has no size.
+    writeTextFile("text.png", "not a picture at all");
+    EXPECT_FALSE(readPictureSize("text.png", width, height));
+    EXPECT_FALSE(pictureLoaded(loadPicture("text.png")));
 }

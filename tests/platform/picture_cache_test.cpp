@@ -1,5 +1,5 @@
 // Kept and decoded-ahead pictures: the same pixels as a picture decoded on the spot, edits seen, a missing
-// picture still empty, the bound on screen-sized pictures, and a worker that stops cleanly.
+// picture still empty, the bound in bytes on the kept pictures, and a worker that stops cleanly.
 #include "platform/picture_cache.h"
 
 #include <fcntl.h>
@@ -108,23 +108,45 @@ TEST_F(PictureCacheTest, AnEditedPictureIsSeenBySizeOrByTime) {
     EXPECT_EQ(pixelsOf(wider)[0], 0xFF00FF00u);
 }
 
-TEST_F(PictureCacheTest, AtMostSixScreenSizedPicturesAreKeptAndTheWishedForStay) {
+// The bound is in bytes: pictures the game asked for push out the least recently used; wishes push out what
+// nobody wishes for, and the worker decodes only the wishes that fit beside the more wanted ones.
+TEST_F(PictureCacheTest, KeptPicturesFitTheirBoundInBytesAndTheWishedForStay) {
+    constexpr int64_t pictureBytes = 512 * 512 * 4;
+    // The bound goes back to the game's own when the test ends, also when it fails half-way.
+    struct LimitGuard {
+        int64_t previous;
+        ~LimitGuard() { setKeptPictureByteLimit(previous); }
+    } guard{setKeptPictureByteLimit(3 * pictureBytes)};
     std::vector<std::string> paths;
-    for (int32_t i = 0; i < 8; ++i) {
-        const std::string path = "pict/screen" + std::to_string(i) + ".png";
-        writeTwoColourPicture(path, 1024, 1024 + i);
+    for (int32_t i = 0; i < 4; ++i) {
+        writeTwoColourPicture("pict/screen" + std::to_string(i) + ".png", 512, 512);
         paths.push_back("pict\\screen" + std::to_string(i) + ".png");
     }
-    for (const std::string& path : paths) EXPECT_TRUE(pictureLoaded(loadPicture(path)));
-    EXPECT_EQ(keptScreenPictureCount(), 6u);
+    std::vector<Picture> loaded;
+    for (const std::string& path : paths) loaded.push_back(loadPicture(path));
+    EXPECT_EQ(keptPictureCount(), 3u);
+    EXPECT_EQ(keptPictureBytes(), 3 * pictureBytes);
+    EXPECT_NE(loadPicture(paths[0]).data.get(), loaded[0].data.get());  // the least recently used was dropped
+    EXPECT_EQ(loadPicture(paths[3]).data.get(), loaded[3].data.get());
 
-    // The two least recently used are the ones dropped for the wishes.
     startPictureWorker();
-    prefetchPictures({paths[0], paths[1]});
+    prefetchPictures({paths[1], paths[2]});
     ASSERT_TRUE(waitForPrefetch(-1));
-    EXPECT_EQ(keptScreenPictureCount(), 6u);
-    const Picture first = loadPicture(paths[0]);
-    EXPECT_EQ(loadPicture(paths[0]).data.get(), first.data.get());
+    EXPECT_EQ(keptPictureCount(), 3u);
+    const Picture first = loadPicture(paths[1]);
+    const Picture second = loadPicture(paths[2]);
+    EXPECT_EQ(loadPicture(paths[1]).data.get(), first.data.get());
+
+    // Four wishes where three fit: the fourth is not decoded, and nothing wished for is pushed out.
+    prefetchPictures(paths);
+    ASSERT_TRUE(waitForPrefetch(-1));
+    EXPECT_LE(keptPictureBytes(), 3 * pictureBytes);
+    EXPECT_EQ(loadPicture(paths[1]).data.get(), first.data.get());
+    EXPECT_EQ(loadPicture(paths[2]).data.get(), second.data.get());
+
+    // A lower bound drops what is over it at once.
+    setKeptPictureByteLimit(pictureBytes);
+    EXPECT_EQ(keptPictureCount(), 1u);
 }
 
 TEST_F(PictureCacheTest, TheWorkerStopsCleanlyEvenInTheMiddleOfItsWork) {
@@ -150,7 +172,7 @@ TEST_F(PictureCacheTest, TheWorkerStopsCleanlyEvenInTheMiddleOfItsWork) {
     startPictureWorker();
     prefetchPictures({paths[1]});
     EXPECT_TRUE(waitForPrefetch(-1));
-    EXPECT_EQ(keptScreenPictureCount(), 2u);
+    EXPECT_EQ(keptPictureBytes(), 2 * 1200 * 1100 * 4);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/game_state.h"
+#include "test_media.h"
 #include "test_support.h"
 #include "world_files.h"
 
@@ -182,6 +183,35 @@ TEST_F(MapFile, TooFewAreasKeepWhatWasReadAndLeaveTheRestEmpty) {
     EXPECT_TRUE(game.areas[2].polygon.vertices.empty());
     EXPECT_EQ(firstAreaContaining(game, 5, 5), 0);
     EXPECT_EQ(firstAreaContaining(game, 15, 5), 1);
+}
+
+// A screen's picture is named by the world's data: inside the world folder it loads; one that leaves it (even a
+// real picture there) or one beyond the size limits is not loaded, and standard error names it.
+TEST_F(MapFile, AScreenPictureOutsideTheWorldOrTooLargeIsNotLoadedAndNamed) {
+    writeTestPicture("outside.png", 30, 20, 0xFF336699);
+    std::filesystem::create_directory("world");
+    std::filesystem::current_path("world");
+    writeTestPicture("pict\\map.png", 30, 20, 0xFF336699);
+    writeDeclaredPng("pict/huge.png", 20000, 20000);
+    writeMap(screenXml("in", 1, areaXml(1, 0, 0, 10, 10), "pict\\..\\pict\\map.png") +
+             screenXml("out", 1, areaXml(1, 0, 0, 10, 10), "..\\outside.png") +
+             screenXml("root", 1, areaXml(1, 0, 0, 10, 10), (std::filesystem::current_path() / "pict/map.png").string()) +
+             screenXml("huge", 1, areaXml(1, 0, 0, 10, 10), "pict\\huge.png"));
+    game.currentMap = 0;
+    ASSERT_EQ(loadMapScreen(game), 1);
+    EXPECT_EQ(pictureWidth(game.mapImage), 30);
+    for (int32_t screen = 1; screen <= 3; ++screen) {
+        game.currentMap = screen;
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(loadMapScreen(game), 1);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(pictureLoaded(game.mapImage)) << screen;
+        EXPECT_NE(said.find(screen == 3 ? "pict/huge.png: refused: the picture is 20000 x 20000 pixels"
+                                        : ": refused: the path leaves the world folder"),
+                  std::string::npos)
+            << said;
+    }
+    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 TEST_F(MapFile, ANegativeAreaCountGivesNoAreas) {
