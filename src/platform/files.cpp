@@ -122,7 +122,7 @@ bool nameTooLong(const std::string& path) {
     return false;
 }
 
-const char* const systemFileText = "refused: files under /proc, /sys and /dev are the system's, not a world's";
+
 
 bool pathExists(const fs::path& path) {
     std::error_code error;
@@ -228,14 +228,25 @@ std::string resolveGamePath(const std::string& gamePath, PathNamer namer) {
     return resolved.string();
 }
 
-std::string unreadableFileProblem(const std::string& path) {
-    if (nameTooLong(path)) return "the name is longer than the file system allows";
+FileProblem fileProblem(const std::string& path) {
+    if (nameTooLong(path)) return FileProblem::nameTooLong;
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
-    if (error == std::errc::filename_too_long) return "the name is longer than the file system allows";
-    if (!fs::exists(status)) return "the file does not exist";
-    if (!fs::is_regular_file(status)) return "it is not a regular file";
-    if (isSystemFile(path)) return systemFileText;
+    if (error == std::errc::filename_too_long) return FileProblem::nameTooLong;
+    if (!fs::exists(status)) return FileProblem::missing;
+    if (!fs::is_regular_file(status)) return FileProblem::notRegularFile;
+    if (isSystemFile(path)) return FileProblem::systemFile;
+    return FileProblem::none;
+}
+
+std::string fileProblemText(FileProblem problem) {
+    switch (problem) {
+    case FileProblem::none: return {};
+    case FileProblem::missing: return "the file does not exist";
+    case FileProblem::nameTooLong: return "the name is longer than the file system allows";
+    case FileProblem::notRegularFile: return "it is not a regular file";
+    case FileProblem::systemFile: return "files under /proc, /sys and /dev are the system's, not a world's";
+    }
     return {};
 }
 
@@ -245,7 +256,7 @@ int openFileForReading(const std::string& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error)) return -1;
     if (isSystemFile(path)) {
-        reportRefusedFile(path, systemFileText);
+        reportRefusedFile(path, "refused: " + fileProblemText(FileProblem::systemFile));
         return -1;
     }
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

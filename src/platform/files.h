@@ -19,12 +19,16 @@ std::string resolveGamePath(const std::string& gamePath, PathNamer namer = PathN
 // Why a path written in world data may not be opened, or empty when it may: it is absolute (also a drive letter
 // or a network name) or its ".." steps climb above the world folder.
 std::string worldPathProblem(const std::string& gamePath);
-// Why the file at a resolved path may not be read, or empty when it may: it is missing or not a regular file
-// (a folder, a pipe, a device), or it lies under /proc, /sys or /dev, whose files look like files but are the
-// system's (endless, changing as they are read, or waiting for a writer). Symbolic links are followed.
-std::string unreadableFileProblem(const std::string& path);
+// Why the file at a resolved path may not be read: it is missing, its name is longer than the file system takes,
+// it is not a regular file (a folder, a pipe, a device), or it lies under /proc, /sys or /dev, whose files look
+// like files but are the system's (endless, changing as they are read, or waiting for a writer). Symbolic links
+// are followed.
+enum class FileProblem { none, missing, nameTooLong, notRegularFile, systemFile };
+FileProblem fileProblem(const std::string& path);
+// The problem in words, for messages ("the file does not exist"); empty for none.
+std::string fileProblemText(FileProblem problem);
 // Opens a resolved path for reading, without ever waiting on a pipe: the descriptor, or -1 when the file may not
-// be read (unreadableFileProblem) or cannot be opened. A refused system file is named on standard error.
+// be read (fileProblem) or cannot be opened. A refused system file is named on standard error.
 int openFileForReading(const std::string& path);
 // Writes one line about a file the game refuses to standard error: "PROGRAM: FILE: WHY".
 void reportRefusedFile(const std::string& path, const std::string& why);

@@ -122,13 +122,13 @@ Picture decodePictureFile(const std::string& path, std::string* refusal) {
     int64_t width = 0, height = 0;
     if (!readHeaderSize(open.file, width, height)) return {};
     if (width > pictureSideLimit || height > pictureSideLimit || width * height > picturePixelLimit) {
-        const std::string why = "refused: the picture is " + std::to_string(width) + " x " + std::to_string(height) +
+        const std::string why = "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
                                 " pixels, beyond the game's limit of " + std::to_string(pictureSideLimit) +
                                 " a side and " + std::to_string(picturePixelLimit) + " pixels in all";
         if (refusal)
             *refusal = why;
         else
-            reportRefusedFile(path, why);
+            reportRefusedFile(path, "refused: " + why);
         return {};
     }
     if (std::fseek(open.file, 0, SEEK_SET) != 0) return {};

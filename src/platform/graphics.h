@@ -38,7 +38,8 @@ constexpr int64_t picturePixelLimit = int64_t{4096} * 4096;
 // system file are named on standard error.
 Picture loadPicture(const std::string& path, PathNamer namer = PathNamer::game);
 // The decoding itself, of a path as the file system names it; safe on any thread. Why a picture beyond the size
-// limits is refused goes to refusal when it is given, else to standard error.
+// limits is refused ("the picture is W x H pixels, beyond ...") goes to refusal when it is given, else to
+// standard error.
 Picture decodePictureFile(const std::string& path, std::string* refusal = nullptr);
 // The size a PNG file's header declares, read without decoding the picture; false when the file cannot be read
 // or is no PNG.

@@ -143,16 +143,17 @@ TEST(Files, SystemFilesAreNeverReadAndOverlongNamesAreReported) {
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(bytes, "kept");
         EXPECT_NE(said.find(path + ": refused: files under /proc, /sys and /dev"), std::string::npos) << said;
-        EXPECT_NE(unreadableFileProblem(path), "");
+        EXPECT_EQ(fileProblem(path), FileProblem::systemFile);
     }
-    EXPECT_EQ(unreadableFileProblem("/dev/null"), "it is not a regular file");
+    EXPECT_EQ(fileProblem("/dev/null"), FileProblem::notRegularFile);
     EXPECT_EQ(openFileForReading("/dev/null"), -1);
 
     const std::string overlong = "pict/" + std::string(300, 'a') + ".png";
-    EXPECT_EQ(unreadableFileProblem(overlong), "the name is longer than the file system allows");
+    EXPECT_EQ(fileProblem(overlong), FileProblem::nameTooLong);
     EXPECT_EQ(resolveGamePath(overlong), overlong);
     EXPECT_EQ(resolveGamePath("PICT\\" + std::string(300, 'a') + ".png", PathNamer::worldData),
               "PICT/" + std::string(300, 'a') + ".png");
     writeTextFile("f.txt", "x");
-    EXPECT_EQ(unreadableFileProblem("f.txt"), "");
+    EXPECT_EQ(fileProblem("f.txt"), FileProblem::none);
+    EXPECT_EQ(fileProblem("none.txt"), FileProblem::missing);
 }

@@ -230,7 +230,7 @@ TEST(Graphics, PicturesBeyondTheSizeLimitsAreRefusedFromTheirHeaderWithTheirName
     std::string refusal;
     EXPECT_FALSE(pictureLoaded(decodePictureFile("pict/huge.png", &refusal)));
     EXPECT_EQ(refusal,
-              "refused: the picture is 20000 x 20000 pixels, beyond the game's limit of 8192 a side and 16777216 "
+              "the picture is 20000 x 20000 pixels, beyond the game's limit of 8192 a side and 16777216 "
               "pixels in all");
     refusal.clear();
     testing::internal::CaptureStderr();

@@ -13,6 +13,7 @@
 
 #include "app/game_state.h"
 #include "platform/graphics.h"
+#include "test_media.h"
 #include "test_support.h"
 #include "world/story_events.h"
 
@@ -71,19 +72,21 @@ std::map<std::string, std::string> cleanWorld() {
     return files;
 }
 
-void writePictures() {
+// The pictures (the screens' one covers their areas) and the nine tracks, which the validator decodes as the game
+// does; false when no MP3 could be made.
+bool writePictures() {
     Canvas tiny = createCanvas(8, 8);
-    for (const char* name : {"boss.png", "cutin.png", "npc.png", "map.png", "man.png", "dungan.png", "tekismall.png",
+    for (const char* name : {"boss.png", "cutin.png", "npc.png", "man.png", "dungan.png", "tekismall.png",
                              "mycutin.png", "VS.png", "サイドメニュー.png", "sannkaku.png", "sannkakublack.png",
                              "めにゅ.png", "めにゅd.png", "whitebox.png", "yesnobox.png", "Wicon.png", "END.png",
                              "BALL.png", "TITLE.png"}) {
         writeTextFile(std::string("pict/") + name, "");
         saveCanvasPng(tiny, std::string("pict/") + name);
     }
-    // The validator only asks that the tracks exist; the game itself decodes them.
-    for (const char* name : {"cavebgm.mp3", "Battle.mp3", "battle2.mp3", "Cave Scene  Ⅱ.mp3", "Cave Scene  Ⅲ.mp3",
-                             "Main Title.mp3", "なんとかタウン.mp3", "文化祭.mp3", "文化祭２.mp3"})
-        writeTextFile(std::string("pict/") + name, "ID3");
+    saveCanvasPng(createCanvas(3100, 1000), "pict/map.png");
+    const std::string mp3 = testMp3Bytes(300);
+    for (const auto& track : trackFiles) writeTextFile(gamePathToFile(track[1]), mp3);
+    return !mp3.empty();
 }
 
 struct CheckResult {
@@ -118,7 +121,9 @@ protected:
     TempFolder folder;
     std::map<std::string, std::string> files = cleanWorld();
 
-    void SetUp() override { writePictures(); }
+    void SetUp() override {
+        if (!writePictures()) GTEST_SKIP() << "lame is not installed: no MP3 to check";
+    }
 
     // Replaces the first occurrence of `from` in one file, writes the world, and runs the validator.
     CheckResult checkWith(const std::string& file, const std::string& from, const std::string& to) {
@@ -438,4 +443,118 @@ TEST(WorldCheckRules, RulesJsonIsTheGamesTable) {
     ASSERT_EQ(money.size(), moneyFlags.size());
     for (size_t i = 0; i < moneyFlags.size(); ++i)
         EXPECT_EQ(money[i], nlohmann::json({{"flag", moneyFlags[i].flag}, {"above", moneyFlags[i].bound}}));
+}
+
+TEST_F(WorldCheck, AMapWithoutScreensIsAnError) {
+    const std::string map = "media/BigMapData.xml";
+    files[map] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n</map>\n";
+    expectOnly(checkAsItIs(), map, "<map>", true);
+}
+
+// A picture name longer than the file system takes is reported at its line instead of stopping the validator.
+TEST_F(WorldCheck, APictureNameTooLongForTheFileSystemIsAnErrorAtItsLine) {
+    const std::string npcs = "media/NPCPictList.xml", overlong(300, 'n');
+    expectOnly(checkWith(npcs, "pict=\"pict\\npc.png\"", "pict=\"pict\\" + overlong + ".png\""), npcs, overlong, true);
+}
+
+// Pictures are decoded as the game decodes them: text or a JPEG under a PNG's name, and a picture beyond the size
+// limits, are errors at the line that names them.
+TEST_F(WorldCheck, PicturesTheGameCannotLoadAreErrorsAtTheirLine) {
+    const std::string npcs = "media/NPCPictList.xml", bosses = "media/BossData.xml";
+    writeTextFile("pict/npc.png", "this is text, not a picture");
+    expectOnly(checkAsItIs(), npcs, "<npc pict=", true);
+    writePictures();
+    writeTextFile("pict/boss.png", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + std::string(64, '\0'));
+    expectOnly(checkAsItIs(), bosses, "<boss name=", true);
+    writePictures();
+    writeDeclaredPng("pict/cutin.png", 20000, 20000);
+    const CheckResult huge = checkAsItIs();
+    expectOnly(huge, bosses, "<boss name=", true);
+    EXPECT_NE(huge.report["diagnostics"][0]["message"].get<std::string>().find("20000 x 20000"), std::string::npos);
+}
+
+TEST_F(WorldCheck, ATrackTheGameCannotDecodeIsAnError) {
+    writeTextFile("pict/文化祭.mp3", "ID3 but nothing after it");
+    const CheckResult result = checkAsItIs();
+    ASSERT_EQ(result.report["diagnostics"].size(), 1u) << result.report.dump(1);
+    EXPECT_EQ(result.report["diagnostics"][0]["file"], "pict");
+    EXPECT_NE(result.report["diagnostics"][0]["message"].get<std::string>().find("文化祭.mp3"), std::string::npos);
+    EXPECT_EQ(result.report["diagnostics"][0]["severity"], "error");
+    EXPECT_EQ(result.exitCode, 1);
+}
+
+// Paths named by the data may not leave the world folder, even to a picture that loads; the game refuses them.
+TEST_F(WorldCheck, PathsLeavingTheWorldFolderAreErrors) {
+    const std::string npcs = "media/NPCPictList.xml", bosses = "media/BossData.xml", map = "media/BigMapData.xml";
+    saveCanvasPng(createCanvas(8, 8), "../outside.png");
+    expectOnly(checkWith(npcs, "pict=\"pict\\npc.png\"", "pict=\"..\\outside.png\""), npcs, "outside.png", true);
+    files = cleanWorld();
+    const std::string absolute = (std::filesystem::current_path() / "pict" / "boss.png").string();
+    expectOnly(checkWith(bosses, "pict=\"pict\\boss.png\"", "pict=\"" + absolute + "\""), bosses, "<boss name=", true);
+    files = cleanWorld();
+    const std::string marker = "<screen name=\"まち2\"";
+    expectOnly(checkWith(map, marker + " areanum=\"3\" pict=\"pict\\map.png\"",
+                         marker + " areanum=\"3\" pict=\"pict\\..\\..\\map.png\""),
+               map, marker, true);
+    std::remove("../outside.png");
+}
+
+// Numbers beyond what the game's arithmetic is made for are errors; numbers it can run with but that cannot
+// work as meant are warnings; each at the line that holds it.
+TEST_F(WorldCheck, NumbersThatCannotWorkAreReportedAtTheirLine) {
+    struct Fault {
+        std::string file, from, to, marker;
+        bool error;
+    };
+    const std::string map = "media/BigMapData.xml", bosses = "media/BossData.xml", enemies = "media/EnemyData.xml",
+                      weapons = "media/WeaponData.xml";
+    const std::string enemy = "<enemy life=\"3\" size=\"20\" speed=\"2\"/>";
+    const std::string attack = "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"3\"";
+    const std::vector<Fault> faults = {
+        {enemies, enemy, "<enemy life=\"3\" size=\"20\" speed=\"2147483647\"/>", "2147483647", true},
+        {enemies, enemy, "<enemy life=\"3\" size=\"-5000000\" speed=\"2\"/>", "-5000000", true},
+        {enemies, enemy, "<enemy life=\"3\" size=\"20\" speed=\"400\"/>", "speed=\"400\"", false},
+        {enemies, enemy, "<enemy life=\"3\" size=\"20\" speed=\"-2\"/>", "speed=\"-2\"", false},
+        {enemies, enemy, "<enemy life=\"3\" size=\"500\" speed=\"2\"/>", "size=\"500\"", false},
+        {bosses, "x=\"0\" y=\"-100\"", "x=\"0\" y=\"-2000000000\"", "<boss name=", true},
+        {bosses, "x=\"0\" y=\"-100\"", "x=\"0\" y=\"-400\"", "<boss name=", false},
+        {bosses, "hit=\"30\"", "hit=\"99999999\"", "<boss name=", true},
+        {bosses, attack, "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"2147483647\"", "2147483647", true},
+        {bosses, attack, "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"700\"", "speed1=\"700\"", false},
+        {weapons, "power=\"2\"", "power=\"-2147483648\"", "-2147483648", true},
+        {map, "<point x=\"1200\" y=\"0\"/>", "<point x=\"1200\" y=\"-3000000\"/>", "-3000000", true},
+        {map, "<area level=\"1\" pointnum=\"4\">\n<point x=\"0\" y=\"0\"/>",
+         "<area level=\"1\" pointnum=\"4\" id=\"far\">\n<point x=\"-900\" y=\"0\"/>", "id=\"far\"", false},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.to);
+        files = cleanWorld();
+        expectOnly(checkWith(fault.file, fault.from, fault.to), fault.file, fault.marker, fault.error);
+    }
+}
+
+// The hero walks to the arena point before a fight: outside the screen's picture it is an error, at the map's
+// boss element of that screen.
+TEST_F(WorldCheck, AnArenaPointOutsideTheScreensPictureIsAnError) {
+    const std::string map = "media/BigMapData.xml", bosses = "media/BossData.xml";
+    const std::string boss = "<boss num=\"0\" flag=\"30\"/>";
+    checkWith(map, "<point x=\"0\" y=\"0\"/>", "<point x=\"0\" y=\"0\"/>\n" + boss);
+    EXPECT_EQ(checkAsItIs().report["diagnostics"].size(), 0u);
+    expectOnly(checkWith(bosses, "gx=\"300\" gy=\"300\"", "gx=\"300\" gy=\"5000\""), map, boss, true);
+}
+
+// Line numbers of a large map file are as right at its end as at its start.
+TEST_F(WorldCheck, AFaultAtTheEndOfALargeMapIsReportedAtItsLine) {
+    const std::string map = "media/BigMapData.xml";
+    std::string& text = files[map];
+    std::string screens;
+    for (int i = 0; i < 3000; ++i)
+        screens += "<screen name=\"まち\" areanum=\"3\" pict=\"pict\\map.png\">\n" + squareArea(0, 0, 1000, 1) +
+                   squareArea(600, 500, 200, 1) +
+                   squareArea(1200, 0, 40, 1, "<npc imageid=\"0\">\n<speech>こんにちは</speech>\n</npc>\n") +
+                   "</screen>\n";
+    screens += "<screen name=\"はて\" areanum=\"1\" pict=\"pict\\map.png\">\n" +
+               squareArea(0, 0, 1000, 1, "<enemy type=\"9\"/>\n") + "</screen>\n";
+    text.replace(text.rfind("</map>"), 6, screens + "</map>");
+    expectOnly(checkAsItIs(), map, "<enemy type=\"9\"/>", true);
 }

@@ -3,16 +3,19 @@
 #include "world_check.h"
 
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "app/fixed_pictures.h"
 #include "app/game_state.h"
 #include "data/xml_access.h"
 #include "music/music.h"
+#include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/polygon.h"
@@ -28,6 +31,14 @@ const char* const weaponFile = "media/WeaponData.xml";
 const char* const bossFile = "media/BossData.xml";
 const char* const itemFile = "media/ItemData.xml";
 
+// Positions, sizes, speeds, ranges and damage are pixels or life points. The game adds them to positions and view
+// offsets and squares their differences; beyond a million either way those sums leave the range its arithmetic
+// is made for, which no world needs (a picture is at most 8192 pixels a side).
+constexpr int64_t numberLimit = 1000000;
+// The field view is 600 x 600 with the hero at its centre: 300 pixels to its edge, 425 to its corners.
+constexpr int32_t halfView = 300;
+constexpr int32_t viewCornerReach = 425;
+
 // Command flags whose value is an item id or a weapon id.
 const std::set<int32_t> itemCommandFlags = {flagGiveItem, flagBuyItem};
 const std::set<int32_t> weaponCommandFlags = {flagGiveWeapon, flagBuyWeapon};
@@ -42,6 +53,7 @@ struct TextToDraw {
 struct AreaInfo {
     Polygon polygon;
     int32_t line = 0;
+    int32_t bossNum = -1, bossLine = 0;
     int32_t level = 0;
     bool hasNpc = false;
     bool hasDoor = false;
@@ -51,7 +63,20 @@ struct AreaInfo {
 
 struct ScreenInfo {
     int32_t line = 0;
+    int32_t pictureWidth = -1, pictureHeight = -1;  // -1 when the picture does not load
     std::vector<AreaInfo> areas;
+};
+
+struct BossInfo {
+    int32_t line = 0;
+    int32_t gx = 0, gy = 0;
+};
+
+// What the game makes of one picture file; found once per file, since many screens share a picture.
+struct PictureVerdict {
+    bool loads = false;
+    int32_t width = 0, height = 0;
+    std::string problem;  // why it does not load
 };
 
 struct FlagUse {
@@ -68,7 +93,9 @@ private:
     std::vector<Diagnostic> found_;
     std::vector<TextToDraw> texts_;
     std::vector<ScreenInfo> screens_;
+    std::vector<BossInfo> bosses_;
     std::vector<FlagUse> commandSettings_;  // setflag elements of the map, for the cross-file id checks
+    std::map<std::string, PictureVerdict> pictures_;  // by the path opened
     int32_t npcPictureCount_ = -1, bossCount_ = -1, weaponCount_ = -1, itemCount_ = -1;
 
     void report(const std::string& file, int32_t line, bool error, const std::string& text) {
@@ -80,7 +107,10 @@ private:
     std::optional<XmlNode> openRoot(const char* file, const char* rootName);
     bool requireAttribute(const char* file, const XmlNode& element, const char* elementName, const char* name);
     int32_t readInt(const char* file, const XmlNode& element, const char* name);
-    void checkPictureFile(const char* file, int32_t line, const std::string& gamePath, bool required);
+    int32_t readNumber(const char* file, const XmlNode& element, const char* name, const std::string& what);
+    std::string locateFile(const char* file, int32_t line, const std::string& gamePath, bool required, PathNamer namer);
+    std::optional<PictureVerdict> checkPictureFile(const char* file, int32_t line, const std::string& gamePath,
+                                                   bool required, PathNamer namer);
     void checkFlagId(const char* file, int32_t line, int32_t id, const char* what);
 
     void checkEnemies();
@@ -90,11 +120,14 @@ private:
     void checkNpcPictures();
     void checkMap();
     void checkArea(const XmlNode& area, int32_t screen, int32_t index, AreaInfo& info);
+    void checkAreaOnPicture(const ScreenInfo& screen, int32_t screenIndex, int32_t index);
     void checkSpeech(const XmlNode& npc, int32_t screen, int32_t index);
     void checkDoors();
     void checkStoryRules();
+    void checkArenaPoints();
     void checkStart();
     void checkFixedFiles();
+    void checkTracks();
     void checkGlyphs();
 };
 
@@ -141,18 +174,75 @@ int32_t Checker::readInt(const char* file, const XmlNode& element, const char* n
     return value;
 }
 
-void Checker::checkPictureFile(const char* file, int32_t line, const std::string& gamePath, bool required) {
-    std::string exact = gamePath;
-    for (char& c : exact)
-        if (c == '\\') c = '/';
-    if (std::filesystem::exists(exact)) return;
-    const std::string resolved = resolveGamePath(gamePath);
-    if (resolved != exact && std::filesystem::exists(resolved)) {
-        warning(file, line, "\"" + gamePath + "\" exists only with another spelling of upper and lower case (\"" +
-                                resolved + "\"); it will not load on a case-sensitive system without our fall-back");
-        return;
+// An integer the game computes with: beyond the number limit either way it is an error.
+int32_t Checker::readNumber(const char* file, const XmlNode& element, const char* name, const std::string& what) {
+    const int32_t value = readInt(file, element, name);
+    if (value > numberLimit || value < -numberLimit)
+        error(file, xmlNodeLine(element), what + ": \"" + name + "\" is " + std::to_string(value) +
+                                              ", beyond the game's arithmetic (at most " + std::to_string(numberLimit) +
+                                              " either way)");
+    return value;
+}
+
+// Finds the file a path names as the game does and reports what keeps the game from opening it: a path named by
+// the world's data that leaves the world folder, a name too long for the file system, a missing file, one that is
+// no regular file, a system file; a file found only under another spelling of case is a warning. Gives the path
+// to open, or empty.
+std::string Checker::locateFile(const char* file, int32_t line, const std::string& gamePath, bool required,
+                                PathNamer namer) {
+    const std::string named = "\"" + gamePath + "\"";
+    if (namer == PathNamer::worldData) {
+        const std::string leaves = worldPathProblem(gamePath);
+        if (!leaves.empty()) {
+            error(file, line, named + ": " + leaves);
+            return {};
+        }
     }
-    report(file, line, required, "the file \"" + gamePath + "\" does not exist");
+    std::string spelled = gamePath;
+    for (char& c : spelled)
+        if (c == '\\') c = '/';
+    if (namer == PathNamer::worldData) spelled = std::filesystem::path(spelled).lexically_normal().string();
+    const std::string opened = resolveGamePath(gamePath, namer);
+    switch (fileProblem(opened)) {
+    case FileProblem::none: break;
+    case FileProblem::missing:
+        report(file, line, required, "the file " + named + " does not exist");
+        return {};
+    case FileProblem::notRegularFile:
+        report(file, line, required, named + ": " + fileProblemText(FileProblem::notRegularFile));
+        return {};
+    case FileProblem::nameTooLong:
+    case FileProblem::systemFile:
+        error(file, line, named + ": " + fileProblemText(fileProblem(opened)));
+        return {};
+    }
+    if (opened != spelled)
+        warning(file, line, named + " exists only with another spelling of upper and lower case (\"" + opened +
+                                "\"); it will not load on a case-sensitive system without our fall-back");
+    return opened;
+}
+
+// The picture is decoded the way the game decodes it. Gives what the game makes of it when the file is there.
+std::optional<PictureVerdict> Checker::checkPictureFile(const char* file, int32_t line, const std::string& gamePath,
+                                                        bool required, PathNamer namer) {
+    const std::string opened = locateFile(file, line, gamePath, required, namer);
+    if (opened.empty()) return std::nullopt;
+    auto known = pictures_.find(opened);
+    if (known == pictures_.end()) {
+        PictureVerdict verdict;
+        std::string refusal;
+        const Picture picture = decodePictureFile(opened, &refusal);
+        verdict.loads = pictureLoaded(picture);
+        verdict.width = pictureWidth(picture);
+        verdict.height = pictureHeight(picture);
+        if (!refusal.empty())
+            verdict.problem = "the game does not load it: " + refusal;
+        else if (!verdict.loads)
+            verdict.problem = "it is not a PNG picture the game can decode";
+        known = pictures_.emplace(opened, verdict).first;
+    }
+    if (!known->second.loads) report(file, line, required, "\"" + gamePath + "\": " + known->second.problem);
+    return known->second;
 }
 
 void Checker::checkFlagId(const char* file, int32_t line, int32_t id, const char* what) {
@@ -172,10 +262,19 @@ void Checker::checkEnemies() {
     for (int32_t i = 0; i < std::min(enemies.length(), enemyKindCount); ++i) {
         const XmlNode enemy = enemies.item(i);
         for (const char* name : {"life", "size", "speed"}) requireAttribute(enemyFile, enemy, "enemy", name);
+        const std::string kind = "enemy kind " + std::to_string(i);
         if (readInt(enemyFile, enemy, "life") <= 0)
-            warning(enemyFile, xmlNodeLine(enemy), "enemy kind " + std::to_string(i) + " has no life: it is dead as it appears");
-        readInt(enemyFile, enemy, "size");
-        readInt(enemyFile, enemy, "speed");
+            warning(enemyFile, xmlNodeLine(enemy), kind + " has no life: it is dead as it appears");
+        const int32_t size = readNumber(enemyFile, enemy, "size", kind);
+        const int32_t speed = readNumber(enemyFile, enemy, "speed", kind);
+        if (size > viewCornerReach && size <= numberLimit)
+            warning(enemyFile, xmlNodeLine(enemy), kind + ": size " + std::to_string(size) +
+                                                       " reaches past the view's corners: it touches the hero wherever it stands");
+        if (speed < 0 && speed >= -numberLimit)
+            warning(enemyFile, xmlNodeLine(enemy), kind + ": a negative speed moves it away from the hero, out of the view, where it vanishes");
+        if (speed > halfView && speed <= numberLimit)
+            warning(enemyFile, xmlNodeLine(enemy), kind + ": speed " + std::to_string(speed) +
+                                                       " is more than half the view: it jumps past the hero and out of the view, where it vanishes");
     }
 }
 
@@ -218,7 +317,9 @@ void Checker::checkWeapons() {
         const int32_t fly = readInt(weaponFile, weapon, "fly");
         if (fly < 0 || fly > 3)
             warning(weaponFile, xmlNodeLine(weapon), "fly " + std::to_string(fly) + " is none of 0-3: the weapon does nothing");
-        for (const char* name : {"power", "speed", "kayaku", "wait", "pict"}) readInt(weaponFile, weapon, name);
+        const std::string what = "weapon " + std::to_string(i);
+        for (const char* name : {"power", "speed"}) readNumber(weaponFile, weapon, name, what);
+        for (const char* name : {"kayaku", "wait", "pict"}) readInt(weaponFile, weapon, name);
         texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "name"), false});
         texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "howto"), false});
     }
@@ -234,16 +335,28 @@ void Checker::checkBosses() {
         const int32_t line = xmlNodeLine(boss);
         for (const char* name : {"name", "maxlife", "size", "pict", "cutin", "gx", "gy", "x", "y", "hit", "kin", "tyu"})
             requireAttribute(bossFile, boss, "boss", name);
-        for (const char* name : {"maxlife", "size", "gx", "gy", "x", "y", "hit", "kin", "tyu"}) readInt(bossFile, boss, name);
+        // Each number is read (and reported) once.
+        const std::string what = "boss " + std::to_string(i);
+        const int32_t maxlife = readInt(bossFile, boss, "maxlife");
+        const int32_t size = readNumber(bossFile, boss, "size", what), hit = readNumber(bossFile, boss, "hit", what);
+        for (const char* name : {"kin", "tyu"}) readNumber(bossFile, boss, name, what);
+        BossInfo info{line, readNumber(bossFile, boss, "gx", what), readNumber(bossFile, boss, "gy", what)};
+        bosses_.push_back(info);
+        const int32_t x = readNumber(bossFile, boss, "x", what), y = readNumber(bossFile, boss, "y", what);
+        if ((std::abs(x) > halfView || std::abs(y) > halfView) && std::abs(x) <= numberLimit && std::abs(y) <= numberLimit)
+            warning(bossFile, line, what + " stands (" + std::to_string(x) + ", " + std::to_string(y) +
+                                        ") from the arena point, where the hero stands: outside the view when the fight begins");
+        if (hit > viewCornerReach && hit <= numberLimit)
+            warning(bossFile, line, what + ": hit " + std::to_string(hit) +
+                                        " reaches past the view's corners: it touches the hero wherever he stands");
         const std::string name = attributeText(boss, "name");
         // Any name without a battle track fights in silence.
         if (bossTrack(name) == 0)
             warning(bossFile, line, "boss \"" + name + "\" has no battle music: only the eight known names have");
-        if (readInt(bossFile, boss, "maxlife") < 1)
-            warning(bossFile, line, "boss " + std::to_string(i) + " has no life: it is beaten at once");
-        if (readInt(bossFile, boss, "size") < 1) warning(bossFile, line, "boss " + std::to_string(i) + " has no cell size");
-        checkPictureFile(bossFile, line, attributeText(boss, "pict"), true);
-        checkPictureFile(bossFile, line, attributeText(boss, "cutin"), true);
+        if (maxlife < 1) warning(bossFile, line, what + " has no life: it is beaten at once");
+        if (size < 1) warning(bossFile, line, what + " has no cell size");
+        checkPictureFile(bossFile, line, attributeText(boss, "pict"), true, PathNamer::worldData);
+        checkPictureFile(bossFile, line, attributeText(boss, "cutin"), true, PathNamer::worldData);
         for (const char* speech : {"bspeech", "aspeech"}) {
             const XmlNodeList lines = selectNodes(boss, speech);
             if (lines.length() > messageLineCapacity - 1)
@@ -272,7 +385,15 @@ void Checker::checkBosses() {
             const int32_t type = readInt(bossFile, attack, "type");
             if (type < 0 || type > 9)
                 error(bossFile, xmlNodeLine(attack), "attack pattern " + std::to_string(type) + " is none of 0-9: the boss stands still");
-            for (const char* field : {"wait1", "wait2", "speed1", "speed2", "pict", "power"}) readInt(bossFile, attack, field);
+            const std::string attackWhat = what + " attack " + std::to_string(k);
+            for (const char* field : {"wait1", "wait2", "pict"}) readInt(bossFile, attack, field);
+            readNumber(bossFile, attack, "power", attackWhat);
+            for (const char* field : {"speed1", "speed2"}) {
+                const int32_t speed = readNumber(bossFile, attack, field, attackWhat);
+                if (speed > 2 * halfView && speed <= numberLimit)
+                    warning(bossFile, xmlNodeLine(attack), attackWhat + ": " + field + " " + std::to_string(speed) +
+                                                               " is more than the view's width in one tick");
+            }
         }
     }
 }
@@ -288,7 +409,7 @@ void Checker::checkNpcPictures() {
         if (readInt(npcFile, npc, "x") < 1 || readInt(npcFile, npc, "y") < 1)
             warning(npcFile, xmlNodeLine(npc), "the frame size must be above 0, or the NPC draws nothing");
         readInt(npcFile, npc, "direction");
-        checkPictureFile(npcFile, xmlNodeLine(npc), attributeText(npc, "pict"), true);
+        checkPictureFile(npcFile, xmlNodeLine(npc), attributeText(npc, "pict"), true, PathNamer::worldData);
     }
 }
 
@@ -296,13 +417,21 @@ void Checker::checkMap() {
     const auto root = openRoot(mapFile, "map");
     if (!root) return;
     const XmlNodeList screens = selectNodes(*root, "screen");
+    if (screens.length() == 0)
+        error(mapFile, xmlNodeLine(*root), "the map has no <screen>: a new game has no screen to start on");
     for (int32_t s = 0; s < screens.length(); ++s) {
         const XmlNode screen = screens.item(s);
         ScreenInfo info;
         info.line = xmlNodeLine(screen);
         for (const char* name : {"name", "areanum", "pict"}) requireAttribute(mapFile, screen, "screen", name);
         texts_.push_back({mapFile, info.line, attributeText(screen, "name"), false});
-        if (hasAttribute(screen, "pict")) checkPictureFile(mapFile, info.line, attributeText(screen, "pict"), true);
+        if (hasAttribute(screen, "pict")) {
+            const auto picture = checkPictureFile(mapFile, info.line, attributeText(screen, "pict"), true, PathNamer::worldData);
+            if (picture && picture->loads) {
+                info.pictureWidth = picture->width;
+                info.pictureHeight = picture->height;
+            }
+        }
         const int32_t areanum = readInt(mapFile, screen, "areanum");
         const XmlNodeList areas = selectNodes(screen, "area");
         if (areanum < 0) error(mapFile, info.line, "areanum is negative");
@@ -314,7 +443,10 @@ void Checker::checkMap() {
                     "areas beyond areanum (" + std::to_string(areanum) + ") are not read");
         const int32_t used = std::clamp(areanum, 0, areas.length());
         info.areas.resize(used);
-        for (int32_t a = 0; a < used; ++a) checkArea(areas.item(a), s, a, info.areas[a]);
+        for (int32_t a = 0; a < used; ++a) {
+            checkArea(areas.item(a), s, a, info.areas[a]);
+            checkAreaOnPicture(info, s, a);
+        }
         screens_.push_back(std::move(info));
     }
 }
@@ -340,7 +472,8 @@ void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, Area
         const XmlNode point = points.item(p);
         requireAttribute(mapFile, point, "point", "x");
         requireAttribute(mapFile, point, "point", "y");
-        vertices[p] = {static_cast<float>(readInt(mapFile, point, "x")), static_cast<float>(readInt(mapFile, point, "y"))};
+        vertices[p] = {static_cast<float>(readNumber(mapFile, point, "x", where)),
+                       static_cast<float>(readNumber(mapFile, point, "y", where))};
     }
     for (int32_t p = 0; p < std::clamp(pointnum, 0, areaPointCapacity); ++p) info.polygon.vertices.push_back(vertices[p]);
 
@@ -392,7 +525,49 @@ void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, Area
         const int32_t num = readInt(mapFile, boss, "num");
         if (bossCount_ >= 0 && (num < 0 || num >= bossCount_))
             error(mapFile, xmlNodeLine(boss), where + ": boss " + std::to_string(num) + " does not exist in " + bossFile);
+        info.bossNum = num;
+        info.bossLine = xmlNodeLine(boss);
         checkFlagId(mapFile, xmlNodeLine(boss), readInt(mapFile, boss, "flag"), (where + ": the boss's flag").c_str());
+    }
+}
+
+// An area reaching far beyond its screen's picture lets the hero walk where the view shows nothing: a point more
+// than half a view outside the picture is a warning (once per area, at its first such point).
+void Checker::checkAreaOnPicture(const ScreenInfo& screen, int32_t screenIndex, int32_t index) {
+    if (screen.pictureWidth < 0) return;
+    const AreaInfo& area = screen.areas[static_cast<size_t>(index)];
+    for (const PolygonPoint& point : area.polygon.vertices) {
+        const auto x = static_cast<int64_t>(point.x), y = static_cast<int64_t>(point.y);
+        if (std::abs(x) > numberLimit || std::abs(y) > numberLimit) continue;  // an error already
+        if (x >= -halfView && y >= -halfView && x <= screen.pictureWidth + halfView && y <= screen.pictureHeight + halfView)
+            continue;
+        warning(mapFile, area.line, "screen " + std::to_string(screenIndex) + " area " + std::to_string(index) +
+                                        ": the point (" + std::to_string(x) + ", " + std::to_string(y) +
+                                        ") lies more than half a view outside the screen's picture (" +
+                                        std::to_string(screen.pictureWidth) + " x " +
+                                        std::to_string(screen.pictureHeight) + "): the hero can walk where nothing is drawn");
+        return;
+    }
+}
+
+// The hero walks to the arena point before a fight and stands there for all of it: a point outside the screen's
+// picture is an error, reported where the map puts the boss on the screen.
+void Checker::checkArenaPoints() {
+    for (size_t s = 0; s < screens_.size(); ++s) {
+        const ScreenInfo& screen = screens_[s];
+        if (screen.pictureWidth < 0) continue;
+        for (size_t a = 0; a < screen.areas.size(); ++a) {
+            const AreaInfo& area = screen.areas[a];
+            if (area.bossNum < 0 || area.bossNum >= static_cast<int32_t>(bosses_.size())) continue;
+            const BossInfo& boss = bosses_[static_cast<size_t>(area.bossNum)];
+            if (boss.gx >= 0 && boss.gy >= 0 && boss.gx < screen.pictureWidth && boss.gy < screen.pictureHeight) continue;
+            error(mapFile, area.bossLine, "screen " + std::to_string(s) + " area " + std::to_string(a) + ": boss " +
+                                              std::to_string(area.bossNum) + "'s arena point (" + std::to_string(boss.gx) +
+                                              ", " + std::to_string(boss.gy) + "), " + bossFile + " line " +
+                                              std::to_string(boss.line) + ", lies outside the screen's picture (" +
+                                              std::to_string(screen.pictureWidth) + " x " +
+                                              std::to_string(screen.pictureHeight) + ")");
+        }
     }
 }
 
@@ -513,8 +688,21 @@ void Checker::checkStart() {
 void Checker::checkFixedFiles() {
     const std::set<int32_t> optional = {picMenuD, picWhitebox, picYesnobox, picWicon, picEnd, picBall, picTitle};
     for (int32_t i = 0; i < fixedPictureCount; ++i)
-        checkPictureFile("pict", 0, fixedPictureFiles[i], !optional.count(i));
-    for (const auto& [name, file] : trackFiles) checkPictureFile("pict", 0, file, true);
+        checkPictureFile("pict", 0, fixedPictureFiles[i], !optional.count(i), PathNamer::game);
+}
+
+// Each track is opened and decoded as the game's start-up does, on the silent audio driver; one the game cannot
+// decode stops the start-up with its sound error.
+void Checker::checkTracks() {
+    const bool audio = startAudio(true);
+    if (!audio) warning("pict", 0, "no audio driver could be opened here, not even the silent one: the tracks were not decoded");
+    for (const auto& [name, file] : trackFiles) {
+        const std::string opened = locateFile("pict", 0, file, true, PathNamer::game);
+        if (opened.empty() || !audio) continue;
+        if (!openSong(opened).data)
+            error("pict", 0, std::string("\"") + file + "\": the game cannot decode it as MP3 music; its start-up stops");
+    }
+    stopAudio();
 }
 
 void Checker::checkGlyphs() {
@@ -523,8 +711,13 @@ void Checker::checkGlyphs() {
         warning("", 0, "the game's font is not installed here: the texts' glyphs were not checked");
         return;
     }
+    // A large world repeats its texts; each is measured once per font.
+    std::unordered_map<std::string, int32_t> measured[2];
     for (const TextToDraw& text : texts_) {
-        const int32_t missing = missingGlyphCount(text.large ? large : small, text.text);
+        auto known = measured[text.large].find(text.text);
+        if (known == measured[text.large].end())
+            known = measured[text.large].emplace(text.text, missingGlyphCount(text.large ? large : small, text.text)).first;
+        const int32_t missing = known->second;
         if (missing > 0)
             error(text.file, text.line, "\"" + text.text + "\" has " + std::to_string(missing) +
                                             " character(s) the game's font cannot draw");
@@ -540,8 +733,10 @@ std::vector<Diagnostic> Checker::run() {
     checkMap();
     checkDoors();
     checkStoryRules();
+    checkArenaPoints();
     checkStart();
     checkFixedFiles();
+    checkTracks();
     checkGlyphs();
     return found_;
 }
