@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -96,6 +97,19 @@ std::string withSlashes(const std::string& gamePath) {
     return converted;
 }
 
+// The names between the slashes of a path, empty ones included.
+std::vector<std::string> pathParts(const std::string& path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
 // The files of these folders are the running system's own: endless (/dev/zero), changing as they are read
 // (/proc), or waiting for a writer; none of them is part of a world.
 bool isSystemFile(const std::string& path) {
@@ -112,17 +126,11 @@ bool isSystemFile(const std::string& path) {
 // Longer than any Linux file system takes: a name in a folder beyond NAME_MAX bytes, a path beyond PATH_MAX.
 bool nameTooLong(const std::string& path) {
     if (path.size() >= PATH_MAX) return true;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string::npos) end = path.size();
-        if (end - start > NAME_MAX) return true;
-        start = end + 1;
+    for (const std::string& part : pathParts(path)) {
+        if (part.size() > NAME_MAX) return true;
     }
     return false;
 }
-
-
 
 bool pathExists(const fs::path& path) {
     std::error_code error;
@@ -176,17 +184,17 @@ std::string worldPathProblem(const std::string& gamePath) {
                              ((converted[0] >= 'A' && converted[0] <= 'Z') || (converted[0] >= 'a' && converted[0] <= 'z'));
     if (converted[0] == '/' || driveLetter) return "the path leaves the world folder: it is absolute";
     int32_t depth = 0;
-    std::size_t start = 0;
-    while (start <= converted.size()) {
-        std::size_t end = converted.find('/', start);
-        if (end == std::string::npos) end = converted.size();
-        const std::string part = converted.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& part : pathParts(converted)) {
         if (part.empty() || part == ".") continue;
         depth += part == ".." ? -1 : 1;
         if (depth < 0) return "the path leaves the world folder: its \"..\" steps climb above it";
     }
     return {};
+}
+
+std::string spelledPath(const std::string& gamePath, PathNamer namer) {
+    const std::string converted = withSlashes(gamePath);
+    return namer == PathNamer::worldData ? fs::path(converted).lexically_normal().string() : converted;
 }
 
 std::string resolveGamePath(const std::string& gamePath, PathNamer namer) {
@@ -197,24 +205,15 @@ std::string resolveGamePath(const std::string& gamePath, PathNamer namer) {
             return {};
         }
         // Made plain before it is looked up, so that a ".." never climbs out of a linked folder.
-        return resolveGamePath(fs::path(withSlashes(gamePath)).lexically_normal().string());
+        return resolveGamePath(spelledPath(gamePath, namer));
     }
     std::string converted = withSlashes(gamePath);
     if (converted.empty() || pathExists(converted)) return converted;
 
     // Walk the path one component at a time, taking the exact name where it exists and otherwise the
     // folder's only entry that matches ignoring case.
-    fs::path resolved;
-    std::size_t start = 0;
-    if (converted[0] == '/') {
-        resolved = "/";
-        start = 1;
-    }
-    while (start <= converted.size()) {
-        std::size_t end = converted.find('/', start);
-        if (end == std::string::npos) end = converted.size();
-        const std::string part = converted.substr(start, end - start);
-        start = end + 1;
+    fs::path resolved = converted[0] == '/' ? fs::path("/") : fs::path();
+    for (const std::string& part : pathParts(converted)) {
         if (part.empty() || part == ".") continue;
         fs::path exact = resolved / part;
         if (part == ".." || pathExists(exact)) {
@@ -278,6 +277,8 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
     const int descriptor = openFileForReading(resolveGamePath(path));
     if (descriptor < 0) return false;
     std::string content;
+    struct stat info {};
+    if (::fstat(descriptor, &info) == 0 && info.st_size > 0) content.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(descriptor, buffer, sizeof buffer);

@@ -16,6 +16,9 @@ enum class PathNamer { game, worldData };
 // A path named by world data is first made plain ("a/../b" is "b"); one that leaves the world folder gives an
 // empty path, and standard error says which and why.
 std::string resolveGamePath(const std::string& gamePath, PathNamer namer = PathNamer::game);
+// The path as it is spelled, with slashes; a path named by world data also made plain ("a/../b" is "b"). This is
+// the path opened when the exact name exists.
+std::string spelledPath(const std::string& gamePath, PathNamer namer);
 // Why a path written in world data may not be opened, or empty when it may: it is absolute (also a drive letter
 // or a network name) or its ".." steps climb above the world folder.
 std::string worldPathProblem(const std::string& gamePath);

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -144,7 +143,7 @@ std::optional<XmlNode> Checker::openRoot(const char* file, const char* rootName)
     XmlDocument document;
     XmlParseProblem problem;
     if (!openXmlDocumentQuietly(document, file, &problem)) {
-        if (!std::filesystem::exists(resolveGamePath(file)))
+        if (fileProblem(resolveGamePath(file)) == FileProblem::missing)
             error(file, 0, "file is missing");
         else
             error(file, problem.line, "not well-formed XML: " + problem.text);
@@ -198,10 +197,7 @@ std::string Checker::locateFile(const char* file, int32_t line, const std::strin
             return {};
         }
     }
-    std::string spelled = gamePath;
-    for (char& c : spelled)
-        if (c == '\\') c = '/';
-    if (namer == PathNamer::worldData) spelled = std::filesystem::path(spelled).lexically_normal().string();
+    const std::string spelled = spelledPath(gamePath, namer);
     const std::string opened = resolveGamePath(gamePath, namer);
     switch (fileProblem(opened)) {
     case FileProblem::none: break;
@@ -342,10 +338,11 @@ void Checker::checkBosses() {
         for (const char* name : {"kin", "tyu"}) readNumber(bossFile, boss, name, what);
         BossInfo info{line, readNumber(bossFile, boss, "gx", what), readNumber(bossFile, boss, "gy", what)};
         bosses_.push_back(info);
-        const int32_t x = readNumber(bossFile, boss, "x", what), y = readNumber(bossFile, boss, "y", what);
-        if ((std::abs(x) > halfView || std::abs(y) > halfView) && std::abs(x) <= numberLimit && std::abs(y) <= numberLimit)
-            warning(bossFile, line, what + " stands (" + std::to_string(x) + ", " + std::to_string(y) +
-                                        ") from the arena point, where the hero stands: outside the view when the fight begins");
+        const int64_t x = std::abs(int64_t{readNumber(bossFile, boss, "x", what)});
+        const int64_t y = std::abs(int64_t{readNumber(bossFile, boss, "y", what)});
+        if ((x > halfView || y > halfView) && x <= numberLimit && y <= numberLimit)
+            warning(bossFile, line, what + " starts " + std::to_string(std::max(x, y)) +
+                                        " pixels from the arena point, where the hero stands: outside the view when the fight begins");
         if (hit > viewCornerReach && hit <= numberLimit)
             warning(bossFile, line, what + ": hit " + std::to_string(hit) +
                                         " reaches past the view's corners: it touches the hero wherever he stands");
