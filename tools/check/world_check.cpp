@@ -71,6 +71,14 @@ struct BossInfo {
     int32_t gx = 0, gy = 0;
 };
 
+// Where a name leads, found once per name.
+struct LocatedFile {
+    std::string leaves;  // why a path named by the data leaves the world folder
+    std::string opened;
+    FileProblem problem = FileProblem::none;
+    bool otherCase = false;  // found only under another spelling of case
+};
+
 // What the game makes of one picture file; found once per file, since many screens share a picture.
 struct PictureVerdict {
     bool loads = false;
@@ -94,7 +102,8 @@ private:
     std::vector<ScreenInfo> screens_;
     std::vector<BossInfo> bosses_;
     std::vector<FlagUse> commandSettings_;  // setflag elements of the map, for the cross-file id checks
-    std::map<std::string, PictureVerdict> pictures_;  // by the path opened
+    std::map<std::pair<std::string, PathNamer>, LocatedFile> files_;  // by the name and who names it
+    std::map<std::string, PictureVerdict> pictures_;                   // by the path opened
     int32_t npcPictureCount_ = -1, bossCount_ = -1, weaponCount_ = -1, itemCount_ = -1;
 
     void report(const std::string& file, int32_t line, bool error, const std::string& text) {
@@ -189,33 +198,41 @@ int32_t Checker::readNumber(const char* file, const XmlNode& element, const char
 // to open, or empty.
 std::string Checker::locateFile(const char* file, int32_t line, const std::string& gamePath, bool required,
                                 PathNamer namer) {
-    const std::string named = "\"" + gamePath + "\"";
-    if (namer == PathNamer::worldData) {
-        const std::string leaves = worldPathProblem(gamePath);
-        if (!leaves.empty()) {
-            error(file, line, named + ": " + leaves);
-            return {};
+    // The file system is asked once per name: a large world names the same few pictures thousands of times.
+    auto known = files_.find({gamePath, namer});
+    if (known == files_.end()) {
+        LocatedFile located;
+        located.leaves = namer == PathNamer::worldData ? worldPathProblem(gamePath) : std::string();
+        if (located.leaves.empty()) {
+            located.opened = resolveGamePath(gamePath, namer);
+            located.problem = fileProblem(located.opened);
+            located.otherCase = located.opened != spelledPath(gamePath, namer);
         }
+        known = files_.emplace(std::make_pair(gamePath, namer), located).first;
     }
-    const std::string spelled = spelledPath(gamePath, namer);
-    const std::string opened = resolveGamePath(gamePath, namer);
-    switch (fileProblem(opened)) {
+    const LocatedFile& located = known->second;
+    const std::string named = "\"" + gamePath + "\"";
+    if (!located.leaves.empty()) {
+        error(file, line, named + ": " + located.leaves);
+        return {};
+    }
+    switch (located.problem) {
     case FileProblem::none: break;
     case FileProblem::missing:
         report(file, line, required, "the file " + named + " does not exist");
         return {};
     case FileProblem::notRegularFile:
-        report(file, line, required, named + ": " + fileProblemText(FileProblem::notRegularFile));
+        report(file, line, required, named + ": " + fileProblemText(located.problem));
         return {};
     case FileProblem::nameTooLong:
     case FileProblem::systemFile:
-        error(file, line, named + ": " + fileProblemText(fileProblem(opened)));
+        error(file, line, named + ": " + fileProblemText(located.problem));
         return {};
     }
-    if (opened != spelled)
-        warning(file, line, named + " exists only with another spelling of upper and lower case (\"" + opened +
+    if (located.otherCase)
+        warning(file, line, named + " exists only with another spelling of upper and lower case (\"" + located.opened +
                                 "\"); it will not load on a case-sensitive system without our fall-back");
-    return opened;
+    return located.opened;
 }
 
 // The picture is decoded the way the game decodes it. Gives what the game makes of it when the file is there.
