@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include <sys/stat.h>
+
 #include "test_media.h"
 #include "test_support.h"
 
@@ -27,6 +29,13 @@ TEST(Audio, OnlyRealMp3FilesOpenAsSongsAndTheirLengthIsKnown) {
     EXPECT_FALSE(openSong("pict\\wave.mp3").data);
     writeTestPicture("pict\\picture.mp3", 4, 4, 0xFFFFFFFF);
     EXPECT_FALSE(openSong("pict\\picture.mp3").data);
+    // A pipe under a track's name would keep the decoder waiting for a writer for ever; a system file never ends.
+    ASSERT_EQ(mkfifo("pict/pipe.mp3", 0600), 0);
+    EXPECT_FALSE(openSong("pict\\pipe.mp3").data);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(openSong("/dev/zero").data);
+    EXPECT_FALSE(openSong("/proc/self/status").data);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("/proc/self/status: refused"), std::string::npos);
     stopAudio();
     // Songs outlive the mixer safely; nothing opens without it.
     EXPECT_EQ(songLengthMillis(song), -1);
