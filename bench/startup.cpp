@@ -1,0 +1,192 @@
+// Times the real game's start in a real window under a virtual X server: from starting the program to its
+// window appearing, and to the first title frame shown in it. Runs the game (the quorvath beside this benchmark)
+// in the working directory's world (./quorvath.sh bench runs it in game/) several times; figures only.
+// The title frame to wait for is drawn first by the headless runner (the same start-up and tick); the window
+// counts as showing it when three rows of its pixels equal that frame's.
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include <cairo.h>
+
+#include "x_display.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int runCount = 7;
+constexpr int frameWidth = 900;
+constexpr std::array<int, 3> sampleRows = {120, 310, 450};
+constexpr auto giveUpAfter = std::chrono::seconds(10);
+
+using Row = std::vector<uint32_t>;
+
+double millisSince(Clock::time_point start, Clock::time_point end) {
+    return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+// The sample rows of the first title frame, as 0xRRGGBB, drawn by the headless runner's first tick.
+bool expectedTitleRows(const std::filesystem::path& tools, std::array<Row, sampleRows.size()>& rows) {
+    const std::filesystem::path shot =
+        std::filesystem::temp_directory_path() / ("quorvath-title-" + std::to_string(getpid()) + ".png");
+    const std::string command = "printf 'tick\\nshot " + shot.string() + "\\n' | '" + (tools / "quorvath-sim").string() +
+                                "' >/dev/null";
+    if (std::system(command.c_str()) != 0) return false;
+    cairo_surface_t* frame = cairo_image_surface_create_from_png(shot.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(shot, ignored);
+    const bool whole = cairo_surface_status(frame) == CAIRO_STATUS_SUCCESS &&
+                       cairo_image_surface_get_width(frame) == frameWidth &&
+                       cairo_image_surface_get_height(frame) > sampleRows.back();
+    if (whole) {
+        const unsigned char* bytes = cairo_image_surface_get_data(frame);
+        const int stride = cairo_image_surface_get_stride(frame);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const auto* row = reinterpret_cast<const uint32_t*>(bytes + stride * sampleRows[i]);
+            rows[i].assign(row, row + frameWidth);
+            for (uint32_t& pixel : rows[i]) pixel &= 0xFFFFFF;
+        }
+    }
+    cairo_surface_destroy(frame);
+    return whole;
+}
+
+// A window that went away between its map and our look at it is no error of ours.
+int ignoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+bool closeEnough(uint32_t a, uint32_t b) {
+    for (int shift = 0; shift < 24; shift += 8) {
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 2) return false;
+    }
+    return true;
+}
+
+bool windowShows(Display* display, Window window, const std::array<Row, sampleRows.size()>& rows) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        XImage* image = XGetImage(display, window, 0, sampleRows[i], frameWidth, 1, AllPlanes, ZPixmap);
+        if (!image) return false;
+        bool same = true;
+        for (int x = 0; x < frameWidth && same; ++x) same = closeEnough(XGetPixel(image, x, 0) & 0xFFFFFF, rows[i][x]);
+        XDestroyImage(image);
+        if (!same) return false;
+    }
+    return true;
+}
+
+bool isGameWindow(Display* display, Window window) {
+    char* name = nullptr;
+    if (!XFetchName(display, window, &name) || !name) return false;
+    const bool game = std::string(name) == "Quorvath";
+    XFree(name);
+    return game;
+}
+
+struct Run {
+    double mapped = -1, titleShown = -1;
+};
+
+// One start of the game: the times from the fork to its window's map and to the title frame in it.
+Run timeOneStart(Display* display, const std::string& displayName, const std::string& game,
+                 const std::array<Row, sampleRows.size()>& rows) {
+    Run run;
+    XSync(display, True);
+    Child player;
+    const Clock::time_point started = Clock::now();
+    player.pid = fork();
+    if (player.pid == 0) {
+        setenv("DISPLAY", displayName.c_str(), 1);
+        execl(game.c_str(), "quorvath", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    Window window = 0;
+    while (Clock::now() - started < giveUpAfter) {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == MapNotify && isGameWindow(display, event.xmap.window)) {
+                window = event.xmap.window;
+                run.mapped = millisSince(started, Clock::now());
+            }
+        }
+        if (window != 0 && windowShows(display, window, rows)) {
+            run.titleShown = millisSince(started, Clock::now());
+            break;
+        }
+        if (waitpid(player.pid, &player.status, WNOHANG) == player.pid) {
+            player.reaped = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return run;
+}
+
+void printFigures(const char* what, std::vector<double> millis) {
+    if (millis.empty()) {
+        std::printf("startup: %s: never seen\n", what);
+        return;
+    }
+    std::sort(millis.begin(), millis.end());
+    std::printf("startup: %s: median %.0f ms, best %.0f ms, worst %.0f ms over %zu starts\n", what,
+                millis[millis.size() / 2], millis.front(), millis.back(), millis.size());
+}
+
+}  // namespace
+
+int main() {
+    for (const char* tool : {"Xvfb"}) {
+        if (!toolAvailable(tool)) {
+            std::printf("startup: %s is not installed; not measured\n", tool);
+            return 0;
+        }
+    }
+    const std::filesystem::path tools = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    const std::string game = tools / "quorvath";
+    if (access(game.c_str(), X_OK) != 0) {
+        std::fprintf(stderr, "startup: no game at %s\n", game.c_str());
+        return 1;
+    }
+    std::array<Row, sampleRows.size()> rows;
+    if (!expectedTitleRows(tools, rows)) {
+        std::fprintf(stderr, "startup: the start-up failed in this folder; run it in a world folder\n");
+        return 1;
+    }
+
+    Child server;
+    const int number = startXvfb(server);
+    const std::string displayName = ":" + std::to_string(number);
+    Display* display = number >= 0 ? XOpenDisplay(displayName.c_str()) : nullptr;
+    if (!display) {
+        std::fprintf(stderr, "startup: the virtual X server did not start\n");
+        return 1;
+    }
+    XSetErrorHandler(ignoreXError);
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+
+    std::vector<double> mapped, shown;
+    for (int i = 0; i < runCount; ++i) {
+        const Run run = timeOneStart(display, displayName, game, rows);
+        std::printf("startup: start %d: window after %.0f ms, first title frame after %.0f ms\n", i + 1, run.mapped,
+                    run.titleShown);
+        if (run.mapped >= 0) mapped.push_back(run.mapped);
+        if (run.titleShown >= 0) shown.push_back(run.titleShown);
+    }
+    printFigures("program start to window shown", mapped);
+    printFigures("program start to first title frame", shown);
+    XCloseDisplay(display);
+    return 0;
+}
