@@ -29,9 +29,9 @@ inline bool lameAvailable() {
     return std::system("command -v lame >/dev/null 2>&1") == 0;
 }
 
-// A 16-bit mono wave file of a 440 Hz tone lasting `millis`.
+// A 16-bit mono wave file at 44100 Hz of a 440 Hz tone lasting `millis`, loud from its first sample to its last.
 inline std::string testWavBytes(int32_t millis) {
-    const uint32_t rate = 22050, samples = rate * static_cast<uint32_t>(millis) / 1000, dataBytes = samples * 2;
+    const uint32_t rate = 44100, samples = rate * static_cast<uint32_t>(millis) / 1000, dataBytes = samples * 2;
     std::string bytes = "RIFF";
     auto put32 = [&bytes](uint32_t v) {
         for (int i = 0; i < 4; ++i) bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -56,8 +56,10 @@ inline std::string testWavBytes(int32_t millis) {
     return bytes;
 }
 
-// The bytes of an MP3 of a 440 Hz tone lasting about `millis`; empty when it cannot be made.
-// Encoded once per length and process.
+// The bytes of an MP3 of a 440 Hz tone lasting `millis`; empty when it cannot be made. Encoded once per length
+// and process, the way the asset tool encodes the game's tracks: 44100 Hz mono at 96 kbit/s, a bit rate high
+// enough for lame's info frame, which tells the decoder the encoder's delay and padding to leave out, so the
+// decoded track is exactly the tone and its loop has no gap.
 inline std::string testMp3Bytes(int32_t millis) {
     static std::map<int32_t, std::string> made;
     const auto known = made.find(millis);
@@ -68,7 +70,7 @@ inline std::string testMp3Bytes(int32_t millis) {
     const std::string wav = (folder / "tone.wav").string(), mp3 = (folder / "tone.mp3").string();
     writeTextFile(wav, testWavBytes(millis));
     std::string encoded;
-    if (std::system(("lame --quiet -b 32 '" + wav + "' '" + mp3 + "'").c_str()) == 0) encoded = readTextFile(mp3);
+    if (std::system(("lame --quiet -m m -b 96 --noreplaygain '" + wav + "' '" + mp3 + "'").c_str()) == 0) encoded = readTextFile(mp3);
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     made[millis] = encoded;

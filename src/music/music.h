@@ -61,7 +61,9 @@ bool registerTrack(GameState& game, const std::string& path, const std::string& 
 void playTrack(GameState& game, const std::string& name);
 // Stops the named track and rewinds it to its start.
 void stopTrack(GameState& game, const std::string& name);
-// The end of a track reached the main thread: rewind and run it again if it really stopped.
+// The end of a track reached the main thread: rewind and run it again if it runs and its music really stopped.
+// A track playing aloud loops in the mixer without a report; the report comes when its music stopped otherwise,
+// and in the headless runner, where nothing plays aloud, it is how a track's end arrives.
 void handleTrackEvents(GameState& game, int32_t trackNumber);
 // Stops and frees every track.
 void releaseAllTracks(GameState& game);

@@ -33,7 +33,8 @@ std::atomic<int32_t> heldTrackNumber{0};
 // The player's music volume in the mixer's steps, applied again whenever the mixer opens.
 int32_t musicVolume = MIX_MAX_VOLUME;
 
-// Runs on the audio thread at the natural end of the music, and on the calling thread inside Mix_HaltMusic.
+// Runs on the audio thread when the music stops by itself (the looping music only does when its decoder fails),
+// and on the calling thread inside Mix_HaltMusic.
 void SDLCALL musicFinished() {
     postTrackEnd(heldTrackNumber.load());
 }
@@ -123,11 +124,13 @@ int32_t songLengthMillis(const Song& song) {
 
 void mixerPlay(const Song& song, int32_t trackNumber, int32_t positionMillis) {
     if (!audioOpen || !song.data || !song.data->music) return;
-    // A song replaced by another is not reported as ended (SDL_mixer calls the hook only at a natural end or in
-    // Mix_HaltMusic), so the hook always reports the song the mixer holds.
+    // A song replaced by another is not reported as ended (SDL_mixer calls the hook only when the music stops by
+    // itself or in Mix_HaltMusic), so the hook always reports the song the mixer holds.
     heldTrackNumber = trackNumber;
     heldSong = song.data.get();
-    if (Mix_PlayMusic(song.data->music, 0) != 0) return;
+    // The mixer loops the song itself, in its own thread and in the same stream: a restart from the main thread
+    // would leave the rest of an audio buffer silent at every loop.
+    if (Mix_PlayMusic(song.data->music, -1) != 0) return;
     if (positionMillis > 0) Mix_SetMusicPosition(positionMillis / 1000.0);
 }
 
