@@ -37,7 +37,7 @@ for _ in $(seq 300); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep
 game_pid=$!
 window=""
 for _ in $(seq 300); do
-  window=$(xdotool search --name '^Quorvath$' 2>/dev/null | head -1 || true)
+  window=$(xdotool search --onlyvisible --name '^Quorvath$' 2>/dev/null | head -1 || true)
   [ -n "$window" ] && break
   sleep 0.1
 done

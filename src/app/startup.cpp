@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "app/command_line.h"
 #include "app/controls.h"
@@ -66,16 +67,40 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
     }
 }
 
-bool startUp(GameState& game, bool headless) {
+namespace {
+
+// The slow parts of the start that need nothing from each other run beside the window's making: the fonts and
+// the sixteen pictures are made on one helper thread, the audio device is opened on another (SDL may take a
+// while to find out that there is none). Each writes only its own part (the fonts and pictures of the game
+// record, the audio unit's device), and both are joined before anything reads them.
+struct StartUpLoads {
+    std::thread fontsAndPictures;
+    std::thread audioDevice;
+};
+
+void beginStartUp(GameState& game, bool headless, StartUpLoads& loads) {
     game.storyFlags[flagScreenMode] = screenTitle;
     game.keyDown.fill(0);
     game.keyLatch.fill(0);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    // The clock is first read as the start begins: the first tick, due as soon as the window shows, is then well
+    // over 10 ms later and draws the title at once instead of returning as a tick too close to the last.
+    game.lastTickTime = clockMillis();
 
-    game.smallFont = createFont(16);
-    game.largeFont = createFont(20);
+    startAudioSystem(headless);
+    loads.audioDevice = std::thread(openAudioDevice);
+    loads.fontsAndPictures = std::thread([&game] {
+        game.smallFont = createFont(16);
+        game.largeFont = createFont(20);
+        for (int32_t i = 0; i < fixedPictureCount; ++i) game.pictures[i] = loadPicture(fixedPictureFiles[i]);
+    });
+}
 
-    for (int32_t i = 0; i < fixedPictureCount; ++i) game.pictures[i] = loadPicture(fixedPictureFiles[i]);
+// Waits for the loads, then goes on in the start's own order: the required pictures are tested, the tracks are
+// registered, the back buffer is made. A missing file shows its box and ends the start, as before.
+bool finishStartUp(GameState& game, StartUpLoads& loads) {
+    loads.fontsAndPictures.join();
+    loads.audioDevice.join();
     for (FixedPicture required : requiredPictures) {
         if (!pictureLoaded(game.pictures[required])) {
             showMessageBox("画像フォルダが開けません", "Quorvath");
@@ -83,7 +108,6 @@ bool startUp(GameState& game, bool headless) {
         }
     }
 
-    startAudio(headless);
     for (const auto& [name, file] : trackFiles) {
         if (!registerTrack(game, file, name)) {
             showMessageBox("サウンドファイルが開けません", "ZIZov");
@@ -96,8 +120,15 @@ bool startUp(GameState& game, bool headless) {
     // While the title is shown, the screens a new game and the saved game start on are decoded ahead.
     startPictureWorker();
     prefetchReachableScreens(game);
-    game.lastTickTime = clockMillis();
     return true;
+}
+
+}  // namespace
+
+bool startUp(GameState& game, bool headless) {
+    StartUpLoads loads;
+    beginStartUp(game, headless, loads);
+    return finishStartUp(game, loads);
 }
 
 void shutDown(GameState& game) {
@@ -147,19 +178,26 @@ int runGame(const LaunchOptions& options) {
     if (options.fullscreen >= 0) controls.settings.display.fullscreen = options.fullscreen == 1;
     // The game record is large; it lives on the heap for the whole run.
     auto game = std::make_unique<GameState>();
-    if (!startUp(*game, false)) {
+    StartUpLoads loads;
+    beginStartUp(*game, false, loads);
+    // The window is made while the start loads, but hidden: it shows only once every file the start needs was
+    // found, so a missing one shows its box with no window on the screen, as it always did.
+    const bool windowMade = openWindow("Quorvath", screenWidth, screenHeight, controls.settings.display);
+    const std::string windowError = windowMade ? "" : windowSystemError();
+    if (!finishStartUp(*game, loads)) {
+        closeWindow();
         stopAudio();
         stopWindowSystem();
         return 1;
     }
     applySettings(*game, controls);
-    if (!openWindow("Quorvath", screenWidth, screenHeight, controls.settings.display)) {
-        std::fprintf(stderr, "quorvath: cannot open the window: %s\n", windowSystemError().c_str());
+    if (!windowMade) {
+        std::fprintf(stderr, "quorvath: cannot open the window: %s\n", windowError.c_str());
         shutDown(*game);
         return 1;
     }
     if (!place.iconFile.empty()) setWindowIcon(decodePictureFile(place.iconFile.string()));
-    game->lastTickTime = clockMillis();
+    showWindow();
     runMessageLoop(*game, controls);
     rememberSettings(controls);
     shutDown(*game);

@@ -19,6 +19,7 @@ struct SongData {
 };
 
 namespace {
+bool audioSystemStarted = false;
 bool audioOpen = false;
 bool silentMode = true;
 // Every song still open, so that closing the mixer can free them before the decoders go away. Never destroyed,
@@ -40,12 +41,7 @@ void SDLCALL musicFinished() {
 }
 
 bool openMixer() {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    return true;
+    return Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
 }
 
 }  // namespace
@@ -59,14 +55,28 @@ SongData::~SongData() {
     if (music) Mix_FreeMusic(music);
 }
 
-bool startAudio(bool silent) {
-    if (audioOpen) stopAudio();
+bool startAudioSystem(bool silent) {
+    if (audioSystemStarted) stopAudio();
     silentMode = silent;
     Mix_Init(MIX_INIT_MP3);
-    // Without a usable device the dummy driver takes the music silently, so the game still starts.
-    if (silent || !openMixer()) {
+    if (silent) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        // Not even a driver starts: the dummy driver still takes the music silently, so the game still starts.
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-        if (!openMixer()) return false;
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    }
+    audioSystemStarted = true;
+    return true;
+}
+
+bool openAudioDevice() {
+    if (!audioSystemStarted || audioOpen) return audioOpen;
+    if (!openMixer()) {
+        // Without a usable device the dummy driver takes the music silently, so the game still starts. The driver
+        // is changed directly, not through SDL's hints or its count of started parts: the main thread may be
+        // reading those while this runs.
+        SDL_AudioQuit();
+        if (SDL_AudioInit("dummy") != 0 || !openMixer()) return false;
     }
     Mix_HookMusicFinished(musicFinished);
     Mix_VolumeMusic(musicVolume);
@@ -74,21 +84,29 @@ bool startAudio(bool silent) {
     return true;
 }
 
+bool startAudio(bool silent) {
+    return startAudioSystem(silent) && openAudioDevice();
+}
+
 void stopAudio() {
-    if (!audioOpen) return;
-    Mix_HookMusicFinished(nullptr);
-    Mix_HaltMusic();
-    heldSong = nullptr;
-    heldTrackNumber = 0;
-    for (SongData* song : openSongs()) {
-        Mix_FreeMusic(song->music);
-        song->music = nullptr;
+    if (audioOpen) {
+        Mix_HookMusicFinished(nullptr);
+        Mix_HaltMusic();
+        heldSong = nullptr;
+        heldTrackNumber = 0;
+        for (SongData* song : openSongs()) {
+            Mix_FreeMusic(song->music);
+            song->music = nullptr;
+        }
+        openSongs().clear();
+        Mix_CloseAudio();
+        audioOpen = false;
     }
-    openSongs().clear();
-    Mix_CloseAudio();
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    audioOpen = false;
+    if (audioSystemStarted) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioSystemStarted = false;
+    }
     silentMode = true;
 }
 

@@ -13,9 +13,17 @@ struct Song {
     std::shared_ptr<SongData> data;
 };
 
-// Opens the audio device (or the silent dummy device); false only when even that fails.
-// In silent mode nothing is played aloud and positions are kept by the caller.
+// Starts SDL's audio part, on the thread that starts and stops SDL's other parts (SDL counts them without a
+// lock). In silent mode only the dummy driver is used: nothing is played aloud and positions are kept by the
+// caller. False when not even the dummy driver starts.
+bool startAudioSystem(bool silent);
+// Opens the mixer on the audio device, or on the silent dummy device when no device opens; false only when even
+// that fails. May run on a helper thread while the main thread goes on, since finding out that there is no
+// device can take a while.
+bool openAudioDevice();
+// Both of the above, on the calling thread.
 bool startAudio(bool silent);
+// Closes the mixer and every song, and stops SDL's audio part.
 void stopAudio();
 bool audioSilent();
 // Opens and decodes a music file named the game's way; empty on failure.

@@ -268,7 +268,8 @@ bool openWindow(const std::string& title, int32_t width, int32_t height, const D
         while (scale > 1 && (width * scale > usable.w || height * scale > usable.h)) --scale;
     }
     lastWindowedScale = scale;
-    uint32_t flags = SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    // Made hidden, so that it can be made while the start-up still loads, and shown once the start has gone through.
+    uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     if (mode.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * scale,
                               height * scale, flags);
@@ -321,6 +322,10 @@ void setWindowIcon(const Picture& icon) {
     }
     SDL_SetWindowIcon(window, surface);
     SDL_FreeSurface(surface);
+}
+
+void showWindow() {
+    if (window) SDL_ShowWindow(window);
 }
 
 void closeWindow() {

@@ -47,9 +47,11 @@ bool startWindowSystem();
 void stopWindowSystem();
 // Why the window system or the window could not start, as SDL words it.
 std::string windowSystemError();
-// Opens the centred, resizable window for a picture of width x height: `scale` times that size (less when the
-// desktop is smaller), or on the whole screen. false on failure.
+// Makes the centred, resizable window for a picture of width x height, hidden: `scale` times that size (less when
+// the desktop is smaller), or on the whole screen. false on failure.
 bool openWindow(const std::string& title, int32_t width, int32_t height, const DisplayMode& mode = {});
+// Shows the window made by openWindow.
+void showWindow();
 void closeWindow();
 // Fullscreen on the desktop's own resolution (no mode switch), or back to the window; false when it failed.
 bool setWindowFullscreen(bool fullscreen);

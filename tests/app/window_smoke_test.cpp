@@ -61,7 +61,7 @@ TEST(WindowSmoke, GameWindowOpensAtNineHundredBySixHundredAndEndsCleanly) {
     // drop a window before the one that stays, so the search is repeated until a found window is viewable.
     std::string window, info;
     for (int i = 0; i < 300; ++i) {
-        window = commandOutput(onDisplay + "xdotool search --name '^Quorvath$' 2>/dev/null");
+        window = commandOutput(onDisplay + "xdotool search --onlyvisible --name '^Quorvath$' 2>/dev/null");
         if (!window.empty()) {
             window = window.substr(0, window.find('\n'));
             info = commandOutput(onDisplay + "xwininfo -id " + window + " 2>/dev/null");
@@ -100,6 +100,7 @@ TEST(WindowSmoke, KeysReachTheGameAsVirtualKeyCodesAndTrackEndsAsTheirNumbers) {
     setenv("DISPLAY", displayName.c_str(), 1);
     ASSERT_TRUE(startWindowSystem());
     ASSERT_TRUE(openWindow("Quorvath keys", 900, 600));
+    showWindow();
     const std::string onDisplay = "DISPLAY=" + displayName + " ";
 
     std::string window;

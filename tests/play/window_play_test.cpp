@@ -39,7 +39,7 @@ public:
 
     bool find() {
         for (int i = 0; i < 100 && window.empty(); ++i) {
-            window = commandOutput(onDisplay_ + "xdotool search --name '^Quorvath$' 2>/dev/null");
+            window = commandOutput(onDisplay_ + "xdotool search --onlyvisible --name '^Quorvath$' 2>/dev/null");
             if (window.empty()) std::this_thread::sleep_for(100ms);
         }
         window = window.substr(0, window.find('\n'));
