@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,19 @@ public:
 private:
     std::filesystem::path path_;
     std::filesystem::path previous_;
+};
+
+// Sets an environment variable (or, with nullptr, unsets it) while it lives, then puts back what was there.
+class ScopedEnv {
+public:
+    ScopedEnv(std::string name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
 };
 
 // Writes a file (folders made as needed), relative to the working directory.

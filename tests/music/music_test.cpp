@@ -143,7 +143,7 @@ TEST_F(Music, StoppingATrackTheMixerDoesNotHoldLeavesTheMusicPlaying) {
 TEST_F(Music, ARunningTrackPlaysOnFromItsStartAndOnlyMusicThatStoppedIsStartedOver) {
     startWith(false);
     if (IsSkipped()) return;
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    const ScopedEnv video("SDL_VIDEODRIVER", "dummy");
     ASSERT_TRUE(startWindowSystem());
     playTrack(*game, "title");
     ASSERT_TRUE(mixerPlaying(track("title").song));
@@ -175,7 +175,6 @@ TEST_F(Music, ARunningTrackPlaysOnFromItsStartAndOnlyMusicThatStoppedIsStartedOv
     EXPECT_TRUE(mixerPlaying(track("title").song));
     EXPECT_LT(trackPosition(track("title")), 200);
     stopWindowSystem();
-    unsetenv("SDL_VIDEODRIVER");
 }
 
 namespace {
@@ -208,18 +207,12 @@ size_t longestQuietRun(const std::string& capture, size_t& span) {
 // the loop point would show as a run of quiet frames.
 TEST_F(Music, ARunningTrackLoopsWithoutAHoleAtItsEnd) {
     const std::filesystem::path capture = std::filesystem::absolute("capture.raw");
-    const char* driver = std::getenv("SDL_AUDIODRIVER");
-    const std::string previousDriver = driver ? driver : "";
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
-    startWith(false, 250);
-    if (driver)
-        setenv("SDL_AUDIODRIVER", previousDriver.c_str(), 1);
-    else
-        unsetenv("SDL_AUDIODRIVER");
-    unsetenv("SDL_DISKAUDIOFILE");
+    {
+        const ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", capture.c_str());
+        startWith(false, 250);
+    }
     if (IsSkipped()) return;
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    const ScopedEnv video("SDL_VIDEODRIVER", "dummy");
     ASSERT_TRUE(startWindowSystem());
 
     playTrack(*game, "title");
@@ -239,5 +232,4 @@ TEST_F(Music, ARunningTrackLoopsWithoutAHoleAtItsEnd) {
     EXPECT_GE(span, 44100u * 900 / 1000) << "the capture does not reach past three loop points";
     EXPECT_LE(quietFrames, 44100u * 5 / 1000) << "a hole of " << quietFrames * 1000 / 44100 << " ms";
     stopWindowSystem();
-    unsetenv("SDL_VIDEODRIVER");
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -40,4 +41,26 @@ TEST(Audio, OnlyRealMp3FilesOpenAsSongsAndTheirLengthIsKnown) {
     // Songs outlive the mixer safely; nothing opens without it.
     EXPECT_EQ(songLengthMillis(song), -1);
     EXPECT_FALSE(openSong("pict\\tone.mp3").data);
+}
+
+// A driver that starts but whose device cannot be opened (the disk driver told to write where it cannot) leaves
+// the music to the silent dummy device. The device is opened on a helper thread, as the start-up does.
+TEST(Audio, ADeviceThatCannotOpenLeavesTheMusicToTheDummyDevice) {
+    if (!lameAvailable()) GTEST_SKIP() << "lame is not installed";
+    TempFolder folder;
+    {
+        const ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", "no/such/folder/out.raw");
+        ASSERT_TRUE(startAudioSystem(false));
+        bool opened = false;
+        std::thread([&opened] { opened = openAudioDevice(); }).join();
+        EXPECT_TRUE(opened);
+    }
+    EXPECT_FALSE(audioSilent());
+    writeTextFile("pict/tone.mp3", testMp3Bytes(300));
+    const Song song = openSong("pict\\tone.mp3");
+    ASSERT_TRUE(song.data);
+    mixerPlay(song, 1, 0);
+    EXPECT_TRUE(mixerPlaying(song));
+    stopAudio();
+    EXPECT_FALSE(mixerPlaying(song));
 }
