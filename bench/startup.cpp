@@ -1,6 +1,8 @@
 // Times the real game's start in a real window under a virtual X server: from starting the program to its
-// window appearing, and to the first title frame shown in it. Runs the game (the quorvath beside this benchmark)
-// in the working directory's world (./quorvath.sh bench runs it in game/) several times; figures only.
+// window appearing, and to the first title frame shown in it. Runs the game (the quorvath beside this benchmark,
+// or the one named on the command line, to compare builds) in the working directory's world (./quorvath.sh bench
+// runs it in game/) several times; figures only.
+//   quorvath-bench-startup [GAME]
 // The title frame to wait for is drawn first by the headless runner (the same start-up and tick); the window
 // counts as showing it when three rows of its pixels equal that frame's.
 #include <algorithm>
@@ -147,7 +149,7 @@ void printFigures(const char* what, std::vector<double> millis) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     for (const char* tool : {"Xvfb"}) {
         if (!toolAvailable(tool)) {
             std::printf("startup: %s is not installed; not measured\n", tool);
@@ -155,7 +157,7 @@ int main() {
         }
     }
     const std::filesystem::path tools = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-    const std::string game = tools / "quorvath";
+    const std::string game = argc > 1 ? std::filesystem::absolute(argv[1]).string() : (tools / "quorvath").string();
     if (access(game.c_str(), X_OK) != 0) {
         std::fprintf(stderr, "startup: no game at %s\n", game.c_str());
         return 1;

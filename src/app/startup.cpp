@@ -184,6 +184,9 @@ int runGame(const LaunchOptions& options) {
     // found, so a missing one shows its box with no window on the screen, as it always did.
     const bool windowMade = openWindow("Quorvath", screenWidth, screenHeight, controls.settings.display);
     const std::string windowError = windowMade ? "" : windowSystemError();
+    // One paint of a black picture while hidden sets up the window's drawing, so the title's own paint, once the
+    // window shows, is quick.
+    if (windowMade) paintWindow(createCanvas(screenWidth, screenHeight));
     if (!finishStartUp(*game, loads)) {
         closeWindow();
         stopAudio();
