@@ -107,7 +107,7 @@ protected:
             _exit(127);
         }
         ASSERT_TRUE(waitFor([this] {
-            window = x("xdotool search --name '^Quorvath$'");
+            window = x("xdotool search --onlyvisible --name '^Quorvath$'");
             window = window.substr(0, window.find('\n'));
             return !window.empty() && info().find("Map State: IsViewable") != std::string::npos;
         }, 30s)) << "no viewable window titled Quorvath";
@@ -305,6 +305,7 @@ TEST_F(RealDisplay, PStopsTheHeroAndTheFrameCounterInTheGamesOwnLoop) {
     game->areaCount = 1;
     game->currentArea = 0;
     ASSERT_TRUE(openWindow("Quorvath pause", 900, 600));
+    showWindow();
     ASSERT_TRUE(waitFor([this] {
         window = x("xdotool search --name '^Quorvath pause$'");
         window = window.substr(0, window.find('\n'));
