@@ -41,10 +41,10 @@ double millisSince(Clock::time_point start, Clock::time_point end) {
 
 // The sample rows of the first title frame, as 0xRRGGBB, drawn by the headless runner's first tick.
 bool expectedTitleRows(const std::filesystem::path& tools, std::array<Row, sampleRows.size()>& rows) {
-    const std::filesystem::path shot =
-        std::filesystem::temp_directory_path() / ("quorvath-title-" + std::to_string(getpid()) + ".png");
-    const std::string command =
-        "printf 'tick\\nshot " + shot.string() + "\\n' | '" + (tools / "quorvath-sim").string() + "' >/dev/null";
+    const std::filesystem::path shot = std::filesystem::temp_directory_path() /
+                                       ("quorvath-title-" + std::to_string(getpid()) + ".png");
+    const std::string command = "printf 'tick\\nshot " + shot.string() + "\\n' | '" +
+                                (tools / "quorvath-sim").string() + "' >/dev/null";
     if (std::system(command.c_str()) != 0) return false;
     cairo_surface_t* frame = cairo_image_surface_create_from_png(shot.c_str());
     std::error_code ignored;

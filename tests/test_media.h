@@ -70,7 +70,8 @@ inline std::string testMp3Bytes(int32_t millis) {
     const std::string wav = (folder / "tone.wav").string(), mp3 = (folder / "tone.mp3").string();
     writeTextFile(wav, testWavBytes(millis));
     std::string encoded;
-    if (std::system(("lame --quiet -m m -b 96 --noreplaygain '" + wav + "' '" + mp3 + "'").c_str()) == 0) encoded = readTextFile(mp3);
+    if (std::system(("lame --quiet -m m -b 96 --noreplaygain '" + wav + "' '" + mp3 + "'").c_str()) == 0)
+        encoded = readTextFile(mp3);
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     made[millis] = encoded;

@@ -106,11 +106,14 @@ protected:
             execl(game.c_str(), "quorvath", static_cast<char*>(nullptr));
             _exit(127);
         }
-        ASSERT_TRUE(waitFor([this] {
-            window = x("xdotool search --onlyvisible --name '^Quorvath$'");
-            window = window.substr(0, window.find('\n'));
-            return !window.empty() && info().find("Map State: IsViewable") != std::string::npos;
-        }, 30s)) << "no viewable window titled Quorvath";
+        ASSERT_TRUE(waitFor(
+            [this] {
+                window = x("xdotool search --onlyvisible --name '^Quorvath$'");
+                window = window.substr(0, window.find('\n'));
+                return !window.empty() && info().find("Map State: IsViewable") != std::string::npos;
+            },
+            30s))
+            << "no viewable window titled Quorvath";
         x("xdotool windowactivate --sync " + window);
         // The first frames are drawn once the window is up.
         std::this_thread::sleep_for(700ms);

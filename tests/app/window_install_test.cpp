@@ -72,7 +72,8 @@ protected:
         const std::string onDisplay = "DISPLAY=" + displayName + " ";
         for (int i = 0; i < 300; ++i) {
             if (player.waitForExit(0ms)) return false;
-            std::string window = commandOutput(onDisplay + "xdotool search --onlyvisible --name '^Quorvath$' 2>/dev/null");
+            std::string window =
+                commandOutput(onDisplay + "xdotool search --onlyvisible --name '^Quorvath$' 2>/dev/null");
             window = window.substr(0, window.find('\n'));
             if (!window.empty() && commandOutput(onDisplay + "xwininfo -id " + window + " 2>/dev/null")
                                            .find("Map State: IsViewable") != std::string::npos) {

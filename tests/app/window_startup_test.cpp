@@ -87,8 +87,8 @@ TEST(WindowStartUp, AStartThatEndsOnAMissingFileShowsOnlyItsBox) {
     const ScreenOf screen(displayName);
 
     // The picture box's caption is the window's own title; it is told from the window by its size.
-    for (const MissingFile missing : {MissingFile{"pict/Main Title.mp3", "ZIZov"},
-                                      MissingFile{"pict/めにゅ.png", "Quorvath"}}) {
+    for (const MissingFile missing :
+         {MissingFile{"pict/Main Title.mp3", "ZIZov"}, MissingFile{"pict/めにゅ.png", "Quorvath"}}) {
         SCOPED_TRACE(missing.file);
         TempFolder folder;
         ASSERT_TRUE(writeStartUpMedia());
