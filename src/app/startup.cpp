@@ -178,6 +178,8 @@ int runGame(const LaunchOptions& options) {
     if (options.fullscreen >= 0) controls.settings.display.fullscreen = options.fullscreen == 1;
     // The game record is large; it lives on the heap for the whole run.
     auto game = std::make_unique<GameState>();
+    // The loads begin only now: SDL's video start sets the process's locale for a moment, which no other thread
+    // may be using then.
     StartUpLoads loads;
     beginStartUp(*game, false, loads);
     // The window is made while the start loads, but hidden: it shows only once every file the start needs was
