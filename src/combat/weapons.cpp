@@ -17,15 +17,15 @@ WeaponSlot* weaponInSlot(GameState& game, int32_t slot) {
     return nullptr;
 }
 
-// The next owned weapon after current, the current one examined last; with none owned (which the game never
-// allows) the search stops after one full turn and keeps current.
+// The next owned weapon after current, the current one examined last; -1 when none is owned (only a save file
+// that lists no weapon gives that): the search stops after one full turn.
 int32_t nextOwnedWeapon(const GameState& game, int32_t current) {
     int32_t k = current;
     for (int32_t turn = 0; turn < weaponKindCount; ++turn) {
         k = k >= 0 && k < weaponKindCount - 1 ? k + 1 : 0;
         if (game.weaponOwned[static_cast<size_t>(k)]) return k;
     }
-    return current;
+    return -1;
 }
 
 }  // namespace
@@ -34,8 +34,15 @@ int32_t nextOwnedWeapon(const GameState& game, int32_t current) {
 int32_t loadWeapon(GameState& game, int32_t slot, int32_t number) {
     if (slot < 0 || slot > 1) return 0;
     int32_t& current = game.weaponSlotIds[static_cast<size_t>(slot)];
-    current = number > -1 ? number : nextOwnedWeapon(game, current);
     WeaponSlot& weapon = slot == 0 ? game.weaponSpace : game.weaponB;
+    const int32_t next = number > -1 ? number : nextOwnedWeapon(game, current);
+    if (next < 0) {
+        // Nothing owned to step to: the slot keeps its number but no weapon, so its key attacks with nothing.
+        weapon = WeaponSlot{};
+        weapon.fly = flyNone;
+        return 0;
+    }
+    current = next;
     return runXmlLoader("media\\WeaponData.xml", [&](XmlDocument& document) {
         const XmlNodeList roots = selectNodes(document, "weapondatas");
         if (roots.length() == 0) return 0;
@@ -51,6 +58,13 @@ int32_t loadWeapon(GameState& game, int32_t slot, int32_t number) {
         weapon.howto = attributeText(element, "howto");
         return 1;
     });
+}
+
+void keepOwnedWeaponsInSlots(GameState& game) {
+    for (int32_t slot = 0; slot < 2; ++slot) {
+        const int32_t id = game.weaponSlotIds[static_cast<size_t>(slot)];
+        if (id < 0 || id >= weaponKindCount || !game.weaponOwned[static_cast<size_t>(id)]) loadWeapon(game, slot, -1);
+    }
 }
 
 void attackWithSlot(GameState& game, int32_t slot) {

@@ -8,6 +8,9 @@ struct GameState;
 
 constexpr int32_t weaponKindCount = 12;
 
+// The fly value of a slot that holds no weapon (none owned to step to): its key attacks with nothing.
+constexpr int32_t flyNone = -1;
+
 struct WeaponSlot {
     int32_t fly = 0;  // 0 sword, 1 one shot, 2 four shots, 3 eight shots
     std::string name;
@@ -21,8 +24,12 @@ struct WeaponSlot {
 
 struct Canvas;
 
-// Loads weapon number (or, for -1, the next owned one after the slot's current) into slot 0 (Space) or 1 (B).
+// Loads weapon number (or, for -1, the next owned one after the slot's current) into slot 0 (Space) or 1 (B);
+// with no weapon owned, -1 leaves the slot without a weapon.
 int32_t loadWeapon(GameState& game, int32_t slot, int32_t number);
+// A slot whose weapon is no longer owned (a load took it away) takes the next owned weapon, as the side menu's
+// Right does; with no weapon owned at all it holds none.
+void keepOwnedWeaponsInSlots(GameState& game);
 // One accepted press of Space (slot 0) or B (slot 1).
 void attackWithSlot(GameState& game, int32_t slot);
 // The sword swing against one enemy slot or the boss (bossTarget), with the weapon of slot 0 or 1.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
@@ -228,9 +229,31 @@ TEST(WeaponLoader, StepWrapsFromElevenToZeroAndComesBackWhenAloneOwned) {
     EXPECT_EQ(loadWeapon(game, 1, -1), 1);
     EXPECT_EQ(game.weaponSlotIds[1], 7);
 
-    game.weaponOwned = {};  // never happens in play; the search must still end
-    EXPECT_EQ(loadWeapon(game, 1, -1), 1);
+    // Only a save file that lists no weapon leaves nothing owned: the search ends and the slot holds no weapon.
+    game.weaponOwned = {};
+    game.heroPowder = 50;
+    EXPECT_EQ(loadWeapon(game, 1, -1), 0);
     EXPECT_EQ(game.weaponSlotIds[1], 7);
+    EXPECT_EQ(game.weaponB.fly, flyNone);
+    EXPECT_EQ(game.weaponB.name, "");
+    attackWithSlot(game, 1);
+    EXPECT_EQ(game.swordTicks, 0);
+    EXPECT_EQ(game.heroPowder, 50);
+    EXPECT_TRUE(std::all_of(game.heroShots.begin(), game.heroShots.end(), [](const ShotSlot& s) { return !s.alive; }));
+}
+
+TEST(WeaponLoader, ASlotWhoseWeaponIsNoLongerOwnedTakesTheNextOwnedOne) {
+    TempFolder folder;
+    writeWeaponFile();
+    GameState game;
+    game.weaponOwned = {};
+    game.weaponOwned[2] = game.weaponOwned[9] = true;
+    game.weaponSlotIds = {9, 4};
+    game.weaponSpace.name = "kept";
+    keepOwnedWeaponsInSlots(game);
+    EXPECT_EQ(game.weaponSlotIds, (std::array<int32_t, 2>{9, 9}));
+    EXPECT_EQ(game.weaponSpace.name, "kept") << "an owned weapon is not read again";
+    EXPECT_EQ(game.weaponB.name, "weapon 9");
 }
 
 TEST(WeaponLoader, NumberChangesBeforeAFailedReadAndBadSlotsAreIgnored) {
