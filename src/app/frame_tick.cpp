@@ -3,12 +3,14 @@
 #include "app/frame_tick.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/drawing.h"
 #include "app/game_state.h"
 #include "app/keys.h"
 #include "app/menus.h"
+#include "app/notes.h"
 #include "combat/boss_battle.h"
 #include "combat/boss_catalog.h"
 #include "combat/enemies_and_shots.h"
@@ -271,23 +273,59 @@ void runFullScreenBlock(GameState& game, Canvas& canvas) {
     }
 }
 
+// The title as the program starts with it, the cursor on the new game: the world's state goes back to that of
+// a fresh start, so a new game begins at the world's beginning and not where the hero fell. What start-up made
+// (pictures, fonts, the back buffer, the tracks), the keys, the clock and the notes stay.
+void returnToTitle(GameState& game) {
+    auto fresh = std::make_unique<GameState>();
+    fresh->keyDown = game.keyDown;
+    fresh->keyLatch = game.keyLatch;
+    fresh->windowInactive = game.windowInactive;
+    fresh->lastTickTime = game.lastTickTime;
+    fresh->tickNow = game.tickNow;
+    fresh->frameCounter = game.frameCounter;
+    fresh->sceneMarkFrame = game.frameCounter;
+    fresh->pictures = std::move(game.pictures);
+    fresh->smallFont = std::move(game.smallFont);
+    fresh->largeFont = std::move(game.largeFont);
+    fresh->backBuffer = std::move(game.backBuffer);
+    fresh->repaints = game.repaints;
+    fresh->musicTracks = std::move(game.musicTracks);
+    fresh->notes = std::move(game.notes);
+    fresh->storyFlags[flagScreenMode] = screenTitle;
+    fresh->scene = sceneFullScreen;
+    fresh->menuCursor = 1;
+    game = std::move(*fresh);
+}
+
 void runGameOverBlock(GameState& game, Canvas& canvas) {
     drawGameOver(game, canvas);
     if (ticksSince(game, game.sceneMarkFrame) > 50) {
         game.bossPhase = 0;
-        reloadSavedGame(game);
-        game.scene = sceneField;
+        // Without a save to go back to (none yet, a broken one, or one whose hero is dead), game over would
+        // only come back again: the game goes back to the title instead.
+        if (reloadSavedGame(game) == 1 && game.heroLife >= 1) {
+            game.scene = sceneField;
+        } else {
+            returnToTitle(game);
+        }
     }
 }
 
 }  // namespace
 
-void reloadSavedGame(GameState& game) {
-    loadGame(game);
+int32_t reloadSavedGame(GameState& game) {
+    const auto ownedBefore = game.weaponOwned;
+    const int32_t loaded = loadGame(game);
+    // A weapon bought after the save is gone again: its slot takes one the hero still owns.
+    if (game.weaponOwned != ownedBefore) keepOwnedWeaponsInSlots(game);
     loadMapScreen(game);
     locateHeroArea(game);
     runStoryEvents(game);
     clearCombat(game, 3);
+    // Shown last: the save command a save stone leaves in the file saves once more during the story events.
+    if (loaded == 1) showNote(game, "ロードしました");
+    return loaded;
 }
 
 void frameTick(GameState& game) {

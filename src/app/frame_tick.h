@@ -1,9 +1,12 @@
 // The frame tick: one call every 80 ms updates and draws one frame in a fixed order, by scene.
 #pragma once
 
+#include <cstdint>
+
 struct GameState;
 
 // One frame of the game.
 void frameTick(GameState& game);
-// Loads the saved game and rebuilds the world from it (screen, area, story events, empty combat tables).
-void reloadSavedGame(GameState& game);
+// Loads the saved game and rebuilds the world from it (weapon slots, screen, area, story events, empty combat
+// tables); shows "ロードしました" and returns 1 when the whole file was applied, else 0.
+int32_t reloadSavedGame(GameState& game);

@@ -4,27 +4,29 @@
 #include "data/save_file.h"
 
 #include "app/game_state.h"
+#include "app/notes.h"
 #include "data/xml_access.h"
+#include "platform/files.h"
 
 namespace {
 
 const char* const saveFileName = "gamedat.xml";
 std::string saveFolder;
 
-}  // namespace
-
-void setSaveFolder(const std::string& folder) {
-    saveFolder = folder;
+// From the walk to the arena until the wrap-up returns to the field: the boss scene itself, and the speeches,
+// questions and side menu opened from it (they go back to it when they close).
+bool bossBattleUnderWay(const GameState& game) {
+    if (game.scene == sceneBoss) return true;
+    const bool overBattle = game.scene == sceneMessage || game.scene == sceneQuestion || game.scene == sceneSideMenu;
+    return overBattle && game.returnScene == sceneBoss;
 }
 
-std::string saveFilePath() {
-    return saveFolder.empty() ? std::string(saveFileName) : saveFolder + "/" + saveFileName;
+// Any file by that name, broken or not: only a save that is not there at all is passed over without a box.
+bool saveFileExists() {
+    return fileProblem(resolveGamePath(saveFilePath())) != FileProblem::missing;
 }
 
-// Saving on the title or ending screen, or with a dead hero, would overwrite the player's progress with a
-// hero that cannot go on, so nothing is written then.
-int32_t saveGame(GameState& game) {
-    if (game.scene == sceneFullScreen || game.heroLife < 1) return 0;
+int32_t writeSave(const GameState& game) {
     return runGuarded([&] {
         XmlDocument document = createXmlDocument();
         appendProcessingInstruction(document, "xml", "version='1.0' encoding='utf-8'");
@@ -65,8 +67,30 @@ int32_t saveGame(GameState& game) {
     });
 }
 
-// The file is laid over the state: what it does not mention keeps its value, and weapons can only become owned.
+}  // namespace
+
+void setSaveFolder(const std::string& folder) {
+    saveFolder = folder;
+}
+
+std::string saveFilePath() {
+    return saveFolder.empty() ? std::string(saveFileName) : saveFolder + "/" + saveFileName;
+}
+
+// Saving on the title or ending screen, or with a dead hero, would overwrite the player's progress with a
+// hero that cannot go on; saving during a boss battle would put every reload back into the fight with the life
+// the hero had then. Nothing is written in either case.
+int32_t saveGame(GameState& game) {
+    const bool allowed = game.scene != sceneFullScreen && game.heroLife >= 1 && !bossBattleUnderWay(game);
+    const int32_t written = allowed ? writeSave(game) : 0;
+    showNote(game, written == 1 ? "セーブしました" : "セーブできません");
+    return written;
+}
+
+// The file is laid over the state: flags and items it does not mention keep their value; the weapons owned are
+// those it lists. No save file at all is no error: nothing is loaded and no box is shown.
 int32_t loadGame(GameState& game) {
+    if (!saveFileExists()) return 0;
     return runXmlLoader(saveFilePath(), [&](XmlDocument& document) {
         for (const XmlNode& node : selectNodes(document, "//flag").nodes) {
             const XmlNode flag = asElement(node);
@@ -80,6 +104,8 @@ int32_t loadGame(GameState& game) {
             const int32_t value = attributeInt(item, "value");
             if (num >= 0 && num < itemKindCount) game.itemCounts[static_cast<size_t>(num)] = value;
         }
+        // A weapon bought since the save goes with the money that paid for it.
+        game.weaponOwned.fill(false);
         for (const XmlNode& node : selectNodes(document, "//weapon").nodes) {
             const int32_t num = attributeInt(asElement(node), "num");
             if (num >= 0 && num < weaponKindCount) game.weaponOwned[static_cast<size_t>(num)] = true;

@@ -12,9 +12,11 @@ void setSaveFolder(const std::string& folder);
 // The save file as the loaders name it: "gamedat.xml", or that name inside the folder set above.
 std::string saveFilePath();
 // Writes the hero's progress; 1 when written, 0 otherwise (also 0, writing nothing, on the title and
-// ending screens and while the hero is dead).
+// ending screens, while the hero is dead and during a boss battle). Shows the note "セーブしました" or
+// "セーブできません".
 int32_t saveGame(GameState& game);
-// Overlays the saved game on the state; 1 when the whole file was applied.
+// Overlays the saved game on the state, the weapons owned becoming those the file lists; 1 when the whole file
+// was applied, 0 without any box when there is no save file.
 int32_t loadGame(GameState& game);
 // The screen the saved game would go to (its hero's "nowmap"), or -1 when there is no readable save or it
 // names none; read without any box and without changing the state.

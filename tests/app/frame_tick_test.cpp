@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/game_state.h"
+#include "app/startup.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"
+#include "world/story_events.h"
+#include "world/world_files.h"
 
 namespace {
 
@@ -76,6 +80,22 @@ protected:
             advanceManualClock(80);
             frameTick(game);
         }
+    }
+    // A key press and release through the window's key handling, as the S and L keys reach the game.
+    void pressWindowKey(int32_t key) {
+        handleKeyDown(game, key);
+        handleKeyUp(game, key);
+    }
+    // Seven screens, so that a new game (on screen 6) can start, and its catalogs.
+    static void writeNewGameWorld() {
+        std::string screens;
+        for (int32_t i = 0; i < 7; ++i) {
+            screens += worldtest::screenXml("s" + std::to_string(i), 2,
+                                            worldtest::areaXml(0, 2000, 2000, 2100, 2100) +
+                                                worldtest::areaXml(0, 0, 0, 3000, 3000));
+        }
+        worldtest::writeMap(screens);
+        worldtest::writeNewGameCatalogs();
     }
     // One tick with the key pressed; the key is let go after it.
     void tickPressing(int32_t key) {
@@ -545,4 +565,171 @@ TEST_F(FrameTick, SideMenuFreezesTheBossBattleWhereItWas) {
     EXPECT_EQ(game.heroX, x) << "the tick that closes the menu still stands still";
     tick();
     EXPECT_EQ(game.heroX, x + 10);
+}
+
+TEST_F(FrameTick, GameOverWithoutASaveGoesToTheTitleWhereANewGameStartsAtTheBeginning) {
+    writeNewGameWorld();
+    registerSilentTracks();
+    // The hero falls on screen 2, far from the start, with a weapon bought and the story under way.
+    game.currentMap = 2;
+    game.heroX = 1500;
+    game.heroY = 1800;
+    game.weaponOwned[3] = true;
+    game.storyFlags[20] = 5;
+    game.heroLife = 0;
+    tick(51);
+    EXPECT_EQ(game.scene, sceneGameOver);
+    tick();
+    EXPECT_EQ(game.scene, sceneFullScreen);
+    EXPECT_EQ(game.storyFlags[flagScreenMode], screenTitle);
+    EXPECT_EQ(game.menuCursor, 1) << "the cursor stands on the new game";
+    EXPECT_EQ(runningTracks(), Names{"title"});
+    tick(120);
+    EXPECT_EQ(game.scene, sceneFullScreen) << "game over does not come back";
+    EXPECT_TRUE(boxes.boxes().empty());
+
+    tickPressing(vkV);
+    EXPECT_EQ(game.scene, sceneField);
+    EXPECT_EQ(game.mapName, "s6");
+    EXPECT_EQ(std::make_tuple(game.heroX, game.heroY, game.heroLife), std::make_tuple(700, 550, 75));
+    EXPECT_FALSE(game.weaponOwned[3]);
+    EXPECT_EQ(game.storyFlags[20], 0);
+    tick(10);
+    EXPECT_EQ(game.scene, sceneField);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(FrameTick, GameOverWithABrokenSaveOrADeadSavedHeroShowsTheTitleAfterOneBoxAtMost) {
+    writeTextFile("media/BigMapData.xml", mapFile);
+    writeTextFile("gamedat.xml", "<savedata><hero x=\"1\"></savedata>");
+    game.currentMap = 0;
+    game.heroLife = 0;
+    tick(52);
+    EXPECT_EQ(game.scene, sceneFullScreen);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
+    tick(120);
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+
+    // A hand-edited save whose hero is dead would only bring game over back.
+    std::string dead = saveFile;
+    dead.replace(dead.find("life=\"77\""), 9, "life=\"0\"");
+    writeTextFile("gamedat.xml", dead);
+    game.scene = sceneField;
+    tick(52);
+    EXPECT_EQ(game.scene, sceneFullScreen);
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+}
+
+TEST_F(FrameTick, TitleContinueWithoutASaveStartsANewGameWithoutABox) {
+    writeNewGameWorld();
+    game.scene = sceneFullScreen;
+    game.storyFlags[flagScreenMode] = screenTitle;
+    game.menuCursor = 0;
+    game.currentMap = 6;
+    tickPressing(vkV);
+    EXPECT_EQ(game.scene, sceneField);
+    EXPECT_EQ(game.mapName, "s6");
+    EXPECT_EQ(game.heroLife, 75);
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(game.notes.text, "") << "nothing was loaded";
+
+    // With a save, the note says it was loaded.
+    writeTextFile("media/BigMapData.xml", mapFile);
+    writeTextFile("gamedat.xml", saveFile);
+    game.scene = sceneFullScreen;
+    game.menuCursor = 0;
+    game.currentMap = 0;
+    tickPressing(vkV);
+    EXPECT_EQ(game.heroMoney, 123);
+    EXPECT_EQ(game.notes.text, "ロードしました");
+}
+
+TEST_F(FrameTick, NoSaveIsWrittenFromTheWalkToTheArenaToTheReturnToTheField) {
+    // This boss's closing speech sets the save command.
+    std::string boss = bossFile;
+    boss.replace(boss.find("<flag id=\"40\" state=\"2\"/>"), 25, "<flag id=\"4\" state=\"1\"/>");
+    writeTextFile("media/BossData.xml", boss);
+    game.areas[0].bossNum = 0;
+    game.areas[0].bossFlag = 30;
+    game.heroLife = game.heroMaxLife = 5000;
+    auto refused = [&](const char* when) {
+        game.notes.text.clear();
+        pressWindowKey(vkS);
+        EXPECT_FALSE(std::filesystem::exists("gamedat.xml")) << when;
+        EXPECT_EQ(game.notes.text, "セーブできません") << when;
+    };
+
+    tick();
+    ASSERT_EQ(game.scene, sceneBoss);
+    refused("waiting");
+    for (int32_t i = 0; i < 40 && game.bossPhase == 0; ++i) tick();
+    ASSERT_EQ(game.bossPhase, 1);
+    refused("arrived at the arena");
+    tick();
+    ASSERT_EQ(game.scene, sceneMessage);
+    refused("opening speech");
+    tickPressing(vkV);
+    tickPressing(vkV);
+    ASSERT_EQ(game.bossPhase, 2);
+    refused("cut-in");
+    tick(31);
+    ASSERT_EQ(game.bossPhase, 3);
+    refused("fight");
+    tickPressing(vkN);
+    ASSERT_EQ(game.scene, sceneSideMenu);
+    refused("side menu in the fight");
+    tickPressing(vkN);
+    game.boss.life = 0;
+    tick();
+    ASSERT_EQ(game.bossPhase, 4);
+    refused("last blow");
+    tick();
+    ASSERT_EQ(game.scene, sceneMessage);
+    EXPECT_EQ(game.storyFlags[flagSave], 1);
+    refused("closing speech");
+    // The speech's save command is refused when it closes, and dropped: it does not fire after the battle.
+    tickPressing(vkV);
+    ASSERT_EQ(game.bossPhase, 5);
+    EXPECT_FALSE(std::filesystem::exists("gamedat.xml"));
+    EXPECT_EQ(game.storyFlags[flagSave], 0);
+    refused("wrap-up");
+    tick();
+    ASSERT_EQ(game.scene, sceneField);
+    EXPECT_FALSE(std::filesystem::exists("gamedat.xml"));
+
+    pressWindowKey(vkS);
+    EXPECT_TRUE(std::filesystem::exists("gamedat.xml"));
+    EXPECT_EQ(game.notes.text, "セーブしました");
+}
+
+TEST_F(FrameTick, AWeaponBoughtAfterTheSaveIsGoneAfterALoadAndItsSlotTakesAnOwnedOne) {
+    writeTextFile("media/BigMapData.xml", mapFile);
+    worldtest::writeNewGameCatalogs();
+    game.currentMap = 0;
+    game.heroMoney = 1000;
+    loadWeapon(game, 0, 0);
+    loadWeapon(game, 1, 5);
+    pressWindowKey(vkS);
+    ASSERT_TRUE(std::filesystem::exists("gamedat.xml"));
+
+    game.storyFlags[flagBuyWeapon] = 3;
+    runStoryEvents(game);
+    ASSERT_TRUE(game.weaponOwned[3]);
+    ASSERT_EQ(game.weaponSlotIds[1], 3);
+    EXPECT_EQ(game.heroMoney, 900);
+
+    pressWindowKey(vkL);
+    EXPECT_EQ(game.heroMoney, 1000);
+    std::array<bool, weaponKindCount> owned{};
+    owned[0] = owned[5] = true;
+    EXPECT_EQ(game.weaponOwned, owned);
+    EXPECT_EQ(game.weaponSlotIds, (std::array<int32_t, 2>{0, 5})) << "the B slot steps on to the next owned weapon";
+    EXPECT_EQ(game.weaponB.name, "w5");
+    EXPECT_EQ(game.notes.text, "ロードしました");
+
+    // A save stone's command now writes what was loaded, without the weapon.
+    game.storyFlags[flagSave] = 1;
+    runStoryEvents(game);
+    EXPECT_EQ(readTextFile("gamedat.xml").find("<weapon num=\"3\""), std::string::npos);
 }

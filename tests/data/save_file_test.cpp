@@ -84,16 +84,35 @@ TEST(SaveFile, FreshFileHasOneElementPerLineAndTheHeroLast) {
     EXPECT_EQ(readTextFile("gamedat.xml").find("<weapon"), std::string::npos);
 }
 
-TEST(SaveFile, NothingIsWrittenOnTheFullScreenOrWithADeadHero) {
+TEST(SaveFile, NothingIsWrittenOnTheFullScreenWithADeadHeroOrDuringABossBattle) {
     TempFolder folder;
     writeTextFile("gamedat.xml", "previous");
     GameState title;  // starts on the title screen
     title.heroLife = 50;
     EXPECT_EQ(saveGame(title), 0);
+    EXPECT_EQ(title.notes.text, "セーブできません");
     GameState dead = playingState();
     dead.heroLife = 0;
     EXPECT_EQ(saveGame(dead), 0);
+    // The boss scene, and a speech, question or side menu that goes back to it.
+    GameState battle = playingState();
+    battle.scene = sceneBoss;
+    EXPECT_EQ(saveGame(battle), 0);
+    battle.returnScene = sceneBoss;
+    for (int32_t scene : {sceneMessage, sceneQuestion, sceneSideMenu}) {
+        battle.scene = scene;
+        EXPECT_EQ(saveGame(battle), 0) << scene;
+    }
     EXPECT_EQ(readTextFile("gamedat.xml"), "previous");
+
+    // The same scenes opened from the field save.
+    battle.returnScene = sceneField;
+    for (int32_t scene : {sceneMessage, sceneQuestion, sceneSideMenu}) {
+        battle.scene = scene;
+        battle.notes.text.clear();
+        EXPECT_EQ(saveGame(battle), 1) << scene;
+        EXPECT_EQ(battle.notes.text, "セーブしました");
+    }
 }
 
 TEST(SaveFile, ASaveThatCannotBeWrittenKeepsTheOldSave) {
@@ -105,6 +124,7 @@ TEST(SaveFile, ASaveThatCannotBeWrittenKeepsTheOldSave) {
     std::filesystem::create_directory("gamedat.xml.tmp");  // the temporary file cannot be made
     game.heroMoney = 500;
     EXPECT_EQ(saveGame(game), 0);
+    EXPECT_EQ(game.notes.text, "セーブできません");
     EXPECT_EQ(readTextFile("gamedat.xml"), before);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].first, "COMエラー");
@@ -150,8 +170,9 @@ TEST(SaveFile, HandEditedFilesLoadTheSameValues) {
             EXPECT_EQ(game.storyFlags[id], flagsBefore[id]) << id;
         }
     }
+    // Weapon 3, owned before the load and not in the file, is not owned after it.
     std::array<bool, weaponKindCount> owned{};
-    owned[0] = owned[3] = true;
+    owned[0] = true;
     EXPECT_EQ(game.weaponOwned, owned);
 }
 
@@ -163,19 +184,27 @@ TEST(SaveFile, FileWithoutHeroAppliesTheTablesThenShowsTheComBox) {
     game.heroX = 321;
     EXPECT_EQ(loadGame(game), 0);
     EXPECT_EQ(game.storyFlags[3], 8);
-    EXPECT_TRUE(game.weaponOwned[7]);
+    std::array<bool, weaponKindCount> owned{};
+    owned[7] = true;
+    EXPECT_EQ(game.weaponOwned, owned) << "the weapons were read before the hero was missed";
     EXPECT_EQ(game.heroX, 321);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].first, "COMエラー");
 }
 
-TEST(SaveFile, MissingSaveShowsTheParseErrorBoxAndChangesNothing) {
+TEST(SaveFile, NoSaveFileLoadsNothingWithoutABoxAndABrokenOneShowsTheParseBox) {
     TempFolder folder;
     BoxCatcher boxes;
     GameState game;
     game.heroX = 5;
+    const auto owned = game.weaponOwned;
+    EXPECT_EQ(loadGame(game), 0);
+    EXPECT_TRUE(boxes.boxes().empty());
+
+    writeTextFile("gamedat.xml", "<savedata><weapon num=\"3\"/><hero x=\"9\"></savedata>");
     EXPECT_EQ(loadGame(game), 0);
     EXPECT_EQ(game.heroX, 5);
+    EXPECT_EQ(game.weaponOwned, owned) << "a file that does not parse changes no weapon";
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
 }

@@ -253,18 +253,7 @@ TEST_F(Doors, AFreshGameLoadsTheScreenNpcsWeaponsAndItemAndSetsTheHeroValues) {
     }
     worldtest::writeMap(screens);
     worldtest::writeNpcPictures("<npc pict=\"pict\\npc.png\" x=\"20\" y=\"30\" direction=\"2\"/>");
-    std::string enemies;
-    for (int i = 0; i < 8; ++i) enemies += "<enemy life=\"10\" size=\"20\" speed=\"3\"/>";
-    writeTextFile("media/EnemyData.xml", "<enemydatas>" + enemies + "</enemydatas>");
-    std::string weapons;
-    for (int i = 0; i < 12; ++i) {
-        weapons += "<enemy name=\"w" + std::to_string(i) +
-                   "\" howto=\"\" power=\"1\" fly=\"0\" speed=\"30\" kayaku=\"0\" wait=\"0\" pict=\"0\"/>";
-    }
-    writeTextFile("media/WeaponData.xml", "<weapondatas>" + weapons + "</weapondatas>");
-    writeTextFile("media/ItemData.xml",
-                  "<itemdatas><item name=\"薬草\" use=\"20\" type=\"1\" power=\"30\" time=\"0\" pict=\"0\" "
-                  "howto=\"\"/></itemdatas>");
+    worldtest::writeNewGameCatalogs();
     game.storyFlags[30] = 4;
     EXPECT_EQ(startFreshGame(game), 0);
     EXPECT_TRUE(boxes.boxes().empty());

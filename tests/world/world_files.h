@@ -35,6 +35,23 @@ inline void writeNpcPictures(const std::string& entries) {
                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<npcpictdatas>" + entries + "</npcpictdatas>\n");
 }
 
+// The catalogs a new game reads besides the map: eight enemy kinds, twelve swords named w0 to w11 costing 100
+// each, and one item, 薬草.
+inline void writeNewGameCatalogs() {
+    std::string enemies;
+    for (int i = 0; i < 8; ++i) enemies += "<enemy life=\"10\" size=\"20\" speed=\"3\"/>";
+    writeTextFile("media/EnemyData.xml", "<enemydatas>" + enemies + "</enemydatas>");
+    std::string weapons;
+    for (int i = 0; i < 12; ++i) {
+        weapons += "<enemy name=\"w" + std::to_string(i) +
+                   "\" howto=\"\" power=\"1\" fly=\"0\" speed=\"30\" kayaku=\"0\" wait=\"100\" pict=\"0\"/>";
+    }
+    writeTextFile("media/WeaponData.xml", "<weapondatas>" + weapons + "</weapondatas>");
+    writeTextFile("media/ItemData.xml",
+                  "<itemdatas><item name=\"薬草\" use=\"20\" type=\"1\" power=\"30\" time=\"0\" pict=\"0\" "
+                  "howto=\"\"/></itemdatas>");
+}
+
 // Appends an in-memory rectangular area without an NPC and returns its number.
 inline int32_t addArea(GameState& game, int32_t level, float left, float top, float right, float bottom) {
     AreaRecord area;

@@ -86,10 +86,7 @@ const std::map<std::string, Callable>& callables() {
              frameTick(g);
              return nullptr;
          }}},
-        {"reloadSavedGame", {0, [](GameState& g, const Args&, std::string&) -> json {
-             reloadSavedGame(g);
-             return nullptr;
-         }}},
+        {"reloadSavedGame", {0, [](GameState& g, const Args&, std::string&) -> json { return reloadSavedGame(g); }}},
         {"spawnEffect", {3, [](GameState& g, const Args& a, std::string&) -> json {
              spawnEffect(g, static_cast<float>(a[0]), static_cast<float>(a[1]), a[2]);
              return nullptr;
