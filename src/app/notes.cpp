@@ -2,6 +2,7 @@
 #include "app/notes.h"
 
 #include <algorithm>
+#include <string>
 
 #include "app/game_state.h"
 #include "platform/window.h"
@@ -14,6 +15,12 @@ constexpr int32_t signCentreY = 250;
 constexpr uint32_t noteBox = 0xB0000000, noteInk = 0xFFFFFFFF;
 const std::string pauseSign = "ポーズ";
 
+// The boss's life bar: the boss's name and a bar along the bottom of the map view, clear of the hero in the middle
+// and of the notes at the top; the message window that follows the fight takes the same place.
+constexpr int32_t barBoxX = 140, barBoxY = 558, barBoxWidth = 320, barBoxHeight = 30;
+constexpr int32_t barNameWidth = 96, barWidth = 192, barHeight = 10;
+constexpr uint32_t barEmpty = 0xFF401818, barFull = 0xFFE04838, barEdge = 0xFFFFFFFF;
+
 // The note still up at this moment, or empty.
 std::string currentNote(const GameState& game) {
     if (game.notes.text.empty()) return {};
@@ -24,6 +31,34 @@ std::string currentNote(const GameState& game) {
 
 bool signUp(const GameState& game, bool paused) {
     return paused || game.windowInactive == 1;
+}
+
+// The bar stands while the boss scene fights, and in the tick of the last blow, which shows it empty.
+bool bossBarUp(const GameState& game) {
+    return game.scene == sceneBoss && (game.bossPhase == 3 || game.bossPhase == 4);
+}
+
+// The bar's length for the boss's life against the life it started with (its maxlife), within the bar.
+int32_t bossBarLength(const BossRecord& boss) {
+    if (boss.maxlife <= 0 || boss.life <= 0) return 0;
+    if (boss.life >= boss.maxlife) return barWidth;
+    return static_cast<int32_t>(int64_t{barWidth} * boss.life / boss.maxlife);
+}
+
+void drawBossBar(Canvas& canvas, const GameState& game) {
+    const BossRecord& boss = game.boss;
+    fillRect(canvas, barBoxX, barBoxY, barBoxWidth, barBoxHeight, noteBox);
+    const int32_t nameX = barBoxX + 10;
+    int32_t nameWidth = 0, nameHeight = 0;
+    textSize(game.smallFont, boss.name, nameWidth, nameHeight);
+    // A long name is cut before the bar.
+    clipCanvas(canvas, nameX, barBoxY, barNameWidth, barBoxHeight);
+    drawText(canvas, game.smallFont, boss.name, nameX, barBoxY + (barBoxHeight - nameHeight) / 2, noteInk);
+    clipCanvas(canvas, 0, 0, 0, 0);
+    const int32_t barX = nameX + barNameWidth + 6, barY = barBoxY + (barBoxHeight - barHeight) / 2;
+    fillRect(canvas, barX - 1, barY - 1, barWidth + 2, barHeight + 2, barEdge);
+    fillRect(canvas, barX, barY, barWidth, barHeight, barEmpty);
+    fillRect(canvas, barX, barY, bossBarLength(boss), barHeight, barFull);
 }
 
 // A text on a dark box; the box is cut at the map view's right edge, so a long text never reaches the panel.
@@ -47,8 +82,11 @@ std::string notesOnScreen(const GameState& game, bool paused) {
     if (!game.notes.shown) return {};
     const std::string note = currentNote(game);
     const bool sign = signUp(game, paused);
-    if (note.empty() && !sign) return {};
-    return note + (sign ? "\n" + pauseSign : std::string());
+    const bool bar = bossBarUp(game);
+    if (note.empty() && !sign && !bar) return {};
+    std::string shown = note + (sign ? "\n" + pauseSign : std::string());
+    if (bar) shown += "\n" + game.boss.name + " " + std::to_string(bossBarLength(game.boss));
+    return shown;
 }
 
 const Canvas& pictureWithNotes(GameState& game, bool paused) {
@@ -60,6 +98,7 @@ const Canvas& pictureWithNotes(GameState& game, bool paused) {
         if (!canvasValid(notes.screen)) return game.backBuffer;
     }
     copyCanvas(notes.screen, game.backBuffer);
+    if (bossBarUp(game)) drawBossBar(notes.screen, game);
     const std::string note = currentNote(game);
     if (!note.empty()) drawBoxedText(notes.screen, game.smallFont, note, 16, 12);
     if (signUp(game, paused)) {

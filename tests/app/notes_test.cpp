@@ -80,3 +80,52 @@ TEST_F(NotesOverTheMap, ThePauseSignStandsWhilePausedOrInactive) {
     game.windowInactive = 0;
     EXPECT_EQ(notesOnScreen(game, false), "");
 }
+
+TEST_F(NotesOverTheMap, TheBossBarShowsTheLifeLeftAlongTheBottomOfTheMapViewDuringTheFight) {
+    constexpr uint32_t barFull = 0xFFE04838;
+    // The bar's filled pixels on a row through it.
+    auto filled = [&] {
+        const Canvas& shown = pictureWithNotes(game, false);
+        int count = 0;
+        for (int32_t x = 0; x < 900; ++x) count += canvasPixel(shown, x, 572) == barFull ? 1 : 0;
+        return count;
+    };
+    game.boss.name = "ジズ";
+    game.boss.maxlife = 200;
+    game.boss.life = 200;
+    game.scene = sceneBoss;
+    game.bossPhase = 3;
+    EXPECT_EQ(notesOnScreen(game, false), "") << "not drawn unless notes are on";
+    EXPECT_EQ(&pictureWithNotes(game, false), &game.backBuffer);
+
+    game.notes.shown = true;
+    EXPECT_EQ(notesOnScreen(game, false), "\nジズ 192");
+    const Canvas& shown = pictureWithNotes(game, false);
+    EXPECT_GT(differing(shown, game.backBuffer, 0, 540, 600, 600), 1000);
+    EXPECT_EQ(differing(shown, game.backBuffer, 0, 0, 600, 540), 0) << "the hero and the boss stay in sight";
+    EXPECT_EQ(differing(shown, game.backBuffer, 600, 0, 900, 600), 0) << "never over the side panel";
+    EXPECT_EQ(canvasPixel(game.backBuffer, 300, 572), 0xFF208040u) << "the back buffer holds no bar";
+    EXPECT_EQ(filled(), 192);
+    game.boss.life = 50;
+    EXPECT_EQ(filled(), 48);
+    game.boss.life = -30;  // a blow past the last life point
+    EXPECT_EQ(filled(), 0);
+    EXPECT_EQ(notesOnScreen(game, false), "\nジズ 0");
+    game.boss.life = 900;  // more than it started with
+    EXPECT_EQ(filled(), 192);
+    game.boss.maxlife = 0;
+    EXPECT_EQ(filled(), 0);
+
+    // The tick of the last blow still shows it; the walk, the speeches, the cut-in and the wrap-up do not.
+    game.bossPhase = 4;
+    EXPECT_NE(notesOnScreen(game, false), "");
+    for (int32_t phase : {0, 1, 2, 5}) {
+        game.bossPhase = phase;
+        EXPECT_EQ(notesOnScreen(game, false), "") << phase;
+    }
+    game.bossPhase = 3;
+    for (int32_t scene : {sceneMessage, sceneSideMenu, sceneGameOver, sceneField}) {
+        game.scene = scene;
+        EXPECT_EQ(notesOnScreen(game, false), "") << scene;
+    }
+}

@@ -1,5 +1,6 @@
 // The headless runner run as a program on small worlds written by each test: its start-up, dump, set, calls,
 // clock and error reports, checked against the JSON lines it prints.
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -345,6 +346,38 @@ TEST_F(Sim, NotesAreDrawnOnlyOnceAScriptTurnsThemOn) {
     }
     EXPECT_GT(inMap, 50);
     EXPECT_EQ(inPanel, 0);
+}
+
+TEST_F(Sim, TheSaveNoteAndTheBossBarAreDrawnOnlyOnceAScriptTurnsNotesOn) {
+    const std::vector<json> lines = run(
+        "set scene 2\nset bossPhase 3\nset boss.maxlife 100\nset boss.life 40\n"
+        "shot fight.png\nnotes 1\nshot fight-noted.png\nnotes 0\n"
+        "set scene 0\nset heroLife 5\npress S\nshot saved.png\nnotes 1\nshot saved-noted.png\ndump\n");
+    ASSERT_EQ(lines.size(), 1u) << json(lines).dump();
+    EXPECT_EQ(lines[0]["state"]["notes"]["text"], "セーブしました");
+    EXPECT_TRUE(std::filesystem::exists("gamedat.xml"));
+    // Pixels that differ between two shots, counted in the map view's top, its bottom, and the side panel.
+    auto differences = [](const std::string& a, const std::string& b) {
+        Canvas first = createCanvas(900, 600), second = createCanvas(900, 600);
+        drawPicture(first, decodePictureFile(a), 0, 0);
+        drawPicture(second, decodePictureFile(b), 0, 0);
+        std::array<int, 3> counts{};
+        for (int32_t y = 0; y < 600; ++y) {
+            for (int32_t x = 0; x < 900; ++x) {
+                if (canvasPixel(first, x, y) == canvasPixel(second, x, y)) continue;
+                counts[x >= 600 ? 2 : y < 300 ? 0 : 1] += 1;
+            }
+        }
+        return counts;
+    };
+    const std::array<int, 3> bar = differences("fight.png", "fight-noted.png");
+    EXPECT_EQ(bar[0], 0);
+    EXPECT_GT(bar[1], 1000);
+    EXPECT_EQ(bar[2], 0);
+    const std::array<int, 3> note = differences("saved.png", "saved-noted.png");
+    EXPECT_GT(note[0], 100);
+    EXPECT_EQ(note[1], 0);
+    EXPECT_EQ(note[2], 0);
 }
 
 TEST_F(Sim, ComErrorPrintsTheTextOfItsCodeAndQuitEndsTheRun) {
