@@ -243,36 +243,6 @@ void runTitleMenu(GameState& game, Canvas& canvas) {
     game.scene = sceneField;
 }
 
-void runEndingSequence(GameState& game, Canvas& canvas) {
-    drawEndingSequence(game, canvas);
-    if (ticksSince(game, game.sceneMarkFrame) > 180) {
-        setStoryFlag(game, flagScreenMode, screenEndingWalk);
-        game.heroX = 300;
-        game.sceneMarkFrame = game.frameCounter + 400;
-    }
-}
-
-void runEndingWalk(GameState& game, Canvas& canvas) {
-    game.heroX += 6;
-    game.heroDir = dirRight;
-    if (game.heroX > 2400)
-        game.heroX = 2400;
-    else if (game.frameCounter % 4 == 2 || game.frameCounter % 4 == 3)
-        game.heroDir = dirRight + 1;
-    drawEndingWalk(game, canvas);
-    const bool vPressed = takeKeyPress(game, vkV);
-    if (game.frameCounter == game.sceneMarkFrame || vPressed) setStoryFlag(game, flagScreenMode, screenTitle);
-}
-
-void runFullScreenBlock(GameState& game, Canvas& canvas) {
-    switch (storyFlag(game, flagScreenMode)) {
-    case screenTitle: runTitleMenu(game, canvas); break;
-    case screenEndingSequence: runEndingSequence(game, canvas); break;
-    case screenEndingWalk: runEndingWalk(game, canvas); break;
-    default: break;
-    }
-}
-
 // The title as the program starts with it, the cursor on the new game: the world's state goes back to that of
 // a fresh start, so a new game begins at the world's beginning and not where the hero fell. What start-up made
 // (pictures, fonts, the back buffer, the tracks), the keys, the clock and the notes stay.
@@ -296,6 +266,38 @@ void returnToTitle(GameState& game) {
     fresh->scene = sceneFullScreen;
     fresh->menuCursor = 1;
     game = std::move(*fresh);
+}
+
+void runEndingSequence(GameState& game, Canvas& canvas) {
+    drawEndingSequence(game, canvas);
+    if (ticksSince(game, game.sceneMarkFrame) > 180) {
+        setStoryFlag(game, flagScreenMode, screenEndingWalk);
+        game.heroX = 300;
+        game.sceneMarkFrame = game.frameCounter + 400;
+    }
+}
+
+void runEndingWalk(GameState& game, Canvas& canvas) {
+    game.heroX += 6;
+    game.heroDir = dirRight;
+    if (game.heroX > 2400)
+        game.heroX = 2400;
+    else if (game.frameCounter % 4 == 2 || game.frameCounter % 4 == 3)
+        game.heroDir = dirRight + 1;
+    drawEndingWalk(game, canvas);
+    const bool vPressed = takeKeyPress(game, vkV);
+    // The finished game is not carried into the title: a new game after the ending starts at the world's
+    // beginning, not in the last screen beside the spot the walk left the hero on.
+    if (game.frameCounter == game.sceneMarkFrame || vPressed) returnToTitle(game);
+}
+
+void runFullScreenBlock(GameState& game, Canvas& canvas) {
+    switch (storyFlag(game, flagScreenMode)) {
+    case screenTitle: runTitleMenu(game, canvas); break;
+    case screenEndingSequence: runEndingSequence(game, canvas); break;
+    case screenEndingWalk: runEndingWalk(game, canvas); break;
+    default: break;
+    }
 }
 
 void runGameOverBlock(GameState& game, Canvas& canvas) {

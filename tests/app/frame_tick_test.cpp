@@ -461,14 +461,20 @@ TEST_F(FrameTick, EndingSequenceWalkAndBackToTheTitle) {
     tick();
     EXPECT_EQ(game.storyFlags[flagScreenMode], 3);
     EXPECT_EQ(game.scene, sceneFullScreen);
+    // The title holds a fresh world: a new game starts at the beginning, not where the ending left the hero.
+    EXPECT_EQ(std::make_tuple(game.currentMap, game.heroX, game.heroY), std::make_tuple(6, 700, 550));
+    EXPECT_EQ(game.menuCursor, 1);
+    EXPECT_TRUE(canvasValid(game.backBuffer));
 
     // V ends the walk at once.
     game.storyFlags[flagScreenMode] = 2;
     game.sceneMarkFrame = game.frameCounter + 400;
     tick();
+    game.storyFlags[42] = 1;
     tickPressing(vkV);
     EXPECT_EQ(game.storyFlags[flagScreenMode], 3);
-    EXPECT_EQ(game.menuCursor, 0);
+    EXPECT_EQ(game.storyFlags[42], 0);
+    EXPECT_EQ(game.menuCursor, 1);
 }
 
 TEST_F(FrameTick, HeldSpaceFiresOnceAndTheCooldownIsSevenTicks) {
