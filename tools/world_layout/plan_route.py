@@ -1,21 +1,30 @@
 #!/usr/bin/env python3
-"""Writes the key scripts that tests/play replays against the demo world in game/.
+"""Writes the key scripts that tests/play replays against the demo world in game/, and measures the fights.
 
     python3 tools/world_layout/plan_route.py [--sim build/quorvath-sim] [--out tests/play]
+    python3 tools/world_layout/plan_route.py --measure     (only prints the fight lengths of the scripts)
 
 It drives the headless runner quorvath-sim interactively in a private copy of game/ (media and pict
 linked, so the save file stays out of the repository), reads its dumps after each step and records
 only key commands (down, up, press, tick) plus one seed at the top, with `dump` lines and
 `# expect PATH VALUE` lines that the tests check against the dump that follows them.
 
+Every fight is played by a player who only swings: he faces the boss, swings the strongest sword he holds
+whenever it is in reach and the cooldown allows, and closes in along the longer axis when it is not; he
+never steps away from a shot, never uses an item and never presses A.
+
 playthrough.sim: the route of route.py (title menu, new game, shop, every boss, the ending, the title
 again), with a save (S) after the first purchase, a walk out of the shop, and a reload (L) that brings
-the hero back into the shop; the expectations are the screens and story flags the run passes through.
+the hero back into the shop; the expectations are the screens and story flags the run passes through,
+and the ticks in which each fight begins (bossPhase 3) and the boss falls (bossPhase 4).
 
-boss_N.sim: one fight per boss. The set-up uses `set` and `call` to put the hero, as a player would
-arrive, a few steps before the arena with a fitting weapon and life; from there only keys: the walk
-into the arena, the speeches, the fight (face the boss, swing when it is in reach, close in when it is
-not) and the closing speech. The expectations follow bossPhase through 0 to 4 and the boss's flags.
+boss_N.sim: one fight per boss. The set-up uses `set` and `call` to put the hero, as the route brings
+him, a few steps before the arena with his weapons and life; from there only keys: the walk into the
+arena, the speeches, the fight and the closing speech. The expectations follow bossPhase through 0 to 4
+and the boss's flags.
+
+After writing, the scripts are replayed and the length of every fight is printed: ticks of 80 ms from
+the first tick of the fight to the one in which the boss fell, the hero's level and life.
 
 route.py takes the game's story rules from the quorvath-check built beside the --sim runner.
 
@@ -30,10 +39,13 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import unicodedata
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOP = os.path.dirname(os.path.dirname(HERE))
 SEED = 1
+sys.path.insert(0, HERE)
+from route import FIGHT  # noqa: E402  (the title of the route's fight sections, played here)
 
 # Flags whose changes the playthrough checks: the story ones. Money flags (5-10, 47, 48) and command
 # flags (2-4, 11-16) are rewritten by every run of the story events and say nothing about progress.
@@ -151,29 +163,46 @@ def flag_changes(before, after):
             if before["storyFlags"][i] != after["storyFlags"][i]]
 
 
+def play_step(sim, state, line):
+    """Sends one line and records a checked dump when it changed the screen, a story flag or the weapons
+    owned, started a boss battle, or began or ended a fight; returns the state after it."""
+    sim.send(line)
+    if line.split()[0] in ("down", "up") and line.split()[1] not in ("S", "L"):
+        return state
+    now = sim.dump()
+    checks = []
+    if now["currentMap"] != state["currentMap"]:
+        checks.append(("currentMap", now["currentMap"]))
+    if now["boss"]["name"] != state["boss"]["name"]:
+        checks += [("boss.name", now["boss"]["name"])]
+    if state["scene"] == 2 and now["bossPhase"] != state["bossPhase"] and now["bossPhase"] in (3, 4):
+        checks.append(("bossPhase", now["bossPhase"]))
+    for i, (a, b) in enumerate(zip(state["weaponOwned"], now["weaponOwned"])):
+        if a != b:
+            checks.append(("weaponOwned[%d]" % i, b))
+    checks += flag_changes(state, now)
+    if checks:
+        sim.expect(checks)
+    if now["scene"] == 4:
+        raise RuntimeError("game over during the route: %s" % line)
+    return now
+
+
 def play_section(sim, state, lines):
-    """Sends one section line by line and records a checked dump after every step that changed the screen,
-    a story flag, the weapons owned or started a boss battle."""
     for line in lines:
-        sim.send(line)
-        if line.split()[0] in ("down", "up") and line.split()[1] not in ("S", "L"):
-            continue
-        now = sim.dump()
-        checks = []
-        if now["currentMap"] != state["currentMap"]:
-            checks.append(("currentMap", now["currentMap"]))
-        if now["boss"]["name"] != state["boss"]["name"]:
-            checks += [("boss.name", now["boss"]["name"])]
-        for i, (a, b) in enumerate(zip(state["weaponOwned"], now["weaponOwned"])):
-            if a != b:
-                checks.append(("weaponOwned[%d]" % i, b))
-        checks += flag_changes(state, now)
-        if checks:
-            sim.expect(checks)
-        state = now
-        if state["scene"] == 4:
-            raise RuntimeError("game over during the route: %s" % line)
+        state = play_step(sim, state, line)
     return state
+
+
+def play_fight(sim, state):
+    """Fights the boss of the battle under way as a player who only swings (fight_keys), from the cut-in to
+    the tick in which the boss falls."""
+    for _ in range(5000):
+        if state["scene"] == 2 and state["bossPhase"] >= 4:
+            return state
+        for line in fight_keys(state) if state["scene"] == 2 and state["bossPhase"] == 3 else ["tick"]:
+            state = play_step(sim, state, line)
+    raise RuntimeError("the fight with %s did not end" % state["boss"]["name"])
 
 
 def plan_playthrough(sim_path, out):
@@ -193,7 +222,7 @@ def plan_playthrough(sim_path, out):
             if title.startswith("fight") and boss:
                 arrivals[int(boss.group(1))] = state
             owned = list(state["weaponOwned"])
-            state = play_section(sim, state, lines)
+            state = play_fight(sim, state) if title == FIGHT else play_section(sim, state, lines)
             i += 1
             if not saved and state["weaponOwned"] != owned and state["scene"] == 0:
                 # The first purchase: save with S, walk out of the shop, reload with L, which brings the
@@ -320,37 +349,36 @@ def toward_boss(state):
     return "Down" if dy > 0 else "Up"
 
 
-def fight_tick(sim, state):
-    """One tick of the fight: swing when the boss is in reach, turning to it first when it is beside or
-    behind the hero; close in along the longer axis when it is out of reach."""
+def fight_keys(state):
+    """The keys of one tick of the fight: swing when the boss is in reach, turning to it first when it is
+    beside or behind the hero; close in along the longer axis when it is out of reach. The hero never steps
+    away from a shot and never uses an item: a player who only swings."""
+    if state["boss"]["life"] < 1:
+        # the last blow has struck; the next tick sees it and puts the hero on the arena point, where route.py
+        # plans on from, unless an arrow held in that tick takes him a step off it
+        return ["tick"]
     key, _ = attack_weapon(state)
     facing = state["heroDir"] // 2 * 2
     can_swing = state["attackCooldown"] <= 1
     if sword_reaches(state, facing, 8):
-        sim.send("press " + key if can_swing else "tick")
-        return
+        return ["press " + key if can_swing else "tick"]
     sides = [f for f in (0, 2, 4, 6) if sword_reaches(state, f, 14)]
     want = FACING[sides[0]] if sides else toward_boss(state)
-    sim.send("down " + want)
     if can_swing and sides:
-        sim.send("down " + key)
-        sim.send("tick")
-        sim.send("up " + key)
-    else:
-        sim.send("tick")
-    sim.send("up " + want)
+        return ["down " + want, "down " + key, "tick", "up " + key, "up " + want]
+    return ["down " + want, "tick", "up " + want]
 
 
 SETUP_FIELDS = ["heroLife", "heroMaxLife", "heroExp", "heroLevel", "heroPowder", "heroMoney", "heroDir",
                 "expMultiplier"]
 
 
-def plan_boss(sim_path, arrival, number):
+def plan_boss(sim_path, arrival, number, seed=SEED):
     """A fight script from the hero's arrival state before the arena of boss `number`."""
     folder = private_world()
     try:
         sim = Sim(sim_path, folder)
-        sim.send("seed %d" % SEED, record=False)
+        sim.send("seed %d" % seed, record=False)
         sim.note("title menu, row 1: a new game loads the catalogs and the weapons")
         for line in ("press Down", "press V"):
             sim.send(line)
@@ -406,7 +434,8 @@ def plan_boss(sim_path, arrival, number):
             if state["scene"] == 1:
                 sim.send("press V")
             elif state["bossPhase"] == 3:
-                fight_tick(sim, state)
+                for line in fight_keys(state):
+                    sim.send(line)
             else:
                 sim.send("tick")
         else:
@@ -424,11 +453,77 @@ def plan_boss(sim_path, arrival, number):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+# ------------------------------------------------------------------------------------------- fight lengths
+TICK_SECONDS = 0.08
+
+
+def replay(sim_path, script):
+    """Every dump the runner prints while it plays the script in a private copy of the world."""
+    folder = private_world()
+    try:
+        out = subprocess.run([sim_path, os.path.abspath(script)], cwd=folder, check=True, capture_output=True,
+                             text=True, encoding="utf-8").stdout
+        return [json.loads(line)["state"] for line in out.splitlines() if line.startswith('{"state"')]
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def fights_of(states):
+    """The fights the dumps show, in order: from the first dump in phase 3 (the fight begins in the next tick)
+    to the first in phase 4 (made in the tick that saw the boss fall), so the length is the number of fight
+    ticks, given dumps in those very ticks, as plan_route.py records them."""
+    fights = []
+    for state in states:
+        if state["scene"] != 2:
+            continue
+        if state["bossPhase"] == 3 and (not fights or "end" in fights[-1]):
+            fights.append(dict(boss=state["boss"]["bossId"], name=state["boss"]["name"], level=state["heroLevel"],
+                               life=state["heroLife"], maxLife=state["heroMaxLife"], start=state["frameCounter"],
+                               weapon=state["weaponB"]["name"]))
+        elif state["bossPhase"] == 4 and fights and "end" not in fights[-1]:
+            fights[-1].update(end=state["frameCounter"], lifeLeft=state["heroLife"])
+    return fights
+
+
+def padded(text, width):
+    """The text and blanks to fill width columns of a terminal, where a Japanese letter takes two."""
+    used = sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in text)
+    return text + " " * max(0, width - used)
+
+
+def print_fights(title, fights):
+    print(title)
+    print("  boss %s level %s life     ticks seconds life left" % (padded("name", 10), padded("B weapon", 14)))
+    for f in fights:
+        ticks = f.get("end", f["start"]) - f["start"]
+        print("  %4d %s %5d %s %3d/%-4d %5d %7.1f %4d/%d" % (
+            f["boss"], padded(f["name"], 10), f["level"], padded(f["weapon"], 14), f["life"], f["maxLife"], ticks,
+            ticks * TICK_SECONDS, f.get("lifeLeft", 0), f["maxLife"]))
+
+
+def measure(sim_path, folder):
+    """Prints the fight lengths of the playthrough and of each boss script in folder, by replaying them."""
+    print_fights("fights on the route (playthrough.sim):", fights_of(replay(sim_path, os.path.join(folder,
+                                                                                               "playthrough.sim"))))
+    alone = []
+    for number in range(100):
+        script = os.path.join(folder, "boss_%d.sim" % number)
+        if not os.path.exists(script):
+            break
+        alone += fights_of(replay(sim_path, script))
+    print_fights("each boss alone, swinging only (boss_N.sim):", alone)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--sim", default=os.path.join(TOP, "build", "quorvath-sim"))
     parser.add_argument("--out", default=os.path.join(TOP, "tests", "play"))
+    parser.add_argument("--measure", action="store_true",
+                        help="only replay the scripts in --out and print how long each fight lasts")
     args = parser.parse_args()
+    if args.measure:
+        measure(args.sim, args.out)
+        return
     ticks, arrivals = plan_playthrough(args.sim, args.out)
     print("playthrough.sim: %d ticks" % ticks)
     for number in sorted(arrivals):
@@ -440,6 +535,7 @@ def main():
                "against the dump after it."], script)
         print("boss_%d.sim: %d ticks, life left %d of %d" % (number, ticks_of(script), state["heroLife"],
                                                               state["heroMaxLife"]))
+    measure(args.sim, args.out)
 
 
 if __name__ == "__main__":

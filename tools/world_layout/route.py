@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Prints a quorvath-sim key script that plays the demo world from the title menu to the ending.
+"""Prints the key plan of the demo world from the title menu to the ending, which plan_route.py plays.
 
 It plans every walk on the layout of make_map.py with the game's own walking rules (10 px steps, levels,
 solid NPC areas, doors, arenas that start a fight), counts the V presses each conversation needs from the
-speech and the story flags it keeps track of, swinging the B weapon on every walk, and fights each boss by walking at it
-and swinging; it rests at the inns and the save stones on the way. Only key commands are used: down, up, press,
-tick (never A).
+speech and the story flags it keeps track of, swinging the B weapon on every walk, and rests at the inns and
+the save stones on the way. Only key commands are used: down, up, press, tick (never A). A boss fight needs
+eyes on the boss, so the plan only marks it: a section titled "# swing at the boss until it falls", which
+plan_route.py replaces by a fight it plays tick by tick, watching the boss.
 
 The story rules it keeps track of (the NPCs the story flags hide and the money flags) are the game's own
 tables, read from the validator's `quorvath-check --rules-json`. The validator is found by --check, else the
@@ -13,7 +14,6 @@ QUORVATH_CHECK environment variable, else build/quorvath-check beside this repos
 the PATH.
 
 Usage: python3 tools/world_layout/route.py [--check build/quorvath-check] > route.txt
-       (cd game && quorvath-sim ../route.txt)
 """
 import argparse
 import json
@@ -26,6 +26,8 @@ from collections import deque
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_map as M  # noqa: E402  (lays the screens out on import)
 
+# A fight is played by plan_route.py, which watches the boss: the route only marks it with this comment.
+FIGHT = "swing at the boss until it falls"
 KEYS = {(10, 0): "Right", (-10, 0): "Left", (0, 10): "Down", (0, -10): "Up"}
 TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
@@ -274,8 +276,9 @@ class Play:
             self.press("V", shown)
         self.story_events()
 
-    def fight(self, i, loops=120, pattern="walk"):
-        """Walks into arena i and fights its boss with the B weapon until it falls."""
+    def fight(self, i):
+        """Walks into arena i, listens to the boss and marks the fight, which plan_route.py plays by watching
+        the boss; then the closing speech."""
         self.note = "arena %d" % i
         a = self.s().areas[i]
         boss = BOSSES[a["boss"][0]]
@@ -290,14 +293,10 @@ class Play:
             y += 10 if boss["gy"] > y else -10
         self.emit("tick 80")  # the hero walks to the arena point; the opening speech waits
         self.press("V", boss["opening"])
-        self.emit("tick 35")  # the VS presentation
-        for k in range(loops):
-            if pattern == "walk" or (k // 4) % 2 == 0:
-                self.hold("Up", 2)
-            else:
-                self.hold("Down", 2)
-            self.press("B")
-            self.emit("tick 4")
+        self.emit("# " + FIGHT)
+        self.emit("tick")
+        self.emit("# the closing speech")
+        self.emit("tick 3")
         self.press("V", boss["closing"])
         self.emit("tick 3")
         self.flags[a["boss"][1]] = 1
@@ -342,12 +341,16 @@ def main():
     p.talk(5)                      # buy the steel sword, into the B slot
     p.door(6)
     p.door(3)                      # inn
-    p.talk(3)                      # save (question: yes)
+    p.talk(2)                      # rest, then save (question: yes)
     p.door(6)
+    p.talk(7)                      # the gate guard: how to fight
     p.door(7)
     p.door(8)
     p.fight(5)                     # あやお
     p.door(7)
+    p.door(6)
+    p.door(3)
+    p.talk(2)                      # rest at the inn after the fight
     p.door(6)
     p.door(5)
     p.door(0)
@@ -357,6 +360,7 @@ def main():
     p.talk(2)                      # save stone
     p.fight(4)                     # ぬすず
     p.talk(5)                      # the thief's chest
+    p.talk(2)                      # the save stone heals again
     p.door(0)
     p.door(5)
     p.door(6)
@@ -369,6 +373,7 @@ def main():
     p.door(2)
     p.talk(2)                      # save stone
     p.fight(4)                     # したっぱ
+    p.talk(2)                      # save stone
     p.talk(17)                     # miner A goes home
     p.talk(18)                     # miner B: powder
     p.talk(19)                     # miner C: yes
@@ -383,11 +388,11 @@ def main():
     p.talk(2)                      # statue A answers the three orbs
     p.talk(3)                      # statue B: yes
     p.door(16)
-    p.talk(2)                      # the city inn: rest (question: yes)
+    p.talk(2)                      # the city inn: rest, then save (question: yes)
     p.talk(8)                      # the sage: yes
     p.door(17)
     p.talk(2)                      # save stone
-    p.fight(4, pattern="sweep")    # ベヒモス
+    p.fight(4)                     # ベヒモス
     p.talk(8)                      # save stone on the landing
     p.fight(10)                    # ジズ: the ending
     p.emit("# the ending: orbs, the white fade, the walk, then V brings the title back")
