@@ -87,19 +87,22 @@ def shop_powder(grams, flag):
 
 
 def buyer():
-    return [P("その どうぐを ねだんの はんぶんで かいとるよ。", cond=(12, 1)),
-            Y("まいど！ かいとったよ。", set=(12, 2)), N("そうかい。 いつでも おいで。"),
+    """Buys the item selected on the item page of the N menu for half its price (flag 12: 1 when it has a
+    price, 2 sells one). Three plain lines with a price, the question, and two lines without one, so that
+    the question is asked only for an item that can be sold."""
+    return [P("Nキーの メニューの 『どうぐ』の ページで", cond=(12, 1)),
+            P("えらんだ どうぐを ねだんの はんぶんで かうよ。", cond=(12, 1)),
+            P("キバなら 20G だ。 ひとつ うって いくかい？", cond=(12, 1)),
+            Y("まいど！ ねだんの はんぶんを はらったよ。", set=(12, 2)), N("そうかい。 いつでも おいで。"),
             P("いま えらんでいる どうぐは かいとれないね。", cond=(12, 0)),
-            P("Nキーの メニューで うる どうぐを えらんでおくれ。", cond=(12, 0))]
+            P("Nキーの 『どうぐ』の ページで うるものを えらびな。", cond=(12, 0))]
 
 
-def healer(greeting):
-    return [P(greeting), Y("ゆっくり おやすみ… ライフが かいふくした！", set=(3, 1)), N("また どうぞ。")]
-
-
-def saver(greeting):
-    return [P(greeting), P("ぼうけんを きろくしますか？"), Y("ぼうけんを きろくしました。", set=(4, 1)),
-            N("またの おこしを。")]
+def inn(greeting):
+    """An innkeeper: the rest heals at once (flag 3 on a plain line), then one question: save or not."""
+    return [P(greeting, set=(3, 1)), P("…ぐっすり ねむって ライフが かいふくした！"),
+            P("やどちょうに ぼうけんを きろくして いくかい？"),
+            Y("きろくしたよ。 きを つけて いっておいで。", set=(4, 1)), N("そうかい。 きを つけて いっておいで。")]
 
 
 def save_stone():
@@ -203,10 +206,12 @@ s.area(R(800, 1420, 880, 1480), door=(12, 440, 300), note="down to the lower min
 s = Screen("やどや こもれびてい", "pict\\map03.png", "the town inn: heal and save")
 s.area(R(520, 700, 600, 760), door=(6, 980, 470), note="door out to the town (6)", expect=0)
 s.area(R(360, 400, 800, 700), note="inn floor", expect=1)
-s.area(R(460, 360, 500, 400), npc=INNKEEPER, note="innkeeper: heals (flag 3)",
-       speech=healer("いらっしゃい。 ひとやすみ して いくかい？"), expect=2)
-s.area(R(620, 360, 660, 400), npc=MAN, note="clerk: saves (flag 4)",
-       speech=saver("やどちょうに なまえを かいて おくかい？"), expect=3)
+s.area(R(460, 360, 500, 400), npc=INNKEEPER, note="innkeeper: heals (flag 3), then asks to save (flag 4)",
+       speech=inn("いらっしゃい。 ゆっくり やすんで いきな。"), expect=2)
+s.area(R(620, 360, 660, 400), npc=MAN, note="a guest: the S and L keys", speech=[
+    P("Sキーを おせば どこでも ぼうけんを きろく できるんだ。"),
+    P("Lキーで さいごの きろくから やりなおせる。"),
+    P("まものに やられても きろくした ところに もどれるよ。")], expect=3)
 s.area(R(800, 500, 840, 540), npc=TRAVELER, note="traveller: how to sell", speech=[
     P("まものを たおすと ときどき キバを おとすんだ。"),
     P("キバは どうぐやで かいとって もらえるよ。"),
@@ -247,6 +252,7 @@ s.area(R(560, 400, 600, 440), npc=ELDER, note="elder: the goal, by stage flag 53
     P("まちを まもる みっつの ひかりのたまが ぬすまれた。", cond=(53, 0)),
     P("ひとつは ひがしの かぜのおかの あやおが もっておる。", cond=(53, 0)),
     P("おみせで そうびを ととのえて、 とりかえして くだされ。", cond=(53, 0)),
+    P("たたかいかたは ひがしもんの へいしに きくと よい。", cond=(53, 0)),
     P("ひとつめの たまを とりもどしたか！", cond=(53, 1)),
     P("ふたつめは ぬすずが にしの みずうみの しまへ…", cond=(53, 1)),
     P("むらの ふなのりに たのむと よいじゃろう。", cond=(53, 1)),
@@ -259,10 +265,12 @@ s.area(R(480, 680, 520, 720), npc=WOMAN, note="townswoman: an herb once (flag 37
     P("あら、 たびに でるの？ これを もって いきなさい。", cond=(37, 0), set=(2, 0)),
     P("やくそうを もらった！", cond=(37, 0), set=(37, 1))], expect=5)
 s.area(R(1100, 500, 1160, 620), door=(7, 400, 560), note="east gate to the meadow (7)", expect=6)
-s.area(R(1040, 680, 1080, 720), npc=GUARD, note="gate guard: controls", speech=[
-    P("ひがしの おかに あやおと いう らんぼうものが いる。"),
-    P("スペースキーと Bキーで こうげき できるぞ。"),
-    P("Nキーで メニュー、 Vキーで はなす、 だ。")], expect=7)
+s.area(R(1040, 680, 1080, 720), npc=GUARD, note="gate guard: how to fight, by the east gate", speech=[
+    P("ひがしの はらっぱには まものが でるぞ。"),
+    P("スペースキーと Bキーで ぶきを ふるって たたかうんだ。"),
+    P("ふたつの キーに それぞれ べつの ぶきを もてる。"),
+    P("Nキーの メニューで キーごとの ぶきを えらべるぞ。"),
+    P("まものに ふれると ライフが へる。 きを つけてな！")], expect=7)
 s.area(R(680, 680, 720, 720), npc=CHILD, note="child: a short sword once (flag 38)", speech=[
     P("ぼくも おおきく なったら たびに でるんだ！", cond=(38, 1)),
     P("これ、 ぼくの たからもの。 あげる！", cond=(38, 0), set=(13, 1)),
@@ -271,12 +279,14 @@ s.area(R(680, 680, 720, 720), npc=CHILD, note="child: a short sword once (flag 3
 # ---------------------------------------------------------------- screen 7: the east meadow
 s = Screen("ひがしの はらっぱ", "pict\\map07.png", "first field")
 s.area(R(300, 500, 360, 620), door=(6, 1070, 560), note="west gate to the town (6)", expect=0)
-s.area(G([(360, 480), (420, 390), (600, 360), (820, 380), (1000, 360), (1060, 460), (1060, 660), (1000, 800), (820, 860), (580, 840), (420, 800), (360, 660)]), enemies=[0, 0, 1], note="meadow", expect=1)
+s.area(G([(560, 470), (620, 370), (820, 380), (1000, 360), (1060, 460), (1060, 660), (1000, 800), (820, 860), (620, 840), (560, 660)]), enemies=[0, 0, 1], note="meadow", expect=1)
 s.area(R(1060, 500, 1300, 620), note="path east", expect=2)
 s.area(R(1300, 500, 1360, 620), door=(8, 400, 860), note="east to the windy hill (8)", expect=3)
 s.area(R(1160, 460, 1200, 500), npc=TRAVELER, note="traveller: warns of the rival", speech=[
     P("この さきの おかに あやおが いるぞ。"),
     P("てごわい やつだ。 まちの やどやで きろくを しておけ。")], expect=4)
+s.area(R(360, 480, 560, 640), enemies=[0], note="the field's gate, where the hero comes in from the town: one slow slime",
+       expect=5)
 
 # ---------------------------------------------------------------- screen 8: the windy hill (rival)
 s = Screen("かぜのおか", "pict\\map08.png",
@@ -392,9 +402,11 @@ s = Screen("みやこ セレスタ", "pict\\map16.png",
            "city; entering sets flag 17 to 1; the sage (area 8) stands in the tower road until flag 45 = 1")
 s.area(R(660, 1100, 740, 1160), door=(15, 700, 440), note="south to the sealed gate (15)", expect=0)
 s.area(R(400, 600, 1200, 1100), note="plaza", expect=1)
-s.area(R(460, 560, 500, 600), npc=INNKEEPER, speech=healer("ようこそ やどやへ。 やすんで いくかい？"),
-       note="innkeeper: heals", expect=2)
-s.area(R(560, 560, 600, 600), npc=MAN, speech=saver("たびの きろくを つけて いくかい？"), note="clerk: saves", expect=3)
+s.area(R(460, 560, 500, 600), npc=INNKEEPER, speech=inn("ようこそ やどやへ。 ゆっくり やすんで いきなさい。"),
+       note="innkeeper: heals, then asks to save", expect=2)
+s.area(R(560, 560, 600, 600), npc=MAN, note="a guest at the inn: the tower", speech=[
+    P("ほしふりのとうの なかにも きろくの いしが あるそうだ。"),
+    P("あおく ひかる いしに はなしかけると きずも いえるよ。")], expect=3)
 s.area(R(900, 560, 940, 600), npc=SMITH, speech=shop_weapon("ほのおのけんは 800G だ。", 9, 7),
        note="sells the flame sword (weapon 7) when money > 799", expect=4)
 s.area(R(1000, 560, 1040, 600), npc=MERCHANT, speech=shop_item("げんきのもとは 150G だよ。", 6, 2),
