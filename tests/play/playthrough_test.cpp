@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "play/play_script.h"
 #include "test_support.h"
@@ -13,6 +15,34 @@
 namespace {
 
 const std::filesystem::path playthrough = play::sourceDir() / "tests" / "play" / "playthrough.sim";
+
+// One boss fight of the route, from the dump in the tick that began it to the one in the tick the boss fell.
+struct Fight {
+    std::string boss;
+    int level = 0;
+    unsigned start = 0, end = 0;
+    int lifeLeft = 0, maxLife = 0;
+    int ticks() const { return static_cast<int>(end - start); }
+};
+
+// The fights the dumps show; plan_route.py records a dump in the very tick each fight begins (phase 3)
+// and the boss falls (phase 4), so the difference is the number of ticks the fight ran.
+std::vector<Fight> fightsOf(const std::vector<play::json>& states) {
+    std::vector<Fight> fights;
+    bool open = false;
+    for (const auto& state : states) {
+        if (state["scene"] != 2) continue;
+        if (state["bossPhase"] == 3 && !open) {
+            fights.push_back({state["boss"]["name"], state["heroLevel"], state["frameCounter"], 0, 0, state["heroMaxLife"]});
+            open = true;
+        } else if (state["bossPhase"] == 4 && open) {
+            fights.back().end = state["frameCounter"];
+            fights.back().lifeLeft = state["heroLife"];
+            open = false;
+        }
+    }
+    return fights;
+}
 
 TEST(Playthrough, ScriptUsesOnlyKeysAfterOneSeedAndSavesAndReloads) {
     int seeds = 0;
@@ -72,6 +102,18 @@ TEST(Playthrough, FromTheTitleThroughEveryBossToTheEndingAndBackToTheTitle) {
     EXPECT_EQ(last["currentMap"], 6) << "a new game starts in the home town";
     EXPECT_EQ(last["storyFlags"][42], 0);
     EXPECT_TRUE(std::filesystem::exists("gamedat.xml")) << "the save with S and at the stones";
+
+    // Bosses worth fighting: every fight of the route lasts at least 10 seconds (125 ticks of 80 ms), the last
+    // one at least 30 (375 ticks), and the hero who only swings wins each.
+    const std::vector<Fight> fights = fightsOf(replay.states);
+    ASSERT_EQ(fights.size(), 6u);
+    EXPECT_EQ(fights.back().boss, "ジズ");
+    for (const Fight& fight : fights) {
+        std::printf("fight with %s at level %d: %d ticks (%.1f s), %d of %d life left\n", fight.boss.c_str(),
+                    fight.level, fight.ticks(), fight.ticks() * 0.08, fight.lifeLeft, fight.maxLife);
+        EXPECT_GE(fight.ticks(), &fight == &fights.back() ? 375 : 125) << fight.boss;
+        EXPECT_GT(fight.lifeLeft, 0) << fight.boss;
+    }
 }
 
 }  // namespace

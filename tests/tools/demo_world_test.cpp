@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <initializer_list>
+#include <iostream>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -10,17 +13,23 @@
 #include <tuple>
 #include <vector>
 
+#include "app/frame_tick.h"
 #include "app/game_state.h"
+#include "app/keys.h"
 #include "combat/boss_catalog.h"
+#include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
 #include "data/item_catalog.h"
 #include "music/music.h"
+#include "platform/graphics.h"
+#include "platform/window.h"
 #include "test_support.h"
 #include "world/map_file.h"
 #include "world/movement.h"
 #include "world/npc_dialogue.h"
 #include "world/story_events.h"
+#include "world/directions.h"
 #include "world/story_flags.h"
 
 namespace {
@@ -242,6 +251,84 @@ TEST_F(DemoWorld, ShopsAskOnlyWhenTheMoneyFlagsCoverThePrice) {
     expectNoBoxes();
 }
 
+// The plain lines a message shows before its question (or all of them), joined.
+std::string shownText(const GameState& game) {
+    std::string text;
+    for (int32_t i = 1; i < std::min(game.questionLine, game.messageLineCount); ++i) text += game.messageLines[i] + "\n";
+    return text;
+}
+
+bool asksAQuestion(const GameState& game) { return game.questionLine < game.messageLineCount; }
+
+// A buyer says where the item he buys is chosen (the item page of the N menu) and what it fetches (half its
+// price), and asks only while the selected item has a price.
+TEST_F(DemoWorld, BuyersNameTheItemPageAndHalfThePriceAndAskOnlyForAnItemWithAPrice) {
+    int32_t buyers = 0;
+    for (int32_t screen = 0; screen < demoScreenCount; ++screen) {
+        loadScreen(screen);
+        const std::vector<AreaRecord> areas = game.areas;
+        for (size_t i = 0; i < areas.size(); ++i) {
+            const AreaNpc& npc = areas[i].npc;
+            if (std::none_of(npc.yesLines.begin(), npc.yesLines.end(), [](const SpeechLine& line) {
+                    return line.setFlagId == flagSellItem && line.setFlagValue == sellCommand;
+                }))
+                continue;
+            ++buyers;
+            SCOPED_TRACE("screen " + std::to_string(screen) + " area " + std::to_string(i));
+            game.storyFlags[flagSellItem] = 1;
+            buildMessage(game, npc);
+            EXPECT_TRUE(asksAQuestion(game));
+            EXPECT_EQ(game.yesFlagId, flagSellItem);
+            for (const char* word : {"Nキー", "どうぐ", "はんぶん"}) EXPECT_NE(shownText(game).find(word), std::string::npos) << word;
+            game.storyFlags[flagSellItem] = 0;
+            buildMessage(game, npc);
+            EXPECT_FALSE(asksAQuestion(game));
+            EXPECT_NE(shownText(game).find("Nキー"), std::string::npos) << "how to choose an item to sell";
+        }
+    }
+    EXPECT_GE(buyers, 2);
+}
+
+// Resting needs no answer: every heal comes from a plain line, so an innkeeper or a save stone asks one
+// question at most, whether to save.
+TEST_F(DemoWorld, PlacesOfRestHealAtOnceAndAskOnlyWhetherToSave) {
+    int32_t healers = 0;
+    for (int32_t screen = 0; screen < demoScreenCount; ++screen) {
+        loadScreen(screen);
+        const std::vector<AreaRecord> areas = game.areas;
+        for (size_t i = 0; i < areas.size(); ++i) {
+            const AreaNpc& npc = areas[i].npc;
+            SCOPED_TRACE("screen " + std::to_string(screen) + " area " + std::to_string(i));
+            for (const auto* answers : {&npc.yesLines, &npc.noLines})
+                for (const SpeechLine& line : *answers) EXPECT_NE(line.setFlagId, flagHeal) << "a heal waits for an answer";
+            if (std::none_of(npc.lines.begin(), npc.lines.end(), [](const SpeechLine& line) { return line.setFlagId == flagHeal; }))
+                continue;
+            game.storyFlags[flagHeal] = 0;
+            game.storyFlags[36] = 1;  // the spirit of light has given her gun: she only heals
+            buildMessage(game, npc);
+            EXPECT_EQ(game.storyFlags[flagHeal], 1) << "the heal comes with the first words";
+            if (asksAQuestion(game)) {
+                ++healers;
+                EXPECT_EQ(game.yesFlagId, flagSave);
+            }
+        }
+    }
+    EXPECT_GE(healers, 2) << "the two inns";
+}
+
+// Before the first field, someone in the town tells how to attack: the two keys and their two weapons.
+TEST_F(DemoWorld, SomeoneInTheTownTellsHowToAttackWithTheTwoWeaponKeys) {
+    loadScreen(6);
+    bool told = false;
+    for (const AreaRecord& area : game.areas) {
+        std::string text;
+        for (const SpeechLine& line : area.npc.lines) text += line.text;
+        told |= text.find("スペースキー") != std::string::npos && text.find("Bキー") != std::string::npos &&
+                text.find("ぶき") != std::string::npos;
+    }
+    EXPECT_TRUE(told);
+}
+
 TEST_F(DemoWorld, TheEightEnemyKindsAreSensibleAndAllAppear) {
     ASSERT_EQ(loadEnemyCatalog(game), 1);
     for (const EnemyType& kind : game.enemyCatalog) {
@@ -416,6 +503,141 @@ TEST_F(DemoWorld, EveryDoorArenaAndNpcCanBeReachedOnFootFromEveryArrival) {
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+constexpr int32_t townScreen = 6;
+constexpr int32_t firstFieldScreen = 7;
+
+// A new game played tick by tick on the manual clock, the hero just through the town's door into the first
+// field at level 1 with the starting sword.
+class FirstField : public DemoWorld {
+protected:
+    // A fresh game with the hero at the entrance and the enemies' dice seeded.
+    void arrive(unsigned seed) {
+        game = GameState{};
+        useManualClock(1000);
+        ASSERT_EQ(startFreshGame(game), 0);
+        game.lastTickTime = clockMillis();
+        game.backBuffer = createCanvas(900, 600);
+        game.smallFont = createFont(16);
+        game.largeFont = createFont(20);
+        loadScreen(townScreen);
+        for (const AreaRecord& area : game.areas)
+            if (area.hasDoor && area.door.next == firstFieldScreen) entrance = {area.door.resetX, area.door.resetY};
+        ASSERT_NE(entrance.first, 0) << "the town has a door to the first field";
+        loadScreen(firstFieldScreen);
+        game.heroX = entrance.first;
+        game.heroY = entrance.second;
+        locateHeroArea(game);
+        runStoryEvents(game);
+        game.scene = sceneField;
+        ASSERT_EQ(game.heroLevel, 1);
+        ASSERT_EQ(game.weaponSpace.fly, 0) << "the starting sword";
+        std::srand(seed);
+    }
+
+    // One tick with these keys held; they are let go after it.
+    void tick(std::initializer_list<int32_t> keys = {}) {
+        for (int32_t key : keys) game.keyDown[key] = 1;
+        advanceManualClock(80);
+        frameTick(game);
+        for (int32_t key : keys) game.keyDown[key] = game.keyLatch[key] = 0;
+    }
+
+    std::vector<const EnemySlot*> livingEnemies() const {
+        std::vector<const EnemySlot*> living;
+        for (int32_t k = 0; k < areaEnemyCount(game); ++k)
+            if (game.enemySlots[k].life > 0) living.push_back(&game.enemySlots[k]);
+        return living;
+    }
+    // Where an enemy stands in the view, whose centre is the hero.
+    std::pair<int32_t, int32_t> inView(const EnemySlot& enemy) const {
+        return {enemy.x + enemy.anchorX - game.heroX, enemy.y + enemy.anchorY - game.heroY};
+    }
+    // Whether a swing of the Space sword the way the hero faces would reach the enemy, a few pixels to spare.
+    bool inReach(const EnemySlot& enemy) const {
+        const auto [vx, vy] = inView(enemy);
+        const int32_t facing = game.heroDir / 2 * 2;
+        const bool beyond = facing == dirDown ? vy >= 320 : facing == dirRight ? vx >= 320 : facing == dirLeft ? vx <= 280 : vy <= 280;
+        const int32_t cx = facing == dirRight ? 320 : facing == dirLeft ? 280 : 300;
+        const int32_t cy = facing == dirDown ? 320 : facing == dirUp ? 280 : 300;
+        const int32_t reach = enemy.size + game.weaponSpace.speed - 4;
+        return beyond && squared(vx - cx) + squared(vy - cy) < squared(reach);
+    }
+    bool canSwing() const { return game.attackCooldown <= 1; }
+
+    // A player who only swings: a swing when an enemy is in reach in front, else a step at the nearest one
+    // along the longer axis (which also turns him to it). He never steps away. Returns when the wave is gone.
+    void fightWave() {
+        for (int32_t t = 0; t < 600 && !livingEnemies().empty() && game.scene == sceneField; ++t) {
+            const auto living = livingEnemies();
+            if (std::any_of(living.begin(), living.end(), [&](const EnemySlot* e) { return inReach(*e); })) {
+                canSwing() ? tick({vkSpace}) : tick();
+                continue;
+            }
+            const EnemySlot* nearest = *std::min_element(living.begin(), living.end(), [&](auto* a, auto* b) {
+                const auto [ax, ay] = inView(*a);
+                const auto [bx, by] = inView(*b);
+                return squared(ax - 300) + squared(ay - 300) < squared(bx - 300) + squared(by - 300);
+            });
+            const auto [vx, vy] = inView(*nearest);
+            const int32_t dx = vx - 300, dy = vy - 300;
+            tick({std::abs(dx) >= std::abs(dy) ? (dx > 0 ? vkRight : vkLeft) : (dy > 0 ? vkDown : vkUp)});
+        }
+        ASSERT_TRUE(livingEnemies().empty()) << "the wave is not beaten";
+    }
+
+    std::pair<int32_t, int32_t> entrance{0, 0};
+};
+
+// A player new to the game who arrives and only looks: the gate's slime bumps him now and then, and he
+// still lives after 20 seconds, with a good part of his life.
+TEST_F(FirstField, ALevelOneHeroStandingStillAtTheEntranceLivesTwentySeconds) {
+    int32_t least = 1 << 30;
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        arrive(seed);
+        for (int32_t t = 0; t < 250; ++t) tick();
+        EXPECT_EQ(game.scene, sceneField) << "game over";
+        EXPECT_GT(game.heroLife, 0);
+        least = std::min(least, game.heroLife);
+    }
+    std::cout << "standing still at the entrance for 250 ticks: at least " << least << " of "
+              << game.heroMaxLife << " life left\n";
+    EXPECT_GE(least, game.heroMaxLife / 4) << "the margin";
+}
+
+// A player who walks in swinging: he beats the gate's slime, walks on into the meadow and beats wave after
+// wave there, each time with more than half his life.
+TEST_F(FirstField, AHeroWhoWalksInSwingingWinsEveryFightWithMoreThanHalfHisLife) {
+    int32_t least = 1 << 30;
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        arrive(seed);
+        const int32_t gate = game.currentArea;
+        tick();  // the gate's wave comes
+        ASSERT_FALSE(livingEnemies().empty()) << "enemies wait at the entrance";
+        fightWave();
+        EXPECT_GT(game.heroLife * 2, game.heroMaxLife) << "after the fight at the gate";
+        for (int32_t t = 0; t < 60 && game.currentArea == gate; ++t) {
+            const auto living = livingEnemies();
+            const bool strike = canSwing() && std::any_of(living.begin(), living.end(), [&](auto* e) { return inReach(*e); });
+            strike ? tick({vkRight, vkSpace}) : tick({vkRight});
+        }
+        ASSERT_NE(game.currentArea, gate) << "the way east leads into the meadow";
+        for (int32_t wave = 1; wave <= 3; ++wave) {
+            tick();
+            fightWave();
+            EXPECT_GT(game.heroLife * 2, game.heroMaxLife) << "after wave " << wave << " of the meadow";
+        }
+        least = std::min(least, game.heroLife);
+    }
+    std::cout << "the gate and three waves of the meadow won swinging: at least " << least << " of "
+              << game.heroMaxLife << " life left\n";
 }
 
 }  // namespace
