@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/graphics.h"
+#include "platform/polygon.h"
 #include "test_support.h"
 
 namespace {
@@ -153,22 +155,145 @@ TEST(AssetTool, MakesThePicturesASmallWorldNamesWithTheirSizes) {
     EXPECT_EQ(pngSize("pict/man.png"), std::make_pair(320u, 40u));
 }
 
-TEST(AssetTool, MapGroundInsideAnAreaIsPaintedUnlikeTheWallOutside) {
+// Grass, in shade or not, is green above all; walls, cliffs, rims, rugs and arrows are not.
+bool grassy(uint32_t argb) {
+    const uint32_t r = argb >> 16 & 0xff, g = argb >> 8 & 0xff, b = argb & 0xff;
+    return g > r && g > b;
+}
+
+TEST(AssetTool, MapGroundInsideAnAreaIsPaintedUnlikeTheWallOutsideAndTheNpcStandsOnIt) {
     TempFolder folder;
     writeSmallWorld();
     ASSERT_EQ(runAssets(". --no-music"), 0);
     const Picture map = loadPicture("pict\\field.png");
     if (!pictureLoaded(map)) GTEST_SKIP() << "the picture loader is not built yet";
-    Canvas canvas = createCanvas(pictureWidth(map), pictureHeight(map));
-    drawPicture(canvas, map, 0, 0);
     // the wall or rough land far from the ground, and the edge of the picture, all look alike and unlike
-    // the ground; the NPC's rug differs from the plain ground
-    const uint32_t ground = canvasPixel(canvas, 520, 470);
-    const uint32_t wall = canvasPixel(canvas, 150, 150);
+    // the ground; the NPC stands on the same grass, no rug under him
+    const uint32_t ground = picturePixel(map, 520, 470);
+    const uint32_t wall = picturePixel(map, 150, 150);
     EXPECT_EQ(ground >> 24, 0xffu);
     EXPECT_EQ(wall >> 24, 0xffu);
     EXPECT_NE(ground & 0xf0f0f0, wall & 0xf0f0f0);
-    EXPECT_NE(canvasPixel(canvas, 460, 380) & 0xf0f0f0, ground & 0xf0f0f0);
+    EXPECT_TRUE(grassy(ground));
+    for (int32_t y = 365; y < 400; y += 5)
+        for (int32_t x = 445; x < 480; x += 5) EXPECT_TRUE(grassy(picturePixel(map, x, y))) << x << "," << y;
+}
+
+// Wherever the hero stands, his figure (the opaque part of his cell, drawn 20 px left of him and 27 px above)
+// covers ground only: no wall face above an area, no rim beside or below it, on straight and slanting edges.
+TEST(AssetTool, TheHerosFigureNeverCoversAWallWhereverHeStands) {
+    TempFolder folder;
+    writeTextFile("media/BigMapData.xml",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n"
+                  "  <screen name=\"はらっぱ\" areanum=\"2\" pict=\"pict\\field.png\">\n"
+                  "    <area level=\"0\" pointnum=\"4\"><point x=\"400\" y=\"400\"/><point x=\"400\" y=\"600\"/>"
+                  "<point x=\"700\" y=\"600\"/><point x=\"700\" y=\"400\"/></area>\n"
+                  "    <area level=\"0\" pointnum=\"3\"><point x=\"900\" y=\"400\"/><point x=\"1233\" y=\"400\"/>"
+                  "<point x=\"900\" y=\"777\"/></area>\n"
+                  "  </screen>\n</map>\n");
+    ASSERT_EQ(runAssets(". --no-music"), 0) << readTextFile("assets-output.txt");
+    const Picture map = loadPicture("pict\\field.png");
+    const Picture hero = loadPicture("pict\\man.png");
+    if (!pictureLoaded(map)) GTEST_SKIP() << "the picture loader is not built yet";
+    // the figure's box over the eight cells of the hero's sheet
+    int32_t left = 40, right = -1, top = 40, bottom = -1;
+    for (int32_t cell = 0; cell < 8; ++cell)
+        for (int32_t y = 0; y < 40; ++y)
+            for (int32_t x = 0; x < 40; ++x)
+                if (picturePixel(hero, cell * 40 + x, y) >> 24) {
+                    left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+                }
+    ASSERT_LE(left, right);
+    const std::vector<std::vector<PolygonPoint>> areas = {{{400, 400}, {400, 600}, {700, 600}, {700, 400}},
+                                                          {{900, 400}, {1233, 400}, {900, 777}}};
+    int32_t stands = 0;
+    for (const auto& vertices : areas) {
+        Polygon polygon;
+        polygon.vertices = vertices;
+        for (int32_t y = 300; y <= 800; y += 10)
+            for (int32_t x = 300; x <= 1300; x += 10) {
+                if (!polygonContains(polygon, x, y)) continue;
+                ++stands;
+                int32_t other = 0, covered = 0;
+                for (int32_t py = y - 27 + top; py <= y - 27 + bottom; ++py)
+                    for (int32_t px = x - 20 + left; px <= x - 20 + right; ++px, ++covered)
+                        other += grassy(picturePixel(map, px, py)) ? 0 : 1;
+                // a flower here and there is no wall
+                EXPECT_LE(other * 40, covered) << "the hero at " << x << "," << y;
+            }
+    }
+    EXPECT_GT(stands, 600);
+}
+
+// A door's arrow points out of the screen: away from the ground the door is entered from.
+TEST(AssetTool, DoorArrowsPointAwayFromTheGroundTheyAreEnteredFrom) {
+    TempFolder folder;
+    writeTextFile("media/BigMapData.xml",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n"
+                  "  <screen name=\"はらっぱ\" areanum=\"3\" pict=\"pict\\field.png\">\n"
+                  "    <area level=\"0\" pointnum=\"4\"><point x=\"400\" y=\"400\"/><point x=\"400\" y=\"700\"/>"
+                  "<point x=\"800\" y=\"700\"/><point x=\"800\" y=\"400\"/></area>\n"
+                  "    <area level=\"0\" pointnum=\"4\"><point x=\"340\" y=\"500\"/><point x=\"340\" y=\"600\"/>"
+                  "<point x=\"400\" y=\"600\"/><point x=\"400\" y=\"500\"/><door next=\"0\" resetx=\"600\" resety=\"550\"/></area>\n"
+                  "    <area level=\"0\" pointnum=\"4\"><point x=\"550\" y=\"340\"/><point x=\"550\" y=\"400\"/>"
+                  "<point x=\"650\" y=\"400\"/><point x=\"650\" y=\"340\"/><door next=\"0\" resetx=\"600\" resety=\"550\"/></area>\n"
+                  "  </screen>\n</map>\n");
+    ASSERT_EQ(runAssets(". --no-music"), 0) << readTextFile("assets-output.txt");
+    const Picture map = loadPicture("pict\\field.png");
+    if (!pictureLoaded(map)) GTEST_SKIP() << "the picture loader is not built yet";
+    auto arrow = [&](int32_t x, int32_t y) {
+        const uint32_t argb = picturePixel(map, x, y);
+        return (argb >> 16 & 0xff) >= 0xd0 && (argb & 0xff) <= 0x90;  // gold and orange, not the grey stairs
+    };
+    // Pixels of the arrow in the first and the last two lines across the way, inside the door's frame:
+    // the point is narrow, the back is wide.
+    auto ends = [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool alongX) {
+        std::vector<int32_t> counts;
+        for (int32_t a = alongX ? x0 : y0; a <= (alongX ? x1 : y1); ++a) {
+            int32_t n = 0;
+            for (int32_t b = alongX ? y0 : x0; b <= (alongX ? y1 : x1); ++b) n += arrow(alongX ? a : b, alongX ? b : a);
+            if (n > 0) counts.push_back(n);
+        }
+        EXPECT_GE(counts.size(), 6u);
+        return std::pair{counts.size() < 2 ? 0 : counts[0] + counts[1],
+                         counts.size() < 2 ? 0 : counts[counts.size() - 1] + counts[counts.size() - 2]};
+    };
+    const auto [westPoint, westBack] = ends(344, 504, 396, 596, true);
+    EXPECT_LT(westPoint * 2, westBack) << "the west door's arrow points west";
+    const auto [northPoint, northBack] = ends(554, 344, 646, 396, false);
+    EXPECT_LT(northPoint * 2, northBack) << "the north door's arrow points north";
+}
+
+// The ending walk comes to rest on the last 900 columns of the panorama, the ones the title menu shows: there
+// the closing words and the way back to the title stand in a box, which the title's own box covers whole.
+TEST(AssetTool, TheEndingRestsOnClosingWordsThatTheTitleBoxCovers) {
+    TempFolder folder;
+    ASSERT_EQ(runAssets(". --no-music"), 0);
+    const Picture panorama = loadPicture("pict\\END.png");
+    const Picture title = loadPicture("pict\\TITLE.png");
+    if (!pictureLoaded(panorama)) GTEST_SKIP() << "the picture loader is not built yet";
+    const int32_t rest = pictureWidth(panorama) - 900;
+    // the title's box: the opaque part of its lower half, without a hole
+    int32_t x0 = 1 << 20, y0 = 1 << 20, x1 = -1, y1 = -1;
+    for (int32_t y = pictureHeight(title) / 2; y < pictureHeight(title); ++y)
+        for (int32_t x = 0; x < pictureWidth(title); ++x)
+            if (picturePixel(title, x, y) >> 24 == 0xff) x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    ASSERT_LT(x0, x1);
+    int32_t holes = 0, body = 0, letters = 0, different = 0, area = 0;
+    for (int32_t y = y0; y <= y1; ++y)
+        for (int32_t x = x0; x <= x1; ++x, ++area) {
+            holes += picturePixel(title, x, y) >> 24 != 0xff;
+            // the title is drawn at (100, 100) over the panorama's resting view
+            const uint32_t under = picturePixel(panorama, rest + 100 + x, 100 + y);
+            const uint32_t r = under >> 16 & 0xff, g = under >> 8 & 0xff, b = under & 0xff;
+            body += r > 0xe0 && g > 0xe0 && b > 0xd0;
+            letters += r < 0x80 && g < 0x80 && b < 0x80;
+            different += (under & 0xffffff) != (picturePixel(title, x, y) & 0xffffff);
+        }
+    EXPECT_EQ(holes, 0);
+    EXPECT_GT(body * 2, area) << "a box stands where the title's box will";
+    EXPECT_GT(letters, 500) << "with words in it";
+    EXPECT_GT(different, 500) << "other words than the title's";
 }
 
 TEST(AssetTool, WithoutDataFilesOnlyTheFixedPicturesAreMadeAndABrokenFileDoesNotStopTheRun) {

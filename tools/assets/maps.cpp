@@ -490,6 +490,93 @@ std::vector<uint8_t> pathsFromDoors(const MapScreen& screen, int w, int h) {
     return mask;
 }
 
+// An area the hero can stand in: not a door (which takes him away at once), and not an NPC's place unless
+// the story rules can take the NPC away.
+bool standable(const MapArea& area) { return !area.door && (!area.npc || area.npcMayLeave); }
+
+// The ground as painted: every pixel of an area, and beyond the areas every pixel the hero's figure covers
+// while he stands on a multiple of his step inside an area he can stand in, which counts as that area's.
+// So walls and cliffs are painted only where his figure never is.
+std::vector<int16_t> groundReach(const MapScreen& screen, const std::vector<int16_t>& owner, int w, int h) {
+    std::vector<int16_t> ground = owner;
+    for (size_t i = 0; i < screen.areas.size(); ++i) {
+        const MapArea& area = screen.areas[i];
+        if (!standable(area) || area.polygon.vertices.size() < 3) continue;
+        int x0, y0, x1, y1;
+        bounds(area.polygon, x0, y0, x1, y1);
+        auto firstStep = [](int v) { return v >= 0 ? (v + heroStep - 1) / heroStep * heroStep : v / heroStep * heroStep; };
+        for (int y = firstStep(y0); y <= y1; y += heroStep) {
+            for (int x = firstStep(x0); x <= x1; x += heroStep) {
+                if (!polygonContains(area.polygon, x, y)) continue;
+                for (int py = std::max(0, y + heroFigureTop); py <= std::min(h - 1, y + heroFigureBottom); ++py) {
+                    for (int px = std::max(0, x + heroFigureLeft); px <= std::min(w - 1, x + heroFigureRight); ++px) {
+                        int16_t& at = ground[static_cast<size_t>(py) * w + px];
+                        if (at < 0) at = static_cast<int16_t>(i);
+                    }
+                }
+            }
+        }
+    }
+    return ground;
+}
+
+// How many pixels of open ground (an area that is neither a door nor an NPC's place) lie in a band a few
+// pixels wide along each side of the box: left, right, above, below; and which area owns most of them.
+struct Surroundings {
+    std::array<int, 4> sides{};  // left, right, above, below
+    int mostArea = -1;
+};
+
+Surroundings surroundings(const MapScreen& screen, const std::vector<int16_t>& owner, int w, int h, int x0, int y0,
+                          int x1, int y1) {
+    Surroundings around;
+    std::map<int, int> byArea;
+    auto look = [&](int side, int x, int y) {
+        if (x < 0 || y < 0 || x >= w || y >= h) return;
+        const int a = owner[static_cast<size_t>(y) * w + x];
+        if (a < 0) return;
+        const MapArea& area = screen.areas[static_cast<size_t>(a)];
+        if (area.door || area.npc) return;
+        ++around.sides[static_cast<size_t>(side)];
+        ++byArea[a];
+    };
+    for (int d = 1; d <= 3; ++d) {
+        for (int y = y0; y <= y1; ++y) {
+            look(0, x0 - d, y);
+            look(1, x1 + d, y);
+        }
+        for (int x = x0; x <= x1; ++x) {
+            look(2, x, y0 - d);
+            look(3, x, y1 + d);
+        }
+    }
+    int best = 0;
+    for (const auto& [a, count] : byArea)
+        if (count > best) best = count, around.mostArea = a;
+    return around;
+}
+
+// A door's arrow points out of the screen: away from the side where the ground it is entered from lies.
+void paintDoorArrow(cairo_t* pen, const Surroundings& around, double cx, double cy, double r) {
+    const auto& sides = around.sides;
+    const size_t from = static_cast<size_t>(std::max_element(sides.begin(), sides.end()) - sides.begin());
+    // unit vector of the way out: the opposite of the side the ground lies on; down when no ground is near
+    double ux = 0, uy = 1;
+    if (sides[from] > 0) {
+        const double ways[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+        ux = ways[from][0];
+        uy = ways[from][1];
+    }
+    // a point, two corners behind it across the way, and an inner notch for the chevron's shape
+    auto at = [&](double along, double across) {
+        return std::pair<double, double>{cx + ux * along - uy * across, cy + uy * along + ux * across};
+    };
+    const auto tip = at(r, 0), left = at(-r / 2, -r), right = at(-r / 2, r);
+    fillPolygon(pen, {tip.first, tip.second, left.first, left.second, right.first, right.second}, colors::gold);
+    const auto tip2 = at(r / 2 + 1, 0), left2 = at(-r / 2 + 1, -r / 2), right2 = at(-r / 2 + 1, r / 2);
+    fillPolygon(pen, {tip2.first, tip2.second, left2.first, left2.second, right2.first, right2.second}, colors::orange);
+}
+
 }  // namespace
 
 bool levelsJoin(int a, int b) {
@@ -517,7 +604,17 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
     }
     std::vector<AreaLook> looks;
     for (const MapArea& area : screen.areas) looks.push_back(lookOf(area, theme, below));
-    const Distances d = measure(owner, w, h);
+    // an NPC stands on the ground of the area he is talked to from
+    for (size_t i = 0; i < screen.areas.size(); ++i) {
+        const MapArea& area = screen.areas[i];
+        if (!area.npc || area.door || area.polygon.vertices.size() < 3) continue;
+        int x0, y0, x1, y1;
+        bounds(area.polygon, x0, y0, x1, y1);
+        const int beside = surroundings(screen, owner, w, h, x0, y0, x1, y1).mostArea;
+        if (beside >= 0) looks[i] = looks[static_cast<size_t>(beside)];
+    }
+    const std::vector<int16_t> ground = groundReach(screen, owner, w, h);
+    const Distances d = measure(ground, w, h);
     const std::vector<uint8_t> paths = pathsFromDoors(screen, w, h);
 
     SurfacePtr picture = newSurface(w, h);
@@ -528,36 +625,28 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
         uint32_t* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
         for (int x = 0; x < w; ++x) {
             const size_t at = static_cast<size_t>(y) * w + x;
-            const int a = owner[at];
+            const int a = ground[at];
             uint32_t rgb;
             if (a >= 0) {
                 const MapArea& area = screen.areas[static_cast<size_t>(a)];
                 const AreaLook& look = looks[static_cast<size_t>(a)];
                 rgb = groundColor(look.ground, x, y, a);
-                if (paths[at] && !area.door && !area.npc) {
+                if (paths[at] && !area.door && !area.npc && owner[at] == a) {
                     if (look.ground == Ground::grass || look.ground == Ground::meadow)
                         rgb = groundColor(Ground::dirt, x, y, a);
                     else if (look.ground == Ground::paving) rgb = groundColor(Ground::plaza, x, y, a);
                     else if (look.ground == Ground::caveFloor || look.ground == Ground::moss)
                         rgb = mix(groundColor(look.ground, x, y, a), colors::tan, 0.3);
                 }
-                if (area.npc && !area.door) {
-                    // a rug for the one who stands here
-                    const bool edge = y < 2 || x < 2 || owner[at - static_cast<size_t>(std::min(y, 3)) * w] != a ||
-                                      (y + 3 < h && owner[at + 3 * static_cast<size_t>(w)] != a) ||
-                                      owner[at - static_cast<size_t>(std::min(x, 3))] != a ||
-                                      (x + 3 < w && owner[at + 3] != a);
-                    rgb = edge ? colors::gold : ((x / 4 + y / 4) % 2 == 0 ? colors::red : darker(colors::red, 0.15));
-                }
                 if (look.dark) rgb = darker(rgb, 0.35);
                 // a soft shadow under the wall face to the north
-                if (d.above[at] <= 4 && y > 0 && owner[at - static_cast<size_t>(w)] < 0) rgb = darker(rgb, 0.3);
+                if (d.above[at] <= 4 && y > 0 && ground[at - static_cast<size_t>(w)] < 0) rgb = darker(rgb, 0.3);
                 else if (d.above[at] <= 3) rgb = darker(rgb, 0.18);
                 // a low ledge where two areas do not join
-                const int right = x + 1 < w ? owner[at + 1] : -1;
-                const int down = y + 1 < h ? owner[at + static_cast<size_t>(w)] : -1;
-                const int left = x > 0 ? owner[at - 1] : -1;
-                const int up = y > 0 ? owner[at - static_cast<size_t>(w)] : -1;
+                const int right = x + 1 < w ? ground[at + 1] : -1;
+                const int down = y + 1 < h ? ground[at + static_cast<size_t>(w)] : -1;
+                const int left = x > 0 ? ground[at - 1] : -1;
+                const int up = y > 0 ? ground[at - static_cast<size_t>(w)] : -1;
                 for (int other : {right, down, left, up}) {
                     if (other >= 0 && other != a &&
                         !levelsJoin(area.level, screen.areas[static_cast<size_t>(other)].level)) {
@@ -575,7 +664,7 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
 
     PenPtr holder = newPen(picture.get());
     cairo_t* pen = holder.get();
-    // doors: a frame of gold posts at the two ends of the stairs; bosses: a warning circle
+    // doors: a gold frame and an arrow out of the screen; bosses: a warning circle
     for (const MapArea& area : screen.areas) {
         int x0, y0, x1, y1;
         bounds(area.polygon, x0, y0, x1, y1);
@@ -588,9 +677,8 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
             for (const PolygonPoint& p : area.polygon.vertices) cairo_line_to(pen, p.x, p.y);
             cairo_close_path(pen);
             cairo_stroke(pen);
-            const double r = std::min(10.0, std::min(x1 - x0, y1 - y0) / 4.0);
-            fillPolygon(pen, {cx - r, cy - r / 2, cx + r, cy - r / 2, cx, cy + r}, colors::gold);
-            fillPolygon(pen, {cx - r / 2, cy - r / 2 + 1, cx + r / 2, cy - r / 2 + 1, cx, cy + r / 2 + 1}, colors::orange);
+            const double r = std::min(12.0, std::min(x1 - x0, y1 - y0) / 3.0);
+            paintDoorArrow(pen, surroundings(screen, owner, w, h, x0, y0, x1, y1), cx, cy, r);
         }
         if (area.boss) {
             const double r = std::clamp(std::min(x1 - x0, y1 - y0) / 3.0, 16.0, 70.0);
@@ -625,7 +713,7 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
     for (int y = 0; y < h; ++y) {
         int32_t rowSum = 0;
         for (int x = 0; x < w; ++x) {
-            rowSum += owner[static_cast<size_t>(y) * w + x] >= 0 ? 1 : 0;
+            rowSum += ground[static_cast<size_t>(y) * w + x] >= 0 ? 1 : 0;
             mask.sums[static_cast<size_t>(y + 1) * (w + 1) + x + 1] = mask.sums[static_cast<size_t>(y) * (w + 1) + x + 1] + rowSum;
         }
     }

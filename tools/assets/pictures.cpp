@@ -490,6 +490,24 @@ SurfacePtr iconStrip() {
     return strip;
 }
 
+// The box of the title menu, in TITLE.png (drawn at 100, 100). At the end of the ending walk the panorama
+// shows its last 900 columns, the ones under the title; there the same box holds the closing words, so the
+// title's opaque box covers them when the title comes back.
+constexpr int titleX = 100, titleY = 100, titleBoxX = 106, titleBoxY = 316, titleBoxW = 488, titleBoxH = 100;
+constexpr int panoramaRestX = 2100;
+
+void menuBox(cairo_t* pen, int x, int y) {
+    fillRect(pen, x, y, titleBoxW, titleBoxH, colors::ink);
+    fillRect(pen, x + 3, y + 3, titleBoxW - 6, titleBoxH - 6, colors::white);
+}
+
+// A label centred across the title box.
+void centredLabel(cairo_t* pen, const std::string& text, int boxX, int y, int pixelSize, uint32_t rgb) {
+    int w = 0, h = 0;
+    labelSize(text, pixelSize, w, h);
+    drawLabel(pen, text, boxX + (titleBoxW - w) / 2, y, pixelSize, rgb);
+}
+
 // Height of a ridge line at column x: a few slow waves and a little stable noise.
 double ridge(int x, double base, double amplitude, uint32_t salt) {
     double h = base;
@@ -590,6 +608,13 @@ SurfacePtr dawnPanorama() {
         }
     }
     SurfacePtr big = scaledUp(small.get(), 2);
+    // the closing words where the walk comes to rest, in the box the title menu will take
+    PenPtr words = newPen(big.get());
+    const int boxX = panoramaRestX + titleX + titleBoxX, boxY = titleY + titleBoxY;
+    menuBox(words.get(), boxX, boxY);
+    centredLabel(words.get(), "― おしまい ―", boxX, boxY + 10, 20, colors::ink);
+    centredLabel(words.get(), "あそんでくれて ありがとう！", boxX, boxY + 38, 20, colors::ink);
+    centredLabel(words.get(), "Vキーで タイトルへ もどります", boxX, boxY + 70, 16, colors::slate);
     return big;
 }
 
@@ -634,11 +659,13 @@ SurfacePtr titleLogo() {
     SurfacePtr subLine = outlined(sub.get(), colors::ink);
     SurfacePtr subBold = outlined(subLine.get(), colors::ink);
     blit(pen, subBold.get(), (700 - w) / 2, 150);
-    // menu box: row 0 continues the saved game, row 1 starts a new one
-    fillRect(pen, 106, 316, 200, 100, colors::ink, 0.9);
-    fillRect(pen, 109, 319, 194, 94, colors::white, 0.92);
+    // menu box: row 0 continues the saved game, row 1 starts a new one; the keys on the right
+    menuBox(pen, titleBoxX, titleBoxY);
     drawLabel(pen, "つづきから", 146, 328, 20, colors::ink);
     drawLabel(pen, "はじめから", 146, 368, 20, colors::ink);
+    fillRect(pen, 316, 330, 2, 72, colors::silver);
+    drawLabel(pen, "↑↓キーで えらんで", 340, 332, 16, colors::slate);
+    drawLabel(pen, "Vキーで きめる", 340, 368, 16, colors::slate);
     return picture;
 }
 
