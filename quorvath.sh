@@ -78,10 +78,8 @@ case "${1:-}" in
       [ "$(basename "$b")" = quorvath-bench-playthrough ] && continue
       (cd "$top/game" && "$b")
     done
-    # The playthrough follows the demo world's planned route when python3 can plan it, then its own tour.
-    route="$top/build/playthrough-route.txt"
-    python3 "$top/tools/world_layout/route.py" --check "$top/build/quorvath-check" >"$route" 2>/dev/null || route=""
-    "$top/build/quorvath-bench-playthrough" "$top/game" ${route:+"$route"}
+    # The playthrough follows the demo world's scripted route (fights included), then its own tour.
+    "$top/build/quorvath-bench-playthrough" "$top/game" "$top/tests/play/playthrough.sim"
     "$top/bench/cpu_share.sh" "$top/build/quorvath" "$top/game" 5
     ;;
   package)
