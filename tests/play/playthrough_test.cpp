@@ -33,7 +33,8 @@ std::vector<Fight> fightsOf(const std::vector<play::json>& states) {
     for (const auto& state : states) {
         if (state["scene"] != 2) continue;
         if (state["bossPhase"] == 3 && !open) {
-            fights.push_back({state["boss"]["name"], state["heroLevel"], state["frameCounter"], 0, 0, state["heroMaxLife"]});
+            fights.push_back(
+                {state["boss"]["name"], state["heroLevel"], state["frameCounter"], 0, 0, state["heroMaxLife"]});
             open = true;
         } else if (state["bossPhase"] == 4 && open) {
             fights.back().end = state["frameCounter"];

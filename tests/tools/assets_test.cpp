@@ -201,7 +201,10 @@ TEST(AssetTool, TheHerosFigureNeverCoversAWallWhereverHeStands) {
         for (int32_t y = 0; y < 40; ++y)
             for (int32_t x = 0; x < 40; ++x)
                 if (picturePixel(hero, cell * 40 + x, y) >> 24) {
-                    left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
                 }
     ASSERT_LE(left, right);
     const std::vector<std::vector<PolygonPoint>> areas = {{{400, 400}, {400, 600}, {700, 600}, {700, 400}},
@@ -228,16 +231,17 @@ TEST(AssetTool, TheHerosFigureNeverCoversAWallWhereverHeStands) {
 // A door's arrow points out of the screen: away from the ground the door is entered from.
 TEST(AssetTool, DoorArrowsPointAwayFromTheGroundTheyAreEnteredFrom) {
     TempFolder folder;
-    writeTextFile("media/BigMapData.xml",
-                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n"
-                  "  <screen name=\"はらっぱ\" areanum=\"3\" pict=\"pict\\field.png\">\n"
-                  "    <area level=\"0\" pointnum=\"4\"><point x=\"400\" y=\"400\"/><point x=\"400\" y=\"700\"/>"
-                  "<point x=\"800\" y=\"700\"/><point x=\"800\" y=\"400\"/></area>\n"
-                  "    <area level=\"0\" pointnum=\"4\"><point x=\"340\" y=\"500\"/><point x=\"340\" y=\"600\"/>"
-                  "<point x=\"400\" y=\"600\"/><point x=\"400\" y=\"500\"/><door next=\"0\" resetx=\"600\" resety=\"550\"/></area>\n"
-                  "    <area level=\"0\" pointnum=\"4\"><point x=\"550\" y=\"340\"/><point x=\"550\" y=\"400\"/>"
-                  "<point x=\"650\" y=\"400\"/><point x=\"650\" y=\"340\"/><door next=\"0\" resetx=\"600\" resety=\"550\"/></area>\n"
-                  "  </screen>\n</map>\n");
+    writeTextFile(
+        "media/BigMapData.xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n"
+        "  <screen name=\"はらっぱ\" areanum=\"3\" pict=\"pict\\field.png\">\n"
+        "    <area level=\"0\" pointnum=\"4\"><point x=\"400\" y=\"400\"/><point x=\"400\" y=\"700\"/>"
+        "<point x=\"800\" y=\"700\"/><point x=\"800\" y=\"400\"/></area>\n"
+        "    <area level=\"0\" pointnum=\"4\"><point x=\"340\" y=\"500\"/><point x=\"340\" y=\"600\"/>"
+        "<point x=\"400\" y=\"600\"/><point x=\"400\" y=\"500\"/><door next=\"0\" resetx=\"600\" resety=\"550\"/></area>\n"
+        "    <area level=\"0\" pointnum=\"4\"><point x=\"550\" y=\"340\"/><point x=\"550\" y=\"400\"/>"
+        "<point x=\"650\" y=\"400\"/><point x=\"650\" y=\"340\"/><door next=\"0\" resetx=\"600\" resety=\"550\"/></area>\n"
+        "  </screen>\n</map>\n");
     ASSERT_EQ(runAssets(". --no-music"), 0) << readTextFile("assets-output.txt");
     const Picture map = loadPicture("pict\\field.png");
     if (!pictureLoaded(map)) GTEST_SKIP() << "the picture loader is not built yet";
@@ -277,7 +281,12 @@ TEST(AssetTool, TheEndingRestsOnClosingWordsThatTheTitleBoxCovers) {
     int32_t x0 = 1 << 20, y0 = 1 << 20, x1 = -1, y1 = -1;
     for (int32_t y = pictureHeight(title) / 2; y < pictureHeight(title); ++y)
         for (int32_t x = 0; x < pictureWidth(title); ++x)
-            if (picturePixel(title, x, y) >> 24 == 0xff) x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            if (picturePixel(title, x, y) >> 24 == 0xff) {
+                x0 = std::min(x0, x);
+                y0 = std::min(y0, y);
+                x1 = std::max(x1, x);
+                y1 = std::max(y1, y);
+            }
     ASSERT_LT(x0, x1);
     int32_t holes = 0, body = 0, letters = 0, different = 0, area = 0;
     for (int32_t y = y0; y <= y1; ++y)

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <iostream>
-#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -25,11 +25,11 @@
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"
+#include "world/directions.h"
 #include "world/map_file.h"
 #include "world/movement.h"
 #include "world/npc_dialogue.h"
 #include "world/story_events.h"
-#include "world/directions.h"
 #include "world/story_flags.h"
 
 namespace {
@@ -254,11 +254,14 @@ TEST_F(DemoWorld, ShopsAskOnlyWhenTheMoneyFlagsCoverThePrice) {
 // The plain lines a message shows before its question (or all of them), joined.
 std::string shownText(const GameState& game) {
     std::string text;
-    for (int32_t i = 1; i < std::min(game.questionLine, game.messageLineCount); ++i) text += game.messageLines[i] + "\n";
+    for (int32_t i = 1; i < std::min(game.questionLine, game.messageLineCount); ++i)
+        text += game.messageLines[i] + "\n";
     return text;
 }
 
-bool asksAQuestion(const GameState& game) { return game.questionLine < game.messageLineCount; }
+bool asksAQuestion(const GameState& game) {
+    return game.questionLine < game.messageLineCount;
+}
 
 // A buyer says where the item he buys is chosen (the item page of the N menu) and what it fetches (half its
 // price), and asks only while the selected item has a price.
@@ -279,7 +282,8 @@ TEST_F(DemoWorld, BuyersNameTheItemPageAndHalfThePriceAndAskOnlyForAnItemWithAPr
             buildMessage(game, npc);
             EXPECT_TRUE(asksAQuestion(game));
             EXPECT_EQ(game.yesFlagId, flagSellItem);
-            for (const char* word : {"Nキー", "どうぐ", "はんぶん"}) EXPECT_NE(shownText(game).find(word), std::string::npos) << word;
+            for (const char* word : {"Nキー", "どうぐ", "はんぶん"})
+                EXPECT_NE(shownText(game).find(word), std::string::npos) << word;
             game.storyFlags[flagSellItem] = 0;
             buildMessage(game, npc);
             EXPECT_FALSE(asksAQuestion(game));
@@ -300,8 +304,10 @@ TEST_F(DemoWorld, PlacesOfRestHealAtOnceAndAskOnlyWhetherToSave) {
             const AreaNpc& npc = areas[i].npc;
             SCOPED_TRACE("screen " + std::to_string(screen) + " area " + std::to_string(i));
             for (const auto* answers : {&npc.yesLines, &npc.noLines})
-                for (const SpeechLine& line : *answers) EXPECT_NE(line.setFlagId, flagHeal) << "a heal waits for an answer";
-            if (std::none_of(npc.lines.begin(), npc.lines.end(), [](const SpeechLine& line) { return line.setFlagId == flagHeal; }))
+                for (const SpeechLine& line : *answers)
+                    EXPECT_NE(line.setFlagId, flagHeal) << "a heal waits for an answer";
+            if (std::none_of(npc.lines.begin(), npc.lines.end(),
+                             [](const SpeechLine& line) { return line.setFlagId == flagHeal; }))
                 continue;
             game.storyFlags[flagHeal] = 0;
             game.storyFlags[36] = 1;  // the spirit of light has given her gun: she only heals
@@ -562,7 +568,10 @@ protected:
     bool inReach(const EnemySlot& enemy) const {
         const auto [vx, vy] = inView(enemy);
         const int32_t facing = game.heroDir / 2 * 2;
-        const bool beyond = facing == dirDown ? vy >= 320 : facing == dirRight ? vx >= 320 : facing == dirLeft ? vx <= 280 : vy <= 280;
+        const bool beyond = facing == dirDown    ? vy >= 320
+                            : facing == dirRight ? vx >= 320
+                            : facing == dirLeft  ? vx <= 280
+                                                 : vy <= 280;
         const int32_t cx = facing == dirRight ? 320 : facing == dirLeft ? 280 : 300;
         const int32_t cy = facing == dirDown ? 320 : facing == dirUp ? 280 : 300;
         const int32_t reach = enemy.size + game.weaponSpace.speed - 4;
@@ -606,8 +615,8 @@ TEST_F(FirstField, ALevelOneHeroStandingStillAtTheEntranceLivesTwentySeconds) {
         EXPECT_GT(game.heroLife, 0);
         least = std::min(least, game.heroLife);
     }
-    std::cout << "standing still at the entrance for 250 ticks: at least " << least << " of "
-              << game.heroMaxLife << " life left\n";
+    std::cout << "standing still at the entrance for 250 ticks: at least " << least << " of " << game.heroMaxLife
+              << " life left\n";
     EXPECT_GE(least, game.heroMaxLife / 4) << "the margin";
 }
 
@@ -625,7 +634,8 @@ TEST_F(FirstField, AHeroWhoWalksInSwingingWinsEveryFightWithMoreThanHalfHisLife)
         EXPECT_GT(game.heroLife * 2, game.heroMaxLife) << "after the fight at the gate";
         for (int32_t t = 0; t < 60 && game.currentArea == gate; ++t) {
             const auto living = livingEnemies();
-            const bool strike = canSwing() && std::any_of(living.begin(), living.end(), [&](auto* e) { return inReach(*e); });
+            const bool strike = canSwing() &&
+                                std::any_of(living.begin(), living.end(), [&](auto* e) { return inReach(*e); });
             strike ? tick({vkRight, vkSpace}) : tick({vkRight});
         }
         ASSERT_NE(game.currentArea, gate) << "the way east leads into the meadow";
@@ -636,8 +646,8 @@ TEST_F(FirstField, AHeroWhoWalksInSwingingWinsEveryFightWithMoreThanHalfHisLife)
         }
         least = std::min(least, game.heroLife);
     }
-    std::cout << "the gate and three waves of the meadow won swinging: at least " << least << " of "
-              << game.heroMaxLife << " life left\n";
+    std::cout << "the gate and three waves of the meadow won swinging: at least " << least << " of " << game.heroMaxLife
+              << " life left\n";
 }
 
 }  // namespace

@@ -492,7 +492,9 @@ std::vector<uint8_t> pathsFromDoors(const MapScreen& screen, int w, int h) {
 
 // An area the hero can stand in: not a door (which takes him away at once), and not an NPC's place unless
 // the story rules can take the NPC away.
-bool standable(const MapArea& area) { return !area.door && (!area.npc || area.npcMayLeave); }
+bool standable(const MapArea& area) {
+    return !area.door && (!area.npc || area.npcMayLeave);
+}
 
 // The ground as painted: every pixel of an area, and beyond the areas every pixel the hero's figure covers
 // while he stands on a multiple of his step inside an area he can stand in, which counts as that area's.
@@ -504,7 +506,9 @@ std::vector<int16_t> groundReach(const MapScreen& screen, const std::vector<int1
         if (!standable(area) || area.polygon.vertices.size() < 3) continue;
         int x0, y0, x1, y1;
         bounds(area.polygon, x0, y0, x1, y1);
-        auto firstStep = [](int v) { return v >= 0 ? (v + heroStep - 1) / heroStep * heroStep : v / heroStep * heroStep; };
+        auto firstStep = [](int v) {
+            return v >= 0 ? (v + heroStep - 1) / heroStep * heroStep : v / heroStep * heroStep;
+        };
         for (int y = firstStep(y0); y <= y1; y += heroStep) {
             for (int x = firstStep(x0); x <= x1; x += heroStep) {
                 if (!polygonContains(area.polygon, x, y)) continue;
@@ -640,7 +644,8 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
                 }
                 if (look.dark) rgb = darker(rgb, 0.35);
                 // a soft shadow under the wall face to the north
-                if (d.above[at] <= 4 && y > 0 && ground[at - static_cast<size_t>(w)] < 0) rgb = darker(rgb, 0.3);
+                if (d.above[at] <= 4 && y > 0 && ground[at - static_cast<size_t>(w)] < 0)
+                    rgb = darker(rgb, 0.3);
                 else if (d.above[at] <= 3) rgb = darker(rgb, 0.18);
                 // a low ledge where two areas do not join
                 const int right = x + 1 < w ? ground[at + 1] : -1;

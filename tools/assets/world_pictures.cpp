@@ -114,9 +114,8 @@ void makeMapPictures(OutputPlan& plan, Made& made) {
                 const int32_t used = std::clamp(attributeInt(areaElement, "pointnum"), 0, 20);
                 area.polygon.vertices.assign(vertices.begin(), vertices.begin() + used);
                 area.npc = selectNodes(areaElement, "npc").length() > 0;
-                area.npcMayLeave = std::any_of(npcRules.begin(), npcRules.end(), [&](const NpcRule& rule) {
-                    return rule.screen == s && rule.area == a;
-                });
+                area.npcMayLeave = std::any_of(npcRules.begin(), npcRules.end(),
+                                               [&](const NpcRule& rule) { return rule.screen == s && rule.area == a; });
                 area.door = selectNodes(areaElement, "door").length() > 0;
                 area.boss = selectNodes(areaElement, "boss").length() > 0;
                 screen.areas.push_back(area);
