@@ -78,7 +78,7 @@ private:
 }
 
 // Colours of the demo world's pictures at a few points of the window.
-constexpr Rgb titleMenuBox{233, 230, 221};  // inside the title menu's box at (380, 470)
+constexpr Rgb titleMenuBox{250, 246, 236};  // inside the title menu's opaque box at (380, 470)
 constexpr Rgb titleSky{87, 79, 163};        // the evening sky above the logo at (450, 20)
 constexpr Rgb sidePanel{53, 72, 142};       // the side panel's status block at (700, 100)
 constexpr Rgb messageWindow{250, 246, 236}; // the message window at (50, 560)

@@ -155,11 +155,31 @@ TEST(AssetTool, MakesThePicturesASmallWorldNamesWithTheirSizes) {
     EXPECT_EQ(pngSize("pict/man.png"), std::make_pair(320u, 40u));
 }
 
+namespace {
+
+// A map of one field screen painted into pict/field.png, with these areas.
+void writeFieldScreen(int32_t areaCount, const std::string& areas) {
+    writeTextFile("media/BigMapData.xml",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n<screen name=\"はらっぱ\" areanum=\"" +
+                      std::to_string(areaCount) + "\" pict=\"pict\\field.png\">\n" + areas + "</screen>\n</map>\n");
+}
+
+// A level-0 rectangle, its last vertex the top-right corner, with more elements inside (a door).
+std::string rectangleArea(int32_t x0, int32_t y0, int32_t x1, int32_t y1, const std::string& inside) {
+    auto point = [](int32_t x, int32_t y) {
+        return "<point x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\"/>";
+    };
+    return "<area level=\"0\" pointnum=\"4\">" + point(x0, y0) + point(x0, y1) + point(x1, y1) + point(x1, y0) +
+           inside + "</area>\n";
+}
+
 // Grass, in shade or not, is green above all; walls, cliffs, rims, rugs and arrows are not.
 bool grassy(uint32_t argb) {
     const uint32_t r = argb >> 16 & 0xff, g = argb >> 8 & 0xff, b = argb & 0xff;
     return g > r && g > b;
 }
+
+}  // namespace
 
 TEST(AssetTool, MapGroundInsideAnAreaIsPaintedUnlikeTheWallOutsideAndTheNpcStandsOnIt) {
     TempFolder folder;
@@ -183,14 +203,9 @@ TEST(AssetTool, MapGroundInsideAnAreaIsPaintedUnlikeTheWallOutsideAndTheNpcStand
 // covers ground only: no wall face above an area, no rim beside or below it, on straight and slanting edges.
 TEST(AssetTool, TheHerosFigureNeverCoversAWallWhereverHeStands) {
     TempFolder folder;
-    writeTextFile("media/BigMapData.xml",
-                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n"
-                  "  <screen name=\"はらっぱ\" areanum=\"2\" pict=\"pict\\field.png\">\n"
-                  "    <area level=\"0\" pointnum=\"4\"><point x=\"400\" y=\"400\"/><point x=\"400\" y=\"600\"/>"
-                  "<point x=\"700\" y=\"600\"/><point x=\"700\" y=\"400\"/></area>\n"
-                  "    <area level=\"0\" pointnum=\"3\"><point x=\"900\" y=\"400\"/><point x=\"1233\" y=\"400\"/>"
-                  "<point x=\"900\" y=\"777\"/></area>\n"
-                  "  </screen>\n</map>\n");
+    writeFieldScreen(2, rectangleArea(400, 400, 700, 600, "") +
+                            "<area level=\"0\" pointnum=\"3\"><point x=\"900\" y=\"400\"/>"
+                            "<point x=\"1233\" y=\"400\"/><point x=\"900\" y=\"777\"/></area>\n");
     ASSERT_EQ(runAssets(". --no-music"), 0) << readTextFile("assets-output.txt");
     const Picture map = loadPicture("pict\\field.png");
     const Picture hero = loadPicture("pict\\man.png");
@@ -231,17 +246,9 @@ TEST(AssetTool, TheHerosFigureNeverCoversAWallWhereverHeStands) {
 // A door's arrow points out of the screen: away from the ground the door is entered from.
 TEST(AssetTool, DoorArrowsPointAwayFromTheGroundTheyAreEnteredFrom) {
     TempFolder folder;
-    writeTextFile(
-        "media/BigMapData.xml",
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>\n"
-        "  <screen name=\"はらっぱ\" areanum=\"3\" pict=\"pict\\field.png\">\n"
-        "    <area level=\"0\" pointnum=\"4\"><point x=\"400\" y=\"400\"/><point x=\"400\" y=\"700\"/>"
-        "<point x=\"800\" y=\"700\"/><point x=\"800\" y=\"400\"/></area>\n"
-        "    <area level=\"0\" pointnum=\"4\"><point x=\"340\" y=\"500\"/><point x=\"340\" y=\"600\"/>"
-        "<point x=\"400\" y=\"600\"/><point x=\"400\" y=\"500\"/><door next=\"0\" resetx=\"600\" resety=\"550\"/></area>\n"
-        "    <area level=\"0\" pointnum=\"4\"><point x=\"550\" y=\"340\"/><point x=\"550\" y=\"400\"/>"
-        "<point x=\"650\" y=\"400\"/><point x=\"650\" y=\"340\"/><door next=\"0\" resetx=\"600\" resety=\"550\"/></area>\n"
-        "  </screen>\n</map>\n");
+    const std::string door = "<door next=\"0\" resetx=\"600\" resety=\"550\"/>";
+    writeFieldScreen(3, rectangleArea(400, 400, 800, 700, "") + rectangleArea(340, 500, 400, 600, door) +
+                            rectangleArea(550, 340, 650, 400, door));
     ASSERT_EQ(runAssets(". --no-music"), 0) << readTextFile("assets-output.txt");
     const Picture map = loadPicture("pict\\field.png");
     if (!pictureLoaded(map)) GTEST_SKIP() << "the picture loader is not built yet";

@@ -87,6 +87,18 @@ protected:
     void expectNoBoxes() {
         for (const auto& [caption, text] : boxes.boxes()) ADD_FAILURE() << caption << ": " << text;
     }
+    // Calls visit with every NPC of every screen, its screen loaded.
+    template <typename Visit> void forEachNpc(Visit visit) {
+        for (int32_t screen = 0; screen < demoScreenCount; ++screen) {
+            loadScreen(screen);
+            const std::vector<AreaRecord> areas = game.areas;
+            for (size_t i = 0; i < areas.size(); ++i) {
+                if (!hasNpc(areas[i])) continue;
+                SCOPED_TRACE("screen " + std::to_string(screen) + " area " + std::to_string(i));
+                visit(areas[i].npc);
+            }
+        }
+    }
 };
 
 TEST_F(DemoWorld, EveryScreenLoadsAndANewGameStartsInAreaOneOfScreenSix) {
@@ -267,29 +279,23 @@ bool asksAQuestion(const GameState& game) {
 // price), and asks only while the selected item has a price.
 TEST_F(DemoWorld, BuyersNameTheItemPageAndHalfThePriceAndAskOnlyForAnItemWithAPrice) {
     int32_t buyers = 0;
-    for (int32_t screen = 0; screen < demoScreenCount; ++screen) {
-        loadScreen(screen);
-        const std::vector<AreaRecord> areas = game.areas;
-        for (size_t i = 0; i < areas.size(); ++i) {
-            const AreaNpc& npc = areas[i].npc;
-            if (std::none_of(npc.yesLines.begin(), npc.yesLines.end(), [](const SpeechLine& line) {
-                    return line.setFlagId == flagSellItem && line.setFlagValue == sellCommand;
-                }))
-                continue;
-            ++buyers;
-            SCOPED_TRACE("screen " + std::to_string(screen) + " area " + std::to_string(i));
-            game.storyFlags[flagSellItem] = 1;
-            buildMessage(game, npc);
-            EXPECT_TRUE(asksAQuestion(game));
-            EXPECT_EQ(game.yesFlagId, flagSellItem);
-            for (const char* word : {"Nキー", "どうぐ", "はんぶん"})
-                EXPECT_NE(shownText(game).find(word), std::string::npos) << word;
-            game.storyFlags[flagSellItem] = 0;
-            buildMessage(game, npc);
-            EXPECT_FALSE(asksAQuestion(game));
-            EXPECT_NE(shownText(game).find("Nキー"), std::string::npos) << "how to choose an item to sell";
-        }
-    }
+    forEachNpc([&](const AreaNpc& npc) {
+        if (std::none_of(npc.yesLines.begin(), npc.yesLines.end(), [](const SpeechLine& line) {
+                return line.setFlagId == flagSellItem && line.setFlagValue == sellCommand;
+            }))
+            return;
+        ++buyers;
+        game.storyFlags[flagSellItem] = 1;
+        buildMessage(game, npc);
+        EXPECT_TRUE(asksAQuestion(game));
+        EXPECT_EQ(game.yesFlagId, flagSellItem);
+        for (const char* word : {"Nキー", "どうぐ", "はんぶん"})
+            EXPECT_NE(shownText(game).find(word), std::string::npos) << word;
+        game.storyFlags[flagSellItem] = 0;
+        buildMessage(game, npc);
+        EXPECT_FALSE(asksAQuestion(game));
+        EXPECT_NE(shownText(game).find("Nキー"), std::string::npos) << "how to choose an item to sell";
+    });
     EXPECT_GE(buyers, 2);
 }
 
@@ -297,28 +303,21 @@ TEST_F(DemoWorld, BuyersNameTheItemPageAndHalfThePriceAndAskOnlyForAnItemWithAPr
 // question at most, whether to save.
 TEST_F(DemoWorld, PlacesOfRestHealAtOnceAndAskOnlyWhetherToSave) {
     int32_t healers = 0;
-    for (int32_t screen = 0; screen < demoScreenCount; ++screen) {
-        loadScreen(screen);
-        const std::vector<AreaRecord> areas = game.areas;
-        for (size_t i = 0; i < areas.size(); ++i) {
-            const AreaNpc& npc = areas[i].npc;
-            SCOPED_TRACE("screen " + std::to_string(screen) + " area " + std::to_string(i));
-            for (const auto* answers : {&npc.yesLines, &npc.noLines})
-                for (const SpeechLine& line : *answers)
-                    EXPECT_NE(line.setFlagId, flagHeal) << "a heal waits for an answer";
-            if (std::none_of(npc.lines.begin(), npc.lines.end(),
-                             [](const SpeechLine& line) { return line.setFlagId == flagHeal; }))
-                continue;
-            game.storyFlags[flagHeal] = 0;
-            game.storyFlags[36] = 1;  // the spirit of light has given her gun: she only heals
-            buildMessage(game, npc);
-            EXPECT_EQ(game.storyFlags[flagHeal], 1) << "the heal comes with the first words";
-            if (asksAQuestion(game)) {
-                ++healers;
-                EXPECT_EQ(game.yesFlagId, flagSave);
-            }
+    forEachNpc([&](const AreaNpc& npc) {
+        for (const auto* answers : {&npc.yesLines, &npc.noLines})
+            for (const SpeechLine& line : *answers) EXPECT_NE(line.setFlagId, flagHeal) << "a heal waits for an answer";
+        if (std::none_of(npc.lines.begin(), npc.lines.end(),
+                         [](const SpeechLine& line) { return line.setFlagId == flagHeal; }))
+            return;
+        game.storyFlags[flagHeal] = 0;
+        game.storyFlags[36] = 1;  // the spirit of light has given her gun: she only heals
+        buildMessage(game, npc);
+        EXPECT_EQ(game.storyFlags[flagHeal], 1) << "the heal comes with the first words";
+        if (asksAQuestion(game)) {
+            ++healers;
+            EXPECT_EQ(game.yesFlagId, flagSave);
         }
-    }
+    });
     EXPECT_GE(healers, 2) << "the two inns";
 }
 
