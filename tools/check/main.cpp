@@ -8,8 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "author/world_check.h"
 #include "world/story_events.h"
-#include "world_check.h"
 
 namespace {
 

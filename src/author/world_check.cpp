@@ -1,6 +1,6 @@
 // The world validator: every check reads the data the way the game's loaders do, so that what the game
 // would silently ignore, clamp or crash on is reported to the author with its file and line first.
-#include "world_check.h"
+#include "author/world_check.h"
 
 #include <array>
 #include <cstdlib>

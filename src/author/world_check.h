@@ -1,4 +1,5 @@
-// The world validator: reads a world folder the way the game reads it and lists every problem found.
+// The world validator: reads a world folder the way the game reads it and lists every problem found. Used by
+// quorvath-check and by the game's test-play start and reload.
 #pragma once
 
 #include <cstdint>
