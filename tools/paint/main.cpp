@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/game_state.h"
+#include "author/area_overlay.h"
 #include "data/xml_access.h"
 #include "platform/graphics.h"
 #include "platform/polygon.h"
@@ -39,46 +40,12 @@ int32_t countScreens() {
     return count;
 }
 
-uint32_t levelColour(int32_t level) {
-    if (level == 100) return 0xFF40E0FF;
-    if (level == -100) return 0xFFFF40C0;
-    static const uint32_t palette[] = {0xFFFFE040, 0xFF80FF40, 0xFFFF9040, 0xFF40A0FF, 0xFFC080FF, 0xFFFFFFFF};
-    return palette[static_cast<uint32_t>(level) % 6];
-}
-
 // Sketch ground colours by level: grass, dirt, stone, sand...; bridges and stairs light, the deep level dark.
 uint32_t groundColour(int32_t level) {
     if (level == 100) return 0xFFC8A878;
     if (level == -100) return 0xFF404858;
     static const uint32_t palette[] = {0xFF6FA84A, 0xFFB08850, 0xFF8A8A8A, 0xFFD8C88A, 0xFF5A8AA0, 0xFF9A7AB0};
     return palette[static_cast<uint32_t>(level) % 6];
-}
-
-void outlinedText(Canvas& canvas, const Font& font, const std::string& text, int32_t x, int32_t y, uint32_t argb) {
-    for (int dx = -1; dx <= 1; ++dx)
-        for (int dy = -1; dy <= 1; ++dy)
-            if (dx || dy) drawText(canvas, font, text, x + dx, y + dy, 0xFF000000);
-    drawText(canvas, font, text, x, y, argb);
-}
-
-void outline(Canvas& canvas, const Polygon& polygon, uint32_t argb, float width) {
-    const auto& v = polygon.vertices;
-    for (size_t i = 0; i < v.size(); ++i) {
-        const auto& a = v[i];
-        const auto& b = v[(i + 1) % v.size()];
-        drawLine(canvas, static_cast<int32_t>(a.x), static_cast<int32_t>(a.y), static_cast<int32_t>(b.x),
-                 static_cast<int32_t>(b.y), argb, width);
-    }
-}
-
-PolygonPoint centre(const Polygon& polygon) {
-    PolygonPoint sum;
-    for (const auto& p : polygon.vertices) {
-        sum.x += p.x;
-        sum.y += p.y;
-    }
-    const float n = polygon.vertices.empty() ? 1.0f : static_cast<float>(polygon.vertices.size());
-    return {sum.x / n, sum.y / n};
 }
 
 // The size of the screen's picture, or the polygons' extent plus the camera's margin when there is none.
@@ -98,33 +65,7 @@ void screenSize(const GameState& game, int32_t& width, int32_t& height) {
 
 void drawOverlay(GameState& game, Canvas& canvas, const Font& font) {
     drawPicture(canvas, game.mapImage, 0, 0);
-    for (int32_t i = 0; i < static_cast<int32_t>(game.areas.size()); ++i) {
-        const AreaRecord& area = game.areas[i];
-        const bool boss = area.bossNum >= 0;
-        outline(canvas, area.polygon, boss ? 0xFFFF2020 : area.hasDoor ? 0xFFFF8000 : levelColour(area.level),
-                boss || area.hasDoor ? 4.0f : 2.0f);
-        const PolygonPoint c = centre(area.polygon);
-        std::string label = "#" + std::to_string(i) + " L" + std::to_string(area.level);
-        if (area.enemyCount > 0) label += " E" + std::to_string(area.enemyCount);
-        if (area.hasDoor)
-            label += "\n→ " + std::to_string(area.door.next) + " (" + std::to_string(area.door.resetX) + "," +
-                     std::to_string(area.door.resetY) + ")";
-        if (boss) label += "\nBOSS " + std::to_string(area.bossNum) + " flag " + std::to_string(area.bossFlag);
-        outlinedText(canvas, font, label, static_cast<int32_t>(c.x) - 20, static_cast<int32_t>(c.y) - 8,
-                     boss ? 0xFFFF6060 : 0xFFFFFFFF);
-    }
-    // NPCs: the picture's box, its top-right corner on the anchor (the area's last vertex).
-    for (const NpcPicture& npc : game.npcPictures) {
-        const uint32_t colour = 0xFFFF40FF;
-        const int32_t x = npc.x, y = npc.y, w = npc.frameWidth, h = npc.frameHeight;
-        drawPictureRect(canvas, npc.picture, x, y, npc.frame * w, 0, w, h);
-        drawLine(canvas, x, y, x + w, y, colour, 2);
-        drawLine(canvas, x + w, y, x + w, y + h, colour, 2);
-        drawLine(canvas, x + w, y + h, x, y + h, colour, 2);
-        drawLine(canvas, x, y + h, x, y, colour, 2);
-        fillEllipse(canvas, static_cast<float>(x + w - 4), static_cast<float>(y - 4), 8, 8, colour);
-        outlinedText(canvas, font, "NPC " + std::to_string(game.areas[npc.areaIndex].npc.imageId), x, y + h + 2, colour);
-    }
+    drawAreaOverlay(canvas, game, font, 0, 0, true);
 }
 
 void drawSketch(GameState& game, Canvas& canvas) {
@@ -133,7 +74,7 @@ void drawSketch(GameState& game, Canvas& canvas) {
     for (const AreaRecord& area : game.areas) {
         Polygon inner = area.polygon;
         fillPolygon(canvas, inner, area.hasDoor ? 0xFF6A4A2A : groundColour(area.level));
-        outline(canvas, area.polygon, 0x60000000, 3.0f);
+        drawOutline(canvas, area.polygon, 0x60000000, 3.0f);
     }
 }
 
@@ -192,9 +133,8 @@ int main(int argc, char** argv) {
     if (options.out.empty()) options.out = options.sketch ? "sketch" : "overlay";
     std::filesystem::create_directories(options.out, failed);
     // The loaders' boxes become lines on the error stream.
-    setMessageBoxHandler([](const std::string& text, const std::string& caption) {
-        std::cerr << caption << ": " << text << "\n";
-    });
+    setMessageBoxHandler(
+        [](const std::string& text, const std::string& caption) { std::cerr << caption << ": " << text << "\n"; });
     GameState game;
     const Font font = createFont(16);
     const int32_t screens = countScreens();
