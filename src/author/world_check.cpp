@@ -761,3 +761,8 @@ std::vector<Diagnostic> checkWorld() {
     Checker checker;
     return checker.run();
 }
+
+std::string diagnosticLine(const Diagnostic& diagnostic) {
+    return diagnostic.file + ":" + std::to_string(diagnostic.line) + ": " + (diagnostic.error ? "error" : "warning") +
+           ": " + diagnostic.text;
+}

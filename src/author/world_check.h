@@ -15,3 +15,5 @@ struct Diagnostic {
 
 // Checks the world in the current working directory.
 std::vector<Diagnostic> checkWorld();
+// The line quorvath-check prints for a problem: FILE:LINE: error: TEXT (or warning).
+std::string diagnosticLine(const Diagnostic& diagnostic);

@@ -208,6 +208,10 @@ void setMessageBoxHandler(std::function<void(const std::string&, const std::stri
     boxHandler = std::move(handler);
 }
 
+std::function<void(const std::string&, const std::string&)> messageBoxHandler() {
+    return boxHandler;
+}
+
 uint32_t clockMillis() {
     return manualClock ? manualMillis : SDL_GetTicks();
 }

@@ -81,6 +81,8 @@ void postTrackEnd(int32_t trackNumber);
 // called instead.
 void showMessageBox(const std::string& text, const std::string& caption);
 void setMessageBoxHandler(std::function<void(const std::string& text, const std::string& caption)> handler);
+// The handler set now (empty when boxes are shown), so a caller can put it back after catching boxes a while.
+std::function<void(const std::string& text, const std::string& caption)> messageBoxHandler();
 
 // Millisecond clock of the frame tick; the headless runner drives it by hand.
 uint32_t clockMillis();

@@ -86,22 +86,35 @@ void drawNpcPictures(GameState& game, Canvas& canvas) {
     }
 }
 
-void talkToNpc(GameState& game, Canvas& canvas) {
-    int32_t probeX = game.heroX, probeY = game.heroY;
+void talkProbePoint(const GameState& game, int32_t& x, int32_t& y) {
+    x = game.heroX;
+    y = game.heroY;
     switch (game.heroDir - game.heroDir % 2) {
-        case dirDown: probeY += probeDistance; break;
-        case dirRight: probeX += probeDistance; break;
-        case dirLeft: probeX -= probeDistance; break;
-        case dirUp: probeY -= probeDistance; break;
+        case dirDown: y += probeDistance; break;
+        case dirRight: x += probeDistance; break;
+        case dirLeft: x -= probeDistance; break;
+        case dirUp: y -= probeDistance; break;
         default: break;
     }
+}
+
+int32_t talkTarget(const GameState& game) {
+    int32_t probeX = 0, probeY = 0;
+    talkProbePoint(game, probeX, probeY);
     const int32_t target = firstAreaContaining(game, probeX, probeY);
-    if (target < 0) return;
+    if (target < 0) return -1;
     const AreaRecord& area = game.areas[static_cast<std::size_t>(target)];
     // Without a current area only NPCs on level 100 can be reached.
     const AreaRecord* current = areaAt(game, game.currentArea);
-    if (area.level != levelJoinsAll && (current == nullptr || area.level != current->level)) return;
-    if (area.npc.absent) return;
+    if (area.level != levelJoinsAll && (current == nullptr || area.level != current->level)) return -1;
+    if (area.npc.absent) return -1;
+    return target;
+}
+
+void talkToNpc(GameState& game, Canvas& canvas) {
+    const int32_t target = talkTarget(game);
+    if (target < 0) return;
+    const AreaRecord& area = game.areas[static_cast<std::size_t>(target)];
 
     buildMessage(game, area.npc);
 

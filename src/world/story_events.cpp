@@ -121,6 +121,12 @@ void runCommands(GameState& game) {
 
 }  // namespace
 
+void applyStoryToScreen(GameState& game) {
+    clearBeatenBosses(game);
+    applyNpcRules(game);
+    rebuildNpcPictures(game);
+}
+
 void runStoryEvents(GameState& game) {
     clearBeatenBosses(game);
     updateProgressStage(game);

@@ -49,3 +49,7 @@ constexpr int32_t visitStateScreen = 16;
 
 // Applies the story flags to the world and carries out the command flags; rebuilds the NPC pictures.
 void runStoryEvents(GameState& game);
+// Only what the story flags make of the loaded screen, as the test-play reload needs it: beaten bosses cleared,
+// the NPCs the rules hide or show, the NPC pictures rebuilt. Carries out no command and leaves money and the
+// progress stage alone.
+void applyStoryToScreen(GameState& game);

@@ -71,8 +71,7 @@ int main(int argc, char** argv) {
                 {{"file", d.file}, {"line", d.line}, {"severity", d.error ? "error" : "warning"}, {"message", d.text}});
         std::cout << out.dump() << "\n";
     } else {
-        for (const auto& d : diagnostics)
-            std::cout << d.file << ":" << d.line << ": " << (d.error ? "error" : "warning") << ": " << d.text << "\n";
+        for (const auto& d : diagnostics) std::cout << diagnosticLine(d) << "\n";
         std::cout << errors << " error(s), " << warnings << " warning(s)\n";
     }
     return errors > 0 ? 1 : 0;
