@@ -11,6 +11,7 @@
 #include "app/fixed_pictures.h"
 #include "app/keys.h"
 #include "app/notes.h"
+#include "app/test_play.h"
 #include "combat/boss_catalog.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
@@ -107,8 +108,9 @@ struct GameState {
     // Music: track name to record, in name order
     std::map<std::string, TrackRecord> musicTracks;
 
-    // Around the game, not its rules: notes drawn over the map view after the tick
+    // Around the game, not its rules: notes drawn over the map view after the tick, and the authors' test-play
     Notes notes;
+    TestPlay testPlay;
 
     static constexpr std::array<int32_t, storyFlagCount> startStoryFlags() {
         std::array<int32_t, storyFlagCount> flags{};

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/game_state.h"
+#include "app/test_play.h"
 #include "platform/window.h"
 
 namespace {
@@ -61,17 +62,16 @@ void drawBossBar(Canvas& canvas, const GameState& game) {
     fillRect(canvas, barX, barY, bossBarLength(boss), barHeight, barFull);
 }
 
-// A text on a dark box; the box is cut at the map view's right edge, so a long text never reaches the panel.
-void drawBoxedText(Canvas& canvas, const Font& font, const std::string& text, int32_t x, int32_t y) {
+}  // namespace
+
+void drawNoteBox(Canvas& canvas, const Font& font, const std::string& text, int32_t x, int32_t y, uint32_t boxArgb) {
     int32_t width = 0, height = 0;
     textSize(font, text, width, height);
     clipCanvas(canvas, 0, 0, mapViewSize, mapViewSize);
-    fillRect(canvas, x - 8, y - 4, width + 16, height + 8, noteBox);
+    fillRect(canvas, x - 8, y - 4, width + 16, height + 8, boxArgb);
     drawText(canvas, font, text, x, y, noteInk);
     clipCanvas(canvas, 0, 0, 0, 0);
 }
-
-}  // namespace
 
 void showNote(GameState& game, const std::string& text) {
     game.notes.text = text;
@@ -79,14 +79,16 @@ void showNote(GameState& game, const std::string& text) {
 }
 
 std::string notesOnScreen(const GameState& game, bool paused) {
-    if (!game.notes.shown) return {};
+    // Test-play's view shows whatever the player's setting for notes says.
+    const std::string testPlay = testPlayViewKey(game);
+    if (!game.notes.shown) return testPlay;
     const std::string note = currentNote(game);
     const bool sign = signUp(game, paused);
     const bool bar = bossBarUp(game);
-    if (note.empty() && !sign && !bar) return {};
+    if (note.empty() && !sign && !bar) return testPlay;
     std::string shown = note + (sign ? "\n" + pauseSign : std::string());
     if (bar) shown += "\n" + game.boss.name + " " + std::to_string(bossBarLength(game.boss));
-    return shown;
+    return shown + (testPlay.empty() ? "" : "\n" + testPlay);
 }
 
 const Canvas& pictureWithNotes(GameState& game, bool paused) {
@@ -98,14 +100,16 @@ const Canvas& pictureWithNotes(GameState& game, bool paused) {
         if (!canvasValid(notes.screen)) return game.backBuffer;
     }
     copyCanvas(notes.screen, game.backBuffer);
+    drawTestPlayView(game, notes.screen);
+    if (!notes.shown) return notes.screen;
     if (bossBarUp(game)) drawBossBar(notes.screen, game);
     const std::string note = currentNote(game);
-    if (!note.empty()) drawBoxedText(notes.screen, game.smallFont, note, 16, 12);
+    if (!note.empty()) drawNoteBox(notes.screen, game.smallFont, note, 16, 12);
     if (signUp(game, paused)) {
         int32_t signWidth = 0, signHeight = 0;
         textSize(game.largeFont, pauseSign, signWidth, signHeight);
-        drawBoxedText(notes.screen, game.largeFont, pauseSign, (mapViewSize - signWidth) / 2,
-                      signCentreY - signHeight / 2);
+        drawNoteBox(notes.screen, game.largeFont, pauseSign, (mapViewSize - signWidth) / 2,
+                    signCentreY - signHeight / 2);
     }
     return notes.screen;
 }

@@ -182,6 +182,13 @@ template <class V> constexpr void fields(V& v, RecordType<Notes>) {
     v("screen", &Notes::screen);
 }
 
+template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
+    v("overlay", &TestPlay::overlay);
+    v("panel", &TestPlay::panel);
+    v("walkThrough", &TestPlay::walkThrough);
+    v("problem", &TestPlay::problem);
+}
+
 template <class V> constexpr void fields(V& v, RecordType<GameState>) {
     // Hero
     v("heroX", &GameState::heroX);
@@ -260,6 +267,8 @@ template <class V> constexpr void fields(V& v, RecordType<GameState>) {
     v("music", &GameState::musicTracks);
     // Notes over the map view
     v("notes", &GameState::notes);
+    // The authors' test-play
+    v("testPlay", &GameState::testPlay);
 }
 
 // Each list names every field of its record once: the member pointers are compared at compile time and
@@ -282,6 +291,7 @@ static_assert(listsEveryFieldOnce<BossAttack>(), "BossAttack: a field is missing
 static_assert(listsEveryFieldOnce<BossRecord>(), "BossRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<EffectRecord>(), "EffectRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<Notes>(), "Notes: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<TestPlay>(), "TestPlay: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<GameState>(), "GameState: a field is missing from its list or listed twice");
 
 using TrackRegistry = std::map<std::string, TrackRecord>;
@@ -629,4 +639,27 @@ std::string setStateField(GameState& game, const std::string& path, int64_t valu
     if (!parsePath(path, request.steps)) return path + ": not a field path";
     setAt(request, 0, game);
     return request.error;
+}
+
+std::string readStateField(const GameState& game, const std::string& path, json& value) {
+    std::vector<PathStep> steps;
+    if (!parsePath(path, steps)) return path + ": not a field path";
+    const json state = dumpState(game);
+    const json* at = &state;
+    for (const PathStep& step : steps) {
+        if (step.isIndex) {
+            if (!at->is_array()) return path + ": a record needs a field name";
+            if (static_cast<size_t>(step.index) >= at->size())
+                return path + ": index " + std::to_string(step.index) + " outside the table of " +
+                       std::to_string(at->size());
+            at = &(*at)[static_cast<size_t>(step.index)];
+        } else {
+            if (!at->is_object()) return path + ": a table needs an index";
+            const auto found = at->find(step.name);
+            if (found == at->end()) return path + ": no field " + step.name;
+            at = &*found;
+        }
+    }
+    value = *at;
+    return {};
 }

@@ -1,0 +1,368 @@
+// Test-play: start anywhere, reload the world into a record of its own and take it over only when it loaded,
+// watch the world's files, report the validator's findings, and draw the authors' view over the map view.
+#include "app/test_play.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <utility>
+
+#include "app/fixed_pictures.h"
+#include "app/game_state.h"
+#include "app/notes.h"
+#include "author/area_overlay.h"
+#include "combat/enemies_and_shots.h"
+#include "combat/enemy_catalog.h"
+#include "combat/weapons.h"
+#include "data/item_catalog.h"
+#include "data/xml_access.h"
+#include "platform/files.h"
+#include "platform/graphics.h"
+#include "platform/window.h"
+#include "world/map_file.h"
+#include "world/movement.h"
+#include "world/npc_dialogue.h"
+#include "world/story_events.h"
+#include "world/story_flags.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int32_t mapViewSize = 600;
+// The map picture is drawn with the hero's point at view (300, 307); the overlay lies on the map picture.
+constexpr int32_t viewHeroX = 300, viewHeroY = 307, viewCentre = 300;
+constexpr uint32_t problemBox = 0xD0801010, probeColour = 0xFF40FF40, idleProbeColour = 0xFFFFFF40,
+                   enemyColour = 0x60FF2020, enemyInk = 0xFFFF8080, heroColour = 0xFFFFFFFF;
+constexpr int32_t flagsPerLine = 6;
+constexpr std::size_t problemLineChars = 60;
+
+struct DataFile {
+    const char* gamePath;
+    const char* name;  // as the validator names it
+};
+constexpr DataFile mapFile{"media\\BigMapData.xml", "media/BigMapData.xml"};
+constexpr DataFile npcFile{"media\\NPCPictList.xml", "media/NPCPictList.xml"};
+constexpr DataFile enemyFile{"media\\EnemyData.xml", "media/EnemyData.xml"};
+constexpr DataFile weaponFile{"media\\WeaponData.xml", "media/WeaponData.xml"};
+constexpr DataFile bossFile{"media\\BossData.xml", "media/BossData.xml"};
+constexpr DataFile itemFile{"media\\ItemData.xml", "media/ItemData.xml"};
+constexpr DataFile dataFiles[] = {mapFile, npcFile, enemyFile, weaponFile, bossFile, itemFile};
+
+std::string slashed(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+std::string oneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+// Runs a load with every message box caught instead of shown; false when it failed or showed a box, whose text
+// then comes back in box.
+bool loadsQuietly(const std::function<bool()>& load, std::string& box) {
+    const auto previous = messageBoxHandler();
+    std::vector<std::string> boxes;
+    setMessageBoxHandler([&boxes](const std::string& text, const std::string& caption) {
+        boxes.push_back(caption + ": " + oneLine(text));
+    });
+    const bool loaded = load();
+    setMessageBoxHandler(previous);
+    if (!boxes.empty()) box = boxes.front();
+    return loaded && boxes.empty();
+}
+
+// The validator's first error in the file says where and why better than a loader's box; the fallback stands
+// when it finds none there.
+Diagnostic firstErrorIn(const std::string& file, const Diagnostic& fallback) {
+    for (const Diagnostic& found : checkWorld()) {
+        if (found.error && found.file == file) return found;
+    }
+    return fallback;
+}
+
+bool inBossBattle(const GameState& game) {
+    return game.scene == sceneBoss || game.bossPhase != 0;
+}
+
+// The files a reload reads: the XML files under media/ and the pictures under pict/, in any folder below.
+std::map<std::string, FileStamp> worldFileStamps() {
+    std::map<std::string, FileStamp> stamps;
+    const std::pair<const char*, const char*> folders[] = {{"media", ".xml"}, {"pict", ".png"}};
+    for (const auto& [folder, extension] : folders) {
+        std::error_code error;
+        fs::recursive_directory_iterator entry(resolveGamePath(folder), error), end;
+        for (; !error && entry != end; entry.increment(error)) {
+            std::string ending = entry->path().extension().string();
+            std::transform(ending.begin(), ending.end(), ending.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            if (ending != extension) continue;
+            const std::string path = entry->path().string();
+            stamps[path] = fileStamp(path);
+        }
+    }
+    return stamps;
+}
+
+bool sameFiles(const std::map<std::string, FileStamp>& a, const std::map<std::string, FileStamp>& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const auto& x, const auto& y) {
+               return x.first == y.first && sameStamp(x.second, y.second);
+           });
+}
+
+// Cuts a text into lines of about `width` characters at blanks, so a long problem stays inside the map view.
+std::string wrapped(const std::string& text, std::size_t width) {
+    std::string out, line;
+    std::size_t lineChars = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(at, end - at);
+        std::size_t wordChars = 0;
+        for (const char c : word) wordChars += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+        if (lineChars > 0 && lineChars + 1 + wordChars > width) {
+            out += line + "\n";
+            line.clear();
+            lineChars = 0;
+        }
+        line += (lineChars > 0 ? " " : "") + word;
+        lineChars += (lineChars > 0 ? 1 : 0) + wordChars;
+        at = end + 1;
+    }
+    return out + line;
+}
+
+void drawOverlay(GameState& game, Canvas& canvas) {
+    const int32_t offsetX = viewHeroX - game.heroX, offsetY = viewHeroY - game.heroY;
+    clipCanvas(canvas, 0, 0, mapViewSize, mapViewSize);
+    drawAreaOverlay(canvas, game, game.smallFont, offsetX, offsetY, false);
+    // The enemies of the area: each one's touch circle around the point the rules test, with its slot and life.
+    const int32_t enemies = game.scene == sceneField ? areaEnemyCount(game) : 0;
+    for (int32_t slot = 0; slot < enemies; ++slot) {
+        const EnemySlot& e = game.enemySlots[static_cast<std::size_t>(slot)];
+        if (e.life <= 0) continue;
+        // An enemy's offset and anchor put it in the view whose centre (300, 300) is the hero's map point.
+        const int32_t x = e.x + e.anchorX - viewCentre + offsetX;
+        const int32_t y = e.y + e.anchorY - viewCentre + offsetY;
+        const float radius = static_cast<float>(std::max(e.size, 2));
+        fillEllipse(canvas, static_cast<float>(x) - radius, static_cast<float>(y) - radius, 2 * radius, 2 * radius,
+                    enemyColour);
+        drawOutlinedText(canvas, game.smallFont, "E" + std::to_string(slot) + " " + std::to_string(e.life), x + 4,
+                         y + 4, enemyInk);
+    }
+    // The hero's own point, and the point a V press tests: green where an NPC would answer.
+    fillEllipse(canvas, static_cast<float>(viewHeroX - 3), static_cast<float>(viewHeroY - 3), 6, 6, heroColour);
+    int32_t probeX = 0, probeY = 0;
+    talkProbePoint(game, probeX, probeY);
+    const uint32_t probe = talkTarget(game) >= 0 ? probeColour : idleProbeColour;
+    fillEllipse(canvas, static_cast<float>(probeX + offsetX - 4), static_cast<float>(probeY + offsetY - 4), 8, 8,
+                probe);
+    clipCanvas(canvas, 0, 0, 0, 0);
+}
+
+// The map view shows the map in every scene but the full-screen ones and game over.
+bool mapOnView(const GameState& game) {
+    return game.scene != sceneFullScreen && game.scene != sceneGameOver;
+}
+
+}  // namespace
+
+std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y) {
+    int32_t screens = -1;
+    XmlParseProblem parse;
+    XmlDocument document;
+    if (!openXmlDocumentQuietly(document, mapFile.gamePath, &parse))
+        return std::string(mapFile.name) + ":" + std::to_string(parse.line) + ": " + parse.text;
+    runXmlLoaderQuietly(mapFile.gamePath, [&screens](XmlDocument& map) {
+        const XmlNodeList roots = selectNodes(map, "map");
+        screens = roots.length() > 0 ? selectNodes(roots.item(0), "screen").length() : 0;
+        return 1;
+    });
+    if (screen < 0 || screen >= screens)
+        return "the world has " + std::to_string(std::max(screens, 0)) + " screens (0 to " +
+               std::to_string(std::max(screens, 0) - 1) + "): there is no screen " + std::to_string(screen);
+    auto scratch = std::make_unique<GameState>();
+    scratch->currentMap = screen;
+    std::string box;
+    if (!loadsQuietly([&] { return loadMapScreen(*scratch) == 1; }, box))
+        return "screen " + std::to_string(screen) + " cannot be read: " + box;
+    if (firstAreaContaining(*scratch, x, y) < 0)
+        return "no area of screen " + std::to_string(screen) + " holds the point (" + std::to_string(x) + ", " +
+               std::to_string(y) + ")";
+    return {};
+}
+
+bool startAnywhere(GameState& game, int32_t screen, int32_t x, int32_t y) {
+    game.currentMap = screen;
+    game.heroX = x;
+    game.heroY = y;
+    if (startFreshGame(game) == -1) return false;
+    locateHeroArea(game);
+    runStoryEvents(game);
+    game.bossPhase = 0;
+    game.scene = sceneField;
+    return true;
+}
+
+bool reloadWorld(GameState& game, Diagnostic& problem) {
+    auto refuse = [&game, &problem](const Diagnostic& found) {
+        problem = found;
+        game.testPlay.problem = diagnosticLine(found);
+        return false;
+    };
+    for (const DataFile& file : dataFiles) {
+        XmlDocument document;
+        XmlParseProblem parse;
+        if (!openXmlDocumentQuietly(document, file.gamePath, &parse))
+            return refuse(firstErrorIn(file.name, {file.name, parse.line, true, "cannot be read: " + parse.text}));
+    }
+
+    // Everything is read into a record of its own; the game's record changes only once all of it loaded.
+    auto fresh = std::make_unique<GameState>();
+    GameState& next = *fresh;
+    // On the title and the ending no screen is in play: a new game or a load reads everything afresh anyway.
+    const bool playing = mapOnView(game);
+    if (playing) {
+        next.currentMap = game.currentMap;
+        next.currentArea = game.currentArea;
+        next.heroX = game.heroX;
+        next.heroY = game.heroY;
+        next.storyFlags = game.storyFlags;
+        next.weaponOwned = game.weaponOwned;
+        next.weaponSlotIds = game.weaponSlotIds;
+        next.itemCounts = game.itemCounts;
+        next.selectedItemId = game.selectedItemId;
+        const std::pair<const DataFile*, std::function<bool()>> steps[] = {
+            {&mapFile, [&next] { return loadMapScreen(next) == 1; }},
+            {&npcFile,
+             [&next] {
+                 locateHeroArea(next);
+                 applyStoryToScreen(next);
+                 return true;
+             }},
+            {&enemyFile, [&next] { return loadEnemyCatalog(next) == 1; }},
+            {&weaponFile,
+             [&next] {
+                 return loadWeapon(next, 0, next.weaponSlotIds[0]) == 1 &&
+                        loadWeapon(next, 1, next.weaponSlotIds[1]) == 1;
+             }},
+            {&itemFile, [&next] { return loadItemRecord(next, next.selectedItemId, 0) == 1; }},
+        };
+        for (const auto& [file, load] : steps) {
+            std::string box;
+            if (!loadsQuietly(load, box)) return refuse(firstErrorIn(file->name, {file->name, 0, true, box}));
+        }
+    }
+    // Unchanged pictures come back from the picture cache as they were; a changed one is decoded anew.
+    for (int32_t i = 0; i < fixedPictureCount; ++i) {
+        next.pictures[i] = loadPicture(fixedPictureFiles[i]);
+        if (!pictureLoaded(next.pictures[i]) && pictureLoaded(game.pictures[i]))
+            return refuse({slashed(fixedPictureFiles[i]), 0, true, "the picture cannot be read"});
+    }
+
+    game.pictures = next.pictures;
+    if (playing) {
+        // The hero leaves his area as at a border: its enemies and the shots go, and come again from the new data.
+        // A boss battle goes on as it was.
+        if (!inBossBattle(game)) clearCombat(game, 3);
+        game.mapName = std::move(next.mapName);
+        game.mapImage = next.mapImage;
+        game.areaCount = next.areaCount;
+        game.areas = std::move(next.areas);
+        game.npcPictures = std::move(next.npcPictures);
+        game.currentArea = next.currentArea;
+        game.enemyCatalog = next.enemyCatalog;
+        game.weaponSpace = next.weaponSpace;
+        game.weaponB = next.weaponB;
+        game.heldItem = next.heldItem;
+    }
+    game.testPlay.problem.clear();
+    return true;
+}
+
+void rememberWorldRead(WorldWatch& watch) {
+    watch.read = worldFileStamps();
+    watch.seen = watch.read;
+}
+
+bool worldChangedOnDisk(WorldWatch& watch) {
+    std::map<std::string, FileStamp> now = worldFileStamps();
+    const bool settled = sameFiles(now, watch.seen);
+    const bool changed = !sameFiles(now, watch.read);
+    watch.seen = std::move(now);
+    return changed && settled;
+}
+
+std::string reportWorldCheck(std::ostream& err) {
+    const std::vector<Diagnostic> found = checkWorld();
+    int32_t errors = 0;
+    const Diagnostic* first = nullptr;
+    for (const Diagnostic& diagnostic : found) {
+        err << diagnosticLine(diagnostic) << "\n";
+        if (!diagnostic.error) continue;
+        if (first == nullptr) first = &diagnostic;
+        ++errors;
+    }
+    err.flush();
+    if (first == nullptr) return {};
+    return "quorvath-check finds " + std::to_string(errors) + " error(s) in this world. The first:\n\n" +
+           diagnosticLine(*first) + "\n\nEvery problem is listed on standard error.";
+}
+
+std::vector<std::string> statePanelLines(const GameState& game) {
+    std::vector<std::string> lines;
+    lines.push_back("screen " + std::to_string(game.currentMap) + "  " + game.mapName);
+    const AreaRecord* area = areaAt(game, game.currentArea);
+    lines.push_back("area " + std::to_string(game.currentArea) + "  level " +
+                    (area != nullptr ? std::to_string(area->level) : std::string("-")));
+    lines.push_back("x " + std::to_string(game.heroX) + "  y " + std::to_string(game.heroY));
+    lines.push_back("life " + std::to_string(game.heroLife) + " / " + std::to_string(game.heroMaxLife));
+    std::string flags = "flags";
+    int32_t onLine = 0;
+    for (int32_t id = 0; id < storyFlagCount; ++id) {
+        const int32_t value = game.storyFlags[static_cast<std::size_t>(id)];
+        if (value == 0) continue;
+        if (onLine == flagsPerLine) {
+            lines.push_back(flags);
+            flags = "     ";
+            onLine = 0;
+        }
+        flags += " " + std::to_string(id) + "=" + std::to_string(value);
+        ++onLine;
+    }
+    lines.push_back(onLine == 0 ? flags + " all 0" : flags);
+    if (game.testPlay.walkThrough) lines.push_back("Ctrl: walking through borders");
+    return lines;
+}
+
+std::string testPlayViewKey(const GameState& game) {
+    std::string key;
+    if (game.testPlay.overlay && mapOnView(game)) key += "overlay\n";
+    if (game.testPlay.panel) key += "panel\n";
+    if (!game.testPlay.problem.empty()) key += game.testPlay.problem + "\n";
+    return key;
+}
+
+void drawTestPlayView(GameState& game, Canvas& canvas) {
+    if (game.testPlay.overlay && mapOnView(game)) drawOverlay(game, canvas);
+    if (game.testPlay.panel) {
+        std::string text;
+        for (const std::string& line : statePanelLines(game)) text += (text.empty() ? "" : "\n") + line;
+        int32_t width = 0, height = 0;
+        textSize(game.smallFont, text, width, height);
+        drawNoteBox(canvas, game.smallFont, text, mapViewSize - width - 16, 12);
+    }
+    if (!game.testPlay.problem.empty()) {
+        const std::string text = "reload failed, the old data stay:\n" +
+                                 wrapped(game.testPlay.problem, problemLineChars);
+        int32_t width = 0, height = 0;
+        textSize(game.smallFont, text, width, height);
+        drawNoteBox(canvas, game.smallFont, text, 16, mapViewSize - height - 16, problemBox);
+    }
+}
