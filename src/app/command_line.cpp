@@ -1,8 +1,9 @@
 // The command line, the world lookup and the save folder: everything decided before start-up.
 #include "app/command_line.h"
 
-#include <charconv>
 #include <cerrno>
+#include <charconv>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "data/save_file.h"
 #include "platform/files.h"
 #include "platform/window.h"
+#include "world/story_flags.h"
 
 namespace fs = std::filesystem;
 
@@ -30,11 +32,21 @@ namespace {
 // also explained there.
 struct OptionRule {
     const char* longName;
-    char shortName;          // 0 when the option has only its long name
-    const char* valueName;   // nullptr for a switch
+    char shortName;         // 0 when the option has only its long name
+    const char* valueName;  // nullptr for a switch
     const char* help;
     std::string (*apply)(LaunchOptions& options, const std::string& value);
 };
+
+// A decimal whole number (with an optional minus sign) from low to high.
+bool wholeNumber(const std::string& text, int32_t low, int32_t high, int32_t& number) {
+    int32_t value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || status != std::errc() || end != text.data() + text.size() || value < low || value > high)
+        return false;
+    number = value;
+    return true;
+}
 
 // --help and --version end the reading at once; they are told apart from the options that fill the record.
 constexpr const char* helpOption = "help";
@@ -56,8 +68,7 @@ const OptionRule optionRules[] = {
          int32_t scale = 0;
          const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), scale);
          if (status != std::errc() || end != value.data() + value.size() || scale < 1 || scale > largestScale)
-             return "--scale takes a whole number from 1 to " + std::to_string(largestScale) + ", not '" + value +
-                    "'";
+             return "--scale takes a whole number from 1 to " + std::to_string(largestScale) + ", not '" + value + "'";
          options.scale = scale;
          return std::string();
      }},
@@ -69,6 +80,53 @@ const OptionRule optionRules[] = {
     {"window", 0, nullptr, "start in a window",
      [](LaunchOptions& options, const std::string&) {
          options.fullscreen = 0;
+         return std::string();
+     }},
+    {"test-play", 0, nullptr, "for authors: validate, F3 areas, F9 state, F5 reload",
+     [](LaunchOptions& options, const std::string&) {
+         options.testPlay = true;
+         return std::string();
+     }},
+    {"screen", 0, "N", "new game on screen N (needs --at), no title",
+     [](LaunchOptions& options, const std::string& value) {
+         if (!wholeNumber(value, 0, INT32_MAX, options.startScreen))
+             return "--screen takes a screen number from 0, not '" + value + "'";
+         return std::string();
+     }},
+    {"at", 0, "X,Y", "where the hero stands on the --screen",
+     [](LaunchOptions& options, const std::string& value) {
+         const std::size_t comma = value.find(',');
+         if (comma == std::string::npos || !wholeNumber(value.substr(0, comma), INT32_MIN, INT32_MAX, options.startX) ||
+             !wholeNumber(value.substr(comma + 1), INT32_MIN, INT32_MAX, options.startY))
+             return "--at takes a map point X,Y such as 700,550, not '" + value + "'";
+         options.startAtGiven = true;
+         return std::string();
+     }},
+    {"set-flag", 0, "ID=VALUE", "set story flag ID (0-56) at start; repeatable",
+     [](LaunchOptions& options, const std::string& value) {
+         const std::size_t equals = value.find('=');
+         int32_t id = 0, flagValue = 0;
+         if (equals == std::string::npos || !wholeNumber(value.substr(0, equals), 0, storyFlagCount - 1, id) ||
+             !wholeNumber(value.substr(equals + 1), INT32_MIN, INT32_MAX, flagValue))
+             return "--set-flag takes ID=VALUE with a flag id from 0 to " + std::to_string(storyFlagCount - 1) +
+                    ", not '" + value + "'";
+         options.storyFlags.emplace_back(id, flagValue);
+         return std::string();
+     }},
+    {"seed", 0, "N", "seed the random generator with N (0 to 4294967295)",
+     [](LaunchOptions& options, const std::string& value) {
+         uint32_t seed = 0;
+         const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), seed);
+         if (value.empty() || status != std::errc() || end != value.data() + value.size())
+             return "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
+         options.seed = seed;
+         options.seedGiven = true;
+         return std::string();
+     }},
+    {"record", 0, "FILE", "write the session as a quorvath-sim script",
+     [](LaunchOptions& options, const std::string& value) {
+         if (value.empty()) return std::string("--record needs a file name");
+         options.record = value;
          return std::string();
      }},
 };
@@ -179,8 +237,10 @@ std::string noWorldText(const WorldChoice& world, const LaunchOptions& options) 
     text << "No world to play: none of these folders holds media/BigMapData.xml:\n";
     for (std::size_t i = 0; i < world.lookedIn.size(); ++i) {
         text << "  " << world.lookedIn[i].string();
-        if (!options.world.empty()) text << " (WORLD)";
-        else text << (i == 0 ? " (the current folder)" : " (the installed demo world)");
+        if (!options.world.empty())
+            text << " (WORLD)";
+        else
+            text << (i == 0 ? " (the current folder)" : " (the installed demo world)");
         text << "\n";
     }
     text << "Name a world folder on the command line: quorvath WORLD";
@@ -200,7 +260,7 @@ std::string usageText() {
         names += std::string("--") + rule.longName;
         if (rule.valueName) names += std::string(" ") + rule.valueName;
         text << "  " << names;
-        for (std::size_t column = names.size(); column < 22; ++column) text << ' ';
+        for (std::size_t column = names.size(); column < 25; ++column) text << ' ';
         text << " " << rule.help << "\n";
     }
     text << "\nThe saved game (gamedat.xml) is kept in the world folder when the game can write there,\n"
@@ -208,8 +268,7 @@ std::string usageText() {
     return text.str();
 }
 
-int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options, std::ostream& out,
-                     std::ostream& err) {
+int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options, std::ostream& out, std::ostream& err) {
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -239,7 +298,8 @@ int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options,
             continue;
         }
         if (rule->valueName && !valueGiven) {
-            if (i + 1 >= argc) return usageMistake(err, "--" + std::string(rule->longName) + " needs " + rule->valueName);
+            if (i + 1 >= argc)
+                return usageMistake(err, "--" + std::string(rule->longName) + " needs " + rule->valueName);
             value = argv[++i];
         }
         if (std::strcmp(rule->longName, helpOption) == 0) {
@@ -253,6 +313,8 @@ int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options,
         const std::string wrong = rule->apply(options, value);
         if (!wrong.empty()) return usageMistake(err, wrong);
     }
+    if ((options.startScreen >= 0) != options.startAtGiven)
+        return usageMistake(err, "--screen and --at go together: the screen and the point to start on");
     return keepRunning;
 }
 
@@ -276,9 +338,10 @@ WorldChoice findWorld(const LaunchOptions& options, const fs::path& currentFolde
     };
     const fs::path installed = installedWorldFolder(executableFolder);
     // A WORLD that is not a world is a mistake to report, never a reason to play another world instead.
-    const bool found = !options.world.empty() ? tryFolder(absoluteFrom(currentFolder, options.world), WorldSource::argument)
-                                              : tryFolder(currentFolder, WorldSource::currentFolder) ||
-                                                    tryFolder(installed, WorldSource::installed);
+    const bool found = !options.world.empty()
+                           ? tryFolder(absoluteFrom(currentFolder, options.world), WorldSource::argument)
+                           : tryFolder(currentFolder, WorldSource::currentFolder) ||
+                                 tryFolder(installed, WorldSource::installed);
     // Named by hand or entered with cd, the installed world is still the installed one: it is never written to.
     if (found && sameFolder(world.folder, installed)) world.source = WorldSource::installed;
     return world;

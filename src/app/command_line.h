@@ -6,14 +6,24 @@
 #include <filesystem>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What the command line asked for; the start values are the game as it runs without arguments.
 struct LaunchOptions {
-    std::string world;    // the WORLD argument; empty when none was given
-    std::string saveDir;  // --save-dir; empty when none was given
-    int32_t scale = 0;    // --scale: the window's size in picture sizes for this run; 0 when none was given
+    std::string world;        // the WORLD argument; empty when none was given
+    std::string saveDir;      // --save-dir; empty when none was given
+    int32_t scale = 0;        // --scale: the window's size in picture sizes for this run; 0 when none was given
     int32_t fullscreen = -1;  // --fullscreen 1, --window 0; -1 keeps what the settings say
+    // For world authors
+    bool testPlay = false;           // --test-play: the validator at start, the author keys, reload when a file changes
+    int32_t startScreen = -1;        // --screen: a new game on this screen, skipping the title; -1 for the title
+    int32_t startX = 0, startY = 0;  // --at: where the hero stands on it
+    bool startAtGiven = false;
+    std::vector<std::pair<int32_t, int32_t>> storyFlags;  // --set-flag ID=VALUE, in the order given
+    bool seedGiven = false;
+    uint32_t seed = 0;   // --seed: the random generator's seed
+    std::string record;  // --record: the quorvath-sim script the session is written to; empty for none
 };
 
 // What parseCommandLine returns when the game is to run.
@@ -21,8 +31,7 @@ constexpr int keepRunning = -1;
 
 // Reads the arguments into options. Returns keepRunning, or the status to exit with: 0 after --help (the usage
 // on out) or --version (its line on out), 2 after a mistake (what was wrong and the usage on err).
-int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options, std::ostream& out,
-                     std::ostream& err);
+int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options, std::ostream& out, std::ostream& err);
 // The usage text printed by --help, made from the table of options.
 std::string usageText();
 

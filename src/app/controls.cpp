@@ -64,6 +64,7 @@ void press(GameState& game, Controls& controls, int64_t input, int32_t gameKey) 
     // A paused game takes no new presses; it sees them only once it runs again and the key is pressed anew.
     if (controls.paused || gameKey < 0 || gameKey >= keyCount) return;
     controls.held[input] = gameKey;
+    recordKeyDown(controls.recording, game, gameKey);
     handleKeyDown(game, gameKey);
 }
 
@@ -77,10 +78,22 @@ void release(GameState& game, Controls& controls, int64_t input, int32_t gameKey
     for (const auto& [other, key] : controls.held) {
         if (key == gameKey) return;
     }
+    recordKeyUp(controls.recording, game, gameKey);
     handleKeyUp(game, gameKey);
 }
 
+// The author's Ctrl: the hero walks through area borders while it is held.
+void setWalkThrough(GameState& game, Controls& controls, bool on) {
+    if (game.testPlay.walkThrough == on) return;
+    recordWalkThrough(controls.recording, on);
+    game.testPlay.walkThrough = on;
+}
+
 void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
+    if (controls.testPlay && event.value == vkControl) {
+        setWalkThrough(game, controls, event.kind == WindowEventKind::keyDown);
+        return;
+    }
     const PlayerCommand command = playerCommandOfKey(controls, event.value, event.ctrl, event.alt);
     if (command != PlayerCommand::none) {
         // The player's keys act once per press, however long they are held (volume steps excepted).
@@ -176,6 +189,14 @@ void writeBack(Controls& controls) {
 }  // namespace
 
 PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctrl, bool alt) {
+    if (controls.testPlay) {
+        switch (key) {
+            case vkF3: return PlayerCommand::toggleOverlay;
+            case vkF5: return PlayerCommand::reloadWorld;
+            case vkF9: return PlayerCommand::togglePanel;
+            default: break;
+        }
+    }
     if (key == vkF11 || (key == vkEnter && alt)) return PlayerCommand::toggleFullscreen;
     if (key == vkQ && ctrl) return PlayerCommand::quit;
     switch (key) {
@@ -199,7 +220,12 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
         case WindowEventKind::padButtonUp: handlePadButton(game, controls, event); break;
         case WindowEventKind::padAxis: handlePadAxis(game, controls, event); break;
         case WindowEventKind::padRemoved: handlePadRemoved(game, controls, event.device); break;
-        case WindowEventKind::activate: handleActivate(game, event.value != 0); break;
+        case WindowEventKind::activate:
+            // A window that loses the keyboard does not hear Ctrl let go.
+            if (event.value == 0) setWalkThrough(game, controls, false);
+            recordActivate(controls.recording, game, event.value != 0);
+            handleActivate(game, event.value != 0);
+            break;
         case WindowEventKind::trackEnd:
             handleTrackEvents(game, event.value);
             // A track that starts over while the game is paused waits with the rest.
@@ -247,8 +273,24 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
             break;
         case PlayerCommand::screenshot: saveScreenshot(game, controls); break;
         case PlayerCommand::quit: controls.quit = true; break;
+        case PlayerCommand::toggleOverlay: game.testPlay.overlay = !game.testPlay.overlay; break;
+        case PlayerCommand::togglePanel: game.testPlay.panel = !game.testPlay.panel; break;
+        case PlayerCommand::reloadWorld: reloadWorldNow(game, controls); break;
         case PlayerCommand::none: break;
     }
+}
+
+void reloadWorldNow(GameState& game, Controls& controls) {
+    // The files are noted before they are read, so an edit made while they are read is seen at the next look.
+    rememberWorldRead(controls.watch);
+    recordReload(controls.recording);
+    Diagnostic problem;
+    if (!reloadWorld(game, problem)) {
+        std::cerr << "quorvath: reload: " << diagnosticLine(problem) << "\n";
+        return;
+    }
+    reportWorldCheck(std::cerr);
+    showNote(game, "再読み込みしました");
 }
 
 void applySettings(GameState& game, const Controls& controls) {

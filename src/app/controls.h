@@ -1,6 +1,7 @@
 // The player's keyboard and pads on their way into the game: the player's own keys (fullscreen, mute, volume,
-// pause, screenshot, quit) are taken first and never reach the key tables; every other key and pad button goes
-// through the settings' bindings into the game's virtual-key codes, so the rules see one kind of input.
+// pause, screenshot, quit) and, in test-play, the authors' keys are taken first and never reach the key tables;
+// every other key and pad button goes through the settings' bindings into the game's virtual-key codes, so the
+// rules see one kind of input. A recorded session is written here, at the messages that reach the rules.
 #pragma once
 
 #include <array>
@@ -8,14 +9,18 @@
 #include <map>
 #include <string>
 
+#include "app/recording.h"
 #include "app/settings.h"
+#include "app/test_play.h"
 #include "platform/window.h"
 
 struct GameState;
 
 // What a key of the player's own asks for.
 enum class PlayerCommand {
-    none, toggleFullscreen, leaveFullscreen, toggleMute, volumeDown, volumeUp, togglePause, screenshot, quit
+    none, toggleFullscreen, leaveFullscreen, toggleMute, volumeDown, volumeUp, togglePause, screenshot, quit,
+    // The authors' keys, with --test-play only
+    toggleOverlay, togglePanel, reloadWorld
 };
 
 struct Controls {
@@ -29,6 +34,10 @@ struct Controls {
     std::map<int64_t, int32_t> held;
     // Each pad's left stick as a direction per axis: -1, 0 or 1.
     std::map<int32_t, std::array<int32_t, 2>> sticks;
+    // For world authors: test-play's keys and the watch on the world's files; the session's recording
+    bool testPlay = false;
+    WorldWatch watch;
+    Recording recording;
 };
 
 // The player's own key a key press is (before any binding), or none.
@@ -38,6 +47,9 @@ PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctr
 void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& event);
 // Carries out one of the player's commands; changed settings are written back at once.
 void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command);
+// Reads the world again (F5, or its files changed on disk) and tells how it went: a note, or the problem on
+// standard error and over the map view; the validator's findings go to standard error.
+void reloadWorldNow(GameState& game, Controls& controls);
 // Puts the settings into effect where the window does not: music volume and mute, notes shown or not.
 void applySettings(GameState& game, const Controls& controls);
 // Writes the display and audio settings back, the window's scale and fullscreen as they are now included.

@@ -334,7 +334,7 @@ void frameTick(GameState& game) {
     game.tickNow = clockMillis();
     const uint32_t elapsed = game.tickNow - game.lastTickTime;
     game.lastTickTime = game.tickNow;
-    if (elapsed < 10) return;
+    if (elapsed < minimumTickMillis) return;
 
     if (game.windowInactive == 1) {
         releaseKeysOfInactiveWindow(game);

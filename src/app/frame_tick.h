@@ -5,6 +5,9 @@
 
 struct GameState;
 
+// A tick that starts less than this many milliseconds after the previous one only takes the clock's reading.
+constexpr uint32_t minimumTickMillis = 10;
+
 // One frame of the game.
 void frameTick(GameState& game);
 // Loads the saved game and rebuilds the world from it (weapon slots, screen, area, story events, empty combat

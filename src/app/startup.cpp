@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -17,7 +18,9 @@
 #include "app/game_state.h"
 #include "app/keys.h"
 #include "app/notes.h"
+#include "app/recording.h"
 #include "app/settings.h"
+#include "app/test_play.h"
 #include "data/save_file.h"
 #include "music/music.h"
 #include "platform/audio.h"
@@ -25,11 +28,14 @@
 #include "platform/picture_cache.h"
 #include "platform/window.h"
 #include "world/screen_prefetch.h"
+#include "world/story_flags.h"
 
 namespace {
 
 constexpr int32_t screenWidth = 900, screenHeight = 600;
 constexpr auto tickPeriod = std::chrono::milliseconds(80);
+// How often test-play looks at the world's files: an edit shows within two looks once the editor is done.
+constexpr auto worldLookPeriod = std::chrono::milliseconds(250);
 
 // The pictures the game cannot start without, in the order they are tested.
 constexpr FixedPicture requiredPictures[] = {picMan,       picVs,      picMycutin,       picDungan, picTekismall,
@@ -42,13 +48,18 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::milliseconds(limitMillis);
     auto nextTick = Clock::now();
+    auto nextWorldLook = Clock::now() + worldLookPeriod;
     uint32_t paintedRepaints = game.repaints;
     std::string paintedNotes;
     while (!controls.quit && (limitMillis == 0 || Clock::now() < end)) {
         const auto now = Clock::now();
         if (now >= nextTick) {
             // A paused game runs no tick at all: the frame counter and everything it times stand still.
-            if (!controls.paused) frameTick(game);
+            if (!controls.paused) {
+                const uint32_t previousTick = game.lastTickTime;
+                frameTick(game);
+                recordTick(controls.recording, game.tickNow - previousTick < minimumTickMillis);
+            }
             // Notes come and go between ticks too (a pause, a mute): the window is repainted when they change.
             const std::string notes = notesOnScreen(game, controls.paused);
             if (game.repaints != paintedRepaints || notes != paintedNotes) {
@@ -60,6 +71,11 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
             nextTick += tickPeriod;
             if (nextTick <= Clock::now()) nextTick = Clock::now() + tickPeriod;
             continue;
+        }
+        // In test-play the world is read again once an edited file holds still.
+        if (controls.testPlay && now >= nextWorldLook) {
+            nextWorldLook = now + worldLookPeriod;
+            if (worldChangedOnDisk(controls.watch)) reloadWorldNow(game, controls);
         }
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTick - now).count();
         WindowEvent event;
@@ -161,10 +177,25 @@ void handleActivate(GameState& game, bool active) {
 }
 
 // A start that fails ends with status 1, so that a launcher or a script sees it; the player has seen the box
-// or the line on standard error that says why.
+// or the line on standard error that says why. A start place that the world does not have is a mistake on the
+// command line, status 2.
 int runGame(const LaunchOptions& options) {
+    // The recording is named from where the game was started, before the world's folder becomes the current one.
+    std::error_code noFolder;
+    const std::string recordFile =
+        options.record.empty() ? std::string() : std::filesystem::absolute(options.record, noFolder).string();
     LaunchPlace place;
     if (!enterWorld(options, place)) return 1;
+    if (options.startScreen >= 0) {
+        const std::string problem = startPlaceProblem(options.startScreen, options.startX, options.startY);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "quorvath: --screen %d --at %d,%d: %s\n", options.startScreen, options.startX,
+                         options.startY, problem.c_str());
+            return 2;
+        }
+    }
+    // Test-play checks the world as quorvath-check does; errors are shown once the window system runs.
+    const std::string worldErrors = options.testPlay ? reportWorldCheck(std::cerr) : std::string();
     if (!startWindowSystem()) {
         std::fprintf(stderr, "quorvath: cannot open the display: %s\n", windowSystemError().c_str());
         return 1;
@@ -173,6 +204,7 @@ int runGame(const LaunchOptions& options) {
     Controls controls;
     controls.settingsPath = settingsFilePath();
     controls.settings = readSettings(controls.settingsPath, std::cerr);
+    controls.testPlay = options.testPlay;
     // The command line decides for this start; what the window is at the end is remembered as always.
     if (options.scale > 0) controls.settings.display.scale = options.scale;
     if (options.fullscreen >= 0) controls.settings.display.fullscreen = options.fullscreen == 1;
@@ -195,6 +227,22 @@ int runGame(const LaunchOptions& options) {
         stopWindowSystem();
         return 1;
     }
+    // A recorded session needs its seed written down, so it is chosen here when the command line gave none.
+    if (options.seedGiven || !recordFile.empty()) {
+        const uint32_t seed = options.seedGiven ? options.seed : static_cast<uint32_t>(std::time(nullptr));
+        std::srand(seed);
+        std::string reason;
+        if (!recordFile.empty() && !startRecording(controls.recording, recordFile, seed, options, reason)) {
+            std::fprintf(stderr, "quorvath: --record: %s\n", reason.c_str());
+            shutDown(*game);
+            return 1;
+        }
+    }
+    for (const auto& [id, value] : options.storyFlags) setStoryFlag(*game, id, value);
+    if (options.startScreen >= 0 && !startAnywhere(*game, options.startScreen, options.startX, options.startY)) {
+        shutDown(*game);
+        return 1;
+    }
     applySettings(*game, controls);
     if (!windowMade) {
         std::fprintf(stderr, "quorvath: cannot open the window: %s\n", windowError.c_str());
@@ -203,7 +251,10 @@ int runGame(const LaunchOptions& options) {
     }
     if (!place.iconFile.empty()) setWindowIcon(decodePictureFile(place.iconFile.string()));
     showWindow();
+    if (!worldErrors.empty()) showMessageBox(worldErrors, "Quorvath");
+    if (controls.testPlay) rememberWorldRead(controls.watch);
     runMessageLoop(*game, controls);
+    finishRecording(controls.recording, *game);
     rememberSettings(controls);
     shutDown(*game);
     return 0;

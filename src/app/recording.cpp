@@ -1,0 +1,145 @@
+// The session as a quorvath-sim script, written line by line as it is played, so a session that ends badly still
+// leaves everything up to its last message.
+#include "app/recording.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/command_line.h"
+#include "app/game_state.h"
+#include "app/keys.h"
+#include "data/save_file.h"
+#include "platform/files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string keyName(int32_t key) {
+    for (const KeyName& named : keyNames) {
+        if (named.key == key) return named.name;
+    }
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(key) & 0xFFu);
+    return code;
+}
+
+// Writes a line after the ticks run since the previous one.
+void writeLine(Recording& recording, const std::string& line) {
+    if (!recording.script.is_open()) return;
+    if (recording.ticks > 0) recording.script << "tick " << recording.ticks << "\n";
+    recording.ticks = 0;
+    recording.script << line << "\n";
+    recording.script.flush();
+}
+
+bool keyInTables(int32_t key) {
+    return key >= 0 && key < keyCount;
+}
+
+}  // namespace
+
+std::string recordedSaveName(const std::string& scriptPath) {
+    fs::path save(scriptPath);
+    if (save.extension() == ".sim") save.replace_extension();
+    return save.filename().string() + ".gamedat.xml";
+}
+
+bool startRecording(Recording& recording, const std::string& scriptPath, uint32_t seed, const LaunchOptions& options,
+                    std::string& reason) {
+    std::error_code error;
+    const std::string world = fs::current_path(error).string();
+    // The saved game as the session finds it, beside the script, so that a load replays from the same file.
+    std::string saveLine = "savefile none";
+    const std::string save = resolveGamePath(saveFilePath());
+    if (fs::is_regular_file(save, error)) {
+        const fs::path copy = fs::path(scriptPath).parent_path() / recordedSaveName(scriptPath);
+        if (!fs::copy_file(save, copy, fs::copy_options::overwrite_existing, error)) {
+            reason = "cannot copy the saved game to " + copy.string() + ": " + error.message();
+            return false;
+        }
+        saveLine = "savefile " + recordedSaveName(scriptPath);
+    }
+    recording.script.open(scriptPath, std::ios::binary | std::ios::trunc);
+    if (!recording.script) {
+        reason = "cannot write " + scriptPath;
+        return false;
+    }
+    recording.ticks = 0;
+    recording.script << "# A session of quorvath, recorded with --record in the world " << world << ".\n"
+                     << "# Replay it in that folder with: quorvath-sim " << fs::path(scriptPath).filename().string()
+                     << "\n";
+    writeLine(recording, "seed " + std::to_string(seed));
+    writeLine(recording, saveLine);
+    for (const auto& [id, value] : options.storyFlags)
+        writeLine(recording, "set storyFlags[" + std::to_string(id) + "] " + std::to_string(value));
+    if (options.startScreen >= 0)
+        writeLine(recording, "start " + std::to_string(options.startScreen) + " " + std::to_string(options.startX) +
+                                 " " + std::to_string(options.startY));
+    return true;
+}
+
+bool recordingOn(const Recording& recording) {
+    return recording.script.is_open();
+}
+
+// A key-down message of a key already down changes nothing: the save and load keys latch on their first press.
+void recordKeyDown(Recording& recording, const GameState& game, int32_t key) {
+    if (!keyInTables(key) || game.keyDown[static_cast<std::size_t>(key)] != 0) return;
+    writeLine(recording, "down " + keyName(key));
+}
+
+void recordKeyUp(Recording& recording, const GameState& game, int32_t key) {
+    if (!keyInTables(key)) return;
+    const auto at = static_cast<std::size_t>(key);
+    if (game.keyDown[at] == 0 && game.keyLatch[at] == 0) return;
+    writeLine(recording, "up " + keyName(key));
+}
+
+void recordActivate(Recording& recording, const GameState& game, bool active) {
+    if ((game.windowInactive == 0) == active) return;
+    writeLine(recording, active ? "activate 1" : "activate 0");
+}
+
+// A tick the 10 ms rule ends at once only takes the clock's reading; the runner's `frame`, which does not move
+// the clock, does the same.
+void recordTick(Recording& recording, bool skipped) {
+    if (!recording.script.is_open()) return;
+    if (skipped) {
+        writeLine(recording, "frame");
+        return;
+    }
+    ++recording.ticks;
+}
+
+void recordWalkThrough(Recording& recording, bool on) {
+    writeLine(recording, on ? "set testPlay.walkThrough 1" : "set testPlay.walkThrough 0");
+}
+
+void recordReload(Recording& recording) {
+    writeLine(recording, "reload");
+}
+
+void finishRecording(Recording& recording, const GameState& game) {
+    if (!recording.script.is_open()) return;
+    writeLine(recording, "# The state the session ended in");
+    const std::pair<const char*, int32_t> values[] = {{"scene", game.scene},
+                                                      {"currentMap", game.currentMap},
+                                                      {"currentArea", game.currentArea},
+                                                      {"heroX", game.heroX},
+                                                      {"heroY", game.heroY},
+                                                      {"heroLife", game.heroLife},
+                                                      {"heroMaxLife", game.heroMaxLife},
+                                                      {"heroExp", game.heroExp},
+                                                      {"heroLevel", game.heroLevel},
+                                                      {"heroMoney", game.heroMoney},
+                                                      {"heroPowder", game.heroPowder}};
+    for (const auto& [path, value] : values)
+        writeLine(recording, std::string("expect ") + path + " " + std::to_string(value));
+    for (int32_t id = 0; id < storyFlagCount; ++id) {
+        const int32_t value = game.storyFlags[static_cast<std::size_t>(id)];
+        if (value != 0) writeLine(recording, "expect storyFlags[" + std::to_string(id) + "] " + std::to_string(value));
+    }
+    recording.script.close();
+}
