@@ -2,10 +2,10 @@
 // in the working directory's world; everything it reports is one JSON object per line on standard output.
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <limits>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -17,7 +17,9 @@
 #include "app/game_state.h"
 #include "app/notes.h"
 #include "app/startup.h"
+#include "app/test_play.h"
 #include "calls.h"
+#include "data/save_file.h"
 #include "data/xml_access.h"
 #include "dump.h"
 #include "music/music.h"
@@ -65,14 +67,11 @@ bool parseInteger(const std::string& text, int64_t& value) {
 }
 
 bool parseKey(const std::string& text, int32_t& key) {
-    static const std::map<std::string, int32_t> names = {
-        {"Space", vkSpace}, {"Left", vkLeft}, {"Up", vkUp}, {"Right", vkRight}, {"Down", vkDown},
-        {"A", vkA},         {"B", vkB},       {"L", vkL},   {"N", vkN},         {"S", vkS},
-        {"V", vkV},         {"Shift", vkShift}};
-    const auto named = names.find(text);
-    if (named != names.end()) {
-        key = named->second;
-        return true;
+    for (const KeyName& named : keyNames) {
+        if (text == named.name) {
+            key = named.key;
+            return true;
+        }
     }
     int64_t code = 0;
     if (!parseInteger(text, code) || code < 0 || code >= keyCount) return false;
@@ -80,9 +79,57 @@ bool parseKey(const std::string& text, int32_t& key) {
     return true;
 }
 
+// The value of an expect line: a number (decimal or 0x), true or false, or a text in double quotes as JSON writes it.
+bool parseExpectedValue(const std::string& text, json& value) {
+    if (text == "true" || text == "false") {
+        value = text == "true";
+        return true;
+    }
+    if (!text.empty() && text[0] == '"') {
+        value = json::parse(text, nullptr, false);
+        return value.is_string();
+    }
+    int64_t number = 0;
+    if (!parseInteger(text, number)) return false;
+    value = number;
+    return true;
+}
+
+// Booleans match 0 and 1 as `set` takes them; numbers match whatever their JSON kind.
+bool sameValue(const json& got, const json& wanted) {
+    if (got.is_boolean() && wanted.is_number()) return json(got.get<bool>() ? 1 : 0) == wanted;
+    if (got.is_number() && wanted.is_boolean()) return got == json(wanted.get<bool>() ? 1 : 0);
+    return got == wanted;
+}
+
+// The saved game of a run that names one with `savefile`: a private folder, so the world's own save is never
+// touched, removed when the run ends.
+struct SaveFolder {
+    std::filesystem::path folder;
+    ~SaveFolder() {
+        std::error_code ignored;
+        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+    }
+    // Makes the folder once and empties it; false when it cannot be made.
+    bool fresh() {
+        std::error_code error;
+        if (folder.empty()) {
+            std::string name = (std::filesystem::temp_directory_path(error) / "quorvath-sim-save-XXXXXX").string();
+            if (error || ::mkdtemp(name.data()) == nullptr) return false;
+            folder = name;
+        }
+        for (const char* file : {"gamedat.xml", "gamedat.xml.bak", "gamedat.xml.tmp"})
+            std::filesystem::remove(folder / file, error);
+        return true;
+    }
+};
+
 struct Runner {
     GameState& game;
+    std::filesystem::path scriptFolder{};  // where a savefile named relatively is looked for
     bool quit = false;
+    bool expectFailed = false;
+    SaveFolder saves{};
 
     void tick(int64_t count) {
         for (int64_t i = 0; i < count; ++i) {
@@ -201,6 +248,65 @@ struct Runner {
             if (!wantArgs(1, 1)) return;
             if (args[0] != "0" && args[0] != "1") return badArgument(args[0]);
             game.notes.shown = args[0] == "1";
+        } else if (command == "start") {
+            if (!wantArgs(3, 3)) return;
+            int32_t place[3] = {0, 0, 0};
+            for (size_t i = 0; i < 3; ++i) {
+                int64_t value = 0;
+                if (!parseInteger(args[i], value) || value < std::numeric_limits<int32_t>::min() ||
+                    value > std::numeric_limits<int32_t>::max()) {
+                    return badArgument(args[i]);
+                }
+                place[i] = static_cast<int32_t>(value);
+            }
+            const std::string problem = startPlaceProblem(place[0], place[1], place[2]);
+            if (!problem.empty()) return emitError("start: " + problem);
+            if (!startAnywhere(game, place[0], place[1], place[2]))
+                emitError("start: the new game on screen " + args[0] + " could not be set up");
+        } else if (command == "reload") {
+            if (!wantArgs(0, 0)) return;
+            Diagnostic problem;
+            if (reloadWorld(game, problem)) {
+                emit({{"reload", {{"ok", true}}}});
+            } else {
+                emit({{"reload",
+                       {{"ok", false}, {"file", problem.file}, {"line", problem.line}, {"text", problem.text}}}});
+            }
+        } else if (command == "expect") {
+            // The value is the rest of the line, so a quoted text may hold blanks.
+            if (args.size() < 2) {
+                expectFailed = true;
+                return emitError("expect: wrong number of arguments in \"" + line + "\"");
+            }
+            const size_t pathAt = line.find(args[0], command.size());
+            const size_t valueAt = line.find_first_not_of(" \t", pathAt + args[0].size());
+            json wanted, got;
+            if (!parseExpectedValue(line.substr(valueAt), wanted)) {
+                expectFailed = true;
+                return badArgument(line.substr(valueAt));
+            }
+            const std::string problem = readStateField(game, args[0], got);
+            if (!problem.empty()) {
+                expectFailed = true;
+                return emitError("expect " + problem);
+            }
+            if (!sameValue(got, wanted)) {
+                expectFailed = true;
+                emitError("expect " + args[0] + ": wanted " + wanted.dump() + ", got " + got.dump());
+            }
+        } else if (command == "savefile") {
+            const size_t start = line.find_first_not_of(" \t", line.find("savefile") + 8);
+            if (start == std::string::npos) return emitError("savefile: which file?");
+            const std::string name = line.substr(start);
+            if (!saves.fresh()) return emitError("savefile: cannot make a folder for the saved game");
+            if (name != "none") {
+                const std::filesystem::path given(name);
+                const std::filesystem::path file = given.is_absolute() ? given : scriptFolder / given;
+                std::error_code error;
+                if (!std::filesystem::copy_file(file, saves.folder / "gamedat.xml", error))
+                    return emitError("savefile: cannot read \"" + file.string() + "\"");
+            }
+            setSaveFolder(saves.folder.string());
         } else if (command == "quit") {
             if (!wantArgs(0, 0)) return;
             quit = true;
@@ -250,10 +356,14 @@ int main(int argc, char** argv) {
     game->lastTickTime = startClockMillis;
 
     Runner runner{*game};
+    if (argc == 2) {
+        std::error_code error;
+        runner.scriptFolder = std::filesystem::absolute(argv[1], error).parent_path();
+    }
     for (std::string line; !runner.quit && std::getline(script, line);) {
         const std::string command = commandPart(line);
         if (!command.empty()) runner.run(command);
     }
     shutDown(*game);
-    return 0;
+    return runner.expectFailed ? 1 : 0;
 }
