@@ -77,11 +77,16 @@ bool loadsQuietly(const std::function<bool()>& load, std::string& box) {
     return loaded && boxes.empty();
 }
 
-// The validator's first error in the file says where and why better than a loader's box; the fallback stands
-// when it finds none there.
+// The validator's first error says where and why better than a loader's box: its first in the file that failed to
+// load, else its first anywhere (the map's NPC names a picture the list lacks: the list's loader fails); the
+// fallback stands when it finds none.
 Diagnostic firstErrorIn(const std::string& file, const Diagnostic& fallback) {
-    for (const Diagnostic& found : checkWorld()) {
-        if (found.error && found.file == file) return found;
+    const std::vector<Diagnostic> found = checkWorld();
+    for (const Diagnostic& error : found) {
+        if (error.error && error.file == file) return error;
+    }
+    for (const Diagnostic& error : found) {
+        if (error.error) return error;
     }
     return fallback;
 }

@@ -92,6 +92,18 @@ TEST(CommandLine, MistakesPrintWhatWasWrongAndTheUsageOnStandardErrorAndGiveTwo)
         {{"--scale", "2x"}, "not '2x'"},
         {{"--scale"}, "--scale needs N"},
         {{"--fullscreen=1"}, "--fullscreen takes no value"},
+        {{"--screen", "3"}, "--screen and --at go together"},
+        {{"--at", "1,2"}, "--screen and --at go together"},
+        {{"--screen", "-1", "--at", "1,2"}, "--screen takes a screen number from 0, not '-1'"},
+        {{"--screen", "2", "--at", "12"}, "--at takes a map point X,Y such as 700,550, not '12'"},
+        {{"--screen", "2", "--at", "1,2,3"}, "not '1,2,3'"},
+        {{"--set-flag", "57=1"}, "--set-flag takes ID=VALUE with a flag id from 0 to 56, not '57=1'"},
+        {{"--set-flag", "3"}, "not '3'"},
+        {{"--set-flag=3=x"}, "not '3=x'"},
+        {{"--seed", "-1"}, "--seed takes a whole number from 0 to 4294967295, not '-1'"},
+        {{"--seed", "4294967296"}, "not '4294967296'"},
+        {{"--record="}, "--record needs a file name"},
+        {{"--test-play=1"}, "--test-play takes no value"},
     };
     for (const auto& [arguments, what] : mistakes) {
         std::vector<const char*> argv{"quorvath"};
@@ -263,4 +275,30 @@ TEST(SaveFolder, EnteringAWorldMakesItTheWorkingFolderAndTheSaveFolderWhatTheSav
     EXPECT_EQ(saveFilePath(), "gamedat.xml");
 
     setSaveFolder("");
+}
+
+TEST(CommandLine, TheAuthorsOptionsFillTheRecord) {
+    Parsed parsed = parse({});
+    EXPECT_FALSE(parsed.options.testPlay);
+    EXPECT_EQ(parsed.options.startScreen, -1);
+    EXPECT_TRUE(parsed.options.storyFlags.empty());
+    EXPECT_FALSE(parsed.options.seedGiven);
+    EXPECT_TRUE(parsed.options.record.empty());
+
+    parsed = parse({"--test-play", "--screen", "3", "--at=-5,650", "--set-flag", "17=2", "--set-flag=0=-1",
+                    "--seed", "4294967295", "--record", "my session.sim", "w"});
+    EXPECT_EQ(parsed.status, keepRunning) << parsed.err;
+    EXPECT_TRUE(parsed.options.testPlay);
+    EXPECT_EQ(parsed.options.startScreen, 3);
+    EXPECT_EQ(parsed.options.startX, -5);
+    EXPECT_EQ(parsed.options.startY, 650);
+    const std::vector<std::pair<int32_t, int32_t>> flags = {{17, 2}, {0, -1}};
+    EXPECT_EQ(parsed.options.storyFlags, flags);
+    EXPECT_TRUE(parsed.options.seedGiven);
+    EXPECT_EQ(parsed.options.seed, 4294967295u);
+    EXPECT_EQ(parsed.options.record, "my session.sim");
+    EXPECT_EQ(parsed.options.world, "w");
+    for (const char* line : {"      --test-play ", "      --screen N ", "      --at X,Y ", "      --set-flag ID=VALUE ",
+                             "      --seed N ", "      --record FILE "})
+        EXPECT_NE(usageText().find(line), std::string::npos) << line;
 }

@@ -100,6 +100,43 @@ TEST_F(Controlling, ThePlayersOwnKeysNeverReachTheKeyTables) {
     EXPECT_EQ(game.keyDown[vkQ], 1);
 }
 
+TEST_F(Controlling, TheAuthorsKeysWorkOnlyInTestPlayAndNeverReachTheKeyTables) {
+    for (int32_t code : {vkF3, vkF9, vkControl}) {
+        key(code, true);
+        EXPECT_EQ(game.keyDown[code], 1) << "a plain key without test-play: " << code;
+        key(code, false);
+    }
+    EXPECT_FALSE(game.testPlay.overlay || game.testPlay.panel || game.testPlay.walkThrough);
+
+    controls.testPlay = true;
+    EXPECT_EQ(playerCommandOfKey(controls, vkF3, false, false), PlayerCommand::toggleOverlay);
+    EXPECT_EQ(playerCommandOfKey(controls, vkF5, false, false), PlayerCommand::reloadWorld);
+    EXPECT_EQ(playerCommandOfKey(controls, vkF9, false, false), PlayerCommand::togglePanel);
+    // Test-play's F5 comes before a binding of the save key to it.
+    controls.settings.keys[actSave] = {vkF5};
+    EXPECT_EQ(playerCommandOfKey(controls, vkF5, false, false), PlayerCommand::reloadWorld);
+    tap(vkF3);
+    tap(vkF9);
+    EXPECT_TRUE(game.testPlay.overlay);
+    EXPECT_TRUE(game.testPlay.panel);
+    key(vkF3, true);
+    key(vkF3, true, false, false, true);  // a held key's repeat toggles nothing
+    key(vkF3, false);
+    EXPECT_FALSE(game.testPlay.overlay);
+    key(vkControl, true);
+    EXPECT_TRUE(game.testPlay.walkThrough);
+    key(vkControl, false);
+    EXPECT_FALSE(game.testPlay.walkThrough);
+    // A window that loses the keyboard never hears Ctrl let go.
+    key(vkControl, true);
+    WindowEvent away;
+    away.kind = WindowEventKind::activate;
+    away.value = 0;
+    handleInputEvent(game, controls, away);
+    EXPECT_FALSE(game.testPlay.walkThrough);
+    EXPECT_FALSE(anyKeyDown());
+}
+
 TEST_F(Controlling, BindingsDecideWhichGameKeyArrives) {
     // By default every key arrives as itself, the game's own and the others alike.
     for (int32_t code : {vkSpace, vkLeft, vkUp, vkRight, vkDown, vkA, vkB, vkN, vkV, vkShift, vkW}) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/game_state.h"
+#include "app/test_play.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 
@@ -128,4 +129,72 @@ TEST_F(NotesOverTheMap, TheBossBarShowsTheLifeLeftAlongTheBottomOfTheMapViewDuri
         game.scene = scene;
         EXPECT_EQ(notesOnScreen(game, false), "") << scene;
     }
+}
+
+TEST_F(NotesOverTheMap, TestPlaysOverlayLiesOnTheAreasAndGoesWithoutATrace) {
+    AreaRecord area;
+    area.polygon.vertices = {{100, 100}, {500, 100}, {500, 400}, {100, 400}};
+    area.npc.absent = true;
+    game.areas.push_back(area);
+    game.areaCount = 1;
+    game.heroX = 300;
+    game.heroY = 300;
+    game.testPlay.overlay = true;
+    EXPECT_EQ(notesOnScreen(game, false), "") << "the title shows no map";
+    game.scene = sceneField;
+    EXPECT_EQ(notesOnScreen(game, false), "overlay\n") << "shown whatever the setting for notes";
+    const Canvas& shown = pictureWithNotes(game, false);
+    ASSERT_NE(&shown, &game.backBuffer);
+    // The map picture lies with the hero's point at view (300, 307): the edge y = 100 is drawn at view y = 107.
+    EXPECT_NE(canvasPixel(shown, 250, 107), canvasPixel(game.backBuffer, 250, 107));
+    EXPECT_NE(canvasPixel(shown, 100, 250), canvasPixel(game.backBuffer, 100, 250));
+    EXPECT_EQ(canvasPixel(shown, 250, 60), canvasPixel(game.backBuffer, 250, 60)) << "away from the outline";
+    EXPECT_EQ(differing(shown, game.backBuffer, 600, 0, 900, 600), 0);
+    EXPECT_EQ(canvasPixel(game.backBuffer, 250, 107), 0xFF208040u);
+
+    game.testPlay.overlay = false;
+    game.testPlay.panel = true;
+    const Canvas& panel = pictureWithNotes(game, false);
+    EXPECT_GT(differing(panel, game.backBuffer, 300, 0, 600, 200), 100) << "the panel at the map view's top right";
+    EXPECT_EQ(differing(panel, game.backBuffer, 600, 0, 900, 600), 0);
+    game.testPlay.panel = false;
+    EXPECT_EQ(&pictureWithNotes(game, false), &game.backBuffer);
+
+    game.testPlay.problem = "media/BigMapData.xml:12: error: not well-formed XML: <area level=\"1\"";
+    const Canvas& problem = pictureWithNotes(game, false);
+    EXPECT_GT(differing(problem, game.backBuffer, 0, 450, 600, 600), 100) << "at the bottom of the map view";
+    EXPECT_EQ(differing(problem, game.backBuffer, 600, 0, 900, 600), 0);
+}
+
+TEST(StatePanel, ShowsTheScreenAreaLevelPositionLifeAndTheFlagsThatAreNotZero) {
+    GameState game;
+    AreaRecord area;
+    area.level = 3;
+    game.areas = {area, area};
+    game.areaCount = 2;
+    game.currentMap = 4;
+    game.mapName = "どうくつ";
+    game.currentArea = 1;
+    game.heroX = 120;
+    game.heroY = 340;
+    game.heroLife = 40;
+    game.heroMaxLife = 90;
+    game.storyFlags.fill(0);
+    for (int32_t id : {1, 3, 5, 7, 9, 11, 13}) game.storyFlags[id] = id * 10;
+    game.storyFlags[56] = -2;
+    game.testPlay.walkThrough = true;
+    const std::vector<std::string> lines = statePanelLines(game);
+    const std::vector<std::string> wanted = {"screen 4  どうくつ",
+                                             "area 1  level 3",
+                                             "x 120  y 340",
+                                             "life 40 / 90",
+                                             "flags 1=10 3=30 5=50 7=70 9=90 11=110",
+                                             "      13=130 56=-2",
+                                             "Ctrl: walking through borders"};
+    EXPECT_EQ(lines, wanted);
+    game.storyFlags.fill(0);
+    game.currentArea = 5;
+    game.testPlay.walkThrough = false;
+    EXPECT_EQ(statePanelLines(game)[1], "area 5  level -");
+    EXPECT_EQ(statePanelLines(game).back(), "flags all 0");
 }

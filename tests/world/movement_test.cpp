@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/game_state.h"
+#include "test_media.h"
 #include "test_support.h"
 #include "world_files.h"
 
@@ -179,6 +180,54 @@ TEST_F(FieldStep, AnAreaNumberOutsideTheTableNeverIndexesIt) {
     fieldStep(game);
     EXPECT_EQ(game.currentArea, 0);
     EXPECT_EQ(game.heroX, 60);
+}
+
+TEST_F(FieldStep, WithTheAuthorsCtrlTheHeroWalksThroughBordersNpcsAndDoorsButNotOffThePicture) {
+    addArea(game, 1, 0, 0, 100, 100);
+    const int32_t ledge = addArea(game, 5, 100, 0, 200, 100);
+    const int32_t npc = addArea(game, 1, 200, 0, 300, 100);
+    game.areas[npc].npc.absent = false;
+    const int32_t door = addArea(game, 1, 300, 0, 400, 100);
+    game.areas[door].hasDoor = true;
+    game.areas[door].door = DoorRecord{3, 10, 10};
+    game.enemySlots[0].life = 5;
+    game.areas[0].enemyCount = 1;
+    game.areas[0].enemyTypes = {0};
+    game.testPlay.walkThrough = true;
+    place(95, 50, 0);
+    hold(vkRight);
+    fieldStep(game);
+    EXPECT_EQ(game.heroX, 105);
+    EXPECT_EQ(game.currentArea, ledge) << "a level the border would refuse";
+    EXPECT_EQ(game.enemySlots[0].life, 0) << "the area left loses its enemies, as at any border";
+    for (int32_t step = 0; step < 20; ++step) fieldStep(game);
+    EXPECT_EQ(game.heroX, 305);
+    EXPECT_EQ(game.currentArea, door);
+    EXPECT_EQ(game.currentMap, 6) << "no door is taken";
+    game.keyDown[vkRight] = 0;
+    hold(vkUp);
+    for (int32_t step = 0; step < 8; ++step) fieldStep(game);
+    EXPECT_EQ(game.heroY, -30) << "past every area: with no picture loaded the screen has no edge";
+    EXPECT_EQ(game.currentArea, door) << "standing in no area, he keeps the last";
+
+    game.testPlay.walkThrough = false;
+    fieldStep(game);
+    EXPECT_EQ(game.heroY, -30) << "without Ctrl no step leads out of nowhere";
+}
+
+TEST_F(FieldStep, WithTheAuthorsCtrlTheMapPictureIsTheEdgeOfTheScreen) {
+    TempFolder folder;
+    writeTestPicture("pict\\edge.png", 120, 100, 0xFF000000);
+    game.mapImage = loadPicture("pict\\edge.png");
+    ASSERT_EQ(pictureWidth(game.mapImage), 120);
+    addArea(game, 1, 0, 0, 100, 100);
+    game.testPlay.walkThrough = true;
+    place(105, 50, 0);
+    hold(vkRight);
+    fieldStep(game);
+    EXPECT_EQ(game.heroX, 115);
+    fieldStep(game);
+    EXPECT_EQ(game.heroX, 115) << "x 125 lies off the 120 pixels of the picture";
 }
 
 class Doors : public FieldStep {

@@ -1,0 +1,202 @@
+// A recorded session, played through the game's own message handlers and frame ticks without a window, written
+// as a runner script and replayed by quorvath-sim: the script holds what reached the rules, and every expect line
+// it ends with holds in the replay, also when the session loaded a save that is gone by the time of the replay.
+#include "app/recording.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <sys/wait.h>
+
+#include "app/command_line.h"
+#include "app/controls.h"
+#include "app/frame_tick.h"
+#include "app/game_state.h"
+#include "app/startup.h"
+#include "app/test_play.h"
+#include "platform/window.h"
+#include "test_play_world.h"
+#include "test_support.h"
+
+namespace {
+
+const char* const savedGame =
+    "<?xml version=\"1.0\"?>\n<savedata>\n<flag id=\"42\" value=\"3\"/>\n"
+    "<hero x=\"400\" y=\"350\" nowmap=\"0\" nowpart=\"1\" life=\"60\" maxlife=\"75\" EXP=\"3\" LEVEL=\"1\" "
+    "speed=\"10\" kayaku=\"50\" money=\"4321\"/>\n</savedata>\n";
+
+class RecordedSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testplay::writeWorld()) GTEST_SKIP() << "lame is missing: no MP3 tracks for the start-up";
+        useManualClock(1000);
+        game = std::make_unique<GameState>();
+        ASSERT_TRUE(startUp(*game, true));
+        controls.testPlay = true;
+    }
+    void TearDown() override {
+        if (game) shutDown(*game);
+    }
+
+    void send(WindowEventKind kind, int32_t value) {
+        WindowEvent event;
+        event.kind = kind;
+        event.value = value;
+        handleInputEvent(*game, controls, event);
+    }
+    void down(int32_t key) { send(WindowEventKind::keyDown, key); }
+    void up(int32_t key) { send(WindowEventKind::keyUp, key); }
+    // Ticks as the message loop runs them, 80 ms apart; a tick at once after another is ended by the 10 ms rule.
+    void tick(int32_t count, uint32_t millis = 80) {
+        for (int32_t i = 0; i < count; ++i) {
+            advanceManualClock(millis);
+            const uint32_t previous = game->lastTickTime;
+            frameTick(*game);
+            recordTick(controls.recording, game->tickNow - previous < minimumTickMillis);
+        }
+    }
+
+    TempFolder folder;
+    BoxCatcher boxes;
+    std::unique_ptr<GameState> game;
+    Controls controls;
+};
+
+// Runs quorvath-sim on a script file in the working directory; its exit status, its output in out.
+int replay(const std::string& script, std::string& out) {
+    const std::string command = "env -u DISPLAY SDL_AUDIODRIVER=dummy '" + std::string(QUORVATH_BINARY_DIR) +
+                                "/quorvath-sim' '" + script + "' 2>&1";
+    out.clear();
+    int status = -1;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
+        status = ::pclose(pipe);
+    }
+    return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST_F(RecordedSession, TheScriptReplaysHeadlessToTheSameState) {
+    writeTextFile("gamedat.xml", savedGame);
+    std::filesystem::create_directories("rec");
+    LaunchOptions options;
+    options.startScreen = 0;
+    options.startX = 400;
+    options.startY = 300;
+    options.storyFlags = {{41, 5}};
+    std::string reason;
+    ASSERT_TRUE(startRecording(controls.recording, (folder.path() / "rec/session.sim").string(), 77, options, reason))
+        << reason;
+    std::srand(77);
+    setStoryFlag(*game, 41, 5);
+    ASSERT_TRUE(startAnywhere(*game, 0, 400, 300));
+
+    tick(1, 0);  // the loop's first tick comes at once
+    tick(3);
+    down(vkL);  // the saved game, which the replay finds beside its script
+    up(vkL);
+    tick(2);
+    down(vkDown);
+    tick(10);      // into the lower field, where two enemies appear at random places and chase the hero
+    down(vkDown);  // a held key's repeat changes nothing and is not written
+    up(vkDown);
+    for (int32_t swing = 0; swing < 6; ++swing) {
+        down(vkSpace);
+        tick(2);
+        up(vkSpace);
+        tick(5);
+    }
+    send(WindowEventKind::activate, 0);
+    tick(3);
+    send(WindowEventKind::activate, 1);
+    down(vkControl);  // the author's Ctrl: up through the field's border onto the ledge
+    down(vkRight);
+    tick(8);
+    up(vkRight);
+    down(vkUp);
+    tick(40);
+    up(vkUp);
+    up(vkControl);
+    tick(4);
+    const int32_t endX = game->heroX, endY = game->heroY, endLife = game->heroLife;
+    EXPECT_EQ(game->currentArea, 3) << "through the ledge, of another level, and above it: his area stays the ledge";
+    finishRecording(controls.recording, *game);
+    EXPECT_FALSE(recordingOn(controls.recording));
+
+    const std::string script = readTextFile("rec/session.sim");
+    std::istringstream lines(script);
+    std::vector<std::string> commands;
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '#') commands.push_back(line);
+    const std::vector<std::string> head = {"seed 77",
+                                           "savefile session.gamedat.xml",
+                                           "set storyFlags[41] 5",
+                                           "start 0 400 300",
+                                           "frame",
+                                           "tick 3",
+                                           "down L",
+                                           "up L",
+                                           "tick 2",
+                                           "down Down",
+                                           "tick 10",
+                                           "up Down",
+                                           "down Space",
+                                           "tick 2",
+                                           "up Space"};
+    ASSERT_GE(commands.size(), head.size()) << script;
+    for (size_t i = 0; i < head.size(); ++i) EXPECT_EQ(commands[i], head[i]) << script;
+    const std::vector<std::string> written = {"activate 0",
+                                              "activate 1",
+                                              "set testPlay.walkThrough 1",
+                                              "down Right",
+                                              "down Up",
+                                              "set testPlay.walkThrough 0",
+                                              "expect heroMoney 4321",
+                                              "expect storyFlags[42] 3",
+                                              "expect storyFlags[41] 5",
+                                              "expect currentArea 3",
+                                              "expect heroX " + std::to_string(endX),
+                                              "expect heroY " + std::to_string(endY),
+                                              "expect heroLife " + std::to_string(endLife)};
+    for (const std::string& line : written)
+        EXPECT_NE(script.find(line + "\n"), std::string::npos) << line << " in\n" << script;
+    EXPECT_EQ(readTextFile("rec/session.gamedat.xml"), savedGame);
+
+    // The world's own save is gone: the replay loads the copy beside the script.
+    std::filesystem::remove("gamedat.xml");
+    std::string out;
+    EXPECT_EQ(replay("rec/session.sim", out), 0) << out;
+    EXPECT_EQ(out.find("error"), std::string::npos) << out;
+    EXPECT_FALSE(std::filesystem::exists("gamedat.xml")) << "the replay never touches the world's save";
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(RecordedSession, ASessionWithoutASaveReplaysWithoutOne) {
+    LaunchOptions options;
+    std::string reason;
+    ASSERT_TRUE(startRecording(controls.recording, (folder.path() / "plain.sim").string(), 5, options, reason));
+    tick(2);
+    down(vkL);  // no save: the load's box, in the game and in the replay alike
+    up(vkL);
+    tick(1);
+    finishRecording(controls.recording, *game);
+    const std::string script = readTextFile("plain.sim");
+    EXPECT_NE(script.find("savefile none\n"), std::string::npos) << script;
+    EXPECT_EQ(script.find("start "), std::string::npos) << "the session began on the title";
+    EXPECT_FALSE(std::filesystem::exists("plain.gamedat.xml"));
+    std::string out;
+    EXPECT_EQ(replay("plain.sim", out), 0) << out;
+    EXPECT_EQ(out.find("\"error\""), std::string::npos) << out;
+
+    EXPECT_FALSE(
+        startRecording(controls.recording, (folder.path() / "missing/folder/x.sim").string(), 5, options, reason));
+    EXPECT_NE(reason.find("missing/folder/x.sim"), std::string::npos) << reason;
+}

@@ -1,0 +1,202 @@
+// The runner's commands for world authors, run as a program on the test-play world: `start` anywhere after the
+// flags (and refused where the world has no such place), `expect` (a mismatch fails the run), `reload` while the
+// runner waits between commands, and `savefile`, which keeps the world's own save out of the run.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/wait.h>
+
+#include "app/test_play_world.h"
+#include "test_support.h"
+
+using nlohmann::json;
+
+namespace {
+
+class SimForAuthors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testplay::writeWorld()) GTEST_SKIP() << "lame is missing: no MP3 tracks for the start-up";
+    }
+    static std::vector<json> errorsIn(const std::vector<json>& lines) {
+        std::vector<json> errors;
+        for (const json& line : lines)
+            if (line.contains("error")) errors.push_back(line);
+        return errors;
+    }
+    TempFolder folder;
+};
+
+// quorvath-sim fed one command at a time, so a test can change the world's files between two commands.
+class LiveRunner {
+public:
+    LiveRunner() {
+        const std::string command = "env -u DISPLAY SDL_AUDIODRIVER=dummy '" + std::string(QUORVATH_BINARY_DIR) +
+                                    "/quorvath-sim' > runner.out 2>&1";
+        pipe_ = ::popen(command.c_str(), "w");
+    }
+    ~LiveRunner() { finish(); }
+    // Sends the commands, then waits until the runner has answered all of them; the lines they printed.
+    std::vector<json> send(const std::string& commands) {
+        // The answer to a call marks where these commands' output ends.
+        const std::string marker = "call storyFlag 0\n";
+        std::fputs((commands + marker).c_str(), pipe_);
+        std::fflush(pipe_);
+        ++calls_;
+        std::vector<json> lines;
+        for (int wait = 0; wait < 500; ++wait) {
+            lines = outputLines();
+            int seen = 0;
+            for (const json& line : lines) seen += line.contains("call") ? 1 : 0;
+            if (seen >= calls_) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        std::vector<json> fresh(lines.begin() + static_cast<std::ptrdiff_t>(std::min(read_, lines.size())),
+                                lines.end());
+        read_ = lines.size();
+        if (!fresh.empty() && fresh.back().contains("call")) fresh.pop_back();
+        return fresh;
+    }
+    // Ends the run; its exit status.
+    int finish() {
+        if (pipe_ == nullptr) return status_;
+        const int status = ::pclose(pipe_);
+        pipe_ = nullptr;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return status_;
+    }
+
+private:
+    std::vector<json> outputLines() const {
+        std::vector<json> lines;
+        std::istringstream text(readTextFile("runner.out"));
+        for (std::string line; std::getline(text, line);) lines.push_back(json::parse(line, nullptr, false));
+        return lines;
+    }
+    FILE* pipe_ = nullptr;
+    int calls_ = 0;
+    size_t read_ = 0;
+    int status_ = -1;
+};
+
+}  // namespace
+
+TEST_F(SimForAuthors, StartTakesTheFlagsSetBeforeItAndRefusesAPlaceTheWorldLacks) {
+    int status = -1;
+    const std::vector<json> lines = runSim(
+        "set storyFlags[0] 2\n"
+        "start 0 400 300\n"
+        "expect scene 0\n"
+        "expect currentMap 0\n"
+        "expect currentArea 1\n"
+        "expect heroX 400\n"
+        "expect heroY 300\n"
+        "expect areas[4].npc.absent true\n"
+        "expect mapName \"はじまり\"\n"
+        "start 7 10 10\n"
+        "start 0 900 300\n"
+        "start 0 x 300\n",
+        &status);
+    EXPECT_EQ(status, 0) << json(lines).dump();
+    ASSERT_EQ(lines.size(), 3u) << json(lines).dump();
+    EXPECT_EQ(lines[0]["error"], "start: the world has 7 screens (0 to 6): there is no screen 7");
+    EXPECT_EQ(lines[1]["error"], "start: no area of screen 0 holds the point (900, 300)");
+    EXPECT_EQ(lines[2]["error"], "start: bad argument \"x\"");
+}
+
+TEST_F(SimForAuthors, TheSameSeedBringsTheSameEnemiesAndAnotherSeedOthers) {
+    auto enemiesAfter = [](const std::string& seed) {
+        const std::vector<json> lines = runSim("seed " + seed + "\nstart 0 400 500\ntick 2\ndump\n");
+        return lines.empty() ? json() : lines.back()["state"]["enemySlots"];
+    };
+    const json first = enemiesAfter("11");
+    ASSERT_TRUE(first.is_array());
+    EXPECT_GT(first[0]["life"], 0);
+    EXPECT_EQ(enemiesAfter("11"), first);
+    EXPECT_NE(enemiesAfter("12"), first);
+}
+
+TEST_F(SimForAuthors, AnExpectThatHoldsPrintsNothingAndAMismatchFailsTheRun) {
+    int status = -1;
+    std::vector<json> lines = runSim(
+        "expect heroX 700\nexpect scene 6\nexpect windowInactive false\nexpect smallFont.loaded 1\n"
+        "expect storyFlags[0x38] 3\nexpect music[0].name \"battle\"\n",
+        &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(lines.empty()) << json(lines).dump();
+
+    lines = runSim(
+        "expect heroX 701\nexpect mapName \"x y\"\nexpect storyFlags[57] 0\nexpect heroY\nexpect heroY many\n"
+        "dump\n",
+        &status);
+    EXPECT_EQ(status, 1);
+    const std::vector<json> errors = errorsIn(lines);
+    ASSERT_EQ(errors.size(), 5u) << json(lines).dump();
+    EXPECT_EQ(errors[0]["error"], "expect heroX: wanted 701, got 700");
+    EXPECT_EQ(errors[1]["error"], "expect mapName: wanted \"x y\", got \"\"");
+    EXPECT_EQ(errors[2]["error"], "expect storyFlags[57]: index 57 outside the table of 57");
+    EXPECT_TRUE(lines.back().contains("state")) << "the run goes on after a mismatch";
+}
+
+TEST_F(SimForAuthors, AReloadPutsAnEditedSpeechAndPolygonInEffectWithTheHeroWhereHeWas) {
+    LiveRunner runner;
+    std::vector<json> lines = runner.send(
+        "start 0 400 150\nset heroDir 6\nset heroMoney 1234\nset storyFlags[41] 5\n"
+        "press V\nexpect messageLines[1] \"こんにちは\"\npress V\nexpect scene 0\n");
+    EXPECT_TRUE(errorsIn(lines).empty()) << json(lines).dump();
+
+    testplay::WorldShape edited;
+    edited.speech = "さようなら";
+    edited.fieldRight = 500;
+    edited.ledgeFirst = true;
+    testplay::writeMapFile(edited);
+    lines = runner.send(
+        "reload\nexpect heroX 400\nexpect heroY 150\nexpect currentArea 2\nexpect areas[2].polygon[1][0] 500\n"
+        "expect heroMoney 1234\nexpect storyFlags[41] 5\nexpect storyFlags[40] 1\npress V\n"
+        "expect messageLines[1] \"さようなら\"\npress V\nexpect scene 0\n");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], json({{"reload", {{"ok", true}}}}));
+    EXPECT_TRUE(errorsIn(lines).empty()) << json(lines).dump();
+
+    writeTextFile("media/NPCPictList.xml", "<npcpictdatas>\n<npc pict=\"pict\\npc.png\" x=\"40\"\n</npcpictdatas>\n");
+    lines = runner.send("reload\nexpect testPlay.problem \"\"\nexpect npcPictures[0].frameWidth 40\n");
+    ASSERT_EQ(lines.size(), 2u) << json(lines).dump();
+    EXPECT_EQ(lines[0]["reload"]["ok"], false);
+    EXPECT_EQ(lines[0]["reload"]["file"], "media/NPCPictList.xml");
+    EXPECT_EQ(lines[0]["reload"]["line"], 3);
+    EXPECT_EQ(lines[1]["error"].get<std::string>().rfind("expect testPlay.problem: wanted \"\", got "
+                                                         "\"media/NPCPictList.xml:3: error: ",
+                                                         0),
+              0u)
+        << lines[1].dump();
+    EXPECT_EQ(runner.finish(), 1) << "the failed expect";
+}
+
+TEST_F(SimForAuthors, ASaveFileNamedByTheScriptIsAPrivateCopyAndTheWorldsOwnSaveIsLeftAlone) {
+    writeTextFile("gamedat.xml", "<savedata><hero x=\"1\" y=\"2\" nowmap=\"0\" money=\"5\"/></savedata>");
+    writeTextFile("saves/start.xml",
+                  "<savedata><hero x=\"400\" y=\"350\" nowmap=\"0\" nowpart=\"1\" life=\"60\" maxlife=\"75\" "
+                  "EXP=\"3\" LEVEL=\"1\" speed=\"10\" kayaku=\"50\" money=\"4321\"/></savedata>");
+    writeTextFile("saves/replay.sim",
+                  "savefile start.xml\nstart 0 400 300\npress L\nexpect heroMoney 4321\nexpect heroY 350\n"
+                  "set heroMoney 77\npress S\nset heroMoney 0\npress L\nexpect heroMoney 77\n"
+                  "savefile none\npress L\nexpect heroMoney 77\n");
+    const std::string command = "env -u DISPLAY SDL_AUDIODRIVER=dummy '" + std::string(QUORVATH_BINARY_DIR) +
+                                "/quorvath-sim' saves/replay.sim > run.out 2>&1";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readTextFile("run.out");
+    const std::string out = readTextFile("run.out");
+    EXPECT_EQ(out.find("\"error\""), std::string::npos) << out;
+    EXPECT_NE(out.find("XMLパースエラー"), std::string::npos) << "after savefile none there is no save to load";
+    EXPECT_EQ(readTextFile("gamedat.xml"), "<savedata><hero x=\"1\" y=\"2\" nowmap=\"0\" money=\"5\"/></savedata>");
+    EXPECT_FALSE(std::filesystem::exists("gamedat.xml.bak"));
+    EXPECT_FALSE(std::filesystem::exists("saves/gamedat.xml"));
+}
