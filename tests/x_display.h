@@ -7,6 +7,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -104,3 +106,48 @@ inline bool startWindowManager(Child& manager, const std::string& displayName) {
     }
     return false;
 }
+
+struct Rgb {
+    int r, g, b;
+};
+
+// The game's window on the display: found by its title, given keys, and captured as RGB pixels.
+class RealWindow {
+public:
+    explicit RealWindow(std::string display) : display_(display), onDisplay_("DISPLAY=" + display + " ") {}
+    std::string window;
+
+    bool find() {
+        for (int i = 0; i < 100 && window.empty(); ++i) {
+            // The game makes its window hidden and shows it once the start went through.
+            window = commandOutput(onDisplay_ + "xdotool search --onlyvisible --name '^Quorvath$' 2>/dev/null");
+            if (window.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        window = window.substr(0, window.find('\n'));
+        if (!window.empty()) commandOutput(onDisplay_ + "xdotool windowfocus --sync " + window + " 2>/dev/null");
+        return !window.empty();
+    }
+    // Holds a key long enough for the game's 80 ms frame clock to see it, then lets it go.
+    void hold(const std::string& key, double seconds = 0.3) { holdKey(display_, key, seconds); }
+    // The window's 900 x 600 client area as RGB bytes; false when the capture failed.
+    bool capture() {
+        const std::string file = "window.rgb";
+        std::remove(file.c_str());
+        commandOutput(onDisplay_ + "import -window " + window + " -depth 8 rgb:" + file + " 2>/dev/null");
+        std::ifstream in(file, std::ios::binary);
+        pixels_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return pixels_.size() == 900u * 600u * 3u;
+    }
+    Rgb at(int x, int y) const {
+        const size_t i = (static_cast<size_t>(y) * 900 + static_cast<size_t>(x)) * 3;
+        return {static_cast<unsigned char>(pixels_[i]), static_cast<unsigned char>(pixels_[i + 1]),
+                static_cast<unsigned char>(pixels_[i + 2])};
+    }
+    // The last capture's bytes, for comparing whole frames.
+    const std::string& pixels() const { return pixels_; }
+
+private:
+    std::string display_;
+    std::string onDisplay_;
+    std::string pixels_;
+};

@@ -22,6 +22,7 @@ struct WorldShape {
     int32_t fieldRight = 800;
     int32_t npcImage = 0;
     bool ledgeFirst = false;
+    std::string mapPicture = "pict\\map.png";
 };
 
 inline std::string screenZero(const WorldShape& shape) {
@@ -35,7 +36,7 @@ inline std::string screenZero(const WorldShape& shape) {
     areas += areaXml(1, 0, 400, 800, 800, "<enemy type=\"0\"/><enemy type=\"0\"/>", " enemynum=\"2\"");
     if (!shape.ledgeFirst) areas += ledge;
     areas += areaXml(1, 700, 100, 740, 140, "<npc imageid=\"0\"><speech>ルールのひと</speech></npc>");
-    return screenXml("はじまり", 5, areas);
+    return screenXml("はじまり", 5, areas, shape.mapPicture);
 }
 
 // Writes the map file alone, as an author's edit does.
@@ -50,6 +51,10 @@ inline void writeMapFile(const WorldShape& shape = {}) {
 // The whole world; false when no MP3 could be made (lame missing).
 inline bool writeWorld(const WorldShape& shape = {}) {
     if (!writeStartUpMedia()) return false;
+    // A side panel as large as the panel, so every frame paints it whole, as a real world's does, and a message
+    // window that can be seen.
+    writeTestPicture("pict\\サイドメニュー.png", 300, 600, 0xFF303850);
+    writeTestPicture("pict\\whitebox.png", 600, 80, 0xFFF8F4EC);
     writeTestPicture("pict\\map.png", 800, 800, 0xFF2E7D32);
     writeTestPicture("pict\\npc.png", 80, 40, 0xFFC06030);
     worldtest::writeNpcPictures("<npc pict=\"pict\\npc.png\" x=\"40\" y=\"40\" direction=\"0\"/>");

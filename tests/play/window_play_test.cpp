@@ -28,47 +28,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Rgb {
-    int r, g, b;
-};
-
-class RealWindow {
-public:
-    explicit RealWindow(std::string display) : display_(display), onDisplay_("DISPLAY=" + display + " ") {}
-    std::string window;
-
-    bool find() {
-        for (int i = 0; i < 100 && window.empty(); ++i) {
-            window = commandOutput(onDisplay_ + "xdotool search --onlyvisible --name '^Quorvath$' 2>/dev/null");
-            if (window.empty()) std::this_thread::sleep_for(100ms);
-        }
-        window = window.substr(0, window.find('\n'));
-        if (!window.empty()) commandOutput(onDisplay_ + "xdotool windowfocus --sync " + window + " 2>/dev/null");
-        return !window.empty();
-    }
-    // Holds a key long enough for the game's 80 ms frame clock to see it, then lets it go.
-    void hold(const std::string& key, double seconds = 0.3) { holdKey(display_, key, seconds); }
-    // The window's 900 x 600 client area as RGB bytes; empty when the capture failed.
-    bool capture() {
-        const std::string file = "window.rgb";
-        std::remove(file.c_str());
-        commandOutput(onDisplay_ + "import -window " + window + " -depth 8 rgb:" + file + " 2>/dev/null");
-        std::ifstream in(file, std::ios::binary);
-        pixels_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        return pixels_.size() == 900u * 600u * 3u;
-    }
-    Rgb at(int x, int y) const {
-        const size_t i = (static_cast<size_t>(y) * 900 + static_cast<size_t>(x)) * 3;
-        return {static_cast<unsigned char>(pixels_[i]), static_cast<unsigned char>(pixels_[i + 1]),
-                static_cast<unsigned char>(pixels_[i + 2])};
-    }
-
-private:
-    std::string display_;
-    std::string onDisplay_;
-    std::string pixels_;
-};
-
 // Whether a pixel is within a few steps of the colour the game draws there.
 ::testing::AssertionResult near(const Rgb& got, const Rgb& want) {
     if (std::abs(got.r - want.r) <= 12 && std::abs(got.g - want.g) <= 12 && std::abs(got.b - want.b) <= 12)
