@@ -289,7 +289,6 @@ void reloadWorldNow(GameState& game, Controls& controls) {
         std::cerr << "quorvath: reload: " << diagnosticLine(problem) << "\n";
         return;
     }
-    reportWorldCheck(std::cerr);
     showNote(game, "再読み込みしました");
 }
 

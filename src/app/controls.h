@@ -48,7 +48,7 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
 // Carries out one of the player's commands; changed settings are written back at once.
 void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command);
 // Reads the world again (F5, or its files changed on disk) and tells how it went: a note, or the problem on
-// standard error and over the map view; the validator's findings go to standard error.
+// standard error and over the map view.
 void reloadWorldNow(GameState& game, Controls& controls);
 // Puts the settings into effect where the window does not: music volume and mute, notes shown or not.
 void applySettings(GameState& game, const Controls& controls);
