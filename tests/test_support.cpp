@@ -85,6 +85,17 @@ bool writeMinimalWorld() {
     return true;
 }
 
+int runCommand(const std::string& command, std::string& output) {
+    output.clear();
+    int status = -1;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+        status = ::pclose(pipe);
+    }
+    return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 std::vector<nlohmann::json> runSim(const std::string& script, int* exitStatus) {
     // The script lives outside the working directory, so the world folder stays as the test made it.
     static int scriptsRun = 0;

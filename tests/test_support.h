@@ -55,6 +55,9 @@ public:
 // tracks of a start-up, in the working directory; false when no MP3 could be made (lame missing).
 bool writeMinimalWorld();
 
+// Runs a shell command; its exit status (-1 when it did not end normally), with what it printed in output.
+int runCommand(const std::string& command, std::string& output);
+
 // Runs the built quorvath-sim in the working directory with the script on standard input, without a display
 // and with the silent audio driver; one JSON object per output line (a line that is not JSON comes back as
 // {"unparsed": LINE}). The exit status goes to exitStatus when given.

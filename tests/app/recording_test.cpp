@@ -12,8 +12,6 @@
 #include <sstream>
 #include <string>
 
-#include <sys/wait.h>
-
 #include "app/command_line.h"
 #include "app/controls.h"
 #include "app/frame_tick.h"
@@ -70,16 +68,9 @@ protected:
 
 // Runs quorvath-sim on a script file in the working directory; its exit status, its output in out.
 int replay(const std::string& script, std::string& out) {
-    const std::string command = "env -u DISPLAY SDL_AUDIODRIVER=dummy '" + std::string(QUORVATH_BINARY_DIR) +
-                                "/quorvath-sim' '" + script + "' 2>&1";
-    out.clear();
-    int status = -1;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
-        status = ::pclose(pipe);
-    }
-    return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return runCommand("env -u DISPLAY SDL_AUDIODRIVER=dummy '" + std::string(QUORVATH_BINARY_DIR) + "/quorvath-sim' '" +
+                          script + "' 2>&1",
+                      out);
 }
 
 }  // namespace

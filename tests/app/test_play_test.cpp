@@ -5,11 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
-
-#include <sys/wait.h>
 
 #include "app/game_state.h"
 #include "author/world_check.h"
@@ -48,16 +45,9 @@ protected:
 
 // Runs the built game without a display; its exit status, and its standard error in err.
 int runGame(const std::string& arguments, std::string& err) {
-    const std::string command = "env -u DISPLAY SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=\"$PWD/config\" '" +
-                                std::string(QUORVATH_BINARY_DIR) + "/quorvath' " + arguments + " 2>&1 >/dev/null";
-    err.clear();
-    int status = -1;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[1024];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) err.append(buffer, got);
-        status = ::pclose(pipe);
-    }
-    return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return runCommand("env -u DISPLAY SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=\"$PWD/config\" '" +
+                          std::string(QUORVATH_BINARY_DIR) + "/quorvath' " + arguments + " 2>&1 >/dev/null",
+                      err);
 }
 
 }  // namespace
