@@ -38,6 +38,8 @@ constexpr int32_t viewHeroX = 300, viewHeroY = 307, viewCentre = 300;
 constexpr uint32_t problemBox = 0xD0801010, probeColour = 0xFF40FF40, idleProbeColour = 0xFFFFFF40,
                    enemyColour = 0x60FF2020, enemyInk = 0xFFFF8080, heroColour = 0xFFFFFFFF;
 constexpr int32_t flagsPerLine = 6;
+// A failed reload's problem stands above the message window (from row 520) and the boss's life bar.
+constexpr int32_t problemBottom = 510;
 constexpr std::size_t problemLineChars = 60;
 
 struct DataFile {
@@ -368,6 +370,6 @@ void drawTestPlayView(GameState& game, Canvas& canvas) {
                                  wrapped(game.testPlay.problem, problemLineChars);
         int32_t width = 0, height = 0;
         textSize(game.smallFont, text, width, height);
-        drawNoteBox(canvas, game.smallFont, text, 16, mapViewSize - height - 16, problemBox);
+        drawNoteBox(canvas, game.smallFont, text, 16, problemBottom - height, problemBox);
     }
 }

@@ -162,7 +162,8 @@ TEST_F(NotesOverTheMap, TestPlaysOverlayLiesOnTheAreasAndGoesWithoutATrace) {
 
     game.testPlay.problem = "media/BigMapData.xml:12: error: not well-formed XML: <area level=\"1\"";
     const Canvas& problem = pictureWithNotes(game, false);
-    EXPECT_GT(differing(problem, game.backBuffer, 0, 450, 600, 600), 100) << "at the bottom of the map view";
+    EXPECT_GT(differing(problem, game.backBuffer, 0, 400, 600, 520), 100) << "low in the map view";
+    EXPECT_EQ(differing(problem, game.backBuffer, 0, 520, 600, 600), 0) << "clear of the message window";
     EXPECT_EQ(differing(problem, game.backBuffer, 600, 0, 900, 600), 0);
 }
 

@@ -175,7 +175,7 @@ TEST_F(RecordedSession, ASessionWithoutASaveReplaysWithoutOne) {
     std::string reason;
     ASSERT_TRUE(startRecording(controls.recording, (folder.path() / "plain.sim").string(), 5, options, reason));
     tick(2);
-    down(vkL);  // no save: the load's box, in the game and in the replay alike
+    down(vkL);  // no save: the load does nothing, in the game and in the replay alike
     up(vkL);
     tick(1);
     finishRecording(controls.recording, *game);
