@@ -191,10 +191,10 @@ void writeBack(Controls& controls) {
 PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctrl, bool alt) {
     if (controls.testPlay) {
         switch (key) {
-            case vkF3: return PlayerCommand::toggleOverlay;
-            case vkF5: return PlayerCommand::reloadWorld;
-            case vkF9: return PlayerCommand::togglePanel;
-            default: break;
+        case vkF3: return PlayerCommand::toggleOverlay;
+        case vkF5: return PlayerCommand::reloadWorld;
+        case vkF9: return PlayerCommand::togglePanel;
+        default: break;
         }
     }
     if (key == vkF11 || (key == vkEnter && alt)) return PlayerCommand::toggleFullscreen;

@@ -182,8 +182,9 @@ void handleActivate(GameState& game, bool active) {
 int runGame(const LaunchOptions& options) {
     // The recording is named from where the game was started, before the world's folder becomes the current one.
     std::error_code noFolder;
-    const std::string recordFile =
-        options.record.empty() ? std::string() : std::filesystem::absolute(options.record, noFolder).string();
+    const std::string recordFile = options.record.empty()
+                                       ? std::string()
+                                       : std::filesystem::absolute(options.record, noFolder).string();
     LaunchPlace place;
     if (!enterWorld(options, place)) return 1;
     if (options.startScreen >= 0) {

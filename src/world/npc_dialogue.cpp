@@ -90,11 +90,11 @@ void talkProbePoint(const GameState& game, int32_t& x, int32_t& y) {
     x = game.heroX;
     y = game.heroY;
     switch (game.heroDir - game.heroDir % 2) {
-        case dirDown: y += probeDistance; break;
-        case dirRight: x += probeDistance; break;
-        case dirLeft: x -= probeDistance; break;
-        case dirUp: y -= probeDistance; break;
-        default: break;
+    case dirDown: y += probeDistance; break;
+    case dirRight: x += probeDistance; break;
+    case dirLeft: x -= probeDistance; break;
+    case dirUp: y -= probeDistance; break;
+    default: break;
     }
 }
 

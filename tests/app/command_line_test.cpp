@@ -285,8 +285,8 @@ TEST(CommandLine, TheAuthorsOptionsFillTheRecord) {
     EXPECT_FALSE(parsed.options.seedGiven);
     EXPECT_TRUE(parsed.options.record.empty());
 
-    parsed = parse({"--test-play", "--screen", "3", "--at=-5,650", "--set-flag", "17=2", "--set-flag=0=-1",
-                    "--seed", "4294967295", "--record", "my session.sim", "w"});
+    parsed = parse({"--test-play", "--screen", "3", "--at=-5,650", "--set-flag", "17=2", "--set-flag=0=-1", "--seed",
+                    "4294967295", "--record", "my session.sim", "w"});
     EXPECT_EQ(parsed.status, keepRunning) << parsed.err;
     EXPECT_TRUE(parsed.options.testPlay);
     EXPECT_EQ(parsed.options.startScreen, 3);
