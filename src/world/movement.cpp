@@ -2,6 +2,10 @@
 // Called by the frame tick (field and boss fight) and the title menu.
 #include "world/movement.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/game_state.h"
 #include "app/keys.h"
 #include "combat/enemies_and_shots.h"
@@ -16,7 +20,6 @@
 
 namespace {
 
-
 bool held(const GameState& game, int32_t key) { return game.keyDown[key] != 0; }
 
 // Whether the hero may go from the current area into area `to` by the levels.
@@ -30,12 +33,37 @@ bool levelsAllowEntry(const GameState& game, const AreaRecord& to) {
     return to.level == from->level;
 }
 
+// What a door changes before the new screen is read, so that a screen that cannot be read changes nothing.
+struct ScreenBeforeDoor {
+    int32_t visitState;
+    int32_t heroX, heroY;
+    int32_t map;
+    std::string name;
+    Picture image;
+    int32_t areaCount;
+    std::vector<AreaRecord> areas;
+};
+
 void goThroughDoor(GameState& game, const DoorRecord door) {
+    ScreenBeforeDoor before{game.storyFlags[flagVisitState], game.heroX, game.heroY, game.currentMap,
+                            game.mapName, game.mapImage, game.areaCount, std::move(game.areas)};
     if (game.storyFlags[flagVisitState] != 0) game.storyFlags[flagVisitState] = 1;
     game.heroX = door.resetX;
     game.heroY = door.resetY;
     game.currentMap = door.next;
-    loadMapScreen(game);
+    // A door to a screen that cannot be read (its box has been shown) is as a wall: the hero stays on this
+    // screen at his side of the door, with its areas as they were, so nothing can save a screen that is not there.
+    if (loadMapScreen(game) == 0) {
+        game.storyFlags[flagVisitState] = before.visitState;
+        game.heroX = before.heroX;
+        game.heroY = before.heroY;
+        game.currentMap = before.map;
+        game.mapName = std::move(before.name);
+        game.mapImage = std::move(before.image);
+        game.areaCount = before.areaCount;
+        game.areas = std::move(before.areas);
+        return;
+    }
     locateHeroArea(game);
     runStoryEvents(game);
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/game_state.h"
+#include "data/save_file.h"
 #include "test_media.h"
 #include "test_support.h"
 #include "world_files.h"
@@ -276,6 +277,52 @@ TEST_F(Doors, AResetPointInNoAreaKeepsTheOldAreaNumberAndFlag17AtZeroStaysZero) 
     EXPECT_EQ(game.heroY, 900);
     EXPECT_EQ(game.currentArea, 1);
     EXPECT_EQ(game.storyFlags[17], 0);
+}
+
+// A door whose screen is missing, or names more areas than it has, is reported once per try and leaves the game
+// on its own screen: the hero at his side of the door, the areas as they were, and a save names this screen.
+TEST_F(Doors, ADoorToAScreenThatCannotBeReadLeavesTheGameWhereItWas) {
+    using worldtest::areaXml, worldtest::screenXml;
+    worldtest::writeMap(screenXml("home", 2, areaXml(1, 0, 0, 100, 100) + areaXml(1, 100, 0, 200, 100)) +
+                        screenXml("broken", 3, areaXml(1, 0, 0, 100, 100)));
+    for (const int32_t next : {7, 1}) {
+        game = GameState{};
+        game.scene = sceneField;
+        addArea(game, 1, 0, 0, 100, 100);
+        const int32_t doorArea = addArea(game, 1, 100, 0, 200, 100);
+        game.areas[doorArea].hasDoor = true;
+        game.areas[doorArea].door = DoorRecord{next, 50, 50};
+        game.areas[0].npc.absent = true;
+        game.mapName = "home";
+        game.currentMap = 0;
+        game.storyFlags[17] = 2;
+        game.heroLife = game.heroMaxLife = 50;
+        place(95, 50, 0);
+        hold(vkRight);
+        const size_t boxesBefore = boxes.boxes().size();
+        fieldStep(game);
+        ASSERT_EQ(boxes.boxes().size(), boxesBefore + 1) << next;
+        EXPECT_EQ(boxes.boxes().back().first, "COMエラー");
+        EXPECT_EQ(game.currentMap, 0) << next;
+        EXPECT_EQ(game.mapName, "home");
+        EXPECT_EQ(game.heroX, 95);
+        EXPECT_EQ(game.heroY, 50);
+        EXPECT_EQ(game.heroDir, dirRight);
+        EXPECT_EQ(game.currentArea, 0);
+        EXPECT_EQ(game.storyFlags[17], 2);
+        ASSERT_EQ(game.areaCount, 2);
+        ASSERT_EQ(game.areas.size(), 2u);
+        EXPECT_TRUE(game.areas[doorArea].hasDoor);
+        EXPECT_EQ(game.areas[doorArea].door.next, next);
+
+        // The hero can still walk on this screen, and a save names it.
+        game.keyDown[vkRight] = 0;
+        hold(vkLeft);
+        fieldStep(game);
+        EXPECT_EQ(game.heroX, 85);
+        EXPECT_EQ(saveGame(game), 1);
+        EXPECT_NE(readTextFile("gamedat.xml").find("nowmap=\"0\""), std::string::npos);
+    }
 }
 
 TEST_F(Doors, AFreshGameWithoutAMapFileFailsAndLeavesTheHeroAlone) {
