@@ -346,10 +346,29 @@ bool fontValid(const Font& font) {
     return font.data != nullptr;
 }
 
+std::string drawnPart(const std::string& utf8) {
+    std::string part;
+    size_t lineStart = 0;
+    for (int32_t line = 0; line < drawnLinesLimit && lineStart <= utf8.size(); ++line) {
+        const size_t lineEnd = std::min(utf8.find('\n', lineStart), utf8.size());
+        // A character starts at every byte that is not a UTF-8 continuation byte.
+        size_t cut = lineStart;
+        int32_t characters = 0;
+        while (cut < lineEnd) {
+            if ((static_cast<unsigned char>(utf8[cut]) & 0xC0) != 0x80 && ++characters > drawnLineLimit) break;
+            ++cut;
+        }
+        if (line > 0) part += '\n';
+        part.append(utf8, lineStart, cut - lineStart);
+        lineStart = lineEnd + 1;
+    }
+    return part;
+}
+
 void drawText(Canvas& canvas, const Font& font, const std::string& utf8, int32_t x, int32_t y, uint32_t argb) {
     cairo_t* cr = drawingContext(canvas);
     if (!cr || !font.data || utf8.empty()) return;
-    setLayoutText(font.data->layout, utf8);
+    setLayoutText(font.data->layout, drawnPart(utf8));
     setColour(cr, argb);
     cairo_move_to(cr, x, y);
     pango_cairo_show_layout(cr, font.data->layout);
@@ -359,7 +378,7 @@ void drawText(Canvas& canvas, const Font& font, const std::string& utf8, int32_t
 void textSize(const Font& font, const std::string& utf8, int32_t& width, int32_t& height) {
     width = height = 0;
     if (!font.data || utf8.empty()) return;
-    setLayoutText(font.data->layout, utf8);
+    setLayoutText(font.data->layout, drawnPart(utf8));
     int w = 0, h = 0;
     pango_layout_get_pixel_size(font.data->layout, &w, &h);
     width = w;

@@ -80,9 +80,16 @@ void fillPolygon(Canvas& canvas, const Polygon& polygon, uint32_t argb);
 // The game's two fonts: 16 px and 20 px, bold.
 Font createFont(int32_t pixelSize);
 bool fontValid(const Font& font);
+// The most of a text that is laid out to be drawn or measured: the first drawnLineLimit characters of each of its
+// first drawnLinesLimit lines. Even at the smallest font that is far more than the 900 x 600 picture shows, and a
+// text of any length (a name of a megabyte) then costs no more to draw than that.
+constexpr int32_t drawnLineLimit = 256, drawnLinesLimit = 64;
+// The part of a text that drawText draws: the text itself when it lies within the limits above.
+std::string drawnPart(const std::string& utf8);
 // Text from a layout point, no wrapping or clipping; "\n" starts a line below, "\t" goes to the next tab stop.
+// Only drawnPart of the text is drawn.
 void drawText(Canvas& canvas, const Font& font, const std::string& utf8, int32_t x, int32_t y, uint32_t argb);
-// The size in pixels the text takes when drawn.
+// The size in pixels drawnPart of the text takes when drawn.
 void textSize(const Font& font, const std::string& utf8, int32_t& width, int32_t& height);
 // Draws only inside the rectangle until the clip is lifted (a width or height of 0 lifts it).
 void clipCanvas(Canvas& canvas, int32_t x, int32_t y, int32_t width, int32_t height);

@@ -200,6 +200,35 @@ TEST(Graphics, TextDrawsWithTheGamesFontAndTabsMoveToTheNextStop) {
     EXPECT_GT(lowest, 30);
 }
 
+// A text of any length is laid out only as far as the picture could ever show it: each line up to its 256th
+// character (counted in characters, not bytes), up to the 64th line. Shorter texts are drawn whole.
+TEST(Graphics, OnlyTheShowablePartOfAHugeTextIsDrawn) {
+    for (const std::string& text : {std::string(), std::string("けんのながさ\t30\nけんのつよさ\t2\n"),
+                                    std::string(256, 'W'), std::string(63, '\n'), std::string("\xFF\xFE bad")}) {
+        EXPECT_EQ(drawnPart(text), text);
+    }
+    EXPECT_EQ(drawnPart(std::string(1 << 20, 'W')), std::string(256, 'W'));
+    std::string wide;
+    for (int i = 0; i < 300; ++i) wide += "道";
+    EXPECT_EQ(drawnPart(wide + "\n" + wide), wide.substr(0, 256 * 3) + "\n" + wide.substr(0, 256 * 3));
+    std::string manyLines;
+    for (int i = 0; i < 100; ++i) manyLines += "l" + std::to_string(i) + "\n";
+    const std::string shown = drawnPart(manyLines);
+    EXPECT_EQ(shown.substr(shown.rfind('\n') + 1), "l63");
+
+    // What lies beyond the cut is never on the picture: a line of the narrowest characters at the limit is wider
+    // than the picture already, and the lines at the limit reach below it, in the smaller font.
+    const Font small = createFont(16);
+    for (const char narrow : {'i', 'l', '.', ' ', '|', '\''}) {
+        int32_t width = 0, height = 0;
+        textSize(small, std::string(drawnLineLimit, narrow) + "x", width, height);
+        EXPECT_GT(width, 900) << narrow;
+    }
+    int32_t width = 0, height = 0;
+    textSize(small, std::string(drawnLinesLimit - 1, '\n') + "x", width, height);
+    EXPECT_GT(height, 600);
+}
+
 TEST(Graphics, PicturesAreReadOnlyFromRegularFilesSoAPipeNeverBlocks) {
     TempFolder folder;
     std::filesystem::create_directories("pict/folder.png");
