@@ -4,7 +4,9 @@
 
 
 #include "app/fixed_pictures.h"
+#include "app/frame_tick.h"
 #include "app/game_state.h"
+#include "app/held_numbers.h"
 #include "platform/graphics.h"
 #include "world/npc_dialogue.h"
 
@@ -22,11 +24,11 @@ const std::string& messageLineText(const GameState& game, int32_t line) {
     return game.messageLines[line];
 }
 
-void drawMapWindow(GameState& game, Canvas& canvas) {
-    drawPictureRect(canvas, game.mapImage, 0, 0, game.heroX - 300, game.heroY - 307, 600, 600);
-}
-
 }  // namespace
+
+void drawMapWindow(GameState& game, Canvas& canvas) {
+    drawPictureRect(canvas, game.mapImage, 0, 0, heldSum(game.heroX, -300), heldSum(game.heroY, -307), 600, 600);
+}
 
 void spawnEffect(GameState& game, float x, float y, int32_t kind) {
     for (EffectRecord& effect : game.effects) {
@@ -88,8 +90,9 @@ void drawBossView(GameState& game, Canvas& canvas) {
 
     const BossRecord& boss = game.boss;
     const int32_t side = boss.size;
-    drawPictureRect(canvas, boss.image, boss.x - side / 2 - game.heroX + boss.gx,
-                    boss.y - side / 2 - game.heroY + boss.gy - 7, boss.frame * side, 0, side, side);
+    drawPictureRect(canvas, boss.image, held32(int64_t{boss.x} - side / 2 - game.heroX + boss.gx),
+                    held32(int64_t{boss.y} - side / 2 - game.heroY + boss.gy - 7), held32(int64_t{boss.frame} * side),
+                    0, side, side);
 
     if (game.bossPhase != 2) return;
     const uint32_t elapsed = game.frameCounter - game.sceneMarkFrame;
@@ -115,8 +118,8 @@ void drawSidePanel(GameState& game, Canvas& canvas) {
     drawPicture(canvas, fixedPicture(game, picSidePanel), 600, 0);
     drawText(canvas, game.smallFont, game.mapName, 700, 20, colourWhite);
     const std::string status =
-        formatText("%d / %d\n%d\n%d / %d\n%dg\n%d", game.heroLife, game.heroMaxLife, game.heroLevel, game.heroExp,
-                   20 * game.heroLevel, game.heroPowder, game.heroMoney);
+        formatText("%d / %d\n%d\n%d / %lld\n%dg\n%d", game.heroLife, game.heroMaxLife, game.heroLevel, game.heroExp,
+                   static_cast<long long>(experienceForNextLevel(game)), game.heroPowder, game.heroMoney);
     drawText(canvas, game.smallFont, status, 750, 75, colourWhite);
     drawText(canvas, game.smallFont, game.weaponSpace.name, 760, 178, colourWhite);
     drawText(canvas, game.smallFont, game.weaponB.name, 760, 199, colourWhite);

@@ -44,6 +44,8 @@ void drawEffects(GameState& game, Canvas& canvas);
 
 // Cell heroDir of the hero sheet with its top-left corner at (x, y).
 void drawHero(GameState& game, Canvas& canvas, int32_t x, int32_t y);
+// The 600 x 600 window of the map picture around the hero, at the view's top-left corner.
+void drawMapWindow(GameState& game, Canvas& canvas);
 // The field: the map window around the hero, the NPCs, then the hero at the view centre.
 void drawFieldView(GameState& game, Canvas& canvas);
 // The arena: map, hero, NPCs and the boss; in phase 2 the cut-in presentation on top.

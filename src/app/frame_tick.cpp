@@ -8,6 +8,7 @@
 
 #include "app/drawing.h"
 #include "app/game_state.h"
+#include "app/held_numbers.h"
 #include "app/keys.h"
 #include "app/menus.h"
 #include "app/notes.h"
@@ -76,26 +77,37 @@ bool runFieldBlock(GameState& game, Canvas& canvas) {
     return true;
 }
 
-// The hero walks to the arena point, first along x, then along y; on arrival the opening speech follows.
-void walkToArena(GameState& game) {
+// The walk to the arena point ends after this many ticks of walking at the latest (3000 px at the usual speed,
+// five screens): an arena point far away, or a hero too slow to walk, would otherwise keep it going for ever.
+constexpr uint32_t arenaWalkTickLimit = 300;
+
+// The hero walks to the arena point, first along x, then along y; on arrival the opening speech follows. The
+// offsets are taken in 64 bits, so an arena point anywhere in the 32-bit range is walked to without overflow.
+void walkToArena(GameState& game, uint32_t walkingTicks) {
     BossRecord& boss = game.boss;
-    const int32_t speed = game.heroSpeed;
+    const int64_t speed = game.heroSpeed;
+    const int64_t toX = int64_t{boss.gx} - game.heroX, toY = int64_t{boss.gy} - game.heroY;
     bool moved = true;
-    if (boss.gx - game.heroX > speed) {
-        game.heroX += speed;
+    if (walkingTicks > arenaWalkTickLimit) {
+        // Placed at the arena point, as an arrival would leave him.
+        game.heroX = boss.gx;
+        game.heroY = boss.gy;
+        moved = false;
+    } else if (toX > speed) {
+        game.heroX = heldSum(game.heroX, speed);
         game.heroDir = dirRight;
-    } else if (boss.gx - game.heroX < -speed) {
-        game.heroX -= speed;
+    } else if (toX < -speed) {
+        game.heroX = heldSum(game.heroX, -speed);
         game.heroDir = dirLeft;
     } else {
         moved = false;
-        if (boss.gy - game.heroY > speed) {
-            game.heroY += speed;
+        if (toY > speed) {
+            game.heroY = heldSum(game.heroY, speed);
             game.heroDir = dirDown;
             moved = true;
         }
-        if (boss.gy - game.heroY < -speed) {
-            game.heroY -= speed;
+        if (int64_t{boss.gy} - game.heroY < -speed) {
+            game.heroY = heldSum(game.heroY, -speed);
             game.heroDir = dirUp;
             moved = true;
         }
@@ -150,7 +162,7 @@ void runBossBlock(GameState& game, Canvas& canvas) {
             game.returnScene = sceneBoss;
             game.scene = sceneMessage;
         } else if (game.bossPhase == 0) {
-            if (elapsed > 20) walkToArena(game);
+            if (elapsed > 20) walkToArena(game, elapsed - 20);
         }
     }
     drawBossView(game, canvas);
@@ -181,7 +193,7 @@ void runFieldInput(GameState& game) {
     // The boost ends in the tick its count-down passes 0; hits earn plain experience again.
     if (game.expBoostTicks == -1) game.expMultiplier = 1;
     if (takeKeyPress(game, vkA)) {
-        game.heroMaxLife += 50;
+        game.heroMaxLife = heldSum(game.heroMaxLife, 50);
         game.heroLife = game.heroMaxLife;
     }
     if (takeKeyPress(game, vkN)) {
@@ -278,7 +290,7 @@ void runEndingSequence(GameState& game, Canvas& canvas) {
 }
 
 void runEndingWalk(GameState& game, Canvas& canvas) {
-    game.heroX += 6;
+    game.heroX = heldSum(game.heroX, 6);
     game.heroDir = dirRight;
     if (game.heroX > 2400)
         game.heroX = 2400;
@@ -315,6 +327,8 @@ void runGameOverBlock(GameState& game, Canvas& canvas) {
 }
 
 }  // namespace
+
+int64_t experienceForNextLevel(const GameState& game) { return 20 * int64_t{game.heroLevel}; }
 
 int32_t reloadSavedGame(GameState& game) {
     const auto ownedBefore = game.weaponOwned;
@@ -374,10 +388,11 @@ void frameTick(GameState& game) {
         }
         if (game.scene == sceneGameOver) runGameOverBlock(game, canvas);
         if (game.heroLife > game.heroMaxLife) game.heroLife = game.heroMaxLife;
-        if (game.heroExp > 20 * game.heroLevel) {
-            game.heroExp -= 20 * game.heroLevel;
-            game.heroLevel += 1;
-            game.heroMaxLife += 15;
+        // Held at the ends of the range: a hero of the top level or life stays there instead of wrapping round.
+        if (game.heroExp > experienceForNextLevel(game)) {
+            game.heroExp = heldSum(game.heroExp, -experienceForNextLevel(game));
+            game.heroLevel = heldSum(game.heroLevel, 1);
+            game.heroMaxLife = heldSum(game.heroMaxLife, 15);
         }
         setStoryFlag(game, flagSellItem, game.heldItem.use != 0 ? 1 : 0);
     }

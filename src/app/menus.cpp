@@ -2,12 +2,13 @@
 // and the yes/no box of scene 5. Both are run by the frame tick over the frozen last frame.
 #include "app/menus.h"
 
-#include <algorithm>
+#include <climits>
 #include <string>
 
 #include "app/drawing.h"
 #include "app/fixed_pictures.h"
 #include "app/game_state.h"
+#include "app/held_numbers.h"
 #include "app/keys.h"
 #include "combat/weapons.h"
 #include "data/item_catalog.h"
@@ -44,11 +45,6 @@ void runWeaponPage(GameState& game, Canvas& canvas, int32_t slot) {
     if (takeKeyPress(game, vkRight)) loadWeapon(game, slot, -1);
 }
 
-// A sum held to the 32-bit range, so an item of a huge power cannot wrap the hero's life or experience around.
-int32_t clampedSum(int64_t sum) {
-    return static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
-}
-
 bool anyItemHeld(const GameState& game) {
     for (int32_t count : game.itemCounts)
         if (count > 0) return true;
@@ -66,12 +62,13 @@ bool useSelectedItem(GameState& game) {
     if (selectedItemCount(game) < 1 || game.heldItem.id != game.selectedItemId) return false;
     const ItemRecord& item = game.heldItem;
     switch (item.type) {
-    case 1: game.heroLife = clampedSum(int64_t{game.heroLife} + item.power); return true;
-    case 2: game.heroExp = clampedSum(int64_t{game.heroExp} + item.power); return true;
+    // Held to the range, so an item of a huge power cannot wrap the hero's life or experience around.
+    case 1: game.heroLife = heldSum(game.heroLife, item.power); return true;
+    case 2: game.heroExp = heldSum(game.heroExp, item.power); return true;
     case 3:
         if (game.expBoostTicks >= 0) return false;
         game.expMultiplier = item.power;
-        game.expBoostTicks = clampedSum(int64_t{item.time} * 80);
+        game.expBoostTicks = held32(int64_t{item.time} * 80);
         return true;
     default: return false;
     }

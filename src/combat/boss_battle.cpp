@@ -21,8 +21,9 @@ bool attackInUse(const GameState& game) { return game.boss.attackIndex >= 0 && g
 
 BossAttack& currentAttack(GameState& game) { return game.boss.attacks[static_cast<size_t>(game.boss.attackIndex)]; }
 
-int32_t bossViewX(const GameState& game) { return game.boss.x + game.boss.gx - game.heroX; }
-int32_t bossViewY(const GameState& game) { return game.boss.y + game.boss.gy - game.heroY; }
+// The boss's record has the shape of an enemy's, its arena point as the anchor.
+int32_t bossViewX(const GameState& game) { return viewOf(game.boss.x, game.boss.gx, game.heroX); }
+int32_t bossViewY(const GameState& game) { return viewOf(game.boss.y, game.boss.gy, game.heroY); }
 
 void resetAttack(GameState& game) {
     game.boss.attackState = 0;
@@ -106,10 +107,10 @@ void wall(GameState& game) {
     for (int32_t i = 0; i < 8; ++i) {
         const int32_t across = -20 + 40 * (i / 4), ahead = 10 * (i % 4);
         switch (f) {
-            case dirDown: fire(game, bx + across, by + ahead, frame, currentAttack(game).speed2); break;
-            case dirRight: fire(game, bx + ahead, by + across, frame, currentAttack(game).speed2); break;
-            case dirLeft: fire(game, bx - ahead, by + across, frame, currentAttack(game).speed2); break;
-            case dirUp: fire(game, bx + across, by - ahead, frame, currentAttack(game).speed2); break;
+            case dirDown: fire(game, heldSum(bx, across), heldSum(by, ahead), frame, currentAttack(game).speed2); break;
+            case dirRight: fire(game, heldSum(bx, ahead), heldSum(by, across), frame, currentAttack(game).speed2); break;
+            case dirLeft: fire(game, heldSum(bx, -ahead), heldSum(by, across), frame, currentAttack(game).speed2); break;
+            case dirUp: fire(game, heldSum(bx, across), heldSum(by, -ahead), frame, currentAttack(game).speed2); break;
             default: return;
         }
     }
@@ -125,8 +126,8 @@ void rememberHeroSpot(GameState& game) {
     markNow(game);
 }
 
-int32_t rememberedViewX(GameState& game) { return currentAttack(game).speed1 - game.heroX + 300; }
-int32_t rememberedViewY(GameState& game) { return currentAttack(game).speed2 - game.heroY + 300; }
+int32_t rememberedViewX(GameState& game) { return held32(int64_t{currentAttack(game).speed1} - game.heroX + 300); }
+int32_t rememberedViewY(GameState& game) { return held32(int64_t{currentAttack(game).speed2} - game.heroY + 300); }
 
 void runAttack(GameState& game, int32_t dx, int32_t dy) {
     BossRecord& b = game.boss;
@@ -184,8 +185,8 @@ void runAttack(GameState& game, int32_t dx, int32_t dy) {
                 } else {
                     // The leap: the boss's map position becomes the remembered spot. The mark stays,
                     // so the recovery counts from the start of the wind-up.
-                    b.x = a.speed1 - b.gx + 300;
-                    b.y = a.speed2 - b.gy + 300;
+                    b.x = held32(int64_t{a.speed1} - b.gx + 300);
+                    b.y = held32(int64_t{a.speed2} - b.gy + 300);
                     b.attackState = 2;
                 }
             } else if (b.attackState == 2) {
@@ -196,7 +197,7 @@ void runAttack(GameState& game, int32_t dx, int32_t dy) {
             bossMoveStep(game, dx, dy);
             if (since > 12) {
                 fire(game, bossViewX(game), bossViewY(game), 40, a.speed2);
-                fire(game, bossViewX(game), bossViewY(game), 40, 2 * a.speed2);
+                fire(game, bossViewX(game), bossViewY(game), 40, held32(2 * int64_t{a.speed2}));
                 markNow(game);
             }
             if (distanceBand(game, dx, dy) != b.attackIndex) resetAttack(game);
@@ -211,8 +212,8 @@ void runAttack(GameState& game, int32_t dx, int32_t dy) {
 
 void bossUpdate(GameState& game) {
     BossRecord& b = game.boss;
-    const int32_t dx = bossViewX(game) - 300;
-    const int32_t dy = bossViewY(game) - 300;
+    const int32_t dx = heldSum(bossViewX(game), -300);
+    const int32_t dy = heldSum(bossViewY(game), -300);
     if (!attackInUse(game)) b.attackIndex = distanceBand(game, dx, dy);
     runAttack(game, dx, dy);
     enemyStep(game, bossTarget);
@@ -247,23 +248,23 @@ bool bossMoveStep(GameState& game, int32_t dx, int32_t dy) {
     };
     // While approaching, the boss first lines up with the hero on the shorter axis, then closes in.
     if (b.attackState == 0 && minorOffset < -5) {
-        minor += speed;
+        minor = heldSum(minor, speed);
         b.frame = majorIsX ? dirDown : dirRight;
         animate();
         return false;
     }
     if (b.attackState == 0 && minorOffset > 5) {
-        minor -= speed;
+        minor = heldSum(minor, -int64_t{speed});
         b.frame = majorIsX ? dirUp : dirLeft;
         animate();
         return false;
     }
     if (majorOffset == 0) return true;
     if (majorOffset < 0) {
-        major += speed;
+        major = heldSum(major, speed);
         b.frame = majorIsX ? dirRight : dirDown;
     } else {
-        major -= speed;
+        major = heldSum(major, -int64_t{speed});
         b.frame = majorIsX ? dirLeft : dirUp;
     }
     animate();

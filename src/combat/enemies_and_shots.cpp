@@ -18,22 +18,22 @@ constexpr int32_t spawnDrawLimit = 10000;
 constexpr int32_t itemFoundOnKill = 6;
 
 // An offset moved one step toward the hero's centre line (300) from its view coordinate; a negative
-// step moves it away.
-int32_t stepToward(int32_t offset, int32_t view, int32_t step) {
-    if (view > 300) return offset - step;
-    if (view < 300) return offset + step;
+// step moves it away. A step past the end of the range stops there (and so off any area).
+int32_t stepToward(int32_t offset, int32_t view, int64_t step) {
+    if (view > 300) return heldSum(offset, -step);
+    if (view < 300) return heldSum(offset, step);
     return offset;
 }
 
 // Moves a thing one step toward the hero's centre on each axis, each axis only where the area allows;
 // the y step is taken from the new x.
 void chaseHero(const GameState& game, int32_t& x, int32_t& y, int32_t anchorX, int32_t anchorY, int32_t step) {
-    const int32_t vx = x + anchorX - game.heroX;
-    const int32_t vy = y + anchorY - game.heroY;
+    const int32_t vx = viewOf(x, anchorX, game.heroX);
+    const int32_t vy = viewOf(y, anchorY, game.heroY);
     const int32_t candidateX = stepToward(x, vx, step);
-    if (insideCurrentArea(game, anchorX + candidateX - 300, y + anchorY - 300)) x = candidateX;
+    if (insideCurrentArea(game, mapOf(candidateX, anchorX), mapOf(y, anchorY))) x = candidateX;
     const int32_t candidateY = stepToward(y, vy, step);
-    if (insideCurrentArea(game, x + anchorX - 300, anchorY + candidateY - 300)) y = candidateY;
+    if (insideCurrentArea(game, mapOf(x, anchorX), mapOf(candidateY, anchorY))) y = candidateY;
 }
 
 std::array<ShotSlot, shotSlotCount>* shotTable(GameState& game, int32_t table) {
@@ -44,31 +44,36 @@ std::array<ShotSlot, shotSlotCount>* shotTable(GameState& game, int32_t table) {
 
 bool outsideView(int32_t vx, int32_t vy) { return vx < 0 || vx > 600 || vy < 0 || vy > 600; }
 
+// Shots fly by their speed from the data; a flight past the end of the range stops there.
 void moveShot(GameState& game, ShotSlot& s) {
-    const int32_t speed = s.speed;
-    const int32_t h = speed / 2;
+    const int64_t speed = s.speed;
+    const int64_t h = speed / 2;
+    auto move = [&s](int64_t dx, int64_t dy) {
+        s.x = heldSum(s.x, dx);
+        s.y = heldSum(s.y, dy);
+    };
     switch (s.direction) {
-        case dirDown: case dirDown + 1: case 80: s.y += speed; break;
-        case dirRight: case dirRight + 1: case 82: s.x += speed; break;
-        case dirLeft: case dirLeft + 1: case 84: s.x -= speed; break;
-        case dirUp: case dirUp + 1: case 86: s.y -= speed; break;
-        case 81: s.x += h; s.y += h; break;
-        case 83: s.x += h; s.y -= h; break;
-        case 85: s.x -= h; s.y += h; break;
-        case 87: s.x -= h; s.y -= h; break;
-        case 10: chaseHero(game, s.x, s.y, s.anchorX, s.anchorY, speed); break;
+        case dirDown: case dirDown + 1: case 80: move(0, speed); break;
+        case dirRight: case dirRight + 1: case 82: move(speed, 0); break;
+        case dirLeft: case dirLeft + 1: case 84: move(-speed, 0); break;
+        case dirUp: case dirUp + 1: case 86: move(0, -speed); break;
+        case 81: move(h, h); break;
+        case 83: move(h, -h); break;
+        case 85: move(-h, h); break;
+        case 87: move(-h, -h); break;
+        case 10: chaseHero(game, s.x, s.y, s.anchorX, s.anchorY, s.speed); break;
         case 40: {
             // Once round a diamond below a top point 6 x speed above the boss, a quarter every 12 ticks,
             // following the boss as it moves.
             const BossRecord& b = game.boss;
-            const int32_t q = s.ticksLeft / 12, r = s.ticksLeft % 12;
-            s.x = b.gx - s.anchorX + b.x;
-            s.y = b.y + b.gy - s.anchorY - 6 * speed;
+            const int64_t q = s.ticksLeft / 12, r = s.ticksLeft % 12;
+            s.x = held32(int64_t{b.gx} - s.anchorX + b.x);
+            s.y = held32(int64_t{b.y} + b.gy - s.anchorY - 6 * speed);
             switch (q) {
-                case 0: s.x += r * h; s.y += r * h; break;
-                case 1: s.x += (12 - r) * h; s.y += (12 + r) * h; break;
-                case 2: s.x -= r * h; s.y += (24 - r) * h; break;
-                case 3: s.x -= (12 - r) * h; s.y += (12 - r) * h; break;
+                case 0: move(r * h, r * h); break;
+                case 1: move((12 - r) * h, (12 + r) * h); break;
+                case 2: move(-r * h, (24 - r) * h); break;
+                case 3: move(-(12 - r) * h, (12 - r) * h); break;
                 default: break;
             }
             break;
@@ -135,7 +140,7 @@ void spawnEnemyWave(GameState& game) {
             --drawsLeft;
             const int32_t rx = std::rand() % 600;
             const int32_t ry = std::rand() % 600;
-            if (insideCurrentArea(game, rx + game.heroX - 300, ry + game.heroY - 300)) {
+            if (insideCurrentArea(game, mapOf(rx, game.heroX), mapOf(ry, game.heroY))) {
                 e.x = rx;
                 e.y = ry;
                 placed = true;
@@ -151,8 +156,8 @@ void moveAndDrawEnemy(GameState& game, int32_t slot, Canvas& canvas) {
     EnemySlot& e = game.enemySlots[static_cast<size_t>(slot)];
     if (e.life <= 0) return;
     chaseHero(game, e.x, e.y, e.anchorX, e.anchorY, e.speed);
-    const int32_t vx = e.x + e.anchorX - game.heroX;
-    const int32_t vy = e.y + e.anchorY - game.heroY;
+    const int32_t vx = viewOf(e.x, e.anchorX, game.heroX);
+    const int32_t vy = viewOf(e.y, e.anchorY, game.heroY);
     if (outsideView(vx, vy)) {
         e.life = 0;
         return;
@@ -167,11 +172,11 @@ bool enemyStep(GameState& game, int32_t slot) {
     if (!target || target->life <= 0) return false;
     CombatTarget& e = *target;
     bool touched = false;
-    const int32_t vx = e.x + e.anchorX - game.heroX;
-    const int32_t vy = e.y + e.anchorY - game.heroY;
-    if (squared(vx - 300) + squared(vy - 300) < squared(e.size)) {
+    const int32_t vx = viewOf(e.x, e.anchorX, game.heroX);
+    const int32_t vy = viewOf(e.y, e.anchorY, game.heroY);
+    if (nearerThan(int64_t{vx} - 300, int64_t{vy} - 300, e.size)) {
         knockBack(game, slot);
-        game.heroLife -= 5;
+        game.heroLife = heldSum(game.heroLife, -5);
         spawnEffect(game, 300.0f, 300.0f, 2);
         touched = true;
     }
@@ -180,14 +185,14 @@ bool enemyStep(GameState& game, int32_t slot) {
         if (s.alive <= 0) continue;
         const int64_t dx = static_cast<int64_t>(e.x) + e.anchorX - (static_cast<int64_t>(s.x) + s.anchorX);
         const int64_t dy = static_cast<int64_t>(e.y) + e.anchorY - (static_cast<int64_t>(s.y) + s.anchorY);
-        if (squared(dx) + squared(dy) >= 400) continue;
-        game.heroExp += game.expMultiplier;
+        if (!nearerThan(dx, dy, 20)) continue;
+        game.heroExp = heldSum(game.heroExp, game.expMultiplier);
         s.alive = 0;
-        e.life -= s.power;
+        e.life = heldSum(e.life, -int64_t{s.power});
         if (e.life < 1) rollItemDrop(game);
         knockBack(game, slot);
-        spawnEffect(game, static_cast<float>(s.x + s.anchorX - game.heroX),
-                    static_cast<float>(s.y + s.anchorY - game.heroY), 1);
+        spawnEffect(game, static_cast<float>(viewOf(s.x, s.anchorX, game.heroX)),
+                    static_cast<float>(viewOf(s.y, s.anchorY, game.heroY)), 1);
     }
     return touched;
 }
@@ -197,12 +202,12 @@ void knockBack(GameState& game, int32_t slot) {
     if (!target) return;
     CombatTarget& e = *target;
     // Away from the hero: the opposite of a chase step.
-    const int32_t vx = e.x + e.anchorX - game.heroX;
-    const int32_t vy = e.y + e.anchorY - game.heroY;
+    const int32_t vx = viewOf(e.x, e.anchorX, game.heroX);
+    const int32_t vy = viewOf(e.y, e.anchorY, game.heroY);
     const int32_t candidateX = stepToward(e.x, vx, -30);
-    if (insideCurrentArea(game, e.anchorX + candidateX - 300, e.y + e.anchorY - 300)) e.x = candidateX;
+    if (insideCurrentArea(game, mapOf(candidateX, e.anchorX), mapOf(e.y, e.anchorY))) e.x = candidateX;
     const int32_t candidateY = stepToward(e.y, vy, -30);
-    if (insideCurrentArea(game, e.x + e.anchorX - 300, e.anchorY + candidateY - 300)) e.y = candidateY;
+    if (insideCurrentArea(game, mapOf(e.x, e.anchorX), mapOf(candidateY, e.anchorY))) e.y = candidateY;
 }
 
 void spawnShot(GameState& game, int32_t table, int32_t x, int32_t y, int32_t direction, int32_t pict,
@@ -232,25 +237,25 @@ void moveAndDrawShot(GameState& game, int32_t table, int32_t slot, Canvas& canva
     if (s.alive <= 0) return;
     s.ticksLeft -= 1;
     moveShot(game, s);
-    const int32_t vx = s.x + s.anchorX - game.heroX;
-    const int32_t vy = s.y + s.anchorY - game.heroY;
+    const int32_t vx = viewOf(s.x, s.anchorX, game.heroX);
+    const int32_t vy = viewOf(s.y, s.anchorY, game.heroY);
     // In a boss battle only the arena and the time end a shot, not the view.
-    if (!insideCurrentArea(game, s.x + s.anchorX - 300, s.y + s.anchorY - 300) ||
+    if (!insideCurrentArea(game, mapOf(s.x, s.anchorX), mapOf(s.y, s.anchorY)) ||
         (game.scene == sceneField && outsideView(vx, vy)) || s.ticksLeft < 1) {
         s.alive = 0;
         return;
     }
-    drawPictureRect(canvas, game.pictures[picDungan], static_cast<int32_t>(vx - 7.5),
-                    static_cast<int32_t>(vy - 14.5), 15 * s.pict, 0, 15, 15);
+    drawPictureRect(canvas, game.pictures[picDungan], drawnAt(vx - 7.5), drawnAt(vy - 14.5),
+                    held32(int64_t{15} * s.pict), 0, 15, 15);
 }
 
 void bossShotsHitHero(GameState& game) {
     for (ShotSlot& s : game.bossShots) {
         if (s.alive <= 0) continue;
-        const int32_t vx = s.x + s.anchorX - game.heroX;
-        const int32_t vy = s.y + s.anchorY - game.heroY;
-        if (squared(vx - 300) + squared(vy - 300) >= 1600) continue;
-        game.heroLife -= s.power;
+        const int32_t vx = viewOf(s.x, s.anchorX, game.heroX);
+        const int32_t vy = viewOf(s.y, s.anchorY, game.heroY);
+        if (!nearerThan(int64_t{vx} - 300, int64_t{vy} - 300, 40)) continue;
+        game.heroLife = heldSum(game.heroLife, -int64_t{s.power});
         s.alive -= 1;
         spawnEffect(game, 300.0f, 300.0f, 3);
     }

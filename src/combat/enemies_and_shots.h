@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "app/held_numbers.h"
+
 struct GameState;
 
 constexpr int32_t enemySlotCount = 5;
@@ -50,8 +52,12 @@ struct CombatTarget {
 
 // An area's enemy count held to the enemy slots and to the enemy kinds listed for the area, and never below 0.
 int32_t heldEnemyCount(int32_t enemyCount, int32_t kindsListed);
-// Distances are compared squared, in 64 bits, so coordinates and sizes from the data cannot overflow.
-constexpr int64_t squared(int64_t v) { return v * v; }
+// The view coordinate of a moving thing: its offset plus its anchor, less the hero's map coordinate.
+constexpr int32_t viewOf(int32_t offset, int32_t anchor, int32_t hero) {
+    return held32(int64_t{offset} + anchor - hero);
+}
+// The map coordinate under a moving thing's offset: its anchor plus the offset, less the view's centre 300.
+constexpr int32_t mapOf(int32_t offset, int32_t anchor) { return held32(int64_t{anchor} + offset - 300); }
 
 // Enemy slot number slot, or the boss for bossTarget; nothing for any other number.
 std::optional<CombatTarget> combatTarget(GameState& game, int32_t slot);

@@ -96,7 +96,7 @@ void attackWithSlot(GameState& game, int32_t slot) {
             } else {
                 for (int32_t dir = 80; dir <= 87; ++dir) spawnShot(game, heroShotTable, 300, 300, dir, pict, speed, power);
             }
-            game.heroPowder -= w->kayaku;
+            game.heroPowder = heldSum(game.heroPowder, -int64_t{w->kayaku});
             break;
         }
         default:
@@ -108,8 +108,8 @@ void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot) {
     const WeaponSlot* w = weaponInSlot(game, weaponSlot);
     auto t = combatTarget(game, target);
     if (w == nullptr || !t) return;
-    const int32_t vx = t->x + t->anchorX - game.heroX;
-    const int32_t vy = t->y + t->anchorY - game.heroY;
+    const int32_t vx = viewOf(t->x, t->anchorX, game.heroX);
+    const int32_t vy = viewOf(t->y, t->anchorY, game.heroY);
     // The swing strikes from a point 20 px in front of the hero, only beyond the line across it there.
     bool onStruckSide = false;
     int32_t cx = 300, cy = 300;
@@ -121,10 +121,10 @@ void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot) {
         default: return;
     }
     const int64_t reach = static_cast<int64_t>(t->size) + w->speed;
-    if (!onStruckSide || squared(vx - cx) + squared(vy - cy) >= squared(reach)) return;
-    game.heroExp += 3 * game.expMultiplier;
+    if (!onStruckSide || !nearerThan(int64_t{vx} - cx, int64_t{vy} - cy, reach)) return;
+    game.heroExp = heldSum(game.heroExp, 3 * int64_t{game.expMultiplier});
     spawnEffect(game, static_cast<float>(vx), static_cast<float>(vy), 1);
-    t->life -= w->power;
+    t->life = heldSum(t->life, -int64_t{w->power});
     if (t->life < 1) rollItemDrop(game);
     knockBack(game, target);
 }

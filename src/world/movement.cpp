@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/game_state.h"
+#include "app/held_numbers.h"
 #include "app/keys.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
@@ -90,25 +91,26 @@ void fieldStep(GameState& game) {
     int32_t nx = game.heroX, ny = game.heroY;
     bool moved = false;
     // Horizontal keys win over vertical ones, so a step moves along one axis only;
-    // opposite keys held together cancel the step.
+    // opposite keys held together cancel the step. A step past the end of the range stops at its end, where
+    // no area lies, and is refused like any step off the ground.
     if (held(game, vkRight)) {
         if (!held(game, vkLeft)) {
-            nx += game.heroSpeed;
+            nx = heldSum(nx, game.heroSpeed);
             game.heroDir = dirRight;
             moved = true;
         }
     } else if (held(game, vkLeft)) {
-        nx -= game.heroSpeed;
+        nx = heldSum(nx, -int64_t{game.heroSpeed});
         game.heroDir = dirLeft;
         moved = true;
     } else if (held(game, vkDown)) {
         if (!held(game, vkUp)) {
-            ny += game.heroSpeed;
+            ny = heldSum(ny, game.heroSpeed);
             game.heroDir = dirDown;
             moved = true;
         }
     } else if (held(game, vkUp)) {
-        ny -= game.heroSpeed;
+        ny = heldSum(ny, -int64_t{game.heroSpeed});
         game.heroDir = dirUp;
         moved = true;
     }

@@ -7,7 +7,9 @@
 #include <string>
 
 #include "app/fixed_pictures.h"
+#include "app/drawing.h"
 #include "app/game_state.h"
+#include "app/held_numbers.h"
 #include "data/xml_access.h"
 #include "world/directions.h"
 #include "world/map_file.h"
@@ -69,7 +71,9 @@ void rebuildNpcPictures(GameState& game) {
         // An NPC that the story rules show in an area the map gave no npc element has no picture to ask for.
         if (npc.absent || npc.imageId < 0) continue;
         const PolygonPoint anchor = polygonLastPoint(game.areas[static_cast<std::size_t>(i)].polygon);
-        loadNpcPicture(game, npc.imageId, static_cast<int32_t>(anchor.x), static_cast<int32_t>(anchor.y), i);
+        // A vertex at the top of the range is 2^31 as a float, one past the range: it is held to the range.
+        loadNpcPicture(game, npc.imageId, held32(static_cast<int64_t>(anchor.x)), held32(static_cast<int64_t>(anchor.y)),
+                       i);
     }
 }
 
@@ -90,10 +94,10 @@ void talkProbePoint(const GameState& game, int32_t& x, int32_t& y) {
     x = game.heroX;
     y = game.heroY;
     switch (game.heroDir - game.heroDir % 2) {
-    case dirDown: y += probeDistance; break;
-    case dirRight: x += probeDistance; break;
-    case dirLeft: x -= probeDistance; break;
-    case dirUp: y -= probeDistance; break;
+    case dirDown: y = heldSum(y, probeDistance); break;
+    case dirRight: x = heldSum(x, probeDistance); break;
+    case dirLeft: x = heldSum(x, -probeDistance); break;
+    case dirUp: y = heldSum(y, -probeDistance); break;
     default: break;
     }
 }
@@ -127,7 +131,7 @@ void talkToNpc(GameState& game, Canvas& canvas) {
     }
 
     // The message scene shows its window over this frozen view.
-    drawPictureRect(canvas, game.mapImage, 0, 0, game.heroX - 300, game.heroY - 307, 600, 600);
+    drawMapWindow(game, canvas);
     drawNpcPictures(game, canvas);
     drawPictureRect(canvas, game.pictures[picMan], 280, 280, game.heroDir * 40, 0, 40, 40);
 

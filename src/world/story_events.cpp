@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <limits>
 
 #include "app/game_state.h"
+#include "app/held_numbers.h"
 #include "combat/weapons.h"
 #include "data/item_catalog.h"
 #include "data/save_file.h"
@@ -19,13 +19,6 @@ namespace {
 
 bool itemIdValid(int32_t id) { return id >= 0 && id < itemKindCount; }
 bool weaponIdValid(int32_t id) { return id >= 0 && id < weaponKindCount; }
-
-// Money and gunpowder stay within their 32-bit range whatever amounts the data name.
-int32_t addClamped(int32_t base, int64_t amount) {
-    const int64_t sum = static_cast<int64_t>(base) + amount;
-    return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
 
 void clearBeatenBosses(GameState& game) {
     for (AreaRecord& area : game.areas) {
@@ -60,7 +53,7 @@ void giveItem(GameState& game, int32_t id, bool paid) {
     if (!itemIdValid(id)) return;
     loadItemRecord(game, id, 0);
     game.itemCounts[id] += 1;
-    if (paid) game.heroMoney = addClamped(game.heroMoney, -static_cast<int64_t>(game.heldItem.use));
+    if (paid) game.heroMoney = heldSum(game.heroMoney, -static_cast<int64_t>(game.heldItem.use));
 }
 
 // Sells one of the selected item for half its price. Nothing is sold when the hero holds none of it.
@@ -70,13 +63,13 @@ void sellSelectedItem(GameState& game) {
     const int32_t price = game.heldItem.use;
     game.itemCounts[id] -= 1;
     if (game.itemCounts[id] == 0) loadItemRecord(game, -1, 1);
-    game.heroMoney = addClamped(game.heroMoney, price / 2);
+    game.heroMoney = heldSum(game.heroMoney, price / 2);
 }
 
 void giveWeapon(GameState& game, int32_t id, bool paid) {
     if (!weaponIdValid(id)) return;
     loadWeapon(game, 1, id);
-    if (paid) game.heroMoney = addClamped(game.heroMoney, -static_cast<int64_t>(game.weaponB.wait));
+    if (paid) game.heroMoney = heldSum(game.heroMoney, -static_cast<int64_t>(game.weaponB.wait));
     game.weaponOwned[id] = true;
 }
 
@@ -93,12 +86,12 @@ void runCommands(GameState& game) {
     // The frame tick rewrites the sell flag itself at the end of the tick.
     if (flags[flagSellItem] == sellCommand) sellSelectedItem(game);
     if (flags[flagGivePowder] >= 0) {
-        game.heroPowder = addClamped(game.heroPowder, flags[flagGivePowder]);
+        game.heroPowder = heldSum(game.heroPowder, flags[flagGivePowder]);
         flags[flagGivePowder] = commandIdle;
     }
     if (flags[flagBuyPowder] >= 0) {
-        game.heroPowder = addClamped(game.heroPowder, flags[flagBuyPowder]);
-        game.heroMoney = addClamped(game.heroMoney, -static_cast<int64_t>(flags[flagBuyPowder]));
+        game.heroPowder = heldSum(game.heroPowder, flags[flagBuyPowder]);
+        game.heroMoney = heldSum(game.heroMoney, -static_cast<int64_t>(flags[flagBuyPowder]));
         flags[flagBuyPowder] = commandIdle;
     }
     if (flags[flagGiveWeapon] >= 0) {
