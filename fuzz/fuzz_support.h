@@ -34,25 +34,40 @@ inline void makeFolder() {
     setMessageBoxHandler([](const std::string&, const std::string&) {});
 }
 
-// For the length of one input: the working folder is the current directory and holds the input as the file
-// the loader opens (a path relative to it). The fuzzer's own directory comes back afterwards, since the
-// fuzzer reads its corpus through relative paths.
-class InputFile {
+// For the length of one input the working folder is the current directory. The fuzzer's own directory comes
+// back afterwards, since the fuzzer reads its corpus through relative paths.
+class WorkingFolder {
 public:
-    InputFile(const char* path, const uint8_t* data, size_t size) : previous_(std::filesystem::current_path()) {
+    WorkingFolder() : previous_(std::filesystem::current_path()) {
         makeFolder();
         std::filesystem::current_path(folder());
-        std::FILE* file = std::fopen(path, "wb");
-        if (file == nullptr) std::abort();
-        if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-        std::fclose(file);
     }
-    ~InputFile() { std::filesystem::current_path(previous_); }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
+    ~WorkingFolder() { std::filesystem::current_path(previous_); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
 
 private:
     std::filesystem::path previous_;
+};
+
+// Writes a file of the working folder (a path relative to it, its folder already made).
+inline void writeFile(const char* path, const void* data, size_t size) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
+    std::fclose(file);
+}
+
+inline void writeFile(const char* path, const std::string& text) { writeFile(path, text.data(), text.size()); }
+
+// For the length of one input: the working folder is the current directory and holds the input as the file
+// the loader opens.
+class InputFile {
+public:
+    InputFile(const char* path, const uint8_t* data, size_t size) { writeFile(path, data, size); }
+
+private:
+    WorkingFolder here_;
 };
 
 }  // namespace fuzzing
