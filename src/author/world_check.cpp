@@ -42,11 +42,24 @@ constexpr int32_t viewCornerReach = 425;
 const std::set<int32_t> itemCommandFlags = {flagGiveItem, flagBuyItem};
 const std::set<int32_t> weaponCommandFlags = {flagGiveWeapon, flagBuyWeapon};
 
+// Where the game draws a text: the width in pixels from where it starts to the edge of its box.
+struct TextBox {
+    const char* name;
+    int32_t width;
+};
+// The side panel (600 to 900) holds the screen's name from x = 700 and the weapons' names from x = 760; the menu
+// pages, laid over the map view (0 to 600), an item's name from x = 220 and a description from x = 160; the message
+// window (600 pixels wide) a line from x = 15, as far from its right edge.
+constexpr TextBox sidePanelName{"the side panel", 200}, sidePanelWeapon{"the side panel", 140},
+                  menuName{"the menu page", 380}, menuDescription{"the menu page", 440},
+                  messageWindow{"the message window", 570};
+
 struct TextToDraw {
     std::string file;
     int32_t line = 0;
     std::string text;
     bool large = false;
+    TextBox box;
 };
 
 struct AreaInfo {
@@ -136,7 +149,7 @@ private:
     void checkStart();
     void checkFixedFiles();
     void checkTracks();
-    void checkGlyphs();
+    void checkTexts();
 };
 
 bool isWholeInteger(const std::string& text) {
@@ -307,8 +320,8 @@ void Checker::checkItems() {
         if (type < 0 || type > 4)
             warning(itemFile, xmlNodeLine(item), "item type " + std::to_string(type) + " is none of 0-4: it cannot be used");
         for (const char* name : {"use", "power", "time", "pict"}) readInt(itemFile, item, name);
-        texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "name"), false});
-        texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "howto"), false});
+        texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "name"), false, menuName});
+        texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "howto"), false, menuDescription});
     }
 }
 
@@ -333,8 +346,8 @@ void Checker::checkWeapons() {
         const std::string what = "weapon " + std::to_string(i);
         for (const char* name : {"power", "speed"}) readNumber(weaponFile, weapon, name, what);
         for (const char* name : {"kayaku", "wait", "pict"}) readInt(weaponFile, weapon, name);
-        texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "name"), false});
-        texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "howto"), false});
+        texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "name"), false, sidePanelWeapon});
+        texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "howto"), false, menuDescription});
     }
 }
 
@@ -377,7 +390,7 @@ void Checker::checkBosses() {
                 error(bossFile, xmlNodeLine(lines.item(messageLineCapacity - 1)),
                       std::string("a boss speech holds at most 11 <") + speech + "> lines; the rest is lost");
             for (int32_t k = 0; k < lines.length(); ++k)
-                texts_.push_back({bossFile, xmlNodeLine(lines.item(k)), elementText(lines.item(k)), true});
+                texts_.push_back({bossFile, xmlNodeLine(lines.item(k)), elementText(lines.item(k)), true, messageWindow});
         }
         const XmlNodeList flags = selectNodes(boss, "flag");
         if (flags.length() > 0) {
@@ -438,7 +451,7 @@ void Checker::checkMap() {
         ScreenInfo info;
         info.line = xmlNodeLine(screen);
         for (const char* name : {"name", "areanum", "pict"}) requireAttribute(mapFile, screen, "screen", name);
-        texts_.push_back({mapFile, info.line, attributeText(screen, "name"), false});
+        texts_.push_back({mapFile, info.line, attributeText(screen, "name"), false, sidePanelName});
         if (hasAttribute(screen, "pict")) {
             const auto picture = checkPictureFile(mapFile, info.line, attributeText(screen, "pict"), true, PathNamer::worldData);
             if (picture && picture->loads) {
@@ -600,7 +613,7 @@ void Checker::checkSpeech(const XmlNode& npc, int32_t screen, int32_t index) {
         else
             ++plain;
         if (isYes && firstYes < 0) firstYes = i;
-        texts_.push_back({mapFile, line, elementText(speech), true});
+        texts_.push_back({mapFile, line, elementText(speech), true, messageWindow});
         if (hasAttribute(speech, "flagid")) {
             requireAttribute(mapFile, speech, "speech", "state");
             checkFlagId(mapFile, line, readInt(mapFile, speech, "flagid"), "the line's condition");
@@ -719,22 +732,46 @@ void Checker::checkTracks() {
     stopAudio();
 }
 
-void Checker::checkGlyphs() {
+// The first `count` characters of a text, whole UTF-8 characters, with "..." when there is more.
+std::string textStart(const std::string& text, int32_t count) {
+    size_t end = 0;
+    for (int32_t characters = 0; end < text.size(); ++end) {
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && ++characters > count) break;
+    }
+    return end < text.size() ? text.substr(0, end) + "..." : text;
+}
+
+void Checker::checkTexts() {
     const Font small = createFont(16), large = createFont(20);
     if (!fontValid(small) || !fontValid(large)) {
         warning("", 0, "the game's font is not installed here: the texts' glyphs were not checked");
         return;
     }
     // A large world repeats its texts; each is measured once per font.
-    std::unordered_map<std::string, int32_t> measured[2];
+    struct Measure {
+        int32_t missing = 0, width = 0;
+    };
+    std::unordered_map<std::string, Measure> measured[2];
     for (const TextToDraw& text : texts_) {
         auto known = measured[text.large].find(text.text);
-        if (known == measured[text.large].end())
-            known = measured[text.large].emplace(text.text, missingGlyphCount(text.large ? large : small, text.text)).first;
-        const int32_t missing = known->second;
-        if (missing > 0)
-            error(text.file, text.line, "\"" + text.text + "\" has " + std::to_string(missing) +
+        if (known == measured[text.large].end()) {
+            const Font& font = text.large ? large : small;
+            Measure measure;
+            measure.missing = missingGlyphCount(font, text.text);
+            int32_t height = 0;
+            textSize(font, text.text, measure.width, height);
+            known = measured[text.large].emplace(text.text, measure).first;
+        }
+        const Measure& measure = known->second;
+        if (measure.missing > 0)
+            error(text.file, text.line, "\"" + text.text + "\" has " + std::to_string(measure.missing) +
                                             " character(s) the game's font cannot draw");
+        // A text is quoted only in part: a long one would bury the report.
+        if (measure.width > text.box.width)
+            warning(text.file, text.line,
+                    "\"" + textStart(text.text, 40) + "\" is " +
+                        std::to_string(measure.width) + " pixels wide; " + text.box.name + " shows " +
+                        std::to_string(text.box.width) + " of them");
     }
 }
 
@@ -751,7 +788,7 @@ std::vector<Diagnostic> Checker::run() {
     checkStart();
     checkFixedFiles();
     checkTracks();
-    checkGlyphs();
+    checkTexts();
     return found_;
 }
 

@@ -326,6 +326,28 @@ TEST_F(WorldCheck, TextsWithoutGlyphs) {
     expectOnly(checkWith(items, "<item name=\"やくそう\"", "<item name=\"やく\xEE\x80\x80\""), items, "\xEE\x80\x80", true);
 }
 
+// A text wider than the box the game draws it in is a warning at its line: an item's name on the menu page, a
+// speech line in the message window, a weapon's name in the side panel. A megabyte of name is reported all the same.
+TEST_F(WorldCheck, TextsLongerThanTheirBoxAreWarnings) {
+    const Font font = createFont(16);
+    if (!fontValid(font) || missingGlyphCount(font, "あ") != 0) GTEST_SKIP() << "the game's font is not installed";
+    std::string longName;
+    for (int i = 0; i < 30; ++i) longName += "や";
+    const std::string items = "media/ItemData.xml", map = "media/BigMapData.xml", weapons = "media/WeaponData.xml";
+    const auto clean = files;
+    expectOnly(checkWith(items, "<item name=\"やくそう\"", "<item name=\"" + longName + "\""), items, longName, false);
+    files = clean;
+    expectOnly(checkWith(map, "<speech>こんにちは", "<speech>" + longName + longName), map, longName, false);
+    files = clean;
+    const CheckResult huge = checkWith(weapons, "<enemy name=\"つるぎ\"", "<enemy name=\"" + std::string(1 << 20, 'W') + "\"");
+    expectOnly(huge, weapons, std::string(1 << 20, 'W'), false);
+    EXPECT_NE(huge.report["diagnostics"][0]["message"].get<std::string>().find("side panel"), std::string::npos);
+    // A name of 20 characters still fits the menu page.
+    files = clean;
+    const CheckResult fits = checkWith(items, "<item name=\"やくそう\"", "<item name=\"" + longName.substr(0, 3 * 20) + "\"");
+    EXPECT_EQ(fits.report["diagnostics"].size(), 0u) << fits.report.dump(1);
+}
+
 TEST_F(WorldCheck, MoreLimitsAreReportedInTheirFile) {
     struct Fault {
         std::string file, from, to;
