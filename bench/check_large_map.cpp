@@ -59,13 +59,15 @@ std::size_t writeWorld(const fs::path& folder, std::size_t mapBytes) {
               "<enemydatas>\n" + repeated(8, "<enemy life=\"3\" size=\"20\" speed=\"2\"/>") + "</enemydatas>\n");
     writeFile(folder / "media/ItemData.xml",
               "<itemdatas>\n" +
-                  repeated(15, "<item name=\"やくそう\" use=\"10\" type=\"1\" power=\"30\" time=\"0\" pict=\"0\" "
-                               "howto=\"ライフがもどる\"/>") +
+                  repeated(15,
+                           "<item name=\"やくそう\" use=\"10\" type=\"1\" power=\"30\" time=\"0\" pict=\"0\" "
+                           "howto=\"ライフがもどる\"/>") +
                   "</itemdatas>\n");
     writeFile(folder / "media/WeaponData.xml",
               "<weapondatas>\n" +
-                  repeated(12, "<enemy name=\"つるぎ\" howto=\"けん\" power=\"2\" fly=\"0\" speed=\"20\" kayaku=\"0\" "
-                               "wait=\"100\" pict=\"0\"/>") +
+                  repeated(12,
+                           "<enemy name=\"つるぎ\" howto=\"けん\" power=\"2\" fly=\"0\" speed=\"20\" kayaku=\"0\" "
+                           "wait=\"100\" pict=\"0\"/>") +
                   "</weapondatas>\n");
     writeFile(folder / "media/BossData.xml", "<bossdatas>\n</bossdatas>\n");
     writeFile(folder / "media/NPCPictList.xml",
@@ -75,8 +77,9 @@ std::size_t writeWorld(const fs::path& folder, std::size_t mapBytes) {
         map += "<screen name=\"まち\" areanum=\"3\" pict=\"pict\\map.png\">\n";
         map += square(0, 0, 1000, "");
         map += square(600, 500, 200, "");
-        map += square(900, 0, 40, "<npc imageid=\"0\">\n<speech>こんにちは</speech>\n<speech>いい てんきだね</speech>\n</npc>\n"
-                                  "<door next=\"0\" resetx=\"100\" resety=\"100\"/>\n");
+        map += square(900, 0, 40,
+                      "<npc imageid=\"0\">\n<speech>こんにちは</speech>\n<speech>いい てんきだね</speech>\n</npc>\n"
+                      "<door next=\"0\" resetx=\"100\" resety=\"100\"/>\n");
         map += "</screen>\n";
     }
     map += "</map>\n";
@@ -113,9 +116,9 @@ int main(int argc, char** argv) {
     fs::current_path(previous);
     std::error_code ignored;
     fs::remove_all(folder, ignored);
-    std::printf("check_large_map: map file %.1f MB; parse %.2f s (processor %.2f s); quorvath-check %.2f s "
-                "(processor %.2f s, exit %d)\n",
-                static_cast<double>(bytes) / (1024 * 1024), parse, parseProcessor, check, checkProcessor,
-                WEXITSTATUS(status));
+    std::printf(
+        "check_large_map: map file %.1f MB; parse %.2f s (processor %.2f s); quorvath-check %.2f s "
+        "(processor %.2f s, exit %d)\n",
+        static_cast<double>(bytes) / (1024 * 1024), parse, parseProcessor, check, checkProcessor, WEXITSTATUS(status));
     return 0;
 }

@@ -17,8 +17,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The mean time of one call of draw, in milliseconds, over enough calls to take a while.
-template <typename Draw>
-double millisPerCall(Draw draw) {
+template <typename Draw> double millisPerCall(Draw draw) {
     int calls = 0;
     const Clock::time_point start = Clock::now();
     double taken = 0;

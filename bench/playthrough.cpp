@@ -138,9 +138,8 @@ void hold(Run& run, int32_t key, int32_t count) {
 
 int32_t keyNamed(const std::string& name) {
     static const std::map<std::string, int32_t> keys = {
-        {"Space", vkSpace}, {"Left", vkLeft}, {"Up", vkUp}, {"Right", vkRight}, {"Down", vkDown},
-        {"A", vkA},         {"B", vkB},       {"L", vkL},   {"N", vkN},         {"S", vkS},
-        {"V", vkV},         {"Shift", vkShift}};
+        {"Space", vkSpace}, {"Left", vkLeft}, {"Up", vkUp}, {"Right", vkRight}, {"Down", vkDown}, {"A", vkA},
+        {"B", vkB},         {"L", vkL},       {"N", vkN},   {"S", vkS},         {"V", vkV},       {"Shift", vkShift}};
     const auto found = keys.find(name);
     if (found != keys.end()) return found->second;
     return static_cast<int32_t>(std::strtol(name.c_str(), nullptr, 0));
@@ -166,7 +165,8 @@ void playRoute(Run& run, const std::string& path) {
 
 // Back to the title menu from wherever the route ended: the ending walk gives way to V.
 void reachTitle(Run& run) {
-    for (int32_t i = 0; i < 1200 && !(run.game->scene == sceneFullScreen && run.game->storyFlags[flagScreenMode] == screenTitle);
+    for (int32_t i = 0;
+         i < 1200 && !(run.game->scene == sceneFullScreen && run.game->storyFlags[flagScreenMode] == screenTitle);
          ++i) {
         if (run.game->scene == sceneFullScreen && run.game->storyFlags[flagScreenMode] == screenEndingWalk)
             press(run, vkV);
@@ -243,11 +243,10 @@ void printFigures(const std::string& kind, std::vector<double> times, std::vecto
         const size_t rank = static_cast<size_t>(share * static_cast<double>(times.size()) + 0.999999);
         return times[std::min(times.size() - 1, rank == 0 ? 0 : rank - 1)];
     };
-    const size_t over = static_cast<size_t>(
-        times.end() - std::upper_bound(times.begin(), times.end(), 16.0));
+    const size_t over = static_cast<size_t>(times.end() - std::upper_bound(times.begin(), times.end(), 16.0));
     const double cpuMedian = cpu.empty() ? 0 : cpu[cpu.size() / 2], cpuMax = cpu.empty() ? 0 : cpu.back();
-    std::printf("  %-14s %7zu %10.3f %10.3f %10.3f %8zu %10.3f %10.3f\n", kind.c_str(), times.size(), at(0.5),
-                at(0.99), times.back(), over, cpuMedian, cpuMax);
+    std::printf("  %-14s %7zu %10.3f %10.3f %10.3f %8zu %10.3f %10.3f\n", kind.c_str(), times.size(), at(0.5), at(0.99),
+                times.back(), over, cpuMedian, cpuMax);
 }
 
 }  // namespace
@@ -296,8 +295,8 @@ int main(int argc, char** argv) {
                 static_cast<double>(usage.ru_maxrss) / 1024.0);
     std::printf("  %-14s %7s %10s %10s %10s %8s %10s %10s\n", "kind (ms)", "count", "median", "p99", "max", ">16ms",
                 "cpu median", "cpu max");
-    for (const char* kind : {"field", "boss", "message", "question", "menu", "screen change", "new game",
-                             "continue", "load key", "save key", "game over", "title", "ending", "all ticks"}) {
+    for (const char* kind : {"field", "boss", "message", "question", "menu", "screen change", "new game", "continue",
+                             "load key", "save key", "game over", "title", "ending", "all ticks"}) {
         const auto found = run.times.find(kind);
         if (found != run.times.end()) printFigures(kind, found->second, run.cpu[kind]);
     }

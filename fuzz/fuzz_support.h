@@ -2,12 +2,12 @@
 // with message boxes silenced, and feeds the fuzzer's bytes to the game's own loader as that file.
 #pragma once
 
+#include <stdlib.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <stdlib.h>
 
 #include "platform/window.h"
 
@@ -58,7 +58,9 @@ inline void writeFile(const char* path, const void* data, size_t size) {
     std::fclose(file);
 }
 
-inline void writeFile(const char* path, const std::string& text) { writeFile(path, text.data(), text.size()); }
+inline void writeFile(const char* path, const std::string& text) {
+    writeFile(path, text.data(), text.size());
+}
 
 // For the length of one input: the working folder is the current directory and holds the input as the file
 // the loader opens.

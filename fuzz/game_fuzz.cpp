@@ -32,17 +32,17 @@ constexpr int32_t bossCount = 2;
 constexpr int32_t npcPictureCount = 3;
 
 // The pictures the world names: every one a small picture, so drawing from them runs through the real paths.
-constexpr std::array<const char*, 6> worldPictures = {"pict\\m0.png", "pict\\m1.png", "pict\\boss.png",
+constexpr std::array<const char*, 6> worldPictures = {"pict\\m0.png",    "pict\\m1.png",   "pict\\boss.png",
                                                       "pict\\cutin.png", "pict\\npc0.png", "pict\\npc1.png"};
 
 // A number as a world author might write it most of the time, and now and then (one time in 13) one at or near
 // the ends of the 32-bit range, or any 32-bit value at all. An input that has run out gives the ordinary `low`.
 int32_t number(FuzzedDataProvider& in, int32_t low, int32_t high) {
     switch (in.ConsumeIntegralInRange<int32_t>(0, 39)) {
-        case 37: return in.ConsumeIntegral<int32_t>();
-        case 38: return INT32_MAX - in.ConsumeIntegralInRange<int32_t>(0, 1000);
-        case 39: return INT32_MIN + in.ConsumeIntegralInRange<int32_t>(0, 1000);
-        default: return in.ConsumeIntegralInRange<int32_t>(low, high);
+    case 37: return in.ConsumeIntegral<int32_t>();
+    case 38: return INT32_MAX - in.ConsumeIntegralInRange<int32_t>(0, 1000);
+    case 39: return INT32_MIN + in.ConsumeIntegralInRange<int32_t>(0, 1000);
+    default: return in.ConsumeIntegralInRange<int32_t>(low, high);
     }
 }
 
@@ -50,7 +50,7 @@ int32_t number(FuzzedDataProvider& in, int32_t low, int32_t high) {
 // breaks, always valid UTF-8, so that the files parse and the text reaches the drawing.
 std::string text(FuzzedDataProvider& in) {
     static constexpr std::array<const char*, 16> japanese = {"あ", "い", "う", "ン", "ー", "道", "剣", "　",
-                                                            "薬", "草", "\t", "\n", "、", "。", "ジ", "ズ"};
+                                                             "薬", "草", "\t", "\n", "、", "。", "ジ", "ズ"};
     std::string out;
     const size_t length = in.ConsumeIntegralInRange<size_t>(0, 24);
     for (size_t i = 0; i < length && in.remaining_bytes() > 0; ++i) {
@@ -60,11 +60,11 @@ std::string text(FuzzedDataProvider& in) {
             continue;
         }
         switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : ' ';
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : ' ';
         }
     }
     return out;
@@ -74,7 +74,9 @@ std::string attr(const char* name, int32_t value) {
     return std::string(" ") + name + "=\"" + std::to_string(value) + "\"";
 }
 
-std::string attr(const char* name, const std::string& value) { return std::string(" ") + name + "=\"" + value + "\""; }
+std::string attr(const char* name, const std::string& value) {
+    return std::string(" ") + name + "=\"" + value + "\"";
+}
 
 std::string speechElement(FuzzedDataProvider& in) {
     std::string speech = "<speech";
@@ -82,7 +84,8 @@ std::string speechElement(FuzzedDataProvider& in) {
     if (in.ConsumeIntegralInRange(0, 3) == 0) speech += " y=\"\"";
     if (in.ConsumeIntegralInRange(0, 3) == 0) speech += " n=\"\"";
     speech += ">" + text(in);
-    if (in.ConsumeBool()) speech += "<setflag" + attr("flagid", number(in, 0, 80)) + attr("state", number(in, -1, 3)) + "/>";
+    if (in.ConsumeBool())
+        speech += "<setflag" + attr("flagid", number(in, 0, 80)) + attr("state", number(in, -1, 3)) + "/>";
     return speech + "</speech>";
 }
 
@@ -97,7 +100,8 @@ std::string areaElement(FuzzedDataProvider& in, int32_t screens) {
     const int32_t enemies = in.ConsumeIntegralInRange(0, 5);
     area += attr("enemynum", in.ConsumeIntegralInRange(0, 9) == 0 ? number(in, 0, 6) : enemies);
     area += ">";
-    const std::array<std::pair<int32_t, int32_t>, 4> corners{{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
+    const std::array<std::pair<int32_t, int32_t>, 4> corners{
+        {{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
     for (int32_t i = 0; i < points; ++i) {
         if (i < 4 && in.ConsumeIntegralInRange(0, 4) != 0) {
             area += "<point" + attr("x", corners[i].first) + attr("y", corners[i].second) + "/>";
@@ -148,11 +152,12 @@ std::string enemyFile(FuzzedDataProvider& in) {
 std::string bossFile(FuzzedDataProvider& in) {
     std::string file = "<bossdatas>";
     for (int32_t b = 0; b < bossCount; ++b) {
-        file += "<boss" + attr("name", text(in)) + attr("maxlife", number(in, 1, 60)) + attr("size", number(in, 16, 96)) +
-                attr("pict", std::string(worldPictures[2])) + attr("cutin", std::string(worldPictures[3])) +
-                attr("gx", number(in, 0, 2000)) + attr("gy", number(in, 0, 2000)) + attr("x", number(in, 0, 600)) +
-                attr("y", number(in, 0, 600)) + attr("hit", number(in, 5, 60)) + attr("kin", number(in, 0, 200)) +
-                attr("tyu", number(in, 50, 400)) + ">";
+        file += "<boss" + attr("name", text(in)) + attr("maxlife", number(in, 1, 60)) +
+                attr("size", number(in, 16, 96)) + attr("pict", std::string(worldPictures[2])) +
+                attr("cutin", std::string(worldPictures[3])) + attr("gx", number(in, 0, 2000)) +
+                attr("gy", number(in, 0, 2000)) + attr("x", number(in, 0, 600)) + attr("y", number(in, 0, 600)) +
+                attr("hit", number(in, 5, 60)) + attr("kin", number(in, 0, 200)) + attr("tyu", number(in, 50, 400)) +
+                ">";
         const int32_t opening = in.ConsumeIntegralInRange(0, 3), closing = in.ConsumeIntegralInRange(0, 3);
         for (int32_t i = 0; i < opening; ++i) file += "<bspeech>" + text(in) + "</bspeech>";
         for (int32_t i = 0; i < closing; ++i) file += "<aspeech>" + text(in) + "</aspeech>";
@@ -192,7 +197,8 @@ std::string npcPictureFile(FuzzedDataProvider& in) {
     std::string file = "<npcpictdatas>";
     for (int32_t k = 0; k < npcPictureCount; ++k) {
         file += "<npc" + attr("pict", std::string(worldPictures[static_cast<size_t>(4 + k % 2)])) +
-                attr("x", number(in, 1, 64)) + attr("y", number(in, 1, 64)) + attr("direction", number(in, 0, 8)) + "/>";
+                attr("x", number(in, 1, 64)) + attr("y", number(in, 1, 64)) + attr("direction", number(in, 0, 8)) +
+                "/>";
     }
     return file + "</npcpictdatas>";
 }
@@ -200,7 +206,8 @@ std::string npcPictureFile(FuzzedDataProvider& in) {
 std::string saveFile(FuzzedDataProvider& in) {
     std::string file = "<savedata>";
     const int32_t flags = in.ConsumeIntegralInRange(0, 6);
-    for (int32_t i = 0; i < flags; ++i) file += "<flag" + attr("id", number(in, 0, 80)) + attr("value", number(in, -1, 3)) + "/>";
+    for (int32_t i = 0; i < flags; ++i)
+        file += "<flag" + attr("id", number(in, 0, 80)) + attr("value", number(in, -1, 3)) + "/>";
     for (int32_t k = 0; k < itemKindCount; ++k) {
         if (in.ConsumeBool()) file += "<item" + attr("num", k) + attr("value", number(in, 0, 5)) + "/>";
     }
@@ -240,7 +247,8 @@ struct KeyStretch {
     int32_t ticks = 1;
 };
 constexpr std::array<int32_t, 4> arrowKeys = {vkLeft, vkUp, vkRight, vkDown};
-constexpr std::array<int32_t, 16> otherKeys = {0, 0, 0, 0, 0, 0, 0, vkSpace, vkSpace, vkB, vkV, vkV, vkN, vkA, vkS, vkL};
+constexpr std::array<int32_t, 16> otherKeys = {0,       0,   0,   0,   0,   0,   0,   vkSpace,
+                                               vkSpace, vkB, vkV, vkV, vkN, vkA, vkS, vkL};
 
 KeyStretch keyStretch(uint8_t first, uint8_t second) {
     KeyStretch stretch;

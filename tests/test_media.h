@@ -64,8 +64,8 @@ inline std::string testMp3Bytes(int32_t millis) {
     static std::map<int32_t, std::string> made;
     const auto known = made.find(millis);
     if (known != made.end()) return known->second;
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("quorvath-mp3-" + std::to_string(::getpid()));
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("quorvath-mp3-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::string wav = (folder / "tone.wav").string(), mp3 = (folder / "tone.mp3").string();
     writeTextFile(wav, testWavBytes(millis));

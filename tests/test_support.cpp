@@ -62,9 +62,8 @@ std::string readTextFile(const std::string& path) {
 
 BoxCatcher::BoxCatcher() {
     caughtBoxes.clear();
-    setMessageBoxHandler([](const std::string& text, const std::string& caption) {
-        caughtBoxes.emplace_back(caption, text);
-    });
+    setMessageBoxHandler(
+        [](const std::string& text, const std::string& caption) { caughtBoxes.emplace_back(caption, text); });
 }
 
 BoxCatcher::~BoxCatcher() {

@@ -1,8 +1,8 @@
 // The command line, the world lookup and the save folder: everything decided before start-up.
 #include "app/command_line.h"
 
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -32,8 +32,8 @@ namespace {
 // also explained there.
 struct OptionRule {
     const char* longName;
-    char shortName;          // 0 when the option has only its long name
-    const char* valueName;   // nullptr for a switch
+    char shortName;         // 0 when the option has only its long name
+    const char* valueName;  // nullptr for a switch
     const char* help;
     std::string (*apply)(LaunchOptions& options, const std::string& value);
 };
@@ -68,8 +68,7 @@ const OptionRule optionRules[] = {
          int32_t scale = 0;
          const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), scale);
          if (status != std::errc() || end != value.data() + value.size() || scale < 1 || scale > largestScale)
-             return "--scale takes a whole number from 1 to " + std::to_string(largestScale) + ", not '" + value +
-                    "'";
+             return "--scale takes a whole number from 1 to " + std::to_string(largestScale) + ", not '" + value + "'";
          options.scale = scale;
          return std::string();
      }},
@@ -238,8 +237,10 @@ std::string noWorldText(const WorldChoice& world, const LaunchOptions& options) 
     text << "No world to play: none of these folders holds media/BigMapData.xml:\n";
     for (std::size_t i = 0; i < world.lookedIn.size(); ++i) {
         text << "  " << world.lookedIn[i].string();
-        if (!options.world.empty()) text << " (WORLD)";
-        else text << (i == 0 ? " (the current folder)" : " (the installed demo world)");
+        if (!options.world.empty())
+            text << " (WORLD)";
+        else
+            text << (i == 0 ? " (the current folder)" : " (the installed demo world)");
         text << "\n";
     }
     text << "Name a world folder on the command line: quorvath WORLD";
@@ -267,8 +268,7 @@ std::string usageText() {
     return text.str();
 }
 
-int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options, std::ostream& out,
-                     std::ostream& err) {
+int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options, std::ostream& out, std::ostream& err) {
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -298,7 +298,8 @@ int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options,
             continue;
         }
         if (rule->valueName && !valueGiven) {
-            if (i + 1 >= argc) return usageMistake(err, "--" + std::string(rule->longName) + " needs " + rule->valueName);
+            if (i + 1 >= argc)
+                return usageMistake(err, "--" + std::string(rule->longName) + " needs " + rule->valueName);
             value = argv[++i];
         }
         if (std::strcmp(rule->longName, helpOption) == 0) {
@@ -337,9 +338,10 @@ WorldChoice findWorld(const LaunchOptions& options, const fs::path& currentFolde
     };
     const fs::path installed = installedWorldFolder(executableFolder);
     // A WORLD that is not a world is a mistake to report, never a reason to play another world instead.
-    const bool found = !options.world.empty() ? tryFolder(absoluteFrom(currentFolder, options.world), WorldSource::argument)
-                                              : tryFolder(currentFolder, WorldSource::currentFolder) ||
-                                                    tryFolder(installed, WorldSource::installed);
+    const bool found = !options.world.empty()
+                           ? tryFolder(absoluteFrom(currentFolder, options.world), WorldSource::argument)
+                           : tryFolder(currentFolder, WorldSource::currentFolder) ||
+                                 tryFolder(installed, WorldSource::installed);
     // Named by hand or entered with cd, the installed world is still the installed one: it is never written to.
     if (found && sameFolder(world.folder, installed)) world.source = WorldSource::installed;
     return world;

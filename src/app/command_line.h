@@ -11,9 +11,9 @@
 
 // What the command line asked for; the start values are the game as it runs without arguments.
 struct LaunchOptions {
-    std::string world;    // the WORLD argument; empty when none was given
-    std::string saveDir;  // --save-dir; empty when none was given
-    int32_t scale = 0;    // --scale: the window's size in picture sizes for this run; 0 when none was given
+    std::string world;        // the WORLD argument; empty when none was given
+    std::string saveDir;      // --save-dir; empty when none was given
+    int32_t scale = 0;        // --scale: the window's size in picture sizes for this run; 0 when none was given
     int32_t fullscreen = -1;  // --fullscreen 1, --window 0; -1 keeps what the settings say
     // For world authors
     bool testPlay = false;           // --test-play: the validator at start, the author keys, reload when a file changes
@@ -31,8 +31,7 @@ constexpr int keepRunning = -1;
 
 // Reads the arguments into options. Returns keepRunning, or the status to exit with: 0 after --help (the usage
 // on out) or --version (its line on out), 2 after a mistake (what was wrong and the usage on err).
-int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options, std::ostream& out,
-                     std::ostream& err);
+int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options, std::ostream& out, std::ostream& err);
 // The usage text printed by --help, made from the table of options.
 std::string usageText();
 

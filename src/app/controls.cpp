@@ -200,83 +200,83 @@ PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctr
     if (key == vkF11 || (key == vkEnter && alt)) return PlayerCommand::toggleFullscreen;
     if (key == vkQ && ctrl) return PlayerCommand::quit;
     switch (key) {
-        case vkEscape: return PlayerCommand::leaveFullscreen;
-        case vkM: return PlayerCommand::toggleMute;
-        case vkMinus:
-        case vkPadMinus: return PlayerCommand::volumeDown;
-        case vkEquals:
-        case vkPadPlus: return PlayerCommand::volumeUp;
-        case vkF12: return PlayerCommand::screenshot;
-        default: break;
+    case vkEscape: return PlayerCommand::leaveFullscreen;
+    case vkM: return PlayerCommand::toggleMute;
+    case vkMinus:
+    case vkPadMinus: return PlayerCommand::volumeDown;
+    case vkEquals:
+    case vkPadPlus: return PlayerCommand::volumeUp;
+    case vkF12: return PlayerCommand::screenshot;
+    default: break;
     }
     return boundTo(controls.settings.keys[actPause], key) ? PlayerCommand::togglePause : PlayerCommand::none;
 }
 
 void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& event) {
     switch (event.kind) {
-        case WindowEventKind::keyDown:
-        case WindowEventKind::keyUp: handleKey(game, controls, event); break;
-        case WindowEventKind::padButtonDown:
-        case WindowEventKind::padButtonUp: handlePadButton(game, controls, event); break;
-        case WindowEventKind::padAxis: handlePadAxis(game, controls, event); break;
-        case WindowEventKind::padRemoved: handlePadRemoved(game, controls, event.device); break;
-        case WindowEventKind::activate:
-            // A window that loses the keyboard does not hear Ctrl let go.
-            if (event.value == 0) setWalkThrough(game, controls, false);
-            recordActivate(controls.recording, game, event.value != 0);
-            handleActivate(game, event.value != 0);
-            break;
-        case WindowEventKind::trackEnd:
-            handleTrackEvents(game, event.value);
-            // A track that starts over while the game is paused waits with the rest.
-            if (controls.paused) pauseMusic(true);
-            break;
-        case WindowEventKind::quit: controls.quit = true; break;
-        case WindowEventKind::none: break;
+    case WindowEventKind::keyDown:
+    case WindowEventKind::keyUp: handleKey(game, controls, event); break;
+    case WindowEventKind::padButtonDown:
+    case WindowEventKind::padButtonUp: handlePadButton(game, controls, event); break;
+    case WindowEventKind::padAxis: handlePadAxis(game, controls, event); break;
+    case WindowEventKind::padRemoved: handlePadRemoved(game, controls, event.device); break;
+    case WindowEventKind::activate:
+        // A window that loses the keyboard does not hear Ctrl let go.
+        if (event.value == 0) setWalkThrough(game, controls, false);
+        recordActivate(controls.recording, game, event.value != 0);
+        handleActivate(game, event.value != 0);
+        break;
+    case WindowEventKind::trackEnd:
+        handleTrackEvents(game, event.value);
+        // A track that starts over while the game is paused waits with the rest.
+        if (controls.paused) pauseMusic(true);
+        break;
+    case WindowEventKind::quit: controls.quit = true; break;
+    case WindowEventKind::none: break;
     }
 }
 
 void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command) {
     Settings& settings = controls.settings;
     switch (command) {
-        case PlayerCommand::toggleFullscreen:
-            setWindowFullscreen(!windowFullscreen());
-            settings.display.fullscreen = windowFullscreen();
-            writeBack(controls);
-            break;
-        case PlayerCommand::leaveFullscreen:
-            if (!windowFullscreen()) break;
-            setWindowFullscreen(false);
-            settings.display.fullscreen = windowFullscreen();
-            writeBack(controls);
-            break;
-        case PlayerCommand::toggleMute:
-            settings.mute = !settings.mute;
-            setMusicVolume(settings.musicVolume, settings.mute);
-            showVolume(game, settings);
-            writeBack(controls);
-            break;
-        case PlayerCommand::volumeDown:
-        case PlayerCommand::volumeUp: {
-            const int32_t step = command == PlayerCommand::volumeUp ? volumeStep : -volumeStep;
-            // Turning the volume is meant to be heard: it ends a mute.
-            settings.mute = false;
-            settings.musicVolume = std::clamp(settings.musicVolume + step, 0, 100);
-            setMusicVolume(settings.musicVolume, settings.mute);
-            showVolume(game, settings);
-            writeBack(controls);
-            break;
-        }
-        case PlayerCommand::togglePause:
-            controls.paused = !controls.paused;
-            pauseMusic(controls.paused);
-            break;
-        case PlayerCommand::screenshot: saveScreenshot(game, controls); break;
-        case PlayerCommand::quit: controls.quit = true; break;
-        case PlayerCommand::toggleOverlay: game.testPlay.overlay = !game.testPlay.overlay; break;
-        case PlayerCommand::togglePanel: game.testPlay.panel = !game.testPlay.panel; break;
-        case PlayerCommand::reloadWorld: reloadWorldNow(game, controls); break;
-        case PlayerCommand::none: break;
+    case PlayerCommand::toggleFullscreen:
+        setWindowFullscreen(!windowFullscreen());
+        settings.display.fullscreen = windowFullscreen();
+        writeBack(controls);
+        break;
+    case PlayerCommand::leaveFullscreen:
+        if (!windowFullscreen()) break;
+        setWindowFullscreen(false);
+        settings.display.fullscreen = windowFullscreen();
+        writeBack(controls);
+        break;
+    case PlayerCommand::toggleMute:
+        settings.mute = !settings.mute;
+        setMusicVolume(settings.musicVolume, settings.mute);
+        showVolume(game, settings);
+        writeBack(controls);
+        break;
+    case PlayerCommand::volumeDown:
+    case PlayerCommand::volumeUp: {
+        const int32_t step = command == PlayerCommand::volumeUp ? volumeStep : -volumeStep;
+        // Turning the volume is meant to be heard: it ends a mute.
+        settings.mute = false;
+        settings.musicVolume = std::clamp(settings.musicVolume + step, 0, 100);
+        setMusicVolume(settings.musicVolume, settings.mute);
+        showVolume(game, settings);
+        writeBack(controls);
+        break;
+    }
+    case PlayerCommand::togglePause:
+        controls.paused = !controls.paused;
+        pauseMusic(controls.paused);
+        break;
+    case PlayerCommand::screenshot: saveScreenshot(game, controls); break;
+    case PlayerCommand::quit: controls.quit = true; break;
+    case PlayerCommand::toggleOverlay: game.testPlay.overlay = !game.testPlay.overlay; break;
+    case PlayerCommand::togglePanel: game.testPlay.panel = !game.testPlay.panel; break;
+    case PlayerCommand::reloadWorld: reloadWorldNow(game, controls); break;
+    case PlayerCommand::none: break;
     }
 }
 

@@ -18,9 +18,19 @@ struct GameState;
 
 // What a key of the player's own asks for.
 enum class PlayerCommand {
-    none, toggleFullscreen, leaveFullscreen, toggleMute, volumeDown, volumeUp, togglePause, screenshot, quit,
+    none,
+    toggleFullscreen,
+    leaveFullscreen,
+    toggleMute,
+    volumeDown,
+    volumeUp,
+    togglePause,
+    screenshot,
+    quit,
     // The authors' keys, with --test-play only
-    toggleOverlay, togglePanel, reloadWorld
+    toggleOverlay,
+    togglePanel,
+    reloadWorld
 };
 
 struct Controls {

@@ -2,7 +2,6 @@
 // ending, game over, and the fading hit circles. The frame tick calls each at its place in the tick.
 #include "app/drawing.h"
 
-
 #include "app/fixed_pictures.h"
 #include "app/frame_tick.h"
 #include "app/game_state.h"

@@ -27,8 +27,7 @@ struct Canvas;
 constexpr int32_t iconCell = 50;
 
 // printf-style text for the screens; what does not fit the 512-byte buffer is cut off.
-template <typename... Values>
-std::string formatText(const char* format, Values... values) {
+template <typename... Values> std::string formatText(const char* format, Values... values) {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, format, values...);
     return buffer;

@@ -9,11 +9,29 @@ constexpr int32_t fixedPictureCount = 16;
 
 // Picture numbers; the files stand below in the same order.
 enum FixedPicture : int32_t {
-    picMan, picDungan, picTekismall, picMycutin, picVs, picSidePanel, picSannkaku, picSannkakuBlack,
-    picMenu, picMenuD, picWhitebox, picYesnobox, picWicon, picEnd, picBall, picTitle
+    picMan,
+    picDungan,
+    picTekismall,
+    picMycutin,
+    picVs,
+    picSidePanel,
+    picSannkaku,
+    picSannkakuBlack,
+    picMenu,
+    picMenuD,
+    picWhitebox,
+    picYesnobox,
+    picWicon,
+    picEnd,
+    picBall,
+    picTitle
 };
 inline constexpr std::array<const char*, fixedPictureCount> fixedPictureFiles = {
-    "pict\\man.png", "pict\\dungan.png", "pict\\tekismall.png", "pict\\mycutin.png", "pict\\VS.png",
-    "pict\\サイドメニュー.png", "pict\\sannkaku.png", "pict\\sannkakublack.png", "pict\\めにゅ.png",
-    "pict\\めにゅd.png", "pict\\whitebox.png", "pict\\yesnobox.png", "pict\\Wicon.png", "pict\\END.png",
-    "pict\\BALL.png", "pict\\TITLE.png"};
+    "pict\\man.png",       "pict\\dungan.png",
+    "pict\\tekismall.png", "pict\\mycutin.png",
+    "pict\\VS.png",        "pict\\サイドメニュー.png",
+    "pict\\sannkaku.png",  "pict\\sannkakublack.png",
+    "pict\\めにゅ.png",    "pict\\めにゅd.png",
+    "pict\\whitebox.png",  "pict\\yesnobox.png",
+    "pict\\Wicon.png",     "pict\\END.png",
+    "pict\\BALL.png",      "pict\\TITLE.png"};

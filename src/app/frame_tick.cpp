@@ -328,7 +328,9 @@ void runGameOverBlock(GameState& game, Canvas& canvas) {
 
 }  // namespace
 
-int64_t experienceForNextLevel(const GameState& game) { return 20 * int64_t{game.heroLevel}; }
+int64_t experienceForNextLevel(const GameState& game) {
+    return 20 * int64_t{game.heroLevel};
+}
 
 int32_t reloadSavedGame(GameState& game) {
     const auto ownedBefore = game.weaponOwned;

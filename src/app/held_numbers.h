@@ -14,7 +14,9 @@ constexpr int32_t held32(int64_t value) {
 }
 
 // a + b, held to the 32-bit range.
-constexpr int32_t heldSum(int64_t a, int64_t b) { return held32(a + b); }
+constexpr int32_t heldSum(int64_t a, int64_t b) {
+    return held32(a + b);
+}
 
 // A position to draw at: truncated toward zero as a plain conversion does, and held to ±2^30, since nothing drawn
 // that far off the picture shows.

@@ -121,7 +121,6 @@ std::string itemEffectText(const ItemRecord& item) {
     }
 }
 
-
 void runSideMenu(GameState& game, Canvas& canvas) {
     if (takeKeyPress(game, vkN)) game.scene = game.returnScene;
     if (takeKeyPress(game, vkDown)) {

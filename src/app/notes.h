@@ -12,10 +12,10 @@
 struct GameState;
 
 struct Notes {
-    bool shown = false;      // drawn at all: the player's setting in the game, off in the runner until a script asks
-    std::string text;        // the last note shown
-    uint32_t until = 0;      // clock reading at which it goes
-    Canvas screen;           // the back buffer with the notes over it
+    bool shown = false;  // drawn at all: the player's setting in the game, off in the runner until a script asks
+    std::string text;    // the last note shown
+    uint32_t until = 0;  // clock reading at which it goes
+    Canvas screen;       // the back buffer with the notes over it
 };
 
 constexpr uint32_t noteMillis = 1500;

@@ -37,12 +37,22 @@ namespace {
 
 // Keys the game keeps for itself outside the game's actions (fullscreen, mute, volume, screenshot): no action
 // can take them, so they always do what the player expects of them.
-constexpr int32_t reservedKeys[] = {0x7A /* F11 */, 0x7B /* F12 */, 0x1B /* Esc */, 0x4D /* M */,
+constexpr int32_t reservedKeys[] = {0x7A /* F11 */, 0x7B /* F12 */, 0x1B /* Esc */,      0x4D /* M */,
                                     0xBD /* - */,   0xBB /* = */,   0x6D /* keypad - */, 0x6B /* keypad + */};
 
 const std::array<std::vector<int32_t>, actionCount>& defaultKeys() {
     static const std::array<std::vector<int32_t>, actionCount> keys = {{
-        {vkUp}, {vkDown}, {vkLeft}, {vkRight}, {vkV}, {vkSpace}, {vkB}, {vkN}, {vkS}, {vkL}, {0x50 /* P */},
+        {vkUp},
+        {vkDown},
+        {vkLeft},
+        {vkRight},
+        {vkV},
+        {vkSpace},
+        {vkB},
+        {vkN},
+        {vkS},
+        {vkL},
+        {0x50 /* P */},
     }};
     return keys;
 }
@@ -50,7 +60,16 @@ const std::array<std::vector<int32_t>, actionCount>& defaultKeys() {
 // A player with only a pad saves and loads through the game's own saving people; no button does it by accident.
 const std::array<std::vector<int32_t>, actionCount>& defaultPadButtons() {
     static const std::array<std::vector<int32_t>, actionCount> buttons = {{
-        {padDpadUp}, {padDpadDown}, {padDpadLeft}, {padDpadRight}, {padA}, {padX}, {padB}, {padY}, {}, {},
+        {padDpadUp},
+        {padDpadDown},
+        {padDpadLeft},
+        {padDpadRight},
+        {padA},
+        {padX},
+        {padB},
+        {padY},
+        {},
+        {},
         {padStart},
     }};
     return buttons;
@@ -222,8 +241,8 @@ bool parseDocument(const std::string& text, const std::string& path, toml::table
         document = toml::parse(text, std::string_view(path));
         return true;
     } catch (const toml::parse_error& error) {
-        warnings << path << ':' << error.source().begin.line << ": warning: " << error.description() << "; "
-                 << instead << '\n';
+        warnings << path << ':' << error.source().begin.line << ": warning: " << error.description() << "; " << instead
+                 << '\n';
         return false;
     }
 }
@@ -267,8 +286,8 @@ struct Lines {
 // Sets one value in the file's text: its own text is replaced where it stands on one line; a missing key goes
 // right under its table's header, a missing table at the end. false when the file is laid out otherwise (a
 // table made of dotted keys, a value over several lines).
-bool editValue(std::string& whole, const toml::table& document, const std::string& tableName,
-               const std::string& key, const std::string& valueText) {
+bool editValue(std::string& whole, const toml::table& document, const std::string& tableName, const std::string& key,
+               const std::string& valueText) {
     Lines lines(whole);
     const toml::node* table = document.get(tableName);
     if (table == nullptr) {
@@ -365,8 +384,7 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
     const Change changes[] = {
         {"display", "fullscreen", current.display.fullscreen != settings.display.fullscreen,
          settings.display.fullscreen ? "true" : "false"},
-        {"display", "scale", current.display.scale != settings.display.scale,
-         std::to_string(settings.display.scale)},
+        {"display", "scale", current.display.scale != settings.display.scale, std::to_string(settings.display.scale)},
         {"audio", "music_volume", current.musicVolume != settings.musicVolume, std::to_string(settings.musicVolume)},
         {"audio", "mute", current.mute != settings.mute, settings.mute ? "true" : "false"},
     };

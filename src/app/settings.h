@@ -12,13 +12,23 @@
 
 // The game's actions a key or a pad button can be bound to, in the order the settings file lists them.
 enum Action : int32_t {
-    actWalkUp, actWalkDown, actWalkLeft, actWalkRight, actTalk, actAttackSpace, actAttackB, actMenu, actSave,
-    actLoad, actPause, actionCount
+    actWalkUp,
+    actWalkDown,
+    actWalkLeft,
+    actWalkRight,
+    actTalk,
+    actAttackSpace,
+    actAttackB,
+    actMenu,
+    actSave,
+    actLoad,
+    actPause,
+    actionCount
 };
 
 struct ActionInfo {
-    const char* name;      // the key in the [keys] and [pad] tables
-    int32_t gameKey;       // the virtual-key code the game's rules see; -1 for pause, which the game never sees
+    const char* name;  // the key in the [keys] and [pad] tables
+    int32_t gameKey;   // the virtual-key code the game's rules see; -1 for pause, which the game never sees
 };
 extern const std::array<ActionInfo, actionCount> actions;
 

@@ -13,8 +13,8 @@
 
 #include "app/command_line.h"
 #include "app/controls.h"
-#include "app/frame_tick.h"
 #include "app/fixed_pictures.h"
+#include "app/frame_tick.h"
 #include "app/game_state.h"
 #include "app/keys.h"
 #include "app/notes.h"
@@ -38,7 +38,7 @@ constexpr auto tickPeriod = std::chrono::milliseconds(80);
 constexpr auto worldLookPeriod = std::chrono::milliseconds(250);
 
 // The pictures the game cannot start without, in the order they are tested.
-constexpr FixedPicture requiredPictures[] = {picMan,       picVs,      picMycutin,       picDungan, picTekismall,
+constexpr FixedPicture requiredPictures[] = {picMan,       picVs,       picMycutin,       picDungan, picTekismall,
                                              picSidePanel, picSannkaku, picSannkakuBlack, picMenu};
 
 }  // namespace

@@ -25,8 +25,9 @@ std::string userDirsValue(const std::string& line, const std::string& name) {
     std::string value = line.substr(prefix.size(), close - prefix.size());
     if (value.compare(0, 5, "$HOME") == 0) value = homeFolder() + value.substr(5);
     // A folder set to the home folder itself means the desktop has no such folder.
-    if (value.empty() || value[0] != '/' || std::filesystem::path(value).lexically_normal() ==
-                                                std::filesystem::path(homeFolder() + "/").lexically_normal()) {
+    if (value.empty() || value[0] != '/' ||
+        std::filesystem::path(value).lexically_normal() ==
+            std::filesystem::path(homeFolder() + "/").lexically_normal()) {
         return {};
     }
     return value;

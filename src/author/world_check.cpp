@@ -51,8 +51,7 @@ struct TextBox {
 // pages, laid over the map view (0 to 600), an item's name from x = 220 and a description from x = 160; the message
 // window (600 pixels wide) a line from x = 15, as far from its right edge.
 constexpr TextBox sidePanelName{"the side panel", 200}, sidePanelWeapon{"the side panel", 140},
-                  menuName{"the menu page", 380}, menuDescription{"the menu page", 440},
-                  messageWindow{"the message window", 570};
+    menuName{"the menu page", 380}, menuDescription{"the menu page", 440}, messageWindow{"the message window", 570};
 
 struct TextToDraw {
     std::string file;
@@ -116,7 +115,7 @@ private:
     std::vector<BossInfo> bosses_;
     std::vector<FlagUse> commandSettings_;  // setflag elements of the map, for the cross-file id checks
     std::map<std::pair<std::string, PathNamer>, LocatedFile> files_;  // by the name and who names it
-    std::map<std::string, PictureVerdict> pictures_;                   // by the path opened
+    std::map<std::string, PictureVerdict> pictures_;                  // by the path opened
     int32_t npcPictureCount_ = -1, bossCount_ = -1, weaponCount_ = -1, itemCount_ = -1;
 
     void report(const std::string& file, int32_t line, bool error, const std::string& text) {
@@ -173,7 +172,8 @@ std::optional<XmlNode> Checker::openRoot(const char* file, const char* rootName)
     }
     const XmlNodeList roots = selectNodes(document, rootName);
     if (roots.length() == 0) {
-        error(file, 1, std::string("the root element must be <") + rootName + ">: the game reads nothing from this file");
+        error(file, 1,
+              std::string("the root element must be <") + rootName + ">: the game reads nothing from this file");
         return std::nullopt;
     }
     return roots.item(0);
@@ -181,7 +181,8 @@ std::optional<XmlNode> Checker::openRoot(const char* file, const char* rootName)
 
 bool Checker::requireAttribute(const char* file, const XmlNode& element, const char* elementName, const char* name) {
     if (hasAttribute(element, name)) return true;
-    error(file, xmlNodeLine(element), std::string("<") + elementName + "> lacks the required attribute \"" + name + "\"");
+    error(file, xmlNodeLine(element),
+          std::string("<") + elementName + "> lacks the required attribute \"" + name + "\"");
     return false;
 }
 
@@ -199,9 +200,9 @@ int32_t Checker::readInt(const char* file, const XmlNode& element, const char* n
 int32_t Checker::readNumber(const char* file, const XmlNode& element, const char* name, const std::string& what) {
     const int32_t value = readInt(file, element, name);
     if (value > numberLimit || value < -numberLimit)
-        error(file, xmlNodeLine(element), what + ": \"" + name + "\" is " + std::to_string(value) +
-                                              ", beyond the game's arithmetic (at most " + std::to_string(numberLimit) +
-                                              " either way)");
+        error(file, xmlNodeLine(element),
+              what + ": \"" + name + "\" is " + std::to_string(value) + ", beyond the game's arithmetic (at most " +
+                  std::to_string(numberLimit) + " either way)");
     return value;
 }
 
@@ -231,20 +232,17 @@ std::string Checker::locateFile(const char* file, int32_t line, const std::strin
     }
     switch (located.problem) {
     case FileProblem::none: break;
-    case FileProblem::missing:
-        report(file, line, required, "the file " + named + " does not exist");
-        return {};
+    case FileProblem::missing: report(file, line, required, "the file " + named + " does not exist"); return {};
     case FileProblem::notRegularFile:
         report(file, line, required, named + ": " + fileProblemText(located.problem));
         return {};
     case FileProblem::nameTooLong:
-    case FileProblem::systemFile:
-        error(file, line, named + ": " + fileProblemText(located.problem));
-        return {};
+    case FileProblem::systemFile: error(file, line, named + ": " + fileProblemText(located.problem)); return {};
     }
     if (located.otherCase)
-        warning(file, line, named + " exists only with another spelling of upper and lower case (\"" + located.opened +
-                                "\"); it will not load on a case-sensitive system without our fall-back");
+        warning(file, line,
+                named + " exists only with another spelling of upper and lower case (\"" + located.opened +
+                    "\"); it will not load on a case-sensitive system without our fall-back");
     return located.opened;
 }
 
@@ -282,7 +280,8 @@ void Checker::checkEnemies() {
     const XmlNodeList enemies = selectNodes(*root, "enemy");
     if (enemies.length() < enemyKindCount)
         error(enemyFile, xmlNodeLine(*root),
-              "there must be 8 <enemy> kinds, there are " + std::to_string(enemies.length()) + ": a new game cannot start");
+              "there must be 8 <enemy> kinds, there are " + std::to_string(enemies.length()) +
+                  ": a new game cannot start");
     if (enemies.length() > enemyKindCount)
         warning(enemyFile, xmlNodeLine(enemies.item(enemyKindCount)), "only the first 8 <enemy> kinds are read");
     for (int32_t i = 0; i < std::min(enemies.length(), enemyKindCount); ++i) {
@@ -294,13 +293,16 @@ void Checker::checkEnemies() {
         const int32_t size = readNumber(enemyFile, enemy, "size", kind);
         const int32_t speed = readNumber(enemyFile, enemy, "speed", kind);
         if (size > viewCornerReach && size <= numberLimit)
-            warning(enemyFile, xmlNodeLine(enemy), kind + ": size " + std::to_string(size) +
-                                                       " reaches past the view's corners: it touches the hero wherever it stands");
+            warning(enemyFile, xmlNodeLine(enemy),
+                    kind + ": size " + std::to_string(size) +
+                        " reaches past the view's corners: it touches the hero wherever it stands");
         if (speed < 0 && speed >= -numberLimit)
-            warning(enemyFile, xmlNodeLine(enemy), kind + ": a negative speed moves it away from the hero, out of the view, where it vanishes");
+            warning(enemyFile, xmlNodeLine(enemy),
+                    kind + ": a negative speed moves it away from the hero, out of the view, where it vanishes");
         if (speed > halfView && speed <= numberLimit)
-            warning(enemyFile, xmlNodeLine(enemy), kind + ": speed " + std::to_string(speed) +
-                                                       " is more than half the view: it jumps past the hero and out of the view, where it vanishes");
+            warning(enemyFile, xmlNodeLine(enemy),
+                    kind + ": speed " + std::to_string(speed) +
+                        " is more than half the view: it jumps past the hero and out of the view, where it vanishes");
     }
 }
 
@@ -318,7 +320,8 @@ void Checker::checkItems() {
             requireAttribute(itemFile, item, "item", name);
         const int32_t type = readInt(itemFile, item, "type");
         if (type < 0 || type > 4)
-            warning(itemFile, xmlNodeLine(item), "item type " + std::to_string(type) + " is none of 0-4: it cannot be used");
+            warning(itemFile, xmlNodeLine(item),
+                    "item type " + std::to_string(type) + " is none of 0-4: it cannot be used");
         for (const char* name : {"use", "power", "time", "pict"}) readInt(itemFile, item, name);
         texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "name"), false, menuName});
         texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "howto"), false, menuDescription});
@@ -342,7 +345,8 @@ void Checker::checkWeapons() {
             requireAttribute(weaponFile, weapon, "enemy", name);
         const int32_t fly = readInt(weaponFile, weapon, "fly");
         if (fly < 0 || fly > 3)
-            warning(weaponFile, xmlNodeLine(weapon), "fly " + std::to_string(fly) + " is none of 0-3: the weapon does nothing");
+            warning(weaponFile, xmlNodeLine(weapon),
+                    "fly " + std::to_string(fly) + " is none of 0-3: the weapon does nothing");
         const std::string what = "weapon " + std::to_string(i);
         for (const char* name : {"power", "speed"}) readNumber(weaponFile, weapon, name, what);
         for (const char* name : {"kayaku", "wait", "pict"}) readInt(weaponFile, weapon, name);
@@ -371,11 +375,13 @@ void Checker::checkBosses() {
         const int64_t x = std::abs(int64_t{readNumber(bossFile, boss, "x", what)});
         const int64_t y = std::abs(int64_t{readNumber(bossFile, boss, "y", what)});
         if ((x > halfView || y > halfView) && x <= numberLimit && y <= numberLimit)
-            warning(bossFile, line, what + " starts " + std::to_string(std::max(x, y)) +
-                                        " pixels from the arena point, where the hero stands: outside the view when the fight begins");
+            warning(bossFile, line,
+                    what + " starts " + std::to_string(std::max(x, y)) +
+                        " pixels from the arena point, where the hero stands: outside the view when the fight begins");
         if (hit > viewCornerReach && hit <= numberLimit)
-            warning(bossFile, line, what + ": hit " + std::to_string(hit) +
-                                        " reaches past the view's corners: it touches the hero wherever he stands");
+            warning(bossFile, line,
+                    what + ": hit " + std::to_string(hit) +
+                        " reaches past the view's corners: it touches the hero wherever he stands");
         const std::string name = attributeText(boss, "name");
         // Any name without a battle track fights in silence.
         if (bossTrack(name) == 0)
@@ -390,7 +396,8 @@ void Checker::checkBosses() {
                 error(bossFile, xmlNodeLine(lines.item(messageLineCapacity - 1)),
                       std::string("a boss speech holds at most 11 <") + speech + "> lines; the rest is lost");
             for (int32_t k = 0; k < lines.length(); ++k)
-                texts_.push_back({bossFile, xmlNodeLine(lines.item(k)), elementText(lines.item(k)), true, messageWindow});
+                texts_.push_back(
+                    {bossFile, xmlNodeLine(lines.item(k)), elementText(lines.item(k)), true, messageWindow});
         }
         const XmlNodeList flags = selectNodes(boss, "flag");
         if (flags.length() > 0) {
@@ -398,28 +405,33 @@ void Checker::checkBosses() {
             requireAttribute(bossFile, flag, "flag", "id");
             requireAttribute(bossFile, flag, "flag", "state");
             checkFlagId(bossFile, xmlNodeLine(flag), readInt(bossFile, flag, "id"), "the boss's <flag>");
-            if (flags.length() > 1) warning(bossFile, xmlNodeLine(flags.item(1)), "only the first <flag> of a boss counts");
+            if (flags.length() > 1)
+                warning(bossFile, xmlNodeLine(flags.item(1)), "only the first <flag> of a boss counts");
         }
         const XmlNodeList attacks = selectNodes(boss, "weapon");
         if (attacks.length() < 3)
-            error(bossFile, line, "a boss needs three <weapon> attacks (near, middle, far), this one has " +
-                                      std::to_string(attacks.length()));
-        if (attacks.length() > 3) warning(bossFile, xmlNodeLine(attacks.item(3)), "only the first three <weapon> attacks are read");
+            error(bossFile, line,
+                  "a boss needs three <weapon> attacks (near, middle, far), this one has " +
+                      std::to_string(attacks.length()));
+        if (attacks.length() > 3)
+            warning(bossFile, xmlNodeLine(attacks.item(3)), "only the first three <weapon> attacks are read");
         for (int32_t k = 0; k < std::min(attacks.length(), 3); ++k) {
             const XmlNode attack = attacks.item(k);
             for (const char* field : {"type", "wait1", "wait2", "speed1", "speed2", "pict", "power"})
                 requireAttribute(bossFile, attack, "weapon", field);
             const int32_t type = readInt(bossFile, attack, "type");
             if (type < 0 || type > 9)
-                error(bossFile, xmlNodeLine(attack), "attack pattern " + std::to_string(type) + " is none of 0-9: the boss stands still");
+                error(bossFile, xmlNodeLine(attack),
+                      "attack pattern " + std::to_string(type) + " is none of 0-9: the boss stands still");
             const std::string attackWhat = what + " attack " + std::to_string(k);
             for (const char* field : {"wait1", "wait2", "pict"}) readInt(bossFile, attack, field);
             readNumber(bossFile, attack, "power", attackWhat);
             for (const char* field : {"speed1", "speed2"}) {
                 const int32_t speed = readNumber(bossFile, attack, field, attackWhat);
                 if (speed > 2 * halfView && speed <= numberLimit)
-                    warning(bossFile, xmlNodeLine(attack), attackWhat + ": " + field + " " + std::to_string(speed) +
-                                                               " is more than the view's width in one tick");
+                    warning(bossFile, xmlNodeLine(attack),
+                            attackWhat + ": " + field + " " + std::to_string(speed) +
+                                " is more than the view's width in one tick");
             }
         }
     }
@@ -453,7 +465,8 @@ void Checker::checkMap() {
         for (const char* name : {"name", "areanum", "pict"}) requireAttribute(mapFile, screen, "screen", name);
         texts_.push_back({mapFile, info.line, attributeText(screen, "name"), false, sidePanelName});
         if (hasAttribute(screen, "pict")) {
-            const auto picture = checkPictureFile(mapFile, info.line, attributeText(screen, "pict"), true, PathNamer::worldData);
+            const auto picture = checkPictureFile(mapFile, info.line, attributeText(screen, "pict"), true,
+                                                  PathNamer::worldData);
             if (picture && picture->loads) {
                 info.pictureWidth = picture->width;
                 info.pictureHeight = picture->height;
@@ -463,8 +476,9 @@ void Checker::checkMap() {
         const XmlNodeList areas = selectNodes(screen, "area");
         if (areanum < 0) error(mapFile, info.line, "areanum is negative");
         if (areanum > areas.length())
-            error(mapFile, info.line, "areanum is " + std::to_string(areanum) + " but the screen has only " +
-                                          std::to_string(areas.length()) + " <area> elements: the screen fails to load");
+            error(mapFile, info.line,
+                  "areanum is " + std::to_string(areanum) + " but the screen has only " +
+                      std::to_string(areas.length()) + " <area> elements: the screen fails to load");
         if (areanum < areas.length())
             warning(mapFile, xmlNodeLine(areas.item(std::max(areanum, 0))),
                     "areas beyond areanum (" + std::to_string(areanum) + ") are not read");
@@ -491,8 +505,9 @@ void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, Area
     if (pointnum > areaPointCapacity) error(mapFile, info.line, where + ": pointnum is above 20");
     if (pointnum < 3) error(mapFile, info.line, where + ": pointnum below 3 makes an area that holds no point");
     if (pointnum > points.length() && pointnum <= areaPointCapacity)
-        warning(mapFile, info.line, where + ": pointnum is " + std::to_string(pointnum) + " but there are " +
-                                        std::to_string(points.length()) + " points; the rest are taken as (0, 0)");
+        warning(mapFile, info.line,
+                where + ": pointnum is " + std::to_string(pointnum) + " but there are " +
+                    std::to_string(points.length()) + " points; the rest are taken as (0, 0)");
     if (pointnum < points.length()) warning(mapFile, info.line, where + ": points beyond pointnum are not used");
     std::array<PolygonPoint, areaPointCapacity> vertices{};
     for (int32_t p = 0; p < std::min(points.length(), areaPointCapacity); ++p) {
@@ -502,21 +517,25 @@ void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, Area
         vertices[p] = {static_cast<float>(readNumber(mapFile, point, "x", where)),
                        static_cast<float>(readNumber(mapFile, point, "y", where))};
     }
-    for (int32_t p = 0; p < std::clamp(pointnum, 0, areaPointCapacity); ++p) info.polygon.vertices.push_back(vertices[p]);
+    for (int32_t p = 0; p < std::clamp(pointnum, 0, areaPointCapacity); ++p)
+        info.polygon.vertices.push_back(vertices[p]);
 
     const int32_t enemynum = readInt(mapFile, area, "enemynum");
     const XmlNodeList enemies = selectNodes(area, "enemy");
-    if (enemynum > enemySlotCount) error(mapFile, info.line, where + ": enemynum is above 5, the number of enemy slots");
+    if (enemynum > enemySlotCount)
+        error(mapFile, info.line, where + ": enemynum is above 5, the number of enemy slots");
     if (enemynum > enemies.length())
-        error(mapFile, info.line, where + ": enemynum is " + std::to_string(enemynum) + " but there are only " +
-                                      std::to_string(enemies.length()) + " <enemy> elements");
+        error(mapFile, info.line,
+              where + ": enemynum is " + std::to_string(enemynum) + " but there are only " +
+                  std::to_string(enemies.length()) + " <enemy> elements");
     if (enemynum < 0) error(mapFile, info.line, where + ": enemynum is negative");
     for (int32_t e = 0; e < enemies.length(); ++e) {
         const XmlNode enemy = enemies.item(e);
         requireAttribute(mapFile, enemy, "enemy", "type");
         const int32_t type = readInt(mapFile, enemy, "type");
         if (type < 0 || type >= enemyKindCount)
-            error(mapFile, xmlNodeLine(enemy), where + ": enemy type " + std::to_string(type) + " is none of the kinds 0-7");
+            error(mapFile, xmlNodeLine(enemy),
+                  where + ": enemy type " + std::to_string(type) + " is none of the kinds 0-7");
     }
 
     const XmlNodeList npcs = selectNodes(area, "npc");
@@ -527,7 +546,8 @@ void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, Area
         requireAttribute(mapFile, npc, "npc", "imageid");
         const int32_t imageId = readInt(mapFile, npc, "imageid");
         if (npcPictureCount_ >= 0 && (imageId < 0 || imageId >= npcPictureCount_))
-            error(mapFile, xmlNodeLine(npc), where + ": NPC picture " + std::to_string(imageId) + " does not exist in " + npcFile);
+            error(mapFile, xmlNodeLine(npc),
+                  where + ": NPC picture " + std::to_string(imageId) + " does not exist in " + npcFile);
         checkSpeech(npc, screen, index);
     }
 
@@ -551,7 +571,8 @@ void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, Area
         requireAttribute(mapFile, boss, "boss", "flag");
         const int32_t num = readInt(mapFile, boss, "num");
         if (bossCount_ >= 0 && (num < 0 || num >= bossCount_))
-            error(mapFile, xmlNodeLine(boss), where + ": boss " + std::to_string(num) + " does not exist in " + bossFile);
+            error(mapFile, xmlNodeLine(boss),
+                  where + ": boss " + std::to_string(num) + " does not exist in " + bossFile);
         info.bossNum = num;
         info.bossLine = xmlNodeLine(boss);
         checkFlagId(mapFile, xmlNodeLine(boss), readInt(mapFile, boss, "flag"), (where + ": the boss's flag").c_str());
@@ -566,13 +587,15 @@ void Checker::checkAreaOnPicture(const ScreenInfo& screen, int32_t screenIndex, 
     for (const PolygonPoint& point : area.polygon.vertices) {
         const auto x = static_cast<int64_t>(point.x), y = static_cast<int64_t>(point.y);
         if (std::abs(x) > numberLimit || std::abs(y) > numberLimit) continue;  // an error already
-        if (x >= -halfView && y >= -halfView && x <= screen.pictureWidth + halfView && y <= screen.pictureHeight + halfView)
+        if (x >= -halfView && y >= -halfView && x <= screen.pictureWidth + halfView &&
+            y <= screen.pictureHeight + halfView)
             continue;
-        warning(mapFile, area.line, "screen " + std::to_string(screenIndex) + " area " + std::to_string(index) +
-                                        ": the point (" + std::to_string(x) + ", " + std::to_string(y) +
-                                        ") lies more than half a view outside the screen's picture (" +
-                                        std::to_string(screen.pictureWidth) + " x " +
-                                        std::to_string(screen.pictureHeight) + "): the hero can walk where nothing is drawn");
+        warning(mapFile, area.line,
+                "screen " + std::to_string(screenIndex) + " area " + std::to_string(index) + ": the point (" +
+                    std::to_string(x) + ", " + std::to_string(y) +
+                    ") lies more than half a view outside the screen's picture (" +
+                    std::to_string(screen.pictureWidth) + " x " + std::to_string(screen.pictureHeight) +
+                    "): the hero can walk where nothing is drawn");
         return;
     }
 }
@@ -587,13 +610,14 @@ void Checker::checkArenaPoints() {
             const AreaInfo& area = screen.areas[a];
             if (area.bossNum < 0 || area.bossNum >= static_cast<int32_t>(bosses_.size())) continue;
             const BossInfo& boss = bosses_[static_cast<size_t>(area.bossNum)];
-            if (boss.gx >= 0 && boss.gy >= 0 && boss.gx < screen.pictureWidth && boss.gy < screen.pictureHeight) continue;
-            error(mapFile, area.bossLine, "screen " + std::to_string(s) + " area " + std::to_string(a) + ": boss " +
-                                              std::to_string(area.bossNum) + "'s arena point (" + std::to_string(boss.gx) +
-                                              ", " + std::to_string(boss.gy) + "), " + bossFile + " line " +
-                                              std::to_string(boss.line) + ", lies outside the screen's picture (" +
-                                              std::to_string(screen.pictureWidth) + " x " +
-                                              std::to_string(screen.pictureHeight) + ")");
+            if (boss.gx >= 0 && boss.gy >= 0 && boss.gx < screen.pictureWidth && boss.gy < screen.pictureHeight)
+                continue;
+            error(mapFile, area.bossLine,
+                  "screen " + std::to_string(s) + " area " + std::to_string(a) + ": boss " +
+                      std::to_string(area.bossNum) + "'s arena point (" + std::to_string(boss.gx) + ", " +
+                      std::to_string(boss.gy) + "), " + bossFile + " line " + std::to_string(boss.line) +
+                      ", lies outside the screen's picture (" + std::to_string(screen.pictureWidth) + " x " +
+                      std::to_string(screen.pictureHeight) + ")");
         }
     }
 }
@@ -642,10 +666,12 @@ void Checker::checkSpeech(const XmlNode& npc, int32_t screen, int32_t index) {
     // The buffer holds lines 1 to 11: the plain lines, then with a question the yes lines, a separator and
     // the no lines, and always a closing line.
     if (!question && plain > 10)
-        error(mapFile, xmlNodeLine(npc), where + ": a message holds at most 10 lines, this NPC has " + std::to_string(plain));
+        error(mapFile, xmlNodeLine(npc),
+              where + ": a message holds at most 10 lines, this NPC has " + std::to_string(plain));
     if (question && plain + yes + no > 9)
-        error(mapFile, xmlNodeLine(npc), where + ": a message with a question holds at most 9 lines, this NPC has " +
-                                             std::to_string(plain + yes + no));
+        error(mapFile, xmlNodeLine(npc),
+              where + ": a message with a question holds at most 9 lines, this NPC has " +
+                  std::to_string(plain + yes + no));
     if (!question && no > 0)
         warning(mapFile, xmlNodeLine(npc), where + ": \"n\" lines without any \"y\" line are never shown");
 }
@@ -657,8 +683,8 @@ void Checker::checkDoors() {
             if (!area.hasDoor) continue;
             const std::string where = "screen " + std::to_string(s) + " area " + std::to_string(a);
             if (area.doorNext < 0 || area.doorNext >= static_cast<int32_t>(screens_.size())) {
-                error(mapFile, area.doorLine, where + ": the door leads to screen " + std::to_string(area.doorNext) +
-                                                  ", which does not exist");
+                error(mapFile, area.doorLine,
+                      where + ": the door leads to screen " + std::to_string(area.doorNext) + ", which does not exist");
                 continue;
             }
             const ScreenInfo& target = screens_[area.doorNext];
@@ -667,11 +693,13 @@ void Checker::checkDoors() {
                 if (polygonContains(target.areas[t].polygon, area.doorX, area.doorY)) landing = static_cast<int32_t>(t);
             const std::string point = "(" + std::to_string(area.doorX) + ", " + std::to_string(area.doorY) + ")";
             if (landing < 0) {
-                error(mapFile, area.doorLine, where + ": the door's reset point " + point + " lies in no area of screen " +
-                                                  std::to_string(area.doorNext));
+                error(mapFile, area.doorLine,
+                      where + ": the door's reset point " + point + " lies in no area of screen " +
+                          std::to_string(area.doorNext));
             } else if (target.areas[landing].hasNpc) {
-                warning(mapFile, area.doorLine, where + ": the door's reset point " + point + " lies in the NPC area " +
-                                                    std::to_string(landing) + " of screen " + std::to_string(area.doorNext));
+                warning(mapFile, area.doorLine,
+                        where + ": the door's reset point " + point + " lies in the NPC area " +
+                            std::to_string(landing) + " of screen " + std::to_string(area.doorNext));
             }
         }
     }
@@ -685,18 +713,21 @@ void Checker::checkStoryRules() {
         const ScreenInfo& info = screens_[screen];
         if (area >= static_cast<int32_t>(info.areas.size())) continue;
         if (!info.areas[area].hasNpc)
-            error(mapFile, info.areas[area].line, "screen " + std::to_string(screen) + " area " + std::to_string(area) +
-                                                      ": the story rules show or hide this area's NPC, so it needs an <npc>");
+            error(mapFile, info.areas[area].line,
+                  "screen " + std::to_string(screen) + " area " + std::to_string(area) +
+                      ": the story rules show or hide this area's NPC, so it needs an <npc>");
     }
     for (const FlagUse& use : commandSettings_) {
         if (itemCommandFlags.count(use.id) && use.value >= 0 &&
             (use.value >= itemKindCount || (itemCount_ >= 0 && use.value >= itemCount_)))
-            error(mapFile, use.line, "flag " + std::to_string(use.id) + " gives item " + std::to_string(use.value) +
-                                         ", which is none of the items 0-14");
+            error(mapFile, use.line,
+                  "flag " + std::to_string(use.id) + " gives item " + std::to_string(use.value) +
+                      ", which is none of the items 0-14");
         if (weaponCommandFlags.count(use.id) && use.value >= 0 &&
             (use.value >= weaponKindCount || (weaponCount_ >= 0 && use.value >= weaponCount_)))
-            error(mapFile, use.line, "flag " + std::to_string(use.id) + " gives weapon " + std::to_string(use.value) +
-                                         ", which is none of the weapons");
+            error(mapFile, use.line,
+                  "flag " + std::to_string(use.id) + " gives weapon " + std::to_string(use.value) +
+                      ", which is none of the weapons");
         if (use.id == flagScreenMode && (use.value < screenEndingSequence || use.value > screenTitle))
             warning(mapFile, use.line, "flag 56 is the screen mode: only 1 (ending), 2 and 3 mean anything");
     }
@@ -722,12 +753,15 @@ void Checker::checkFixedFiles() {
 // decode stops the start-up with its sound error.
 void Checker::checkTracks() {
     const bool audio = startAudio(true);
-    if (!audio) warning("pict", 0, "no audio driver could be opened here, not even the silent one: the tracks were not decoded");
+    if (!audio)
+        warning("pict", 0,
+                "no audio driver could be opened here, not even the silent one: the tracks were not decoded");
     for (const auto& [name, file] : trackFiles) {
         const std::string opened = locateFile("pict", 0, file, true, PathNamer::game);
         if (opened.empty() || !audio) continue;
         if (!openSong(opened).data)
-            error("pict", 0, std::string("\"") + file + "\": the game cannot decode it as MP3 music; its start-up stops");
+            error("pict", 0,
+                  std::string("\"") + file + "\": the game cannot decode it as MP3 music; its start-up stops");
     }
     stopAudio();
 }
@@ -764,14 +798,14 @@ void Checker::checkTexts() {
         }
         const Measure& measure = known->second;
         if (measure.missing > 0)
-            error(text.file, text.line, "\"" + text.text + "\" has " + std::to_string(measure.missing) +
-                                            " character(s) the game's font cannot draw");
+            error(text.file, text.line,
+                  "\"" + text.text + "\" has " + std::to_string(measure.missing) +
+                      " character(s) the game's font cannot draw");
         // A text is quoted only in part: a long one would bury the report.
         if (measure.width > text.box.width)
             warning(text.file, text.line,
-                    "\"" + textStart(text.text, 40) + "\" is " +
-                        std::to_string(measure.width) + " pixels wide; " + text.box.name + " shows " +
-                        std::to_string(text.box.width) + " of them");
+                    "\"" + textStart(text.text, 40) + "\" is " + std::to_string(measure.width) + " pixels wide; " +
+                        text.box.name + " shows " + std::to_string(text.box.width) + " of them");
     }
 }
 

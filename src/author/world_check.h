@@ -7,8 +7,8 @@
 #include <vector>
 
 struct Diagnostic {
-    std::string file;  // relative to the world folder, e.g. "media/BigMapData.xml"
-    int32_t line = 0;  // 0 when the problem concerns the whole file
+    std::string file;   // relative to the world folder, e.g. "media/BigMapData.xml"
+    int32_t line = 0;   // 0 when the problem concerns the whole file
     bool error = true;  // false: a warning
     std::string text;
 };

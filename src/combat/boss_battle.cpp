@@ -13,17 +13,29 @@ constexpr int32_t windUpFlash = 4;
 
 // Ticks since the current attack state began. Lengths are compared with this difference, not with
 // mark + length, so a count that wraps past 0 does not stall or hurry an attack.
-int64_t sinceMark(const GameState& game) { return static_cast<uint32_t>(game.frameCounter - game.sceneMarkFrame); }
+int64_t sinceMark(const GameState& game) {
+    return static_cast<uint32_t>(game.frameCounter - game.sceneMarkFrame);
+}
 
-void markNow(GameState& game) { game.sceneMarkFrame = game.frameCounter; }
+void markNow(GameState& game) {
+    game.sceneMarkFrame = game.frameCounter;
+}
 
-bool attackInUse(const GameState& game) { return game.boss.attackIndex >= 0 && game.boss.attackIndex < 3; }
+bool attackInUse(const GameState& game) {
+    return game.boss.attackIndex >= 0 && game.boss.attackIndex < 3;
+}
 
-BossAttack& currentAttack(GameState& game) { return game.boss.attacks[static_cast<size_t>(game.boss.attackIndex)]; }
+BossAttack& currentAttack(GameState& game) {
+    return game.boss.attacks[static_cast<size_t>(game.boss.attackIndex)];
+}
 
 // The boss's record has the shape of an enemy's, its arena point as the anchor.
-int32_t bossViewX(const GameState& game) { return viewOf(game.boss.x, game.boss.gx, game.heroX); }
-int32_t bossViewY(const GameState& game) { return viewOf(game.boss.y, game.boss.gy, game.heroY); }
+int32_t bossViewX(const GameState& game) {
+    return viewOf(game.boss.x, game.boss.gx, game.heroX);
+}
+int32_t bossViewY(const GameState& game) {
+    return viewOf(game.boss.y, game.boss.gy, game.heroY);
+}
 
 void resetAttack(GameState& game) {
     game.boss.attackState = 0;
@@ -56,24 +68,21 @@ void startWindUp(GameState& game) {
 void burstAttack(GameState& game, int32_t dx, int32_t dy, bool flashes, void (*burst)(GameState&)) {
     BossRecord& b = game.boss;
     switch (b.attackState) {
-        case 0:
-            startWindUp(game);
-            break;
-        case 1:
-            if (sinceMark(game) < currentAttack(game).wait1) {
-                if (flashes) flash(game, bossViewX(game), bossViewY(game));
-            } else {
-                burst(game);
-                markNow(game);
-                b.attackState = 2;
-            }
-            break;
-        case 2:
-            bossMoveStep(game, dx, dy);
-            bandCheck(game, dx, dy);
-            break;
-        default:
-            break;
+    case 0: startWindUp(game); break;
+    case 1:
+        if (sinceMark(game) < currentAttack(game).wait1) {
+            if (flashes) flash(game, bossViewX(game), bossViewY(game));
+        } else {
+            burst(game);
+            markNow(game);
+            b.attackState = 2;
+        }
+        break;
+    case 2:
+        bossMoveStep(game, dx, dy);
+        bandCheck(game, dx, dy);
+        break;
+    default: break;
     }
 }
 
@@ -83,7 +92,8 @@ void homingShot(GameState& game) {
 
 void eightWayBurst(GameState& game) {
     clearCombat(game, 1);
-    for (int32_t dir = 80; dir <= 87; ++dir) fire(game, bossViewX(game), bossViewY(game), dir, currentAttack(game).speed2);
+    for (int32_t dir = 80; dir <= 87; ++dir)
+        fire(game, bossViewX(game), bossViewY(game), dir, currentAttack(game).speed2);
 }
 
 void fourWayBurst(GameState& game) {
@@ -107,11 +117,11 @@ void wall(GameState& game) {
     for (int32_t i = 0; i < 8; ++i) {
         const int32_t across = -20 + 40 * (i / 4), ahead = 10 * (i % 4);
         switch (f) {
-            case dirDown: fire(game, heldSum(bx, across), heldSum(by, ahead), frame, currentAttack(game).speed2); break;
-            case dirRight: fire(game, heldSum(bx, ahead), heldSum(by, across), frame, currentAttack(game).speed2); break;
-            case dirLeft: fire(game, heldSum(bx, -ahead), heldSum(by, across), frame, currentAttack(game).speed2); break;
-            case dirUp: fire(game, heldSum(bx, across), heldSum(by, -ahead), frame, currentAttack(game).speed2); break;
-            default: return;
+        case dirDown: fire(game, heldSum(bx, across), heldSum(by, ahead), frame, currentAttack(game).speed2); break;
+        case dirRight: fire(game, heldSum(bx, ahead), heldSum(by, across), frame, currentAttack(game).speed2); break;
+        case dirLeft: fire(game, heldSum(bx, -ahead), heldSum(by, across), frame, currentAttack(game).speed2); break;
+        case dirUp: fire(game, heldSum(bx, across), heldSum(by, -ahead), frame, currentAttack(game).speed2); break;
+        default: return;
         }
     }
 }
@@ -126,85 +136,88 @@ void rememberHeroSpot(GameState& game) {
     markNow(game);
 }
 
-int32_t rememberedViewX(GameState& game) { return held32(int64_t{currentAttack(game).speed1} - game.heroX + 300); }
-int32_t rememberedViewY(GameState& game) { return held32(int64_t{currentAttack(game).speed2} - game.heroY + 300); }
+int32_t rememberedViewX(GameState& game) {
+    return held32(int64_t{currentAttack(game).speed1} - game.heroX + 300);
+}
+int32_t rememberedViewY(GameState& game) {
+    return held32(int64_t{currentAttack(game).speed2} - game.heroY + 300);
+}
 
 void runAttack(GameState& game, int32_t dx, int32_t dy) {
     BossRecord& b = game.boss;
     BossAttack& a = currentAttack(game);
     const int64_t since = sinceMark(game);
     switch (a.type) {
-        case 0:  // aimed shot the way the boss faces
-            if (b.attackState == 0) {
-                if (bossMoveStep(game, dx, dy)) startWindUp(game);
-            } else if (b.attackState == 1) {
-                if (since < 3) bossMoveStep(game, dx, dy);
-                if (since > a.wait1) {
-                    fire(game, bossViewX(game), bossViewY(game), b.frame, a.speed2);
-                    b.attackState = 2;
-                    markNow(game);
-                }
-            } else if (b.attackState == 2) {
-                if (since > a.wait2) resetAttack(game);
-            }
-            break;
-        case 1: burstAttack(game, dx, dy, true, homingShot); break;
-        case 2: burstAttack(game, dx, dy, true, eightWayBurst); break;
-        case 3: burstAttack(game, dx, dy, true, fourWayBurst); break;
-        case 4:
-            if (b.attackState == 0) {
-                if (bossMoveStep(game, dx, dy)) startWindUp(game);
-            } else if (b.attackState == 1) {
-                if (since >= a.wait1) {
-                    wall(game);
-                    markNow(game);
-                    b.attackState = 2;
-                }
-            } else if (b.attackState == 2) {
-                bossMoveStep(game, dx, dy);
-                bandCheck(game, dx, dy);
-            }
-            break;
-        case 5:  // circling stream; the attack is chosen afresh every tick
-            bossMoveStep(game, dx, dy);
-            if (game.frameCounter % 20 < 2) fire(game, bossViewX(game), bossViewY(game), 40, a.speed2);
-            b.attackIndex = -1;
-            break;
-        case 6:
-        case 8:
-            if (b.attackState == 0) {
-                rememberHeroSpot(game);
-            } else if (b.attackState == 1) {
-                const int32_t px = rememberedViewX(game), py = rememberedViewY(game);
-                if (since < a.wait1) {
-                    flash(game, px, py);
-                } else if (a.type == 6) {
-                    for (int32_t dir : {80, 82, 84, 86}) fire(game, px, py, dir, 20);
-                    markNow(game);
-                    b.attackState = 2;
-                } else {
-                    // The leap: the boss's map position becomes the remembered spot. The mark stays,
-                    // so the recovery counts from the start of the wind-up.
-                    b.x = held32(int64_t{a.speed1} - b.gx + 300);
-                    b.y = held32(int64_t{a.speed2} - b.gy + 300);
-                    b.attackState = 2;
-                }
-            } else if (b.attackState == 2) {
-                bandCheck(game, dx, dy);
-            }
-            break;
-        case 7:  // circling pair, whatever the state, until the band changes
-            bossMoveStep(game, dx, dy);
-            if (since > 12) {
-                fire(game, bossViewX(game), bossViewY(game), 40, a.speed2);
-                fire(game, bossViewX(game), bossViewY(game), 40, held32(2 * int64_t{a.speed2}));
+    case 0:  // aimed shot the way the boss faces
+        if (b.attackState == 0) {
+            if (bossMoveStep(game, dx, dy)) startWindUp(game);
+        } else if (b.attackState == 1) {
+            if (since < 3) bossMoveStep(game, dx, dy);
+            if (since > a.wait1) {
+                fire(game, bossViewX(game), bossViewY(game), b.frame, a.speed2);
+                b.attackState = 2;
                 markNow(game);
             }
-            if (distanceBand(game, dx, dy) != b.attackIndex) resetAttack(game);
-            break;
-        case 9: burstAttack(game, dx, dy, false, randomSpotBurst); break;
-        default:
-            break;
+        } else if (b.attackState == 2) {
+            if (since > a.wait2) resetAttack(game);
+        }
+        break;
+    case 1: burstAttack(game, dx, dy, true, homingShot); break;
+    case 2: burstAttack(game, dx, dy, true, eightWayBurst); break;
+    case 3: burstAttack(game, dx, dy, true, fourWayBurst); break;
+    case 4:
+        if (b.attackState == 0) {
+            if (bossMoveStep(game, dx, dy)) startWindUp(game);
+        } else if (b.attackState == 1) {
+            if (since >= a.wait1) {
+                wall(game);
+                markNow(game);
+                b.attackState = 2;
+            }
+        } else if (b.attackState == 2) {
+            bossMoveStep(game, dx, dy);
+            bandCheck(game, dx, dy);
+        }
+        break;
+    case 5:  // circling stream; the attack is chosen afresh every tick
+        bossMoveStep(game, dx, dy);
+        if (game.frameCounter % 20 < 2) fire(game, bossViewX(game), bossViewY(game), 40, a.speed2);
+        b.attackIndex = -1;
+        break;
+    case 6:
+    case 8:
+        if (b.attackState == 0) {
+            rememberHeroSpot(game);
+        } else if (b.attackState == 1) {
+            const int32_t px = rememberedViewX(game), py = rememberedViewY(game);
+            if (since < a.wait1) {
+                flash(game, px, py);
+            } else if (a.type == 6) {
+                for (int32_t dir : {80, 82, 84, 86}) fire(game, px, py, dir, 20);
+                markNow(game);
+                b.attackState = 2;
+            } else {
+                // The leap: the boss's map position becomes the remembered spot. The mark stays,
+                // so the recovery counts from the start of the wind-up.
+                b.x = held32(int64_t{a.speed1} - b.gx + 300);
+                b.y = held32(int64_t{a.speed2} - b.gy + 300);
+                b.attackState = 2;
+            }
+        } else if (b.attackState == 2) {
+            bandCheck(game, dx, dy);
+        }
+        break;
+    case 7:  // circling pair, whatever the state, until the band changes
+        bossMoveStep(game, dx, dy);
+        if (since > 12) {
+            fire(game, bossViewX(game), bossViewY(game), 40, a.speed2);
+            fire(game, bossViewX(game), bossViewY(game), 40, held32(2 * int64_t{a.speed2}));
+            markNow(game);
+        }
+        if (distanceBand(game, dx, dy) != b.attackIndex) resetAttack(game);
+        break;
+    case 9: burstAttack(game, dx, dy, false, randomSpotBurst); break;
+    default: break;
     }
 }
 

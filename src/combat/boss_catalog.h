@@ -25,8 +25,8 @@ struct BossRecord {
     int32_t x = 0, y = 0;
     int32_t gx = 0, gy = 0;
     int32_t life = 0;
-    int32_t kind = 0;  // not used by the boss
-    int32_t hit = 0;   // touch radius, in an enemy's size place
+    int32_t kind = 0;   // not used by the boss
+    int32_t hit = 0;    // touch radius, in an enemy's size place
     int32_t speed = 0;  // not used by the boss
     int32_t maxlife = 0;
     int32_t attackIndex = -1;

@@ -42,7 +42,9 @@ std::array<ShotSlot, shotSlotCount>* shotTable(GameState& game, int32_t table) {
     return nullptr;
 }
 
-bool outsideView(int32_t vx, int32_t vy) { return vx < 0 || vx > 600 || vy < 0 || vy > 600; }
+bool outsideView(int32_t vx, int32_t vy) {
+    return vx < 0 || vx > 600 || vy < 0 || vy > 600;
+}
 
 // Shots fly by their speed from the data; a flight past the end of the range stops there.
 void moveShot(GameState& game, ShotSlot& s) {
@@ -53,32 +55,40 @@ void moveShot(GameState& game, ShotSlot& s) {
         s.y = heldSum(s.y, dy);
     };
     switch (s.direction) {
-        case dirDown: case dirDown + 1: case 80: move(0, speed); break;
-        case dirRight: case dirRight + 1: case 82: move(speed, 0); break;
-        case dirLeft: case dirLeft + 1: case 84: move(-speed, 0); break;
-        case dirUp: case dirUp + 1: case 86: move(0, -speed); break;
-        case 81: move(h, h); break;
-        case 83: move(h, -h); break;
-        case 85: move(-h, h); break;
-        case 87: move(-h, -h); break;
-        case 10: chaseHero(game, s.x, s.y, s.anchorX, s.anchorY, s.speed); break;
-        case 40: {
-            // Once round a diamond below a top point 6 x speed above the boss, a quarter every 12 ticks,
-            // following the boss as it moves.
-            const BossRecord& b = game.boss;
-            const int64_t q = s.ticksLeft / 12, r = s.ticksLeft % 12;
-            s.x = held32(int64_t{b.gx} - s.anchorX + b.x);
-            s.y = held32(int64_t{b.y} + b.gy - s.anchorY - 6 * speed);
-            switch (q) {
-                case 0: move(r * h, r * h); break;
-                case 1: move((12 - r) * h, (12 + r) * h); break;
-                case 2: move(-r * h, (24 - r) * h); break;
-                case 3: move(-(12 - r) * h, (12 - r) * h); break;
-                default: break;
-            }
-            break;
-        }
+    case dirDown:
+    case dirDown + 1:
+    case 80: move(0, speed); break;
+    case dirRight:
+    case dirRight + 1:
+    case 82: move(speed, 0); break;
+    case dirLeft:
+    case dirLeft + 1:
+    case 84: move(-speed, 0); break;
+    case dirUp:
+    case dirUp + 1:
+    case 86: move(0, -speed); break;
+    case 81: move(h, h); break;
+    case 83: move(h, -h); break;
+    case 85: move(-h, h); break;
+    case 87: move(-h, -h); break;
+    case 10: chaseHero(game, s.x, s.y, s.anchorX, s.anchorY, s.speed); break;
+    case 40: {
+        // Once round a diamond below a top point 6 x speed above the boss, a quarter every 12 ticks,
+        // following the boss as it moves.
+        const BossRecord& b = game.boss;
+        const int64_t q = s.ticksLeft / 12, r = s.ticksLeft % 12;
+        s.x = held32(int64_t{b.gx} - s.anchorX + b.x);
+        s.y = held32(int64_t{b.y} + b.gy - s.anchorY - 6 * speed);
+        switch (q) {
+        case 0: move(r * h, r * h); break;
+        case 1: move((12 - r) * h, (12 + r) * h); break;
+        case 2: move(-r * h, (24 - r) * h); break;
+        case 3: move(-(12 - r) * h, (12 - r) * h); break;
         default: break;
+        }
+        break;
+    }
+    default: break;
     }
 }
 
@@ -210,8 +220,8 @@ void knockBack(GameState& game, int32_t slot) {
     if (insideCurrentArea(game, mapOf(e.x, e.anchorX), mapOf(candidateY, e.anchorY))) e.y = candidateY;
 }
 
-void spawnShot(GameState& game, int32_t table, int32_t x, int32_t y, int32_t direction, int32_t pict,
-               int32_t speed, int32_t power) {
+void spawnShot(GameState& game, int32_t table, int32_t x, int32_t y, int32_t direction, int32_t pict, int32_t speed,
+               int32_t power) {
     auto* shots = shotTable(game, table);
     if (shots == nullptr) return;
     for (ShotSlot& s : *shots) {

@@ -53,13 +53,17 @@ struct CombatTarget {
 // An area's enemy count held to the enemy slots and to the enemy kinds listed for the area, and never below 0.
 int32_t heldEnemyCount(int32_t enemyCount, int32_t kindsListed);
 // The square of a distance in 64 bits, exact for the difference of any two 32-bit values.
-constexpr int64_t squared(int64_t v) { return v * v; }
+constexpr int64_t squared(int64_t v) {
+    return v * v;
+}
 // The view coordinate of a moving thing: its offset plus its anchor, less the hero's map coordinate.
 constexpr int32_t viewOf(int32_t offset, int32_t anchor, int32_t hero) {
     return held32(int64_t{offset} + anchor - hero);
 }
 // The map coordinate under a moving thing's offset: its anchor plus the offset, less the view's centre 300.
-constexpr int32_t mapOf(int32_t offset, int32_t anchor) { return held32(int64_t{anchor} + offset - 300); }
+constexpr int32_t mapOf(int32_t offset, int32_t anchor) {
+    return held32(int64_t{anchor} + offset - 300);
+}
 
 // Enemy slot number slot, or the boss for bossTarget; nothing for any other number.
 std::optional<CombatTarget> combatTarget(GameState& game, int32_t slot);
@@ -80,8 +84,8 @@ bool enemyStep(GameState& game, int32_t slot);
 // Pushes an enemy (or the boss) 30 px away from the hero on each axis the area allows.
 void knockBack(GameState& game, int32_t slot);
 // Puts a shot into the first free slot of a table; a full table loses it.
-void spawnShot(GameState& game, int32_t table, int32_t x, int32_t y, int32_t direction, int32_t pict,
-               int32_t speed, int32_t power);
+void spawnShot(GameState& game, int32_t table, int32_t x, int32_t y, int32_t direction, int32_t pict, int32_t speed,
+               int32_t power);
 // Ageing, movement, clipping and drawing of one shot.
 void moveAndDrawShot(GameState& game, int32_t table, int32_t slot, Canvas& canvas);
 // The boss's shots against the hero.

@@ -71,36 +71,35 @@ void attackWithSlot(GameState& game, int32_t slot) {
     const WeaponSlot* w = weaponInSlot(game, slot);
     if (w == nullptr) return;
     switch (w->fly) {
-        case 0: {
-            game.swordTicks = 5;
-            game.swordDir = game.heroDir - (game.heroDir & 1);
-            if (game.scene == sceneBoss) {
-                swordHitTest(game, bossTarget, slot);
-            } else if (game.scene == sceneField) {
-                const int32_t n = areaEnemyCount(game);
-                for (int32_t k = 0; k < n; ++k)
-                    if (game.enemySlots[static_cast<size_t>(k)].life > 0) swordHitTest(game, k, slot);
-            }
-            break;
+    case 0: {
+        game.swordTicks = 5;
+        game.swordDir = game.heroDir - (game.heroDir & 1);
+        if (game.scene == sceneBoss) {
+            swordHitTest(game, bossTarget, slot);
+        } else if (game.scene == sceneField) {
+            const int32_t n = areaEnemyCount(game);
+            for (int32_t k = 0; k < n; ++k)
+                if (game.enemySlots[static_cast<size_t>(k)].life > 0) swordHitTest(game, k, slot);
         }
-        case 1:
-        case 2:
-        case 3: {
-            if (static_cast<int64_t>(game.heroPowder) - w->kayaku < 0) break;
-            // Shots that find the table full are lost, and the powder is paid all the same.
-            const int32_t pict = w->pict, speed = w->speed, power = w->power;
-            if (w->fly == 1) {
-                spawnShot(game, heroShotTable, 300, 300, game.heroDir, pict, speed, power);
-            } else if (w->fly == 2) {
-                for (int32_t dir : {80, 82, 84, 86}) spawnShot(game, heroShotTable, 300, 300, dir, pict, speed, power);
-            } else {
-                for (int32_t dir = 80; dir <= 87; ++dir) spawnShot(game, heroShotTable, 300, 300, dir, pict, speed, power);
-            }
-            game.heroPowder = heldSum(game.heroPowder, -int64_t{w->kayaku});
-            break;
+        break;
+    }
+    case 1:
+    case 2:
+    case 3: {
+        if (static_cast<int64_t>(game.heroPowder) - w->kayaku < 0) break;
+        // Shots that find the table full are lost, and the powder is paid all the same.
+        const int32_t pict = w->pict, speed = w->speed, power = w->power;
+        if (w->fly == 1) {
+            spawnShot(game, heroShotTable, 300, 300, game.heroDir, pict, speed, power);
+        } else if (w->fly == 2) {
+            for (int32_t dir : {80, 82, 84, 86}) spawnShot(game, heroShotTable, 300, 300, dir, pict, speed, power);
+        } else {
+            for (int32_t dir = 80; dir <= 87; ++dir) spawnShot(game, heroShotTable, 300, 300, dir, pict, speed, power);
         }
-        default:
-            break;
+        game.heroPowder = heldSum(game.heroPowder, -int64_t{w->kayaku});
+        break;
+    }
+    default: break;
     }
 }
 
@@ -114,11 +113,23 @@ void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot) {
     bool onStruckSide = false;
     int32_t cx = 300, cy = 300;
     switch (game.swordDir) {
-        case dirDown: onStruckSide = vy >= 320; cy = 320; break;
-        case dirRight: onStruckSide = vx >= 320; cx = 320; break;
-        case dirLeft: onStruckSide = vx <= 280; cx = 280; break;
-        case dirUp: onStruckSide = vy <= 280; cy = 280; break;
-        default: return;
+    case dirDown:
+        onStruckSide = vy >= 320;
+        cy = 320;
+        break;
+    case dirRight:
+        onStruckSide = vx >= 320;
+        cx = 320;
+        break;
+    case dirLeft:
+        onStruckSide = vx <= 280;
+        cx = 280;
+        break;
+    case dirUp:
+        onStruckSide = vy <= 280;
+        cy = 280;
+        break;
+    default: return;
     }
     const int64_t reach = static_cast<int64_t>(t->size) + w->speed;
     if (!onStruckSide || !nearerThan(int64_t{vx} - cx, int64_t{vy} - cy, reach)) return;
@@ -134,10 +145,10 @@ void drawSwordSwing(GameState& game, Canvas& canvas) {
     const int32_t a = (39 - t) * 8, b = (40 - t) * 8;
     constexpr uint32_t white = 0xFFFFFFFF;
     switch (game.swordDir) {
-        case dirDown: drawLine(canvas, a, 330, b, 330, white, 3.0f); break;
-        case dirRight: drawLine(canvas, 330, a, 330, b, white, 3.0f); break;
-        case dirLeft: drawLine(canvas, 270, a, 270, b, white, 3.0f); break;
-        case dirUp: drawLine(canvas, a, 270, b, 270, white, 3.0f); break;
-        default: break;
+    case dirDown: drawLine(canvas, a, 330, b, 330, white, 3.0f); break;
+    case dirRight: drawLine(canvas, 330, a, 330, b, white, 3.0f); break;
+    case dirLeft: drawLine(canvas, 270, a, 270, b, white, 3.0f); break;
+    case dirUp: drawLine(canvas, a, 270, b, 270, white, 3.0f); break;
+    default: break;
     }
 }

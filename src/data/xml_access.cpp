@@ -58,8 +58,7 @@ bool nameMatches(pugi::xml_node node, const std::string& name) {
 
 // Visits every node below top (top itself when `withTop`) in document order until the visitor returns true;
 // iterative, so that deep nesting cannot exhaust the stack. Gives the node the visitor stopped at, or an empty one.
-template <typename Visit>
-pugi::xml_node walkBelow(pugi::xml_node top, bool withTop, Visit visit) {
+template <typename Visit> pugi::xml_node walkBelow(pugi::xml_node top, bool withTop, Visit visit) {
     if (withTop && visit(top)) return top;
     pugi::xml_node node = top.first_child();
     while (node) {
@@ -76,8 +75,8 @@ pugi::xml_node walkBelow(pugi::xml_node top, bool withTop, Visit visit) {
 }
 
 // Every element of that name below top, in document order.
-void collectDescendants(const std::shared_ptr<XmlDocumentData>& document, pugi::xml_node top,
-                        const std::string& name, XmlNodeList& list) {
+void collectDescendants(const std::shared_ptr<XmlDocumentData>& document, pugi::xml_node top, const std::string& name,
+                        XmlNodeList& list) {
     walkBelow(top, false, [&](pugi::xml_node node) {
         if (nameMatches(node, name)) list.nodes.push_back(wrap(document, node));
         return false;
@@ -153,24 +152,17 @@ size_t misplacedTopLevelNode(const pugi::xml_document& document) {
 int32_t codeOfErrno(int error) {
     switch (error) {
     case ENOENT:
-    case ENOTDIR:
-        return static_cast<int32_t>(0x80070003u);
+    case ENOTDIR: return static_cast<int32_t>(0x80070003u);
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR:
-        return static_cast<int32_t>(0x80070005u);
+    case EISDIR: return static_cast<int32_t>(0x80070005u);
     case ENOSPC:
-    case EDQUOT:
-        return static_cast<int32_t>(0x80070070u);
-    case EIO:
-        return static_cast<int32_t>(0x8007001Fu);
-    case ENOMEM:
-        return comOutOfMemory;
-    case ENAMETOOLONG:
-        return static_cast<int32_t>(0x800700CEu);
-    default:
-        return comFail;
+    case EDQUOT: return static_cast<int32_t>(0x80070070u);
+    case EIO: return static_cast<int32_t>(0x8007001Fu);
+    case ENOMEM: return comOutOfMemory;
+    case ENAMETOOLONG: return static_cast<int32_t>(0x800700CEu);
+    default: return comFail;
     }
 }
 

@@ -13,10 +13,10 @@ struct GameState;
 // song at a time: mixer calls act only when this track is the one the mixer holds.
 struct TrackRecord {
     Song song;
-    int32_t number = 0;     // 1-9 in the frame tick's music order
+    int32_t number = 0;  // 1-9 in the frame tick's music order
     bool running = false;
-    int32_t position = 0;   // milliseconds, 0 after a rewind
-    uint32_t startedAt = 0; // clock reading when the position was last taken
+    int32_t position = 0;    // milliseconds, 0 after a rewind
+    uint32_t startedAt = 0;  // clock reading when the position was last taken
 };
 
 // The nine tracks in registration order, with their files.
@@ -32,8 +32,8 @@ inline constexpr std::array<std::array<const char*, 2>, 9> trackFiles = {{
     {"town2", "pict\\文化祭２.mp3"},
 }};
 // Track names by the frame tick's music numbers 1-9 (index 0 unused).
-inline constexpr std::array<const char*, 10> trackByNumber = {
-    "", "title", "town", "battle2", "cave2", "battle", "cave3", "cave", "town2", "city"};
+inline constexpr std::array<const char*, 10> trackByNumber = {"",       "title", "town", "battle2", "cave2",
+                                                              "battle", "cave3", "cave", "town2",   "city"};
 
 // The bosses whose battles have music, with the frame tick's music number of their track (3-6).
 struct BossMusic {

@@ -181,7 +181,8 @@ std::string worldPathProblem(const std::string& gamePath) {
     const std::string converted = withSlashes(gamePath);
     if (converted.empty()) return {};
     const bool driveLetter = converted.size() >= 2 && converted[1] == ':' &&
-                             ((converted[0] >= 'A' && converted[0] <= 'Z') || (converted[0] >= 'a' && converted[0] <= 'z'));
+                             ((converted[0] >= 'A' && converted[0] <= 'Z') ||
+                              (converted[0] >= 'a' && converted[0] <= 'z'));
     if (converted[0] == '/' || driveLetter) return "the path leaves the world folder: it is absolute";
     int32_t depth = 0;
     for (const std::string& part : pathParts(converted)) {

@@ -103,7 +103,7 @@ bool readHeaderSize(FILE* file, int64_t& width, int64_t& height) {
 
 cairo_status_t readFromFile(void* file, unsigned char* data, unsigned int length) {
     return std::fread(data, 1, length, static_cast<FILE*>(file)) == length ? CAIRO_STATUS_SUCCESS
-                                                                            : CAIRO_STATUS_READ_ERROR;
+                                                                           : CAIRO_STATUS_READ_ERROR;
 }
 
 }  // namespace
@@ -406,7 +406,8 @@ void fillPolygon(Canvas& canvas, const Polygon& polygon, uint32_t argb) {
     cairo_save(cr);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_move_to(cr, polygon.vertices[0].x, polygon.vertices[0].y);
-    for (size_t i = 1; i < polygon.vertices.size(); ++i) cairo_line_to(cr, polygon.vertices[i].x, polygon.vertices[i].y);
+    for (size_t i = 1; i < polygon.vertices.size(); ++i)
+        cairo_line_to(cr, polygon.vertices[i].x, polygon.vertices[i].y);
     cairo_close_path(cr);
     setColour(cr, argb);
     cairo_fill(cr);

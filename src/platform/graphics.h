@@ -67,8 +67,8 @@ bool saveCanvasPng(const Canvas& canvas, const std::string& path);
 // Whole picture at its own size with its top-left corner at (x, y).
 void drawPicture(Canvas& canvas, const Picture& picture, int32_t x, int32_t y);
 // Source rectangle of a picture, one source pixel to one destination pixel; parts outside the picture draw nothing.
-void drawPictureRect(Canvas& canvas, const Picture& picture, int32_t x, int32_t y,
-                     int32_t srcX, int32_t srcY, int32_t srcWidth, int32_t srcHeight);
+void drawPictureRect(Canvas& canvas, const Picture& picture, int32_t x, int32_t y, int32_t srcX, int32_t srcY,
+                     int32_t srcWidth, int32_t srcHeight);
 // Alpha-blended solid fills, colour 0xAARRGGBB.
 void fillRect(Canvas& canvas, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t argb);
 void fillEllipse(Canvas& canvas, float x, float y, float width, float height, uint32_t argb);

@@ -91,8 +91,7 @@ void dropOverLimit(PictureCache& c, const std::string& spared) {
 
 // Keeps a picture, then drops what is over the bound. A picture the game asked for is in use and stays; one decoded
 // ahead competes with the others by how much it is wished for. The lock is held.
-void keepPicture(PictureCache& c, const std::string& path, const FileStamp& stamp, const Picture& picture,
-                 bool inUse) {
+void keepPicture(PictureCache& c, const std::string& path, const FileStamp& stamp, const Picture& picture, bool inUse) {
     const auto old = c.kept.find(path);
     if (old != c.kept.end()) dropPicture(c, old);
     KeptPicture& entry = c.kept[path];

@@ -33,16 +33,16 @@ std::atomic<uint32_t> trackEndEventType{0};
 const std::vector<std::pair<SDL_Keycode, int32_t>>& keyCodes() {
     static const std::vector<std::pair<SDL_Keycode, int32_t>> codes = [] {
         std::vector<std::pair<SDL_Keycode, int32_t>> made = {
-            {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09},       {SDLK_RETURN, 0x0D},      {SDLK_KP_ENTER, 0x0D},
-            {SDLK_LSHIFT, 0x10},    {SDLK_RSHIFT, 0x10},    {SDLK_LCTRL, 0x11},       {SDLK_RCTRL, 0x11},
-            {SDLK_LALT, 0x12},      {SDLK_RALT, 0x12},      {SDLK_PAUSE, 0x13},       {SDLK_CAPSLOCK, 0x14},
-            {SDLK_ESCAPE, 0x1B},    {SDLK_SPACE, 0x20},     {SDLK_PAGEUP, 0x21},      {SDLK_PAGEDOWN, 0x22},
-            {SDLK_END, 0x23},       {SDLK_HOME, 0x24},      {SDLK_LEFT, 0x25},        {SDLK_UP, 0x26},
-            {SDLK_RIGHT, 0x27},     {SDLK_DOWN, 0x28},      {SDLK_PRINTSCREEN, 0x2C}, {SDLK_INSERT, 0x2D},
-            {SDLK_DELETE, 0x2E},    {SDLK_KP_0, 0x60},      {SDLK_KP_MULTIPLY, 0x6A}, {SDLK_KP_PLUS, 0x6B},
-            {SDLK_KP_MINUS, 0x6D},  {SDLK_KP_PERIOD, 0x6E}, {SDLK_KP_DIVIDE, 0x6F},   {SDLK_SEMICOLON, 0xBA},
-            {SDLK_EQUALS, 0xBB},    {SDLK_COMMA, 0xBC},     {SDLK_MINUS, 0xBD},       {SDLK_PERIOD, 0xBE},
-            {SDLK_SLASH, 0xBF},     {SDLK_BACKQUOTE, 0xC0}, {SDLK_LEFTBRACKET, 0xDB}, {SDLK_BACKSLASH, 0xDC},
+            {SDLK_BACKSPACE, 0x08},    {SDLK_TAB, 0x09},       {SDLK_RETURN, 0x0D},      {SDLK_KP_ENTER, 0x0D},
+            {SDLK_LSHIFT, 0x10},       {SDLK_RSHIFT, 0x10},    {SDLK_LCTRL, 0x11},       {SDLK_RCTRL, 0x11},
+            {SDLK_LALT, 0x12},         {SDLK_RALT, 0x12},      {SDLK_PAUSE, 0x13},       {SDLK_CAPSLOCK, 0x14},
+            {SDLK_ESCAPE, 0x1B},       {SDLK_SPACE, 0x20},     {SDLK_PAGEUP, 0x21},      {SDLK_PAGEDOWN, 0x22},
+            {SDLK_END, 0x23},          {SDLK_HOME, 0x24},      {SDLK_LEFT, 0x25},        {SDLK_UP, 0x26},
+            {SDLK_RIGHT, 0x27},        {SDLK_DOWN, 0x28},      {SDLK_PRINTSCREEN, 0x2C}, {SDLK_INSERT, 0x2D},
+            {SDLK_DELETE, 0x2E},       {SDLK_KP_0, 0x60},      {SDLK_KP_MULTIPLY, 0x6A}, {SDLK_KP_PLUS, 0x6B},
+            {SDLK_KP_MINUS, 0x6D},     {SDLK_KP_PERIOD, 0x6E}, {SDLK_KP_DIVIDE, 0x6F},   {SDLK_SEMICOLON, 0xBA},
+            {SDLK_EQUALS, 0xBB},       {SDLK_COMMA, 0xBC},     {SDLK_MINUS, 0xBD},       {SDLK_PERIOD, 0xBE},
+            {SDLK_SLASH, 0xBF},        {SDLK_BACKQUOTE, 0xC0}, {SDLK_LEFTBRACKET, 0xDB}, {SDLK_BACKSLASH, 0xDC},
             {SDLK_RIGHTBRACKET, 0xDD}, {SDLK_QUOTE, 0xDE}};
         for (int32_t i = 0; i < 26; ++i) made.emplace_back(SDLK_a + i, 0x41 + i);
         for (int32_t i = 0; i < 10; ++i) made.emplace_back(SDLK_0 + i, 0x30 + i);
@@ -117,67 +117,57 @@ void presentTexture() {
 bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
     event = WindowEvent{};
     switch (sdl.type) {
-        case SDL_QUIT:
-            event.kind = WindowEventKind::quit;
+    case SDL_QUIT: event.kind = WindowEventKind::quit; return true;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const int32_t code = virtualKeyCode(sdl.key.keysym.sym);
+        if (code < 0) return false;
+        event.kind = sdl.type == SDL_KEYDOWN ? WindowEventKind::keyDown : WindowEventKind::keyUp;
+        event.value = code;
+        event.ctrl = (sdl.key.keysym.mod & KMOD_CTRL) != 0;
+        event.alt = (sdl.key.keysym.mod & KMOD_ALT) != 0;
+        event.repeat = sdl.key.repeat != 0;
+        return true;
+    }
+    case SDL_CONTROLLERDEVICEADDED: openPad(sdl.cdevice.which); return false;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        if (!closePad(sdl.cdevice.which)) return false;
+        event.kind = WindowEventKind::padRemoved;
+        event.device = sdl.cdevice.which;
+        return true;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        event.kind = sdl.type == SDL_CONTROLLERBUTTONDOWN ? WindowEventKind::padButtonDown
+                                                          : WindowEventKind::padButtonUp;
+        event.value = sdl.cbutton.button;
+        event.device = sdl.cbutton.which;
+        return true;
+    case SDL_CONTROLLERAXISMOTION:
+        event.kind = WindowEventKind::padAxis;
+        event.value = sdl.caxis.axis;
+        event.device = sdl.caxis.which;
+        event.amount = sdl.caxis.value;
+        return true;
+    case SDL_WINDOWEVENT:
+        switch (sdl.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            event.kind = WindowEventKind::activate;
+            event.value = 1;
             return true;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP: {
-            const int32_t code = virtualKeyCode(sdl.key.keysym.sym);
-            if (code < 0) return false;
-            event.kind = sdl.type == SDL_KEYDOWN ? WindowEventKind::keyDown : WindowEventKind::keyUp;
-            event.value = code;
-            event.ctrl = (sdl.key.keysym.mod & KMOD_CTRL) != 0;
-            event.alt = (sdl.key.keysym.mod & KMOD_ALT) != 0;
-            event.repeat = sdl.key.repeat != 0;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            event.kind = WindowEventKind::activate;
+            event.value = 0;
             return true;
-        }
-        case SDL_CONTROLLERDEVICEADDED:
-            openPad(sdl.cdevice.which);
+        case SDL_WINDOWEVENT_CLOSE: event.kind = WindowEventKind::quit; return true;
+        case SDL_WINDOWEVENT_EXPOSED: presentTexture(); return false;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            noteWindowedSize();
+            applyScaling();
+            presentTexture();
             return false;
-        case SDL_CONTROLLERDEVICEREMOVED:
-            if (!closePad(sdl.cdevice.which)) return false;
-            event.kind = WindowEventKind::padRemoved;
-            event.device = sdl.cdevice.which;
-            return true;
-        case SDL_CONTROLLERBUTTONDOWN:
-        case SDL_CONTROLLERBUTTONUP:
-            event.kind = sdl.type == SDL_CONTROLLERBUTTONDOWN ? WindowEventKind::padButtonDown
-                                                              : WindowEventKind::padButtonUp;
-            event.value = sdl.cbutton.button;
-            event.device = sdl.cbutton.which;
-            return true;
-        case SDL_CONTROLLERAXISMOTION:
-            event.kind = WindowEventKind::padAxis;
-            event.value = sdl.caxis.axis;
-            event.device = sdl.caxis.which;
-            event.amount = sdl.caxis.value;
-            return true;
-        case SDL_WINDOWEVENT:
-            switch (sdl.window.event) {
-                case SDL_WINDOWEVENT_FOCUS_GAINED:
-                    event.kind = WindowEventKind::activate;
-                    event.value = 1;
-                    return true;
-                case SDL_WINDOWEVENT_FOCUS_LOST:
-                    event.kind = WindowEventKind::activate;
-                    event.value = 0;
-                    return true;
-                case SDL_WINDOWEVENT_CLOSE:
-                    event.kind = WindowEventKind::quit;
-                    return true;
-                case SDL_WINDOWEVENT_EXPOSED:
-                    presentTexture();
-                    return false;
-                case SDL_WINDOWEVENT_SIZE_CHANGED:
-                    noteWindowedSize();
-                    applyScaling();
-                    presentTexture();
-                    return false;
-                default:
-                    return false;
-            }
-        default:
-            break;
+        default: return false;
+        }
+    default: break;
     }
     if (sdl.type != 0 && sdl.type == trackEndEventType.load()) {
         event.kind = WindowEventKind::trackEnd;

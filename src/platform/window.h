@@ -10,7 +10,16 @@
 #include "platform/graphics.h"
 
 enum class WindowEventKind {
-    none, keyDown, keyUp, activate, quit, trackEnd, padButtonDown, padButtonUp, padAxis, padRemoved
+    none,
+    keyDown,
+    keyUp,
+    activate,
+    quit,
+    trackEnd,
+    padButtonDown,
+    padButtonUp,
+    padAxis,
+    padRemoved
 };
 
 // One message from the window system, already mapped to the game's terms:
@@ -28,8 +37,22 @@ struct WindowEvent {
 
 // Buttons and axes of a game controller, in the layout of the common pads (A at the bottom of the four).
 enum PadButton : int32_t {
-    padA, padB, padX, padY, padBack, padGuide, padStart, padLeftStick, padRightStick, padLeftShoulder,
-    padRightShoulder, padDpadUp, padDpadDown, padDpadLeft, padDpadRight, padButtonCount
+    padA,
+    padB,
+    padX,
+    padY,
+    padBack,
+    padGuide,
+    padStart,
+    padLeftStick,
+    padRightStick,
+    padLeftShoulder,
+    padRightShoulder,
+    padDpadUp,
+    padDpadDown,
+    padDpadLeft,
+    padDpadRight,
+    padButtonCount
 };
 enum PadAxis : int32_t { padLeftX, padLeftY, padRightX, padRightY, padLeftTrigger, padRightTrigger };
 

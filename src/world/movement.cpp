@@ -21,7 +21,9 @@
 
 namespace {
 
-bool held(const GameState& game, int32_t key) { return game.keyDown[key] != 0; }
+bool held(const GameState& game, int32_t key) {
+    return game.keyDown[key] != 0;
+}
 
 // Whether the hero may go from the current area into area `to` by the levels.
 bool levelsAllowEntry(const GameState& game, const AreaRecord& to) {
@@ -46,8 +48,14 @@ struct ScreenBeforeDoor {
 };
 
 void goThroughDoor(GameState& game, const DoorRecord door) {
-    ScreenBeforeDoor before{game.storyFlags[flagVisitState], game.heroX, game.heroY, game.currentMap,
-                            game.mapName, game.mapImage, game.areaCount, std::move(game.areas)};
+    ScreenBeforeDoor before{game.storyFlags[flagVisitState],
+                            game.heroX,
+                            game.heroY,
+                            game.currentMap,
+                            game.mapName,
+                            game.mapImage,
+                            game.areaCount,
+                            std::move(game.areas)};
     if (game.storyFlags[flagVisitState] != 0) game.storyFlags[flagVisitState] = 1;
     game.heroX = door.resetX;
     game.heroY = door.resetY;

@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 
-#include "app/fixed_pictures.h"
 #include "app/drawing.h"
+#include "app/fixed_pictures.h"
 #include "app/game_state.h"
 #include "app/held_numbers.h"
 #include "data/xml_access.h"
@@ -72,8 +72,8 @@ void rebuildNpcPictures(GameState& game) {
         if (npc.absent || npc.imageId < 0) continue;
         const PolygonPoint anchor = polygonLastPoint(game.areas[static_cast<std::size_t>(i)].polygon);
         // A vertex at the top of the range is 2^31 as a float, one past the range: it is held to the range.
-        loadNpcPicture(game, npc.imageId, held32(static_cast<int64_t>(anchor.x)), held32(static_cast<int64_t>(anchor.y)),
-                       i);
+        loadNpcPicture(game, npc.imageId, held32(static_cast<int64_t>(anchor.x)),
+                       held32(static_cast<int64_t>(anchor.y)), i);
     }
 }
 
@@ -162,8 +162,8 @@ void buildMessage(GameState& game, const AreaNpc& npc) {
     game.answerSplitLine = noQuestion;
 
     // The question is asked only when every plain line before the first yes speech element was shown.
-    const int64_t questionEnd =
-        static_cast<int64_t>(n) + static_cast<int64_t>(npc.yesLines.size()) + 1 + static_cast<int64_t>(npc.noLines.size());
+    const int64_t questionEnd = static_cast<int64_t>(n) + static_cast<int64_t>(npc.yesLines.size()) + 1 +
+                                static_cast<int64_t>(npc.noLines.size());
     if (n == static_cast<int64_t>(npc.questionIndex) + 1 && questionEnd <= lastLine) {
         game.questionLine = n;
         for (const SpeechLine& line : npc.yesLines) {

@@ -17,8 +17,12 @@
 
 namespace {
 
-bool itemIdValid(int32_t id) { return id >= 0 && id < itemKindCount; }
-bool weaponIdValid(int32_t id) { return id >= 0 && id < weaponKindCount; }
+bool itemIdValid(int32_t id) {
+    return id >= 0 && id < itemKindCount;
+}
+bool weaponIdValid(int32_t id) {
+    return id >= 0 && id < weaponKindCount;
+}
 
 void clearBeatenBosses(GameState& game) {
     for (AreaRecord& area : game.areas) {
@@ -35,7 +39,8 @@ void updateProgressStage(GameState& game) {
 }
 
 void applyNpcRules(GameState& game) {
-    if (game.currentMap == visitStateScreen && game.storyFlags[flagVisitState] == 0) game.storyFlags[flagVisitState] = 1;
+    if (game.currentMap == visitStateScreen && game.storyFlags[flagVisitState] == 0)
+        game.storyFlags[flagVisitState] = 1;
     for (const NpcRule& rule : npcRules) {
         if (rule.screen != game.currentMap) continue;
         AreaRecord* area = areaAt(game, rule.area);

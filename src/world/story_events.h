@@ -41,8 +41,8 @@ struct MoneyFlag {
     int32_t bound;
 };
 
-inline constexpr std::array<MoneyFlag, 8> moneyFlags = {{
-    {5, 99}, {6, 199}, {7, 299}, {8, 499}, {9, 799}, {10, 999}, {47, 3000}, {48, 5000}}};
+inline constexpr std::array<MoneyFlag, 8> moneyFlags = {
+    {{5, 99}, {6, 199}, {7, 299}, {8, 499}, {9, 799}, {10, 999}, {47, 3000}, {48, 5000}}};
 
 // The screen whose first visit sets the visit-state flag from 0 to 1.
 constexpr int32_t visitStateScreen = 16;

@@ -6,11 +6,15 @@
 
 namespace {
 
-bool flagIdValid(int32_t id) { return id >= 0 && id < storyFlagCount; }
+bool flagIdValid(int32_t id) {
+    return id >= 0 && id < storyFlagCount;
+}
 
 }  // namespace
 
-int32_t storyFlag(const GameState& game, int32_t id) { return flagIdValid(id) ? game.storyFlags[id] : 0; }
+int32_t storyFlag(const GameState& game, int32_t id) {
+    return flagIdValid(id) ? game.storyFlags[id] : 0;
+}
 
 void setStoryFlag(GameState& game, int32_t id, int32_t value) {
     if (flagIdValid(id)) game.storyFlags[id] = value;

@@ -43,12 +43,16 @@ class EnvironmentValue {
 public:
     EnvironmentValue(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old, hadOld_ = true;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
     }
     ~EnvironmentValue() {
-        if (hadOld_) setenv(name_, old_.c_str(), 1);
-        else unsetenv(name_);
+        if (hadOld_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:

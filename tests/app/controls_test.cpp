@@ -185,9 +185,9 @@ TEST_F(Controlling, AKeyHeldByTwoControlsIsLetGoByTheLastAndRepeatsKeepTheLatch)
 }
 
 TEST_F(Controlling, PadButtonsAndTheLeftStickActAsTheirKeys) {
-    const std::pair<int32_t, int32_t> expected[] = {{padA, vkV}, {padX, vkSpace}, {padB, vkB}, {padY, vkN},
-                                                     {padDpadUp, vkUp}, {padDpadDown, vkDown},
-                                                     {padDpadLeft, vkLeft}, {padDpadRight, vkRight}};
+    const std::pair<int32_t, int32_t> expected[] = {
+        {padA, vkV},       {padX, vkSpace},       {padB, vkB},           {padY, vkN},
+        {padDpadUp, vkUp}, {padDpadDown, vkDown}, {padDpadLeft, vkLeft}, {padDpadRight, vkRight}};
     for (const auto& [button, gameKey] : expected) {
         pad(WindowEventKind::padButtonDown, button);
         EXPECT_EQ(game.keyDown[gameKey], 1) << button;

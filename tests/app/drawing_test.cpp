@@ -248,9 +248,9 @@ TEST_F(Screens, EveryJapaneseTextHasItsGlyphs) {
     WeaponSlot sword, gun;
     gun.fly = 1;
     ItemRecord item;
-    std::vector<std::string> texts = {"GAME OVER", "セーブしたところにもどります", "スペースキーのぶき", "Bキーのぶき",
-                                      "どうぐ", "やくそう\t3こ", weaponNumbersText(sword, 0),
-                                      weaponNumbersText(gun, 1), "0 / 0\n0\n0 / 0\n0g\n0"};
+    std::vector<std::string> texts = {
+        "GAME OVER",     "セーブしたところにもどります", "スペースキーのぶき",      "Bキーのぶき",           "どうぐ",
+        "やくそう\t3こ", weaponNumbersText(sword, 0),    weaponNumbersText(gun, 1), "0 / 0\n0\n0 / 0\n0g\n0"};
     for (int32_t type = 0; type <= 4; ++type) {
         item.type = type;
         texts.push_back(itemEffectText(item));

@@ -18,10 +18,13 @@
 
 namespace {
 
-std::string number(int64_t value) { return std::to_string(value); }
+std::string number(int64_t value) {
+    return std::to_string(value);
+}
 
 // An area element with the rectangle (left, top)-(right, bottom), its enemy count and more children inside.
-std::string areaXml(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t enemies, const std::string& inner) {
+std::string areaXml(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t enemies,
+                    const std::string& inner) {
     auto point = [](int32_t x, int32_t y) { return "<point x=\"" + number(x) + "\" y=\"" + number(y) + "\"/>"; };
     return "<area level=\"0\" pointnum=\"4\" enemynum=\"" + number(enemies) + "\">" + point(left, top) +
            point(right, top) + point(right, bottom) + point(left, bottom) + inner + "</area>";
@@ -36,8 +39,9 @@ protected:
         game.largeFont = createFont(20);
         ASSERT_TRUE(canvasValid(game.backBuffer));
         writeEnemies(5, 20);
-        writeTextFile("media/ItemData.xml",
-                      R"(<itemdatas><item name="薬草" use="20" type="1" power="30" time="0" pict="0" howto=""/></itemdatas>)");
+        writeTextFile(
+            "media/ItemData.xml",
+            R"(<itemdatas><item name="薬草" use="20" type="1" power="30" time="0" pict="0" howto=""/></itemdatas>)");
         std::string weapons;
         for (int i = 0; i < 12; ++i)
             weapons += R"(<enemy name="けん" howto="" power="1" fly="0" speed="30" kayaku="0" wait="0" pict="0"/>)";
@@ -58,15 +62,16 @@ protected:
                                                   areaXml(0, 0, 3000, 3000, enemies, inner) + "</screen></map>");
     }
     void writeBoss(int64_t gx, int64_t gy, int64_t x, int64_t y) {
-        writeTextFile("media/BossData.xml",
-                      "<bossdatas><boss name=\"ジズ\" maxlife=\"5\" size=\"64\" pict=\"pict\\boss.png\" "
-                      "cutin=\"pict\\cutin.png\" gx=\"" + number(gx) + "\" gy=\"" + number(gy) + "\" x=\"" +
-                          number(x) + "\" y=\"" + number(y) +
-                          "\" hit=\"20\" kin=\"50\" tyu=\"150\"><bspeech>くるがよい</bspeech>"
-                          "<weapon type=\"0\" wait1=\"5\" wait2=\"5\" speed1=\"3\" speed2=\"5\" pict=\"0\" power=\"1\"/>"
-                          "<weapon type=\"5\" wait1=\"5\" wait2=\"5\" speed1=\"3\" speed2=\"5\" pict=\"0\" power=\"1\"/>"
-                          "<weapon type=\"8\" wait1=\"5\" wait2=\"5\" speed1=\"3\" speed2=\"5\" pict=\"0\" power=\"1\"/>"
-                          "</boss></bossdatas>");
+        writeTextFile(
+            "media/BossData.xml",
+            "<bossdatas><boss name=\"ジズ\" maxlife=\"5\" size=\"64\" pict=\"pict\\boss.png\" "
+            "cutin=\"pict\\cutin.png\" gx=\"" +
+                number(gx) + "\" gy=\"" + number(gy) + "\" x=\"" + number(x) + "\" y=\"" + number(y) +
+                "\" hit=\"20\" kin=\"50\" tyu=\"150\"><bspeech>くるがよい</bspeech>"
+                "<weapon type=\"0\" wait1=\"5\" wait2=\"5\" speed1=\"3\" speed2=\"5\" pict=\"0\" power=\"1\"/>"
+                "<weapon type=\"5\" wait1=\"5\" wait2=\"5\" speed1=\"3\" speed2=\"5\" pict=\"0\" power=\"1\"/>"
+                "<weapon type=\"8\" wait1=\"5\" wait2=\"5\" speed1=\"3\" speed2=\"5\" pict=\"0\" power=\"1\"/>"
+                "</boss></bossdatas>");
     }
     void writeSave(const std::string& hero) {
         writeTextFile("gamedat.xml", "<savedata><hero nowmap=\"0\" nowpart=\"0\" EXP=\"0\" kayaku=\"10\" money=\"0\" " +

@@ -372,8 +372,8 @@ TEST_F(FrameTick, LevelUpNeedsStrictlyMoreThanTwentyTimesTheLevel) {
 TEST_F(FrameTick, MusicFollowsTheMapTheBossAndTheScene) {
     registerSilentTracks();
     game.scene = sceneSideMenu;
-    const std::pair<int32_t, Names> byMap[] = {
-        {0, {"town2"}}, {1, {"cave"}}, {16, {"city"}}, {37, {}}, {41, {"city"}}, {42, {}}, {13, {"cave"}}};
+    const std::pair<int32_t, Names> byMap[] = {{0, {"town2"}}, {1, {"cave"}}, {16, {"city"}}, {37, {}},
+                                               {41, {"city"}}, {42, {}},      {13, {"cave"}}};
     for (const auto& [map, wanted] : byMap) {
         game.currentMap = map;
         tick();

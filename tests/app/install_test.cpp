@@ -39,8 +39,8 @@ TEST_F(Install, TreeHoldsTheProgramsTheDemoWorldDesktopFilesIconsManPageAndDocs)
     EXPECT_FALSE(fs::exists(world / "pict" / ".tracks-stamp"));
     EXPECT_FALSE(fs::exists(world / "gamedat.xml"));
     // The installed validator passes the installed world, run from elsewhere.
-    const installed::Finished check =
-        installed::runIn(elsewhere, {}, (prefix / "bin" / "quorvath-check").string(), {world.string()});
+    const installed::Finished check = installed::runIn(elsewhere, {}, (prefix / "bin" / "quorvath-check").string(),
+                                                       {world.string()});
     EXPECT_EQ(check.status, 0) << check.out << check.err;
 
     const std::string desktop = readTextFile((prefix / "share" / "applications" / (id + ".desktop")).string());
@@ -104,8 +104,8 @@ TEST_F(Install, NoWorldAnywhereExitsOneNamingEveryFolderItLookedIn) {
     const fs::path moved = folder.path() / "moved" / "bin";
     fs::create_directories(moved);
     fs::copy_file(prefix / "bin" / "quorvath", moved / "quorvath");
-    const installed::Finished lost =
-        installed::runIn(elsewhere, {{"HOME", home.string()}, {"DISPLAY", ""}}, (moved / "quorvath").string(), {});
+    const installed::Finished lost = installed::runIn(elsewhere, {{"HOME", home.string()}, {"DISPLAY", ""}},
+                                                      (moved / "quorvath").string(), {});
     EXPECT_EQ(lost.status, 1);
     EXPECT_NE(lost.err.find(elsewhere.string() + " (the current folder)"), std::string::npos) << lost.err;
     EXPECT_NE(lost.err.find((folder.path() / "moved" / "share" / "quorvath" / "game").string() +

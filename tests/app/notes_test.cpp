@@ -23,8 +23,7 @@ protected:
     }
 
     // Pixels of two pictures that differ inside the rectangle.
-    static int differing(const Canvas& a, const Canvas& b, int32_t left, int32_t top, int32_t right,
-                         int32_t bottom) {
+    static int differing(const Canvas& a, const Canvas& b, int32_t left, int32_t top, int32_t right, int32_t bottom) {
         int count = 0;
         for (int32_t y = top; y < bottom; ++y) {
             for (int32_t x = left; x < right; ++x) count += canvasPixel(a, x, y) != canvasPixel(b, x, y) ? 1 : 0;

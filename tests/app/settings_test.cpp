@@ -134,8 +134,8 @@ pause = ["start", "y"]
 }
 
 TEST_F(SettingsFile, KeyNamesGoBothWays) {
-    for (const char* name : {"Space", "Left", "Up", "Right", "Down", "V", "B", "N", "S", "L", "A", "Return",
-                             "Keypad 8", "F5", "Tab", "Home", "-", "="}) {
+    for (const char* name : {"Space", "Left", "Up", "Right", "Down", "V", "B", "N", "S", "L", "A", "Return", "Keypad 8",
+                             "F5", "Tab", "Home", "-", "="}) {
         const int32_t code = keyCodeFromName(name);
         EXPECT_GE(code, 0) << name;
         EXPECT_EQ(keyNameOfCode(code), name);
@@ -216,29 +216,31 @@ TEST_F(SettingsFile, BoundKeysMoveOffTheActionsThatHadThemByDefault) {
 }
 
 TEST_F(SettingsFile, ChangedValuesAreWrittenInPlaceKeepingTheRestOfTheFile) {
-    const std::string original = "# my settings\n"
-                                 "[display]\n"
-                                 "  scale = 2   # twice the size\n"
-                                 "scaling = \"fit\"\n"
-                                 "\n"
-                                 "[keys]\n"
-                                 "talk = [\"Return\"]  # enter talks\n";
+    const std::string original =
+        "# my settings\n"
+        "[display]\n"
+        "  scale = 2   # twice the size\n"
+        "scaling = \"fit\"\n"
+        "\n"
+        "[keys]\n"
+        "talk = [\"Return\"]  # enter talks\n";
     Settings settings = read(original);
     settings.display.fullscreen = true;
     settings.display.scale = 3;
     settings.musicVolume = 70;
     ASSERT_TRUE(writeSettings("settings.toml", settings, warnings));
-    EXPECT_EQ(readTextFile("settings.toml"), "# my settings\n"
-                                             "[display]\n"
-                                             "fullscreen = true\n"
-                                             "  scale = 3   # twice the size\n"
-                                             "scaling = \"fit\"\n"
-                                             "\n"
-                                             "[keys]\n"
-                                             "talk = [\"Return\"]  # enter talks\n"
-                                             "\n"
-                                             "[audio]\n"
-                                             "music_volume = 70\n");
+    EXPECT_EQ(readTextFile("settings.toml"),
+              "# my settings\n"
+              "[display]\n"
+              "fullscreen = true\n"
+              "  scale = 3   # twice the size\n"
+              "scaling = \"fit\"\n"
+              "\n"
+              "[keys]\n"
+              "talk = [\"Return\"]  # enter talks\n"
+              "\n"
+              "[audio]\n"
+              "music_volume = 70\n");
     EXPECT_FALSE(std::filesystem::exists("settings.toml.tmp"));
 
     // Read back, the file gives what was written; writing the same again changes nothing.

@@ -75,8 +75,9 @@ protected:
             std::string window =
                 commandOutput(onDisplay + "xdotool search --onlyvisible --name '^Quorvath$' 2>/dev/null");
             window = window.substr(0, window.find('\n'));
-            if (!window.empty() && commandOutput(onDisplay + "xwininfo -id " + window + " 2>/dev/null")
-                                           .find("Map State: IsViewable") != std::string::npos) {
+            if (!window.empty() &&
+                commandOutput(onDisplay + "xwininfo -id " + window + " 2>/dev/null").find("Map State: IsViewable") !=
+                    std::string::npos) {
                 commandOutput(onDisplay + "xdotool windowfocus --sync " + window + " 2>/dev/null");
                 windowIcon = commandOutput(onDisplay + "xprop -id " + window + " _NET_WM_ICON 2>/dev/null | head -2");
                 std::this_thread::sleep_for(500ms);

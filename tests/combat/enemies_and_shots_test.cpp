@@ -242,12 +242,13 @@ TEST(Shots, ATableHoldsEightAndANinthIsLost) {
 }
 
 TEST(Shots, StraightAndDiagonalStepsWithTheHalvedSpeed) {
-    struct Case { int direction, speed, dx, dy; };
+    struct Case {
+        int direction, speed, dx, dy;
+    };
     const Case cases[] = {
-        {0, 5, 0, 5}, {3, 5, 5, 0}, {5, 5, -5, 0}, {6, 5, 0, -5},
-        {80, 5, 0, 5}, {81, 5, 2, 2}, {82, 5, 5, 0}, {83, 5, 2, -2},
-        {84, 5, -5, 0}, {85, 5, -2, 2}, {86, 5, 0, -5}, {87, 5, -2, -2},
-        {81, 1, 0, 0}, {87, -5, 2, 2}, {11, 5, 0, 0}, {88, 5, 0, 0},
+        {0, 5, 0, 5},  {3, 5, 5, 0},   {5, 5, -5, 0},  {6, 5, 0, -5},  {80, 5, 0, 5},  {81, 5, 2, 2},
+        {82, 5, 5, 0}, {83, 5, 2, -2}, {84, 5, -5, 0}, {85, 5, -2, 2}, {86, 5, 0, -5}, {87, 5, -2, -2},
+        {81, 1, 0, 0}, {87, -5, 2, 2}, {11, 5, 0, 0},  {88, 5, 0, 0},
     };
     for (const Case& c : cases) {
         auto game = combatGame();

@@ -34,8 +34,8 @@ void writeWeaponFile() {
     std::string text = "<weapondatas>\n";
     for (int i = 0; i < weaponKindCount; ++i) {
         const std::string n = std::to_string(i);
-        text += "<enemy name=\"weapon " + n + "\" power=\"" + n + "\" fly=\"" + std::to_string(i % 4) +
-                "\" speed=\"" + std::to_string(20 + i) + "\" kayaku=\"" + std::to_string(i * 2) + "\" wait=\"" +
+        text += "<enemy name=\"weapon " + n + "\" power=\"" + n + "\" fly=\"" + std::to_string(i % 4) + "\" speed=\"" +
+                std::to_string(20 + i) + "\" kayaku=\"" + std::to_string(i * 2) + "\" wait=\"" +
                 std::to_string(i * 100) + "\" pict=\"" + std::to_string(i % 3) + "\" howto=\"text " + n + "\"/>\n";
     }
     writeTextFile("media/WeaponData.xml", text + "</weapondatas>\n");
@@ -126,9 +126,12 @@ TEST(Sword, ReachesBeyondTheLineTwentyPixelsInFront) {
 }
 
 TEST(Sword, EachDirectionStrikesItsOwnSide) {
-    struct Case { int heroDir, vx, vy; bool hit; };
+    struct Case {
+        int heroDir, vx, vy;
+        bool hit;
+    };
     const Case cases[] = {
-        {2, 320, 300, true}, {3, 319, 300, false}, {4, 280, 300, true}, {5, 281, 300, false},
+        {2, 320, 300, true}, {3, 319, 300, false}, {4, 280, 300, true},  {5, 281, 300, false},
         {6, 300, 280, true}, {7, 300, 281, false}, {0, 300, 260, false}, {8, 300, 320, false},
     };
     for (const Case& c : cases) {

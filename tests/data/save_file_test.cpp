@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 #include <random>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/game_state.h"
 #include "test_support.h"
@@ -50,8 +50,8 @@ TEST(SaveFile, SaveThenLoadKeepsEverySavedField) {
     EXPECT_EQ(loaded.itemCounts, saved.itemCounts);
     EXPECT_EQ(loaded.weaponOwned, saved.weaponOwned);
     EXPECT_EQ(std::make_tuple(loaded.heroX, loaded.heroY, loaded.currentMap, loaded.currentArea, loaded.heroLife,
-                              loaded.heroMaxLife, loaded.heroExp, loaded.heroLevel, loaded.heroSpeed,
-                              loaded.heroPowder, loaded.heroMoney),
+                              loaded.heroMaxLife, loaded.heroExp, loaded.heroLevel, loaded.heroSpeed, loaded.heroPowder,
+                              loaded.heroMoney),
               std::make_tuple(1234, -56, 3, 7, 41, 90, 12345, 8, 12, 77, 2147483647));
     EXPECT_TRUE(boxes.boxes().empty());
 }
@@ -162,7 +162,7 @@ TEST(SaveFile, HandEditedFilesLoadTheSameValues) {
                               game.heroMoney),
               std::make_tuple(1, 2, 3, 4, 5, 6, 7, 8, 11, 10, 9));
     EXPECT_EQ(game.itemCounts[2], 4);
-    EXPECT_EQ(game.itemCounts[0], 1);  // not in the file: kept
+    EXPECT_EQ(game.itemCounts[0], 1);   // not in the file: kept
     EXPECT_EQ(game.storyFlags[10], 5);  // the later element wins
     EXPECT_EQ(game.storyFlags[11], 0);
     for (int32_t id = 0; id < storyFlagCount; ++id) {

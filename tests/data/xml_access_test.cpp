@@ -76,11 +76,12 @@ TEST(XmlAccess, LongErrorLineIsCutAtWholeCharactersWithin255Units) {
     ASSERT_EQ(boxes.boxes().size(), 1u);
     const std::string& text = boxes.boxes()[0].second;
     // "\n1行\n" is 4 units, "<root name=\"" 12; the rest of the 255 are whole あ of 3 bytes each.
-    EXPECT_EQ(text, "\n1行\n<root name=\"" + [] {
-        std::string kana;
-        for (int i = 0; i < 255 - 4 - 12; ++i) kana += "あ";
-        return kana;
-    }());
+    EXPECT_EQ(
+        text, "\n1行\n<root name=\"" + [] {
+            std::string kana;
+            for (int i = 0; i < 255 - 4 - 12; ++i) kana += "あ";
+            return kana;
+        }());
     XmlDocument document;
     XmlParseProblem problem;
     EXPECT_FALSE(openXmlDocumentQuietly(document, "bad.xml", &problem));
@@ -90,11 +91,10 @@ TEST(XmlAccess, LongErrorLineIsCutAtWholeCharactersWithin255Units) {
 
 TEST(XmlAccess, MalformedDocumentsAreParseErrors) {
     TempFolder folder;
-    for (const std::string& content : {std::string(""), std::string("<root/><root/>"),
-                                      std::string("<root>"),
-                                      std::string("<root name=\"\xFF\xFE\"/>"), std::string("<root/>junk"),
-                                      std::string("junk<root/>"), std::string("<root/><![CDATA[x]]>"),
-                                      std::string("<root><a x=\"1\" y=\"2\" x=\"3\"/></root>")}) {
+    for (const std::string& content :
+         {std::string(""), std::string("<root/><root/>"), std::string("<root>"),
+          std::string("<root name=\"\xFF\xFE\"/>"), std::string("<root/>junk"), std::string("junk<root/>"),
+          std::string("<root/><![CDATA[x]]>"), std::string("<root><a x=\"1\" y=\"2\" x=\"3\"/></root>")}) {
         BoxCatcher boxes;
         writeTextFile("bad.xml", content);
         std::string name;
@@ -108,7 +108,8 @@ TEST(XmlAccess, AShiftJisFileGivesUtf8Text) {
     TempFolder folder;
     BoxCatcher boxes;
     // 勇者① in CP932; ① exists only in the Windows superset of Shift_JIS.
-    writeTextFile("sjis.xml", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<root name=\"\x97\x45\x8E\xD2\x87\x40\"/>");
+    writeTextFile("sjis.xml",
+                  "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<root name=\"\x97\x45\x8E\xD2\x87\x40\"/>");
     std::string name;
     EXPECT_EQ(loadRootName("sjis.xml", name), 1);
     EXPECT_EQ(name, "勇者①");
@@ -257,8 +258,9 @@ TEST(XmlAccess, LocationPathsFindElementsTheThreeWays) {
 
 TEST(XmlAccess, ElementTextJoinsTheTextAndTrimsItsEnds) {
     TempFolder folder;
-    writeTextFile("t.xml", "<root>\n  <line>\n    よく来たな、 <b>勇者</b> よ。\n  </line><empty/>"
-                           "<cdata><![CDATA[<そのまま>]]><i>x</i></cdata></root>");
+    writeTextFile("t.xml",
+                  "<root>\n  <line>\n    よく来たな、 <b>勇者</b> よ。\n  </line><empty/>"
+                  "<cdata><![CDATA[<そのまま>]]><i>x</i></cdata></root>");
     std::string line, empty, cdata, textNode;
     EXPECT_EQ(runXmlLoader("t.xml",
                            [&](XmlDocument& document) {

@@ -43,8 +43,7 @@ protected:
 };
 
 // Waits up to two seconds for the condition.
-template <typename Condition>
-bool waitFor(Condition condition) {
+template <typename Condition> bool waitFor(Condition condition) {
     for (int i = 0; i < 200; ++i) {
         if (condition()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

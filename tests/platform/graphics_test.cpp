@@ -22,9 +22,9 @@ namespace {
 // The PngSuite lies beside the project; worktrees sit one level deeper.
 fs::path pngSuiteFolder() {
     const fs::path source(QUORVATH_SOURCE_DIR);
-    for (const fs::path& candidate : {source / ".." / "shared" / "testdata" / "pngsuite",
-                                      source / ".." / ".." / "shared" / "testdata" / "pngsuite",
-                                      fs::path("/work/shared/testdata/pngsuite")}) {
+    for (const fs::path& candidate :
+         {source / ".." / "shared" / "testdata" / "pngsuite", source / ".." / ".." / "shared" / "testdata" / "pngsuite",
+          fs::path("/work/shared/testdata/pngsuite")}) {
         if (fs::is_directory(candidate)) return candidate;
     }
     return {};

@@ -21,8 +21,8 @@ class BossFight : public ::testing::TestWithParam<Boss> {};
 
 TEST_P(BossFight, WalkInSpeechesVsFightAndClosingSpeechThenTheBossIsGone) {
     const Boss boss = GetParam();
-    const std::filesystem::path script =
-        play::sourceDir() / "tests" / "play" / ("boss_" + std::to_string(boss.number) + ".sim");
+    const std::filesystem::path script = play::sourceDir() / "tests" / "play" /
+                                         ("boss_" + std::to_string(boss.number) + ".sim");
     bool keysOnly = false;
     for (const play::ScriptLine& line : play::readScript(script)) {
         if (line.text.rfind("# keys only", 0) == 0) keysOnly = true;

@@ -21,7 +21,9 @@ namespace play {
 
 using nlohmann::json;
 
-inline std::filesystem::path sourceDir() { return QUORVATH_SOURCE_DIR; }
+inline std::filesystem::path sourceDir() {
+    return QUORVATH_SOURCE_DIR;
+}
 
 // Makes the demo world's pictures and music, or checks they are up to date (quorvath.sh makes them too). Tests
 // run side by side, so the tool runs under a lock: one writes, the others wait and then find nothing to do.
@@ -54,8 +56,8 @@ inline std::vector<ScriptLine> readScript(const std::filesystem::path& file) {
 
 // Runs quorvath-sim on the script in the working directory; one parsed object per output line.
 inline std::vector<json> runScript(const std::filesystem::path& script) {
-    const std::string command =
-        "'" + std::string(QUORVATH_BINARY_DIR) + "/quorvath-sim' '" + script.string() + "' 2>&1";
+    const std::string command = "'" + std::string(QUORVATH_BINARY_DIR) + "/quorvath-sim' '" + script.string() +
+                                "' 2>&1";
     std::vector<json> out;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return out;
@@ -135,8 +137,8 @@ inline Replay replayAndCheck(const std::filesystem::path& script) {
             const json& state = replay.states[dumps++];
             for (const auto& [where, expected] : pending)
                 EXPECT_EQ(valueAt(state, expected.first), expected.second)
-                    << script.filename() << ":" << where.number << ": " << expected.first
-                    << " (after frame " << state["frameCounter"] << ")" << regenerateHint;
+                    << script.filename() << ":" << where.number << ": " << expected.first << " (after frame "
+                    << state["frameCounter"] << ")" << regenerateHint;
             pending.clear();
         }
     }

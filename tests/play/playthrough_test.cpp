@@ -91,8 +91,7 @@ TEST(Playthrough, FromTheTitleThroughEveryBossToTheEndingAndBackToTheTitle) {
     const auto ending = std::find_if(replay.states.rbegin(), replay.states.rend(),
                                      [](const auto& state) { return state["storyFlags"][56] == 2; });
     ASSERT_NE(ending, replay.states.rend()) << "the ending's walk is reached";
-    for (int flag : {49, 50, 22, 51, 40, 42})
-        EXPECT_EQ((*ending)["storyFlags"][flag], 1) << "boss flag " << flag;
+    for (int flag : {49, 50, 22, 51, 40, 42}) EXPECT_EQ((*ending)["storyFlags"][flag], 1) << "boss flag " << flag;
     EXPECT_EQ((*ending)["storyFlags"][46], 5) << "the last stage of the story";
     EXPECT_TRUE((*ending)["weaponOwned"][6]) << "the steel sword bought in the shop";
     EXPECT_TRUE((*ending)["weaponOwned"][10]) << "the dragon sword from the wolf";

@@ -37,10 +37,10 @@ using namespace std::chrono_literals;
 }
 
 // Colours of the demo world's pictures at a few points of the window.
-constexpr Rgb titleMenuBox{250, 246, 236};  // inside the title menu's opaque box at (380, 470)
-constexpr Rgb titleSky{87, 79, 163};        // the evening sky above the logo at (450, 20)
-constexpr Rgb sidePanel{53, 72, 142};       // the side panel's status block at (700, 100)
-constexpr Rgb messageWindow{250, 246, 236}; // the message window at (50, 560)
+constexpr Rgb titleMenuBox{250, 246, 236};   // inside the title menu's opaque box at (380, 470)
+constexpr Rgb titleSky{87, 79, 163};         // the evening sky above the logo at (450, 20)
+constexpr Rgb sidePanel{53, 72, 142};        // the side panel's status block at (700, 100)
+constexpr Rgb messageWindow{250, 246, 236};  // the message window at (50, 560)
 
 }  // namespace
 
@@ -121,8 +121,7 @@ TEST(WindowPlay, TitleMenuNewGameWalkTalkAndSaveInARealWindow) {
     EXPECT_EQ(childFlag, "1") << "the child gave his short sword";
     EXPECT_NE(saved.find(R"(<weapon num="1"/>)"), std::string::npos) << "the short sword is owned";
     std::smatch hero;
-    ASSERT_TRUE(std::regex_search(saved, hero, std::regex(R"re(<hero x="(\d+)" y="(\d+)" nowmap="(\d+)")re")))
-        << saved;
+    ASSERT_TRUE(std::regex_search(saved, hero, std::regex(R"re(<hero x="(\d+)" y="(\d+)" nowmap="(\d+)")re"))) << saved;
     EXPECT_EQ(hero[1], "700");
     EXPECT_EQ(hero[2], "670") << "right above the child";
     EXPECT_EQ(hero[3], "6") << "the home town";

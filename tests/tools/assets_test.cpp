@@ -19,8 +19,8 @@
 namespace {
 
 int runAssets(const std::string& arguments) {
-    const std::string command =
-        std::string("\"") + QUORVATH_BINARY_DIR + "/quorvath-assets\" " + arguments + " > assets-output.txt 2>&1";
+    const std::string command = std::string("\"") + QUORVATH_BINARY_DIR + "/quorvath-assets\" " + arguments +
+                                " > assets-output.txt 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -43,19 +43,17 @@ struct Expected {
 };
 
 const std::vector<Expected> fixedPictures = {
-    {"pict/man.png", 320, 40},        {"pict/dungan.png", 360, 15},      {"pict/tekismall.png", 600, 25},
-    {"pict/mycutin.png", 200, 200},   {"pict/VS.png", 150, 100},         {"pict/サイドメニュー.png", 300, 600},
-    {"pict/sannkaku.png", 16, 16},    {"pict/sannkakublack.png", 16, 16}, {"pict/めにゅ.png", 400, 300},
-    {"pict/めにゅd.png", 400, 300},   {"pict/whitebox.png", 600, 80},     {"pict/yesnobox.png", 140, 100},
-    {"pict/Wicon.png", 1200, 50},     {"pict/END.png", 3000, 600},        {"pict/BALL.png", 150, 50},
+    {"pict/man.png", 320, 40},      {"pict/dungan.png", 360, 15},       {"pict/tekismall.png", 600, 25},
+    {"pict/mycutin.png", 200, 200}, {"pict/VS.png", 150, 100},          {"pict/サイドメニュー.png", 300, 600},
+    {"pict/sannkaku.png", 16, 16},  {"pict/sannkakublack.png", 16, 16}, {"pict/めにゅ.png", 400, 300},
+    {"pict/めにゅd.png", 400, 300}, {"pict/whitebox.png", 600, 80},     {"pict/yesnobox.png", 140, 100},
+    {"pict/Wicon.png", 1200, 50},   {"pict/END.png", 3000, 600},        {"pict/BALL.png", 150, 50},
     {"pict/TITLE.png", 700, 420},
 };
 
-const char* const trackFiles[] = {"pict/cavebgm.mp3",           "pict/Battle.mp3",
-                                  "pict/battle2.mp3",           "pict/Cave Scene  Ⅱ.mp3",
-                                  "pict/Cave Scene  Ⅲ.mp3",     "pict/Main Title.mp3",
-                                  "pict/なんとかタウン.mp3",    "pict/文化祭.mp3",
-                                  "pict/文化祭２.mp3"};
+const char* const trackFiles[] = {"pict/cavebgm.mp3",        "pict/Battle.mp3",        "pict/battle2.mp3",
+                                  "pict/Cave Scene  Ⅱ.mp3",  "pict/Cave Scene  Ⅲ.mp3", "pict/Main Title.mp3",
+                                  "pict/なんとかタウン.mp3", "pict/文化祭.mp3",        "pict/文化祭２.mp3"};
 
 }  // namespace
 

@@ -36,16 +36,19 @@ std::string squareArea(int left, int top, int size, int level, const std::string
 // The six files of a small world that passes every check.
 std::map<std::string, std::string> cleanWorld() {
     std::map<std::string, std::string> files;
-    files["media/EnemyData.xml"] =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<enemydatas>\n" +
-        repeatLines(8, "<enemy life=\"3\" size=\"20\" speed=\"2\"/>") + "</enemydatas>\n";
+    files["media/EnemyData.xml"] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<enemydatas>\n" +
+                                   repeatLines(8, "<enemy life=\"3\" size=\"20\" speed=\"2\"/>") + "</enemydatas>\n";
     files["media/ItemData.xml"] =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<itemdatas>\n" +
-        repeatLines(15, "<item name=\"やくそう\" use=\"10\" type=\"1\" power=\"30\" time=\"0\" pict=\"0\" howto=\"ライフがもどる\"/>") +
+        repeatLines(
+            15,
+            "<item name=\"やくそう\" use=\"10\" type=\"1\" power=\"30\" time=\"0\" pict=\"0\" howto=\"ライフがもどる\"/>") +
         "</itemdatas>\n";
     files["media/WeaponData.xml"] =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<weapondatas>\n" +
-        repeatLines(12, "<enemy name=\"つるぎ\" howto=\"ふつうのけん\" power=\"2\" fly=\"0\" speed=\"20\" kayaku=\"0\" wait=\"100\" pict=\"0\"/>") +
+        repeatLines(
+            12,
+            "<enemy name=\"つるぎ\" howto=\"ふつうのけん\" power=\"2\" fly=\"0\" speed=\"20\" kayaku=\"0\" wait=\"100\" pict=\"0\"/>") +
         "</weapondatas>\n";
     files["media/BossData.xml"] =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<bossdatas>\n"
@@ -53,7 +56,8 @@ std::map<std::string, std::string> cleanWorld() {
         "<bspeech>いくぞ</bspeech>\n"
         "<aspeech>まけた</aspeech>\n"
         "<flag id=\"40\" state=\"1\"/>\n" +
-        repeatLines(3, "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"3\" speed2=\"8\" pict=\"1\" power=\"5\"/>") +
+        repeatLines(3,
+                    "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"3\" speed2=\"8\" pict=\"1\" power=\"5\"/>") +
         "</boss>\n</bossdatas>\n";
     files["media/NPCPictList.xml"] =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<npcpictdatas>\n"
@@ -76,10 +80,10 @@ std::map<std::string, std::string> cleanWorld() {
 // does; false when no MP3 could be made.
 bool writePictures() {
     Canvas tiny = createCanvas(8, 8);
-    for (const char* name : {"boss.png", "cutin.png", "npc.png", "man.png", "dungan.png", "tekismall.png",
-                             "mycutin.png", "VS.png", "サイドメニュー.png", "sannkaku.png", "sannkakublack.png",
-                             "めにゅ.png", "めにゅd.png", "whitebox.png", "yesnobox.png", "Wicon.png", "END.png",
-                             "BALL.png", "TITLE.png"}) {
+    for (const char* name :
+         {"boss.png", "cutin.png", "npc.png", "man.png", "dungan.png", "tekismall.png", "mycutin.png", "VS.png",
+          "サイドメニュー.png", "sannkaku.png", "sannkakublack.png", "めにゅ.png", "めにゅd.png", "whitebox.png",
+          "yesnobox.png", "Wicon.png", "END.png", "BALL.png", "TITLE.png"}) {
         writeTextFile(std::string("pict/") + name, "");
         saveCanvasPng(tiny, std::string("pict/") + name);
     }
@@ -169,8 +173,9 @@ TEST_F(WorldCheck, AreaTableLimitsAreErrors) {
 TEST_F(WorldCheck, TooManyEnemiesInAnArea) {
     const std::string map = "media/BigMapData.xml";
     const std::string marker = "<area level=\"1\" pointnum=\"4\" enemynum=\"6\">";
-    expectOnly(checkWith(map, "<area level=\"1\" pointnum=\"4\">", marker + "\n" + repeatLines(6, "<enemy type=\"1\"/>")),
-               map, marker, true);
+    expectOnly(
+        checkWith(map, "<area level=\"1\" pointnum=\"4\">", marker + "\n" + repeatLines(6, "<enemy type=\"1\"/>")), map,
+        marker, true);
 }
 
 TEST_F(WorldCheck, EnemyKindOutOfRange) {
@@ -181,8 +186,7 @@ TEST_F(WorldCheck, EnemyKindOutOfRange) {
 
 TEST_F(WorldCheck, FlagAndCommandIdsOutOfRange) {
     const std::string map = "media/BigMapData.xml";
-    expectOnly(checkWith(map, "<speech>こんにちは</speech>",
-                         "<speech flagid=\"57\" state=\"1\">こんにちは</speech>"),
+    expectOnly(checkWith(map, "<speech>こんにちは</speech>", "<speech flagid=\"57\" state=\"1\">こんにちは</speech>"),
                map, "flagid=\"57\"", true);
     files = cleanWorld();
     expectOnly(checkWith(map, "<speech>こんにちは</speech>",
@@ -198,8 +202,8 @@ TEST_F(WorldCheck, MissingNpcPictureAndBoss) {
     const std::string map = "media/BigMapData.xml";
     expectOnly(checkWith(map, "<npc imageid=\"0\">", "<npc imageid=\"1\">"), map, "<npc imageid=\"1\">", true);
     files = cleanWorld();
-    expectOnly(checkWith(map, "<point x=\"0\" y=\"0\"/>", "<point x=\"0\" y=\"0\"/>\n<boss num=\"1\" flag=\"30\"/>"), map,
-               "<boss num=\"1\"", true);
+    expectOnly(checkWith(map, "<point x=\"0\" y=\"0\"/>", "<point x=\"0\" y=\"0\"/>\n<boss num=\"1\" flag=\"30\"/>"),
+               map, "<boss num=\"1\"", true);
 }
 
 TEST_F(WorldCheck, DoorResetPointInNoAreaAndDoorToNowhere) {
@@ -220,7 +224,8 @@ TEST_F(WorldCheck, SpeechBeyondTheMessageWindow) {
                map, "id=\"long\"", true);
     files = cleanWorld();
     // Nine lines with a question fit; ten do not.
-    const std::string nine = repeatLines(7, "<speech>あ</speech>") + "<speech y=\"1\">はい</speech>\n<speech n=\"1\">いいえ</speech>";
+    const std::string nine = repeatLines(7, "<speech>あ</speech>") +
+                             "<speech y=\"1\">はい</speech>\n<speech n=\"1\">いいえ</speech>";
     EXPECT_EQ(checkWith(map, "<speech>こんにちは</speech>", nine).report["diagnostics"].size(), 0u);
     files = cleanWorld();
     expectOnly(checkWith(map, "<npc imageid=\"0\">\n<speech>こんにちは</speech>",
@@ -323,7 +328,8 @@ TEST_F(WorldCheck, TextsWithoutGlyphs) {
     if (!fontValid(font) || missingGlyphCount(font, "あ") != 0) GTEST_SKIP() << "the game's font is not installed";
     const std::string items = "media/ItemData.xml";
     // A character from a private use area: no font has it.
-    expectOnly(checkWith(items, "<item name=\"やくそう\"", "<item name=\"やく\xEE\x80\x80\""), items, "\xEE\x80\x80", true);
+    expectOnly(checkWith(items, "<item name=\"やくそう\"", "<item name=\"やく\xEE\x80\x80\""), items, "\xEE\x80\x80",
+               true);
 }
 
 // A text wider than the box the game draws it in is a warning at its line: an item's name on the menu page, a
@@ -339,12 +345,14 @@ TEST_F(WorldCheck, TextsLongerThanTheirBoxAreWarnings) {
     files = clean;
     expectOnly(checkWith(map, "<speech>こんにちは", "<speech>" + longName + longName), map, longName, false);
     files = clean;
-    const CheckResult huge = checkWith(weapons, "<enemy name=\"つるぎ\"", "<enemy name=\"" + std::string(1 << 20, 'W') + "\"");
+    const CheckResult huge = checkWith(weapons, "<enemy name=\"つるぎ\"",
+                                       "<enemy name=\"" + std::string(1 << 20, 'W') + "\"");
     expectOnly(huge, weapons, std::string(1 << 20, 'W'), false);
     EXPECT_NE(huge.report["diagnostics"][0]["message"].get<std::string>().find("side panel"), std::string::npos);
     // A name of 20 characters still fits the menu page.
     files = clean;
-    const CheckResult fits = checkWith(items, "<item name=\"やくそう\"", "<item name=\"" + longName.substr(0, 3 * 20) + "\"");
+    const CheckResult fits = checkWith(items, "<item name=\"やくそう\"",
+                                       "<item name=\"" + longName.substr(0, 3 * 20) + "\"");
     EXPECT_EQ(fits.report["diagnostics"].size(), 0u) << fits.report.dump(1);
 }
 
@@ -357,10 +365,13 @@ TEST_F(WorldCheck, MoreLimitsAreReportedInTheirFile) {
     const std::vector<Fault> faults = {
         {map, "<area level=\"1\" pointnum=\"4\">", "<area level=\"1\" pointnum=\"21\" id=\"many\">", true},
         {map, "<area level=\"1\" pointnum=\"4\">", "<area pointnum=\"4\" id=\"nolevel\">", true},
-        {bosses, "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"3\" speed2=\"8\" pict=\"1\" power=\"5\"/>\n", "", true},
+        {bosses, "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"3\" speed2=\"8\" pict=\"1\" power=\"5\"/>\n",
+         "", true},
         {bosses, "<bspeech>いくぞ</bspeech>\n", repeatLines(12, "<bspeech>いくぞ</bspeech>"), true},
-        {weapons, "<weapondatas>\n", "<weapondatas>\n<enemy name=\"ゆみ\" howto=\"ゆみ\" power=\"1\" fly=\"9\" speed=\"1\" kayaku=\"0\" "
-                   "wait=\"0\" pict=\"0\" id=\"odd\"/>\n", false},
+        {weapons, "<weapondatas>\n",
+         "<weapondatas>\n<enemy name=\"ゆみ\" howto=\"ゆみ\" power=\"1\" fly=\"9\" speed=\"1\" kayaku=\"0\" "
+         "wait=\"0\" pict=\"0\" id=\"odd\"/>\n",
+         false},
     };
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.to);

@@ -58,7 +58,9 @@ int32_t areaAt(const GameState& game, int32_t x, int32_t y) {
     return -1;
 }
 
-bool hasNpc(const AreaRecord& area) { return area.npc.imageId >= 0; }
+bool hasNpc(const AreaRecord& area) {
+    return area.npc.imageId >= 0;
+}
 
 std::vector<const SpeechLine*> allLines(const AreaNpc& npc) {
     std::vector<const SpeechLine*> lines;
@@ -143,13 +145,16 @@ TEST_F(DemoWorld, TheAreasTheStoryRulesNameHoldNpcs) {
 }
 
 TEST_F(DemoWorld, DoorsLeadIntoOpenGroundAwayFromTheTargetsOwnDoors) {
-    struct Door { int32_t screen, area, next, x, y; };
+    struct Door {
+        int32_t screen, area, next, x, y;
+    };
     std::vector<Door> doors;
     for (int32_t screen = 0; screen < demoScreenCount; ++screen) {
         loadScreen(screen);
         for (int32_t i = 0; i < game.areaCount; ++i)
             if (game.areas[i].hasDoor)
-                doors.push_back({screen, i, game.areas[i].door.next, game.areas[i].door.resetX, game.areas[i].door.resetY});
+                doors.push_back(
+                    {screen, i, game.areas[i].door.next, game.areas[i].door.resetX, game.areas[i].door.resetY});
     }
     ASSERT_FALSE(doors.empty());
     for (const Door& door : doors) {
@@ -187,10 +192,13 @@ TEST_F(DemoWorld, NpcsStandOnTheirAreasAndTheirSpeechFitsTheMessageWindow) {
             // swallows it.
             EXPECT_EQ(last.x, maxX);
             EXPECT_EQ(last.y, minY);
-            EXPECT_EQ(areaAt(game, static_cast<int32_t>((minX + maxX) / 2), static_cast<int32_t>((minY + maxY) / 2)), i);
+            EXPECT_EQ(areaAt(game, static_cast<int32_t>((minX + maxX) / 2), static_cast<int32_t>((minY + maxY) / 2)),
+                      i);
 
             const size_t before = game.npcPictures.size();
-            EXPECT_EQ(loadNpcPicture(game, area.npc.imageId, static_cast<int32_t>(last.x), static_cast<int32_t>(last.y), i), 1);
+            EXPECT_EQ(
+                loadNpcPicture(game, area.npc.imageId, static_cast<int32_t>(last.x), static_cast<int32_t>(last.y), i),
+                1);
             EXPECT_EQ(game.npcPictures.size(), before + 1);
 
             const size_t written = area.npc.lines.size() + area.npc.yesLines.size() + area.npc.noLines.size();
@@ -462,7 +470,8 @@ Walk walkFrom(GameState& game, int32_t startX, int32_t startY) {
         for (size_t k = 0; k < keys.size(); ++k) {
             const auto [dx, dy] = ahead[k];
             const int32_t faced = areaAt(game, x + 15 * dx, y + 15 * dy);  // the talk probe
-            if (faced >= 0 && hasNpc(areas[faced]) && (areas[faced].level == 100 || areas[faced].level == areas[a].level))
+            if (faced >= 0 && hasNpc(areas[faced]) &&
+                (areas[faced].level == 100 || areas[faced].level == areas[a].level))
                 walk.talked.insert(faced);
             const int32_t proposed = areaAt(game, x + 10 * dx, y + 10 * dy);
             game.heroX = x, game.heroY = y, game.currentArea = a;

@@ -29,8 +29,8 @@ void writeOneScreenWorld() {
 }
 
 int runPaint(const std::string& arguments) {
-    const std::string command =
-        std::string("env -u DISPLAY ") + QUORVATH_BINARY_DIR + "/quorvath-paint . " + arguments + " >/dev/null 2>&1";
+    const std::string command = std::string("env -u DISPLAY ") + QUORVATH_BINARY_DIR + "/quorvath-paint . " +
+                                arguments + " >/dev/null 2>&1";
     return std::system(command.c_str());
 }
 
@@ -46,7 +46,7 @@ TEST(Paint, OverlayDrawsTheOutlinesOverTheMapPicture) {
     EXPECT_EQ(pictureHeight(overlay), 300);
     Canvas canvas = createCanvas(400, 300);
     drawPicture(canvas, overlay, 0, 0);
-    EXPECT_EQ(canvasPixel(canvas, 20, 20), 0xFFFFFFFFu);   // the map picture, untouched away from areas
+    EXPECT_EQ(canvasPixel(canvas, 20, 20), 0xFFFFFFFFu);    // the map picture, untouched away from areas
     EXPECT_NE(canvasPixel(canvas, 200, 100), 0xFFFFFFFFu);  // on the outline of area 0
 }
 

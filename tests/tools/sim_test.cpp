@@ -79,10 +79,11 @@ TEST_F(Sim, DumpShowsTheStartValuesOfTheGame) {
     EXPECT_EQ(state["boss"]["attackIndex"], -1);
     EXPECT_EQ(state["boss"]["image"], json({{"loaded", false}, {"width", 0}, {"height", 0}}));
     EXPECT_EQ(state["backBuffer"], json({{"valid", true}, {"width", 900}, {"height", 600}}));
-    for (const char* name : {"heroDir", "heroMaxLife", "heroExp", "heroLevel", "heroPowder", "heroMoney",
-                             "windowInactive", "tickNow", "frameCounter", "sceneMarkFrame", "returnScene",
-                             "menuCursor", "attackCooldown", "swordTicks", "swordDir", "bossPhase", "areaCount",
-                             "messageLineCount", "messageLine", "selectedItemId", "expBoostTicks"}) {
+    for (const char* name :
+         {"heroDir",        "heroMaxLife",    "heroExp",      "heroLevel",      "heroPowder",  "heroMoney",
+          "windowInactive", "tickNow",        "frameCounter", "sceneMarkFrame", "returnScene", "menuCursor",
+          "attackCooldown", "swordTicks",     "swordDir",     "bossPhase",      "areaCount",   "messageLineCount",
+          "messageLine",    "selectedItemId", "expBoostTicks"}) {
         EXPECT_EQ(state[name], 0) << name;
     }
     EXPECT_EQ(state["yesFlagValue"], -1);
@@ -134,8 +135,8 @@ TEST_F(Sim, DumpShowsTheStartValuesOfTheGame) {
     }
     // The nine tracks in name order, stopped at their start.
     ASSERT_EQ(state["music"].size(), 9u);
-    const std::vector<std::string> names = {"battle", "battle2", "cave",  "cave2", "cave3",
-                                            "city",   "title",   "town",  "town2"};
+    const std::vector<std::string> names = {"battle", "battle2", "cave", "cave2", "cave3",
+                                            "city",   "title",   "town", "town2"};
     for (size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(state["music"][i]["name"], names[i]);
         EXPECT_EQ(state["music"][i]["running"], false);
@@ -144,22 +145,22 @@ TEST_F(Sim, DumpShowsTheStartValuesOfTheGame) {
 }
 
 TEST_F(Sim, SetReachesEveryKindOfFieldAndTheDumpShowsIt) {
-    const json state = onlyDump(run(
-        "set expBoostTicks -1\n"
-        "set storyFlags[17] 5\n"
-        "set screenMode 1\n"
-        "set enemySlots[0].life -3\n"
-        "set boss.attacks[1].speed1 -7\n"
-        "set effects[3].ticksLeft 4\n"
-        "set effects[3].x 300\n"
-        "set heroShots[7].alive 1\n"
-        "set heldItem.use 40\n"
-        "set weaponB.kayaku 2\n"
-        "set keyDown[0x20] 1\n"
-        "set yesNoChoice false\n"
-        "set weaponOwned[3] 1\n"
-        "set sceneMarkFrame -1\n"
-        "dump\n"));
+    const json state =
+        onlyDump(run("set expBoostTicks -1\n"
+                     "set storyFlags[17] 5\n"
+                     "set screenMode 1\n"
+                     "set enemySlots[0].life -3\n"
+                     "set boss.attacks[1].speed1 -7\n"
+                     "set effects[3].ticksLeft 4\n"
+                     "set effects[3].x 300\n"
+                     "set heroShots[7].alive 1\n"
+                     "set heldItem.use 40\n"
+                     "set weaponB.kayaku 2\n"
+                     "set keyDown[0x20] 1\n"
+                     "set yesNoChoice false\n"
+                     "set weaponOwned[3] 1\n"
+                     "set sceneMarkFrame -1\n"
+                     "dump\n"));
     EXPECT_EQ(state["expBoostTicks"], -1);
     EXPECT_EQ(state["storyFlags"][17], 5);
     EXPECT_EQ(state["storyFlags"][56], 1);
@@ -326,8 +327,9 @@ TEST_F(Sim, AnInactiveWindowDrawsNoFrame) {
 TEST_F(Sim, NotesAreDrawnOnlyOnceAScriptTurnsThemOn) {
     // The same frame shot with the window inactive: without notes as the rules draw it, with notes under the
     // pause sign in the map view only.
-    const std::vector<json> lines = run("tick\nactivate 0\nshot plain.png\nnotes 1\nshot noted.png\n"
-                                        "notes 0\nshot again.png\nnotes 2\ndump\n");
+    const std::vector<json> lines = run(
+        "tick\nactivate 0\nshot plain.png\nnotes 1\nshot noted.png\n"
+        "notes 0\nshot again.png\nnotes 2\ndump\n");
     ASSERT_EQ(lines.size(), 2u) << json(lines).dump();
     EXPECT_TRUE(lines[0].contains("error"));
     EXPECT_EQ(lines[1]["state"]["notes"]["shown"], false);
@@ -444,8 +446,12 @@ TEST_F(Sim, AreasOfTheLoadedScreenDumpWithTheirPolygonNpcAndDoor) {
     EXPECT_EQ(state["areaCount"], 2);
     ASSERT_EQ(state["areas"].size(), 2u);
     const json line = {{"text", "やあ"}, {"flagId", 30}, {"flagValue", 1}, {"setFlagId", 31}, {"setFlagValue", 4}};
-    const json npc = {{"imageId", 2},           {"absent", false},         {"questionIndex", -1},
-                      {"lines", json::array({line})}, {"yesLines", json::array()}, {"noLines", json::array()}};
+    const json npc = {{"imageId", 2},
+                      {"absent", false},
+                      {"questionIndex", -1},
+                      {"lines", json::array({line})},
+                      {"yesLines", json::array()},
+                      {"noLines", json::array()}};
     EXPECT_EQ(state["areas"][0], json({{"polygon", {{0, 0}, {100, 0}, {100, 50}, {0, 50}}},
                                        {"level", 1},
                                        {"enemyCount", 1},

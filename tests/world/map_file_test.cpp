@@ -76,12 +76,12 @@ TEST_F(MapFile, OnlyTheFirstNpcDoorBossAndSetflagCount) {
 TEST_F(MapFile, PointnumDecidesTheVerticesAndIsHeldToTwenty) {
     std::string twentyTwo;
     for (int i = 0; i < 22; ++i) twentyTwo += "<point x=\"" + std::to_string(i + 1) + "\" y=\"7\"/>";
-    const std::string square = "<point x=\"10\" y=\"10\"/><point x=\"90\" y=\"10\"/>"
-                               "<point x=\"90\" y=\"90\"/><point x=\"10\" y=\"90\"/>";
+    const std::string square =
+        "<point x=\"10\" y=\"10\"/><point x=\"90\" y=\"10\"/>"
+        "<point x=\"90\" y=\"90\"/><point x=\"10\" y=\"90\"/>";
     writeMap(screenXml("a", 4,
-                       "<area level=\"1\" pointnum=\"6\">" + square + "</area>" +
-                           "<area level=\"1\" pointnum=\"3\">" + square + "</area>" +
-                           "<area level=\"1\" pointnum=\"25\">" + twentyTwo + "</area>" +
+                       "<area level=\"1\" pointnum=\"6\">" + square + "</area>" + "<area level=\"1\" pointnum=\"3\">" +
+                           square + "</area>" + "<area level=\"1\" pointnum=\"25\">" + twentyTwo + "</area>" +
                            "<area level=\"1\" pointnum=\"-2\">" + square + "</area>"));
     game.currentMap = 0;
     ASSERT_EQ(loadMapScreen(game), 1);
@@ -124,8 +124,9 @@ TEST_F(MapFile, SpeechSortsIntoPlainYesAndNoLinesAndTheQuestionCountsEverySpeech
         "<npc imageid=\"0\"><speech>A</speech><speech flagid=\"5\" state=\"1\">B</speech>"
         "<speech y=\"\">C</speech><speech n=\"1\">D</speech><speech y=\"1\" n=\"1\">E</speech>"
         "<speech y=\"1\"><setflag flagid=\"11\" state=\"3\"/></speech></npc>";
-    const std::string bothFirst = "<npc imageid=\"1\"><speech>A</speech><speech y=\"1\" n=\"1\">X</speech>"
-                                  "<speech y=\"1\">Y</speech></npc>";
+    const std::string bothFirst =
+        "<npc imageid=\"1\"><speech>A</speech><speech y=\"1\" n=\"1\">X</speech>"
+        "<speech y=\"1\">Y</speech></npc>";
     writeMap(screenXml("a", 2, areaXml(1, 0, 0, 10, 10, speeches) + areaXml(1, 0, 0, 10, 10, bothFirst)));
     game.currentMap = 0;
     ASSERT_EQ(loadMapScreen(game), 1);
@@ -193,10 +194,11 @@ TEST_F(MapFile, AScreenPictureOutsideTheWorldOrTooLargeIsNotLoadedAndNamed) {
     std::filesystem::current_path("world");
     writeTestPicture("pict\\map.png", 30, 20, 0xFF336699);
     writeDeclaredPng("pict/huge.png", 20000, 20000);
-    writeMap(screenXml("in", 1, areaXml(1, 0, 0, 10, 10), "pict\\..\\pict\\map.png") +
-             screenXml("out", 1, areaXml(1, 0, 0, 10, 10), "..\\outside.png") +
-             screenXml("root", 1, areaXml(1, 0, 0, 10, 10), (std::filesystem::current_path() / "pict/map.png").string()) +
-             screenXml("huge", 1, areaXml(1, 0, 0, 10, 10), "pict\\huge.png"));
+    writeMap(
+        screenXml("in", 1, areaXml(1, 0, 0, 10, 10), "pict\\..\\pict\\map.png") +
+        screenXml("out", 1, areaXml(1, 0, 0, 10, 10), "..\\outside.png") +
+        screenXml("root", 1, areaXml(1, 0, 0, 10, 10), (std::filesystem::current_path() / "pict/map.png").string()) +
+        screenXml("huge", 1, areaXml(1, 0, 0, 10, 10), "pict\\huge.png"));
     game.currentMap = 0;
     ASSERT_EQ(loadMapScreen(game), 1);
     EXPECT_EQ(pictureWidth(game.mapImage), 30);

@@ -74,10 +74,10 @@ TEST_F(FieldStep, RefusedStepStillTurnsTheHero) {
 TEST_F(FieldStep, LevelHundredJoinsEveryLevelAndMinusHundredOpensOnlyFromIt) {
     const int32_t two = addArea(game, 2, 0, 0, 100, 100);
     const int32_t hundred = addArea(game, 100, 100, 0, 200, 100);
-    addArea(game, 3, 0, 100, 100, 200);                              // below the level-2 area
-    addArea(game, -100, 0, -100, 100, 0);                            // above the level-2 area
-    const int32_t deep = addArea(game, -100, 100, 100, 200, 200);    // below the level-100 area
-    const int32_t three = addArea(game, 3, 200, 0, 300, 100);        // right of the level-100 area
+    addArea(game, 3, 0, 100, 100, 200);                            // below the level-2 area
+    addArea(game, -100, 0, -100, 100, 0);                          // above the level-2 area
+    const int32_t deep = addArea(game, -100, 100, 100, 200, 200);  // below the level-100 area
+    const int32_t three = addArea(game, 3, 200, 0, 300, 100);      // right of the level-100 area
 
     // 2 -> 3 and 2 -> -100 are refused.
     place(50, 95, two);
@@ -260,9 +260,8 @@ TEST_F(Doors, ADoorTakesTheHeroToItsResetPointOnTheNextScreenInTheSameStep) {
 
 TEST_F(Doors, AResetPointInNoAreaKeepsTheOldAreaNumberAndFlag17AtZeroStaysZero) {
     using worldtest::areaXml, worldtest::screenXml;
-    worldtest::writeMap(screenXml("home", 3,
-                                  areaXml(1, 0, 0, 100, 100) + areaXml(1, 100, 0, 200, 100) +
-                                      areaXml(1, 200, 0, 300, 100)));
+    worldtest::writeMap(
+        screenXml("home", 3, areaXml(1, 0, 0, 100, 100) + areaXml(1, 100, 0, 200, 100) + areaXml(1, 200, 0, 300, 100)));
     addArea(game, 1, 0, 0, 100, 100);
     addArea(game, 1, 100, 0, 200, 100);
     const int32_t doorArea = addArea(game, 1, 200, 0, 300, 100);

@@ -209,8 +209,9 @@ protected:
         fillRect(strip, 20, 0, 20, 30, 0xFF00FF00u);
         fillRect(strip, 40, 0, 20, 30, 0xFF0000FFu);
         saveCanvasPng(strip, "pict/npc.png");
-        worldtest::writeNpcPictures("<npc pict=\"pict\\npc.png\" x=\"5\" y=\"5\" direction=\"0\"/>"
-                                    "<npc pict=\"pict\\npc.png\" x=\"20\" y=\"30\" direction=\"1\"/>");
+        worldtest::writeNpcPictures(
+            "<npc pict=\"pict\\npc.png\" x=\"5\" y=\"5\" direction=\"0\"/>"
+            "<npc pict=\"pict\\npc.png\" x=\"20\" y=\"30\" direction=\"1\"/>");
     }
     TempFolder folder;
     BoxCatcher boxes;
@@ -285,7 +286,7 @@ TEST_F(NpcPictures, TalkingTurnsTheNpcAndFreezesTheFieldViewWithTheHero) {
     game.currentArea = 0;
     game.heroX = 100;
     game.heroY = 100;
-    game.heroDir = 1;  // facing down, walking frame
+    game.heroDir = 1;                                    // facing down, walking frame
     ASSERT_EQ(loadNpcPicture(game, 1, 170, 150, 1), 1);  // top-left (150, 150), first frame 1 (green)
 
     Canvas canvas = createCanvas(900, 600);

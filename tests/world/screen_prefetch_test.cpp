@@ -22,23 +22,25 @@ namespace {
 
 std::string squareArea(int32_t x, const std::string& inside) {
     return "<area level=\"0\" pointnum=\"4\"><point x=\"" + std::to_string(x) + "\" y=\"0\"/><point x=\"" +
-           std::to_string(x + 50) + "\" y=\"0\"/><point x=\"" + std::to_string(x + 50) +
-           "\" y=\"50\"/><point x=\"" + std::to_string(x) + "\" y=\"50\"/>" + inside + "</area>";
+           std::to_string(x + 50) + "\" y=\"0\"/><point x=\"" + std::to_string(x + 50) + "\" y=\"50\"/><point x=\"" +
+           std::to_string(x) + "\" y=\"50\"/>" + inside + "</area>";
 }
 
 // Four screens; screen 0 has doors to 2 and 3 (twice to 3) and a door to a screen that does not exist.
 void writeWorld() {
-    writeTextFile("media/BigMapData.xml",
-                  "<map>"
-                  "<screen name=\"zero\" areanum=\"4\" pict=\"pict\\s0.png\">" +
-                      squareArea(0, "") + squareArea(100, "<door next=\"3\" resetx=\"1\" resety=\"1\"/>") +
-                      squareArea(200, "<door next=\"2\" resetx=\"1\" resety=\"1\"/><door next=\"1\" resetx=\"1\" resety=\"1\"/>") +
-                      squareArea(300, "<door next=\"9\" resetx=\"1\" resety=\"1\"/>") +
-                      "</screen>"
-                      "<screen name=\"one\" areanum=\"0\" pict=\"pict\\s1.png\"/>"
-                      "<screen name=\"two\" areanum=\"0\" pict=\"pict\\s2.png\"/>"
-                      "<screen name=\"three\" areanum=\"0\" pict=\"pict\\s3.png\"/>"
-                      "</map>");
+    writeTextFile(
+        "media/BigMapData.xml",
+        "<map>"
+        "<screen name=\"zero\" areanum=\"4\" pict=\"pict\\s0.png\">" +
+            squareArea(0, "") + squareArea(100, "<door next=\"3\" resetx=\"1\" resety=\"1\"/>") +
+            squareArea(200,
+                       "<door next=\"2\" resetx=\"1\" resety=\"1\"/><door next=\"1\" resetx=\"1\" resety=\"1\"/>") +
+            squareArea(300, "<door next=\"9\" resetx=\"1\" resety=\"1\"/>") +
+            "</screen>"
+            "<screen name=\"one\" areanum=\"0\" pict=\"pict\\s1.png\"/>"
+            "<screen name=\"two\" areanum=\"0\" pict=\"pict\\s2.png\"/>"
+            "<screen name=\"three\" areanum=\"0\" pict=\"pict\\s3.png\"/>"
+            "</map>");
 }
 
 TEST(ScreenPrefetchTest, CurrentScreenThenDoorTargetsThenTheSavedScreen) {

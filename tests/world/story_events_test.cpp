@@ -20,11 +20,12 @@ protected:
                       "<item name=\"c\" use=\"0\" type=\"0\" power=\"0\" time=\"0\" pict=\"2\" howto=\"c\"/>"
                       "<item name=\"聖水\" use=\"75\" type=\"1\" power=\"90\" time=\"0\" pict=\"3\" howto=\"d\"/>"
                       "</itemdatas>");
-        writeTextFile("media/WeaponData.xml",
-                      "<weapondatas>"
-                      "<enemy name=\"剣\" howto=\"\" power=\"5\" fly=\"0\" speed=\"30\" kayaku=\"0\" wait=\"0\" pict=\"0\"/>"
-                      "<enemy name=\"銃\" howto=\"\" power=\"3\" fly=\"1\" speed=\"9\" kayaku=\"1\" wait=\"250\" pict=\"1\"/>"
-                      "</weapondatas>");
+        writeTextFile(
+            "media/WeaponData.xml",
+            "<weapondatas>"
+            "<enemy name=\"剣\" howto=\"\" power=\"5\" fly=\"0\" speed=\"30\" kayaku=\"0\" wait=\"0\" pict=\"0\"/>"
+            "<enemy name=\"銃\" howto=\"\" power=\"3\" fly=\"1\" speed=\"9\" kayaku=\"1\" wait=\"250\" pict=\"1\"/>"
+            "</weapondatas>");
     }
     TempFolder folder;
     BoxCatcher boxes;

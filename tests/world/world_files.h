@@ -21,8 +21,8 @@ inline std::string areaXml(int32_t level, int32_t left, int32_t top, int32_t rig
 
 inline std::string screenXml(const std::string& name, int32_t areanum, const std::string& areas,
                              const std::string& pict = "pict\\map.png") {
-    return "<screen name=\"" + name + "\" areanum=\"" + std::to_string(areanum) + "\" pict=\"" + pict + "\">" +
-           areas + "</screen>";
+    return "<screen name=\"" + name + "\" areanum=\"" + std::to_string(areanum) + "\" pict=\"" + pict + "\">" + areas +
+           "</screen>";
 }
 
 inline void writeMap(const std::string& screens) {

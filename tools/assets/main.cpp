@@ -8,8 +8,8 @@
 
 #include "icons.h"
 #include "output_plan.h"
-#include "platform/window.h"
 #include "pictures.h"
+#include "platform/window.h"
 #include "tracks.h"
 #include "world_pictures.h"
 
@@ -47,12 +47,15 @@ int main(int argc, char** argv) {
     OutputPlan plan;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--force") plan.force = true;
-        else if (argument == "--no-music") music = false;
+        if (argument == "--force")
+            plan.force = true;
+        else if (argument == "--no-music")
+            music = false;
         else if (!argument.empty() && argument[0] == '-') {
             std::cerr << "usage: quorvath-assets DIR [--force] [--no-music]\n";
             return 2;
-        } else folder = argument;
+        } else
+            folder = argument;
     }
     if (folder.empty()) {
         std::cerr << "usage: quorvath-assets DIR [--force] [--no-music]\n";

@@ -13,10 +13,26 @@ using namespace paint;
 namespace {
 
 enum class Theme { field, town, water, cave, city, indoor, tower };
-enum class Ground { grass, meadow, dirt, sand, paving, plaza, wood, carpet, caveFloor, moss, darkRock, bridge, stairs,
-                    runes };
+enum class Ground {
+    grass,
+    meadow,
+    dirt,
+    sand,
+    paving,
+    plaza,
+    wood,
+    carpet,
+    caveFloor,
+    moss,
+    darkRock,
+    bridge,
+    stairs,
+    runes
+};
 
-bool contains(const std::string& text, const char* word) { return text.find(word) != std::string::npos; }
+bool contains(const std::string& text, const char* word) {
+    return text.find(word) != std::string::npos;
+}
 
 Theme themeOf(const MapScreen& screen) {
     const std::string& name = screen.name;
@@ -35,8 +51,8 @@ Theme themeOf(const MapScreen& screen) {
 
 bool underground(Theme theme, const MapScreen& screen) {
     return theme == Theme::cave || (theme == Theme::water && (screen.index == 1 || screen.index == 2 ||
-                                                                (screen.index >= 12 && screen.index <= 15) ||
-                                                                (screen.index >= 24 && screen.index <= 36)));
+                                                              (screen.index >= 12 && screen.index <= 15) ||
+                                                              (screen.index >= 24 && screen.index <= 36)));
 }
 
 struct AreaLook {
@@ -75,10 +91,17 @@ AreaLook lookOf(const MapArea& area, Theme theme, bool below) {
     case Theme::town:
     case Theme::water:
         look.ground = below ? cave[level] : field[level];
-        if (road && level == 0) look.ground = below ? Ground::dirt : (theme == Theme::water ? Ground::sand : Ground::dirt);
+        if (road && level == 0)
+            look.ground = below ? Ground::dirt : (theme == Theme::water ? Ground::sand : Ground::dirt);
         break;
-    case Theme::cave: look.ground = cave[level]; if (road && level == 0) look.ground = Ground::dirt; break;
-    case Theme::city: look.ground = city[level]; if (road && level == 0) look.ground = Ground::plaza; break;
+    case Theme::cave:
+        look.ground = cave[level];
+        if (road && level == 0) look.ground = Ground::dirt;
+        break;
+    case Theme::city:
+        look.ground = city[level];
+        if (road && level == 0) look.ground = Ground::plaza;
+        break;
     case Theme::indoor: look.ground = indoor[level]; break;
     case Theme::tower: look.ground = tower[level]; break;
     }
@@ -228,7 +251,8 @@ uint32_t outsideColor(Theme theme, bool below, int x, int y, int16_t up, int16_t
         if (down >= faceHeight - 1) return colors::ink;
         if (down >= faceHeight - 3) {
             switch (theme) {
-            case Theme::field: case Theme::town: return colors::lime;
+            case Theme::field:
+            case Theme::town: return colors::lime;
             case Theme::cave: return colors::silver;
             case Theme::city: return colors::white;
             default: return colors::tan;
@@ -236,18 +260,12 @@ uint32_t outsideColor(Theme theme, bool below, int x, int y, int16_t up, int16_t
         }
         switch (theme) {
         case Theme::field:
-        case Theme::town:
-            return (y / 4) % 2 == 0 ? colors::brown : mix(colors::brown, colors::darkBrown, 0.5);
-        case Theme::cave:
-            return h % 7 == 0 ? colors::slate : colors::stone;
-        case Theme::city:
-            return (x / 2 + (y / 6) * 5) % 12 == 0 || y % 6 == 0 ? colors::brown : colors::tan;
-        case Theme::indoor:
-            return x % 16 < 2 ? colors::darkBrown : mix(colors::tan, colors::sand, 0.3);
-        case Theme::tower:
-            return (x + (y / 8) * 8) % 16 == 0 || y % 8 == 0 ? colors::slate : colors::stone;
-        case Theme::water:
-            break;
+        case Theme::town: return (y / 4) % 2 == 0 ? colors::brown : mix(colors::brown, colors::darkBrown, 0.5);
+        case Theme::cave: return h % 7 == 0 ? colors::slate : colors::stone;
+        case Theme::city: return (x / 2 + (y / 6) * 5) % 12 == 0 || y % 6 == 0 ? colors::brown : colors::tan;
+        case Theme::indoor: return x % 16 < 2 ? colors::darkBrown : mix(colors::tan, colors::sand, 0.3);
+        case Theme::tower: return (x + (y / 8) * 8) % 16 == 0 || y % 8 == 0 ? colors::slate : colors::stone;
+        case Theme::water: break;
         }
     }
     if (up <= 6) return up <= 2 ? colors::ink : darker(colors::slate, 0.3);
@@ -263,12 +281,9 @@ uint32_t outsideColor(Theme theme, bool below, int x, int y, int16_t up, int16_t
     case Theme::city:
         if (h % 11 == 0) return colors::stone;
         return mix(colors::slate, colors::stone, 0.25);
-    case Theme::indoor:
-        return (x / 2 + y / 2) % 8 == 0 ? colors::darkBrown : darker(colors::darkBrown, 0.35);
-    case Theme::tower:
-        return h % 5 == 0 ? colors::plum : darker(colors::plum, 0.4);
-    case Theme::water:
-        break;
+    case Theme::indoor: return (x / 2 + y / 2) % 8 == 0 ? colors::darkBrown : darker(colors::darkBrown, 0.35);
+    case Theme::tower: return h % 5 == 0 ? colors::plum : darker(colors::plum, 0.4);
+    case Theme::water: break;
     }
     return colors::ink;
 }
@@ -323,8 +338,10 @@ SurfacePtr paintLandmark(Landmark landmark, int variant) {
         switch (landmark) {
         case Landmark::tree:
             fillRect(pen, w / 2.0 - 2, h - 8, 4, 7, colors::darkBrown);
-            fillEllipse(pen, w / 2.0, h / 2.0 - 2, w / 2.0 - 1.5, h / 2.0 - 4, variant % 2 ? colors::green : colors::forest);
-            fillEllipse(pen, w / 2.0 - 3, h / 2.0 - 5, 3, 2.5, lighter(variant % 2 ? colors::green : colors::forest, 0.3));
+            fillEllipse(pen, w / 2.0, h / 2.0 - 2, w / 2.0 - 1.5, h / 2.0 - 4,
+                        variant % 2 ? colors::green : colors::forest);
+            fillEllipse(pen, w / 2.0 - 3, h / 2.0 - 5, 3, 2.5,
+                        lighter(variant % 2 ? colors::green : colors::forest, 0.3));
             break;
         case Landmark::pine:
             fillRect(pen, w / 2.0 - 1.5, h - 5, 3, 4, colors::darkBrown);
@@ -358,7 +375,8 @@ SurfacePtr paintLandmark(Landmark landmark, int variant) {
             break;
         case Landmark::crystal: {
             const uint32_t hue = variant % 2 ? colors::violet : colors::sky;
-            fillPolygon(pen, {w / 2.0, 1, w - 2.0, h / 2.0, w / 2.0 + 2, h - 1.0, w / 2.0 - 2, h - 1.0, 2, h / 2.0}, hue);
+            fillPolygon(pen, {w / 2.0, 1, w - 2.0, h / 2.0, w / 2.0 + 2, h - 1.0, w / 2.0 - 2, h - 1.0, 2, h / 2.0},
+                        hue);
             fillPolygon(pen, {w / 2.0, 3, w / 2.0 + 1.5, h / 2.0, w / 2.0, h - 3.0}, lighter(hue, 0.5));
             break;
         }
@@ -394,10 +412,13 @@ SurfacePtr paintLandmark(Landmark landmark, int variant) {
 
 std::vector<Landmark> landmarksOf(Theme theme) {
     switch (theme) {
-    case Theme::field: return {Landmark::tree, Landmark::tree, Landmark::pine, Landmark::bush, Landmark::rock, Landmark::flowers};
-    case Theme::town: return {Landmark::house, Landmark::tree, Landmark::house, Landmark::bush, Landmark::flowers, Landmark::tree};
+    case Theme::field:
+        return {Landmark::tree, Landmark::tree, Landmark::pine, Landmark::bush, Landmark::rock, Landmark::flowers};
+    case Theme::town:
+        return {Landmark::house, Landmark::tree, Landmark::house, Landmark::bush, Landmark::flowers, Landmark::tree};
     case Theme::water: return {Landmark::rock, Landmark::rock};
-    case Theme::cave: return {Landmark::stalagmite, Landmark::rock, Landmark::crystal, Landmark::mushroom, Landmark::stalagmite};
+    case Theme::cave:
+        return {Landmark::stalagmite, Landmark::rock, Landmark::crystal, Landmark::mushroom, Landmark::stalagmite};
     case Theme::city: return {Landmark::house, Landmark::house, Landmark::lamp, Landmark::tree, Landmark::house};
     case Theme::indoor: return {Landmark::barrel};
     case Theme::tower: return {Landmark::pillar, Landmark::crystal};
@@ -417,8 +438,7 @@ void bounds(const Polygon& polygon, int& x0, int& y0, int& x1, int& y1) {
 }
 
 // Marks every whole pixel the polygon holds, with the crossing rule of the game's point test.
-template <typename Mark>
-void scanPolygon(const Polygon& polygon, int w, int h, Mark mark) {
+template <typename Mark> void scanPolygon(const Polygon& polygon, int w, int h, Mark mark) {
     const auto& v = polygon.vertices;
     const size_t n = v.size();
     if (n < 3) return;
@@ -638,7 +658,8 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
                 if (paths[at] && !area.door && !area.npc && owner[at] == a) {
                     if (look.ground == Ground::grass || look.ground == Ground::meadow)
                         rgb = groundColor(Ground::dirt, x, y, a);
-                    else if (look.ground == Ground::paving) rgb = groundColor(Ground::plaza, x, y, a);
+                    else if (look.ground == Ground::paving)
+                        rgb = groundColor(Ground::plaza, x, y, a);
                     else if (look.ground == Ground::caveFloor || look.ground == Ground::moss)
                         rgb = mix(groundColor(look.ground, x, y, a), colors::tan, 0.3);
                 }
@@ -646,7 +667,8 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
                 // a soft shadow under the wall face to the north
                 if (d.above[at] <= 4 && y > 0 && ground[at - static_cast<size_t>(w)] < 0)
                     rgb = darker(rgb, 0.3);
-                else if (d.above[at] <= 3) rgb = darker(rgb, 0.18);
+                else if (d.above[at] <= 3)
+                    rgb = darker(rgb, 0.18);
                 // a low ledge where two areas do not join
                 const int right = x + 1 < w ? ground[at + 1] : -1;
                 const int down = y + 1 < h ? ground[at + static_cast<size_t>(w)] : -1;
@@ -719,7 +741,8 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
         int32_t rowSum = 0;
         for (int x = 0; x < w; ++x) {
             rowSum += ground[static_cast<size_t>(y) * w + x] >= 0 ? 1 : 0;
-            mask.sums[static_cast<size_t>(y + 1) * (w + 1) + x + 1] = mask.sums[static_cast<size_t>(y) * (w + 1) + x + 1] + rowSum;
+            mask.sums[static_cast<size_t>(y + 1) * (w + 1) + x + 1] =
+                mask.sums[static_cast<size_t>(y) * (w + 1) + x + 1] + rowSum;
         }
     }
     const std::vector<Landmark> kinds = landmarksOf(theme);
@@ -740,7 +763,8 @@ SurfacePtr paintMapScreen(const MapScreen& screen) {
                 if (mask.count(x - 10, y - 12, x + shape.width + 10, y + shape.height + 24) > 0) continue;
                 bool overlaps = false;
                 for (const auto& box : placed)
-                    if (x < box[2] && box[0] < x + shape.width && y < box[3] && box[1] < y + shape.height) overlaps = true;
+                    if (x < box[2] && box[0] < x + shape.width && y < box[3] && box[1] < y + shape.height)
+                        overlaps = true;
                 if (overlaps) continue;
                 placed.push_back({x, y, x + shape.width, y + shape.height});
                 const int variant = static_cast<int>((roll >> 24) % 4);

@@ -52,8 +52,12 @@ PenPtr newPen(cairo_surface_t* surface) {
     return PenPtr(pen);
 }
 
-int surfaceWidth(cairo_surface_t* surface) { return cairo_image_surface_get_width(surface); }
-int surfaceHeight(cairo_surface_t* surface) { return cairo_image_surface_get_height(surface); }
+int surfaceWidth(cairo_surface_t* surface) {
+    return cairo_image_surface_get_width(surface);
+}
+int surfaceHeight(cairo_surface_t* surface) {
+    return cairo_image_surface_get_height(surface);
+}
 
 uint32_t mix(uint32_t a, uint32_t b, double t) {
     t = std::clamp(t, 0.0, 1.0);
@@ -65,8 +69,12 @@ uint32_t mix(uint32_t a, uint32_t b, double t) {
     return result;
 }
 
-uint32_t lighter(uint32_t rgb, double t) { return mix(rgb, 0xffffff, t); }
-uint32_t darker(uint32_t rgb, double t) { return mix(rgb, colors::ink, t); }
+uint32_t lighter(uint32_t rgb, double t) {
+    return mix(rgb, 0xffffff, t);
+}
+uint32_t darker(uint32_t rgb, double t) {
+    return mix(rgb, colors::ink, t);
+}
 
 void setColor(cairo_t* pen, uint32_t rgb, double alpha) {
     cairo_set_source_rgba(pen, channel(rgb, 16), channel(rgb, 8), channel(rgb, 0), alpha);
@@ -98,8 +106,7 @@ void fillPolygon(cairo_t* pen, const std::vector<double>& xy, uint32_t rgb, doub
     cairo_fill(pen);
 }
 
-void strokeLine(cairo_t* pen, double x1, double y1, double x2, double y2, double width, uint32_t rgb,
-                double alpha) {
+void strokeLine(cairo_t* pen, double x1, double y1, double x2, double y2, double width, uint32_t rgb, double alpha) {
     setColor(pen, rgb, alpha);
     cairo_set_line_width(pen, width);
     cairo_set_line_cap(pen, CAIRO_LINE_CAP_SQUARE);

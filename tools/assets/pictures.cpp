@@ -522,8 +522,8 @@ SurfacePtr dawnPanorama() {
     const int w = 1500, h = 300;
     SurfacePtr small = newSurface(w, h);
     const int horizon = 158;
-    const uint32_t skyStops[] = {colors::night, colors::navy, colors::violet, colors::pink, colors::orange,
-                                 colors::gold};
+    const uint32_t skyStops[] = {colors::night, colors::navy,   colors::violet,
+                                 colors::pink,  colors::orange, colors::gold};
     const double sunX = 1440, sunY = 86;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -538,8 +538,10 @@ SurfacePtr dawnPanorama() {
             const double sunDistance = std::hypot(x - sunX, (y - sunY) * 1.2);
             if (sunDistance < 60) rgb = mix(rgb, colors::gold, 0.25);
             if (sunDistance < 40) rgb = mix(rgb, colors::gold, 0.4);
-            if (sunDistance < 24) rgb = colors::white;
-            else if (sunDistance < 27) rgb = colors::gold;
+            if (sunDistance < 24)
+                rgb = colors::white;
+            else if (sunDistance < 27)
+                rgb = colors::gold;
             if (east < 0.4 && y < 90 && hashPoint(x, y, 9) % 700 == 0) rgb = colors::white;
             setPixel(small.get(), x, y, 0xff000000u | rgb);
         }
@@ -580,9 +582,12 @@ SurfacePtr dawnPanorama() {
     for (int y = 178; y < h; y += 2)
         for (int x = 0; x < w; x += 2) {
             const uint32_t hash = hashPoint(x, y, 21);
-            if (hash % 11 == 0) fillRect(pen, x, y, 1, 2, colors::forest);
-            else if (hash % 37 == 0) fillRect(pen, x, y, 1, 1, colors::lime);
-            else if (hash % 301 == 0) fillRect(pen, x, y, 2, 2, hash % 2 ? colors::pink : colors::gold);
+            if (hash % 11 == 0)
+                fillRect(pen, x, y, 1, 2, colors::forest);
+            else if (hash % 37 == 0)
+                fillRect(pen, x, y, 1, 1, colors::lime);
+            else if (hash % 301 == 0)
+                fillRect(pen, x, y, 2, 2, hash % 2 ? colors::pink : colors::gold);
         }
     for (int x = 0; x < w; x += 3)
         if (hashPoint(x, 0, 31) % 5 == 0) fillRect(pen, x, 169 + hashPoint(x, 1, 31) % 5, 2, 1, colors::tan);
@@ -590,8 +595,10 @@ SurfacePtr dawnPanorama() {
     for (int y = 232; y < h; y += 2)
         for (int x = 0; x < w; x += 2) {
             const uint32_t hash = hashPoint(x, y, 57);
-            if (hash % 9 == 0) fillRect(pen, x, y, 1, 2, colors::forest);
-            else if (hash % 41 == 0) fillRect(pen, x, y, 1, 1, colors::green);
+            if (hash % 9 == 0)
+                fillRect(pen, x, y, 1, 2, colors::forest);
+            else if (hash % 41 == 0)
+                fillRect(pen, x, y, 1, 1, colors::green);
         }
     // bushes and flowers along the near edge of the road
     for (int i = 0; i < 60; ++i) {

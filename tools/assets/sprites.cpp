@@ -64,8 +64,7 @@ void drawHead(cairo_t* pen, const Look& look, int facing) {
         fillRect(pen, 5, 4.4, 10, 1.3, look.accent);
         if (facing == 3) fillRect(pen, 9, 5.6, 2, 2.4, look.accent);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -100,12 +99,15 @@ void drawBody(cairo_t* pen, const Look& look, int facing, int step) {
     }
     // torso
     if (!look.robe && !look.spirit) {
-        if (facing == 0 || facing == 3) fillRect(pen, 6, 11, 8, 4.6, look.shirt);
-        else fillRect(pen, 7, 11, 6.6, 4.6, look.shirt);
+        if (facing == 0 || facing == 3)
+            fillRect(pen, 6, 11, 8, 4.6, look.shirt);
+        else
+            fillRect(pen, 7, 11, 6.6, 4.6, look.shirt);
         fillRect(pen, facing == 0 || facing == 3 ? 6 : 7, 14, facing == 0 || facing == 3 ? 8 : 6.6, 1,
                  darker(look.shirt, 0.35));
     }
-    if (look.apron && facing != 3) fillRect(pen, facing == 0 ? 7.4 : 10, 12.2, facing == 0 ? 5.2 : 3.4, 5, colors::white);
+    if (look.apron && facing != 3)
+        fillRect(pen, facing == 0 ? 7.4 : 10, 12.2, facing == 0 ? 5.2 : 3.4, 5, colors::white);
     if (look.cape && facing != 3) {
         fillRect(pen, 7.2, 10.6, 5.6, 1.3, look.accent);
     }
@@ -156,8 +158,8 @@ Look npcLook(const std::string& name) {
     const uint64_t hash = hashText(name);
     Random random = seededRandom(hash);
     const uint32_t hairs[] = {colors::brown, colors::darkBrown, 0xe0b050, colors::ink, 0xc86040, colors::slate};
-    const uint32_t shirts[] = {colors::green, colors::orange, colors::violet, colors::sky, colors::pink,
-                               colors::gold, colors::red, colors::forest};
+    const uint32_t shirts[] = {colors::green, colors::orange, colors::violet, colors::sky,
+                               colors::pink,  colors::gold,   colors::red,    colors::forest};
     Look look;
     look.hair = hairs[randomRange(random, 0, 5)];
     look.shirt = shirts[randomRange(random, 0, 7)];
@@ -169,12 +171,19 @@ Look npcLook(const std::string& name) {
         return false;
     };
     int kind = static_cast<int>((hash >> 20) % 7);
-    if (has({"shop", "merchant", "store", "mise", "kaji", "smith", "item", "weapon", "buki", "dougu", "kayaku", "powder"})) kind = 1;
-    else if (has({"elder", "old", "chou", "sonchou", "sage", "kenja"})) kind = 2;
-    else if (has({"miner", "kou", "mine", "dig"})) kind = 3;
-    else if (has({"guard", "soldier", "hei", "knight", "mon"})) kind = 4;
-    else if (has({"spirit", "ghost", "sei", "fairy", "yousei"})) kind = 5;
-    else if (has({"inn", "yado", "nurse", "heal", "save", "priest", "kyou"})) kind = 6;
+    if (has({"shop", "merchant", "store", "mise", "kaji", "smith", "item", "weapon", "buki", "dougu", "kayaku",
+             "powder"}))
+        kind = 1;
+    else if (has({"elder", "old", "chou", "sonchou", "sage", "kenja"}))
+        kind = 2;
+    else if (has({"miner", "kou", "mine", "dig"}))
+        kind = 3;
+    else if (has({"guard", "soldier", "hei", "knight", "mon"}))
+        kind = 4;
+    else if (has({"spirit", "ghost", "sei", "fairy", "yousei"}))
+        kind = 5;
+    else if (has({"inn", "yado", "nurse", "heal", "save", "priest", "kyou"}))
+        kind = 6;
     switch (kind) {
     case 1:  // shopkeeper
         look.apron = true;
@@ -284,8 +293,9 @@ SurfacePtr paintEnemy(int kind, int frame) {
         }
         case 5: {  // ghost
             const double wave = frame == 1 ? 1.5 : (frame == 2 ? -1.5 : 0);
-            fillPolygon(pen, {5, 12 + bob, 19, 12 + bob, 20, 20 + bob, 17 + wave, 18 + bob, 14, 21 + bob,
-                              11 - wave, 18.5 + bob, 8, 21 + bob, 4.5, 19 + bob},
+            fillPolygon(pen,
+                        {5, 12 + bob, 19, 12 + bob, 20, 20 + bob, 17 + wave, 18 + bob, 14, 21 + bob, 11 - wave,
+                         18.5 + bob, 8, 21 + bob, 4.5, 19 + bob},
                         colors::ice);
             fillEllipse(pen, 12, 10 + bob, 7, 6.5, colors::ice);
             fillEllipse(pen, 9.5, 10 + bob, 1.5, 2, colors::navy);
@@ -409,8 +419,10 @@ void drawCreature(cairo_t* pen, const BossLook& look, int facing, int step) {
             fillEllipse(pen, 24, 13, 5.5, 5, look.body);
             fillEllipse(pen, 27.5, 15, 2.6, 2.2, look.belly);
             fillRect(pen, 25, 11, 2, 2, look.eye);
-            if (look.horns) fillPolygon(pen, {21, 9, 25, 3, 25, 9}, colors::white);
-            else fillPolygon(pen, {20, 9, 21, 3.5, 24, 8.5}, look.body);
+            if (look.horns)
+                fillPolygon(pen, {21, 9, 25, 3, 25, 9}, colors::white);
+            else
+                fillPolygon(pen, {20, 9, 21, 3.5, 24, 8.5}, look.body);
         } else {
             fillRect(pen, 7, 22 - leg, 4, 6, darker(look.body, 0.2));
             fillRect(pen, 21, 22 + leg - 1.5, 4, 6, darker(look.body, 0.2));
@@ -492,8 +504,7 @@ void drawCreature(cairo_t* pen, const BossLook& look, int facing, int step) {
         }
         break;
     }
-    case BossKind::person:
-        break;
+    case BossKind::person: break;
     }
 }
 
@@ -616,8 +627,7 @@ SurfacePtr paintThing(Thing thing, int frame, int grid, int scale) {
             fillRect(pen, 5, 6, 10, 1, colors::brown);
             fillRect(pen, 5, 8, 7, 1, colors::brown);
             break;
-        case Thing::person:
-            break;
+        case Thing::person: break;
         }
     }
     return finish(std::move(small), scale);

@@ -9,7 +9,9 @@ namespace {
 
 constexpr double twoPi = 6.283185307179586;
 
-double frequency(int midi) { return 440.0 * std::pow(2.0, (midi - 69) / 12.0); }
+double frequency(int midi) {
+    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+}
 
 // The band-limiting correction of a step at phase t (polyBLEP), for saw and pulse waves.
 double blep(double t, double dt) {
@@ -24,7 +26,9 @@ double blep(double t, double dt) {
     return 0.0;
 }
 
-double saw(double phase, double dt) { return 2.0 * phase - 1.0 - blep(phase, dt); }
+double saw(double phase, double dt) {
+    return 2.0 * phase - 1.0 - blep(phase, dt);
+}
 
 double pulse(double phase, double dt, double width) {
     double shifted = phase + (1.0 - width);
@@ -32,7 +36,9 @@ double pulse(double phase, double dt, double width) {
     return (phase < width ? 1.0 : -1.0) + blep(phase, dt) - blep(shifted, dt);
 }
 
-double triangle(double phase) { return 4.0 * std::fabs(phase - 0.5) - 1.0; }
+double triangle(double phase) {
+    return 4.0 * std::fabs(phase - 0.5) - 1.0;
+}
 
 struct Envelope {
     double attack, decay, sustain, release;
@@ -150,7 +156,8 @@ void addNote(LoopBuffer& buffer, Instrument instrument, double start, double len
             p1 -= std::floor(p1);
             p2 -= std::floor(p2);
             p3 -= std::floor(p3);
-            const double raw = saw(p1, dt) + saw(p2, dt) + (instrument == Instrument::pad ? 0.5 * saw(p3, dt * 0.5) : 0);
+            const double raw = saw(p1, dt) + saw(p2, dt) +
+                               (instrument == Instrument::pad ? 0.5 * saw(p3, dt * 0.5) : 0);
             const double cutoff = instrument == Instrument::pad ? 0.045 : 0.09;
             filtered += cutoff * (raw - filtered);
             filtered2 += cutoff * (filtered - filtered2);

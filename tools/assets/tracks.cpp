@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -100,9 +100,9 @@ int pitchOf(const Song& song, int degree, int octaveShift) {
 }
 
 struct MelodyNote {
-    int step;      // start, in sixteenths from the phrase start
-    int length;    // in sixteenths
-    int degree;    // scale degree, or -100 for a rest
+    int step;    // start, in sixteenths from the phrase start
+    int length;  // in sixteenths
+    int degree;  // scale degree, or -100 for a rest
 };
 
 // A two-bar rhythm: note lengths that fill 32 sixteenths, shorter when the song is busier.
@@ -112,9 +112,12 @@ std::vector<MelodyNote> rhythm(Random& random, double density) {
     while (at < 32) {
         int length;
         const double r = randomUnit(random);
-        if (density > 0.6) length = r < 0.45 ? 2 : (r < 0.75 ? 4 : (r < 0.9 ? 1 : 6));
-        else if (density > 0.35) length = r < 0.4 ? 4 : (r < 0.7 ? 2 : (r < 0.9 ? 8 : 6));
-        else length = r < 0.4 ? 8 : (r < 0.7 ? 4 : (r < 0.9 ? 12 : 16));
+        if (density > 0.6)
+            length = r < 0.45 ? 2 : (r < 0.75 ? 4 : (r < 0.9 ? 1 : 6));
+        else if (density > 0.35)
+            length = r < 0.4 ? 4 : (r < 0.7 ? 2 : (r < 0.9 ? 8 : 6));
+        else
+            length = r < 0.4 ? 8 : (r < 0.7 ? 4 : (r < 0.9 ? 12 : 16));
         if (length == 1) length = 2 - (at % 2);  // a pair of sixteenths keeps the phrase on the grid
         length = std::min(length, 32 - at);
         notes.push_back({at, length, 0});
@@ -241,13 +244,12 @@ LoopBuffer render(const Song& song) {
             break;
         case ChordStyle::stabs:
             for (int s = 2; s < 16; s += 4)
-                for (int tone : tones) addNote(buffer, song.chordVoice, barStart + s * sixteenth, sixteenth * 1.5, tone, 0.22);
+                for (int tone : tones)
+                    addNote(buffer, song.chordVoice, barStart + s * sixteenth, sixteenth * 1.5, tone, 0.22);
             break;
         case ChordStyle::fastArpeggio:
-        case ChordStyle::slowArpeggio:
-            break;
-        case ChordStyle::none:
-            break;
+        case ChordStyle::slowArpeggio: break;
+        case ChordStyle::none: break;
         }
         const bool fast = song.chordStyle == ChordStyle::fastArpeggio || (song.arpeggio && song.bpm < 100);
         if (song.arpeggio || song.chordStyle == ChordStyle::fastArpeggio) {
@@ -262,16 +264,16 @@ LoopBuffer render(const Song& song) {
         if (song.drone) addNote(buffer, Instrument::pad, barStart, bar, song.root - 24, 0.35);
         const int bassNote = chordRootPitch - 12 >= 40 ? chordRootPitch - 24 : chordRootPitch - 12;
         switch (song.bass) {
-        case BassStyle::whole:
-            addNote(buffer, Instrument::bass, barStart, bar * 0.95, bassNote, 0.7);
-            break;
+        case BassStyle::whole: addNote(buffer, Instrument::bass, barStart, bar * 0.95, bassNote, 0.7); break;
         case BassStyle::quarters: {
             const int walk[] = {0, 7, 12, 7};
-            for (int q = 0; q < 4; ++q) addNote(buffer, Instrument::bass, barStart + q * beat, beat * 0.8, bassNote + walk[q], 0.6);
+            for (int q = 0; q < 4; ++q)
+                addNote(buffer, Instrument::bass, barStart + q * beat, beat * 0.8, bassNote + walk[q], 0.6);
             break;
         }
         case BassStyle::eighths:
-            for (int e = 0; e < 8; ++e) addNote(buffer, Instrument::bass, barStart + e * beat / 2, beat * 0.4, bassNote, 0.55);
+            for (int e = 0; e < 8; ++e)
+                addNote(buffer, Instrument::bass, barStart + e * beat / 2, beat * 0.4, bassNote, 0.55);
             break;
         case BassStyle::octaves:
             for (int e = 0; e < 8; ++e)
@@ -279,7 +281,8 @@ LoopBuffer render(const Song& song) {
             break;
         case BassStyle::drive:
             for (int s = 0; s < 16; ++s)
-                addNote(buffer, Instrument::bass, barStart + s * sixteenth, sixteenth * 0.7, bassNote + (s % 8 == 6 ? 12 : 0), 0.5);
+                addNote(buffer, Instrument::bass, barStart + s * sixteenth, sixteenth * 0.7,
+                        bassNote + (s % 8 == 6 ? 12 : 0), 0.5);
             break;
         }
         // drums, with a fill closing every fourth bar and a crash opening every eight
@@ -308,7 +311,8 @@ const char* const stampFile = "pict/.tracks-stamp";
 // A fingerprint of everything a track is made from.
 std::string fingerprint(const Song& song) {
     std::string key = std::to_string(trackRevision) + "|" + song.file + "|" + std::to_string(song.seed) + "|" +
-                      std::to_string(song.bpm) + "|" + std::to_string(song.bars) + "|" + std::to_string(song.root) + "|";
+                      std::to_string(song.bpm) + "|" + std::to_string(song.bars) + "|" + std::to_string(song.root) +
+                      "|";
     for (int step : song.scale) key += std::to_string(step) + ",";
     for (int chord : song.chords) key += std::to_string(chord) + ",";
     key += std::to_string(static_cast<int>(song.lead)) + std::to_string(static_cast<int>(song.chordVoice)) +
@@ -358,8 +362,8 @@ bool lameAvailable() {
 
 pid_t startLame(const Job& job) {
     // Constant bit rate, mono, no replay-gain analysis: the same samples always give the same bytes.
-    std::vector<std::string> words = {"lame", "--quiet", "-m", "m", "-b", "96", "--noreplaygain", "-q", "5",
-                                      job.wav, job.part};
+    std::vector<std::string> words = {"lame",           "--quiet", "-m", "m",     "-b",    "96",
+                                      "--noreplaygain", "-q",      "5",  job.wav, job.part};
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);

@@ -130,11 +130,11 @@ void makeMapPictures(OutputPlan& plan, Made& made) {
 
 void makeWorldPictures(OutputPlan& plan) {
     Made made;
-    for (const char* fixed : {"pict\\man.png", "pict\\dungan.png", "pict\\tekismall.png", "pict\\mycutin.png",
-                              "pict\\VS.png", "pict\\サイドメニュー.png", "pict\\sannkaku.png",
-                              "pict\\sannkakublack.png", "pict\\めにゅ.png", "pict\\めにゅd.png",
-                              "pict\\whitebox.png", "pict\\yesnobox.png", "pict\\Wicon.png", "pict\\END.png",
-                              "pict\\BALL.png", "pict\\TITLE.png"}) {
+    for (const char* fixed :
+         {"pict\\man.png", "pict\\dungan.png", "pict\\tekismall.png", "pict\\mycutin.png", "pict\\VS.png",
+          "pict\\サイドメニュー.png", "pict\\sannkaku.png", "pict\\sannkakublack.png", "pict\\めにゅ.png",
+          "pict\\めにゅd.png", "pict\\whitebox.png", "pict\\yesnobox.png", "pict\\Wicon.png", "pict\\END.png",
+          "pict\\BALL.png", "pict\\TITLE.png"}) {
         made.first(fixed);  // a data file naming a fixed picture never overwrites it
     }
     makeNpcPictures(plan, made);

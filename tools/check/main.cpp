@@ -29,7 +29,8 @@ nlohmann::json storyRulesJson() {
                                    {"flag", rule.flag},
                                    {"test", rule.greaterThan ? "above" : "equals"},
                                    {"value", rule.value}});
-    for (const MoneyFlag& money : moneyFlags) out["moneyFlags"].push_back({{"flag", money.flag}, {"above", money.bound}});
+    for (const MoneyFlag& money : moneyFlags)
+        out["moneyFlags"].push_back({{"flag", money.flag}, {"above", money.bound}});
     return out;
 }
 

@@ -314,8 +314,7 @@ bool callProcedure(GameState& game, const std::string& name, const std::vector<i
     }
     const Callable& callable = found->second;
     if (args.size() != callable.argCount) {
-        error = name + " takes " + std::to_string(callable.argCount) + " arguments, not " +
-                std::to_string(args.size());
+        error = name + " takes " + std::to_string(callable.argCount) + " arguments, not " + std::to_string(args.size());
         return false;
     }
     Args narrow;
