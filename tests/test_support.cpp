@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "app/game_state.h"
+#include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_media.h"
 
@@ -93,6 +95,12 @@ int runCommand(const std::string& command, std::string& output) {
         status = ::pclose(pipe);
     }
     return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void giveDrawingSurfaces(GameState& game) {
+    game.backBuffer = createCanvas(900, 600);
+    game.smallFont = createFont(16);
+    game.largeFont = createFont(20);
 }
 
 std::vector<nlohmann::json> runSim(const std::string& script, int* exitStatus) {

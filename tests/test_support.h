@@ -10,6 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+struct GameState;
+
 // Makes a fresh temporary folder, makes it the working directory, and goes back and removes it at the end.
 class TempFolder {
 public:
@@ -54,6 +56,9 @@ public:
 // The sixteen fixed pictures (picture i is 8 + i pixels wide and 4 + i high, so the load order shows) and the nine
 // tracks of a start-up, in the working directory; false when no MP3 could be made (lame missing).
 bool writeMinimalWorld();
+
+// The 900 x 600 back buffer and the game's two fonts, made as the start-up makes them.
+void giveDrawingSurfaces(GameState& game);
 
 // Runs a shell command; its exit status (-1 when it did not end normally), with what it printed in output.
 int runCommand(const std::string& command, std::string& output);

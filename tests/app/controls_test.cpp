@@ -22,9 +22,7 @@ class Controlling : public ::testing::Test {
 protected:
     void SetUp() override {
         useManualClock(1000);
-        game.backBuffer = createCanvas(900, 600);
-        game.smallFont = createFont(16);
-        game.largeFont = createFont(20);
+        giveDrawingSurfaces(game);
     }
 
     void key(int32_t code, bool down, bool ctrl = false, bool alt = false, bool repeat = false) {

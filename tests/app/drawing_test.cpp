@@ -54,9 +54,7 @@ Picture solidPicture(const std::string& file, int32_t width, int32_t height, uin
 class Screens : public ::testing::Test {
 protected:
     void SetUp() override {
-        game.backBuffer = createCanvas(900, 600);
-        game.smallFont = createFont(16);
-        game.largeFont = createFont(20);
+        giveDrawingSurfaces(game);
         ASSERT_TRUE(canvasValid(game.backBuffer));
     }
     void blackOut() { fillRect(game.backBuffer, 0, 0, 900, 600, colourBlack); }

@@ -34,9 +34,7 @@ class ExtremeNumbers : public ::testing::Test {
 protected:
     void SetUp() override {
         useManualClock(1000);
-        game.backBuffer = createCanvas(900, 600);
-        game.smallFont = createFont(16);
-        game.largeFont = createFont(20);
+        giveDrawingSurfaces(game);
         ASSERT_TRUE(canvasValid(game.backBuffer));
         writeEnemies(5, 20);
         writeTextFile(

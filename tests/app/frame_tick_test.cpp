@@ -62,9 +62,7 @@ protected:
     void SetUp() override {
         useManualClock(1000);
         game.lastTickTime = clockMillis();
-        game.backBuffer = createCanvas(900, 600);
-        game.smallFont = createFont(16);
-        game.largeFont = createFont(20);
+        giveDrawingSurfaces(game);
         ASSERT_TRUE(canvasValid(game.backBuffer));
         game.scene = sceneField;
         game.heroLife = game.heroMaxLife = 100;

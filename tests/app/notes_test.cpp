@@ -8,6 +8,7 @@
 #include "app/test_play.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
+#include "test_support.h"
 
 namespace {
 
@@ -15,9 +16,7 @@ class NotesOverTheMap : public ::testing::Test {
 protected:
     void SetUp() override {
         useManualClock(5000);
-        game.backBuffer = createCanvas(900, 600);
-        game.smallFont = createFont(16);
-        game.largeFont = createFont(20);
+        giveDrawingSurfaces(game);
         fillRect(game.backBuffer, 0, 0, 600, 600, 0xFF208040);
         fillRect(game.backBuffer, 600, 0, 300, 600, 0xFF304070);
     }

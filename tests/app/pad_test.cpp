@@ -11,6 +11,7 @@
 #include "app/game_state.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
+#include "test_support.h"
 
 namespace {
 
@@ -22,9 +23,7 @@ protected:
         ASSERT_TRUE(startWindowSystem());
         useManualClock(1000);
         game.lastTickTime = clockMillis();
-        game.backBuffer = createCanvas(900, 600);
-        game.smallFont = createFont(16);
-        game.largeFont = createFont(20);
+        giveDrawingSurfaces(game);
         game.scene = sceneField;
         game.heroLife = game.heroMaxLife = 100;
         game.heroLevel = 1;

@@ -536,9 +536,7 @@ protected:
         useManualClock(1000);
         ASSERT_EQ(startFreshGame(game), 0);
         game.lastTickTime = clockMillis();
-        game.backBuffer = createCanvas(900, 600);
-        game.smallFont = createFont(16);
-        game.largeFont = createFont(20);
+        giveDrawingSurfaces(game);
         loadScreen(townScreen);
         for (const AreaRecord& area : game.areas)
             if (area.hasDoor && area.door.next == firstFieldScreen) entrance = {area.door.resetX, area.door.resetY};
