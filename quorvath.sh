@@ -106,13 +106,14 @@ case "${1:-}" in
   sanitize)
     install_packages
     started=$(date +%s)
-    cmake -S "$top" -B "$top/build-sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVATH_SANITIZE=ON >/dev/null
-    cmake --build "$top/build-sanitize" -j "$(nproc)"
     # Leaks are reported only for our own code: what the system libraries keep for the whole process (fonts,
     # pango's and SDL's caches) is listed in the suppressions. Undefined behaviour stops the program.
+    # Set before the build, which runs the sanitized asset tool to make the demo world.
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
     export LSAN_OPTIONS="suppressions=$top/tests/leak_suppressions.txt:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    cmake -S "$top" -B "$top/build-sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVATH_SANITIZE=ON >/dev/null
+    cmake --build "$top/build-sanitize" -j "$(nproc)"
     "$top/build-sanitize/quorvath-check" "$top/game"
     # Sanitized code runs a few times slower: each test gets longer than in the plain suite.
     (cd "$top/build-sanitize" && ctest --output-on-failure -j "$(nproc)" --timeout 1800)
