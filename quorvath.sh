@@ -93,10 +93,11 @@ case "${1:-}" in
   fuzz)
     install_packages clang libclang-rt-14-dev
     secs=${2:-600}
+    # What fontconfig keeps for the whole process is not a leak of ours (see the file). Set before the build,
+    # which runs the instrumented asset tool to make the demo world.
+    export LSAN_OPTIONS="suppressions=$top/tests/leak_suppressions.txt:print_suppressions=0"
     CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" -DQUORVATH_FUZZ=ON >/dev/null
     cmake --build "$top/build-fuzz" -j "$(nproc)"
-    # What fontconfig keeps for the whole process is not a leak of ours (see the file).
-    export LSAN_OPTIONS="suppressions=$top/tests/leak_suppressions.txt:print_suppressions=0"
     for f in "$top"/build-fuzz/*_fuzz; do
       name=$(basename "$f")
       mkdir -p "$top/build-fuzz/corpus/$name"
@@ -115,8 +116,12 @@ case "${1:-}" in
     cmake -S "$top" -B "$top/build-sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVATH_SANITIZE=ON >/dev/null
     cmake --build "$top/build-sanitize" -j "$(nproc)"
     "$top/build-sanitize/quorvath-check" "$top/game"
-    # Sanitized code runs a few times slower: each test gets longer than in the plain suite.
-    (cd "$top/build-sanitize" && ctest --output-on-failure -j "$(nproc)" --timeout 1800)
+    # Sanitized code runs a few times slower: each test gets longer than in the plain suite. In a real window the
+    # display drivers SDL loads keep state of their own and are unloaded before the end, so a leak report there
+    # cannot tell whose memory it was: the window tests run with memory errors and undefined behaviour checked
+    # but without the leak report, which every headless test (the game's whole logic) keeps.
+    (cd "$top/build-sanitize" && ctest --output-on-failure -j "$(nproc)" --timeout 1800 -L headless)
+    (cd "$top/build-sanitize" && ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" ctest --output-on-failure --timeout 1800 -L window)
     echo "sanitize: the validator and the whole suite passed in $(($(date +%s) - started)) s"
     ;;
   format)

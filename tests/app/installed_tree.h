@@ -39,6 +39,15 @@ struct Finished {
     std::string out, err;
 };
 
+// A sanitized build's settings (the leak suppressions among them) as the tests were given them: they go with
+// every program a test starts in an environment of its own.
+inline std::map<std::string, std::string> sanitizerSettings() {
+    std::map<std::string, std::string> settings;
+    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char* value = std::getenv(name)) settings[name] = value;
+    return settings;
+}
+
 // Runs a program in the folder with only the given environment beside PATH and a silent audio driver, and
 // waits for it to end.
 inline Finished runIn(const fs::path& folder, const std::map<std::string, std::string>& environment,
@@ -46,6 +55,7 @@ inline Finished runIn(const fs::path& folder, const std::map<std::string, std::s
     const fs::path out = fs::temp_directory_path() / ("quorvath-run-out-" + std::to_string(::getpid()));
     const fs::path err = fs::temp_directory_path() / ("quorvath-run-err-" + std::to_string(::getpid()));
     std::string command = "cd " + quoted(folder.string()) + " && env -i PATH=/usr/bin:/bin SDL_AUDIODRIVER=dummy";
+    for (const auto& [name, value] : sanitizerSettings()) command += " " + name + "=" + quoted(value);
     for (const auto& [name, value] : environment) command += " " + name + "=" + quoted(value);
     command += " " + quoted(program);
     for (const std::string& argument : arguments) command += " " + quoted(argument);

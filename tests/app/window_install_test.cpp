@@ -51,10 +51,12 @@ protected:
         }
         command.push_back(game);
         command.insert(command.end(), arguments.begin(), arguments.end());
+        const std::map<std::string, std::string> sanitizers = installed::sanitizerSettings();
         player.pid = fork();
         if (player.pid == 0) {
             if (chdir(in.c_str()) != 0) _exit(127);
             clearenv();
+            for (const auto& [name, value] : sanitizers) setenv(name.c_str(), value.c_str(), 1);
             setenv("PATH", "/usr/bin:/bin", 1);
             setenv("DISPLAY", displayName.c_str(), 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
