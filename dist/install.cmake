@@ -22,7 +22,7 @@ foreach(size ${QUORVATH_ICON_SIZES})
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/world-format.md ${CMAKE_SOURCE_DIR}/docs/install.md
-  ${CMAKE_SOURCE_DIR}/docs/test-play.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  ${CMAKE_SOURCE_DIR}/docs/test-play.md ${CMAKE_SOURCE_DIR}/docs/settings.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorvath)
