@@ -768,10 +768,7 @@ void Checker::checkTracks() {
 
 // The first `count` characters of a text, whole UTF-8 characters, with "..." when there is more.
 std::string textStart(const std::string& text, int32_t count) {
-    size_t end = 0;
-    for (int32_t characters = 0; end < text.size(); ++end) {
-        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && ++characters > count) break;
-    }
+    const size_t end = utf8CharactersEnd(text, 0, text.size(), count);
     return end < text.size() ? text.substr(0, end) + "..." : text;
 }
 

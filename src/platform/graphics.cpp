@@ -346,18 +346,21 @@ bool fontValid(const Font& font) {
     return font.data != nullptr;
 }
 
+size_t utf8CharactersEnd(const std::string& utf8, size_t begin, size_t end, int32_t count) {
+    // A character starts at every byte that is not a UTF-8 continuation byte.
+    int32_t characters = 0;
+    for (size_t at = begin; at < end; ++at) {
+        if ((static_cast<unsigned char>(utf8[at]) & 0xC0) != 0x80 && ++characters > count) return at;
+    }
+    return end;
+}
+
 std::string drawnPart(const std::string& utf8) {
     std::string part;
     size_t lineStart = 0;
     for (int32_t line = 0; line < drawnLinesLimit && lineStart <= utf8.size(); ++line) {
         const size_t lineEnd = std::min(utf8.find('\n', lineStart), utf8.size());
-        // A character starts at every byte that is not a UTF-8 continuation byte.
-        size_t cut = lineStart;
-        int32_t characters = 0;
-        while (cut < lineEnd) {
-            if ((static_cast<unsigned char>(utf8[cut]) & 0xC0) != 0x80 && ++characters > drawnLineLimit) break;
-            ++cut;
-        }
+        const size_t cut = utf8CharactersEnd(utf8, lineStart, lineEnd, drawnLineLimit);
         if (line > 0) part += '\n';
         part.append(utf8, lineStart, cut - lineStart);
         lineStart = lineEnd + 1;

@@ -86,6 +86,9 @@ bool fontValid(const Font& font);
 constexpr int32_t drawnLineLimit = 256, drawnLinesLimit = 64;
 // The part of a text that drawText draws: the text itself when it lies within the limits above.
 std::string drawnPart(const std::string& utf8);
+// Where the first `count` characters of utf8[begin, end) end, as a byte offset that never splits a character;
+// `end` when the span holds no more than `count`.
+size_t utf8CharactersEnd(const std::string& utf8, size_t begin, size_t end, int32_t count);
 // Text from a layout point, no wrapping or clipping; "\n" starts a line below, "\t" goes to the next tab stop.
 // Only drawnPart of the text is drawn.
 void drawText(Canvas& canvas, const Font& font, const std::string& utf8, int32_t x, int32_t y, uint32_t argb);
