@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "app/drawing.h"
-#include "app/game_state.h"
-#include "app/menus.h"
+#include "core/game_state.h"
+#include "game/menus.h"
+#include "game/view.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 

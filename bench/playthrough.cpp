@@ -27,9 +27,9 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_tick.h"
-#include "app/game_state.h"
 #include "app/startup.h"
+#include "core/game_state.h"
+#include "game/frame_tick.h"
 #include "platform/window.h"
 #if __has_include("platform/picture_cache.h")
 #include "platform/picture_cache.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_tick.h"
-#include "app/game_state.h"
-#include "app/notes.h"
 #include "app/startup.h"
-#include "app/test_play.h"
+#include "author/test_play.h"
+#include "core/game_state.h"
+#include "game/frame_tick.h"
+#include "game/notes.h"
 #include "platform/window.h"
 
 namespace {

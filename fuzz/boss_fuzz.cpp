@@ -1,6 +1,6 @@
 // Fuzzes media\BossData.xml through loadBoss, loading two bosses into the same record.
-#include "app/game_state.h"
 #include "combat/boss_catalog.h"
+#include "core/game_state.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,6 +1,6 @@
 // Fuzzes media\EnemyData.xml through loadEnemyCatalog.
-#include "app/game_state.h"
 #include "combat/enemy_catalog.h"
+#include "core/game_state.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

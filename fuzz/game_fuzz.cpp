@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "app/fixed_pictures.h"
-#include "app/frame_tick.h"
-#include "app/game_state.h"
-#include "app/keys.h"
 #include "app/startup.h"
+#include "core/fixed_pictures.h"
+#include "core/game_state.h"
+#include "core/keys.h"
 #include "data/document_cache.h"
 #include "fuzz_support.h"
+#include "game/frame_tick.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 

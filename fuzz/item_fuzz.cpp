@@ -1,7 +1,7 @@
 // Fuzzes media\ItemData.xml through loadItemRecord: direct selections and both search directions.
-#include "app/game_state.h"
-#include "data/item_catalog.h"
+#include "core/game_state.h"
 #include "fuzz_support.h"
+#include "world/item_catalog.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzzing::InputFile input("media/ItemData.xml", data, size);

@@ -1,5 +1,5 @@
 // Fuzzes media\BigMapData.xml through loadMapScreen, reading screens 0 and 1 into the area table.
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "fuzz_support.h"
 #include "world/map_file.h"
 

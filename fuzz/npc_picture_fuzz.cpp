@@ -1,5 +1,5 @@
 // Fuzzes media\NPCPictList.xml through loadNpcPicture, for the first pictures of the list.
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "fuzz_support.h"
 #include "world/npc_dialogue.h"
 

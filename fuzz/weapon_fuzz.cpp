@@ -1,6 +1,6 @@
 // Fuzzes media\WeaponData.xml through loadWeapon: the new game's two steps and a direct number.
-#include "app/game_state.h"
 #include "combat/weapons.h"
+#include "core/game_state.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

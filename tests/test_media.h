@@ -13,7 +13,7 @@
 
 #include <unistd.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "platform/graphics.h"
 #include "test_support.h"
 

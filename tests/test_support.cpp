@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_media.h"

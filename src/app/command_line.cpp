@@ -18,10 +18,10 @@
 #include "app/build_info.h"
 #include "app/settings.h"
 #include "app/user_folders.h"
-#include "data/save_file.h"
+#include "core/story_flags.h"
+#include "game/save_file.h"
 #include "platform/files.h"
 #include "platform/window.h"
-#include "world/story_flags.h"
 
 namespace fs = std::filesystem;
 

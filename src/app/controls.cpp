@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/game_state.h"
-#include "app/keys.h"
-#include "app/notes.h"
 #include "app/startup.h"
 #include "app/user_folders.h"
+#include "core/game_state.h"
+#include "core/keys.h"
+#include "game/notes.h"
 #include "music/music.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"

@@ -11,7 +11,7 @@
 
 #include "app/recording.h"
 #include "app/settings.h"
-#include "app/test_play.h"
+#include "author/test_play.h"
 #include "platform/window.h"
 
 struct GameState;

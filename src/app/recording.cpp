@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "app/command_line.h"
-#include "app/game_state.h"
-#include "app/keys.h"
-#include "data/save_file.h"
+#include "core/game_state.h"
+#include "core/keys.h"
+#include "game/save_file.h"
 #include "platform/files.h"
 
 namespace fs = std::filesystem;

@@ -14,9 +14,9 @@
 
 #include <toml++/toml.h>
 
-#include "app/game_state.h"
-#include "app/keys.h"
 #include "app/user_folders.h"
+#include "core/game_state.h"
+#include "core/keys.h"
 #include "platform/files.h"
 
 const std::array<ActionInfo, actionCount> actions = {{

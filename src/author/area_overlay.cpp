@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "platform/graphics.h"
 #include "platform/polygon.h"
 

@@ -10,8 +10,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "app/fixed_pictures.h"
-#include "app/game_state.h"
+#include "core/fixed_pictures.h"
+#include "core/game_state.h"
+#include "core/story_flags.h"
 #include "data/xml_access.h"
 #include "music/music.h"
 #include "platform/audio.h"
@@ -19,7 +20,6 @@
 #include "platform/graphics.h"
 #include "platform/polygon.h"
 #include "world/story_events.h"
-#include "world/story_flags.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "app/game_state.h"
-#include "world/directions.h"
+#include "core/directions.h"
+#include "core/game_state.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The boss catalog: one boss of media\BossData.xml read into the boss record when a battle begins.
 #include "combat/boss_catalog.h"
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "data/xml_access.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <climits>
 #include <cstdlib>
 
-#include "app/game_state.h"
-#include "world/directions.h"
+#include "core/directions.h"
+#include "core/game_state.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/held_numbers.h"
+#include "core/clamped_numbers.h"
 
 struct GameState;
 

@@ -1,7 +1,7 @@
 // The enemy catalog: the eight kinds of media\EnemyData.xml, read by the new game.
 #include "combat/enemy_catalog.h"
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "data/xml_access.h"
 
 // Fewer than eight entries raise on the first missing one: the kinds before it keep the new values.

@@ -4,10 +4,10 @@
 // a swing shows.
 #include "combat/weapons.h"
 
-#include "app/game_state.h"
 #include "combat/enemies_and_shots.h"
+#include "core/directions.h"
+#include "core/game_state.h"
 #include "data/xml_access.h"
-#include "world/directions.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <string_view>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "platform/window.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <array>
 #include <cstddef>
 
-#include "app/game_state.h"
 #include "combat/enemies_and_shots.h"
+#include "core/game_state.h"
 #include "data/xml_access.h"
 #include "world/screen_prefetch.h"
 

@@ -6,18 +6,18 @@
 #include <utility>
 #include <vector>
 
-#include "app/game_state.h"
-#include "app/held_numbers.h"
-#include "app/keys.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
-#include "data/item_catalog.h"
-#include "world/directions.h"
+#include "core/clamped_numbers.h"
+#include "core/directions.h"
+#include "core/game_state.h"
+#include "core/keys.h"
+#include "core/story_flags.h"
+#include "world/item_catalog.h"
 #include "world/map_file.h"
 #include "world/npc_dialogue.h"
 #include "world/story_events.h"
-#include "world/story_flags.h"
 
 namespace {
 

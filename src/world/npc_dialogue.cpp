@@ -6,14 +6,14 @@
 #include <limits>
 #include <string>
 
-#include "app/drawing.h"
-#include "app/fixed_pictures.h"
-#include "app/game_state.h"
-#include "app/held_numbers.h"
+#include "core/clamped_numbers.h"
+#include "core/directions.h"
+#include "core/fixed_pictures.h"
+#include "core/game_state.h"
+#include "core/story_flags.h"
 #include "data/xml_access.h"
-#include "world/directions.h"
+#include "game/view.h"
 #include "world/map_file.h"
-#include "world/story_flags.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/game_state.h"
-#include "data/save_file.h"
+#include "core/game_state.h"
 #include "data/xml_access.h"
+#include "game/save_file.h"
 #include "platform/picture_cache.h"
 
 std::vector<std::string> reachableScreenPictures(const GameState& game) {

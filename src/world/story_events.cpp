@@ -6,14 +6,14 @@
 #include <array>
 #include <cstddef>
 
-#include "app/game_state.h"
-#include "app/held_numbers.h"
 #include "combat/weapons.h"
-#include "data/item_catalog.h"
-#include "data/save_file.h"
+#include "core/clamped_numbers.h"
+#include "core/game_state.h"
+#include "core/story_flags.h"
+#include "game/save_file.h"
+#include "world/item_catalog.h"
 #include "world/map_file.h"
 #include "world/npc_dialogue.h"
-#include "world/story_flags.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "data/save_file.h"
+#include "game/save_file.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

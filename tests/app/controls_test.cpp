@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "app/game_state.h"
-#include "app/notes.h"
+#include "core/game_state.h"
+#include "game/notes.h"
 #include "platform/graphics.h"
 #include "test_support.h"
 

@@ -7,8 +7,8 @@
 #include <SDL.h>
 
 #include "app/controls.h"
-#include "app/frame_tick.h"
-#include "app/game_state.h"
+#include "core/game_state.h"
+#include "game/frame_tick.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"

@@ -14,12 +14,12 @@
 
 #include "app/command_line.h"
 #include "app/controls.h"
-#include "app/frame_tick.h"
-#include "app/game_state.h"
 #include "app/startup.h"
-#include "app/test_play.h"
+#include "author/test_play.h"
+#include "author/test_play_world.h"
+#include "core/game_state.h"
+#include "game/frame_tick.h"
 #include "platform/window.h"
-#include "test_play_world.h"
 #include "test_support.h"
 
 namespace {

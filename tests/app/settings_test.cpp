@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "test_support.h"
 
 namespace {

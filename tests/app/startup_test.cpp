@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/game_state.h"
-#include "data/save_file.h"
+#include "core/game_state.h"
+#include "game/save_file.h"
 #include "platform/audio.h"
 #include "platform/window.h"
 #include "test_media.h"

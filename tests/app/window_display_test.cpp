@@ -20,9 +20,9 @@
 #include <unistd.h>
 
 #include "app/controls.h"
-#include "app/game_state.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "core/game_state.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_media.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "test_support.h"
 
 namespace {

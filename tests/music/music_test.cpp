@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "platform/audio.h"
 #include "platform/window.h"
 #include "test_media.h"

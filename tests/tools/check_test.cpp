@@ -11,7 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "platform/graphics.h"
 #include "test_media.h"
 #include "test_support.h"

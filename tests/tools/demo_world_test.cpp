@@ -13,24 +13,24 @@
 #include <tuple>
 #include <vector>
 
-#include "app/frame_tick.h"
-#include "app/game_state.h"
-#include "app/keys.h"
 #include "combat/boss_catalog.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
-#include "data/item_catalog.h"
+#include "core/directions.h"
+#include "core/game_state.h"
+#include "core/keys.h"
+#include "core/story_flags.h"
+#include "game/frame_tick.h"
 #include "music/music.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"
-#include "world/directions.h"
+#include "world/item_catalog.h"
 #include "world/map_file.h"
 #include "world/movement.h"
 #include "world/npc_dialogue.h"
 #include "world/story_events.h"
-#include "world/story_flags.h"
 
 namespace {
 

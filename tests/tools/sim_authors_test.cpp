@@ -14,7 +14,7 @@
 
 #include <sys/wait.h>
 
-#include "app/test_play_world.h"
+#include "author/test_play_world.h"
 #include "test_support.h"
 
 using nlohmann::json;

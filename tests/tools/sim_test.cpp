@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "sim/field_list.h"
 #include "test_media.h"
 #include "test_support.h"

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "app/game_state.h"
-#include "data/save_file.h"
+#include "core/game_state.h"
+#include "game/save_file.h"
 #include "test_media.h"
 #include "test_support.h"
 #include "world_files.h"

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
+#include "core/story_flags.h"
 #include "test_support.h"
 #include "world/map_file.h"
-#include "world/story_flags.h"
 #include "world_files.h"
 
 using worldtest::addArea;

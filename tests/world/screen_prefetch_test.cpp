@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
 #include "app/startup.h"
+#include "core/game_state.h"
 #include "platform/picture_cache.h"
 #include "platform/window.h"
 #include "test_media.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "test_support.h"
 
 namespace worldtest {

@@ -10,8 +10,8 @@
 #include <iostream>
 #include <string>
 
-#include "app/game_state.h"
 #include "author/area_overlay.h"
+#include "core/game_state.h"
 #include "data/xml_access.h"
 #include "platform/graphics.h"
 #include "platform/polygon.h"

@@ -6,24 +6,24 @@
 #include <limits>
 #include <map>
 
-#include "app/drawing.h"
-#include "app/frame_tick.h"
-#include "app/game_state.h"
-#include "app/menus.h"
 #include "app/startup.h"
 #include "combat/boss_battle.h"
 #include "combat/boss_catalog.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
-#include "data/item_catalog.h"
-#include "data/save_file.h"
+#include "core/game_state.h"
+#include "core/story_flags.h"
+#include "game/frame_tick.h"
+#include "game/menus.h"
+#include "game/save_file.h"
+#include "game/view.h"
 #include "music/music.h"
+#include "world/item_catalog.h"
 #include "world/map_file.h"
 #include "world/movement.h"
 #include "world/npc_dialogue.h"
 #include "world/story_events.h"
-#include "world/story_flags.h"
 
 using json = nlohmann::ordered_json;
 

@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "field_list.h"
 #include "platform/window.h"
 

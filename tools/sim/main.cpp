@@ -13,15 +13,15 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/frame_tick.h"
-#include "app/game_state.h"
-#include "app/notes.h"
 #include "app/startup.h"
-#include "app/test_play.h"
+#include "author/test_play.h"
 #include "calls.h"
-#include "data/save_file.h"
+#include "core/game_state.h"
 #include "data/xml_access.h"
 #include "dump.h"
+#include "game/frame_tick.h"
+#include "game/notes.h"
+#include "game/save_file.h"
 #include "music/music.h"
 #include "platform/graphics.h"
 #include "platform/window.h"

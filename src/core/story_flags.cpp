@@ -1,7 +1,7 @@
 // Story flag reads and writes by id, and the condition of a speech line; used by the dialogue and the story rules.
-#include "world/story_flags.h"
+#include "core/story_flags.h"
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "world/map_file.h"
 
 namespace {

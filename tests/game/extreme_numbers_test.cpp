@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/frame_tick.h"
-#include "app/game_state.h"
 #include "app/startup.h"
 #include "combat/weapons.h"
+#include "core/game_state.h"
+#include "game/frame_tick.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"

@@ -1,31 +1,31 @@
 // The frame tick: every 80 ms one call reads the keys, advances the scene machine one step, calls the world and
 // combat units in a fixed order, draws the whole frame, picks the music and asks for a repaint.
-#include "app/frame_tick.h"
+#include "game/frame_tick.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "app/drawing.h"
-#include "app/game_state.h"
-#include "app/held_numbers.h"
-#include "app/keys.h"
-#include "app/menus.h"
-#include "app/notes.h"
 #include "combat/boss_battle.h"
 #include "combat/boss_catalog.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/weapons.h"
-#include "data/save_file.h"
+#include "core/clamped_numbers.h"
+#include "core/directions.h"
+#include "core/game_state.h"
+#include "core/keys.h"
+#include "core/story_flags.h"
+#include "game/menus.h"
+#include "game/notes.h"
+#include "game/save_file.h"
+#include "game/view.h"
 #include "music/music.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
-#include "world/directions.h"
 #include "world/map_file.h"
 #include "world/movement.h"
 #include "world/npc_dialogue.h"
 #include "world/story_events.h"
-#include "world/story_flags.h"
 
 namespace {
 

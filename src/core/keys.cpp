@@ -1,7 +1,7 @@
 // The pressed rule over the record's key tables.
-#include "app/keys.h"
+#include "core/keys.h"
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 
 bool keyPressed(const GameState& game, int32_t key) {
     return game.keyDown[key] == 1 && game.keyLatch[key] == 0;

@@ -1,4 +1,4 @@
-#include "data/save_file.h"
+#include "game/save_file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <random>
 #include <sstream>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "test_support.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // Notes drawn over a copy of the back buffer, inside the map view.
-#include "app/notes.h"
+#include "game/notes.h"
 
 #include <algorithm>
 #include <string>
 
-#include "app/game_state.h"
-#include "app/test_play.h"
+#include "author/test_play.h"
+#include "core/game_state.h"
 #include "platform/window.h"
 
 namespace {

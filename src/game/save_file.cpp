@@ -1,11 +1,11 @@
 // The single saved game gamedat.xml, written by the save key and the story events' save command, read by
 // the load key, the title screen's continue and the return after game over, and looked at by the picture
 // prefetch for the screen it would go to.
-#include "data/save_file.h"
+#include "game/save_file.h"
 
-#include "app/game_state.h"
-#include "app/notes.h"
+#include "core/game_state.h"
 #include "data/xml_access.h"
+#include "game/notes.h"
 #include "platform/files.h"
 
 namespace {

@@ -1,14 +1,14 @@
 // The frame tick driven tick by tick on the manual clock: scenes, boss phases, game over, title, ending,
 // attacks, level-up and the music choice.
-#include "app/frame_tick.h"
+#include "game/frame_tick.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "app/game_state.h"
 #include "app/startup.h"
+#include "core/game_state.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"

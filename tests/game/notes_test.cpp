@@ -1,11 +1,11 @@
 // Notes over the map view: off unless switched on, drawn on a copy so the back buffer keeps the rules' frame,
 // gone after their time, never over the side panel; the pause sign while paused or inactive.
-#include "app/notes.h"
+#include "game/notes.h"
 
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
-#include "app/test_play.h"
+#include "author/test_play.h"
+#include "core/game_state.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"

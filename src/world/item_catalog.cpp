@@ -1,7 +1,7 @@
 // The item catalog: the selection and the one record of media\ItemData.xml it names.
-#include "data/item_catalog.h"
+#include "world/item_catalog.h"
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "data/xml_access.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // The screens of the game: field, arena and presentation, message window, side panel and HUD, title,
 // ending, game over, and the fading hit circles. The frame tick calls each at its place in the tick.
-#include "app/drawing.h"
+#include "game/view.h"
 
-#include "app/fixed_pictures.h"
-#include "app/frame_tick.h"
-#include "app/game_state.h"
-#include "app/held_numbers.h"
+#include "core/clamped_numbers.h"
+#include "core/fixed_pictures.h"
+#include "core/game_state.h"
+#include "game/frame_tick.h"
 #include "platform/graphics.h"
 #include "world/npc_dialogue.h"
 

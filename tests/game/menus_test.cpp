@@ -1,9 +1,9 @@
 // The side menu's pages, weapon switching and item use, and the yes/no box.
-#include "app/menus.h"
+#include "game/menus.h"
 
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "platform/graphics.h"
 #include "test_support.h"
 

@@ -1,6 +1,6 @@
 // Test-play: start anywhere, reload the world into a record of its own and take it over only when it loaded,
 // watch the world's files, report the validator's findings, and draw the authors' view over the map view.
-#include "app/test_play.h"
+#include "author/test_play.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,23 +10,23 @@
 #include <ostream>
 #include <utility>
 
-#include "app/fixed_pictures.h"
-#include "app/game_state.h"
-#include "app/notes.h"
 #include "author/area_overlay.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
-#include "data/item_catalog.h"
+#include "core/fixed_pictures.h"
+#include "core/game_state.h"
+#include "core/story_flags.h"
 #include "data/xml_access.h"
+#include "game/notes.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
+#include "world/item_catalog.h"
 #include "world/map_file.h"
 #include "world/movement.h"
 #include "world/npc_dialogue.h"
 #include "world/story_events.h"
-#include "world/story_flags.h"
 
 namespace fs = std::filesystem;
 

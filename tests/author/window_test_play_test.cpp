@@ -15,7 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/test_play_world.h"
+#include "author/test_play_world.h"
 #include "test_support.h"
 #include "x_display.h"
 

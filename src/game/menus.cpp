@@ -1,20 +1,20 @@
 // The side menu of scene 3 (the Space weapon, the B weapon and the item pages, weapon switching and item use)
 // and the yes/no box of scene 5. Both are run by the frame tick over the frozen last frame.
-#include "app/menus.h"
+#include "game/menus.h"
 
 #include <climits>
 #include <string>
 
-#include "app/drawing.h"
-#include "app/fixed_pictures.h"
-#include "app/game_state.h"
-#include "app/held_numbers.h"
-#include "app/keys.h"
 #include "combat/weapons.h"
-#include "data/item_catalog.h"
+#include "core/clamped_numbers.h"
+#include "core/fixed_pictures.h"
+#include "core/game_state.h"
+#include "core/keys.h"
+#include "core/story_flags.h"
+#include "game/view.h"
 #include "platform/graphics.h"
+#include "world/item_catalog.h"
 #include "world/story_events.h"
-#include "world/story_flags.h"
 
 namespace {
 

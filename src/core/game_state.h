@@ -7,22 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "app/drawing.h"
-#include "app/fixed_pictures.h"
-#include "app/keys.h"
-#include "app/notes.h"
-#include "app/test_play.h"
+#include "author/test_play.h"
 #include "combat/boss_catalog.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
-#include "data/item_catalog.h"
+#include "core/directions.h"
+#include "core/fixed_pictures.h"
+#include "core/keys.h"
+#include "core/story_flags.h"
+#include "game/notes.h"
+#include "game/view.h"
 #include "music/music.h"
 #include "platform/graphics.h"
-#include "world/directions.h"
+#include "world/item_catalog.h"
 #include "world/map_file.h"
 #include "world/npc_dialogue.h"
-#include "world/story_flags.h"
 
 constexpr int32_t messageLineCapacity = 12;
 

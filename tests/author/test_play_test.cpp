@@ -1,15 +1,15 @@
 // Test-play through the core: a new game started anywhere, the world read again while it runs (an edit taken over
 // whole, a broken file refused with its file and line), the watch on the world's files, and the refusal of a start
 // place the world lacks by the game itself.
-#include "app/test_play.h"
+#include "author/test_play.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "app/game_state.h"
 #include "author/world_check.h"
+#include "core/game_state.h"
 #include "platform/graphics.h"
 #include "test_play_world.h"
 #include "test_support.h"

@@ -1,8 +1,8 @@
-#include "data/item_catalog.h"
+#include "world/item_catalog.h"
 
 #include <gtest/gtest.h>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "test_support.h"
 
 namespace {

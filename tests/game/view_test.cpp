@@ -1,13 +1,13 @@
 // The screens drawn into the back buffer, checked pixel by pixel, and the fading hit circles.
-#include "app/drawing.h"
+#include "game/view.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "app/game_state.h"
-#include "app/menus.h"
+#include "core/game_state.h"
+#include "game/menus.h"
 #include "platform/graphics.h"
 #include "test_support.h"
 
