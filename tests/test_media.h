@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "core/game_state.h"
+#include "music/music.h"
 #include "platform/graphics.h"
 #include "test_support.h"
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "core/game_state.h"
+#include "music/music.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_media.h"

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "core/areas.h"
 #include "core/game_state.h"
 #include "platform/graphics.h"
 #include "platform/polygon.h"

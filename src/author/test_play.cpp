@@ -14,6 +14,7 @@
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
+#include "core/areas.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
@@ -236,15 +237,8 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
     // On the title and the ending no screen is in play: a new game or a load reads everything afresh anyway.
     const bool playing = mapOnView(game);
     if (playing) {
-        next.currentMap = game.currentMap;
-        next.currentArea = game.currentArea;
-        next.heroX = game.heroX;
-        next.heroY = game.heroY;
-        next.storyFlags = game.storyFlags;
-        next.weaponOwned = game.weaponOwned;
-        next.weaponSlotIds = game.weaponSlotIds;
-        next.itemCounts = game.itemCounts;
-        next.selectedItemId = game.selectedItemId;
+        // The play state is what the loads read from: the screen, the hero's place, the flags, the selections.
+        playState(next) = playState(game);
         const std::pair<const DataFile*, std::function<bool()>> steps[] = {
             {&mapFile, [&next] { return loadMapScreen(next) == 1; }},
             {&npcFile,
@@ -278,16 +272,8 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
         // The hero leaves his area as at a border: its enemies and the shots go, and come again from the new data.
         // A boss battle goes on as it was.
         if (!inBossBattle(game)) clearCombat(game, 3);
-        game.mapName = std::move(next.mapName);
-        game.mapImage = next.mapImage;
-        game.areaCount = next.areaCount;
-        game.areas = std::move(next.areas);
-        game.npcPictures = std::move(next.npcPictures);
+        loadedWorld(game) = std::move(loadedWorld(next));
         game.currentArea = next.currentArea;
-        game.enemyCatalog = next.enemyCatalog;
-        game.weaponSpace = next.weaponSpace;
-        game.weaponB = next.weaponB;
-        game.heldItem = next.heldItem;
     }
     game.testPlay.problem.clear();
     return true;

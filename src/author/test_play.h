@@ -15,14 +15,6 @@
 struct Canvas;
 struct GameState;
 
-// What test-play shows and how the hero walks; all off unless the author turns it on.
-struct TestPlay {
-    bool overlay = false;      // F3: the areas, doors, NPCs, enemies and the talk probe over the map view
-    bool panel = false;        // F9: screen, area, level, position, life and story flags over the map view
-    bool walkThrough = false;  // Ctrl held: the hero walks through area borders within the screen
-    std::string problem;       // why the last reload failed, as FILE:LINE: error: TEXT; empty after a good one
-};
-
 // Why a new game cannot start on the screen at (x, y): the world has no such screen, or no area of it holds the
 // point; empty when it can. Reads the map without any box.
 std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y);

@@ -6,8 +6,11 @@
 #include <climits>
 #include <cstdlib>
 
+#include "combat/weapons.h"
+#include "core/areas.h"
 #include "core/directions.h"
 #include "core/game_state.h"
+#include "game/view.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "core/directions.h"
 #include "core/game_state.h"
 #include "data/xml_access.h"
+#include "game/view.h"
 
 namespace {
 

@@ -6,22 +6,6 @@
 
 struct GameState;
 
-constexpr int32_t weaponKindCount = 12;
-
-// The fly value of a slot that holds no weapon (none owned to step to): its key attacks with nothing.
-constexpr int32_t flyNone = -1;
-
-struct WeaponSlot {
-    int32_t fly = 0;  // 0 sword, 1 one shot, 2 four shots, 3 eight shots
-    std::string name;
-    int32_t power = 0;
-    int32_t kayaku = 0;  // powder per gun attack
-    int32_t speed = 0;   // shot speed, or the sword's length
-    int32_t wait = 0;    // price in money
-    int32_t pict = 0;    // shot picture cell
-    std::string howto;
-};
-
 struct Canvas;
 
 // Loads weapon number (or, for -1, the next owned one after the slot's current) into slot 0 (Space) or 1 (B);

@@ -2,7 +2,7 @@
 #include "core/story_flags.h"
 
 #include "core/game_state.h"
-#include "world/map_file.h"
+#include "core/loaded_world.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "combat/boss_catalog.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/weapons.h"
+#include "core/areas.h"
 #include "core/clamped_numbers.h"
 #include "core/directions.h"
 #include "core/game_state.h"
@@ -255,29 +256,19 @@ void runTitleMenu(GameState& game, Canvas& canvas) {
     game.scene = sceneField;
 }
 
-// The title as the program starts with it, the cursor on the new game: the world's state goes back to that of
-// a fresh start, so a new game begins at the world's beginning and not where the hero fell. What start-up made
-// (pictures, fonts, the back buffer, the tracks), the keys, the clock and the notes stay.
+// The title as the program starts with it, the cursor on the new game: the play state, the scene machine, the
+// world as loaded and test-play's view go back to those of a fresh start, so a new game begins at the world's
+// beginning and not where the hero fell. The keys and the clock, and what start-up made (pictures, fonts, the back
+// buffer, the tracks, the notes) stay.
 void returnToTitle(GameState& game) {
-    auto fresh = std::make_unique<GameState>();
-    fresh->keyDown = game.keyDown;
-    fresh->keyLatch = game.keyLatch;
-    fresh->windowInactive = game.windowInactive;
-    fresh->lastTickTime = game.lastTickTime;
-    fresh->tickNow = game.tickNow;
-    fresh->frameCounter = game.frameCounter;
-    fresh->sceneMarkFrame = game.frameCounter;
-    fresh->pictures = std::move(game.pictures);
-    fresh->smallFont = std::move(game.smallFont);
-    fresh->largeFont = std::move(game.largeFont);
-    fresh->backBuffer = std::move(game.backBuffer);
-    fresh->repaints = game.repaints;
-    fresh->musicTracks = std::move(game.musicTracks);
-    fresh->notes = std::move(game.notes);
-    fresh->storyFlags[flagScreenMode] = screenTitle;
-    fresh->scene = sceneFullScreen;
-    fresh->menuCursor = 1;
-    game = std::move(*fresh);
+    playState(game) = PlayState{};
+    sceneState(game) = SceneState{};
+    loadedWorld(game) = LoadedWorld{};
+    game.testPlay = TestPlay{};
+    game.sceneMarkFrame = game.frameCounter;
+    game.storyFlags[flagScreenMode] = screenTitle;
+    game.scene = sceneFullScreen;
+    game.menuCursor = 1;
 }
 
 void runEndingSequence(GameState& game, Canvas& canvas) {

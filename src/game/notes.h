@@ -11,13 +11,6 @@
 
 struct GameState;
 
-struct Notes {
-    bool shown = false;  // drawn at all: the player's setting in the game, off in the runner until a script asks
-    std::string text;    // the last note shown
-    uint32_t until = 0;  // clock reading at which it goes
-    Canvas screen;       // the back buffer with the notes over it
-};
-
 constexpr uint32_t noteMillis = 1500;
 
 // Shows a note over the top left of the map view for noteMillis, in place of the one shown before.

@@ -8,19 +8,6 @@
 
 struct GameState;
 
-constexpr int32_t effectCount = 15;
-
-struct EffectRecord {
-    int32_t ticksLeft = 0;  // 0 = free
-    float x = 0, y = 0;
-    float endX = 0, endY = 0;
-    float stepX = 0, stepY = 0;
-    float size = 0;
-    float scale = 0, endScale = 0, stepScale = 0;
-    float alpha = 0, endAlpha = 0, stepAlpha = 0;
-    uint32_t rgb = 0;
-};
-
 struct Canvas;
 
 // The width and height of one cell of the icon sheet (weapons, items and the ending's orbs).

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "core/areas.h"
 #include "core/clamped_numbers.h"
 #include "core/directions.h"
 #include "core/fixed_pictures.h"

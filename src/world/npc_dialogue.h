@@ -7,14 +7,6 @@
 
 struct GameState;
 
-struct NpcPicture {
-    Picture picture;
-    int32_t frame = 0;
-    int32_t x = 0, y = 0;  // map pixels: anchor x minus the frame width, anchor y
-    int32_t frameWidth = 0, frameHeight = 0;
-    int32_t areaIndex = 0;
-};
-
 struct AreaNpc;
 
 // Reads NPC picture imageId and appends it to npcPictures, anchored at the given map point; 1 on success.

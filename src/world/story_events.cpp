@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "combat/weapons.h"
+#include "core/areas.h"
 #include "core/clamped_numbers.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"

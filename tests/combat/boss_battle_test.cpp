@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "combat/enemies_and_shots.h"
 #include "combat_fixture.h"
 
 namespace {

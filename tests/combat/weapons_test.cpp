@@ -6,6 +6,7 @@
 #include <string>
 #include <tuple>
 
+#include "combat/enemies_and_shots.h"
 #include "combat_fixture.h"
 #include "test_support.h"
 

@@ -8,7 +8,10 @@
 #include <filesystem>
 
 #include "app/startup.h"
+#include "combat/weapons.h"
 #include "core/game_state.h"
+#include "game/view.h"
+#include "music/music.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/game_state.h"
+#include "music/music.h"
 #include "platform/graphics.h"
 #include "test_media.h"
 #include "test_support.h"

@@ -17,6 +17,7 @@
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
+#include "core/areas.h"
 #include "core/directions.h"
 #include "core/game_state.h"
 #include "core/keys.h"

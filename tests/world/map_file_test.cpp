@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/areas.h"
 #include "core/game_state.h"
 #include "test_media.h"
 #include "test_support.h"

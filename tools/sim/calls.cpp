@@ -12,6 +12,7 @@
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
+#include "core/areas.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
 #include "game/frame_tick.h"

@@ -12,6 +12,7 @@
 
 #include "core/game_state.h"
 #include "field_list.h"
+#include "music/music.h"
 #include "platform/window.h"
 
 using json = nlohmann::ordered_json;
@@ -189,84 +190,103 @@ template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
     v("problem", &TestPlay::problem);
 }
 
-template <class V> constexpr void fields(V& v, RecordType<GameState>) {
+// The record's parts, each with its own list; the record's list names the parts.
+template <class V> constexpr void fields(V& v, RecordType<PlayState>) {
     // Hero
-    v("heroX", &GameState::heroX);
-    v("heroY", &GameState::heroY);
-    v("heroSpeed", &GameState::heroSpeed);
-    v("heroDir", &GameState::heroDir);
-    v("heroLife", &GameState::heroLife);
-    v("heroMaxLife", &GameState::heroMaxLife);
-    v("heroExp", &GameState::heroExp);
-    v("heroLevel", &GameState::heroLevel);
-    v("heroPowder", &GameState::heroPowder);
-    v("heroMoney", &GameState::heroMoney);
-    // Input and clock
-    v("keyDown", &GameState::keyDown);
-    v("keyLatch", &GameState::keyLatch);
-    v("windowInactive", &GameState::windowInactive);
-    v("lastTickTime", &GameState::lastTickTime);
-    v("tickNow", &GameState::tickNow);
-    v("frameCounter", &GameState::frameCounter);
-    v("sceneMarkFrame", &GameState::sceneMarkFrame);
-    // Scene machine
-    v("scene", &GameState::scene);
-    v("returnScene", &GameState::returnScene);
-    v("menuCursor", &GameState::menuCursor);
-    v("attackCooldown", &GameState::attackCooldown);
-    v("swordTicks", &GameState::swordTicks);
-    v("swordDir", &GameState::swordDir);
-    v("bossPhase", &GameState::bossPhase);
-    // World position
-    v("currentMap", &GameState::currentMap);
-    v("currentArea", &GameState::currentArea);
-    v("mapName", &GameState::mapName);
-    v("mapImage", &GameState::mapImage);
-    v("areaCount", &GameState::areaCount);
-    v("areas", &GameState::areas);
-    v("npcPictures", &GameState::npcPictures);
+    v("heroX", &PlayState::heroX);
+    v("heroY", &PlayState::heroY);
+    v("heroSpeed", &PlayState::heroSpeed);
+    v("heroDir", &PlayState::heroDir);
+    v("heroLife", &PlayState::heroLife);
+    v("heroMaxLife", &PlayState::heroMaxLife);
+    v("heroExp", &PlayState::heroExp);
+    v("heroLevel", &PlayState::heroLevel);
+    v("heroPowder", &PlayState::heroPowder);
+    v("heroMoney", &PlayState::heroMoney);
+    // Where he is
+    v("currentMap", &PlayState::currentMap);
+    v("currentArea", &PlayState::currentArea);
     // Story; screenMode is flag 56 under its own name
-    v("storyFlags", &GameState::storyFlags);
-    v("screenMode", &GameState::storyFlags, size_t{flagScreenMode});
-    // Message and question
-    v("messageLines", &GameState::messageLines);
-    v("messageLineCount", &GameState::messageLineCount);
-    v("messageLine", &GameState::messageLine);
-    v("questionLine", &GameState::questionLine);
-    v("answerSplitLine", &GameState::answerSplitLine);
-    v("yesNoChoice", &GameState::yesNoChoice);
-    v("yesFlagId", &GameState::yesFlagId);
-    v("yesFlagValue", &GameState::yesFlagValue);
-    v("noFlagId", &GameState::noFlagId);
-    v("noFlagValue", &GameState::noFlagValue);
+    v("storyFlags", &PlayState::storyFlags);
+    v("screenMode", &PlayState::storyFlags, size_t{flagScreenMode});
     // Items
-    v("itemCounts", &GameState::itemCounts);
-    v("selectedItemId", &GameState::selectedItemId);
-    v("heldItem", &GameState::heldItem);
-    v("expMultiplier", &GameState::expMultiplier);
-    v("expBoostTicks", &GameState::expBoostTicks);
+    v("itemCounts", &PlayState::itemCounts);
+    v("selectedItemId", &PlayState::selectedItemId);
+    v("expMultiplier", &PlayState::expMultiplier);
+    v("expBoostTicks", &PlayState::expBoostTicks);
     // Weapons
-    v("weaponOwned", &GameState::weaponOwned);
-    v("weaponSlotIds", &GameState::weaponSlotIds);
-    v("weaponSpace", &GameState::weaponSpace);
-    v("weaponB", &GameState::weaponB);
+    v("weaponOwned", &PlayState::weaponOwned);
+    v("weaponSlotIds", &PlayState::weaponSlotIds);
+}
+
+template <class V> constexpr void fields(V& v, RecordType<InputAndClock>) {
+    v("keyDown", &InputAndClock::keyDown);
+    v("keyLatch", &InputAndClock::keyLatch);
+    v("windowInactive", &InputAndClock::windowInactive);
+    v("lastTickTime", &InputAndClock::lastTickTime);
+    v("tickNow", &InputAndClock::tickNow);
+    v("frameCounter", &InputAndClock::frameCounter);
+}
+
+template <class V> constexpr void fields(V& v, RecordType<SceneState>) {
+    // Scene machine
+    v("scene", &SceneState::scene);
+    v("returnScene", &SceneState::returnScene);
+    v("sceneMarkFrame", &SceneState::sceneMarkFrame);
+    v("menuCursor", &SceneState::menuCursor);
+    v("attackCooldown", &SceneState::attackCooldown);
+    v("swordTicks", &SceneState::swordTicks);
+    v("swordDir", &SceneState::swordDir);
+    v("bossPhase", &SceneState::bossPhase);
+    // Message and question
+    v("messageLines", &SceneState::messageLines);
+    v("messageLineCount", &SceneState::messageLineCount);
+    v("messageLine", &SceneState::messageLine);
+    v("questionLine", &SceneState::questionLine);
+    v("answerSplitLine", &SceneState::answerSplitLine);
+    v("yesNoChoice", &SceneState::yesNoChoice);
+    v("yesFlagId", &SceneState::yesFlagId);
+    v("yesFlagValue", &SceneState::yesFlagValue);
+    v("noFlagId", &SceneState::noFlagId);
+    v("noFlagValue", &SceneState::noFlagValue);
     // Combat
-    v("enemyCatalog", &GameState::enemyCatalog);
-    v("enemySlots", &GameState::enemySlots);
-    v("bossShots", &GameState::bossShots);
-    v("heroShots", &GameState::heroShots);
-    v("boss", &GameState::boss);
-    v("effects", &GameState::effects);
-    // Presentation
-    v("pictures", &GameState::pictures);
-    v("smallFont", &GameState::smallFont);
-    v("largeFont", &GameState::largeFont);
-    v("backBuffer", &GameState::backBuffer);
-    v("repaints", &GameState::repaints);
+    v("enemySlots", &SceneState::enemySlots);
+    v("bossShots", &SceneState::bossShots);
+    v("heroShots", &SceneState::heroShots);
+    v("boss", &SceneState::boss);
+    v("effects", &SceneState::effects);
+}
+
+template <class V> constexpr void fields(V& v, RecordType<LoadedWorld>) {
+    v("mapName", &LoadedWorld::mapName);
+    v("mapImage", &LoadedWorld::mapImage);
+    v("areaCount", &LoadedWorld::areaCount);
+    v("areas", &LoadedWorld::areas);
+    v("npcPictures", &LoadedWorld::npcPictures);
+    v("enemyCatalog", &LoadedWorld::enemyCatalog);
+    v("weaponSpace", &LoadedWorld::weaponSpace);
+    v("weaponB", &LoadedWorld::weaponB);
+    v("heldItem", &LoadedWorld::heldItem);
+}
+
+template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
+    v("pictures", &Presentation::pictures);
+    v("smallFont", &Presentation::smallFont);
+    v("largeFont", &Presentation::largeFont);
+    v("backBuffer", &Presentation::backBuffer);
+    v("repaints", &Presentation::repaints);
     // Music
-    v("music", &GameState::musicTracks);
+    v("music", &Presentation::musicTracks);
     // Notes over the map view
-    v("notes", &GameState::notes);
+    v("notes", &Presentation::notes);
+}
+
+template <class V> constexpr void fields(V& v, RecordType<GameState>) {
+    v(fieldList::Part<PlayState>{});
+    v(fieldList::Part<InputAndClock>{});
+    v(fieldList::Part<SceneState>{});
+    v(fieldList::Part<LoadedWorld>{});
+    v(fieldList::Part<Presentation>{});
     // The authors' test-play
     v("testPlay", &GameState::testPlay);
 }
@@ -292,7 +312,12 @@ static_assert(listsEveryFieldOnce<BossRecord>(), "BossRecord: a field is missing
 static_assert(listsEveryFieldOnce<EffectRecord>(), "EffectRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<Notes>(), "Notes: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<TestPlay>(), "TestPlay: a field is missing from its list or listed twice");
-static_assert(listsEveryFieldOnce<GameState>(), "GameState: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<PlayState>(), "PlayState: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<InputAndClock>(), "InputAndClock: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<SceneState>(), "SceneState: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<LoadedWorld>(), "LoadedWorld: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<Presentation>(), "Presentation: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<GameState>(), "GameState: a part or field is missing from its list or listed twice");
 
 using TrackRegistry = std::map<std::string, TrackRecord>;
 using FixedPictures = std::array<Picture, fixedPictureCount>;
@@ -321,6 +346,11 @@ template <class R> struct Dumper {
     template <class T> void operator()(const char* name, T R::*field) { out[name] = toJson(game, record.*field); }
     template <class T> void operator()(const char* name, T R::*table, size_t index) {
         out[name] = toJson(game, (record.*table)[index]);
+    }
+    // A part's fields stand in the record's own object.
+    template <class P> void operator()(fieldList::Part<P>) {
+        Dumper<P> part{game, record, out};
+        fields(part, RecordType<P>{});
     }
 };
 
@@ -487,6 +517,12 @@ template <class R> struct FieldFinder {
     }
     template <class T> void operator()(const char* name, T R::*table, size_t index) {
         if (named(name)) setAt(request, at + 1, (record.*table)[index]);
+    }
+    template <class P> void operator()(fieldList::Part<P>) {
+        if (matched) return;
+        FieldFinder<P> part{request, at, record};
+        fields(part, RecordType<P>{});
+        matched = part.matched;
     }
 };
 

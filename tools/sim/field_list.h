@@ -10,6 +10,10 @@
 
 namespace fieldList {
 
+// An entry of a record's list that stands for one of the parts the record is made of (a base record): the part
+// has its own list, and counts as one field of the record.
+template <class P> struct Part {};
+
 // Converts to any field type, so a record takes as many of these in braces as it declares fields.
 struct AnyField {
     template <class T> operator T&() const;
@@ -28,6 +32,7 @@ template <class M> struct SameField {
         if constexpr (std::is_same_v<P, M>) count += field == target ? 1 : 0;
     }
     template <class P> constexpr void operator()(const char*, P, size_t) {}
+    template <class P> constexpr void operator()(Part<P>) {}
 };
 
 // Walks a list once; for each field entry walks the whole list again to count the entries naming that field.
@@ -51,6 +56,8 @@ template <class R, class List> struct ListCheck {
         fieldsOnce = fieldsOnce && same.count == 1;
     }
     template <class P> constexpr void operator()(const char* name, P, size_t) { takeName(name); }
+    // Parts are distinct base records: each is one initializer of the record.
+    template <class P> constexpr void operator()(Part<P>) { ++fieldCount; }
 };
 
 }  // namespace fieldList

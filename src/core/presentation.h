@@ -1,0 +1,44 @@
+// What a running game shows and plays with: the fixed pictures and the fonts, the back buffer the frame is
+// drawn into, the music tracks and the notes over the picture. Made at start-up and kept for the whole run,
+// through a return to the title and a reload alike.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "core/fixed_pictures.h"
+#include "platform/audio.h"
+#include "platform/graphics.h"
+
+// One registered track. Its own running state and position are kept here, since the mixer holds one
+// song at a time: mixer calls act only when this track is the one the mixer holds.
+struct TrackRecord {
+    Song song;
+    int32_t number = 0;  // 1-9 in the frame tick's music order
+    bool running = false;
+    int32_t position = 0;    // milliseconds, 0 after a rewind
+    uint32_t startedAt = 0;  // clock reading when the position was last taken
+};
+
+// Notes over the map view, drawn onto a copy of the back buffer after the frame.
+struct Notes {
+    bool shown = false;  // drawn at all: the player's setting in the game, off in the runner until a script asks
+    std::string text;    // the last note shown
+    uint32_t until = 0;  // clock reading at which it goes
+    Canvas screen;       // the back buffer with the notes over it
+};
+
+struct Presentation {
+    // Pictures and fonts live for the whole process; the back buffer is never cleared
+    std::array<Picture, fixedPictureCount> pictures{};
+    Font smallFont, largeFont;
+    Canvas backBuffer;
+    uint32_t repaints = 0;  // repaint requests since start-up
+
+    // Music: track name to record, in name order
+    std::map<std::string, TrackRecord> musicTracks;
+
+    Notes notes;
+};

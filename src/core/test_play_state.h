@@ -1,0 +1,12 @@
+// The authors' test-play as the record keeps it: what its view shows and how the hero walks.
+#pragma once
+
+#include <string>
+
+// What test-play shows and how the hero walks; all off unless the author turns it on.
+struct TestPlay {
+    bool overlay = false;      // F3: the areas, doors, NPCs, enemies and the talk probe over the map view
+    bool panel = false;        // F9: screen, area, level, position, life and story flags over the map view
+    bool walkThrough = false;  // Ctrl held: the hero walks through area borders within the screen
+    std::string problem;       // why the last reload failed, as FILE:LINE: error: TEXT; empty after a good one
+};
