@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "game/menus.h"
 #include "game/view.h"
@@ -52,9 +53,18 @@ int main() {
         game->heldItem.name = game->heldItem.howto = text;
         game->messageLines[1] = game->messageLines[2] = text;
         game->messageLine = 1;
-        const double panel = millisPerCall([&] { drawSidePanel(*game, canvas); });
-        const double menu = millisPerCall([&] { runSideMenu(*game, canvas); });
-        const double message = millisPerCall([&] { drawMessageWindow(*game, canvas); });
+        const double panel = millisPerCall([&] {
+            showSidePanel(*game);
+            drawShown(*game, canvas);
+        });
+        const double menu = millisPerCall([&] {
+            runSideMenu(*game);
+            drawShown(*game, canvas);
+        });
+        const double message = millisPerCall([&] {
+            showMessageWindow(*game);
+            drawShown(*game, canvas);
+        });
         std::printf("long_texts: %8zu bytes: side panel %.3f ms, item page %.3f ms, message window %.3f ms\n",
                     text.size(), panel, menu, message);
     }

@@ -18,8 +18,8 @@
 #include "app/build_info.h"
 #include "app/settings.h"
 #include "app/user_folders.h"
+#include "core/save_location.h"
 #include "core/story_flags.h"
-#include "game/save_file.h"
 #include "platform/files.h"
 #include "platform/window.h"
 

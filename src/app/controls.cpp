@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/startup.h"
 #include "app/user_folders.h"
 #include "core/game_state.h"
 #include "core/keys.h"

@@ -9,7 +9,7 @@
 #include "app/command_line.h"
 #include "core/game_state.h"
 #include "core/keys.h"
-#include "game/save_file.h"
+#include "core/save_location.h"
 #include "platform/files.h"
 
 namespace fs = std::filesystem;

@@ -79,7 +79,11 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
         }
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTick - now).count();
         WindowEvent event;
-        if (waitWindowEvent(event, static_cast<uint32_t>(wait))) handleInputEvent(game, controls, event);
+        if (waitWindowEvent(event, static_cast<uint32_t>(wait))) {
+            handleInputEvent(game, controls, event);
+            // A save or load asked for by a key is carried out at once, between ticks.
+            runFileRequests(game);
+        }
     }
 }
 
@@ -148,6 +152,8 @@ bool startUp(GameState& game, bool headless) {
 }
 
 void shutDown(GameState& game) {
+    // A save asked for in the game's last moment is written before the game ends.
+    writeRequestedSaves(game);
     stopPictureWorker();
     game.backBuffer = Canvas{};
     for (Picture& picture : game.pictures) picture = Picture{};
@@ -157,23 +163,6 @@ void shutDown(GameState& game) {
     releaseAllTracks(game);
     stopAudio();
     stopWindowSystem();
-}
-
-void handleKeyDown(GameState& game, int32_t key) {
-    if (key < 0 || key >= keyCount) return;
-    game.keyDown[key] = 1;
-    if (takeKeyPress(game, vkS)) saveGame(game);
-    if (takeKeyPress(game, vkL)) reloadSavedGame(game);
-}
-
-void handleKeyUp(GameState& game, int32_t key) {
-    if (key < 0 || key >= keyCount) return;
-    game.keyDown[key] = 0;
-    game.keyLatch[key] = 0;
-}
-
-void handleActivate(GameState& game, bool active) {
-    game.windowInactive = active ? 0 : 1;
 }
 
 // A start that fails ends with status 1, so that a launcher or a script sees it; the player has seen the box

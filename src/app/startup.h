@@ -19,7 +19,3 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis = 
 bool startUp(GameState& game, bool headless);
 // Frees what start-up made, in the shut-down order.
 void shutDown(GameState& game);
-// The window procedure's key and activation messages.
-void handleKeyDown(GameState& game, int32_t key);
-void handleKeyUp(GameState& game, int32_t key);
-void handleActivate(GameState& game, bool active);

@@ -4,11 +4,11 @@
 
 #include <cstdlib>
 
+#include "combat/effects.h"
 #include "combat/enemies_and_shots.h"
 #include "core/clamped_numbers.h"
 #include "core/directions.h"
 #include "core/game_state.h"
-#include "game/view.h"
 
 namespace {
 

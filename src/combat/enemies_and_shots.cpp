@@ -6,11 +6,11 @@
 #include <climits>
 #include <cstdlib>
 
-#include "combat/weapons.h"
+#include "combat/effects.h"
 #include "core/areas.h"
 #include "core/directions.h"
+#include "core/frame_shown.h"
 #include "core/game_state.h"
-#include "game/view.h"
 
 namespace {
 
@@ -164,7 +164,7 @@ void spawnEnemyWave(GameState& game) {
     }
 }
 
-void moveAndDrawEnemy(GameState& game, int32_t slot, Canvas& canvas) {
+void moveEnemy(GameState& game, int32_t slot) {
     if (slot < 0 || slot >= enemySlotCount) return;
     EnemySlot& e = game.enemySlots[static_cast<size_t>(slot)];
     if (e.life <= 0) return;
@@ -175,9 +175,7 @@ void moveAndDrawEnemy(GameState& game, int32_t slot, Canvas& canvas) {
         e.life = 0;
         return;
     }
-    const int32_t cell = 3 * e.kind + static_cast<int32_t>(game.frameCounter % 9 / 3);
-    drawPictureRect(canvas, game.pictures[picTekismall], static_cast<int32_t>(vx - 12.5),
-                    static_cast<int32_t>(vy - 19.5), 25 * cell, 0, 25, 25);
+    showEnemy(game, e, vx, vy);
 }
 
 bool enemyStep(GameState& game, int32_t slot) {
@@ -243,7 +241,7 @@ void spawnShot(GameState& game, int32_t table, int32_t x, int32_t y, int32_t dir
     }
 }
 
-void moveAndDrawShot(GameState& game, int32_t table, int32_t slot, Canvas& canvas) {
+void flyShot(GameState& game, int32_t table, int32_t slot) {
     auto* shots = shotTable(game, table);
     if (shots == nullptr || slot < 0 || slot >= shotSlotCount) return;
     ShotSlot& s = (*shots)[static_cast<size_t>(slot)];
@@ -258,8 +256,7 @@ void moveAndDrawShot(GameState& game, int32_t table, int32_t slot, Canvas& canva
         s.alive = 0;
         return;
     }
-    drawPictureRect(canvas, game.pictures[picDungan], drawnAt(vx - 7.5), drawnAt(vy - 14.5),
-                    held32(int64_t{15} * s.pict), 0, 15, 15);
+    showShot(game, s, vx, vy);
 }
 
 void bossShotsHitHero(GameState& game) {
@@ -285,16 +282,16 @@ void clearCombat(GameState& game, int32_t mode) {
         for (ShotSlot& s : game.heroShots) s.alive = 0;
 }
 
-void moveAndDrawCombat(GameState& game, Canvas& canvas) {
-    // Left to run down while no sword is used; only values above 0 draw. Held at the floor so it never wraps.
+void advanceCombat(GameState& game) {
+    // Left to run down while no sword is used; only values above 0 show the swing. Held at the floor so it never wraps.
     if (game.swordTicks > INT32_MIN) game.swordTicks -= 1;
-    for (int32_t k = 0; k < shotSlotCount; ++k) moveAndDrawShot(game, heroShotTable, k, canvas);
+    for (int32_t k = 0; k < shotSlotCount; ++k) flyShot(game, heroShotTable, k);
     if (game.scene == sceneBoss)
-        for (int32_t k = 0; k < shotSlotCount; ++k) moveAndDrawShot(game, bossShotTable, k, canvas);
+        for (int32_t k = 0; k < shotSlotCount; ++k) flyShot(game, bossShotTable, k);
     // Enemies after shots, so they cover them.
     if (game.scene == sceneField) {
         const int32_t n = areaEnemyCount(game);
-        for (int32_t k = 0; k < n; ++k) moveAndDrawEnemy(game, k, canvas);
+        for (int32_t k = 0; k < n; ++k) moveEnemy(game, k);
     }
-    if (game.swordTicks > 0) drawSwordSwing(game, canvas);
+    if (game.swordTicks > 0) showSwing(game);
 }

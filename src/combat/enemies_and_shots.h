@@ -8,9 +8,7 @@
 
 struct GameState;
 
-struct Canvas;
-
-// Shot tables for spawnShot and moveAndDrawShot.
+// Shot tables for spawnShot and flyShot.
 constexpr int32_t heroShotTable = 0, bossShotTable = 1;
 // Enemy slot number that stands for the boss record in enemyStep, knockBack and swordHitTest.
 constexpr int32_t bossTarget = -1;
@@ -53,8 +51,8 @@ void rollItemDrop(GameState& game);
 
 // Refills the area's enemy slots when all are empty (field ticks only).
 void spawnEnemyWave(GameState& game);
-// Chase, leave-view check and drawing of one enemy slot.
-void moveAndDrawEnemy(GameState& game, int32_t slot, Canvas& canvas);
+// Chase and leave-view check of one enemy slot; shows the enemy where it stays in view.
+void moveEnemy(GameState& game, int32_t slot);
 // Touch test and hero-shot hits for one enemy slot, or the boss (bossTarget); true when it touched the hero.
 bool enemyStep(GameState& game, int32_t slot);
 // Pushes an enemy (or the boss) 30 px away from the hero on each axis the area allows.
@@ -62,11 +60,11 @@ void knockBack(GameState& game, int32_t slot);
 // Puts a shot into the first free slot of a table; a full table loses it.
 void spawnShot(GameState& game, int32_t table, int32_t x, int32_t y, int32_t direction, int32_t pict, int32_t speed,
                int32_t power);
-// Ageing, movement, clipping and drawing of one shot.
-void moveAndDrawShot(GameState& game, int32_t table, int32_t slot, Canvas& canvas);
+// Ageing, movement and clipping of one shot; shows the shot where it flies on.
+void flyShot(GameState& game, int32_t table, int32_t slot);
 // The boss's shots against the hero.
 void bossShotsHitHero(GameState& game);
 // 1: the area's enemies and the boss's shots; 2: the hero's shots; 3: all three.
 void clearCombat(GameState& game, int32_t mode);
-// The per-tick combat pass: enemies, shots and the sword swing.
-void moveAndDrawCombat(GameState& game, Canvas& canvas);
+// The per-tick combat pass: the hero's shots, in a boss battle the boss's, the area's enemies, the sword swing.
+void advanceCombat(GameState& game);

@@ -1,14 +1,13 @@
 // The two weapon slots: loading a weapon of media\WeaponData.xml with the step to the next owned one, the hero's
-// attacks with the Space and B slots, the sword's hit test and the swing's stroke. Called by the side menu, the
-// story rules and a new game to load, by the frame tick on an accepted attack press and by the combat pass while
-// a swing shows.
+// attacks with the Space and B slots and the sword's hit test. Called by the side menu, the story rules and a new
+// game to load, and by the frame tick on an accepted attack press.
 #include "combat/weapons.h"
 
+#include "combat/effects.h"
 #include "combat/enemies_and_shots.h"
 #include "core/directions.h"
 #include "core/game_state.h"
 #include "data/xml_access.h"
-#include "game/view.h"
 
 namespace {
 
@@ -139,17 +138,4 @@ void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot) {
     t->life = heldSum(t->life, -int64_t{w->power});
     if (t->life < 1) rollItemDrop(game);
     knockBack(game, target);
-}
-
-void drawSwordSwing(GameState& game, Canvas& canvas) {
-    const int32_t t = game.swordTicks;
-    const int32_t a = (39 - t) * 8, b = (40 - t) * 8;
-    constexpr uint32_t white = 0xFFFFFFFF;
-    switch (game.swordDir) {
-    case dirDown: drawLine(canvas, a, 330, b, 330, white, 3.0f); break;
-    case dirRight: drawLine(canvas, 330, a, 330, b, white, 3.0f); break;
-    case dirLeft: drawLine(canvas, 270, a, 270, b, white, 3.0f); break;
-    case dirUp: drawLine(canvas, a, 270, b, 270, white, 3.0f); break;
-    default: break;
-    }
 }

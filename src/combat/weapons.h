@@ -6,8 +6,6 @@
 
 struct GameState;
 
-struct Canvas;
-
 // Loads weapon number (or, for -1, the next owned one after the slot's current) into slot 0 (Space) or 1 (B);
 // with no weapon owned, -1 leaves the slot without a weapon.
 int32_t loadWeapon(GameState& game, int32_t slot, int32_t number);
@@ -18,5 +16,3 @@ void keepOwnedWeaponsInSlots(GameState& game);
 void attackWithSlot(GameState& game, int32_t slot);
 // The sword swing against one enemy slot or the boss (bossTarget), with the weapon of slot 0 or 1.
 void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot);
-// The white stroke of a sword swing while swordTicks is above 0.
-void drawSwordSwing(GameState& game, Canvas& canvas);

@@ -5,24 +5,28 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/keys.h"
 #include "core/loaded_world.h"
 #include "core/play_state.h"
 #include "core/presentation.h"
+#include "core/save_requests.h"
 #include "core/scene_state.h"
 #include "core/test_play_state.h"
 
-// The keys as the window handler leaves them and the frame clock.
-struct InputAndClock {
+// What reaches the tick from outside it: the keys as the window's messages leave them, whether the window is
+// active, the frame clock, and the requests for the save file made since the last tick.
+struct TickInput {
     std::array<int32_t, keyCount> keyDown{};
     std::array<int32_t, keyCount> keyLatch{};
     int32_t windowInactive = 0;
     uint32_t lastTickTime = 0, tickNow = 0;
     uint32_t frameCounter = 0;
+    std::vector<FileRequest> fileRequests;
 };
 
-struct GameState : PlayState, InputAndClock, SceneState, LoadedWorld, Presentation {
+struct GameState : PlayState, TickInput, SceneState, LoadedWorld, Presentation {
     // Around the game, not its rules: the authors' test-play
     TestPlay testPlay;
 };

@@ -31,3 +31,9 @@ inline constexpr KeyName keyNames[] = {{"Space", vkSpace}, {"Left", vkLeft}, {"U
 bool keyPressed(const GameState& game, int32_t key);
 // Acts on a press when there is one: latches the key and returns true.
 bool takeKeyPress(GameState& game, int32_t key);
+// The window's key messages: a key goes down or up in the key tables (codes outside them are ignored); a press of
+// S asks for a save and one of L for a load, each once per press.
+void handleKeyDown(GameState& game, int32_t key);
+void handleKeyUp(GameState& game, int32_t key);
+// The window becomes active or inactive.
+void handleActivate(GameState& game, bool active);

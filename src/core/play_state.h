@@ -44,3 +44,8 @@ struct PlayState {
         return flags;
     }
 };
+
+// The experience the hero's level asks for before the next level: 20 a level, in 64 bits for any level.
+constexpr int64_t experienceForNextLevel(const PlayState& play) {
+    return 20 * int64_t{play.heroLevel};
+}

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "core/fixed_pictures.h"
+#include "core/frame_shown.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
 
@@ -36,6 +38,8 @@ struct Presentation {
     Font smallFont, largeFont;
     Canvas backBuffer;
     uint32_t repaints = 0;  // repaint requests since start-up
+    // What the tick's rules showed, for the view to draw; empty between ticks
+    std::vector<ShownThing> shown;
 
     // Music: track name to record, in name order
     std::map<std::string, TrackRecord> musicTracks;

@@ -8,11 +8,13 @@
 
 #include "combat/boss_battle.h"
 #include "combat/boss_catalog.h"
+#include "combat/effects.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/weapons.h"
 #include "core/areas.h"
 #include "core/clamped_numbers.h"
 #include "core/directions.h"
+#include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "core/story_flags.h"
@@ -55,7 +57,7 @@ void releaseKeysOfInactiveWindow(GameState& game) {
 }
 
 // Field block; false when the ending starts, which skips the scenes up to the music choice.
-bool runFieldBlock(GameState& game, Canvas& canvas) {
+bool runFieldBlock(GameState& game) {
     if (storyFlag(game, flagScreenMode) == screenEndingSequence) {
         game.scene = sceneFullScreen;
         return false;
@@ -69,12 +71,12 @@ bool runFieldBlock(GameState& game, Canvas& canvas) {
         return true;
     }
     fieldStep(game);
-    drawFieldView(game, canvas);
+    showField(game);
     spawnEnemyWave(game);
-    moveAndDrawCombat(game, canvas);
+    advanceCombat(game);
     const int32_t enemies = areaEnemyCount(game);
     for (int32_t slot = 0; slot < enemies; ++slot) enemyStep(game, slot);
-    if (takeKeyPress(game, vkV)) talkToNpc(game, canvas);
+    if (takeKeyPress(game, vkV)) talkToNpc(game);
     return true;
 }
 
@@ -122,7 +124,7 @@ void walkToArena(GameState& game, uint32_t walkingTicks) {
     if (game.frameCounter % 4 == 0 || game.frameCounter % 4 == 1) game.heroDir += 1;
 }
 
-void runBossBlock(GameState& game, Canvas& canvas) {
+void runBossBlock(GameState& game) {
     const uint32_t elapsed = ticksSince(game, game.sceneMarkFrame);
     if (game.bossPhase == 5) {
         if (const AreaRecord* area = currentAreaRecord(game)) setStoryFlag(game, area->bossFlag, 1);
@@ -166,11 +168,11 @@ void runBossBlock(GameState& game, Canvas& canvas) {
             if (elapsed > 20) walkToArena(game, elapsed - 20);
         }
     }
-    drawBossView(game, canvas);
-    if (game.bossPhase == 3) moveAndDrawCombat(game, canvas);
+    showArena(game);
+    if (game.bossPhase == 3) advanceCombat(game);
 }
 
-void runMessageBlock(GameState& game, Canvas& canvas) {
+void runMessageBlock(GameState& game) {
     if (takeKeyPress(game, vkV)) {
         game.messageLine += 1;
         if (game.messageLine + 1 >= game.messageLineCount) {
@@ -185,7 +187,7 @@ void runMessageBlock(GameState& game, Canvas& canvas) {
         game.yesNoChoice = true;
         game.scene = sceneQuestion;
     }
-    drawMessageWindow(game, canvas);
+    showMessageWindow(game);
 }
 
 void runFieldInput(GameState& game) {
@@ -236,7 +238,7 @@ void applyMusic(GameState& game, int32_t track) {
     }
 }
 
-void runTitleMenu(GameState& game, Canvas& canvas) {
+void runTitleMenu(GameState& game) {
     if (takeKeyPress(game, vkDown)) {
         game.menuCursor += 1;
         if (game.menuCursor > 1) game.menuCursor = 0;
@@ -245,7 +247,7 @@ void runTitleMenu(GameState& game, Canvas& canvas) {
         game.menuCursor -= 1;
         if (game.menuCursor < 0) game.menuCursor = 1;
     }
-    drawTitleMenu(game, canvas);
+    showTitle(game);
     if (!takeKeyPress(game, vkV)) return;
     if (startFreshGame(game) == -1) showMessageBox("地形の読み込みに失敗", "ferngate");
     // Row 0 continues the saved game; any other value, the side menu's page 2 included, starts a new game.
@@ -271,8 +273,8 @@ void returnToTitle(GameState& game) {
     game.menuCursor = 1;
 }
 
-void runEndingSequence(GameState& game, Canvas& canvas) {
-    drawEndingSequence(game, canvas);
+void runEndingSequence(GameState& game) {
+    showEndingSequence(game);
     if (ticksSince(game, game.sceneMarkFrame) > 180) {
         setStoryFlag(game, flagScreenMode, screenEndingWalk);
         game.heroX = 300;
@@ -280,31 +282,31 @@ void runEndingSequence(GameState& game, Canvas& canvas) {
     }
 }
 
-void runEndingWalk(GameState& game, Canvas& canvas) {
+void runEndingWalk(GameState& game) {
     game.heroX = heldSum(game.heroX, 6);
     game.heroDir = dirRight;
     if (game.heroX > 2400)
         game.heroX = 2400;
     else if (game.frameCounter % 4 == 2 || game.frameCounter % 4 == 3)
         game.heroDir = dirRight + 1;
-    drawEndingWalk(game, canvas);
+    showEndingWalk(game);
     const bool vPressed = takeKeyPress(game, vkV);
     // The finished game is not carried into the title: a new game after the ending starts at the world's
     // beginning, not in the last screen beside the spot the walk left the hero on.
     if (game.frameCounter == game.sceneMarkFrame || vPressed) returnToTitle(game);
 }
 
-void runFullScreenBlock(GameState& game, Canvas& canvas) {
+void runFullScreenBlock(GameState& game) {
     switch (storyFlag(game, flagScreenMode)) {
-    case screenTitle: runTitleMenu(game, canvas); break;
-    case screenEndingSequence: runEndingSequence(game, canvas); break;
-    case screenEndingWalk: runEndingWalk(game, canvas); break;
+    case screenTitle: runTitleMenu(game); break;
+    case screenEndingSequence: runEndingSequence(game); break;
+    case screenEndingWalk: runEndingWalk(game); break;
     default: break;
     }
 }
 
-void runGameOverBlock(GameState& game, Canvas& canvas) {
-    drawGameOver(game, canvas);
+void runGameOverBlock(GameState& game) {
+    showGameOver(game);
     if (ticksSince(game, game.sceneMarkFrame) > 50) {
         game.bossPhase = 0;
         // Without a save to go back to (none yet, a broken one, or one whose hero is dead), game over would
@@ -317,51 +319,22 @@ void runGameOverBlock(GameState& game, Canvas& canvas) {
     }
 }
 
-}  // namespace
-
-int64_t experienceForNextLevel(const GameState& game) {
-    return 20 * int64_t{game.heroLevel};
-}
-
-int32_t reloadSavedGame(GameState& game) {
-    const auto ownedBefore = game.weaponOwned;
-    const int32_t loaded = loadGame(game);
-    // A weapon bought after the save is gone again: its slot takes one the hero still owns.
-    if (game.weaponOwned != ownedBefore) keepOwnedWeaponsInSlots(game);
-    loadMapScreen(game);
-    locateHeroArea(game);
-    runStoryEvents(game);
-    clearCombat(game, 3);
-    // Shown last: the save command a save stone leaves in the file saves once more during the story events.
-    if (loaded == 1) showNote(game, "ロードしました");
-    return loaded;
-}
-
-void frameTick(GameState& game) {
-    game.tickNow = clockMillis();
-    const uint32_t elapsed = game.tickNow - game.lastTickTime;
-    game.lastTickTime = game.tickNow;
-    if (elapsed < minimumTickMillis) return;
-
-    if (game.windowInactive == 1) {
-        releaseKeysOfInactiveWindow(game);
-        return;
-    }
-    if (!canvasValid(game.backBuffer)) return;
-    Canvas& canvas = game.backBuffer;
-
+// The rules of one frame, in their fixed order: they change the record and say what came into view, and never draw.
+void runTickRules(GameState& game) {
+    // Only what this tick shows is drawn by it.
+    game.shown.clear();
     game.frameCounter += 1;
     if (game.attackCooldown != 0) game.attackCooldown -= 1;
 
-    // The ending starts straight from the field and is drawn by the full-screen block of this same tick.
+    // The ending starts straight from the field and is shown by the full-screen block of this same tick.
     bool scenesRun = true;
-    if (game.scene == sceneField) scenesRun = runFieldBlock(game, canvas);
+    if (game.scene == sceneField) scenesRun = runFieldBlock(game);
     if (scenesRun) {
-        if (game.scene == sceneBoss) runBossBlock(game, canvas);
-        if (game.scene == sceneMessage) runMessageBlock(game, canvas);
+        if (game.scene == sceneBoss) runBossBlock(game);
+        if (game.scene == sceneMessage) runMessageBlock(game);
         bool answered = false;
         if (game.scene == sceneQuestion) {
-            runQuestion(game, canvas);
+            runQuestion(game);
             answered = game.scene != sceneQuestion;
         }
         if (!answered && (game.scene == sceneField || game.scene == sceneBoss)) runFieldInput(game);
@@ -369,17 +342,17 @@ void frameTick(GameState& game) {
 
     const int32_t track = chooseTrack(game);
 
-    if (game.scene != sceneGameOver && game.scene != sceneFullScreen) drawSidePanel(game, canvas);
-    if (game.scene == sceneSideMenu) runSideMenu(game, canvas);
+    if (game.scene != sceneGameOver && game.scene != sceneFullScreen) showSidePanel(game);
+    if (game.scene == sceneSideMenu) runSideMenu(game);
 
     if (game.scene == sceneFullScreen) {
-        runFullScreenBlock(game, canvas);
+        runFullScreenBlock(game);
     } else {
         if (game.heroLife < 1 && game.scene != sceneGameOver) {
             game.scene = sceneGameOver;
             game.sceneMarkFrame = game.frameCounter;
         }
-        if (game.scene == sceneGameOver) runGameOverBlock(game, canvas);
+        if (game.scene == sceneGameOver) runGameOverBlock(game);
         if (game.heroLife > game.heroMaxLife) game.heroLife = game.heroMaxLife;
         // Held at the ends of the range: a hero of the top level or life stays there instead of wrapping round.
         if (game.heroExp > experienceForNextLevel(game)) {
@@ -391,6 +364,25 @@ void frameTick(GameState& game) {
     }
 
     applyMusic(game, track);
-    drawEffects(game, canvas);
+    advanceEffects(game);
+}
+
+}  // namespace
+
+void frameTick(GameState& game) {
+    // The save file first: whatever the keys and the last tick asked of it, before anything else happens.
+    runFileRequests(game);
+    game.tickNow = clockMillis();
+    const uint32_t elapsed = game.tickNow - game.lastTickTime;
+    game.lastTickTime = game.tickNow;
+    if (elapsed < minimumTickMillis) return;
+
+    if (game.windowInactive == 1) {
+        releaseKeysOfInactiveWindow(game);
+        return;
+    }
+    if (!canvasValid(game.backBuffer)) return;
+    runTickRules(game);
+    drawShown(game, game.backBuffer);
     game.repaints += 1;
 }

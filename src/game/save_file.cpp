@@ -1,32 +1,28 @@
-// The single saved game gamedat.xml, written by the save key and the story events' save command, read by
-// the load key, the title screen's continue and the return after game over, and looked at by the picture
-// prefetch for the screen it would go to.
+// The single saved game gamedat.xml: the tick's file step writes the saves the save key and the story's save
+// command asked for and carries out the load key's load; the title screen's continue and the return after game
+// over load it as their scene step.
 #include "game/save_file.h"
 
+#include "combat/enemies_and_shots.h"
+#include "combat/weapons.h"
 #include "core/game_state.h"
+#include "core/save_location.h"
+#include "core/save_requests.h"
 #include "data/xml_access.h"
 #include "game/notes.h"
 #include "platform/files.h"
+#include "world/map_file.h"
+#include "world/movement.h"
+#include "world/story_events.h"
 
 namespace {
-
-const char* const saveFileName = "gamedat.xml";
-std::string saveFolder;
-
-// From the walk to the arena until the wrap-up returns to the field: the boss scene itself, and the speeches,
-// questions and side menu opened from it (they go back to it when they close).
-bool bossBattleUnderWay(const GameState& game) {
-    if (game.scene == sceneBoss) return true;
-    const bool overBattle = game.scene == sceneMessage || game.scene == sceneQuestion || game.scene == sceneSideMenu;
-    return overBattle && game.returnScene == sceneBoss;
-}
 
 // Any file by that name, broken or not: only a save that is not there at all is passed over without a box.
 bool saveFileExists() {
     return fileProblem(resolveGamePath(saveFilePath())) != FileProblem::missing;
 }
 
-int32_t writeSave(const GameState& game) {
+int32_t writeSave(const PlayState& game) {
     return runGuarded([&] {
         XmlDocument document = createXmlDocument();
         appendProcessingInstruction(document, "xml", "version='1.0' encoding='utf-8'");
@@ -69,20 +65,8 @@ int32_t writeSave(const GameState& game) {
 
 }  // namespace
 
-void setSaveFolder(const std::string& folder) {
-    saveFolder = folder;
-}
-
-std::string saveFilePath() {
-    return saveFolder.empty() ? std::string(saveFileName) : saveFolder + "/" + saveFileName;
-}
-
-// Saving on the title or ending screen, or with a dead hero, would overwrite the player's progress with a
-// hero that cannot go on; saving during a boss battle would put every reload back into the fight with the life
-// the hero had then. Nothing is written in either case.
 int32_t saveGame(GameState& game) {
-    const bool allowed = game.scene != sceneFullScreen && game.heroLife >= 1 && !bossBattleUnderWay(game);
-    const int32_t written = allowed ? writeSave(game) : 0;
+    const int32_t written = saveAllowed(game) ? writeSave(game) : 0;
     showNote(game, written == 1 ? "セーブしました" : "セーブできません");
     return written;
 }
@@ -127,14 +111,40 @@ int32_t loadGame(GameState& game) {
     });
 }
 
-// Only the first hero counts, as in loading.
-int32_t savedGameScreen() {
-    int32_t screen = -1;
-    runXmlLoaderQuietly(saveFilePath(), [&](XmlDocument& document) {
-        const XmlNode hero = asElement(selectNodes(document, "//hero").item(0));
-        if (hero.empty() || !hasAttribute(hero, "nowmap")) return 0;
-        screen = attributeInt(hero, "nowmap");
-        return 1;
-    });
-    return screen;
+int32_t reloadSavedGame(GameState& game) {
+    const auto ownedBefore = game.weaponOwned;
+    const int32_t loaded = loadGame(game);
+    // A weapon bought after the save is gone again: its slot takes one the hero still owns.
+    if (game.weaponOwned != ownedBefore) keepOwnedWeaponsInSlots(game);
+    loadMapScreen(game);
+    locateHeroArea(game);
+    const size_t requestsBefore = game.fileRequests.size();
+    runStoryEvents(game);
+    // The save command a save stone leaves in the file saves once more during the story events; its note would
+    // only be replaced by this one at once.
+    for (size_t i = requestsBefore; i < game.fileRequests.size(); ++i) game.fileRequests[i].quiet = true;
+    clearCombat(game, 3);
+    if (loaded == 1) showNote(game, "ロードしました");
+    return loaded;
+}
+
+void runFileRequests(GameState& game) {
+    // A load's story events may ask for a save: it is carried out in this same turn, after the load.
+    for (size_t i = 0; i < game.fileRequests.size(); ++i) {
+        const FileRequest request = game.fileRequests[i];
+        if (request.kind == FileRequestKind::load) {
+            reloadSavedGame(game);
+            continue;
+        }
+        const int32_t written = request.allowed ? writeSave(request.saved) : 0;
+        if (!request.quiet) showNote(game, written == 1 ? "セーブしました" : "セーブできません");
+    }
+    game.fileRequests.clear();
+}
+
+void writeRequestedSaves(GameState& game) {
+    for (const FileRequest& request : game.fileRequests) {
+        if (request.kind == FileRequestKind::save && request.allowed) writeSave(request.saved);
+    }
+    game.fileRequests.clear();
 }

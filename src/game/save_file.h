@@ -1,23 +1,24 @@
-// The single saved game gamedat.xml: written whole, atomically, with the previous save kept as gamedat.xml.bak.
+// The single saved game gamedat.xml: written whole, atomically, with the previous save kept as gamedat.xml.bak;
+// the tick's file step, the load that rebuilds the world from it.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 struct GameState;
 
-// Where the save file and its .bak and .tmp companions live: empty (the start value) is the working directory,
-// the world folder; start-up may name another folder, such as the player's own folder for the world.
-void setSaveFolder(const std::string& folder);
-// The save file as the loaders name it: "gamedat.xml", or that name inside the folder set above.
-std::string saveFilePath();
-// Writes the hero's progress; 1 when written, 0 otherwise (also 0, writing nothing, on the title and
+// Writes the hero's progress now; 1 when written, 0 otherwise (also 0, writing nothing, on the title and
 // ending screens, while the hero is dead and during a boss battle). Shows the note "セーブしました" or
-// "セーブできません".
+// "セーブできません". The game itself saves through requests (core/save_requests.h).
 int32_t saveGame(GameState& game);
 // Overlays the saved game on the state, the weapons owned becoming those the file lists; 1 when the whole file
 // was applied, 0 without any box when there is no save file.
 int32_t loadGame(GameState& game);
-// The screen the saved game would go to (its hero's "nowmap"), or -1 when there is no readable save or it
-// names none; read without any box and without changing the state.
-int32_t savedGameScreen();
+// Loads the saved game and rebuilds the world from it (weapon slots, screen, area, story events, empty combat
+// tables); shows "ロードしました" and returns 1 when the whole file was applied, else 0.
+int32_t reloadSavedGame(GameState& game);
+// The tick's file step: carries out the requests made since the last tick in their order (each save writes the
+// play state it took along, with its note; a load rebuilds the world from the saved game) and empties the list.
+void runFileRequests(GameState& game);
+// Writes the saves still asked for, without notes, and drops any load: for the end of the game, so a save asked
+// for in the last moments is not lost.
+void writeRequestedSaves(GameState& game);

@@ -1,154 +1,285 @@
-// The screens of the game: field, arena and presentation, message window, side panel and HUD, title,
-// ending, game over, and the fading hit circles. The frame tick calls each at its place in the tick.
+// The screens of the game drawn from what the rules showed: field, arena and presentation, enemies, shots and the
+// swing, message window and question, side panel and menus, title, ending, game over, and the fading hit circles.
 #include "game/view.h"
+
+#include <climits>
+#include <variant>
 
 #include "core/clamped_numbers.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
-#include "game/frame_tick.h"
+#include "core/view_geometry.h"
 #include "platform/graphics.h"
-#include "world/npc_dialogue.h"
 
 namespace {
 
-constexpr int32_t heroCell = 40;
+struct At {
+    int32_t x, y;
+};
+
+// Field and arena: the map picture's window of the view's size and the NPCs' top-left corners.
+constexpr int32_t npcVisibleFrom = 0, npcVisibleTo = mapViewSize;
+// The boss's picture stands its feet on its point, as the hero's does.
+constexpr int32_t bossFeetBelowCentre = 7;
+// The cut-in: the hero's picture and the boss's slide in from the sides for four ticks, then stand; the VS sign
+// comes after eight ticks and jolts by 3 pixels a step.
+constexpr int32_t cutInRow = 200, cutInSlideTicks = 4, cutInSlideStep = 100, vsAfterTicks = 7, vsJolt = 3;
+constexpr At heroCutInAt{0, cutInRow}, bossCutInAt{200, cutInRow}, vsAt{225, 250};
+// Enemies and shots are drawn around their point: an enemy's 25-pixel cell 12.5 across and 19.5 up, a shot's
+// 15-pixel cell 7.5 across and 14.5 up. Each enemy kind has three walking cells, three ticks each.
+constexpr int32_t enemyCell = 25, shotCell = 15, enemyWalkCells = 3, enemyTicksPerCell = 3;
+constexpr double enemyLeft = 12.5, enemyUp = 19.5, shotLeft = 7.5, shotUp = 14.5;
+// The sword's stroke: a white line 8 pixels long, 30 pixels out from the centre, sweeping with the ticks left.
+constexpr int32_t swingReach = 30, swingStep = 8, swingStart = 39;
+constexpr float swingWidth = 3.0f;
+// The message window along the bottom of the map view and its two lines.
+constexpr At messageBoxAt{0, 520}, messageFirstLineAt{15, 530}, messageSecondLineAt{15, 560};
+// The yes/no box and its cursor at the yes or the no row.
+constexpr At questionBoxAt{450, 440};
+constexpr int32_t questionCursorX = 460, questionYesY = 450, questionNoY = 490;
+// The side panel: its picture, the screen's name, the status column and the two weapons' names.
+constexpr At sidePanelAt{mapViewSize, 0}, mapNameAt{700, 20}, statusAt{750, 75}, spaceWeaponAt{760, 178},
+    bWeaponAt{760, 199};
+// The side menu: its cursor beside the three page names, the page's picture, icon and four texts.
+constexpr int32_t menuCursorX = 640, menuCursorTop = 308, menuRowStep = 48;
+constexpr At pageAt{100, 150}, weaponIconAt{155, 230}, itemIconAt{153, 230}, pageHeadingAt{240, 164},
+    pageNameAt{220, 240}, pageDescriptionAt{160, 304}, pageNumbersAt{160, 335};
+// Item icons follow the four weapon kinds on the icon sheet.
+constexpr int64_t firstItemIcon = 4;
+// The title: a part of the ending's panorama behind the hero, the title picture and the cursor's two rows.
+constexpr int32_t titlePanoramaX = 2100, panoramaHeroOffset = 300;
+constexpr At titleHeroAt{heroViewX, 305}, titlePictureAt{100, 100};
+constexpr int32_t titleCursorX = 220, titleCursorTop = 430, titleRowStep = 40;
+// The ending: three orbs one after another, then a faint white laid over the picture every tick.
+constexpr At orbAt[3] = {{275, 175}, {175, 325}, {375, 325}};
+constexpr uint32_t orbAfterTicks[3] = {30, 60, 90};
+constexpr uint32_t whiteningAfterTicks = 120, whitening = 0x0AFFFFFFu;
+constexpr At walkHeroAt{heroViewX, 305};
+// Game over.
+constexpr At gameOverAt{350, 200}, gameOverNoteAt{320, 400};
 
 const Picture& fixedPicture(const GameState& game, FixedPicture which) {
     return game.pictures[which];
 }
 
-const std::string& messageLineText(const GameState& game, int32_t line) {
-    static const std::string none;
-    if (line < 0 || line >= messageLineCapacity) return none;
-    return game.messageLines[line];
+void drawHeroCell(const GameState& game, Canvas& canvas, int32_t heroDir, int32_t x, int32_t y) {
+    drawPictureRect(canvas, fixedPicture(game, picMan), x, y, heroDir * heroCell, 0, heroCell, heroCell);
 }
+
+void drawMapWindow(Canvas& canvas, const Picture& map, int32_t heroX, int32_t heroY) {
+    drawPictureRect(canvas, map, 0, 0, heldSum(heroX, -mapViewHeroX), heldSum(heroY, -mapViewHeroY), mapViewSize,
+                    mapViewSize);
+}
+
+void drawNpcs(Canvas& canvas, const std::vector<NpcPicture>& npcs, int32_t heroX, int32_t heroY) {
+    for (const NpcPicture& npc : npcs) {
+        const int64_t sx = static_cast<int64_t>(npc.x) - heroX + viewCentre;
+        const int64_t sy = static_cast<int64_t>(npc.y) - heroY + viewCentre;
+        // Only a top-left corner strictly inside the view is drawn, even when part of the picture would show.
+        if (!(sx > npcVisibleFrom && sx < npcVisibleTo && sy > npcVisibleFrom && sy < npcVisibleTo)) continue;
+        const int64_t sourceX = static_cast<int64_t>(npc.frameWidth) * npc.frame;
+        if (sourceX < INT32_MIN || sourceX > INT32_MAX) continue;
+        drawPictureRect(canvas, npc.picture, static_cast<int32_t>(sx), static_cast<int32_t>(sy),
+                        static_cast<int32_t>(sourceX), 0, npc.frameWidth, npc.frameHeight);
+    }
+}
+
+// Icon cell number `cell` of the icon sheet; a cell number from the data files that lies beyond any picture
+// draws nothing instead of wrapping round to another icon.
+void drawIcon(const GameState& game, Canvas& canvas, int64_t cell, At at) {
+    const int64_t sourceX = cell * iconCell;
+    if (sourceX < 0 || sourceX > INT32_MAX) return;
+    drawPictureRect(canvas, fixedPicture(game, picWicon), at.x, at.y, static_cast<int32_t>(sourceX), 0, iconCell,
+                    iconCell);
+}
+
+void drawPageTexts(const GameState& game, Canvas& canvas, const std::string& heading, const std::string& name,
+                   const std::string& description, const std::string& numbers) {
+    drawText(canvas, game.smallFont, heading, pageHeadingAt.x, pageHeadingAt.y, colourWhite);
+    drawText(canvas, game.smallFont, name, pageNameAt.x, pageNameAt.y, colourWhite);
+    drawText(canvas, game.smallFont, description, pageDescriptionAt.x, pageDescriptionAt.y, colourWhite);
+    drawText(canvas, game.smallFont, numbers, pageNumbersAt.x, pageNumbersAt.y, colourWhite);
+}
+
+// Draws one shown thing.
+struct Painter {
+    GameState& game;
+    Canvas& canvas;
+
+    void operator()(const FieldShown& field) {
+        drawMapWindow(canvas, field.map, field.heroX, field.heroY);
+        drawNpcs(canvas, field.npcs, field.heroX, field.heroY);
+        drawHeroCell(game, canvas, field.heroDir, heroViewX, heroViewY);
+    }
+
+    void operator()(const ArenaShown& arena) {
+        const FieldShown& field = arena.field;
+        drawMapWindow(canvas, field.map, field.heroX, field.heroY);
+        drawHeroCell(game, canvas, field.heroDir, heroViewX, heroViewY);
+        drawNpcs(canvas, field.npcs, field.heroX, field.heroY);
+        const int32_t side = arena.bossSize;
+        drawPictureRect(canvas, arena.bossImage, held32(int64_t{arena.bossX} - side / 2 - field.heroX + arena.arenaX),
+                        held32(int64_t{arena.bossY} - side / 2 - field.heroY + arena.arenaY - bossFeetBelowCentre),
+                        held32(int64_t{arena.bossFrame} * side), 0, side, side);
+        if (!arena.cutIn) return;
+        if (arena.cutInTicks < cutInSlideTicks) {
+            const int32_t d = static_cast<int32_t>(arena.cutInTicks);
+            drawPicture(canvas, fixedPicture(game, picMycutin), (d - cutInSlideTicks) * cutInSlideStep, cutInRow);
+            drawPicture(canvas, arena.cutinImage, (6 - d) * cutInSlideStep, cutInRow);
+        } else {
+            drawPicture(canvas, fixedPicture(game, picMycutin), heroCutInAt.x, heroCutInAt.y);
+            drawPicture(canvas, arena.cutinImage, bossCutInAt.x, bossCutInAt.y);
+        }
+        if (arena.cutInTicks > vsAfterTicks)
+            drawPicture(canvas, fixedPicture(game, picVs), vsAt.x, vsAt.y + vsJolt * arena.shake);
+    }
+
+    void operator()(const HeroShown& hero) { drawHeroCell(game, canvas, hero.heroDir, hero.x, hero.y); }
+
+    void operator()(const NpcsShown& npcs) { drawNpcs(canvas, npcs.npcs, npcs.heroX, npcs.heroY); }
+
+    void operator()(const EnemyShown& enemy) {
+        const int32_t cell = enemyWalkCells * enemy.kind +
+                             static_cast<int32_t>(enemy.frameCounter % 9 / enemyTicksPerCell);
+        drawPictureRect(canvas, fixedPicture(game, picTekismall), static_cast<int32_t>(enemy.viewX - enemyLeft),
+                        static_cast<int32_t>(enemy.viewY - enemyUp), enemyCell * cell, 0, enemyCell, enemyCell);
+    }
+
+    void operator()(const ShotShown& shot) {
+        drawPictureRect(canvas, fixedPicture(game, picDungan), drawnAt(shot.viewX - shotLeft),
+                        drawnAt(shot.viewY - shotUp), held32(int64_t{shotCell} * shot.pict), 0, shotCell, shotCell);
+    }
+
+    void operator()(const SwingShown& swing) {
+        const int32_t a = (swingStart - swing.ticks) * swingStep, b = (swingStart + 1 - swing.ticks) * swingStep;
+        const int32_t front = viewCentre + swingReach, back = viewCentre - swingReach;
+        switch (swing.dir) {
+        case dirDown: drawLine(canvas, a, front, b, front, colourWhite, swingWidth); break;
+        case dirRight: drawLine(canvas, front, a, front, b, colourWhite, swingWidth); break;
+        case dirLeft: drawLine(canvas, back, a, back, b, colourWhite, swingWidth); break;
+        case dirUp: drawLine(canvas, a, back, b, back, colourWhite, swingWidth); break;
+        default: break;
+        }
+    }
+
+    void operator()(const MessageShown& message) {
+        drawPicture(canvas, fixedPicture(game, picWhitebox), messageBoxAt.x, messageBoxAt.y);
+        drawText(canvas, game.largeFont, message.first, messageFirstLineAt.x, messageFirstLineAt.y, colourBlack);
+        drawText(canvas, game.largeFont, message.second, messageSecondLineAt.x, messageSecondLineAt.y, colourBlack);
+    }
+
+    void operator()(const QuestionShown& question) {
+        drawPicture(canvas, fixedPicture(game, picYesnobox), questionBoxAt.x, questionBoxAt.y);
+        drawPicture(canvas, fixedPicture(game, picSannkakuBlack), questionCursorX,
+                    question.yes ? questionYesY : questionNoY);
+    }
+
+    void operator()(const SidePanelShown& panel) {
+        drawPicture(canvas, fixedPicture(game, picSidePanel), sidePanelAt.x, sidePanelAt.y);
+        drawText(canvas, game.smallFont, panel.mapName, mapNameAt.x, mapNameAt.y, colourWhite);
+        const std::string status = formatText("%d / %d\n%d\n%d / %lld\n%dg\n%d", panel.life, panel.maxLife, panel.level,
+                                              panel.exp, static_cast<long long>(panel.nextLevelExp), panel.powder,
+                                              panel.money);
+        drawText(canvas, game.smallFont, status, statusAt.x, statusAt.y, colourWhite);
+        drawText(canvas, game.smallFont, panel.spaceWeapon, spaceWeaponAt.x, spaceWeaponAt.y, colourWhite);
+        drawText(canvas, game.smallFont, panel.bWeapon, bWeaponAt.x, bWeaponAt.y, colourWhite);
+    }
+
+    void operator()(const MenuCursorShown& cursor) {
+        drawPicture(canvas, fixedPicture(game, picSannkaku), menuCursorX, menuCursorTop + menuRowStep * cursor.row);
+    }
+
+    void operator()(const WeaponPageShown& page) {
+        const WeaponSlot& weapon = page.weapon;
+        drawPicture(canvas, fixedPicture(game, picMenu), pageAt.x, pageAt.y);
+        drawIcon(game, canvas, weapon.fly, weaponIconAt);
+        drawPageTexts(game, canvas, page.slot == 0 ? "スペースキーのぶき" : "Bキーのぶき", weapon.name, weapon.howto,
+                      weaponNumbersText(weapon, page.slot));
+    }
+
+    void operator()(const ItemPageShown& page) {
+        drawPicture(canvas, fixedPicture(game, picMenuD), pageAt.x, pageAt.y);
+        if (!page.anyHeld) {
+            drawPageTexts(game, canvas, "どうぐ", "", "", "");
+            return;
+        }
+        const ItemRecord& item = page.item;
+        drawIcon(game, canvas, int64_t{item.pict} + firstItemIcon, itemIconAt);
+        drawPageTexts(game, canvas, "どうぐ", formatText("%s\t%d%s", item.name.c_str(), page.count, "こ"), item.howto,
+                      itemEffectText(item));
+    }
+
+    void operator()(const TitleShown& title) {
+        drawPictureRect(canvas, fixedPicture(game, picEnd), 0, 0, titlePanoramaX, 0, screenWidth, screenHeight);
+        drawHeroCell(game, canvas, title.heroDir, titleHeroAt.x, titleHeroAt.y);
+        drawPicture(canvas, fixedPicture(game, picTitle), titlePictureAt.x, titlePictureAt.y);
+        drawPicture(canvas, fixedPicture(game, picSannkakuBlack), titleCursorX,
+                    titleCursorTop + titleRowStep * title.cursor);
+    }
+
+    void operator()(const EndingSequenceShown& ending) {
+        const Picture& orbs = fixedPicture(game, picBall);
+        for (int32_t orb = 0; orb < 3; ++orb) {
+            if (ending.ticks > orbAfterTicks[orb])
+                drawPictureRect(canvas, orbs, orbAt[orb].x, orbAt[orb].y, orb * iconCell, 0, iconCell, iconCell);
+        }
+        // A faint white laid over the last frame every tick: the picture fades to white over many ticks.
+        if (ending.ticks > whiteningAfterTicks) fillRect(canvas, 0, 0, screenWidth, screenHeight, whitening);
+        drawHeroCell(game, canvas, ending.heroDir, heroViewX, heroViewY);
+    }
+
+    void operator()(const EndingWalkShown& walk) {
+        drawPictureRect(canvas, fixedPicture(game, picEnd), 0, 0, walk.heroX - panoramaHeroOffset, 0, screenWidth,
+                        screenHeight);
+        drawHeroCell(game, canvas, walk.heroDir, walkHeroAt.x, walkHeroAt.y);
+    }
+
+    void operator()(const GameOverShown&) {
+        fillRect(canvas, 0, 0, screenWidth, screenHeight, colourBlack);
+        drawText(canvas, game.largeFont, "GAME OVER", gameOverAt.x, gameOverAt.y, colourRed);
+        drawText(canvas, game.smallFont, "セーブしたところにもどります", gameOverNoteAt.x, gameOverNoteAt.y,
+                 colourWhite);
+    }
+
+    void operator()(const EffectsShown& shown) {
+        for (int32_t i = 0; i < shown.count; ++i) {
+            const EffectRecord& effect = shown.circles[static_cast<size_t>(i)];
+            int32_t alphaByte = static_cast<int32_t>(effect.alpha * 255);
+            if (alphaByte < 0) alphaByte = 0;
+            if (alphaByte > 255) alphaByte = 255;
+            const uint32_t colour = (static_cast<uint32_t>(alphaByte) << 24) | (effect.rgb & 0x00FFFFFF);
+            const float d = effect.size * effect.scale;
+            fillEllipse(canvas, effect.x - d / 2, effect.y - d / 2, d, d, colour);
+        }
+    }
+};
 
 }  // namespace
 
-void drawMapWindow(GameState& game, Canvas& canvas) {
-    drawPictureRect(canvas, game.mapImage, 0, 0, heldSum(game.heroX, -300), heldSum(game.heroY, -307), 600, 600);
+void drawShown(GameState& game, Canvas& canvas) {
+    Painter painter{game, canvas};
+    for (const ShownThing& thing : game.shown) std::visit(painter, thing);
+    game.shown.clear();
 }
 
-void spawnEffect(GameState& game, float x, float y, int32_t kind) {
-    for (EffectRecord& effect : game.effects) {
-        if (effect.ticksLeft != 0) continue;
-        effect.ticksLeft = 6;
-        effect.x = effect.endX = x;
-        effect.y = effect.endY = y;
-        effect.size = 32;
-        effect.scale = 0.5f;
-        effect.endScale = 2;
-        effect.alpha = 1;
-        effect.endAlpha = 0.2f;
-        switch (kind) {
-        case 1: effect.rgb = 0xFFFFFF; break;
-        case 2: effect.rgb = 0x444444; break;
-        case 3: effect.rgb = 0x888888; break;
-        case 4: effect.rgb = 0xFF0000; break;
-        default: effect.rgb &= 0x00FFFFFF; break;
-        }
-        effect.stepX = (effect.endX - effect.x) / 6;
-        effect.stepY = (effect.endY - effect.y) / 6;
-        effect.stepScale = (effect.endScale - effect.scale) / 6;
-        effect.stepAlpha = (effect.endAlpha - effect.alpha) / 6;
-        return;
+// The Space page has no tab before the powder cost, the B page has one; the two pages keep that difference.
+std::string weaponNumbersText(const WeaponSlot& weapon, int32_t slot) {
+    const char* format = slot == 1 ? "%s\t%d\n%s\t%d\n%s\t%dg" : "%s\t%d\n%s\t%d\n%s%dg";
+    if (weapon.fly <= 0)
+        return formatText(format, "けんのながさ", weapon.speed, "けんのつよさ", weapon.power, "つかうかやく",
+                          weapon.kayaku);
+    return formatText(format, "たまのはやさ", weapon.speed, "たまのつよさ", weapon.power, "つかうかやく",
+                      weapon.kayaku);
+}
+
+std::string itemEffectText(const ItemRecord& item) {
+    switch (item.type) {
+    case 0: return "ここでは　つかえません";
+    case 1: return formatText("%d%s", item.power, "ポイント　ライフをかいふく");
+    case 2: return "けいけんちを　500　かくとくできます";
+    case 3:
+        return formatText("%d%s%d%s", item.time, "びょうかんのあいだ\nかくとくする　けいけんちが", item.power, "ばい");
+    case 4: return "Zをおすと もよりえきに　とびます\nバトルちゅうは　つかえません";
+    default: return "";
     }
-}
-
-void drawEffects(GameState& game, Canvas& canvas) {
-    for (EffectRecord& effect : game.effects) {
-        if (effect.ticksLeft == 0) continue;
-        effect.ticksLeft -= 1;
-        effect.alpha += effect.stepAlpha;
-        effect.scale += effect.stepScale;
-        effect.x += effect.stepX;
-        effect.y += effect.stepY;
-        int32_t alphaByte = static_cast<int32_t>(effect.alpha * 255);
-        if (alphaByte < 0) alphaByte = 0;
-        if (alphaByte > 255) alphaByte = 255;
-        const uint32_t colour = (static_cast<uint32_t>(alphaByte) << 24) | (effect.rgb & 0x00FFFFFF);
-        const float d = effect.size * effect.scale;
-        fillEllipse(canvas, effect.x - d / 2, effect.y - d / 2, d, d, colour);
-    }
-}
-
-void drawHero(GameState& game, Canvas& canvas, int32_t x, int32_t y) {
-    drawPictureRect(canvas, fixedPicture(game, picMan), x, y, game.heroDir * heroCell, 0, heroCell, heroCell);
-}
-
-void drawFieldView(GameState& game, Canvas& canvas) {
-    drawMapWindow(game, canvas);
-    drawNpcPictures(game, canvas);
-    drawHero(game, canvas, 280, 280);
-}
-
-void drawBossView(GameState& game, Canvas& canvas) {
-    drawMapWindow(game, canvas);
-    drawHero(game, canvas, 280, 280);
-    drawNpcPictures(game, canvas);
-
-    const BossRecord& boss = game.boss;
-    const int32_t side = boss.size;
-    drawPictureRect(canvas, boss.image, held32(int64_t{boss.x} - side / 2 - game.heroX + boss.gx),
-                    held32(int64_t{boss.y} - side / 2 - game.heroY + boss.gy - 7), held32(int64_t{boss.frame} * side),
-                    0, side, side);
-
-    if (game.bossPhase != 2) return;
-    const uint32_t elapsed = game.frameCounter - game.sceneMarkFrame;
-    const int32_t shake = static_cast<int32_t>(game.frameCounter % 3);
-    if (elapsed < 4) {
-        const int32_t d = static_cast<int32_t>(elapsed);
-        drawPicture(canvas, fixedPicture(game, picMycutin), (d - 4) * 100, 200);
-        drawPicture(canvas, boss.cutinImage, (6 - d) * 100, 200);
-    } else {
-        drawPicture(canvas, fixedPicture(game, picMycutin), 0, 200);
-        drawPicture(canvas, boss.cutinImage, 200, 200);
-    }
-    if (elapsed > 7) drawPicture(canvas, fixedPicture(game, picVs), 225, 250 + 3 * shake);
-}
-
-void drawMessageWindow(GameState& game, Canvas& canvas) {
-    drawPicture(canvas, fixedPicture(game, picWhitebox), 0, 520);
-    drawText(canvas, game.largeFont, messageLineText(game, game.messageLine), 15, 530, colourBlack);
-    drawText(canvas, game.largeFont, messageLineText(game, game.messageLine + 1), 15, 560, colourBlack);
-}
-
-void drawSidePanel(GameState& game, Canvas& canvas) {
-    drawPicture(canvas, fixedPicture(game, picSidePanel), 600, 0);
-    drawText(canvas, game.smallFont, game.mapName, 700, 20, colourWhite);
-    const std::string status =
-        formatText("%d / %d\n%d\n%d / %lld\n%dg\n%d", game.heroLife, game.heroMaxLife, game.heroLevel, game.heroExp,
-                   static_cast<long long>(experienceForNextLevel(game)), game.heroPowder, game.heroMoney);
-    drawText(canvas, game.smallFont, status, 750, 75, colourWhite);
-    drawText(canvas, game.smallFont, game.weaponSpace.name, 760, 178, colourWhite);
-    drawText(canvas, game.smallFont, game.weaponB.name, 760, 199, colourWhite);
-}
-
-void drawTitleMenu(GameState& game, Canvas& canvas) {
-    drawPictureRect(canvas, fixedPicture(game, picEnd), 0, 0, 2100, 0, 900, 600);
-    drawHero(game, canvas, 280, 305);
-    drawPicture(canvas, fixedPicture(game, picTitle), 100, 100);
-    drawPicture(canvas, fixedPicture(game, picSannkakuBlack), 220, 430 + 40 * game.menuCursor);
-}
-
-void drawEndingSequence(GameState& game, Canvas& canvas) {
-    const uint32_t elapsed = game.frameCounter - game.sceneMarkFrame;
-    const Picture& orbs = fixedPicture(game, picBall);
-    if (elapsed > 30) drawPictureRect(canvas, orbs, 275, 175, 0 * iconCell, 0, iconCell, iconCell);
-    if (elapsed > 60) drawPictureRect(canvas, orbs, 175, 325, 1 * iconCell, 0, iconCell, iconCell);
-    if (elapsed > 90) drawPictureRect(canvas, orbs, 375, 325, 2 * iconCell, 0, iconCell, iconCell);
-    // A faint white laid over the last frame every tick: the picture fades to white over many ticks.
-    if (elapsed > 120) fillRect(canvas, 0, 0, 900, 600, 0x0AFFFFFFu);
-    drawHero(game, canvas, 280, 280);
-}
-
-void drawEndingWalk(GameState& game, Canvas& canvas) {
-    drawPictureRect(canvas, fixedPicture(game, picEnd), 0, 0, game.heroX - 300, 0, 900, 600);
-    drawHero(game, canvas, 280, 305);
-}
-
-void drawGameOver(GameState& game, Canvas& canvas) {
-    fillRect(canvas, 0, 0, 900, 600, colourBlack);
-    drawText(canvas, game.largeFont, "GAME OVER", 350, 200, colourRed);
-    drawText(canvas, game.smallFont, "セーブしたところにもどります", 320, 400, colourWhite);
 }

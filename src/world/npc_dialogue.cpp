@@ -10,10 +10,10 @@
 #include "core/clamped_numbers.h"
 #include "core/directions.h"
 #include "core/fixed_pictures.h"
+#include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
 #include "data/xml_access.h"
-#include "game/view.h"
 #include "world/map_file.h"
 
 namespace {
@@ -37,10 +37,6 @@ void takeAnswerFlag(const GameState& game, const SpeechLine& line, int32_t& flag
         flagId = line.setFlagId;
         flagValue = line.setFlagValue;
     }
-}
-
-bool fitsInt32(int64_t value) {
-    return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
 }
 
 }  // namespace
@@ -78,19 +74,6 @@ void rebuildNpcPictures(GameState& game) {
     }
 }
 
-void drawNpcPictures(GameState& game, Canvas& canvas) {
-    for (const NpcPicture& npc : game.npcPictures) {
-        const int64_t sx = static_cast<int64_t>(npc.x) - game.heroX + 300;
-        const int64_t sy = static_cast<int64_t>(npc.y) - game.heroY + 300;
-        // Only a top-left corner strictly inside the view is drawn, even when part of the picture would show.
-        if (!(sx > 0 && sx < 600 && sy > 0 && sy < 600)) continue;
-        const int64_t sourceX = static_cast<int64_t>(npc.frameWidth) * npc.frame;
-        if (!fitsInt32(sourceX)) continue;
-        drawPictureRect(canvas, npc.picture, static_cast<int32_t>(sx), static_cast<int32_t>(sy),
-                        static_cast<int32_t>(sourceX), 0, npc.frameWidth, npc.frameHeight);
-    }
-}
-
 void talkProbePoint(const GameState& game, int32_t& x, int32_t& y) {
     x = game.heroX;
     y = game.heroY;
@@ -116,7 +99,7 @@ int32_t talkTarget(const GameState& game) {
     return target;
 }
 
-void talkToNpc(GameState& game, Canvas& canvas) {
+void talkToNpc(GameState& game) {
     const int32_t target = talkTarget(game);
     if (target < 0) return;
     const AreaRecord& area = game.areas[static_cast<std::size_t>(target)];
@@ -131,10 +114,8 @@ void talkToNpc(GameState& game, Canvas& canvas) {
         }
     }
 
-    // The message scene shows its window over this frozen view.
-    drawMapWindow(game, canvas);
-    drawNpcPictures(game, canvas);
-    drawPictureRect(canvas, game.pictures[picMan], 280, 280, game.heroDir * 40, 0, 40, 40);
+    // The message scene shows its window over this frozen view: the field once more, without the enemies.
+    showField(game);
 
     game.returnScene = game.scene;
     game.scene = sceneMessage;

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "core/game_state.h"
+#include "core/save_location.h"
 #include "data/xml_access.h"
-#include "game/save_file.h"
 #include "platform/picture_cache.h"
 
 std::vector<std::string> reachableScreenPictures(const GameState& game) {

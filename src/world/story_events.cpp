@@ -10,8 +10,8 @@
 #include "core/areas.h"
 #include "core/clamped_numbers.h"
 #include "core/game_state.h"
+#include "core/save_requests.h"
 #include "core/story_flags.h"
-#include "game/save_file.h"
 #include "world/item_catalog.h"
 #include "world/map_file.h"
 #include "world/npc_dialogue.h"
@@ -113,7 +113,7 @@ void runCommands(GameState& game) {
         flags[flagHeal] = 0;
     }
     if (flags[flagSave] > 0) {
-        saveGame(game);
+        requestSave(game);
         flags[flagSave] = 0;
     }
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/save_location.h"
 #include "game/save_file.h"
 #include "test_support.h"
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/save_location.h"
 #include "game/save_file.h"
 #include "platform/audio.h"
 #include "platform/window.h"
@@ -133,15 +134,19 @@ TEST(KeyMessages, HoldingSSavesOnceAndASecondSaveNeedsARelease) {
     std::filesystem::remove("gamedat.xml");
     std::filesystem::remove("gamedat.xml.bak");
 
+    // Each press asks once; the next tick's file step writes what was asked.
     handleKeyDown(*game, vkS);
     EXPECT_EQ(game->keyLatch[vkS], 1);
+    runFileRequests(*game);
     EXPECT_TRUE(std::filesystem::exists("gamedat.xml"));
     std::filesystem::remove("gamedat.xml");
     std::filesystem::remove("gamedat.xml.bak");
     handleKeyDown(*game, vkS);  // auto-repeat of the held key
+    runFileRequests(*game);
     EXPECT_FALSE(std::filesystem::exists("gamedat.xml"));
     handleKeyUp(*game, vkS);
     handleKeyDown(*game, vkS);
+    runFileRequests(*game);
     EXPECT_TRUE(std::filesystem::exists("gamedat.xml"));
 }
 

@@ -207,10 +207,9 @@ TEST(BossAttacks, CirclingStreamFiresPairsEveryTwentyTicksAndChoosesAfreshEachTi
 TEST(BossAttacks, ACirclingShotRunsOnceRoundADiamondThatFollowsTheBoss) {
     auto game = bossFight(5, 300, 100);
     spawnShot(*game, bossShotTable, 300, 100, 40, 0, 4, 1);  // speed 4: half-diagonal 24
-    Canvas canvas;
     std::map<int, std::pair<int, int>> seen;
     for (int k = 0; k < 49; ++k) {
-        moveAndDrawShot(*game, bossShotTable, 0, canvas);
+        flyShot(*game, bossShotTable, 0);
         const ShotSlot& s = game->bossShots[0];
         seen[s.ticksLeft] = {s.x + s.anchorX - game->heroX, s.y + s.anchorY - game->heroY};
     }
@@ -221,14 +220,14 @@ TEST(BossAttacks, ACirclingShotRunsOnceRoundADiamondThatFollowsTheBoss) {
     EXPECT_EQ(seen[12], std::make_pair(324, 100));
     EXPECT_EQ(seen[1], std::make_pair(302, 78));
     EXPECT_EQ(game->bossShots[0].alive, 1);
-    moveAndDrawShot(*game, bossShotTable, 0, canvas);
+    flyShot(*game, bossShotTable, 0);
     EXPECT_EQ(game->bossShots[0].alive, 0);
 
     // The boss walks 10 px right and the hero 5 px down: the diamond goes with the boss.
     spawnShot(*game, bossShotTable, 300, 100, 40, 0, 4, 1);
     game->boss.x += 10;
     game->heroY += 5;
-    for (int k = 0; k < 14; ++k) moveAndDrawShot(*game, bossShotTable, 0, canvas);
+    for (int k = 0; k < 14; ++k) flyShot(*game, bossShotTable, 0);
     const ShotSlot& s = game->bossShots[0];
     EXPECT_EQ(s.ticksLeft, 36);
     EXPECT_EQ(s.x + s.anchorX - game->heroX, 286);

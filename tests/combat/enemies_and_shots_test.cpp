@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "combat_fixture.h"
+#include "game/view.h"
 #include "test_support.h"
 
 namespace {
@@ -16,8 +17,7 @@ void setAreaEnemies(GameState& game, int count, std::vector<int32_t> kinds) {
 }
 
 void tickShots(GameState& game, int table, int times) {
-    Canvas canvas;
-    for (int i = 0; i < times; ++i) moveAndDrawShot(game, table, 0, canvas);
+    for (int i = 0; i < times; ++i) flyShot(game, table, 0);
 }
 
 }  // namespace
@@ -94,9 +94,8 @@ TEST(EnemyWave, BadKindsAndUnreachableGroundLeaveSlotsEmptyInsteadOfHanging) {
 TEST(Enemies, ChaseOnEachAxisWhereTheAreaAllowsAndVanishOutsideTheView) {
     auto game = combatGame();
     setAreaEnemies(*game, 2, {0, 0});
-    Canvas canvas;
     placeEnemy(*game, 0, 310, 280, 10, 10, 4);
-    moveAndDrawEnemy(*game, 0, canvas);
+    moveEnemy(*game, 0);
     EXPECT_EQ(game->enemySlots[0].x, 306);
     EXPECT_EQ(game->enemySlots[0].y, 284);
 
@@ -105,23 +104,23 @@ TEST(Enemies, ChaseOnEachAxisWhereTheAreaAllowsAndVanishOutsideTheView) {
     auto edge = combatGame();
     edge->areas[0].polygon.vertices = {{550, 300}, {650, 300}, {650, 500}, {800, 500}, {800, 600}, {550, 600}};
     placeEnemy(*edge, 0, 248, 100, 10, 10, 4);  // map (648, 350)
-    moveAndDrawEnemy(*edge, 0, canvas);
+    moveEnemy(*edge, 0);
     EXPECT_EQ(edge->enemySlots[0].x, 248);
     EXPECT_EQ(edge->enemySlots[0].y, 104);
 
     // Standing at view x 600 is still in view; one more pixel and the enemy is gone, with no reward.
     placeEnemy(*game, 1, 600, 300, 10, 10, 0);
-    moveAndDrawEnemy(*game, 1, canvas);
+    moveEnemy(*game, 1);
     EXPECT_EQ(game->enemySlots[1].life, 10);
     game->heroX -= 1;
-    moveAndDrawEnemy(*game, 1, canvas);
+    moveEnemy(*game, 1);
     EXPECT_EQ(game->enemySlots[1].life, 0);
     EXPECT_EQ(game->heroExp, 0);
     EXPECT_EQ(game->itemCounts[6], 0);
 
     // An overshooting step to -1.
     placeEnemy(*game, 1, 301, 300, 10, 10, 302);
-    moveAndDrawEnemy(*game, 1, canvas);
+    moveEnemy(*game, 1);
     EXPECT_EQ(game->enemySlots[1].life, 0);
 }
 
@@ -325,10 +324,9 @@ TEST(Combat, ClearModesAndThePassOrderByScene) {
     EXPECT_EQ(game->enemySlots[1].life + aliveShots(game->heroShots) + aliveShots(game->bossShots), 0);
 
     // Field pass: hero shots and enemies move, boss shots stand still.
-    Canvas canvas;
     fill();
     game->swordTicks = 0;
-    moveAndDrawCombat(*game, canvas);
+    advanceCombat(*game);
     EXPECT_EQ(game->swordTicks, -1);
     EXPECT_EQ(game->heroShots[0].ticksLeft, 49);
     EXPECT_EQ(game->bossShots[0].ticksLeft, 50);
@@ -337,7 +335,7 @@ TEST(Combat, ClearModesAndThePassOrderByScene) {
 
     // Battle pass: boss shots move, enemies stand still.
     game->scene = sceneBoss;
-    moveAndDrawCombat(*game, canvas);
+    advanceCombat(*game);
     EXPECT_EQ(game->heroShots[0].ticksLeft, 48);
     EXPECT_EQ(game->bossShots[0].ticksLeft, 49);
     EXPECT_EQ(game->enemySlots[0].x, 201);
@@ -354,7 +352,8 @@ TEST(CombatDrawing, EnemiesAndShotsAreDrawnFromTheirSheetsAtTheirOffsets) {
     // Kind 1 in its second walking cell (frameCounter mod 9 = 4): cell 4, top-left (100 - 12.5, 200 - 19.5) truncated.
     game->frameCounter = 13;
     placeEnemy(*game, 0, 100, 200, 10, 5, 0).kind = 1;
-    moveAndDrawEnemy(*game, 0, canvas);
+    moveEnemy(*game, 0);
+    drawShown(*game, canvas);
     EXPECT_EQ(canvasPixel(canvas, 87, 180), 0xFF000005u);
     EXPECT_EQ(canvasPixel(canvas, 111, 204), 0xFF000005u);
     EXPECT_EQ(canvasPixel(canvas, 86, 180), 0xFF000000u);
@@ -364,13 +363,15 @@ TEST(CombatDrawing, EnemiesAndShotsAreDrawnFromTheirSheetsAtTheirOffsets) {
     // Near the left edge the corner is truncated toward zero: 5 - 12.5 gives -7, so columns up to 17.
     placeEnemy(*game, 1, 5, 400, 10, 5, 0).kind = 0;
     game->frameCounter = 0;
-    moveAndDrawEnemy(*game, 1, canvas);
+    moveEnemy(*game, 1);
+    drawShown(*game, canvas);
     EXPECT_EQ(canvasPixel(canvas, 17, 400), 0xFF000001u);
     EXPECT_EQ(canvasPixel(canvas, 18, 400), 0xFF000000u);
 
     // Shot cell 2 at (vx - 7.5, vy - 14.5) truncated, after one tick's move of 10 px to the right.
     spawnShot(*game, heroShotTable, 400, 100, 2, 2, 10, 1);
-    moveAndDrawShot(*game, heroShotTable, 0, canvas);
+    flyShot(*game, heroShotTable, 0);
+    drawShown(*game, canvas);
     EXPECT_EQ(canvasPixel(canvas, 402, 85), 0xFF000003u);
     EXPECT_EQ(canvasPixel(canvas, 416, 99), 0xFF000003u);
     EXPECT_EQ(canvasPixel(canvas, 401, 85), 0xFF000000u);

@@ -8,6 +8,7 @@
 
 #include "combat/enemies_and_shots.h"
 #include "combat_fixture.h"
+#include "game/view.h"
 #include "test_support.h"
 
 namespace {
@@ -191,13 +192,15 @@ TEST(Sword, TheSwingIsAWhiteStrokeSweepingAlongTheStruckSide) {
     Canvas canvas = createCanvas(600, 600);
     game->swordDir = 2;
     game->swordTicks = 4;
-    drawSwordSwing(*game, canvas);
+    showSwing(*game);
+    drawShown(*game, canvas);
     EXPECT_EQ(canvasPixel(canvas, 330, 284), 0xFFFFFFFFu);
     EXPECT_EQ(canvasPixel(canvas, 330, 276), 0xFF000000u);
     EXPECT_EQ(canvasPixel(canvas, 330, 292), 0xFF000000u);
     game->swordDir = 6;
     game->swordTicks = 1;
-    drawSwordSwing(*game, canvas);
+    showSwing(*game);
+    drawShown(*game, canvas);
     EXPECT_EQ(canvasPixel(canvas, 308, 270), 0xFFFFFFFFu);
     EXPECT_EQ(canvasPixel(canvas, 308, 330), 0xFF000000u);
 }

@@ -11,6 +11,7 @@
 #include "combat/weapons.h"
 #include "core/game_state.h"
 #include "game/frame_tick.h"
+#include "game/save_file.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"

@@ -8,8 +8,10 @@
 #include <filesystem>
 
 #include "app/startup.h"
+#include "combat/effects.h"
 #include "combat/weapons.h"
 #include "core/game_state.h"
+#include "game/save_file.h"
 #include "game/view.h"
 #include "music/music.h"
 #include "platform/graphics.h"
@@ -83,9 +85,11 @@ protected:
         }
     }
     // A key press and release through the window's key handling, as the S and L keys reach the game.
+    // A key pressed and let go between ticks, and the file step that opens the next tick.
     void pressWindowKey(int32_t key) {
         handleKeyDown(game, key);
         handleKeyUp(game, key);
+        runFileRequests(game);
     }
     // Seven screens, so that a new game (on screen 6) can start, and its catalogs.
     static void writeNewGameWorld() {
@@ -738,5 +742,6 @@ TEST_F(FrameTick, AWeaponBoughtAfterTheSaveIsGoneAfterALoadAndItsSlotTakesAnOwne
     // A save stone's command now writes what was loaded, without the weapon.
     game.storyFlags[flagSave] = 1;
     runStoryEvents(game);
+    runFileRequests(game);
     EXPECT_EQ(readTextFile("gamedat.xml").find("<weapon num=\"3\""), std::string::npos);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/game_state.h"
+#include "game/view.h"
 #include "platform/graphics.h"
 #include "test_support.h"
 
@@ -22,13 +23,15 @@ void release(GameState& game, int32_t key) {
 // Runs one side-menu tick with one key pressed, then lets the key go.
 void menuTickWith(GameState& game, Canvas& canvas, int32_t key) {
     press(game, key);
-    runSideMenu(game, canvas);
+    runSideMenu(game);
+    drawShown(game, canvas);
     release(game, key);
 }
 
 void questionTickWith(GameState& game, Canvas& canvas, int32_t key) {
     press(game, key);
-    runQuestion(game, canvas);
+    runQuestion(game);
+    drawShown(game, canvas);
     release(game, key);
 }
 
@@ -84,8 +87,10 @@ TEST_F(SideMenu, PageCursorWrapsBothWaysAndNClosesBackToTheBattle) {
 
     // A held Down key moves the cursor once.
     press(game, vkDown);
-    runSideMenu(game, canvas);
-    runSideMenu(game, canvas);
+    runSideMenu(game);
+    drawShown(game, canvas);
+    runSideMenu(game);
+    drawShown(game, canvas);
     EXPECT_EQ(game.menuCursor, 0);
     release(game, vkDown);
 
@@ -200,7 +205,8 @@ TEST_F(SideMenu, NothingHeldMeansNothingToUse) {
     // The presses are spent all the same: a V held while N closes the menu does not talk in the field next.
     for (int32_t key : {vkV, vkRight, vkLeft}) {
         press(game, key);
-        runSideMenu(game, canvas);
+        runSideMenu(game);
+        drawShown(game, canvas);
         EXPECT_EQ(game.keyLatch[key], 1) << key;
     }
 }

@@ -1,4 +1,5 @@
 #include "game/save_file.h"
+#include "core/save_location.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "combat/effects.h"
 #include "core/game_state.h"
 #include "game/menus.h"
 #include "platform/graphics.h"
@@ -101,7 +102,8 @@ TEST_F(Screens, EffectGrowsAndFadesOverItsSixTicks) {
     uint32_t lastCentre = 256;
     for (float d : diameters) {
         blackOut();
-        drawEffects(game, game.backBuffer);
+        advanceEffects(game);
+        drawShown(game, game.backBuffer);
         const int32_t radius = static_cast<int32_t>(d / 2);
         EXPECT_FALSE(isBlack(canvasPixel(game.backBuffer, 300 + radius - 2, 300))) << d;
         EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 300 + radius + 2, 300))) << d;
@@ -114,13 +116,15 @@ TEST_F(Screens, EffectGrowsAndFadesOverItsSixTicks) {
     EXPECT_NEAR(static_cast<int>(lastCentre), 51, 3);
     EXPECT_EQ(game.effects[0].ticksLeft, 0);
     blackOut();
-    drawEffects(game, game.backBuffer);
+    advanceEffects(game);
+    drawShown(game, game.backBuffer);
     EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 300, 300)));
 }
 
 TEST_F(Screens, GameOverIsBlackWithRedAndWhiteText) {
     fillRect(game.backBuffer, 0, 0, 900, 600, 0xFF336699u);
-    drawGameOver(game, game.backBuffer);
+    showGameOver(game);
+    drawShown(game, game.backBuffer);
     EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 5, 5)));
     EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 895, 595)));
     EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 300, 300)));
@@ -138,7 +142,8 @@ TEST_F(Screens, StatusBlockStandsAtItsPlaceOneNumberALine) {
     game.heroExp = 33;
     game.heroPowder = 250;
     game.heroMoney = 1234;
-    drawSidePanel(game, game.backBuffer);
+    showSidePanel(game);
+    drawShown(game, game.backBuffer);
     // Five lines of 16 px text from (750, 75); nothing left of it or above it in the panel but the map name row.
     for (int32_t line = 0; line < 5; ++line) {
         const int32_t top = 75 + line * 17;
@@ -155,7 +160,8 @@ TEST_F(Screens, MessageWindowAtTheBottomWithTwoLines) {
     game.messageLines[1] = "こんにちは";
     game.messageLineCount = 2;
     blackOut();
-    drawMessageWindow(game, game.backBuffer);
+    showMessageWindow(game);
+    drawShown(game, game.backBuffer);
     EXPECT_TRUE(isWhitish(canvasPixel(game.backBuffer, 0, 520)));
     EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 0, 519)));
     EXPECT_TRUE(isWhitish(canvasPixel(game.backBuffer, 599, 599)));
@@ -170,7 +176,8 @@ TEST_F(Screens, SideMenuCursorMarksThePage) {
     for (int32_t page = 0; page < 3; ++page) {
         blackOut();
         game.menuCursor = page;
-        runSideMenu(game, game.backBuffer);
+        runSideMenu(game);
+        drawShown(game, game.backBuffer);
         const int32_t y = 308 + 48 * page;
         EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 640, y))) << page;
         EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 659, y + 19))) << page;
@@ -185,7 +192,8 @@ TEST_F(Screens, PageIconsComeFromTheirCellAndAHugeIconNumberDrawsNone) {
     game.weaponSpace.fly = 1;
     game.menuCursor = 0;
     blackOut();
-    runSideMenu(game, game.backBuffer);
+    runSideMenu(game);
+    drawShown(game, game.backBuffer);
     EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 155, 230)));
     EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 204, 279)));
     EXPECT_FALSE(isReddish(canvasPixel(game.backBuffer, 154, 230)));
@@ -197,14 +205,16 @@ TEST_F(Screens, PageIconsComeFromTheirCellAndAHugeIconNumberDrawsNone) {
     game.heldItem.pict = 0;
     game.menuCursor = 2;
     blackOut();
-    runSideMenu(game, game.backBuffer);
+    runSideMenu(game);
+    drawShown(game, game.backBuffer);
     EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 153, 230)));
     EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 202, 279)));
 
     // A cell number past every picture draws nothing rather than wrapping round onto another icon.
     game.heldItem.pict = INT32_MAX;
     blackOut();
-    runSideMenu(game, game.backBuffer);
+    runSideMenu(game);
+    drawShown(game, game.backBuffer);
     EXPECT_FALSE(anyPixel(game.backBuffer, 153, 230, 203, 280, isReddish));
 }
 
@@ -212,12 +222,14 @@ TEST_F(Screens, EndingFadesToWhiteTickByTick) {
     game.frameCounter = 1000;
     game.sceneMarkFrame = 880;  // 120 ticks: no fade yet
     blackOut();
-    drawEndingSequence(game, game.backBuffer);
+    showEndingSequence(game);
+    drawShown(game, game.backBuffer);
     EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 10, 10)));
     uint32_t last = 0;
     for (int32_t tick = 0; tick < 150; ++tick) {
         game.frameCounter += 1;
-        drawEndingSequence(game, game.backBuffer);
+        showEndingSequence(game);
+        drawShown(game, game.backBuffer);
         const uint32_t now = brightness(canvasPixel(game.backBuffer, 10, 10));
         if (tick < 40) {
             EXPECT_GT(now, last) << tick;
@@ -233,7 +245,8 @@ TEST_F(Screens, TitleCursorRowsAndTheSharedValueTwo) {
     for (int32_t row = 0; row < 3; ++row) {
         blackOut();
         game.menuCursor = row;
-        drawTitleMenu(game, game.backBuffer);
+        showTitle(game);
+        drawShown(game, game.backBuffer);
         EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 220, 430 + 40 * row))) << row;
         EXPECT_FALSE(isReddish(canvasPixel(game.backBuffer, 220, 429 + 40 * row))) << row;
     }
@@ -268,7 +281,8 @@ TEST_F(Screens, FieldCameraKeepsTheHeroAtTheViewCentre) {
     game.heroX = 400;
     game.heroY = 407;
     fillRect(game.backBuffer, 0, 0, 900, 600, 0xFF336699u);
-    drawFieldView(game, game.backBuffer);
+    showField(game);
+    drawShown(game, game.backBuffer);
     // The view's top-left is (heroX - 300, heroY - 307) of the map.
     EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 300, 307)));
     EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 309, 316)));
@@ -287,7 +301,8 @@ TEST_F(Screens, PresentationSlidesInThenTheVsShakes) {
     const auto drawAt = [this](uint32_t elapsed) {
         blackOut();
         game.frameCounter = 100 + elapsed;
-        drawBossView(game, game.backBuffer);
+        showArena(game);
+        drawShown(game, game.backBuffer);
     };
     drawAt(1);
     EXPECT_FALSE(isReddish(canvasPixel(game.backBuffer, 0, 250)));

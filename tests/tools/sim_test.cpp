@@ -94,7 +94,7 @@ TEST_F(Sim, DumpShowsTheStartValuesOfTheGame) {
 
     // Every field of every record is in the dump; screenMode is flag 56 shown again under its own name.
     // The record's parts show their fields side by side, beside test-play and screenMode (flag 56 by name).
-    const int partFields = static_cast<int>(declaredFieldCount<PlayState>() + declaredFieldCount<InputAndClock>() +
+    const int partFields = static_cast<int>(declaredFieldCount<PlayState>() + declaredFieldCount<TickInput>() +
                                             declaredFieldCount<SceneState>() + declaredFieldCount<LoadedWorld>() +
                                             declaredFieldCount<Presentation>());
     EXPECT_EQ(static_cast<int>(state.size()), partFields + 2) << state.dump().substr(0, 300);

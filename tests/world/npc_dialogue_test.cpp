@@ -6,6 +6,7 @@
 
 #include "core/game_state.h"
 #include "core/story_flags.h"
+#include "game/view.h"
 #include "test_support.h"
 #include "world/map_file.h"
 #include "world_files.h"
@@ -174,11 +175,13 @@ protected:
 
 TEST_F(TalkToNpc, TheProbeReachesFifteenPixelsAhead) {
     game.heroY = 108;  // 20 px below the area: the probe at y 93 misses it
-    talkToNpc(game, canvas);
+    talkToNpc(game);
+    drawShown(game, canvas);
     EXPECT_EQ(game.scene, sceneField);
     game.heroY = 100;  // 12 px below: the probe at y 85 falls inside
     game.heroDir = 7;
-    talkToNpc(game, canvas);
+    talkToNpc(game);
+    drawShown(game, canvas);
     EXPECT_EQ(game.scene, sceneMessage);
     EXPECT_EQ(game.returnScene, sceneField);
     EXPECT_EQ(game.messageLines[1], "hello");
@@ -188,15 +191,18 @@ TEST_F(TalkToNpc, TheProbeReachesFifteenPixelsAhead) {
 TEST_F(TalkToNpc, OnlyLevelHundredNpcsSpeakAcrossLevelsAndAbsentOnesNever) {
     game.heroY = 100;
     game.areas[1].level = 2;
-    talkToNpc(game, canvas);
+    talkToNpc(game);
+    drawShown(game, canvas);
     EXPECT_EQ(game.scene, sceneField);
     game.areas[1].level = 100;
     game.areas[1].npc.absent = true;
-    talkToNpc(game, canvas);
+    talkToNpc(game);
+    drawShown(game, canvas);
     EXPECT_EQ(game.scene, sceneField);
     game.areas[1].npc.absent = false;
     game.currentArea = 5;  // no such area: only level 100 answers
-    talkToNpc(game, canvas);
+    talkToNpc(game);
+    drawShown(game, canvas);
     EXPECT_EQ(game.scene, sceneMessage);
 }
 
@@ -257,16 +263,19 @@ TEST_F(NpcPictures, OnlyATopLeftCornerStrictlyInsideTheViewIsDrawn) {
     ASSERT_EQ(loadNpcPicture(game, 1, 520, 500, 0), 1);  // top-left (500, 500)
     game.heroX = 500;
     game.heroY = 500;
-    drawNpcPictures(game, canvas);
+    showNpcPictures(game);
+    drawShown(game, canvas);
     // The view point is (300, 300); the frame 1 strip cell is green.
     EXPECT_EQ(canvasPixel(canvas, 305, 305), 0xFF00FF00u);
 
     Canvas other = createCanvas(900, 600);
     game.heroX = 800;  // view x exactly 0
-    drawNpcPictures(game, other);
+    showNpcPictures(game);
+    drawShown(game, other);
     EXPECT_EQ(canvasPixel(other, 5, 305), 0xFF000000u);
     game.heroX = 201;  // view x 599
-    drawNpcPictures(game, other);
+    showNpcPictures(game);
+    drawShown(game, other);
     EXPECT_EQ(canvasPixel(other, 599, 305), 0xFF00FF00u);
 }
 
@@ -290,7 +299,8 @@ TEST_F(NpcPictures, TalkingTurnsTheNpcAndFreezesTheFieldViewWithTheHero) {
     ASSERT_EQ(loadNpcPicture(game, 1, 170, 150, 1), 1);  // top-left (150, 150), first frame 1 (green)
 
     Canvas canvas = createCanvas(900, 600);
-    talkToNpc(game, canvas);
+    talkToNpc(game);
+    drawShown(game, canvas);
     EXPECT_EQ(game.scene, sceneMessage);
     EXPECT_EQ(game.npcPictures[0].frame, 0);
     EXPECT_EQ(canvasPixel(canvas, 250, 250), 0xFF0000FFu);  // map
@@ -300,7 +310,8 @@ TEST_F(NpcPictures, TalkingTurnsTheNpcAndFreezesTheFieldViewWithTheHero) {
     EXPECT_EQ(canvasPixel(canvas, 300, 300), 0xFF000000u);
     game.heroDir = 0;
     game.scene = sceneField;
-    talkToNpc(game, canvas);
+    talkToNpc(game);
+    drawShown(game, canvas);
     EXPECT_EQ(canvasPixel(canvas, 300, 300), 0xFF00FFFFu);
 }
 

@@ -1,5 +1,6 @@
-// The runner's table of callable procedures. Records are named by their index; procedures that draw get the
-// back buffer; every index is checked here so a script can never reach outside a table.
+// The runner's table of callable procedures. Records are named by their index; what a procedure shows (the
+// drawing names show the record as it is now) is drawn into the back buffer after it; every index is checked here
+// so a script can never reach outside a table.
 #include "calls.h"
 
 #include <functional>
@@ -9,10 +10,12 @@
 #include "app/startup.h"
 #include "combat/boss_battle.h"
 #include "combat/boss_catalog.h"
+#include "combat/effects.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
 #include "core/areas.h"
+#include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
 #include "game/frame_tick.h"
@@ -20,6 +23,7 @@
 #include "game/save_file.h"
 #include "game/view.h"
 #include "music/music.h"
+#include "platform/graphics.h"
 #include "world/item_catalog.h"
 #include "world/map_file.h"
 #include "world/movement.h"
@@ -88,56 +92,60 @@ const std::map<std::string, Callable>& callables() {
              return nullptr;
          }}},
         {"reloadSavedGame", {0, [](GameState& g, const Args&, std::string&) -> json { return reloadSavedGame(g); }}},
+        {"runFileRequests", {0, [](GameState& g, const Args&, std::string&) -> json {
+             runFileRequests(g);
+             return nullptr;
+         }}},
         {"spawnEffect", {3, [](GameState& g, const Args& a, std::string&) -> json {
              spawnEffect(g, static_cast<float>(a[0]), static_cast<float>(a[1]), a[2]);
              return nullptr;
          }}},
         {"drawEffects", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawEffects(g, g.backBuffer);
+             advanceEffects(g);
              return nullptr;
          }}},
         {"drawHero", {2, [](GameState& g, const Args& a, std::string&) -> json {
-             drawHero(g, g.backBuffer, a[0], a[1]);
+             showHero(g, a[0], a[1]);
              return nullptr;
          }}},
         {"drawFieldView", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawFieldView(g, g.backBuffer);
+             showField(g);
              return nullptr;
          }}},
         {"drawBossView", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawBossView(g, g.backBuffer);
+             showArena(g);
              return nullptr;
          }}},
         {"drawMessageWindow", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawMessageWindow(g, g.backBuffer);
+             showMessageWindow(g);
              return nullptr;
          }}},
         {"drawSidePanel", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawSidePanel(g, g.backBuffer);
+             showSidePanel(g);
              return nullptr;
          }}},
         {"drawTitleMenu", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawTitleMenu(g, g.backBuffer);
+             showTitle(g);
              return nullptr;
          }}},
         {"drawEndingSequence", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawEndingSequence(g, g.backBuffer);
+             showEndingSequence(g);
              return nullptr;
          }}},
         {"drawEndingWalk", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawEndingWalk(g, g.backBuffer);
+             showEndingWalk(g);
              return nullptr;
          }}},
         {"drawGameOver", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawGameOver(g, g.backBuffer);
+             showGameOver(g);
              return nullptr;
          }}},
         {"runSideMenu", {0, [](GameState& g, const Args&, std::string&) -> json {
-             runSideMenu(g, g.backBuffer);
+             runSideMenu(g);
              return nullptr;
          }}},
         {"runQuestion", {0, [](GameState& g, const Args&, std::string&) -> json {
-             runQuestion(g, g.backBuffer);
+             runQuestion(g);
              return nullptr;
          }}},
         // Save file and item catalog
@@ -165,11 +173,11 @@ const std::map<std::string, Callable>& callables() {
              return nullptr;
          }}},
         {"drawNpcPictures", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawNpcPictures(g, g.backBuffer);
+             showNpcPictures(g);
              return nullptr;
          }}},
         {"talkToNpc", {0, [](GameState& g, const Args&, std::string&) -> json {
-             talkToNpc(g, g.backBuffer);
+             talkToNpc(g);
              return nullptr;
          }}},
         {"buildMessage", {1, [](GameState& g, const Args& a, std::string& e) -> json {
@@ -216,7 +224,7 @@ const std::map<std::string, Callable>& callables() {
          }}},
         {"moveAndDrawEnemy", {1, [](GameState& g, const Args& a, std::string& e) -> json {
              if (!inRange(e, "enemy slot", a[0], 0, enemySlotCount - 1)) return nullptr;
-             moveAndDrawEnemy(g, a[0], g.backBuffer);
+             moveEnemy(g, a[0]);
              return nullptr;
          }}},
         {"enemyStep", {1, [](GameState& g, const Args& a, std::string& e) -> json {
@@ -236,7 +244,7 @@ const std::map<std::string, Callable>& callables() {
         {"moveAndDrawShot", {2, [](GameState& g, const Args& a, std::string& e) -> json {
              if (!inRange(e, "shot table", a[0], heroShotTable, bossShotTable)) return nullptr;
              if (!inRange(e, "shot slot", a[1], 0, shotSlotCount - 1)) return nullptr;
-             moveAndDrawShot(g, a[0], a[1], g.backBuffer);
+             flyShot(g, a[0], a[1]);
              return nullptr;
          }}},
         {"bossShotsHitHero", {0, [](GameState& g, const Args&, std::string&) -> json {
@@ -248,7 +256,7 @@ const std::map<std::string, Callable>& callables() {
              return nullptr;
          }}},
         {"moveAndDrawCombat", {0, [](GameState& g, const Args&, std::string&) -> json {
-             moveAndDrawCombat(g, g.backBuffer);
+             advanceCombat(g);
              return nullptr;
          }}},
         {"loadWeapon", {2, [](GameState& g, const Args& a, std::string& e) -> json {
@@ -267,7 +275,7 @@ const std::map<std::string, Callable>& callables() {
              return nullptr;
          }}},
         {"drawSwordSwing", {0, [](GameState& g, const Args&, std::string&) -> json {
-             drawSwordSwing(g, g.backBuffer);
+             showSwing(g);
              return nullptr;
          }}},
         {"loadBoss", {1, [](GameState& g, const Args& a, std::string&) -> json { return loadBoss(g, a[0]); }}},
@@ -327,6 +335,8 @@ bool callProcedure(GameState& game, const std::string& name, const std::vector<i
         narrow.push_back(static_cast<int32_t>(arg));
     }
     result = callable.run(game, narrow, error);
+    // What the procedure showed is drawn into the back buffer at once, as the tick would after its rules.
+    if (canvasValid(game.backBuffer)) drawShown(game, game.backBuffer);
     if (!error.empty()) error = name + ": " + error;
     return error.empty();
 }

@@ -219,13 +219,14 @@ template <class V> constexpr void fields(V& v, RecordType<PlayState>) {
     v("weaponSlotIds", &PlayState::weaponSlotIds);
 }
 
-template <class V> constexpr void fields(V& v, RecordType<InputAndClock>) {
-    v("keyDown", &InputAndClock::keyDown);
-    v("keyLatch", &InputAndClock::keyLatch);
-    v("windowInactive", &InputAndClock::windowInactive);
-    v("lastTickTime", &InputAndClock::lastTickTime);
-    v("tickNow", &InputAndClock::tickNow);
-    v("frameCounter", &InputAndClock::frameCounter);
+template <class V> constexpr void fields(V& v, RecordType<TickInput>) {
+    v("keyDown", &TickInput::keyDown);
+    v("keyLatch", &TickInput::keyLatch);
+    v("windowInactive", &TickInput::windowInactive);
+    v("lastTickTime", &TickInput::lastTickTime);
+    v("tickNow", &TickInput::tickNow);
+    v("frameCounter", &TickInput::frameCounter);
+    v("fileRequests", &TickInput::fileRequests);
 }
 
 template <class V> constexpr void fields(V& v, RecordType<SceneState>) {
@@ -275,6 +276,7 @@ template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
     v("largeFont", &Presentation::largeFont);
     v("backBuffer", &Presentation::backBuffer);
     v("repaints", &Presentation::repaints);
+    v("shown", &Presentation::shown);
     // Music
     v("music", &Presentation::musicTracks);
     // Notes over the map view
@@ -283,7 +285,7 @@ template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
 
 template <class V> constexpr void fields(V& v, RecordType<GameState>) {
     v(fieldList::Part<PlayState>{});
-    v(fieldList::Part<InputAndClock>{});
+    v(fieldList::Part<TickInput>{});
     v(fieldList::Part<SceneState>{});
     v(fieldList::Part<LoadedWorld>{});
     v(fieldList::Part<Presentation>{});
@@ -313,7 +315,7 @@ static_assert(listsEveryFieldOnce<EffectRecord>(), "EffectRecord: a field is mis
 static_assert(listsEveryFieldOnce<Notes>(), "Notes: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<TestPlay>(), "TestPlay: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<PlayState>(), "PlayState: a field is missing from its list or listed twice");
-static_assert(listsEveryFieldOnce<InputAndClock>(), "InputAndClock: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<TickInput>(), "TickInput: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<SceneState>(), "SceneState: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<LoadedWorld>(), "LoadedWorld: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<Presentation>(), "Presentation: a field is missing from its list or listed twice");
@@ -335,6 +337,8 @@ json toJson(const GameState& game, const Font& font);
 json toJson(const GameState& game, const Canvas& canvas);
 json toJson(const GameState& game, const Polygon& polygon);
 json toJson(const GameState& game, const TrackRegistry& tracks);
+json toJson(const GameState& game, const FileRequest& request);
+json toJson(const GameState& game, const std::vector<ShownThing>& shown);
 template <class T, size_t N> json toJson(const GameState& game, const std::array<T, N>& table);
 template <class T> json toJson(const GameState& game, const std::vector<T>& list);
 template <class R> json toJson(const GameState& game, const R& record);
@@ -414,6 +418,18 @@ json toJson(const GameState& game, const TrackRegistry& tracks) {
                         {"position", trackPositionNow(game, name)}});
     }
     return list;
+}
+
+// What the rules showed and the view has not drawn yet: only how much (empty between ticks).
+json toJson(const GameState&, const std::vector<ShownThing>& shown) {
+    return shown.size();
+}
+
+// A request for the save file by its kind; the play state a save took along is not shown.
+json toJson(const GameState&, const FileRequest& request) {
+    return {{"kind", request.kind == FileRequestKind::save ? "save" : "load"},
+            {"allowed", request.allowed},
+            {"quiet", request.quiet}};
 }
 
 template <class T, size_t N> json toJson(const GameState& game, const std::array<T, N>& table) {
@@ -498,6 +514,8 @@ void setAt(SetRequest& request, size_t at, Canvas& field);
 void setAt(SetRequest& request, size_t at, PolygonPoint& point);
 void setAt(SetRequest& request, size_t at, Polygon& polygon);
 void setAt(SetRequest& request, size_t at, TrackRegistry& tracks);
+void setAt(SetRequest& request, size_t at, FileRequest& fileRequest);
+void setAt(SetRequest& request, size_t at, std::vector<ShownThing>& shown);
 template <class T, size_t N> void setAt(SetRequest& request, size_t at, std::array<T, N>& table);
 template <class T> void setAt(SetRequest& request, size_t at, std::vector<T>& list);
 template <class R> void setAt(SetRequest& request, size_t at, R& record);
@@ -579,6 +597,12 @@ void setAt(SetRequest& request, size_t, Font&) {
     notSettable(request);
 }
 void setAt(SetRequest& request, size_t, Canvas&) {
+    notSettable(request);
+}
+void setAt(SetRequest& request, size_t, FileRequest&) {
+    notSettable(request);
+}
+void setAt(SetRequest& request, size_t, std::vector<ShownThing>&) {
     notSettable(request);
 }
 

@@ -17,6 +17,7 @@
 #include "author/test_play.h"
 #include "calls.h"
 #include "core/game_state.h"
+#include "core/save_location.h"
 #include "data/xml_access.h"
 #include "dump.h"
 #include "game/frame_tick.h"
@@ -157,14 +158,18 @@ struct Runner {
             if (!wantArgs(1, 1)) return;
             int32_t key = 0;
             if (!parseKey(args[0], key)) return badArgument(args[0]);
+            // As in the window, the save file's requests are carried out after each message.
             if (command == "up") {
                 handleKeyUp(game, key);
+                runFileRequests(game);
                 return;
             }
             handleKeyDown(game, key);
+            runFileRequests(game);
             if (command == "press") {
                 tick(1);
                 handleKeyUp(game, key);
+                runFileRequests(game);
             }
         } else if (command == "tick") {
             if (!wantArgs(0, 1)) return;
@@ -185,6 +190,7 @@ struct Runner {
             if (!wantArgs(1, 1)) return;
             if (args[0] != "0" && args[0] != "1") return badArgument(args[0]);
             handleActivate(game, args[0] == "1");
+            runFileRequests(game);
         } else if (command == "seed") {
             if (!wantArgs(1, 1)) return;
             int64_t seed = 0;

@@ -1,0 +1,32 @@
+// What the keys and the story's save command ask of the saved game. Nothing is written or read when they ask:
+// the tick carries the requests out first thing, in their order (game/save_file), so no rule ever writes a file
+// in the middle of a tick and no key handler reads one.
+#pragma once
+
+#include <cstdint>
+
+#include "core/play_state.h"
+
+struct GameState;
+
+enum class FileRequestKind : int32_t { save, load };
+
+struct FileRequest {
+    FileRequestKind kind = FileRequestKind::save;
+    // A save asked for on the title or ending screen, with a dead hero or during a boss battle writes nothing.
+    bool allowed = true;
+    // No note: the save a loaded save stone's command makes again as the load runs the story.
+    bool quiet = false;
+    // The play state as it was when the save was asked for: that is what the file gets.
+    PlayState saved;
+};
+
+// From the walk to the arena until the wrap-up returns to the field: the boss scene itself, and the speeches,
+// questions and side menu opened from it (they go back to it when they close).
+bool bossBattleUnderWay(const GameState& game);
+// Whether a save may be written now: not on the title or ending screens, with a dead hero or in a boss battle.
+bool saveAllowed(const GameState& game);
+// Asks for a save of the play state as it is now.
+void requestSave(GameState& game);
+// Asks for the saved game to be loaded.
+void requestLoad(GameState& game);

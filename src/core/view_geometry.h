@@ -1,0 +1,20 @@
+// The screen's geometry, shared by the rules that work in view coordinates (enemies, shots, the swing, the
+// boss), the view that draws them and the notes and authors' view over the picture.
+#pragma once
+
+#include <cstdint>
+
+// The 900 x 600 picture: the 600 x 600 map view on the left, the side panel on the right.
+constexpr int32_t screenWidth = 900, screenHeight = 600;
+constexpr int32_t mapViewSize = 600;
+
+// The hero's centre is always at view point (300, 300); moving things keep their place in view coordinates.
+constexpr int32_t viewCentre = 300;
+// The map picture is laid so that the hero's map point falls at view (300, 307), 7 pixels below the centre: his
+// feet, not his middle, stand on the ground.
+constexpr int32_t mapViewHeroX = 300, mapViewHeroY = 307;
+constexpr int32_t heroFeetBelowCentre = mapViewHeroY - viewCentre;
+
+// The hero's picture cell and where the field draws it: centred on the view's centre.
+constexpr int32_t heroCell = 40;
+constexpr int32_t heroViewX = viewCentre - heroCell / 2, heroViewY = viewCentre - heroCell / 2;
