@@ -21,6 +21,8 @@ foreach(size ${QUORVATH_ICON_SIZES})
   install(FILES ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/${QUORVATH_APP_ID}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
+# The licence in Debian's machine-readable form, and the notes for players and authors.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/world-format.md ${CMAKE_SOURCE_DIR}/docs/install.md
   ${CMAKE_SOURCE_DIR}/docs/test-play.md ${CMAKE_SOURCE_DIR}/docs/settings.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

@@ -63,7 +63,7 @@ TEST_F(Install, TreeHoldsTheProgramsTheDemoWorldDesktopFilesIconsManPageAndDocs)
     const std::string man = readTextFile((prefix / "share" / "man" / "man6" / "quorvath.6").string());
     EXPECT_EQ(man.rfind(".TH QUORVATH 6 ", 0), 0u);
     EXPECT_NE(man.find("quorvath " + std::string(quorvathVersion)), std::string::npos);
-    for (const char* doc : {"README.md", "world-format.md", "install.md", "test-play.md", "settings.md"})
+    for (const char* doc : {"copyright", "README.md", "world-format.md", "install.md", "test-play.md", "settings.md"})
         EXPECT_TRUE(fs::exists(prefix / "share" / "doc" / "quorvath" / doc)) << doc;
 }
 
