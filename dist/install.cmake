@@ -13,18 +13,38 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/game/media ${CMAKE_SOURCE_DIR}/game/pict
 configure_file(${CMAKE_CURRENT_LIST_DIR}/app.desktop.in ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.desktop @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/app.metainfo.xml.in ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.metainfo.xml
   @ONLY)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/quorvath.6.in ${CMAKE_BINARY_DIR}/dist/quorvath.6 @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${CMAKE_BINARY_DIR}/dist/quorvath.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 foreach(size ${QUORVATH_ICON_SIZES})
   install(FILES ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/${QUORVATH_APP_ID}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
+# One man page for each program and the changelog, gzipped as Debian wants them (-n: the same bytes every build).
+# The changelog's newest entry is the version being built.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog newestChange LIMIT_COUNT 1)
+if(NOT newestChange MATCHES "^quorvath \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "dist/changelog: the newest entry is not version ${PROJECT_VERSION}: ${newestChange}")
+endif()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog ${CMAKE_BINARY_DIR}/dist/changelog COPYONLY)
+set(QUORVATH_GZIPPED ${CMAKE_BINARY_DIR}/dist/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/dist/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+foreach(page quorvath.6 quorvath-check.1 quorvath-paint.1 quorvath-sim.1)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/${page}.in ${CMAKE_BINARY_DIR}/dist/${page} @ONLY)
+  string(REGEX MATCH "[0-9]$" section ${page})
+  list(APPEND QUORVATH_GZIPPED ${CMAKE_BINARY_DIR}/dist/${page}.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/dist/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+endforeach()
+foreach(gzipped ${QUORVATH_GZIPPED})
+  string(REGEX REPLACE "\\.gz$" "" plain ${gzipped})
+  add_custom_command(OUTPUT ${gzipped} COMMAND gzip -9nkf ${plain} DEPENDS ${plain} VERBATIM)
+endforeach()
+add_custom_target(quorvath-docs ALL DEPENDS ${QUORVATH_GZIPPED})
+
 # The licence in Debian's machine-readable form, and the notes for players and authors.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/world-format.md ${CMAKE_SOURCE_DIR}/docs/install.md
   ${CMAKE_SOURCE_DIR}/docs/test-play.md ${CMAKE_SOURCE_DIR}/docs/settings.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_SOURCE_DIR}/tools/sim/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME quorvath-sim.md)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorvath)

@@ -60,11 +60,23 @@ TEST_F(Install, TreeHoldsTheProgramsTheDemoWorldDesktopFilesIconsManPageAndDocs)
         EXPECT_EQ(picturePixel(icon, 0, 0) >> 24, 0u) << "a cut corner is transparent";
         EXPECT_EQ(picturePixel(icon, size / 2, size / 2) >> 24, 0xFFu);
     }
-    const std::string man = readTextFile((prefix / "share" / "man" / "man6" / "quorvath.6").string());
-    EXPECT_EQ(man.rfind(".TH QUORVATH 6 ", 0), 0u);
-    EXPECT_NE(man.find("quorvath " + std::string(quorvathVersion)), std::string::npos);
-    for (const char* doc : {"copyright", "README.md", "world-format.md", "install.md", "test-play.md", "settings.md"})
-        EXPECT_TRUE(fs::exists(prefix / "share" / "doc" / "quorvath" / doc)) << doc;
+    // A gzipped man page for each program, and the changelog gzipped beside the licence and the notes.
+    for (const auto& [page, head] : {std::pair{"man6/quorvath.6.gz", ".TH QUORVATH 6 "},
+                                     std::pair{"man1/quorvath-check.1.gz", ".TH QUORVATH\\-CHECK 1 "},
+                                     std::pair{"man1/quorvath-paint.1.gz", ".TH QUORVATH\\-PAINT 1 "},
+                                     std::pair{"man1/quorvath-sim.1.gz", ".TH QUORVATH\\-SIM 1 "}}) {
+        const std::string man =
+            commandOutput("gzip -dc " + installed::quoted((prefix / "share" / "man" / page).string()));
+        EXPECT_EQ(man.rfind(head, 0), 0u) << page;
+        EXPECT_NE(man.find("quorvath " + std::string(quorvathVersion)), std::string::npos) << page;
+    }
+    const fs::path docs = prefix / "share" / "doc" / "quorvath";
+    EXPECT_EQ(commandOutput("gzip -dc " + installed::quoted((docs / "changelog.gz").string()))
+                  .rfind("quorvath (" + std::string(quorvathVersion) + ") ", 0),
+              0u);
+    for (const char* doc :
+         {"copyright", "README.md", "world-format.md", "install.md", "test-play.md", "settings.md", "quorvath-sim.md"})
+        EXPECT_TRUE(fs::exists(docs / doc)) << doc;
 }
 
 TEST_F(Install, DesktopEntryAndMetainfoValidate) {
