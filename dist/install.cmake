@@ -1,7 +1,14 @@
 # What `cmake --install` puts where, and the Debian package CPack makes of it (./quorvath.sh package).
-# Included by the top CMakeLists.txt; every path follows GNUInstallDirs.
+# Included by the top CMakeLists.txt; every path follows GNUInstallDirs, the game's own folder aside.
 
-install(TARGETS quorvath quorvath-check quorvath-paint quorvath-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Both layouts hold everything below ("common") but the game itself, which each puts in a folder of its own.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME common)
+install(TARGETS quorvath-check quorvath-paint quorvath-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quorvath RUNTIME DESTINATION ${QUORVATH_INSTALL_GAMESDIR} COMPONENT tree)
+# Only the package asks for these: the game in games/, and why the tools still lie in bin/.
+install(TARGETS quorvath RUNTIME DESTINATION ${QUORVATH_PACKAGE_GAMESDIR} COMPONENT package EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+  RENAME quorvath COMPONENT package EXCLUDE_FROM_ALL)
 
 # The demo world: its hand-written data and every picture and track the build made. A save file, the asset
 # tool's stamp and half-written pictures of a developer's tree stay out.
@@ -56,6 +63,10 @@ set(CPACK_PACKAGE_DESCRIPTION
 of screens, fight enemies in real time with sword and guns, talk to townsfolk, buy and sell, and face\n\
 bosses in staged battles. Text on screen is Japanese. The package holds the game with its demo world,\n\
 and the authors' tools: the world validator, the map painter and the headless runner.")
+# One package of the common files and the game in /usr/games.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_COMPONENTS_ALL common package)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

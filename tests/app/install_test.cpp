@@ -1,5 +1,6 @@
 // The installed tree: what `cmake --install` puts where, its desktop files validated, and the installed game's
-// command line and failed starts, run from an unrelated folder with a home of the test's own.
+// command line and failed starts, run from an unrelated folder with a home of the test's own. The Debian package:
+// its game in /usr/games with the demo world found from there.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,6 +26,25 @@ protected:
         return installed::runIn(in, environment, (prefix / "bin" / "quorvath").string(), arguments);
     }
     std::string id = applicationId;
+};
+
+// The Debian package CPack makes of the build, in the test's own folder. The build folder's lock keeps two
+// packagings from running at once.
+class Package : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!toolAvailable("cpack") || !toolAvailable("dpkg-deb")) GTEST_SKIP() << "cpack or dpkg-deb is missing";
+        ASSERT_TRUE(play::demoPicturesReady());
+        const std::string build = QUORVATH_BINARY_DIR;
+        const std::string command = "flock " + installed::quoted(build + "/package.lock") + " cpack --config " +
+                                    installed::quoted(build + "/CPackConfig.cmake") + " -G DEB -B " +
+                                    installed::quoted(folder.path().string()) + " >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        deb = folder.path() / ("quorvath_" + std::string(quorvathVersion) + "_amd64.deb");
+        ASSERT_TRUE(fs::exists(deb));
+    }
+    TempFolder folder;
+    fs::path deb;
 };
 
 }  // namespace
@@ -153,4 +173,22 @@ TEST_F(Install, FailedStartsExitOneAndSayWhyOnStandardError) {
     EXPECT_NE(blocked.err.find("Cannot make the save folder " + (elsewhere / "a file" / "saves").string()),
               std::string::npos)
         << blocked.err;
+}
+
+TEST_F(Package, HoldsTheGameInUsrGamesWhereItFindsTheDemoWorldAndTheToolsInUsrBin) {
+    const fs::path root = folder.path() / "root";
+    ASSERT_EQ(std::system(
+                  ("dpkg-deb -x " + installed::quoted(deb.string()) + " " + installed::quoted(root.string())).c_str()),
+              0);
+    EXPECT_FALSE(fs::exists(root / "usr" / "bin" / "quorvath"));
+    for (const char* tool : {"quorvath-check", "quorvath-paint", "quorvath-sim"})
+        EXPECT_EQ(access((root / "usr" / "bin" / tool).c_str(), X_OK), 0) << tool;
+    // Without a display the game stops at the window, after it found its world beside /usr/games.
+    const fs::path elsewhere = folder.path() / "elsewhere";
+    fs::create_directories(elsewhere);
+    const installed::Finished game = installed::runIn(elsewhere,
+                                                      {{"HOME", (folder.path() / "home").string()}, {"DISPLAY", ""}},
+                                                      (root / "usr" / "games" / "quorvath").string(), {});
+    EXPECT_EQ(game.status, 1);
+    EXPECT_NE(game.err.find("quorvath: cannot open the display"), std::string::npos) << game.err;
 }
