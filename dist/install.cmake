@@ -18,6 +18,8 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/game/media ${CMAKE_SOURCE_DIR}/game/pict
   PATTERN "*.part" EXCLUDE)
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/app.desktop.in ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.desktop @ONLY)
+# The screenshots of docs/screenshots, as the project's repository serves them.
+set(QUORVATH_SCREENSHOTS_URL https://raw.githubusercontent.com/quorvath/quorvath/main/docs/screenshots)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/app.metainfo.xml.in ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.metainfo.xml
   @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -26,6 +28,7 @@ foreach(size ${QUORVATH_ICON_SIZES})
   install(FILES ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/${QUORVATH_APP_ID}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
+
 # One man page for each program and the changelog, gzipped as Debian wants them (-n: the same bytes every build).
 # The changelog's newest entry is the version being built.
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog newestChange LIMIT_COUNT 1)
@@ -56,13 +59,19 @@ install(FILES ${CMAKE_SOURCE_DIR}/tools/sim/README.md DESTINATION ${CMAKE_INSTAL
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorvath)
 set(CPACK_PACKAGE_VENDOR "Quorvath developers")
-set(CPACK_PACKAGE_CONTACT "Quorvath developers")
+set(CPACK_PACKAGE_CONTACT "Quorvath developers <quorvath@users.noreply.github.com>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small 2-D action role-playing game with a demo world")
+# Lines of at most 80 characters, as Debian's tools show them.
 set(CPACK_PACKAGE_DESCRIPTION
-  "Quorvath is a single-player action role-playing game in one 900 x 600 window: walk a hero across a world\n\
-of screens, fight enemies in real time with sword and guns, talk to townsfolk, buy and sell, and face\n\
-bosses in staged battles. Text on screen is Japanese. The package holds the game with its demo world,\n\
-and the authors' tools: the world validator, the map painter and the headless runner.")
+  "Quorvath is a single-player action role-playing game in one 900 x 600\n\
+window: walk a hero across a world of screens, fight enemies in real time\n\
+with sword and guns, talk to townsfolk, buy and sell, and face bosses in\n\
+staged battles. Text on screen is Japanese.\n\
+.\n\
+The package holds the game with its demo world, and the authors' tools:\n\
+the world validator, the map painter and the headless runner.")
 # One package of the common files and the game in /usr/games.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)

@@ -1,6 +1,6 @@
 // The installed tree: what `cmake --install` puts where, its desktop files validated, and the installed game's
 // command line and failed starts, run from an unrelated folder with a home of the test's own. The Debian package:
-// its game in /usr/games with the demo world found from there.
+// its game in /usr/games with the demo world found from there, and what lintian says of it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -45,6 +45,15 @@ protected:
     }
     TempFolder folder;
     fs::path deb;
+};
+
+// The package, when lintian is there to look at it.
+class LintedPackage : public Package {
+protected:
+    void SetUp() override {
+        if (!toolAvailable("lintian")) GTEST_SKIP() << "lintian is not installed";
+        Package::SetUp();
+    }
 };
 
 }  // namespace
@@ -191,4 +200,10 @@ TEST_F(Package, HoldsTheGameInUsrGamesWhereItFindsTheDemoWorldAndTheToolsInUsrBi
                                                       (root / "usr" / "games" / "quorvath").string(), {});
     EXPECT_EQ(game.status, 1);
     EXPECT_NE(game.err.find("quorvath: cannot open the display"), std::string::npos) << game.err;
+}
+
+TEST_F(LintedPackage, HasNoErrorAndNoWarning) {
+    const std::string report = commandOutput("lintian " + installed::quoted(deb.string()) + " 2>&1");
+    EXPECT_EQ(report.find("E: "), std::string::npos) << report;
+    EXPECT_EQ(report.find("W: "), std::string::npos) << report;
 }
