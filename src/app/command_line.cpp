@@ -263,7 +263,15 @@ std::string usageText() {
         for (std::size_t column = names.size(); column < 25; ++column) text << ' ';
         text << " " << rule.help << "\n";
     }
-    text << "\nThe saved game (gamedat.xml) is kept in the world folder when the game can write there,\n"
+    text << "\nKeys (the game's own until ~/.config/quorvath/settings.toml binds others):\n"
+            "  arrows walk, V talk and confirm, Space and B attack, N side menu, S save, L load, P pause;\n"
+            "  a game controller: d-pad or left stick walk, A talk, X and B attack, Y side menu, Start pause\n"
+            "Around the game:\n"
+            "  F11 or Alt+Enter fullscreen, Esc leave fullscreen, M mute, - and = (keypad - and +) music\n"
+            "  volume, F12 screenshot, Ctrl+Q quit\n"
+            "With --test-play:\n"
+            "  F3 areas over the map, F9 state panel, F5 reload the world, Ctrl held walk through borders\n"
+            "\nThe saved game (gamedat.xml) is kept in the world folder when the game can write there,\n"
             "else in $XDG_DATA_HOME/quorvath/ (by default ~/.local/share/quorvath/), one folder per world.\n";
     return text.str();
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/controls.h"
+#include "core/keys.h"
 #include "core/save_location.h"
 #include "game/save_file.h"
 #include "test_support.h"
@@ -79,6 +82,52 @@ TEST(CommandLine, HelpAndVersionPrintOnStandardOutputAndEndWithZero) {
     const Parsed version = parse({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(std::regex_match(version.out, std::regex("quorvath [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
+}
+
+// The keys around the game and test-play's, as --help names them: each one listed does something, and every key
+// the controls answer is listed.
+TEST(CommandLine, HelpNamesEveryKeyTheControlsAnswer) {
+    struct Listed {
+        int32_t key;
+        bool ctrl, alt;
+        const char* text;
+    };
+    const Listed listed[] = {
+        {vkF11, false, false, "F11 or"},
+        {vkEnter, false, true, "or Alt+Enter fullscreen"},
+        {vkEscape, false, false, "Esc leave"},
+        {vkM, false, false, "M mute"},
+        {vkMinus, false, false, "- and ="},
+        {vkEquals, false, false, "- and ="},
+        {vkPadMinus, false, false, "keypad - and +"},
+        {vkPadPlus, false, false, "keypad - and +"},
+        {0x50, false, false, "P pause"},
+        {vkF12, false, false, "F12 screenshot"},
+        {vkQ, true, false, "Ctrl+Q quit"},
+        {vkF3, false, false, "F3 areas"},
+        {vkF5, false, false, "F5 reload"},
+        {vkF9, false, false, "F9 state"},
+    };
+    Controls controls;
+    controls.testPlay = true;
+    const std::string usage = usageText();
+    for (const Listed& entry : listed) {
+        EXPECT_NE(playerCommandOfKey(controls, entry.key, entry.ctrl, entry.alt), PlayerCommand::none) << entry.text;
+        EXPECT_NE(usage.find(entry.text), std::string::npos) << entry.text;
+    }
+    for (int32_t key = 0; key < keyCount; ++key) {
+        for (const auto& [ctrl, alt] : {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
+            const PlayerCommand command = playerCommandOfKey(controls, key, ctrl, alt);
+            // A key that does the same with Ctrl or Alt held is listed once, without them.
+            if (command == PlayerCommand::none ||
+                ((ctrl || alt) && command == playerCommandOfKey(controls, key, false, false)))
+                continue;
+            EXPECT_TRUE(std::any_of(
+                std::begin(listed), std::end(listed),
+                [&](const Listed& entry) { return entry.key == key && entry.ctrl == ctrl && entry.alt == alt; }))
+                << "key " << key << (ctrl ? " with Ctrl" : "") << (alt ? " with Alt" : "") << " is not in --help";
+        }
+    }
 }
 
 TEST(CommandLine, MistakesPrintWhatWasWrongAndTheUsageOnStandardErrorAndGiveTwo) {

@@ -1,5 +1,6 @@
 // The installed tree: what `cmake --install` puts where, its desktop files validated, and the installed game's
-// command line and failed starts, run from an unrelated folder with a home of the test's own.
+// command line and failed starts, run from an unrelated folder with a home of the test's own. The Debian package:
+// its game in /usr/games with the demo world found from there, and what lintian says of it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,6 +26,34 @@ protected:
         return installed::runIn(in, environment, (prefix / "bin" / "quorvath").string(), arguments);
     }
     std::string id = applicationId;
+};
+
+// The Debian package CPack makes of the build, in the test's own folder. The build folder's lock keeps two
+// packagings from running at once.
+class Package : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!toolAvailable("cpack") || !toolAvailable("dpkg-deb")) GTEST_SKIP() << "cpack or dpkg-deb is missing";
+        ASSERT_TRUE(play::demoPicturesReady());
+        const std::string build = QUORVATH_BINARY_DIR;
+        const std::string command = "flock " + installed::quoted(build + "/package.lock") + " cpack --config " +
+                                    installed::quoted(build + "/CPackConfig.cmake") + " -G DEB -B " +
+                                    installed::quoted(folder.path().string()) + " >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        deb = folder.path() / ("quorvath_" + std::string(quorvathVersion) + "_amd64.deb");
+        ASSERT_TRUE(fs::exists(deb));
+    }
+    TempFolder folder;
+    fs::path deb;
+};
+
+// The package, when lintian is there to look at it.
+class LintedPackage : public Package {
+protected:
+    void SetUp() override {
+        if (!toolAvailable("lintian")) GTEST_SKIP() << "lintian is not installed";
+        Package::SetUp();
+    }
 };
 
 }  // namespace
@@ -60,11 +89,23 @@ TEST_F(Install, TreeHoldsTheProgramsTheDemoWorldDesktopFilesIconsManPageAndDocs)
         EXPECT_EQ(picturePixel(icon, 0, 0) >> 24, 0u) << "a cut corner is transparent";
         EXPECT_EQ(picturePixel(icon, size / 2, size / 2) >> 24, 0xFFu);
     }
-    const std::string man = readTextFile((prefix / "share" / "man" / "man6" / "quorvath.6").string());
-    EXPECT_EQ(man.rfind(".TH QUORVATH 6 ", 0), 0u);
-    EXPECT_NE(man.find("quorvath " + std::string(quorvathVersion)), std::string::npos);
-    for (const char* doc : {"README.md", "world-format.md", "install.md", "test-play.md", "settings.md"})
-        EXPECT_TRUE(fs::exists(prefix / "share" / "doc" / "quorvath" / doc)) << doc;
+    // A gzipped man page for each program, and the changelog gzipped beside the licence and the notes.
+    for (const auto& [page, head] : {std::pair{"man6/quorvath.6.gz", ".TH QUORVATH 6 "},
+                                     std::pair{"man1/quorvath-check.1.gz", ".TH QUORVATH\\-CHECK 1 "},
+                                     std::pair{"man1/quorvath-paint.1.gz", ".TH QUORVATH\\-PAINT 1 "},
+                                     std::pair{"man1/quorvath-sim.1.gz", ".TH QUORVATH\\-SIM 1 "}}) {
+        const std::string man =
+            commandOutput("gzip -dc " + installed::quoted((prefix / "share" / "man" / page).string()));
+        EXPECT_EQ(man.rfind(head, 0), 0u) << page;
+        EXPECT_NE(man.find("quorvath " + std::string(quorvathVersion)), std::string::npos) << page;
+    }
+    const fs::path docs = prefix / "share" / "doc" / "quorvath";
+    EXPECT_EQ(commandOutput("gzip -dc " + installed::quoted((docs / "changelog.gz").string()))
+                  .rfind("quorvath (" + std::string(quorvathVersion) + ") ", 0),
+              0u);
+    for (const char* doc :
+         {"copyright", "README.md", "world-format.md", "install.md", "test-play.md", "settings.md", "quorvath-sim.md"})
+        EXPECT_TRUE(fs::exists(docs / doc)) << doc;
 }
 
 TEST_F(Install, DesktopEntryAndMetainfoValidate) {
@@ -141,4 +182,28 @@ TEST_F(Install, FailedStartsExitOneAndSayWhyOnStandardError) {
     EXPECT_NE(blocked.err.find("Cannot make the save folder " + (elsewhere / "a file" / "saves").string()),
               std::string::npos)
         << blocked.err;
+}
+
+TEST_F(Package, HoldsTheGameInUsrGamesWhereItFindsTheDemoWorldAndTheToolsInUsrBin) {
+    const fs::path root = folder.path() / "root";
+    ASSERT_EQ(std::system(
+                  ("dpkg-deb -x " + installed::quoted(deb.string()) + " " + installed::quoted(root.string())).c_str()),
+              0);
+    EXPECT_FALSE(fs::exists(root / "usr" / "bin" / "quorvath"));
+    for (const char* tool : {"quorvath-check", "quorvath-paint", "quorvath-sim"})
+        EXPECT_EQ(access((root / "usr" / "bin" / tool).c_str(), X_OK), 0) << tool;
+    // Without a display the game stops at the window, after it found its world beside /usr/games.
+    const fs::path elsewhere = folder.path() / "elsewhere";
+    fs::create_directories(elsewhere);
+    const installed::Finished game = installed::runIn(elsewhere,
+                                                      {{"HOME", (folder.path() / "home").string()}, {"DISPLAY", ""}},
+                                                      (root / "usr" / "games" / "quorvath").string(), {});
+    EXPECT_EQ(game.status, 1);
+    EXPECT_NE(game.err.find("quorvath: cannot open the display"), std::string::npos) << game.err;
+}
+
+TEST_F(LintedPackage, HasNoErrorAndNoWarning) {
+    const std::string report = commandOutput("lintian " + installed::quoted(deb.string()) + " 2>&1");
+    EXPECT_EQ(report.find("E: "), std::string::npos) << report;
+    EXPECT_EQ(report.find("W: "), std::string::npos) << report;
 }
