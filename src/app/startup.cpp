@@ -20,6 +20,7 @@
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "core/story_flags.h"
+#include "core/view_geometry.h"
 #include "game/frame_tick.h"
 #include "game/notes.h"
 #include "game/save_file.h"
@@ -32,7 +33,6 @@
 
 namespace {
 
-constexpr int32_t screenWidth = 900, screenHeight = 600;
 constexpr auto tickPeriod = std::chrono::milliseconds(80);
 // How often test-play looks at the world's files: an edit shows within two looks once the editor is done.
 constexpr auto worldLookPeriod = std::chrono::milliseconds(250);

@@ -18,6 +18,7 @@
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
+#include "core/view_geometry.h"
 #include "data/xml_access.h"
 #include "game/notes.h"
 #include "platform/files.h"
@@ -33,9 +34,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int32_t mapViewSize = 600;
-// The map picture is drawn with the hero's point at view (300, 307); the overlay lies on the map picture.
-constexpr int32_t viewHeroX = 300, viewHeroY = 307, viewCentre = 300;
+// The overlay lies on the map picture, which is drawn with the hero's point at view (mapViewHeroX, mapViewHeroY).
 constexpr uint32_t problemBox = 0xD0801010, probeColour = 0xFF40FF40, idleProbeColour = 0xFFFFFF40,
                    enemyColour = 0x60FF2020, enemyInk = 0xFFFF8080, heroColour = 0xFFFFFFFF;
 constexpr int32_t flagsPerLine = 6;
@@ -95,7 +94,7 @@ Diagnostic firstErrorIn(const std::string& file, const Diagnostic& fallback) {
 }
 
 bool inBossBattle(const GameState& game) {
-    return game.scene == sceneBoss || game.bossPhase != 0;
+    return game.scene == sceneBoss || game.bossPhase != phaseWalkToArena;
 }
 
 // The files a reload reads: the XML files under media/ and the pictures under pict/, in any folder below.
@@ -147,7 +146,7 @@ std::string wrapped(const std::string& text, std::size_t width) {
 }
 
 void drawOverlay(GameState& game, Canvas& canvas) {
-    const int32_t offsetX = viewHeroX - game.heroX, offsetY = viewHeroY - game.heroY;
+    const int32_t offsetX = mapViewHeroX - game.heroX, offsetY = mapViewHeroY - game.heroY;
     clipCanvas(canvas, 0, 0, mapViewSize, mapViewSize);
     drawAreaOverlay(canvas, game, game.smallFont, offsetX, offsetY, false);
     // The enemies of the area: each one's touch circle around the point the rules test, with its slot and life.
@@ -165,7 +164,7 @@ void drawOverlay(GameState& game, Canvas& canvas) {
                          y + 4, enemyInk);
     }
     // The hero's own point, and the point a V press tests: green where an NPC would answer.
-    fillEllipse(canvas, static_cast<float>(viewHeroX - 3), static_cast<float>(viewHeroY - 3), 6, 6, heroColour);
+    fillEllipse(canvas, static_cast<float>(mapViewHeroX - 3), static_cast<float>(mapViewHeroY - 3), 6, 6, heroColour);
     int32_t probeX = 0, probeY = 0;
     talkProbePoint(game, probeX, probeY);
     const uint32_t probe = talkTarget(game) >= 0 ? probeColour : idleProbeColour;
@@ -213,7 +212,7 @@ bool startAnywhere(GameState& game, int32_t screen, int32_t x, int32_t y) {
     if (startFreshGame(game) == -1) return false;
     locateHeroArea(game);
     runStoryEvents(game);
-    game.bossPhase = 0;
+    game.bossPhase = phaseWalkToArena;
     game.scene = sceneField;
     return true;
 }
@@ -271,7 +270,7 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
     if (playing) {
         // The hero leaves his area as at a border: its enemies and the shots go, and come again from the new data.
         // A boss battle goes on as it was.
-        if (!inBossBattle(game)) clearCombat(game, 3);
+        if (!inBossBattle(game)) clearCombat(game, CombatClearing::all);
         loadedWorld(game) = std::move(loadedWorld(next));
         game.currentArea = next.currentArea;
     }

@@ -420,7 +420,7 @@ void Checker::checkBosses() {
             for (const char* field : {"type", "wait1", "wait2", "speed1", "speed2", "pict", "power"})
                 requireAttribute(bossFile, attack, "weapon", field);
             const int32_t type = readInt(bossFile, attack, "type");
-            if (type < 0 || type > 9)
+            if (type < 0 || type >= attackPatternCount)
                 error(bossFile, xmlNodeLine(attack),
                       "attack pattern " + std::to_string(type) + " is none of 0-9: the boss stands still");
             const std::string attackWhat = what + " attack " + std::to_string(k);

@@ -9,10 +9,14 @@
 #include "core/clamped_numbers.h"
 #include "core/directions.h"
 #include "core/game_state.h"
+#include "core/view_geometry.h"
 
 namespace {
 
 constexpr int32_t windUpFlash = 4;
+
+// The steps of one attack: the boss approaches (or lines up), winds up, then recovers until it picks anew.
+constexpr int32_t attackApproach = 0, attackWindUp = 1, attackRecovery = 2;
 
 // Ticks since the current attack state began. Lengths are compared with this difference, not with
 // mark + length, so a count that wraps past 0 does not stall or hurry an attack.
@@ -41,7 +45,7 @@ int32_t bossViewY(const GameState& game) {
 }
 
 void resetAttack(GameState& game) {
-    game.boss.attackState = 0;
+    game.boss.attackState = attackApproach;
     game.boss.attackIndex = -1;
 }
 
@@ -63,25 +67,26 @@ void flash(GameState& game, int32_t x, int32_t y) {
 // The first tick of a wind-up: from now on the attack counts its ticks.
 void startWindUp(GameState& game) {
     markNow(game);
-    game.boss.attackState = 1;
+    game.boss.attackState = attackWindUp;
 }
 
-// Patterns 1, 2, 3 and 9 share this shape: wind up (flashing, except 9), fire once, then close in and
+// The homing shot, the two bursts from the boss and the burst at a random spot share this shape: wind up
+// (flashing, except the random spot), fire once, then close in and
 // recover until the band changes or the recovery is over.
 void burstAttack(GameState& game, int32_t dx, int32_t dy, bool flashes, void (*burst)(GameState&)) {
     BossRecord& b = game.boss;
     switch (b.attackState) {
-    case 0: startWindUp(game); break;
-    case 1:
+    case attackApproach: startWindUp(game); break;
+    case attackWindUp:
         if (sinceMark(game) < currentAttack(game).wait1) {
             if (flashes) flash(game, bossViewX(game), bossViewY(game));
         } else {
             burst(game);
             markNow(game);
-            b.attackState = 2;
+            b.attackState = attackRecovery;
         }
         break;
-    case 2:
+    case attackRecovery:
         bossMoveStep(game, dx, dy);
         bandCheck(game, dx, dy);
         break;
@@ -90,30 +95,30 @@ void burstAttack(GameState& game, int32_t dx, int32_t dy, bool flashes, void (*b
 }
 
 void homingShot(GameState& game) {
-    fire(game, bossViewX(game), bossViewY(game), 10, currentAttack(game).speed2);
+    fire(game, bossViewX(game), bossViewY(game), shotHoming, currentAttack(game).speed2);
 }
 
 void eightWayBurst(GameState& game) {
-    clearCombat(game, 1);
-    for (int32_t dir = 80; dir <= 87; ++dir)
+    clearCombat(game, CombatClearing::enemiesAndBossShots);
+    for (int32_t dir = shotCompass; dir < shotCompass + 8; ++dir)
         fire(game, bossViewX(game), bossViewY(game), dir, currentAttack(game).speed2);
 }
 
 void fourWayBurst(GameState& game) {
-    for (int32_t dir : {80, 82, 84, 86}) fire(game, bossViewX(game), bossViewY(game), dir, currentAttack(game).speed2);
+    for (int32_t dir : shotFourWays) fire(game, bossViewX(game), bossViewY(game), dir, currentAttack(game).speed2);
 }
 
 void randomSpotBurst(GameState& game) {
-    clearCombat(game, 1);
+    clearCombat(game, CombatClearing::enemiesAndBossShots);
     const int32_t rx = std::rand() % 400 + 100;
     const int32_t ry = std::rand() % 400 + 100;
     flash(game, rx, ry);
-    for (int32_t dir = 80; dir <= 87; ++dir) fire(game, rx, ry, dir, currentAttack(game).speed2);
+    for (int32_t dir = shotCompass; dir < shotCompass + 8; ++dir) fire(game, rx, ry, dir, currentAttack(game).speed2);
 }
 
 // A block of eight shots, two lines of four, laid out ahead of the boss the way it faces, all flying that way.
 void wall(GameState& game) {
-    clearCombat(game, 1);
+    clearCombat(game, CombatClearing::enemiesAndBossShots);
     const int32_t frame = game.boss.frame;
     const int32_t f = frame - (frame & 1);
     const int32_t bx = bossViewX(game), by = bossViewY(game);
@@ -129,21 +134,21 @@ void wall(GameState& game) {
     }
 }
 
-// Patterns 6 and 8 keep the hero's map position in the attack's speed1 and speed2; the spot stays put
-// on the map while the hero walks on.
+// The four ways at a spot and the leap keep the hero's map position in the attack's speed1 and speed2; the spot stays
+// put on the map while the hero walks on.
 void rememberHeroSpot(GameState& game) {
     BossAttack& a = currentAttack(game);
     a.speed1 = game.heroX;
     a.speed2 = game.heroY;
-    game.boss.attackState = 1;
+    game.boss.attackState = attackWindUp;
     markNow(game);
 }
 
 int32_t rememberedViewX(GameState& game) {
-    return held32(int64_t{currentAttack(game).speed1} - game.heroX + 300);
+    return held32(int64_t{currentAttack(game).speed1} - game.heroX + viewCentre);
 }
 int32_t rememberedViewY(GameState& game) {
-    return held32(int64_t{currentAttack(game).speed2} - game.heroY + 300);
+    return held32(int64_t{currentAttack(game).speed2} - game.heroY + viewCentre);
 }
 
 void runAttack(GameState& game, int32_t dx, int32_t dy) {
@@ -151,75 +156,75 @@ void runAttack(GameState& game, int32_t dx, int32_t dy) {
     BossAttack& a = currentAttack(game);
     const int64_t since = sinceMark(game);
     switch (a.type) {
-    case 0:  // aimed shot the way the boss faces
-        if (b.attackState == 0) {
+    case patternAimedShot:
+        if (b.attackState == attackApproach) {
             if (bossMoveStep(game, dx, dy)) startWindUp(game);
-        } else if (b.attackState == 1) {
+        } else if (b.attackState == attackWindUp) {
             if (since < 3) bossMoveStep(game, dx, dy);
             if (since > a.wait1) {
                 fire(game, bossViewX(game), bossViewY(game), b.frame, a.speed2);
-                b.attackState = 2;
+                b.attackState = attackRecovery;
                 markNow(game);
             }
-        } else if (b.attackState == 2) {
+        } else if (b.attackState == attackRecovery) {
             if (since > a.wait2) resetAttack(game);
         }
         break;
-    case 1: burstAttack(game, dx, dy, true, homingShot); break;
-    case 2: burstAttack(game, dx, dy, true, eightWayBurst); break;
-    case 3: burstAttack(game, dx, dy, true, fourWayBurst); break;
-    case 4:
-        if (b.attackState == 0) {
+    case patternHomingShot: burstAttack(game, dx, dy, true, homingShot); break;
+    case patternEightWayBurst: burstAttack(game, dx, dy, true, eightWayBurst); break;
+    case patternFourWayBurst: burstAttack(game, dx, dy, true, fourWayBurst); break;
+    case patternWall:
+        if (b.attackState == attackApproach) {
             if (bossMoveStep(game, dx, dy)) startWindUp(game);
-        } else if (b.attackState == 1) {
+        } else if (b.attackState == attackWindUp) {
             if (since >= a.wait1) {
                 wall(game);
                 markNow(game);
-                b.attackState = 2;
+                b.attackState = attackRecovery;
             }
-        } else if (b.attackState == 2) {
+        } else if (b.attackState == attackRecovery) {
             bossMoveStep(game, dx, dy);
             bandCheck(game, dx, dy);
         }
         break;
-    case 5:  // circling stream; the attack is chosen afresh every tick
+    case patternCirclingStream:  // the attack is chosen afresh every tick
         bossMoveStep(game, dx, dy);
-        if (game.frameCounter % 20 < 2) fire(game, bossViewX(game), bossViewY(game), 40, a.speed2);
+        if (game.frameCounter % 20 < 2) fire(game, bossViewX(game), bossViewY(game), shotCircling, a.speed2);
         b.attackIndex = -1;
         break;
-    case 6:
-    case 8:
-        if (b.attackState == 0) {
+    case patternFourWaysAtSpot:
+    case patternLeap:
+        if (b.attackState == attackApproach) {
             rememberHeroSpot(game);
-        } else if (b.attackState == 1) {
+        } else if (b.attackState == attackWindUp) {
             const int32_t px = rememberedViewX(game), py = rememberedViewY(game);
             if (since < a.wait1) {
                 flash(game, px, py);
-            } else if (a.type == 6) {
-                for (int32_t dir : {80, 82, 84, 86}) fire(game, px, py, dir, 20);
+            } else if (a.type == patternFourWaysAtSpot) {
+                for (int32_t dir : shotFourWays) fire(game, px, py, dir, 20);
                 markNow(game);
-                b.attackState = 2;
+                b.attackState = attackRecovery;
             } else {
                 // The leap: the boss's map position becomes the remembered spot. The mark stays,
                 // so the recovery counts from the start of the wind-up.
-                b.x = held32(int64_t{a.speed1} - b.gx + 300);
-                b.y = held32(int64_t{a.speed2} - b.gy + 300);
-                b.attackState = 2;
+                b.x = held32(int64_t{a.speed1} - b.gx + viewCentre);
+                b.y = held32(int64_t{a.speed2} - b.gy + viewCentre);
+                b.attackState = attackRecovery;
             }
-        } else if (b.attackState == 2) {
+        } else if (b.attackState == attackRecovery) {
             bandCheck(game, dx, dy);
         }
         break;
-    case 7:  // circling pair, whatever the state, until the band changes
+    case patternCirclingPair:  // whatever the state, until the band changes
         bossMoveStep(game, dx, dy);
         if (since > 12) {
-            fire(game, bossViewX(game), bossViewY(game), 40, a.speed2);
-            fire(game, bossViewX(game), bossViewY(game), 40, held32(2 * int64_t{a.speed2}));
+            fire(game, bossViewX(game), bossViewY(game), shotCircling, a.speed2);
+            fire(game, bossViewX(game), bossViewY(game), shotCircling, held32(2 * int64_t{a.speed2}));
             markNow(game);
         }
         if (distanceBand(game, dx, dy) != b.attackIndex) resetAttack(game);
         break;
-    case 9: burstAttack(game, dx, dy, false, randomSpotBurst); break;
+    case patternRandomSpotBurst: burstAttack(game, dx, dy, false, randomSpotBurst); break;
     default: break;
     }
 }
@@ -228,8 +233,8 @@ void runAttack(GameState& game, int32_t dx, int32_t dy) {
 
 void bossUpdate(GameState& game) {
     BossRecord& b = game.boss;
-    const int32_t dx = heldSum(bossViewX(game), -300);
-    const int32_t dy = heldSum(bossViewY(game), -300);
+    const int32_t dx = heldSum(bossViewX(game), -viewCentre);
+    const int32_t dy = heldSum(bossViewY(game), -viewCentre);
     if (!attackInUse(game)) b.attackIndex = distanceBand(game, dx, dy);
     runAttack(game, dx, dy);
     enemyStep(game, bossTarget);
@@ -263,13 +268,13 @@ bool bossMoveStep(GameState& game, int32_t dx, int32_t dy) {
         if (game.frameCounter % 10 > 4) b.frame += 1;
     };
     // While approaching, the boss first lines up with the hero on the shorter axis, then closes in.
-    if (b.attackState == 0 && minorOffset < -5) {
+    if (b.attackState == attackApproach && minorOffset < -5) {
         minor = heldSum(minor, speed);
         b.frame = majorIsX ? dirDown : dirRight;
         animate();
         return false;
     }
-    if (b.attackState == 0 && minorOffset > 5) {
+    if (b.attackState == attackApproach && minorOffset > 5) {
         minor = heldSum(minor, -int64_t{speed});
         b.frame = majorIsX ? dirUp : dirLeft;
         animate();

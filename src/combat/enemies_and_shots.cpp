@@ -11,6 +11,7 @@
 #include "core/directions.h"
 #include "core/frame_shown.h"
 #include "core/game_state.h"
+#include "core/view_geometry.h"
 
 namespace {
 
@@ -20,11 +21,11 @@ constexpr int32_t spawnDrawLimit = 10000;
 
 constexpr int32_t itemFoundOnKill = 6;
 
-// An offset moved one step toward the hero's centre line (300) from its view coordinate; a negative
+// An offset moved one step toward the hero's centre line from its view coordinate; a negative
 // step moves it away. A step past the end of the range stops there (and so off any area).
 int32_t stepToward(int32_t offset, int32_t view, int64_t step) {
-    if (view > 300) return heldSum(offset, -step);
-    if (view < 300) return heldSum(offset, step);
+    if (view > viewCentre) return heldSum(offset, -step);
+    if (view < viewCentre) return heldSum(offset, step);
     return offset;
 }
 
@@ -46,7 +47,7 @@ std::array<ShotSlot, shotSlotCount>* shotTable(GameState& game, int32_t table) {
 }
 
 bool outsideView(int32_t vx, int32_t vy) {
-    return vx < 0 || vx > 600 || vy < 0 || vy > 600;
+    return vx < 0 || vx > mapViewSize || vy < 0 || vy > mapViewSize;
 }
 
 // Shots fly by their speed from the data; a flight past the end of the range stops there.
@@ -60,22 +61,22 @@ void moveShot(GameState& game, ShotSlot& s) {
     switch (s.direction) {
     case dirDown:
     case dirDown + 1:
-    case 80: move(0, speed); break;
+    case shotCompass + dirDown: move(0, speed); break;
     case dirRight:
     case dirRight + 1:
-    case 82: move(speed, 0); break;
+    case shotCompass + dirRight: move(speed, 0); break;
     case dirLeft:
     case dirLeft + 1:
-    case 84: move(-speed, 0); break;
+    case shotCompass + dirLeft: move(-speed, 0); break;
     case dirUp:
     case dirUp + 1:
-    case 86: move(0, -speed); break;
-    case 81: move(h, h); break;
-    case 83: move(h, -h); break;
-    case 85: move(-h, h); break;
-    case 87: move(-h, -h); break;
-    case 10: chaseHero(game, s.x, s.y, s.anchorX, s.anchorY, s.speed); break;
-    case 40: {
+    case shotCompass + dirUp: move(0, -speed); break;
+    case shotCompass + dirDown + 1: move(h, h); break;
+    case shotCompass + dirRight + 1: move(h, -h); break;
+    case shotCompass + dirLeft + 1: move(-h, h); break;
+    case shotCompass + dirUp + 1: move(-h, -h); break;
+    case shotHoming: chaseHero(game, s.x, s.y, s.anchorX, s.anchorY, s.speed); break;
+    case shotCircling: {
         // Once round a diamond below a top point 6 x speed above the boss, a quarter every 12 ticks,
         // following the boss as it moves.
         const BossRecord& b = game.boss;
@@ -151,8 +152,8 @@ void spawnEnemyWave(GameState& game) {
         bool placed = false;
         while (drawsLeft > 0) {
             --drawsLeft;
-            const int32_t rx = std::rand() % 600;
-            const int32_t ry = std::rand() % 600;
+            const int32_t rx = std::rand() % mapViewSize;
+            const int32_t ry = std::rand() % mapViewSize;
             if (insideCurrentArea(game, mapOf(rx, game.heroX), mapOf(ry, game.heroY))) {
                 e.x = rx;
                 e.y = ry;
@@ -185,10 +186,10 @@ bool enemyStep(GameState& game, int32_t slot) {
     bool touched = false;
     const int32_t vx = viewOf(e.x, e.anchorX, game.heroX);
     const int32_t vy = viewOf(e.y, e.anchorY, game.heroY);
-    if (nearerThan(int64_t{vx} - 300, int64_t{vy} - 300, e.size)) {
+    if (nearerThan(int64_t{vx} - viewCentre, int64_t{vy} - viewCentre, e.size)) {
         knockBack(game, slot);
         game.heroLife = heldSum(game.heroLife, -5);
-        spawnEffect(game, 300.0f, 300.0f, 2);
+        spawnEffect(game, viewCentre, viewCentre, 2);
         touched = true;
     }
     // The loop goes on after a kill: a second shot in reach the same tick is used up and pays again.
@@ -264,21 +265,22 @@ void bossShotsHitHero(GameState& game) {
         if (s.alive <= 0) continue;
         const int32_t vx = viewOf(s.x, s.anchorX, game.heroX);
         const int32_t vy = viewOf(s.y, s.anchorY, game.heroY);
-        if (!nearerThan(int64_t{vx} - 300, int64_t{vy} - 300, 40)) continue;
+        if (!nearerThan(int64_t{vx} - viewCentre, int64_t{vy} - viewCentre, 40)) continue;
         game.heroLife = heldSum(game.heroLife, -int64_t{s.power});
         s.alive -= 1;
-        spawnEffect(game, 300.0f, 300.0f, 3);
+        spawnEffect(game, viewCentre, viewCentre, 3);
     }
 }
 
-void clearCombat(GameState& game, int32_t mode) {
+void clearCombat(GameState& game, CombatClearing clearing) {
+    const auto mode = static_cast<int32_t>(clearing);
     if (mode != 1 && mode != 2 && mode != 3) return;
-    if (mode == 1 || mode == 3) {
+    if (clearing == CombatClearing::enemiesAndBossShots || clearing == CombatClearing::all) {
         const int32_t n = areaEnemyCount(game);
         for (int32_t k = 0; k < n; ++k) game.enemySlots[static_cast<size_t>(k)].life = 0;
         for (ShotSlot& s : game.bossShots) s.alive = 0;
     }
-    if (mode == 2 || mode == 3)
+    if (clearing == CombatClearing::heroShots || clearing == CombatClearing::all)
         for (ShotSlot& s : game.heroShots) s.alive = 0;
 }
 

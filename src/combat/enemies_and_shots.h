@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "core/clamped_numbers.h"
+#include "core/named_states.h"
+#include "core/view_geometry.h"
 
 struct GameState;
 
@@ -34,9 +36,9 @@ constexpr int64_t squared(int64_t v) {
 constexpr int32_t viewOf(int32_t offset, int32_t anchor, int32_t hero) {
     return held32(int64_t{offset} + anchor - hero);
 }
-// The map coordinate under a moving thing's offset: its anchor plus the offset, less the view's centre 300.
+// The map coordinate under a moving thing's offset: its anchor plus the offset, less the view's centre.
 constexpr int32_t mapOf(int32_t offset, int32_t anchor) {
-    return held32(int64_t{anchor} + offset - 300);
+    return held32(int64_t{anchor} + offset - viewCentre);
 }
 
 // Enemy slot number slot, or the boss for bossTarget; nothing for any other number.
@@ -64,7 +66,7 @@ void spawnShot(GameState& game, int32_t table, int32_t x, int32_t y, int32_t dir
 void flyShot(GameState& game, int32_t table, int32_t slot);
 // The boss's shots against the hero.
 void bossShotsHitHero(GameState& game);
-// 1: the area's enemies and the boss's shots; 2: the hero's shots; 3: all three.
-void clearCombat(GameState& game, int32_t mode);
+// Empties the area's enemy slots and the boss's shots, the hero's shots, or all; any other value clears nothing.
+void clearCombat(GameState& game, CombatClearing clearing);
 // The per-tick combat pass: the hero's shots, in a boss battle the boss's, the area's enemies, the sword swing.
 void advanceCombat(GameState& game);

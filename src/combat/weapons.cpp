@@ -7,9 +7,12 @@
 #include "combat/enemies_and_shots.h"
 #include "core/directions.h"
 #include "core/game_state.h"
+#include "core/view_geometry.h"
 #include "data/xml_access.h"
 
 namespace {
+
+constexpr int32_t swordStrikeAhead = 20;
 
 WeaponSlot* weaponInSlot(GameState& game, int32_t slot) {
     if (slot == 0) return &game.weaponSpace;
@@ -90,11 +93,13 @@ void attackWithSlot(GameState& game, int32_t slot) {
         // Shots that find the table full are lost, and the powder is paid all the same.
         const int32_t pict = w->pict, speed = w->speed, power = w->power;
         if (w->fly == 1) {
-            spawnShot(game, heroShotTable, 300, 300, game.heroDir, pict, speed, power);
+            spawnShot(game, heroShotTable, viewCentre, viewCentre, game.heroDir, pict, speed, power);
         } else if (w->fly == 2) {
-            for (int32_t dir : {80, 82, 84, 86}) spawnShot(game, heroShotTable, 300, 300, dir, pict, speed, power);
+            for (int32_t dir : shotFourWays)
+                spawnShot(game, heroShotTable, viewCentre, viewCentre, dir, pict, speed, power);
         } else {
-            for (int32_t dir = 80; dir <= 87; ++dir) spawnShot(game, heroShotTable, 300, 300, dir, pict, speed, power);
+            for (int32_t dir = shotCompass; dir < shotCompass + 8; ++dir)
+                spawnShot(game, heroShotTable, viewCentre, viewCentre, dir, pict, speed, power);
         }
         game.heroPowder = heldSum(game.heroPowder, -int64_t{w->kayaku});
         break;
@@ -110,24 +115,25 @@ void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot) {
     const int32_t vx = viewOf(t->x, t->anchorX, game.heroX);
     const int32_t vy = viewOf(t->y, t->anchorY, game.heroY);
     // The swing strikes from a point 20 px in front of the hero, only beyond the line across it there.
+    constexpr int32_t ahead = viewCentre + swordStrikeAhead, behind = viewCentre - swordStrikeAhead;
     bool onStruckSide = false;
-    int32_t cx = 300, cy = 300;
+    int32_t cx = viewCentre, cy = viewCentre;
     switch (game.swordDir) {
     case dirDown:
-        onStruckSide = vy >= 320;
-        cy = 320;
+        onStruckSide = vy >= ahead;
+        cy = ahead;
         break;
     case dirRight:
-        onStruckSide = vx >= 320;
-        cx = 320;
+        onStruckSide = vx >= ahead;
+        cx = ahead;
         break;
     case dirLeft:
-        onStruckSide = vx <= 280;
-        cx = 280;
+        onStruckSide = vx <= behind;
+        cx = behind;
         break;
     case dirUp:
-        onStruckSide = vy <= 280;
-        cy = 280;
+        onStruckSide = vy <= behind;
+        cy = behind;
         break;
     default: return;
     }

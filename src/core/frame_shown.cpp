@@ -31,7 +31,7 @@ void showArena(GameState& game) {
     const BossRecord& boss = game.boss;
     ArenaShown arena{fieldNow(game), boss.image, boss.cutinImage, boss.x,    boss.y,
                      boss.gx,        boss.gy,    boss.size,       boss.frame};
-    arena.cutIn = game.bossPhase == 2;
+    arena.cutIn = game.bossPhase == phaseCutIn;
     arena.cutInTicks = game.frameCounter - game.sceneMarkFrame;
     arena.shake = static_cast<int32_t>(game.frameCounter % 3);
     show(game, std::move(arena));

@@ -9,12 +9,9 @@
 
 #include "core/directions.h"
 #include "core/loaded_world.h"
+#include "core/named_states.h"
 
 constexpr int32_t messageLineCapacity = 12;
-
-// Scenes of the frame tick.
-constexpr int32_t sceneField = 0, sceneMessage = 1, sceneBoss = 2, sceneSideMenu = 3, sceneGameOver = 4,
-                  sceneQuestion = 5, sceneFullScreen = 6;
 
 constexpr int32_t enemySlotCount = 5;
 
@@ -56,14 +53,14 @@ struct EffectRecord {
 
 struct SceneState {
     // Scene machine
-    int32_t scene = sceneFullScreen;
-    int32_t returnScene = 0;
+    Scene scene = sceneFullScreen;
+    Scene returnScene = sceneField;
     uint32_t sceneMarkFrame = 0;
     int32_t menuCursor = 0;
     int32_t attackCooldown = 0;
     int32_t swordTicks = 0;
     int32_t swordDir = dirDown;
-    int32_t bossPhase = 0;
+    BossPhase bossPhase = phaseWalkToArena;
 
     // Message and question
     std::array<std::string, messageLineCapacity> messageLines{};

@@ -18,6 +18,7 @@
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "core/story_flags.h"
+#include "core/view_geometry.h"
 #include "game/menus.h"
 #include "game/notes.h"
 #include "game/save_file.h"
@@ -65,7 +66,7 @@ bool runFieldBlock(GameState& game) {
     const AreaRecord* area = currentAreaRecord(game);
     if (area != nullptr && area->bossNum >= 0) {
         loadBoss(game, area->bossNum);
-        game.bossPhase = 0;
+        game.bossPhase = phaseWalkToArena;
         game.sceneMarkFrame = game.frameCounter;
         game.scene = sceneBoss;
         return true;
@@ -118,7 +119,7 @@ void walkToArena(GameState& game, uint32_t walkingTicks) {
     if (!moved) {
         boss.gx = game.heroX;
         boss.gy = game.heroY;
-        game.bossPhase = 1;
+        game.bossPhase = phaseOpeningSpeech;
         return;
     }
     if (game.frameCounter % 4 == 0 || game.frameCounter % 4 == 1) game.heroDir += 1;
@@ -126,50 +127,51 @@ void walkToArena(GameState& game, uint32_t walkingTicks) {
 
 void runBossBlock(GameState& game) {
     const uint32_t elapsed = ticksSince(game, game.sceneMarkFrame);
-    if (game.bossPhase == 5) {
+    if (game.bossPhase == phaseWrapUp) {
         if (const AreaRecord* area = currentAreaRecord(game)) setStoryFlag(game, area->bossFlag, 1);
-        game.bossPhase = 0;
+        game.bossPhase = phaseWalkToArena;
         runStoryEvents(game);
         game.scene = sceneField;
     }
-    if (game.bossPhase == 4) {
+    if (game.bossPhase == phaseClosingSpeech) {
         game.messageLineCount = 0;
         game.messageLine = 0;
         if (game.boss.flagId >= 0) setStoryFlag(game, game.boss.flagId, game.boss.flagValue);
         putSpeech(game, game.boss.closingSpeech);
         for (EffectRecord& effect : game.effects) effect = EffectRecord{};
-        clearCombat(game, 3);
+        clearCombat(game, CombatClearing::all);
         game.returnScene = sceneBoss;
         game.scene = sceneMessage;
     }
-    if (game.bossPhase == 3) {
+    if (game.bossPhase == phaseFight) {
         if (game.boss.life < 1) {
-            game.bossPhase = 4;
+            game.bossPhase = phaseClosingSpeech;
             game.heroDir = dirUp;
             game.boss.frame = dirDown;
             game.heroX = game.boss.gx;
             game.heroY = game.boss.gy;
-            game.boss.x = 300;
-            game.boss.y = 200;
+            // The beaten boss stands 100 pixels above the hero, facing him, for the closing speech.
+            game.boss.x = viewCentre;
+            game.boss.y = viewCentre - 100;
         }
         fieldStep(game);
         bossUpdate(game);
     }
     // The wrap-up of phase 5 has already gone back to the field: the battle's opening steps do not follow it.
     if (game.scene == sceneBoss) {
-        if (game.bossPhase == 2) {
-            if (elapsed > 30) game.bossPhase = 3;
-        } else if (game.bossPhase == 1) {
+        if (game.bossPhase == phaseCutIn) {
+            if (elapsed > 30) game.bossPhase = phaseFight;
+        } else if (game.bossPhase == phaseOpeningSpeech) {
             putSpeech(game, game.boss.openingSpeech);
             game.questionLine = 100;
             game.returnScene = sceneBoss;
             game.scene = sceneMessage;
-        } else if (game.bossPhase == 0) {
+        } else if (game.bossPhase == phaseWalkToArena) {
             if (elapsed > 20) walkToArena(game, elapsed - 20);
         }
     }
     showArena(game);
-    if (game.bossPhase == 3) advanceCombat(game);
+    if (game.bossPhase == phaseFight) advanceCombat(game);
 }
 
 void runMessageBlock(GameState& game) {
@@ -177,7 +179,7 @@ void runMessageBlock(GameState& game) {
         game.messageLine += 1;
         if (game.messageLine + 1 >= game.messageLineCount) {
             runStoryEvents(game);
-            if (game.returnScene == sceneBoss) game.bossPhase += 1;
+            if (game.returnScene == sceneBoss) game.bossPhase = static_cast<BossPhase>(game.bossPhase + 1);
             game.scene = game.returnScene;
             game.sceneMarkFrame = game.frameCounter;
             return;
@@ -223,7 +225,7 @@ int32_t mapTrack(int32_t map) {
 }
 
 int32_t chooseTrack(const GameState& game) {
-    if (game.bossPhase == 2 || game.bossPhase == 3) return bossTrack(game.boss.name);
+    if (game.bossPhase == phaseCutIn || game.bossPhase == phaseFight) return bossTrack(game.boss.name);
     return mapTrack(game.currentMap);
 }
 
@@ -252,7 +254,7 @@ void runTitleMenu(GameState& game) {
     if (startFreshGame(game) == -1) showMessageBox("地形の読み込みに失敗", "ferngate");
     // Row 0 continues the saved game; any other value, the side menu's page 2 included, starts a new game.
     if (game.menuCursor == 0) {
-        game.bossPhase = 0;
+        game.bossPhase = phaseWalkToArena;
         reloadSavedGame(game);
     }
     game.scene = sceneField;
@@ -308,7 +310,7 @@ void runFullScreenBlock(GameState& game) {
 void runGameOverBlock(GameState& game) {
     showGameOver(game);
     if (ticksSince(game, game.sceneMarkFrame) > 50) {
-        game.bossPhase = 0;
+        game.bossPhase = phaseWalkToArena;
         // Without a save to go back to (none yet, a broken one, or one whose hero is dead), game over would
         // only come back again: the game goes back to the title instead.
         if (reloadSavedGame(game) == 1 && game.heroLife >= 1) {

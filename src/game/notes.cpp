@@ -6,11 +6,11 @@
 
 #include "author/test_play.h"
 #include "core/game_state.h"
+#include "core/view_geometry.h"
 #include "platform/window.h"
 
 namespace {
 
-constexpr int32_t mapViewSize = 600;
 // The pause sign stands over the middle of the map view, just above the hero (drawn at 280-319), not on him.
 constexpr int32_t signCentreY = 250;
 constexpr uint32_t noteBox = 0xB0000000, noteInk = 0xFFFFFFFF;
@@ -36,7 +36,7 @@ bool signUp(const GameState& game, bool paused) {
 
 // The bar stands while the boss scene fights, and in the tick of the last blow, which shows it empty.
 bool bossBarUp(const GameState& game) {
-    return game.scene == sceneBoss && (game.bossPhase == 3 || game.bossPhase == 4);
+    return game.scene == sceneBoss && (game.bossPhase == phaseFight || game.bossPhase == phaseClosingSpeech);
 }
 
 // The bar's length for the boss's life against the life it started with (its maxlife), within the bar.

@@ -123,7 +123,7 @@ int32_t reloadSavedGame(GameState& game) {
     // The save command a save stone leaves in the file saves once more during the story events; its note would
     // only be replaced by this one at once.
     for (size_t i = requestsBefore; i < game.fileRequests.size(); ++i) game.fileRequests[i].quiet = true;
-    clearCombat(game, 3);
+    clearCombat(game, CombatClearing::all);
     if (loaded == 1) showNote(game, "ロードしました");
     return loaded;
 }

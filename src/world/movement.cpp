@@ -87,7 +87,7 @@ void walkThrough(GameState& game, int32_t nx, int32_t ny) {
     if (!areaContains(game, area, nx, ny)) area = firstAreaContaining(game, nx, ny);
     // Leaving an area clears its enemies and the shots, as a step across a border does.
     if (area >= 0 && area != game.currentArea) {
-        clearCombat(game, 3);
+        clearCombat(game, CombatClearing::all);
         game.currentArea = area;
     }
     game.heroX = nx;
@@ -151,7 +151,7 @@ void fieldStep(GameState& game) {
     if (!levelsAllowEntry(game, area)) return;
 
     // The old area's enemies and all shots are cleared while currentArea still names the area being left.
-    clearCombat(game, 3);
+    clearCombat(game, CombatClearing::all);
     game.heroX = nx;
     game.heroY = ny;
     game.currentArea = target;

@@ -310,17 +310,17 @@ TEST(Combat, ClearModesAndThePassOrderByScene) {
         spawnShot(*game, bossShotTable, 300, 300, 99, 0, 0, 1);
     };
     fill();
-    clearCombat(*game, 1);
+    clearCombat(*game, CombatClearing::enemiesAndBossShots);
     EXPECT_EQ(game->enemySlots[0].life + game->enemySlots[1].life, 0);
     EXPECT_EQ(game->enemySlots[2].life, 5);
     EXPECT_EQ(aliveShots(game->bossShots), 0);
     EXPECT_EQ(aliveShots(game->heroShots), 1);
-    clearCombat(*game, 2);
+    clearCombat(*game, CombatClearing::heroShots);
     EXPECT_EQ(aliveShots(game->heroShots), 0);
     fill();
-    clearCombat(*game, 4);
+    clearCombat(*game, static_cast<CombatClearing>(4));
     EXPECT_EQ(game->enemySlots[0].life, 5);
-    clearCombat(*game, 3);
+    clearCombat(*game, CombatClearing::all);
     EXPECT_EQ(game->enemySlots[1].life + aliveShots(game->heroShots) + aliveShots(game->bossShots), 0);
 
     // Field pass: hero shots and enemies move, boss shots stand still.

@@ -329,7 +329,7 @@ TEST_F(FrameTick, GameOverReturnsAfterFiftyTicksWithTheSaveReloaded) {
     writeTextFile("media/BigMapData.xml", mapFile);
     writeTextFile("gamedat.xml", saveFile);
     registerSilentTracks();
-    game.bossPhase = 3;
+    game.bossPhase = phaseFight;
     game.frameCounter = 0xFFFFFFF0u;  // the return works across the counter's wrap
     game.heroLife = 0;
     game.scene = sceneMessage;
@@ -385,7 +385,7 @@ TEST_F(FrameTick, MusicFollowsTheMapTheBossAndTheScene) {
         EXPECT_EQ(runningTracks(), wanted) << map;
     }
     game.boss.name = "あやお";
-    game.bossPhase = 3;
+    game.bossPhase = phaseFight;
     tick();
     EXPECT_EQ(runningTracks(), Names{"battle2"});
     game.boss.name = "ロウガ";
@@ -399,7 +399,7 @@ TEST_F(FrameTick, MusicFollowsTheMapTheBossAndTheScene) {
     tick();
     EXPECT_EQ(runningTracks(), Names{});
 
-    game.bossPhase = 0;
+    game.bossPhase = phaseWalkToArena;
     game.scene = sceneFullScreen;
     game.storyFlags[flagScreenMode] = 3;
     tick();
@@ -434,7 +434,7 @@ TEST_F(FrameTick, TitleContinueReloadsTheSavedGame) {
     game.scene = sceneFullScreen;
     game.storyFlags[flagScreenMode] = 3;
     game.menuCursor = 0;
-    game.bossPhase = 4;
+    game.bossPhase = phaseClosingSpeech;
     tickPressing(vkV);
     EXPECT_EQ(game.scene, sceneField);
     EXPECT_EQ(game.bossPhase, 0);
@@ -556,7 +556,7 @@ TEST_F(FrameTick, AFillsLifeAndNOpensTheMenuInTheSameTick) {
 
 TEST_F(FrameTick, SideMenuFreezesTheBossBattleWhereItWas) {
     game.scene = sceneBoss;
-    game.bossPhase = 0;
+    game.bossPhase = phaseWalkToArena;
     game.boss.gx = 1000;
     game.boss.gy = 550;
     game.frameCounter = 500;

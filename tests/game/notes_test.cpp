@@ -93,7 +93,7 @@ TEST_F(NotesOverTheMap, TheBossBarShowsTheLifeLeftAlongTheBottomOfTheMapViewDuri
     game.boss.maxlife = 200;
     game.boss.life = 200;
     game.scene = sceneBoss;
-    game.bossPhase = 3;
+    game.bossPhase = phaseFight;
     EXPECT_EQ(notesOnScreen(game, false), "") << "not drawn unless notes are on";
     EXPECT_EQ(&pictureWithNotes(game, false), &game.backBuffer);
 
@@ -116,14 +116,14 @@ TEST_F(NotesOverTheMap, TheBossBarShowsTheLifeLeftAlongTheBottomOfTheMapViewDuri
     EXPECT_EQ(filled(), 0);
 
     // The tick of the last blow still shows it; the walk, the speeches, the cut-in and the wrap-up do not.
-    game.bossPhase = 4;
+    game.bossPhase = phaseClosingSpeech;
     EXPECT_NE(notesOnScreen(game, false), "");
-    for (int32_t phase : {0, 1, 2, 5}) {
+    for (BossPhase phase : {phaseWalkToArena, phaseOpeningSpeech, phaseCutIn, phaseWrapUp}) {
         game.bossPhase = phase;
         EXPECT_EQ(notesOnScreen(game, false), "") << phase;
     }
-    game.bossPhase = 3;
-    for (int32_t scene : {sceneMessage, sceneSideMenu, sceneGameOver, sceneField}) {
+    game.bossPhase = phaseFight;
+    for (Scene scene : {sceneMessage, sceneSideMenu, sceneGameOver, sceneField}) {
         game.scene = scene;
         EXPECT_EQ(notesOnScreen(game, false), "") << scene;
     }

@@ -100,7 +100,7 @@ TEST(SaveFile, NothingIsWrittenOnTheFullScreenWithADeadHeroOrDuringABossBattle) 
     battle.scene = sceneBoss;
     EXPECT_EQ(saveGame(battle), 0);
     battle.returnScene = sceneBoss;
-    for (int32_t scene : {sceneMessage, sceneQuestion, sceneSideMenu}) {
+    for (Scene scene : {sceneMessage, sceneQuestion, sceneSideMenu}) {
         battle.scene = scene;
         EXPECT_EQ(saveGame(battle), 0) << scene;
     }
@@ -108,7 +108,7 @@ TEST(SaveFile, NothingIsWrittenOnTheFullScreenWithADeadHeroOrDuringABossBattle) 
 
     // The same scenes opened from the field save.
     battle.returnScene = sceneField;
-    for (int32_t scene : {sceneMessage, sceneQuestion, sceneSideMenu}) {
+    for (Scene scene : {sceneMessage, sceneQuestion, sceneSideMenu}) {
         battle.scene = scene;
         battle.notes.text.clear();
         EXPECT_EQ(saveGame(battle), 1) << scene;

@@ -296,7 +296,7 @@ TEST_F(Screens, PresentationSlidesInThenTheVsShakes) {
     game.pictures[picMycutin] = solidPicture("mycutin.png", 100, 100, colourRed);
     game.boss.cutinImage = solidPicture("cutin.png", 100, 100, colourWhite);
     game.pictures[picVs] = solidPicture("vs.png", 50, 50, 0xFF00FF00u);
-    game.bossPhase = 2;
+    game.bossPhase = phaseCutIn;
     game.sceneMarkFrame = 100;
     const auto drawAt = [this](uint32_t elapsed) {
         blackOut();
@@ -323,7 +323,7 @@ TEST_F(Screens, PresentationSlidesInThenTheVsShakes) {
         EXPECT_EQ(rgbOf(canvasPixel(game.backBuffer, 225, top)), 0x00FF00u) << elapsed;
         EXPECT_NE(rgbOf(canvasPixel(game.backBuffer, 225, top - 1)), 0x00FF00u) << elapsed;
     }
-    game.bossPhase = 3;
+    game.bossPhase = phaseFight;
     drawAt(9);
     EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 0, 250)));
 }

@@ -252,7 +252,7 @@ const std::map<std::string, Callable>& callables() {
              return nullptr;
          }}},
         {"clearCombat", {1, [](GameState& g, const Args& a, std::string&) -> json {
-             clearCombat(g, a[0]);
+             clearCombat(g, static_cast<CombatClearing>(a[0]));
              return nullptr;
          }}},
         {"moveAndDrawCombat", {0, [](GameState& g, const Args&, std::string&) -> json {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <limits>
 #include <map>
+#include <type_traits>
 #include <vector>
 
 #include "core/game_state.h"
@@ -341,6 +342,8 @@ json toJson(const GameState& game, const FileRequest& request);
 json toJson(const GameState& game, const std::vector<ShownThing>& shown);
 template <class T, size_t N> json toJson(const GameState& game, const std::array<T, N>& table);
 template <class T> json toJson(const GameState& game, const std::vector<T>& list);
+template <class E>
+requires std::is_enum_v<E> json toJson(const GameState& game, const E& value);
 template <class R> json toJson(const GameState& game, const R& record);
 
 template <class R> struct Dumper {
@@ -444,6 +447,12 @@ template <class T> json toJson(const GameState& game, const std::vector<T>& list
     return out;
 }
 
+// Named states show as the numbers they stand for.
+template <class E>
+requires std::is_enum_v<E> json toJson(const GameState&, const E& value) {
+    return static_cast<std::underlying_type_t<E>>(value);
+}
+
 template <class R> json toJson(const GameState& game, const R& record) {
     json out = json::object();
     Dumper<R> dumper{game, record, out};
@@ -518,6 +527,9 @@ void setAt(SetRequest& request, size_t at, FileRequest& fileRequest);
 void setAt(SetRequest& request, size_t at, std::vector<ShownThing>& shown);
 template <class T, size_t N> void setAt(SetRequest& request, size_t at, std::array<T, N>& table);
 template <class T> void setAt(SetRequest& request, size_t at, std::vector<T>& list);
+template <class E>
+requires std::is_enum_v<E>
+void setAt(SetRequest& request, size_t at, E& value);
 template <class R> void setAt(SetRequest& request, size_t at, R& record);
 
 template <class R> struct FieldFinder {
@@ -669,6 +681,15 @@ template <class T> void setAt(SetRequest& request, size_t at, std::vector<T>& li
     size_t index = 0;
     if (!takeIndex(request, at, list.size(), index)) return;
     setAt(request, at + 1, list[index]);
+}
+
+// A named state takes any number of its range, as the game's own record would hold it.
+template <class E>
+requires std::is_enum_v<E>
+void setAt(SetRequest& request, size_t at, E& value) {
+    int32_t number = static_cast<int32_t>(value);
+    setAt(request, at, number);
+    if (request.error.empty()) value = static_cast<E>(number);
 }
 
 template <class R> void setAt(SetRequest& request, size_t at, R& record) {
