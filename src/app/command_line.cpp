@@ -18,6 +18,7 @@
 #include "app/build_info.h"
 #include "app/settings.h"
 #include "app/user_folders.h"
+#include "core/data_files.h"
 #include "core/save_location.h"
 #include "core/story_flags.h"
 #include "platform/files.h"
@@ -328,7 +329,7 @@ int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options,
 
 bool isWorldFolder(const fs::path& folder) {
     std::error_code error;
-    return !folder.empty() && fs::is_regular_file(resolveGamePath((folder / "media/BigMapData.xml").string()), error);
+    return !folder.empty() && fs::is_regular_file(resolveGamePath((folder / mapDataFile.name).string()), error);
 }
 
 fs::path installedWorldFolder(const fs::path& executableFolder) {

@@ -15,6 +15,7 @@
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
 #include "core/areas.h"
+#include "core/data_files.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
@@ -41,18 +42,6 @@ constexpr int32_t flagsPerLine = 6;
 // A failed reload's problem stands above the message window (from row 520) and the boss's life bar.
 constexpr int32_t problemBottom = 510;
 constexpr std::size_t problemLineChars = 60;
-
-struct DataFile {
-    const char* gamePath;
-    const char* name;  // as the validator names it
-};
-constexpr DataFile mapFile{"media\\BigMapData.xml", "media/BigMapData.xml"};
-constexpr DataFile npcFile{"media\\NPCPictList.xml", "media/NPCPictList.xml"};
-constexpr DataFile enemyFile{"media\\EnemyData.xml", "media/EnemyData.xml"};
-constexpr DataFile weaponFile{"media\\WeaponData.xml", "media/WeaponData.xml"};
-constexpr DataFile bossFile{"media\\BossData.xml", "media/BossData.xml"};
-constexpr DataFile itemFile{"media\\ItemData.xml", "media/ItemData.xml"};
-constexpr DataFile dataFiles[] = {mapFile, npcFile, enemyFile, weaponFile, bossFile, itemFile};
 
 std::string slashed(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -184,9 +173,9 @@ std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y) {
     int32_t screens = -1;
     XmlParseProblem parse;
     XmlDocument document;
-    if (!openXmlDocumentQuietly(document, mapFile.gamePath, &parse))
-        return std::string(mapFile.name) + ":" + std::to_string(parse.line) + ": " + parse.text;
-    runXmlLoaderQuietly(mapFile.gamePath, [&screens](XmlDocument& map) {
+    if (!openXmlDocumentQuietly(document, mapDataFile.gamePath, &parse))
+        return std::string(mapDataFile.name) + ":" + std::to_string(parse.line) + ": " + parse.text;
+    runXmlLoaderQuietly(mapDataFile.gamePath, [&screens](XmlDocument& map) {
         const XmlNodeList roots = selectNodes(map, "map");
         screens = roots.length() > 0 ? selectNodes(roots.item(0), "screen").length() : 0;
         return 1;
@@ -223,7 +212,7 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
         game.testPlay.problem = diagnosticLine(found);
         return false;
     };
-    for (const DataFile& file : dataFiles) {
+    for (const DataFile& file : worldDataFiles) {
         XmlDocument document;
         XmlParseProblem parse;
         if (!openXmlDocumentQuietly(document, file.gamePath, &parse))
@@ -239,20 +228,20 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
         // The play state is what the loads read from: the screen, the hero's place, the flags, the selections.
         playState(next) = playState(game);
         const std::pair<const DataFile*, std::function<bool()>> steps[] = {
-            {&mapFile, [&next] { return loadMapScreen(next) == 1; }},
-            {&npcFile,
+            {&mapDataFile, [&next] { return loadMapScreen(next) == 1; }},
+            {&npcPictureFile,
              [&next] {
                  locateHeroArea(next);
                  applyStoryToScreen(next);
                  return true;
              }},
-            {&enemyFile, [&next] { return loadEnemyCatalog(next) == 1; }},
-            {&weaponFile,
+            {&enemyDataFile, [&next] { return loadEnemyCatalog(next) == 1; }},
+            {&weaponDataFile,
              [&next] {
                  return loadWeapon(next, 0, next.weaponSlotIds[0]) == 1 &&
                         loadWeapon(next, 1, next.weaponSlotIds[1]) == 1;
              }},
-            {&itemFile, [&next] { return loadItemRecord(next, next.selectedItemId, 0) == 1; }},
+            {&itemDataFile, [&next] { return loadItemRecord(next, next.selectedItemId, 0) == 1; }},
         };
         for (const auto& [file, load] : steps) {
             std::string box;

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/data_files.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
@@ -23,12 +24,12 @@
 
 namespace {
 
-const char* const mapFile = "media/BigMapData.xml";
-const char* const npcFile = "media/NPCPictList.xml";
-const char* const enemyFile = "media/EnemyData.xml";
-const char* const weaponFile = "media/WeaponData.xml";
-const char* const bossFile = "media/BossData.xml";
-const char* const itemFile = "media/ItemData.xml";
+const char* const mapFile = mapDataFile.name;
+const char* const npcFile = npcPictureFile.name;
+const char* const enemyFile = enemyDataFile.name;
+const char* const weaponFile = weaponDataFile.name;
+const char* const bossFile = bossDataFile.name;
+const char* const itemFile = itemDataFile.name;
 
 // Positions, sizes, speeds, ranges and damage are pixels or life points. The game adds them to positions and view
 // offsets and squares their differences; beyond a million either way those sums leave the range its arithmetic

@@ -1,6 +1,7 @@
 // The boss catalog: one boss of media\BossData.xml read into the boss record when a battle begins.
 #include "combat/boss_catalog.h"
 
+#include "core/data_files.h"
 #include "core/game_state.h"
 #include "data/xml_access.h"
 
@@ -20,7 +21,7 @@ std::vector<std::string> speechLines(const XmlNode& boss, const std::string& nam
 int32_t loadBoss(GameState& game, int32_t n) {
     BossRecord& boss = game.boss;
     boss.bossId = n;
-    return runXmlLoader("media\\BossData.xml", [&](XmlDocument& document) {
+    return runXmlLoader(bossDataFile.gamePath, [&](XmlDocument& document) {
         const XmlNodeList roots = selectNodes(document, "bossdatas");
         if (roots.length() == 0) return 0;
         const XmlNode element = asElement(selectNodes(asElement(roots.item(0)), "boss").item(n));

@@ -5,6 +5,7 @@
 
 #include "combat/effects.h"
 #include "combat/enemies_and_shots.h"
+#include "core/data_files.h"
 #include "core/directions.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
@@ -46,7 +47,7 @@ int32_t loadWeapon(GameState& game, int32_t slot, int32_t number) {
         return 0;
     }
     current = next;
-    return runXmlLoader("media\\WeaponData.xml", [&](XmlDocument& document) {
+    return runXmlLoader(weaponDataFile.gamePath, [&](XmlDocument& document) {
         const XmlNodeList roots = selectNodes(document, "weapondatas");
         if (roots.length() == 0) return 0;
         const XmlNodeList weapons = selectNodes(asElement(roots.item(0)), "enemy");

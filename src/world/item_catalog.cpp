@@ -1,5 +1,6 @@
 // The item catalog: the selection and the one record of media\ItemData.xml it names.
 #include "world/item_catalog.h"
+#include "core/data_files.h"
 
 #include "core/game_state.h"
 #include "data/xml_access.h"
@@ -26,7 +27,7 @@ int32_t nextHeldItem(const GameState& game, int32_t step) {
 
 int32_t loadItemRecord(GameState& game, int32_t id, int32_t step) {
     game.selectedItemId = id >= 0 ? id : nextHeldItem(game, step);
-    return runXmlLoader("media\\ItemData.xml", [&](XmlDocument& document) {
+    return runXmlLoader(itemDataFile.gamePath, [&](XmlDocument& document) {
         const XmlNodeList roots = selectNodes(document, "itemdatas");
         if (roots.length() == 0) return 0;
         const XmlNodeList items = selectNodes(asElement(roots.item(0)), "item");

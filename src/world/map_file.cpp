@@ -1,5 +1,6 @@
 // Reads one screen of media\BigMapData.xml into the area table; called at a new game, a door and a load.
 #include "world/map_file.h"
+#include "core/data_files.h"
 
 #include <algorithm>
 #include <array>
@@ -92,7 +93,7 @@ void readArea(AreaRecord& area, const XmlNode& element) {
 }  // namespace
 
 int32_t loadMapScreen(GameState& game) {
-    const int32_t result = runXmlLoader("media\\BigMapData.xml", [&game](XmlDocument& document) -> int32_t {
+    const int32_t result = runXmlLoader(mapDataFile.gamePath, [&game](XmlDocument& document) -> int32_t {
         const XmlNodeList roots = selectNodes(document, "map");
         if (roots.length() == 0) return 0;
         const XmlNode screen = asElement(selectNodes(roots.item(0), "screen").item(game.currentMap));

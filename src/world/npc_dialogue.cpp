@@ -1,6 +1,7 @@
 // NPC pictures from media\NPCPictList.xml, the talk action of the field and the message buffer it fills.
 // Called by the frame tick, the field drawing, the new game and the story events.
 #include "world/npc_dialogue.h"
+#include "core/data_files.h"
 
 #include <cstddef>
 #include <limits>
@@ -42,7 +43,7 @@ void takeAnswerFlag(const GameState& game, const SpeechLine& line, int32_t& flag
 }  // namespace
 
 int32_t loadNpcPicture(GameState& game, int32_t imageId, int32_t anchorX, int32_t anchorY, int32_t areaIndex) {
-    return runXmlLoader("media\\NPCPictList.xml", [&](XmlDocument& document) -> int32_t {
+    return runXmlLoader(npcPictureFile.gamePath, [&](XmlDocument& document) -> int32_t {
         const XmlNodeList roots = selectNodes(document, "npcpictdatas");
         if (roots.length() == 0) return 0;
         const XmlNode entry = asElement(selectNodes(roots.item(0), "npc").item(imageId));

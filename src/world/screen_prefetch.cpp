@@ -1,6 +1,7 @@
 // Looks ahead at the world file and the save without changing anything the game holds and without any box:
 // a file that cannot be read here is read (and reported) by its loader when the game really needs it.
 #include "world/screen_prefetch.h"
+#include "core/data_files.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -20,7 +21,7 @@ std::vector<std::string> reachableScreenPictures(const GameState& game) {
     screens.push_back(savedGameScreen());
 
     std::vector<std::string> pictures;
-    runXmlLoaderQuietly("media\\BigMapData.xml", [&](XmlDocument& world) {
+    runXmlLoaderQuietly(mapDataFile.gamePath, [&](XmlDocument& world) {
         const XmlNodeList roots = selectNodes(world, "map");
         if (roots.length() == 0) return 0;
         const XmlNodeList screenElements = selectNodes(roots.item(0), "screen");

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "core/data_files.h"
 #include "icons.h"
 #include "output_plan.h"
 #include "pictures.h"
@@ -23,7 +24,7 @@ std::filesystem::file_time_type toolTime(const std::filesystem::path& tool) {
 
 std::filesystem::file_time_type newestInput(std::filesystem::file_time_type newest) {
     std::error_code error;
-    for (const char* name : {"media/BigMapData.xml", "media/NPCPictList.xml", "media/BossData.xml"}) {
+    for (const char* name : {mapDataFile.name, npcPictureFile.name, bossDataFile.name}) {
         const auto time = std::filesystem::last_write_time(name, error);
         if (!error && time > newest) newest = time;
     }

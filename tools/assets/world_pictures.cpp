@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/data_files.h"
 #include "data/xml_access.h"
 #include "maps.h"
 #include "paint.h"
@@ -46,8 +47,8 @@ void write(OutputPlan& plan, const std::string& gamePath, SurfacePtr picture) {
 }
 
 void makeNpcPictures(OutputPlan& plan, Made& made) {
-    if (!dataFileExists("media/NPCPictList.xml")) return;
-    runXmlLoader("media\\NPCPictList.xml", [&](XmlDocument& document) {
+    if (!dataFileExists(npcPictureFile.name)) return;
+    runXmlLoader(npcPictureFile.gamePath, [&](XmlDocument& document) {
         const XmlNodeList npcs = childrenOfRoot(document, "npcpictdatas", "npc");
         for (int32_t i = 0; i < npcs.length(); ++i) {
             const XmlNode npc = npcs.item(i);
@@ -61,8 +62,8 @@ void makeNpcPictures(OutputPlan& plan, Made& made) {
 }
 
 void makeBossPictures(OutputPlan& plan, Made& made) {
-    if (!dataFileExists("media/BossData.xml")) return;
-    runXmlLoader("media\\BossData.xml", [&](XmlDocument& document) {
+    if (!dataFileExists(bossDataFile.name)) return;
+    runXmlLoader(bossDataFile.gamePath, [&](XmlDocument& document) {
         const XmlNodeList bosses = childrenOfRoot(document, "bossdatas", "boss");
         for (int32_t i = 0; i < bosses.length(); ++i) {
             const XmlNode boss = bosses.item(i);
@@ -88,8 +89,8 @@ void makeBossPictures(OutputPlan& plan, Made& made) {
 }
 
 void makeMapPictures(OutputPlan& plan, Made& made) {
-    if (!dataFileExists("media/BigMapData.xml")) return;
-    runXmlLoader("media\\BigMapData.xml", [&](XmlDocument& document) {
+    if (!dataFileExists(mapDataFile.name)) return;
+    runXmlLoader(mapDataFile.gamePath, [&](XmlDocument& document) {
         const XmlNodeList screens = childrenOfRoot(document, "map", "screen");
         for (int32_t s = 0; s < screens.length(); ++s) {
             const XmlNode element = screens.item(s);

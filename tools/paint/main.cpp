@@ -11,6 +11,7 @@
 #include <string>
 
 #include "author/area_overlay.h"
+#include "core/data_files.h"
 #include "core/game_state.h"
 #include "data/xml_access.h"
 #include "platform/graphics.h"
@@ -32,7 +33,7 @@ struct Options {
 
 int32_t countScreens() {
     int32_t count = 0;
-    runXmlLoader("media\\BigMapData.xml", [&](XmlDocument& document) {
+    runXmlLoader(mapDataFile.gamePath, [&](XmlDocument& document) {
         const XmlNodeList maps = selectNodes(document, "map");
         if (maps.length() > 0) count = selectNodes(maps.item(0), "screen").length();
         return 1;
