@@ -42,15 +42,15 @@ int main() {
     game->menuCursor = 2;
     game->itemCounts[0] = 1;
     game->selectedItemId = 0;
-    game->heldItem.id = 0;
-    game->heldItem.type = 1;
+    game->selectedItem.id = 0;
+    game->selectedItem.type = 1;
     Canvas& canvas = game->backBuffer;
 
     for (const size_t length : {size_t{16}, size_t{1000}, size_t{100000}, size_t{1} << 20}) {
         std::string text;
         while (text.size() < length) text += "ながいなまえ";
         game->weaponSpace.name = game->weaponB.name = game->mapName = text;
-        game->heldItem.name = game->heldItem.howto = text;
+        game->selectedItem.name = game->selectedItem.howto = text;
         game->messageLines[1] = game->messageLines[2] = text;
         game->messageLine = 1;
         const double panel = millisPerCall([&] {

@@ -62,19 +62,19 @@ int32_t actionOfButton(const Controls& controls, int32_t button) {
 void press(GameState& game, Controls& controls, int64_t input, int32_t gameKey) {
     // A paused game takes no new presses; it sees them only once it runs again and the key is pressed anew.
     if (controls.paused || gameKey < 0 || gameKey >= keyCount) return;
-    controls.held[input] = gameKey;
+    controls.inputsDown[input] = gameKey;
     recordKeyDown(controls.recording, game, gameKey);
     handleKeyDown(game, gameKey);
 }
 
 void release(GameState& game, Controls& controls, int64_t input, int32_t gameKey) {
-    const auto found = controls.held.find(input);
-    if (found != controls.held.end()) {
+    const auto found = controls.inputsDown.find(input);
+    if (found != controls.inputsDown.end()) {
         gameKey = found->second;
-        controls.held.erase(found);
+        controls.inputsDown.erase(found);
     }
     if (gameKey < 0 || gameKey >= keyCount) return;
-    for (const auto& [other, key] : controls.held) {
+    for (const auto& [other, key] : controls.inputsDown) {
         if (key == gameKey) return;
     }
     recordKeyUp(controls.recording, game, gameKey);
@@ -149,7 +149,7 @@ void handlePadAxis(GameState& game, Controls& controls, const WindowEvent& event
 // A pad pulled out lets go of everything it held.
 void handlePadRemoved(GameState& game, Controls& controls, int32_t device) {
     std::vector<int64_t> inputs;
-    for (const auto& [input, key] : controls.held) {
+    for (const auto& [input, key] : controls.inputsDown) {
         if (inputOfPad(input, device)) inputs.push_back(input);
     }
     for (int64_t input : inputs) release(game, controls, input, -1);

@@ -41,7 +41,7 @@ struct Controls {
     bool quit = false;             // the player asked to end the game
     // The game key each physical input holds down (keyboard keys by code, pad buttons and stick directions
     // by pad), so a game key held by two inputs is let go only when the last one is.
-    std::map<int64_t, int32_t> held;
+    std::map<int64_t, int32_t> inputsDown;
     // Each pad's left stick as a direction per axis: -1, 0 or 1.
     std::map<int32_t, std::array<int32_t, 2>> sticks;
     // For world authors: test-play's keys and the watch on the world's files; the session's recording

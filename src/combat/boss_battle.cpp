@@ -125,10 +125,18 @@ void wall(GameState& game) {
     for (int32_t i = 0; i < 8; ++i) {
         const int32_t across = -20 + 40 * (i / 4), ahead = 10 * (i % 4);
         switch (f) {
-        case dirDown: fire(game, heldSum(bx, across), heldSum(by, ahead), frame, currentAttack(game).speed2); break;
-        case dirRight: fire(game, heldSum(bx, ahead), heldSum(by, across), frame, currentAttack(game).speed2); break;
-        case dirLeft: fire(game, heldSum(bx, -ahead), heldSum(by, across), frame, currentAttack(game).speed2); break;
-        case dirUp: fire(game, heldSum(bx, across), heldSum(by, -ahead), frame, currentAttack(game).speed2); break;
+        case dirDown:
+            fire(game, clampedSum(bx, across), clampedSum(by, ahead), frame, currentAttack(game).speed2);
+            break;
+        case dirRight:
+            fire(game, clampedSum(bx, ahead), clampedSum(by, across), frame, currentAttack(game).speed2);
+            break;
+        case dirLeft:
+            fire(game, clampedSum(bx, -ahead), clampedSum(by, across), frame, currentAttack(game).speed2);
+            break;
+        case dirUp:
+            fire(game, clampedSum(bx, across), clampedSum(by, -ahead), frame, currentAttack(game).speed2);
+            break;
         default: return;
         }
     }
@@ -145,10 +153,10 @@ void rememberHeroSpot(GameState& game) {
 }
 
 int32_t rememberedViewX(GameState& game) {
-    return held32(int64_t{currentAttack(game).speed1} - game.heroX + viewCentre);
+    return clamp32(int64_t{currentAttack(game).speed1} - game.heroX + viewCentre);
 }
 int32_t rememberedViewY(GameState& game) {
-    return held32(int64_t{currentAttack(game).speed2} - game.heroY + viewCentre);
+    return clamp32(int64_t{currentAttack(game).speed2} - game.heroY + viewCentre);
 }
 
 void runAttack(GameState& game, int32_t dx, int32_t dy) {
@@ -207,8 +215,8 @@ void runAttack(GameState& game, int32_t dx, int32_t dy) {
             } else {
                 // The leap: the boss's map position becomes the remembered spot. The mark stays,
                 // so the recovery counts from the start of the wind-up.
-                b.x = held32(int64_t{a.speed1} - b.gx + viewCentre);
-                b.y = held32(int64_t{a.speed2} - b.gy + viewCentre);
+                b.x = clamp32(int64_t{a.speed1} - b.gx + viewCentre);
+                b.y = clamp32(int64_t{a.speed2} - b.gy + viewCentre);
                 b.attackState = attackRecovery;
             }
         } else if (b.attackState == attackRecovery) {
@@ -219,7 +227,7 @@ void runAttack(GameState& game, int32_t dx, int32_t dy) {
         bossMoveStep(game, dx, dy);
         if (since > 12) {
             fire(game, bossViewX(game), bossViewY(game), shotCircling, a.speed2);
-            fire(game, bossViewX(game), bossViewY(game), shotCircling, held32(2 * int64_t{a.speed2}));
+            fire(game, bossViewX(game), bossViewY(game), shotCircling, clamp32(2 * int64_t{a.speed2}));
             markNow(game);
         }
         if (distanceBand(game, dx, dy) != b.attackIndex) resetAttack(game);
@@ -233,8 +241,8 @@ void runAttack(GameState& game, int32_t dx, int32_t dy) {
 
 void bossUpdate(GameState& game) {
     BossRecord& b = game.boss;
-    const int32_t dx = heldSum(bossViewX(game), -viewCentre);
-    const int32_t dy = heldSum(bossViewY(game), -viewCentre);
+    const int32_t dx = clampedSum(bossViewX(game), -viewCentre);
+    const int32_t dy = clampedSum(bossViewY(game), -viewCentre);
     if (!attackInUse(game)) b.attackIndex = distanceBand(game, dx, dy);
     runAttack(game, dx, dy);
     enemyStep(game, bossTarget);
@@ -249,9 +257,9 @@ int32_t distanceBand(const GameState& game, int32_t dx, int32_t dy) {
     if (ax < 40) ax = 40;
     if (ay < 40) ay = 40;
     const int64_t p = ax * ay;
-    const int64_t kin = game.boss.kin, tyu = game.boss.tyu;
-    if (p < kin * kin) return 0;
-    if (p >= tyu * tyu) return 2;
+    const int64_t nearBand = game.boss.nearBand, middleBand = game.boss.middleBand;
+    if (p < nearBand * nearBand) return 0;
+    if (p >= middleBand * middleBand) return 2;
     return 1;
 }
 
@@ -269,23 +277,23 @@ bool bossMoveStep(GameState& game, int32_t dx, int32_t dy) {
     };
     // While approaching, the boss first lines up with the hero on the shorter axis, then closes in.
     if (b.attackState == attackApproach && minorOffset < -5) {
-        minor = heldSum(minor, speed);
+        minor = clampedSum(minor, speed);
         b.frame = majorIsX ? dirDown : dirRight;
         animate();
         return false;
     }
     if (b.attackState == attackApproach && minorOffset > 5) {
-        minor = heldSum(minor, -int64_t{speed});
+        minor = clampedSum(minor, -int64_t{speed});
         b.frame = majorIsX ? dirUp : dirLeft;
         animate();
         return false;
     }
     if (majorOffset == 0) return true;
     if (majorOffset < 0) {
-        major = heldSum(major, speed);
+        major = clampedSum(major, speed);
         b.frame = majorIsX ? dirRight : dirDown;
     } else {
-        major = heldSum(major, -int64_t{speed});
+        major = clampedSum(major, -int64_t{speed});
         b.frame = majorIsX ? dirLeft : dirUp;
     }
     animate();

@@ -36,8 +36,8 @@ int32_t loadBoss(GameState& game, int32_t n) {
         boss.y = attributeInt(element, "y");
         boss.life = boss.maxlife;
         boss.hit = attributeInt(element, "hit");
-        boss.kin = attributeInt(element, "kin");
-        boss.tyu = attributeInt(element, "tyu");
+        boss.nearBand = attributeInt(element, "kin");
+        boss.middleBand = attributeInt(element, "tyu");
         boss.attackIndex = -1;
         boss.attackState = 0;
 

@@ -24,8 +24,8 @@ constexpr int32_t itemFoundOnKill = 6;
 // An offset moved one step toward the hero's centre line from its view coordinate; a negative
 // step moves it away. A step past the end of the range stops there (and so off any area).
 int32_t stepToward(int32_t offset, int32_t view, int64_t step) {
-    if (view > viewCentre) return heldSum(offset, -step);
-    if (view < viewCentre) return heldSum(offset, step);
+    if (view > viewCentre) return clampedSum(offset, -step);
+    if (view < viewCentre) return clampedSum(offset, step);
     return offset;
 }
 
@@ -55,8 +55,8 @@ void moveShot(GameState& game, ShotSlot& s) {
     const int64_t speed = s.speed;
     const int64_t h = speed / 2;
     auto move = [&s](int64_t dx, int64_t dy) {
-        s.x = heldSum(s.x, dx);
-        s.y = heldSum(s.y, dy);
+        s.x = clampedSum(s.x, dx);
+        s.y = clampedSum(s.y, dy);
     };
     switch (s.direction) {
     case dirDown:
@@ -81,8 +81,8 @@ void moveShot(GameState& game, ShotSlot& s) {
         // following the boss as it moves.
         const BossRecord& b = game.boss;
         const int64_t q = s.ticksLeft / 12, r = s.ticksLeft % 12;
-        s.x = held32(int64_t{b.gx} - s.anchorX + b.x);
-        s.y = held32(int64_t{b.y} + b.gy - s.anchorY - 6 * speed);
+        s.x = clamp32(int64_t{b.gx} - s.anchorX + b.x);
+        s.y = clamp32(int64_t{b.y} + b.gy - s.anchorY - 6 * speed);
         switch (q) {
         case 0: move(r * h, r * h); break;
         case 1: move((12 - r) * h, (12 + r) * h); break;
@@ -108,16 +108,16 @@ std::optional<CombatTarget> combatTarget(GameState& game, int32_t slot) {
     return CombatTarget{e.x, e.y, e.anchorX, e.anchorY, e.life, e.size};
 }
 
-int32_t heldEnemyCount(int32_t enemyCount, int32_t kindsListed) {
+int32_t clampedEnemyCount(int32_t enemyCount, int32_t kindsListed) {
     return std::clamp(enemyCount, 0, std::min(enemySlotCount, kindsListed));
 }
 
 int32_t areaEnemyCount(const GameState& game) {
     const AreaRecord* area = currentAreaRecord(game);
     if (area == nullptr) return 0;
-    // The list's length is held to the slot table before it is narrowed to 32 bits.
+    // The list's length is clamped to the slot table before it is narrowed to 32 bits.
     const int32_t listed = static_cast<int32_t>(std::min<size_t>(area->enemyTypes.size(), enemySlotCount));
-    return heldEnemyCount(area->enemyCount, listed);
+    return clampedEnemyCount(area->enemyCount, listed);
 }
 
 bool insideCurrentArea(const GameState& game, int32_t mapX, int32_t mapY) {
@@ -188,7 +188,7 @@ bool enemyStep(GameState& game, int32_t slot) {
     const int32_t vy = viewOf(e.y, e.anchorY, game.heroY);
     if (nearerThan(int64_t{vx} - viewCentre, int64_t{vy} - viewCentre, e.size)) {
         knockBack(game, slot);
-        game.heroLife = heldSum(game.heroLife, -5);
+        game.heroLife = clampedSum(game.heroLife, -5);
         spawnEffect(game, viewCentre, viewCentre, 2);
         touched = true;
     }
@@ -198,9 +198,9 @@ bool enemyStep(GameState& game, int32_t slot) {
         const int64_t dx = static_cast<int64_t>(e.x) + e.anchorX - (static_cast<int64_t>(s.x) + s.anchorX);
         const int64_t dy = static_cast<int64_t>(e.y) + e.anchorY - (static_cast<int64_t>(s.y) + s.anchorY);
         if (!nearerThan(dx, dy, 20)) continue;
-        game.heroExp = heldSum(game.heroExp, game.expMultiplier);
+        game.heroExp = clampedSum(game.heroExp, game.expMultiplier);
         s.alive = 0;
-        e.life = heldSum(e.life, -int64_t{s.power});
+        e.life = clampedSum(e.life, -int64_t{s.power});
         if (e.life < 1) rollItemDrop(game);
         knockBack(game, slot);
         spawnEffect(game, static_cast<float>(viewOf(s.x, s.anchorX, game.heroX)),
@@ -266,7 +266,7 @@ void bossShotsHitHero(GameState& game) {
         const int32_t vx = viewOf(s.x, s.anchorX, game.heroX);
         const int32_t vy = viewOf(s.y, s.anchorY, game.heroY);
         if (!nearerThan(int64_t{vx} - viewCentre, int64_t{vy} - viewCentre, 40)) continue;
-        game.heroLife = heldSum(game.heroLife, -int64_t{s.power});
+        game.heroLife = clampedSum(game.heroLife, -int64_t{s.power});
         s.alive -= 1;
         spawnEffect(game, viewCentre, viewCentre, 3);
     }
@@ -285,7 +285,7 @@ void clearCombat(GameState& game, CombatClearing clearing) {
 }
 
 void advanceCombat(GameState& game) {
-    // Left to run down while no sword is used; only values above 0 show the swing. Held at the floor so it never wraps.
+    // Left to run down while no sword is used; only values above 0 show the swing. Kept at the floor so it never wraps.
     if (game.swordTicks > INT32_MIN) game.swordTicks -= 1;
     for (int32_t k = 0; k < shotSlotCount; ++k) flyShot(game, heroShotTable, k);
     if (game.scene == sceneBoss)

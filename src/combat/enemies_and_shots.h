@@ -26,19 +26,19 @@ struct CombatTarget {
     int32_t& size;
 };
 
-// An area's enemy count held to the enemy slots and to the enemy kinds listed for the area, and never below 0.
-int32_t heldEnemyCount(int32_t enemyCount, int32_t kindsListed);
+// An area's enemy count clamped to the enemy slots and to the enemy kinds listed for the area, and never below 0.
+int32_t clampedEnemyCount(int32_t enemyCount, int32_t kindsListed);
 // The square of a distance in 64 bits, exact for the difference of any two 32-bit values.
 constexpr int64_t squared(int64_t v) {
     return v * v;
 }
 // The view coordinate of a moving thing: its offset plus its anchor, less the hero's map coordinate.
 constexpr int32_t viewOf(int32_t offset, int32_t anchor, int32_t hero) {
-    return held32(int64_t{offset} + anchor - hero);
+    return clamp32(int64_t{offset} + anchor - hero);
 }
 // The map coordinate under a moving thing's offset: its anchor plus the offset, less the view's centre.
 constexpr int32_t mapOf(int32_t offset, int32_t anchor) {
-    return held32(int64_t{anchor} + offset - viewCentre);
+    return clamp32(int64_t{anchor} + offset - viewCentre);
 }
 
 // Enemy slot number slot, or the boss for bossTarget; nothing for any other number.

@@ -57,7 +57,7 @@ int32_t loadWeapon(GameState& game, int32_t slot, int32_t number) {
         weapon.fly = attributeInt(element, "fly");
         weapon.speed = attributeInt(element, "speed");
         weapon.kayaku = attributeInt(element, "kayaku");
-        weapon.wait = attributeInt(element, "wait");
+        weapon.price = attributeInt(element, "wait");
         weapon.pict = attributeInt(element, "pict");
         weapon.howto = attributeText(element, "howto");
         return 1;
@@ -102,7 +102,7 @@ void attackWithSlot(GameState& game, int32_t slot) {
             for (int32_t dir = shotCompass; dir < shotCompass + 8; ++dir)
                 spawnShot(game, heroShotTable, viewCentre, viewCentre, dir, pict, speed, power);
         }
-        game.heroPowder = heldSum(game.heroPowder, -int64_t{w->kayaku});
+        game.heroPowder = clampedSum(game.heroPowder, -int64_t{w->kayaku});
         break;
     }
     default: break;
@@ -140,9 +140,9 @@ void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot) {
     }
     const int64_t reach = static_cast<int64_t>(t->size) + w->speed;
     if (!onStruckSide || !nearerThan(int64_t{vx} - cx, int64_t{vy} - cy, reach)) return;
-    game.heroExp = heldSum(game.heroExp, 3 * int64_t{game.expMultiplier});
+    game.heroExp = clampedSum(game.heroExp, 3 * int64_t{game.expMultiplier});
     spawnEffect(game, static_cast<float>(vx), static_cast<float>(vy), 1);
-    t->life = heldSum(t->life, -int64_t{w->power});
+    t->life = clampedSum(t->life, -int64_t{w->power});
     if (t->life < 1) rollItemDrop(game);
     knockBack(game, target);
 }

@@ -1,5 +1,5 @@
 // Arithmetic on numbers that come from data files and saves (positions, speeds, sizes, life, level): worked out
-// wider than 32 bits and held to the 32-bit range where the result is stored, so that no number an author or a
+// wider than 32 bits and clamped to the 32-bit range where the result is stored, so that no number an author or a
 // saved game gives can overflow. Every result that fits the range is exactly what plain 32-bit arithmetic gives.
 #pragma once
 
@@ -7,18 +7,18 @@
 #include <cstdint>
 #include <limits>
 
-// A value held to the 32-bit range.
-constexpr int32_t held32(int64_t value) {
+// A value clamped to the 32-bit range.
+constexpr int32_t clamp32(int64_t value) {
     return static_cast<int32_t>(
         std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-// a + b, held to the 32-bit range.
-constexpr int32_t heldSum(int64_t a, int64_t b) {
-    return held32(a + b);
+// a + b, clamped to the 32-bit range.
+constexpr int32_t clampedSum(int64_t a, int64_t b) {
+    return clamp32(a + b);
 }
 
-// A position to draw at: truncated toward zero as a plain conversion does, and held to ±2^30, since nothing drawn
+// A position to draw at: truncated toward zero as a plain conversion does, and clamped to ±2^30, since nothing drawn
 // that far off the picture shows.
 constexpr int32_t drawnAt(double position) {
     constexpr double far = 1 << 30;

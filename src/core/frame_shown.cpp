@@ -80,7 +80,7 @@ void showWeaponPage(GameState& game, int32_t slot) {
 }
 
 void showItemPage(GameState& game, bool anyHeld, int32_t count) {
-    show(game, ItemPageShown{anyHeld, game.heldItem, count});
+    show(game, ItemPageShown{anyHeld, game.selectedItem, count});
 }
 
 void showTitle(GameState& game) {

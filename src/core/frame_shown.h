@@ -75,7 +75,7 @@ struct WeaponPageShown {
     int32_t slot = 0;
     WeaponSlot weapon;
 };
-// The item page; with nothing held at all only its heading.
+// The item page; with no item carried at all only its heading.
 struct ItemPageShown {
     bool anyHeld = false;
     ItemRecord item;

@@ -1,6 +1,6 @@
 // The world as its data files give it: the areas of the current screen with their NPCs and doors, the NPC
 // pictures, the enemy kinds, the weapons in the two slots and the selected item; the table sizes the data are
-// held to. The loaders of the world and combat floors fill it; a new game, a door, a load and a reload replace it.
+// clamped to. The loaders of the world and combat floors fill it; a new game, a door, a load and a reload replace it.
 #pragma once
 
 #include <array>
@@ -78,7 +78,7 @@ struct WeaponSlot {
     int32_t power = 0;
     int32_t kayaku = 0;  // powder per gun attack
     int32_t speed = 0;   // shot speed, or the sword's length
-    int32_t wait = 0;    // price in money
+    int32_t price = 0;   // in money; "wait" in the data
     int32_t pict = 0;    // shot picture cell
     std::string howto;
 };
@@ -111,8 +111,10 @@ struct BossRecord {
     std::string name;
     int32_t size = 0;
     int32_t bossId = 0;
-    int32_t kin = 0;
-    int32_t tyu = 0;
+    // The distance bands that choose the attack (attacks 0, 1 and 2): nearer than nearBand, up to middleBand,
+    // beyond ("kin" and "tyu" in the data)
+    int32_t nearBand = 0;
+    int32_t middleBand = 0;
     std::array<BossAttack, 3> attacks{};
     int32_t attackState = 0;
     int32_t flagId = -1;
@@ -142,5 +144,5 @@ struct LoadedWorld {
     std::vector<NpcPicture> npcPictures;
     std::array<EnemyType, enemyKindCount> enemyCatalog{};
     WeaponSlot weaponSpace, weaponB;
-    ItemRecord heldItem;
+    ItemRecord selectedItem;
 };

@@ -98,20 +98,20 @@ void walkToArena(GameState& game, uint32_t walkingTicks) {
         game.heroY = boss.gy;
         moved = false;
     } else if (toX > speed) {
-        game.heroX = heldSum(game.heroX, speed);
+        game.heroX = clampedSum(game.heroX, speed);
         game.heroDir = dirRight;
     } else if (toX < -speed) {
-        game.heroX = heldSum(game.heroX, -speed);
+        game.heroX = clampedSum(game.heroX, -speed);
         game.heroDir = dirLeft;
     } else {
         moved = false;
         if (toY > speed) {
-            game.heroY = heldSum(game.heroY, speed);
+            game.heroY = clampedSum(game.heroY, speed);
             game.heroDir = dirDown;
             moved = true;
         }
         if (int64_t{boss.gy} - game.heroY < -speed) {
-            game.heroY = heldSum(game.heroY, -speed);
+            game.heroY = clampedSum(game.heroY, -speed);
             game.heroDir = dirUp;
             moved = true;
         }
@@ -198,7 +198,7 @@ void runFieldInput(GameState& game) {
     // The boost ends in the tick its count-down passes 0; hits earn plain experience again.
     if (game.expBoostTicks == -1) game.expMultiplier = 1;
     if (takeKeyPress(game, vkA)) {
-        game.heroMaxLife = heldSum(game.heroMaxLife, 50);
+        game.heroMaxLife = clampedSum(game.heroMaxLife, 50);
         game.heroLife = game.heroMaxLife;
     }
     if (takeKeyPress(game, vkN)) {
@@ -285,7 +285,7 @@ void runEndingSequence(GameState& game) {
 }
 
 void runEndingWalk(GameState& game) {
-    game.heroX = heldSum(game.heroX, 6);
+    game.heroX = clampedSum(game.heroX, 6);
     game.heroDir = dirRight;
     if (game.heroX > 2400)
         game.heroX = 2400;
@@ -356,13 +356,13 @@ void runTickRules(GameState& game) {
         }
         if (game.scene == sceneGameOver) runGameOverBlock(game);
         if (game.heroLife > game.heroMaxLife) game.heroLife = game.heroMaxLife;
-        // Held at the ends of the range: a hero of the top level or life stays there instead of wrapping round.
+        // Clamped at the ends of the range: a hero of the top level or life stays there instead of wrapping round.
         if (game.heroExp > experienceForNextLevel(game)) {
-            game.heroExp = heldSum(game.heroExp, -experienceForNextLevel(game));
-            game.heroLevel = heldSum(game.heroLevel, 1);
-            game.heroMaxLife = heldSum(game.heroMaxLife, 15);
+            game.heroExp = clampedSum(game.heroExp, -experienceForNextLevel(game));
+            game.heroLevel = clampedSum(game.heroLevel, 1);
+            game.heroMaxLife = clampedSum(game.heroMaxLife, 15);
         }
-        setStoryFlag(game, flagSellItem, game.heldItem.use != 0 ? 1 : 0);
+        setStoryFlag(game, flagSellItem, game.selectedItem.use != 0 ? 1 : 0);
     }
 
     applyMusic(game, track);

@@ -32,19 +32,19 @@ int32_t selectedItemCount(const GameState& game) {
     return game.itemCounts[game.selectedItemId];
 }
 
-// Uses the selected item; true when it was consumed. An item not actually held is never used, so a count
+// Uses the selected item; true when it was consumed. An item the hero does not carry is never used, so a count
 // can never go below 0. The warp item has no warp to perform, so it is never used up.
 bool useSelectedItem(GameState& game) {
-    if (selectedItemCount(game) < 1 || game.heldItem.id != game.selectedItemId) return false;
-    const ItemRecord& item = game.heldItem;
+    if (selectedItemCount(game) < 1 || game.selectedItem.id != game.selectedItemId) return false;
+    const ItemRecord& item = game.selectedItem;
     switch (item.type) {
-    // Held to the range, so an item of a huge power cannot wrap the hero's life or experience around.
-    case 1: game.heroLife = heldSum(game.heroLife, item.power); return true;
-    case 2: game.heroExp = heldSum(game.heroExp, item.power); return true;
+    // Clamped to the range, so an item of a huge power cannot wrap the hero's life or experience around.
+    case 1: game.heroLife = clampedSum(game.heroLife, item.power); return true;
+    case 2: game.heroExp = clampedSum(game.heroExp, item.power); return true;
     case 3:
         if (game.expBoostTicks >= 0) return false;
         game.expMultiplier = item.power;
-        game.expBoostTicks = held32(int64_t{item.time} * 80);
+        game.expBoostTicks = clamp32(int64_t{item.time} * 80);
         return true;
     default: return false;
     }
@@ -52,7 +52,7 @@ bool useSelectedItem(GameState& game) {
 
 // The page shows the item as it was before this tick's keys.
 void runItemPage(GameState& game) {
-    // With no item held at all there is nothing to show or use, and no held item to search for.
+    // With no item carried at all there is nothing to show or use, and no item to search for.
     // The keys of the page still spend their presses, so a press held on does not act in the next scene.
     if (!anyItemHeld(game)) {
         showItemPage(game, false, 0);

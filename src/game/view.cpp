@@ -67,7 +67,7 @@ void drawHeroCell(const GameState& game, Canvas& canvas, int32_t heroDir, int32_
 }
 
 void drawMapWindow(Canvas& canvas, const Picture& map, int32_t heroX, int32_t heroY) {
-    drawPictureRect(canvas, map, 0, 0, heldSum(heroX, -mapViewHeroX), heldSum(heroY, -mapViewHeroY), mapViewSize,
+    drawPictureRect(canvas, map, 0, 0, clampedSum(heroX, -mapViewHeroX), clampedSum(heroY, -mapViewHeroY), mapViewSize,
                     mapViewSize);
 }
 
@@ -118,9 +118,9 @@ struct Painter {
         drawHeroCell(game, canvas, field.heroDir, heroViewX, heroViewY);
         drawNpcs(canvas, field.npcs, field.heroX, field.heroY);
         const int32_t side = arena.bossSize;
-        drawPictureRect(canvas, arena.bossImage, held32(int64_t{arena.bossX} - side / 2 - field.heroX + arena.arenaX),
-                        held32(int64_t{arena.bossY} - side / 2 - field.heroY + arena.arenaY - bossFeetBelowCentre),
-                        held32(int64_t{arena.bossFrame} * side), 0, side, side);
+        drawPictureRect(canvas, arena.bossImage, clamp32(int64_t{arena.bossX} - side / 2 - field.heroX + arena.arenaX),
+                        clamp32(int64_t{arena.bossY} - side / 2 - field.heroY + arena.arenaY - bossFeetBelowCentre),
+                        clamp32(int64_t{arena.bossFrame} * side), 0, side, side);
         if (!arena.cutIn) return;
         if (arena.cutInTicks < cutInSlideTicks) {
             const int32_t d = static_cast<int32_t>(arena.cutInTicks);
@@ -147,7 +147,7 @@ struct Painter {
 
     void operator()(const ShotShown& shot) {
         drawPictureRect(canvas, fixedPicture(game, picDungan), drawnAt(shot.viewX - shotLeft),
-                        drawnAt(shot.viewY - shotUp), held32(int64_t{shotCell} * shot.pict), 0, shotCell, shotCell);
+                        drawnAt(shot.viewY - shotUp), clamp32(int64_t{shotCell} * shot.pict), 0, shotCell, shotCell);
     }
 
     void operator()(const SwingShown& swing) {

@@ -7,8 +7,8 @@
 
 namespace {
 
-// The next held item from the current selection in the direction of step, the current one examined last.
-// With nothing held at all the search stops after one full turn and the selection stays.
+// The next item the hero carries, from the current selection in the direction of step, the current one examined last.
+// With no item carried at all the search stops after one full turn and the selection stays.
 int32_t nextHeldItem(const GameState& game, int32_t step) {
     int64_t k = game.selectedItemId;
     for (int32_t turn = 0; turn < itemKindCount; ++turn) {
@@ -32,7 +32,7 @@ int32_t loadItemRecord(GameState& game, int32_t id, int32_t step) {
         if (roots.length() == 0) return 0;
         const XmlNodeList items = selectNodes(asElement(roots.item(0)), "item");
         const XmlNode item = asElement(items.item(game.selectedItemId));
-        ItemRecord& record = game.heldItem;
+        ItemRecord& record = game.selectedItem;
         record.name = attributeText(item, "name");
         record.use = attributeInt(item, "use");
         record.type = attributeInt(item, "type");

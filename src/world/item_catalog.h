@@ -1,5 +1,5 @@
-// The item catalog: one item record loaded at a time from media\ItemData.xml, and the held-item search.
-// Called by the side menu, the new game and the story events.
+// The item catalog: one item record loaded at a time from media\ItemData.xml, and the search for the next item the hero
+// carries. Called by the side menu, the new game and the story events.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,6 @@
 
 struct GameState;
 
-// Selects an item (id >= 0) or searches the next held one in the direction of step (id < 0), then loads
-// its record into heldItem. 1 when the record was loaded.
+// Selects an item (id >= 0) or searches the next one the hero carries in the direction of step (id < 0), then loads
+// its record into selectedItem. 1 when the record was loaded.
 int32_t loadItemRecord(GameState& game, int32_t id, int32_t step);

@@ -32,7 +32,7 @@ SpeechLine readSpeechLine(const XmlNode& speech) {
 void readArea(AreaRecord& area, const XmlNode& element) {
     area.level = attributeInt(element, "level");
     const int32_t enemyNum = hasAttribute(element, "enemynum") ? attributeInt(element, "enemynum") : 0;
-    // pointnum beyond the vertex array is held to it; a negative one gives an empty polygon.
+    // pointnum beyond the vertex array is clamped to it; a negative one gives an empty polygon.
     const int32_t pointNum = std::clamp(attributeInt(element, "pointnum"), 0, areaPointCapacity);
 
     // Points past the twentieth are ignored; vertices without a point element sit at (0, 0).
@@ -45,10 +45,10 @@ void readArea(AreaRecord& area, const XmlNode& element) {
     }
     area.polygon.vertices.assign(vertices.begin(), vertices.begin() + pointNum);
 
-    // The enemy count is held to the enemy slot table and to the enemy elements present, so the spawning,
+    // The enemy count is clamped to the enemy slot table and to the enemy elements present, so the spawning,
     // the clearing and the touch tests never reach past either.
     const XmlNodeList enemies = selectNodes(element, "enemy");
-    area.enemyCount = heldEnemyCount(enemyNum, enemies.length());
+    area.enemyCount = clampedEnemyCount(enemyNum, enemies.length());
     area.enemyTypes.clear();
     if (enemies.length() > 0) {
         area.enemyTypes.assign(static_cast<std::size_t>(enemies.length()), 0);

@@ -104,22 +104,22 @@ void fieldStep(GameState& game) {
     // no area lies, and is refused like any step off the ground.
     if (held(game, vkRight)) {
         if (!held(game, vkLeft)) {
-            nx = heldSum(nx, game.heroSpeed);
+            nx = clampedSum(nx, game.heroSpeed);
             game.heroDir = dirRight;
             moved = true;
         }
     } else if (held(game, vkLeft)) {
-        nx = heldSum(nx, -int64_t{game.heroSpeed});
+        nx = clampedSum(nx, -int64_t{game.heroSpeed});
         game.heroDir = dirLeft;
         moved = true;
     } else if (held(game, vkDown)) {
         if (!held(game, vkUp)) {
-            ny = heldSum(ny, game.heroSpeed);
+            ny = clampedSum(ny, game.heroSpeed);
             game.heroDir = dirDown;
             moved = true;
         }
     } else if (held(game, vkUp)) {
-        ny = heldSum(ny, -int64_t{game.heroSpeed});
+        ny = clampedSum(ny, -int64_t{game.heroSpeed});
         game.heroDir = dirUp;
         moved = true;
     }

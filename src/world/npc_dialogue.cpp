@@ -69,9 +69,9 @@ void rebuildNpcPictures(GameState& game) {
         // An NPC that the story rules show in an area the map gave no npc element has no picture to ask for.
         if (npc.absent || npc.imageId < 0) continue;
         const PolygonPoint anchor = polygonLastPoint(game.areas[static_cast<std::size_t>(i)].polygon);
-        // A vertex at the top of the range is 2^31 as a float, one past the range: it is held to the range.
-        loadNpcPicture(game, npc.imageId, held32(static_cast<int64_t>(anchor.x)),
-                       held32(static_cast<int64_t>(anchor.y)), i);
+        // A vertex at the top of the range is 2^31 as a float, one past the range: it is clamped to the range.
+        loadNpcPicture(game, npc.imageId, clamp32(static_cast<int64_t>(anchor.x)),
+                       clamp32(static_cast<int64_t>(anchor.y)), i);
     }
 }
 
@@ -79,10 +79,10 @@ void talkProbePoint(const GameState& game, int32_t& x, int32_t& y) {
     x = game.heroX;
     y = game.heroY;
     switch (game.heroDir - game.heroDir % 2) {
-    case dirDown: y = heldSum(y, probeDistance); break;
-    case dirRight: x = heldSum(x, probeDistance); break;
-    case dirLeft: x = heldSum(x, -probeDistance); break;
-    case dirUp: y = heldSum(y, -probeDistance); break;
+    case dirDown: y = clampedSum(y, probeDistance); break;
+    case dirRight: x = clampedSum(x, probeDistance); break;
+    case dirLeft: x = clampedSum(x, -probeDistance); break;
+    case dirUp: y = clampedSum(y, -probeDistance); break;
     default: break;
     }
 }

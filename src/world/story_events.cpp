@@ -59,23 +59,23 @@ void giveItem(GameState& game, int32_t id, bool paid) {
     if (!itemIdValid(id)) return;
     loadItemRecord(game, id, 0);
     game.itemCounts[id] += 1;
-    if (paid) game.heroMoney = heldSum(game.heroMoney, -static_cast<int64_t>(game.heldItem.use));
+    if (paid) game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(game.selectedItem.use));
 }
 
 // Sells one of the selected item for half its price. Nothing is sold when the hero holds none of it.
 void sellSelectedItem(GameState& game) {
     const int32_t id = game.selectedItemId;
     if (!itemIdValid(id) || game.itemCounts[id] <= 0) return;
-    const int32_t price = game.heldItem.use;
+    const int32_t price = game.selectedItem.use;
     game.itemCounts[id] -= 1;
     if (game.itemCounts[id] == 0) loadItemRecord(game, -1, 1);
-    game.heroMoney = heldSum(game.heroMoney, price / 2);
+    game.heroMoney = clampedSum(game.heroMoney, price / 2);
 }
 
 void giveWeapon(GameState& game, int32_t id, bool paid) {
     if (!weaponIdValid(id)) return;
     loadWeapon(game, 1, id);
-    if (paid) game.heroMoney = heldSum(game.heroMoney, -static_cast<int64_t>(game.weaponB.wait));
+    if (paid) game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(game.weaponB.price));
     game.weaponOwned[id] = true;
 }
 
@@ -92,12 +92,12 @@ void runCommands(GameState& game) {
     // The frame tick rewrites the sell flag itself at the end of the tick.
     if (flags[flagSellItem] == sellCommand) sellSelectedItem(game);
     if (flags[flagGivePowder] >= 0) {
-        game.heroPowder = heldSum(game.heroPowder, flags[flagGivePowder]);
+        game.heroPowder = clampedSum(game.heroPowder, flags[flagGivePowder]);
         flags[flagGivePowder] = commandIdle;
     }
     if (flags[flagBuyPowder] >= 0) {
-        game.heroPowder = heldSum(game.heroPowder, flags[flagBuyPowder]);
-        game.heroMoney = heldSum(game.heroMoney, -static_cast<int64_t>(flags[flagBuyPowder]));
+        game.heroPowder = clampedSum(game.heroPowder, flags[flagBuyPowder]);
+        game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(flags[flagBuyPowder]));
         flags[flagBuyPowder] = commandIdle;
     }
     if (flags[flagGiveWeapon] >= 0) {

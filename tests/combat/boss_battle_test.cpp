@@ -25,8 +25,8 @@ std::unique_ptr<GameState> bossFight(int type, int bx, int by, BossAttack attack
     b.y = by;
     b.life = 100;
     b.hit = 20;
-    b.kin = 100;
-    b.tyu = 200;
+    b.nearBand = 100;
+    b.middleBand = 200;
     attack.type = type;
     b.attacks = {attack, attack, attack};
     return game;
@@ -59,8 +59,8 @@ TEST(BossBands, TheProductOfTheClampedOffsetsChoosesTheAttack) {
     EXPECT_EQ(middle->boss.attackIndex, 1);
 
     // With kin above tyu there is no middle band.
-    game->boss.kin = 200;
-    game->boss.tyu = 100;
+    game->boss.nearBand = 200;
+    game->boss.middleBand = 100;
     EXPECT_EQ(distanceBand(*game, 150, 100), 0);
     EXPECT_EQ(distanceBand(*game, 250, 200), 2);
 }

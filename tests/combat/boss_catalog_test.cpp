@@ -51,8 +51,8 @@ TEST(BossCatalog, LoadsTheRecordSpeechesFlagAndThreeAttacks) {
     EXPECT_EQ(loadBoss(game, 0), 1);
     const BossRecord& boss = game.boss;
     EXPECT_EQ(boss.name, "ゴーレム");
-    EXPECT_EQ(std::make_tuple(boss.maxlife, boss.life, boss.size, boss.gx, boss.gy, boss.x, boss.y, boss.hit, boss.kin,
-                              boss.tyu, boss.bossId, boss.attackIndex, boss.attackState),
+    EXPECT_EQ(std::make_tuple(boss.maxlife, boss.life, boss.size, boss.gx, boss.gy, boss.x, boss.y, boss.hit,
+                              boss.nearBand, boss.middleBand, boss.bossId, boss.attackIndex, boss.attackState),
               std::make_tuple(80, 80, 64, 500, 400, 10, -20, 30, 100, 200, 0, -1, 0));
     EXPECT_EQ(boss.openingSpeech, (std::vector<std::string>{"よく来たな", "覚悟しろ"}));
     EXPECT_EQ(boss.closingSpeech, (std::vector<std::string>{"1", "2", "3", "4", "5"}));

@@ -214,7 +214,7 @@ TEST(WeaponLoader, FirstNewGameStepsBothSlotsToWeaponFive) {
     EXPECT_EQ(game.weaponSlotIds, (std::array<int32_t, 2>{5, 5}));
     const WeaponSlot& weapon = game.weaponB;
     EXPECT_EQ(weapon.name, "weapon 5");
-    EXPECT_EQ(std::make_tuple(weapon.power, weapon.fly, weapon.speed, weapon.kayaku, weapon.wait, weapon.pict),
+    EXPECT_EQ(std::make_tuple(weapon.power, weapon.fly, weapon.speed, weapon.kayaku, weapon.price, weapon.pict),
               std::make_tuple(5, 1, 25, 10, 500, 2));
     EXPECT_EQ(weapon.howto, "text 5");
     EXPECT_EQ(game.weaponSpace.name, "weapon 5");

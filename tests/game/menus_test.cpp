@@ -58,11 +58,11 @@ protected:
     void holdItem(int32_t id, int32_t count, int32_t type, int32_t power, int32_t time = 0) {
         game.itemCounts[id] = count;
         game.selectedItemId = id;
-        game.heldItem = ItemRecord{};
-        game.heldItem.type = type;
-        game.heldItem.power = power;
-        game.heldItem.time = time;
-        game.heldItem.id = id;
+        game.selectedItem = ItemRecord{};
+        game.selectedItem.type = type;
+        game.selectedItem.power = power;
+        game.selectedItem.time = time;
+        game.selectedItem.id = id;
         game.menuCursor = 2;
     }
 
@@ -221,8 +221,8 @@ TEST_F(SideMenu, UsingTheLastOneMovesToTheNextHeldItem) {
     EXPECT_EQ(game.itemCounts[0], 0);
     EXPECT_EQ(game.heroLife, 31);
     EXPECT_EQ(game.selectedItemId, 2);
-    EXPECT_EQ(game.heldItem.id, 2);
-    EXPECT_EQ(game.heldItem.name, "くすり");
+    EXPECT_EQ(game.selectedItem.id, 2);
+    EXPECT_EQ(game.selectedItem.name, "くすり");
 
     // Right and Left walk the held items only.
     game.itemCounts[4] = 1;

@@ -201,8 +201,8 @@ TEST_F(Screens, PageIconsComeFromTheirCellAndAHugeIconNumberDrawsNone) {
     game.itemCounts.fill(0);
     game.itemCounts[0] = 1;
     game.selectedItemId = 0;
-    game.heldItem.id = 0;
-    game.heldItem.pict = 0;
+    game.selectedItem.id = 0;
+    game.selectedItem.pict = 0;
     game.menuCursor = 2;
     blackOut();
     runSideMenu(game);
@@ -211,7 +211,7 @@ TEST_F(Screens, PageIconsComeFromTheirCellAndAHugeIconNumberDrawsNone) {
     EXPECT_TRUE(isReddish(canvasPixel(game.backBuffer, 202, 279)));
 
     // A cell number past every picture draws nothing rather than wrapping round onto another icon.
-    game.heldItem.pict = INT32_MAX;
+    game.selectedItem.pict = INT32_MAX;
     blackOut();
     runSideMenu(game);
     drawShown(game, game.backBuffer);

@@ -130,7 +130,7 @@ TEST_F(DemoWorld, EveryScreenLoadsAndANewGameStartsInAreaOneOfScreenSix) {
     EXPECT_EQ(fresh.weaponSlotIds[1], 5);
     EXPECT_EQ(fresh.weaponSpace.fly, 0);
     EXPECT_GT(fresh.weaponSpace.power, 0);
-    EXPECT_EQ(fresh.heldItem.id, 0);
+    EXPECT_EQ(fresh.selectedItem.id, 0);
 }
 
 TEST_F(DemoWorld, TheAreasTheStoryRulesNameHoldNpcs) {
@@ -242,10 +242,10 @@ TEST_F(DemoWorld, ShopsAskOnlyWhenTheMoneyFlagsCoverThePrice) {
             for (const SpeechLine& line : npc.yesLines) {
                 if (line.setFlagId == flagBuyItem) {
                     ASSERT_EQ(loadItemRecord(game, line.setFlagValue, 0), 1);
-                    price = game.heldItem.use;
+                    price = game.selectedItem.use;
                 } else if (line.setFlagId == flagBuyWeapon) {
                     ASSERT_EQ(loadWeapon(game, 1, line.setFlagValue), 1);
-                    price = game.weaponB.wait;
+                    price = game.weaponB.price;
                 } else if (line.setFlagId == flagBuyPowder) {
                     price = line.setFlagValue;
                 }
@@ -398,7 +398,7 @@ TEST_F(DemoWorld, BossesUseEveryPatternEveryBattleTrackAndTheLastOneStartsTheEnd
         EXPECT_LE(boss.closingSpeech.size(), 10u);
         EXPECT_GT(boss.maxlife, 0);
         EXPECT_GT(boss.size, 0);
-        EXPECT_LT(boss.kin, boss.tyu);
+        EXPECT_LT(boss.nearBand, boss.middleBand);
         for (const BossAttack& attack : boss.attacks) {
             EXPECT_GE(attack.type, 0);
             EXPECT_LE(attack.type, 9);
@@ -420,13 +420,13 @@ TEST_F(DemoWorld, FifteenItemsAndTwelveWeaponsOfEveryKind) {
     std::set<int32_t> itemTypes;
     for (int32_t id = 0; id < itemKindCount; ++id) {
         ASSERT_EQ(loadItemRecord(game, id, 0), 1) << "item " << id;
-        EXPECT_FALSE(game.heldItem.name.empty());
-        EXPECT_FALSE(game.heldItem.howto.empty());
-        itemTypes.insert(game.heldItem.type);
+        EXPECT_FALSE(game.selectedItem.name.empty());
+        EXPECT_FALSE(game.selectedItem.howto.empty());
+        itemTypes.insert(game.selectedItem.type);
     }
     EXPECT_EQ(itemTypes, (std::set<int32_t>{0, 1, 2, 3, 4}));
     ASSERT_EQ(loadItemRecord(game, 6, 0), 1);
-    EXPECT_GT(game.heldItem.use, 0) << "the enemy drop can be sold";
+    EXPECT_GT(game.selectedItem.use, 0) << "the enemy drop can be sold";
 
     std::set<int32_t> kinds;
     for (int32_t id = 0; id < weaponKindCount; ++id) {

@@ -28,8 +28,8 @@ TEST(ItemCatalog, SearchStepsOverItemsNotHeld) {
     game.itemCounts = {1, 0, 0, 3};
     EXPECT_EQ(loadItemRecord(game, -1, 1), 1);
     EXPECT_EQ(game.selectedItemId, 3);
-    EXPECT_EQ(game.heldItem.name, "item 3");
-    EXPECT_EQ(game.heldItem.id, 3);
+    EXPECT_EQ(game.selectedItem.name, "item 3");
+    EXPECT_EQ(game.selectedItem.id, 3);
     EXPECT_EQ(loadItemRecord(game, -1, 1), 1);
     EXPECT_EQ(game.selectedItemId, 0);
     EXPECT_EQ(loadItemRecord(game, -1, -1), 1);
@@ -54,7 +54,7 @@ TEST(ItemCatalog, SingleHeldItemComesBackAfterAFullTurnAndNoneHeldKeepsTheSelect
     game.selectedItemId = 7;
     EXPECT_EQ(loadItemRecord(game, -1, 1), 1);
     EXPECT_EQ(game.selectedItemId, 7);
-    EXPECT_EQ(game.heldItem.id, 7);
+    EXPECT_EQ(game.selectedItem.id, 7);
 }
 
 TEST(ItemCatalog, RecordFieldsComeFromTheAttributes) {
@@ -64,13 +64,13 @@ TEST(ItemCatalog, RecordFieldsComeFromTheAttributes) {
                   "howto=\"体力を50回復\" extra=\"9\"/></itemdatas>");
     GameState game;
     EXPECT_EQ(loadItemRecord(game, 0, 0), 1);
-    EXPECT_EQ(game.heldItem.name, "薬草");
-    EXPECT_EQ(game.heldItem.use, 30);
-    EXPECT_EQ(game.heldItem.type, 0);
-    EXPECT_EQ(game.heldItem.power, 50);
-    EXPECT_EQ(game.heldItem.time, 12);
-    EXPECT_EQ(game.heldItem.pict, 2);
-    EXPECT_EQ(game.heldItem.howto, "体力を50回復");
+    EXPECT_EQ(game.selectedItem.name, "薬草");
+    EXPECT_EQ(game.selectedItem.use, 30);
+    EXPECT_EQ(game.selectedItem.type, 0);
+    EXPECT_EQ(game.selectedItem.power, 50);
+    EXPECT_EQ(game.selectedItem.time, 12);
+    EXPECT_EQ(game.selectedItem.pict, 2);
+    EXPECT_EQ(game.selectedItem.howto, "体力を50回復");
 }
 
 TEST(ItemCatalog, AnIdPastTheFileShowsTheComBoxAndKeepsTheOldRecord) {
@@ -81,8 +81,8 @@ TEST(ItemCatalog, AnIdPastTheFileShowsTheComBoxAndKeepsTheOldRecord) {
     ASSERT_EQ(loadItemRecord(game, 4, 0), 1);
     EXPECT_EQ(loadItemRecord(game, 20, 0), 0);
     EXPECT_EQ(game.selectedItemId, 20);
-    EXPECT_EQ(game.heldItem.id, 4);
-    EXPECT_EQ(game.heldItem.name, "item 4");
+    EXPECT_EQ(game.selectedItem.id, 4);
+    EXPECT_EQ(game.selectedItem.name, "item 4");
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].first, "COMエラー");
 }
@@ -91,7 +91,7 @@ TEST(ItemCatalog, MissingFileOrRootChangesOnlyTheSelection) {
     TempFolder folder;
     BoxCatcher boxes;
     GameState game;
-    game.heldItem.name = "old";
+    game.selectedItem.name = "old";
     EXPECT_EQ(loadItemRecord(game, 2, 0), 0);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].first, "XMLパースエラー");
@@ -99,5 +99,5 @@ TEST(ItemCatalog, MissingFileOrRootChangesOnlyTheSelection) {
     EXPECT_EQ(loadItemRecord(game, 0, 0), 0);
     EXPECT_EQ(boxes.boxes().size(), 1u);  // no message for a wrong root
     EXPECT_EQ(game.selectedItemId, 0);
-    EXPECT_EQ(game.heldItem.name, "old");
+    EXPECT_EQ(game.selectedItem.name, "old");
 }

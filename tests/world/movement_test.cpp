@@ -364,7 +364,7 @@ TEST_F(Doors, AFreshGameLoadsTheScreenNpcsWeaponsAndItemAndSetsTheHeroValues) {
     EXPECT_EQ(game.weaponSlotIds[0], 5);
     EXPECT_EQ(game.weaponSlotIds[1], 5);
     EXPECT_EQ(game.weaponSpace.name, "w5");
-    EXPECT_EQ(game.heldItem.name, "薬草");
+    EXPECT_EQ(game.selectedItem.name, "薬草");
     EXPECT_EQ(game.heroExp, 0);
     EXPECT_EQ(game.heroLevel, 1);
     EXPECT_EQ(game.heroLife, 75);

@@ -167,7 +167,7 @@ TEST_F(StoryEvents, SellingTheLastItemPaysHalfItsPriceAndSelectsTheNextHeld) {
     EXPECT_EQ(game.itemCounts[3], 0);
     EXPECT_EQ(game.heroMoney, 37);
     EXPECT_EQ(game.selectedItemId, 0);
-    EXPECT_EQ(game.heldItem.use, 20);
+    EXPECT_EQ(game.selectedItem.use, 20);
     EXPECT_EQ(game.storyFlags[12], 2);
 
     // Nothing is left of the selected kind: nothing is sold.

@@ -87,7 +87,7 @@ template <class V> constexpr void fields(V& v, RecordType<WeaponSlot>) {
     v("power", &WeaponSlot::power);
     v("kayaku", &WeaponSlot::kayaku);
     v("speed", &WeaponSlot::speed);
-    v("wait", &WeaponSlot::wait);
+    v("wait", &WeaponSlot::price);
     v("pict", &WeaponSlot::pict);
     v("howto", &WeaponSlot::howto);
 }
@@ -151,8 +151,8 @@ template <class V> constexpr void fields(V& v, RecordType<BossRecord>) {
     v("name", &BossRecord::name);
     v("size", &BossRecord::size);
     v("bossId", &BossRecord::bossId);
-    v("kin", &BossRecord::kin);
-    v("tyu", &BossRecord::tyu);
+    v("kin", &BossRecord::nearBand);
+    v("tyu", &BossRecord::middleBand);
     v("attacks", &BossRecord::attacks);
     v("attackState", &BossRecord::attackState);
     v("flagId", &BossRecord::flagId);
@@ -268,7 +268,7 @@ template <class V> constexpr void fields(V& v, RecordType<LoadedWorld>) {
     v("enemyCatalog", &LoadedWorld::enemyCatalog);
     v("weaponSpace", &LoadedWorld::weaponSpace);
     v("weaponB", &LoadedWorld::weaponB);
-    v("heldItem", &LoadedWorld::heldItem);
+    v("heldItem", &LoadedWorld::selectedItem);
 }
 
 template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
