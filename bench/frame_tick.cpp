@@ -10,6 +10,7 @@
 
 #include "app/startup.h"
 #include "core/game_state.h"
+#include "core/keys.h"
 #include "game/frame_tick.h"
 #include "platform/window.h"
 

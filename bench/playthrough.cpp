@@ -32,6 +32,7 @@
 #include "game/frame_tick.h"
 #include "platform/window.h"
 #if __has_include("platform/picture_cache.h")
+#include "core/keys.h"
 #include "platform/picture_cache.h"
 #define QUORVATH_HAS_PICTURE_WORKER 1
 #endif

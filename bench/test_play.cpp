@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "app/window_picture.h"
 #include "author/test_play.h"
 #include "core/game_state.h"
 #include "game/frame_tick.h"

@@ -21,6 +21,7 @@
 #include "fuzz_support.h"
 #include "game/frame_tick.h"
 #include "platform/graphics.h"
+#include "platform/picture_cache.h"
 #include "platform/window.h"
 
 namespace {

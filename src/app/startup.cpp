@@ -15,6 +15,7 @@
 #include "app/controls.h"
 #include "app/recording.h"
 #include "app/settings.h"
+#include "app/window_picture.h"
 #include "author/test_play.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"

@@ -24,6 +24,7 @@
 #include "game/notes.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
+#include "platform/picture_cache.h"
 #include "platform/window.h"
 #include "world/item_catalog.h"
 #include "world/map_file.h"

@@ -4,6 +4,7 @@
 #include "core/data_files.h"
 #include "core/game_state.h"
 #include "data/xml_access.h"
+#include "platform/picture_cache.h"
 
 namespace {
 

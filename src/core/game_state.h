@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/keys.h"
+#include "core/file_request.h"
+#include "core/key_codes.h"
 #include "core/loaded_world.h"
 #include "core/play_state.h"
 #include "core/presentation.h"
-#include "core/save_requests.h"
 #include "core/scene_state.h"
 #include "core/test_play_state.h"
 

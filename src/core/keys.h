@@ -1,31 +1,12 @@
-// The virtual-key codes the game reads and the pressed rule over the record's key tables; used by the frame
-// tick, the menus, the movement and the key handlers, and by the tools that press keys.
+// The pressed rule over the record's key tables and the window's key messages; used by the frame tick, the menus,
+// the movement, the controls and the tools that press keys.
 #pragma once
 
 #include <cstdint>
 
+#include "core/key_codes.h"
+
 struct GameState;
-
-// The size of the key tables: one entry per virtual-key code.
-constexpr int32_t keyCount = 256;
-
-// Virtual-key codes the game reads.
-constexpr int32_t vkSpace = 0x20, vkLeft = 0x25, vkUp = 0x26, vkRight = 0x27, vkDown = 0x28, vkA = 0x41, vkB = 0x42,
-                  vkL = 0x4C, vkN = 0x4E, vkS = 0x53, vkV = 0x56, vkShift = 0x10;
-// Virtual-key codes of the player's commands around the game: full screen, mute, volume, quit, screenshot.
-constexpr int32_t vkEnter = 0x0D, vkEscape = 0x1B, vkM = 0x4D, vkQ = 0x51, vkF11 = 0x7A, vkF12 = 0x7B, vkMinus = 0xBD,
-                  vkEquals = 0xBB, vkPadMinus = 0x6D, vkPadPlus = 0x6B;
-// Virtual-key codes of the authors' keys of test-play: the overlay, reload, the state panel, walking through.
-constexpr int32_t vkF3 = 0x72, vkF5 = 0x74, vkF9 = 0x78, vkControl = 0x11;
-
-// The names the headless runner's scripts give the game's keys; any other key is written as its code.
-struct KeyName {
-    const char* name;
-    int32_t key;
-};
-inline constexpr KeyName keyNames[] = {{"Space", vkSpace}, {"Left", vkLeft}, {"Up", vkUp}, {"Right", vkRight},
-                                       {"Down", vkDown},   {"A", vkA},       {"B", vkB},   {"L", vkL},
-                                       {"N", vkN},         {"S", vkS},       {"V", vkV},   {"Shift", vkShift}};
 
 // The pressed rule: a key acts when it is down and its press has not been acted on yet.
 bool keyPressed(const GameState& game, int32_t key);

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "core/directions.h"
+#include "core/flag_ids.h"
 #include "core/loaded_world.h"
-#include "core/story_flags.h"
 
 struct PlayState {
     // Hero

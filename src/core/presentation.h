@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/fixed_pictures.h"
-#include "core/frame_shown.h"
+#include "core/shown_things.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
 

@@ -5,21 +5,9 @@
 
 #include <cstdint>
 
-#include "core/play_state.h"
+#include "core/file_request.h"
 
 struct GameState;
-
-enum class FileRequestKind : int32_t { save, load };
-
-struct FileRequest {
-    FileRequestKind kind = FileRequestKind::save;
-    // A save asked for on the title or ending screen, with a dead hero or during a boss battle writes nothing.
-    bool allowed = true;
-    // No note: the save a loaded save stone's command makes again as the load runs the story.
-    bool quiet = false;
-    // The play state as it was when the save was asked for: that is what the file gets.
-    PlayState saved;
-};
 
 // From the walk to the arena until the wrap-up returns to the field: the boss scene itself, and the speeches,
 // questions and side menu opened from it (they go back to it when they close).

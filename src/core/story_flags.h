@@ -1,35 +1,13 @@
-// The story flag table's size, every flag id with a fixed role in the program, and the flag reads and writes
-// by id with the condition of a speech line; used by the record, the dialogue, the story rules and the tools.
+// The story flags read and written by id, and the condition of a speech line; used by the dialogue, the story
+// rules, the frame tick and the tools.
 #pragma once
 
-#include <array>
 #include <cstdint>
+
+#include "core/flag_ids.h"
 
 struct GameState;
 struct SpeechLine;
-
-constexpr int32_t storyFlagCount = 57;
-
-// Command flags: the story rules carry out a value set into one of them, then set it back to idle.
-constexpr int32_t flagGiveItem = 2, flagHeal = 3, flagSave = 4, flagBuyItem = 11, flagSellItem = 12,
-                  flagGiveWeapon = 13, flagBuyWeapon = 14, flagGivePowder = 15, flagBuyPowder = 16;
-// The value of an idle give, buy or powder command flag; heal and save idle at 0.
-constexpr int32_t commandIdle = -1;
-// The sell flag's value that sells one selected item; the frame tick otherwise keeps it 1 while the selected
-// item has a price, 0 while it has none.
-constexpr int32_t sellCommand = 2;
-
-// 0 at the start, 1 once the hero has been on the city screen; a door sets it back to 1 when it is not 0.
-constexpr int32_t flagVisitState = 17;
-
-// The progress stage, raised when every flag of a group is set.
-constexpr int32_t flagStage = 46;
-constexpr std::array<int32_t, 3> stageThreeFlags = {49, 50, 51};
-constexpr std::array<int32_t, 2> stageFiveFlags = {40, 42};
-
-// What the full screen shows.
-constexpr int32_t flagScreenMode = 56;
-constexpr int32_t screenEndingSequence = 1, screenEndingWalk = 2, screenTitle = 3;
 
 // Reads a story flag; an id outside the table reads as 0 and never matches a condition.
 int32_t storyFlag(const GameState& game, int32_t id);

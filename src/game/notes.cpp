@@ -1,10 +1,9 @@
-// Notes drawn over a copy of the back buffer, inside the map view.
+// The player's notes over the map view: the short note, the pause sign and the boss's life bar.
 #include "game/notes.h"
 
 #include <algorithm>
 #include <string>
 
-#include "author/test_play.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
 #include "platform/window.h"
@@ -78,38 +77,25 @@ void showNote(GameState& game, const std::string& text) {
     game.notes.until = clockMillis() + noteMillis;
 }
 
-std::string notesOnScreen(const GameState& game, bool paused) {
-    // Test-play's view shows whatever the player's setting for notes says.
-    const std::string testPlay = testPlayViewKey(game);
-    if (!game.notes.shown) return testPlay;
+std::string playerNotesKey(const GameState& game, bool paused) {
+    if (!game.notes.shown) return {};
     const std::string note = currentNote(game);
     const bool sign = signUp(game, paused);
     const bool bar = bossBarUp(game);
-    if (note.empty() && !sign && !bar) return testPlay;
+    if (note.empty() && !sign && !bar) return {};
     std::string shown = note + (sign ? "\n" + pauseSign : std::string());
     if (bar) shown += "\n" + game.boss.name + " " + std::to_string(bossBarLength(game.boss));
-    return shown + (testPlay.empty() ? "" : "\n" + testPlay);
+    return shown;
 }
 
-const Canvas& pictureWithNotes(GameState& game, bool paused) {
-    if (notesOnScreen(game, paused).empty() || !canvasValid(game.backBuffer)) return game.backBuffer;
-    Notes& notes = game.notes;
-    const int32_t width = canvasWidth(game.backBuffer), height = canvasHeight(game.backBuffer);
-    if (canvasWidth(notes.screen) != width || canvasHeight(notes.screen) != height) {
-        notes.screen = createCanvas(width, height);
-        if (!canvasValid(notes.screen)) return game.backBuffer;
-    }
-    copyCanvas(notes.screen, game.backBuffer);
-    drawTestPlayView(game, notes.screen);
-    if (!notes.shown) return notes.screen;
-    if (bossBarUp(game)) drawBossBar(notes.screen, game);
+void drawPlayerNotes(GameState& game, Canvas& canvas, bool paused) {
+    if (!game.notes.shown) return;
+    if (bossBarUp(game)) drawBossBar(canvas, game);
     const std::string note = currentNote(game);
-    if (!note.empty()) drawNoteBox(notes.screen, game.smallFont, note, 16, 12);
+    if (!note.empty()) drawNoteBox(canvas, game.smallFont, note, 16, 12);
     if (signUp(game, paused)) {
         int32_t signWidth = 0, signHeight = 0;
         textSize(game.largeFont, pauseSign, signWidth, signHeight);
-        drawNoteBox(notes.screen, game.largeFont, pauseSign, (mapViewSize - signWidth) / 2,
-                    signCentreY - signHeight / 2);
+        drawNoteBox(canvas, game.largeFont, pauseSign, (mapViewSize - signWidth) / 2, signCentreY - signHeight / 2);
     }
-    return notes.screen;
 }

@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include "platform/files.h"
-#include "platform/picture_cache.h"
 #include "platform/polygon.h"
 
 struct PictureData {
@@ -109,12 +108,6 @@ cairo_status_t readFromFile(void* file, unsigned char* data, unsigned int length
 }  // namespace
 
 // A picture of a file unchanged since it was last decoded is the same picture again: pictures are never drawn into.
-Picture loadPicture(const std::string& path, PathNamer namer) {
-    const std::string real = resolveGamePath(path, namer);
-    if (real.empty()) return {};
-    return keptOrDecodedPicture(real);
-}
-
 // Decoded from the one open file whose header was checked, so the picture decoded is the one whose size was read.
 Picture decodePictureFile(const std::string& path, std::string* refusal) {
     const OpenFile open(path);

@@ -33,10 +33,6 @@ struct Font {
 constexpr int32_t pictureSideLimit = 8192;
 constexpr int64_t picturePixelLimit = int64_t{4096} * 4096;
 
-// Loads a PNG named the game's way ("pict\\man.png"); any failure gives an empty picture. A missing or broken
-// file is silent; a picture beyond the size limits, a path named by world data that leaves the world folder and a
-// system file are named on standard error.
-Picture loadPicture(const std::string& path, PathNamer namer = PathNamer::game);
 // The decoding itself, of a path as the file system names it; safe on any thread. Why a picture beyond the size
 // limits is refused ("the picture is W x H pixels, beyond ...") goes to refusal when it is given, else to
 // standard error.

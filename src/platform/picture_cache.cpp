@@ -266,3 +266,9 @@ int64_t setKeptPictureByteLimit(int64_t bytes) {
     dropOverLimit(c, {});
     return previous;
 }
+
+Picture loadPicture(const std::string& path, PathNamer namer) {
+    const std::string real = resolveGamePath(path, namer);
+    if (real.empty()) return {};
+    return keptOrDecodedPicture(real);
+}

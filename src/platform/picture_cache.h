@@ -11,6 +11,10 @@
 
 #include "platform/graphics.h"
 
+// Loads a PNG named the game's way ("pict\\man.png"); any failure gives an empty picture. A missing or broken
+// file is silent; a picture beyond the size limits, a path named by world data that leaves the world folder and a
+// system file are named on standard error.
+Picture loadPicture(const std::string& path, PathNamer namer = PathNamer::game);
 // The picture of a file (a path as the file system names it, resolved already): the kept one when the file is
 // unchanged, the one the worker is decoding (waited for), else decoded now. A file that cannot be decoded gives
 // an empty picture, as before, and is not kept; one refused for its size is named on standard error.

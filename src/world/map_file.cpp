@@ -1,6 +1,7 @@
 // Reads one screen of media\BigMapData.xml into the area table; called at a new game, a door and a load.
 #include "world/map_file.h"
 #include "core/data_files.h"
+#include "platform/picture_cache.h"
 
 #include <algorithm>
 #include <array>

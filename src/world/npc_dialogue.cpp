@@ -2,6 +2,7 @@
 // Called by the frame tick, the field drawing, the new game and the story events.
 #include "world/npc_dialogue.h"
 #include "core/data_files.h"
+#include "platform/picture_cache.h"
 
 #include <cstddef>
 #include <limits>

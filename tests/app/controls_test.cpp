@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/window_picture.h"
 #include "core/game_state.h"
+#include "core/keys.h"
 #include "game/notes.h"
 #include "platform/graphics.h"
 #include "test_support.h"

@@ -8,6 +8,7 @@
 
 #include "app/controls.h"
 #include "core/game_state.h"
+#include "core/keys.h"
 #include "game/frame_tick.h"
 #include "platform/graphics.h"
 #include "platform/window.h"

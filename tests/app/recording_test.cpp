@@ -18,6 +18,7 @@
 #include "author/test_play.h"
 #include "author/test_play_world.h"
 #include "core/game_state.h"
+#include "core/story_flags.h"
 #include "game/frame_tick.h"
 #include "platform/window.h"
 #include "test_support.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/keys.h"
 #include "core/save_location.h"
 #include "game/save_file.h"
 #include "platform/audio.h"

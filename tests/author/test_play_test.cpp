@@ -10,6 +10,7 @@
 
 #include "author/world_check.h"
 #include "core/game_state.h"
+#include "core/story_flags.h"
 #include "platform/graphics.h"
 #include "test_play_world.h"
 #include "test_support.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "platform/picture_cache.h"
 
 // The hero stands at map (700, 550); the area spans map x left..right and y top..bottom.
 inline std::unique_ptr<GameState> combatGame(float left = 0, float top = 0, float right = 2000, float bottom = 2000) {

@@ -8,6 +8,7 @@
 
 #include "combat/enemies_and_shots.h"
 #include "combat_fixture.h"
+#include "core/frame_shown.h"
 #include "game/view.h"
 #include "test_support.h"
 

@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "combat/weapons.h"
 #include "core/game_state.h"
+#include "core/keys.h"
 #include "game/frame_tick.h"
 #include "game/save_file.h"
 #include "platform/graphics.h"

@@ -11,6 +11,7 @@
 #include "combat/effects.h"
 #include "combat/weapons.h"
 #include "core/game_state.h"
+#include "core/keys.h"
 #include "game/save_file.h"
 #include "game/view.h"
 #include "music/music.h"

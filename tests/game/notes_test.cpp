@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/window_picture.h"
 #include "author/test_play.h"
 #include "core/game_state.h"
 #include "platform/graphics.h"

@@ -7,9 +7,11 @@
 #include <filesystem>
 
 #include "combat/effects.h"
+#include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "game/menus.h"
 #include "platform/graphics.h"
+#include "platform/picture_cache.h"
 #include "test_support.h"
 
 namespace {

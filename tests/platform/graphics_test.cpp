@@ -1,4 +1,5 @@
 #include "platform/graphics.h"
+#include "platform/picture_cache.h"
 
 #include <gtest/gtest.h>
 

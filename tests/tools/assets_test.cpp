@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/graphics.h"
+#include "platform/picture_cache.h"
 #include "platform/polygon.h"
 #include "test_support.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/graphics.h"
+#include "platform/picture_cache.h"
 #include "test_support.h"
 
 namespace {

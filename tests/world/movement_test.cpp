@@ -1,4 +1,5 @@
 #include "world/movement.h"
+#include "platform/picture_cache.h"
 
 #include <gtest/gtest.h>
 

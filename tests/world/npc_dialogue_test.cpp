@@ -1,9 +1,11 @@
 #include "world/npc_dialogue.h"
+#include "platform/picture_cache.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
 #include "game/view.h"

@@ -17,6 +17,7 @@
 #include "core/areas.h"
 #include "core/frame_shown.h"
 #include "core/game_state.h"
+#include "core/keys.h"
 #include "core/story_flags.h"
 #include "game/frame_tick.h"
 #include "game/menus.h"

@@ -14,9 +14,11 @@
 #include <nlohmann/json.hpp>
 
 #include "app/startup.h"
+#include "app/window_picture.h"
 #include "author/test_play.h"
 #include "calls.h"
 #include "core/game_state.h"
+#include "core/keys.h"
 #include "core/save_location.h"
 #include "data/xml_access.h"
 #include "dump.h"
