@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -415,8 +414,8 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
     std::error_code failed;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), failed);
     // Written beside the old file and renamed over it, so the settings file is always whole.
-    if (const int error = writeFileAtomically(path, text); error != 0) {
-        warnings << path << ": warning: the settings file cannot be written: " << std::strerror(error) << '\n';
+    if (std::string why; writeFileAtomically(path, text, &why) != 0) {
+        warnings << path << ": warning: the settings file cannot be written: " << why << '\n';
         return false;
     }
     return true;

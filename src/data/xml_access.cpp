@@ -457,6 +457,11 @@ void saveXmlDocument(const XmlDocument& document, const std::string& path) {
         node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
         writer.text += '\n';
     }
-    const int error = writeFileAtomically(resolveGamePath(path), writer.text);
-    if (error != 0) raise(codeOfErrno(error));
+    const std::string real = resolveGamePath(path);
+    std::string why;
+    const int error = writeFileAtomically(real, writer.text, &why);
+    if (error == 0) return;
+    // The box shows only the system's code; standard error says which file and what was in the way.
+    reportRefusedFile(real, "cannot be written: " + why);
+    raise(codeOfErrno(error));
 }

@@ -5,6 +5,10 @@
 #include <cerrno>
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
+
+#include <sys/stat.h>
 
 #include "test_support.h"
 
@@ -88,6 +92,66 @@ TEST(Files, FailedAtomicWritesGiveTheSystemErrorAndLeaveTheFileAsItWas) {
     EXPECT_EQ(writeFileAtomically("folder", "x"), EISDIR);
     EXPECT_TRUE(std::filesystem::is_directory("folder/inside"));
     EXPECT_FALSE(std::filesystem::exists("folder.tmp"));
+}
+
+// Nothing at the temporary or the backup's name is written through: a link planted there (to a file anywhere the
+// player can write), a hard link, a pipe or a leftover is taken away by its name and the file made new.
+TEST(Files, AtomicWritesNeverWriteThroughAFileOrLinkFoundAtTheirNames) {
+    TempFolder folder;
+    namespace fs = std::filesystem;
+    writeTextFile("elsewhere/victim.txt", "victim");
+    const std::pair<const char*, void (*)()> planted[] = {
+        {"link", [] { fs::create_symlink(fs::absolute("elsewhere/victim.txt"), "save.xml.tmp"); }},
+        {"hard link", [] { fs::create_hard_link("elsewhere/victim.txt", "save.xml.tmp"); }},
+        {"link to nothing", [] { fs::create_symlink("elsewhere/new.txt", "save.xml.tmp"); }},
+        {"pipe", [] { ::mkfifo("save.xml.tmp", 0644); }},
+        {"leftover", [] { writeTextFile("save.xml.tmp", "half"); }},
+        {"link as backup", [] { fs::create_symlink(fs::absolute("elsewhere/victim.txt"), "save.xml.bak"); }},
+    };
+    for (const auto& [what, plant] : planted) {
+        writeTextFile("save.xml", "old");
+        fs::remove("save.xml.bak");
+        plant();
+        EXPECT_EQ(writeFileAtomically("save.xml", what), 0) << what;
+        EXPECT_EQ(readTextFile("save.xml"), what);
+        EXPECT_EQ(readTextFile("save.xml.bak"), "old") << what;
+        EXPECT_EQ(readTextFile("elsewhere/victim.txt"), "victim") << what;
+        EXPECT_FALSE(fs::exists(fs::symlink_status("save.xml.tmp"))) << what;
+        EXPECT_FALSE(fs::exists("elsewhere/new.txt")) << what;
+    }
+}
+
+// A file the player keeps as a link stays a link: the file it leads to is replaced beside itself, keeping its
+// permissions, with its backup beside it. A link to nothing or to itself, or a pipe, is reported and left alone.
+TEST(Files, AtomicWritesKeepThePlayersLinksAndRefuseWhatCannotBeReplaced) {
+    TempFolder folder;
+    namespace fs = std::filesystem;
+    writeTextFile("dotfiles/settings.toml", "old");
+    fs::permissions("dotfiles/settings.toml", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("dotfiles/settings.toml", "settings.toml");
+    EXPECT_EQ(writeFileAtomically("settings.toml", "new"), 0);
+    EXPECT_EQ(fs::read_symlink("settings.toml"), "dotfiles/settings.toml");
+    EXPECT_EQ(readTextFile("dotfiles/settings.toml"), "new");
+    EXPECT_EQ(readTextFile("dotfiles/settings.toml.bak"), "old");
+    EXPECT_EQ(fs::status("dotfiles/settings.toml").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(fs::exists(fs::symlink_status("settings.toml.bak")));
+
+    fs::create_symlink("gone.toml", "nothing.toml");
+    fs::create_symlink("loop.toml", "loop.toml");
+    ::mkfifo("pipe.toml", 0644);
+    const std::tuple<const char*, int, const char*> refused[] = {
+        {"nothing.toml", ENOENT, "it is a symbolic link to nothing (gone.toml)"},
+        {"loop.toml", ELOOP, "it is a symbolic link that leads round in a loop"},
+        {"pipe.toml", EINVAL, "it is not a regular file"},
+    };
+    for (const auto& [name, error, why] : refused) {
+        std::string said;
+        EXPECT_EQ(writeFileAtomically(name, "x", &said), error) << name;
+        EXPECT_EQ(said, why);
+        EXPECT_FALSE(fs::exists(std::string(name) + ".tmp")) << name;
+    }
+    EXPECT_EQ(fs::read_symlink("nothing.toml"), "gone.toml");
+    EXPECT_FALSE(fs::exists("gone.toml"));
 }
 
 // A path written in world data stays inside the world folder as the data spell it, ".." steps within it
