@@ -3,6 +3,7 @@
 #include "app/settings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -233,9 +234,48 @@ private:
     std::ostream& warnings_;
 };
 
-// Parses the file's text; a parse error is a warning at its line, followed by what happens instead.
+// A settings file is a few dozen lines; a file far larger is no settings file and is not read.
+constexpr std::uintmax_t largestSettingsFile = 1 << 20;
+// The parser makes one table inside another for each part of a dotted key or a table header, and a few tens of
+// thousands of parts exhaust the stack (arrays and inline tables it bounds itself, at 256). No setting has more
+// than two parts, so a line with more dots between key characters than this is not handed to the parser.
+constexpr int32_t mostKeyDotsOnALine = 64;
+
+bool keyCharacter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return std::isalnum(byte) || c == '_' || c == '-' || c == '"' || c == '\'' || byte >= 0x80;
+}
+
+// The first line holding more dots between key characters (blanks aside) than any setting needs, or 0. Every dot
+// that joins the parts of a key has a key character or a quote on each side, wherever the key stands, so the
+// count never needs to know where quoted text begins and ends; a comment line of dots counts none.
+uint32_t lineOfTooDeepKey(std::string_view text) {
+    uint32_t line = 1;
+    int32_t dots = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\n') {
+            ++line;
+            dots = 0;
+            continue;
+        }
+        if (text[at] != '.' || at == 0) continue;
+        const size_t before = text.find_last_not_of(" \t", at - 1);
+        const size_t after = text.find_first_not_of(" \t", at + 1);
+        if (before == std::string_view::npos || after == std::string_view::npos) continue;
+        if (keyCharacter(text[before]) && keyCharacter(text[after]) && ++dots > mostKeyDotsOnALine) return line;
+    }
+    return 0;
+}
+
+// Parses the file's text; a parse error, or a text beyond what the parser is handed, is a warning at its line,
+// followed by what happens instead.
 bool parseDocument(const std::string& text, const std::string& path, toml::table& document, std::ostream& warnings,
                    const char* instead) {
+    if (const uint32_t line = lineOfTooDeepKey(text); line != 0) {
+        warnings << path << ':' << line << ": warning: a key of more than " << mostKeyDotsOnALine + 1
+                 << " parts, which no setting has; " << instead << '\n';
+        return false;
+    }
     try {
         document = toml::parse(text, std::string_view(path));
         return true;
@@ -244,6 +284,21 @@ bool parseDocument(const std::string& text, const std::string& path, toml::table
                  << '\n';
         return false;
     }
+}
+
+// Reads the whole file unless it is far larger than a settings file; false after a warning.
+bool readSettingsText(const std::string& path, std::string& text, std::ostream& warnings, const char* instead) {
+    std::error_code error;
+    if (std::filesystem::file_size(path, error) > largestSettingsFile && !error) {
+        warnings << path << ": warning: the file is larger than " << largestSettingsFile / 1024
+                 << " kB, far more than a settings file; " << instead << '\n';
+        return false;
+    }
+    if (!readWholeFile(path, text)) {
+        warnings << path << ": warning: cannot read the settings file; " << instead << '\n';
+        return false;
+    }
+    return true;
 }
 
 // The byte offset of a 1-based column counted in characters, on one line of UTF-8.
@@ -337,10 +392,7 @@ Settings readSettings(const std::string& path, std::ostream& warnings) {
     std::error_code missing;
     if (!std::filesystem::exists(path, missing)) return settings;
     std::string text;
-    if (!readWholeFile(path, text)) {
-        warnings << path << ": warning: cannot read the settings file; the defaults are used\n";
-        return settings;
-    }
+    if (!readSettingsText(path, text, warnings, "the defaults are used")) return settings;
     toml::table document;
     if (!parseDocument(text, path, document, warnings, "the defaults are used")) return settings;
     Reader reader(path, warnings);
@@ -367,10 +419,8 @@ Settings readSettings(const std::string& path, std::ostream& warnings) {
 bool writeSettings(const std::string& path, const Settings& settings, std::ostream& warnings) {
     std::string text;
     std::error_code missing;
-    if (std::filesystem::exists(path, missing) && !readWholeFile(path, text)) {
-        warnings << path << ": warning: cannot read the settings file; it is not written\n";
+    if (std::filesystem::exists(path, missing) && !readSettingsText(path, text, warnings, "it is not written"))
         return false;
-    }
     // What the file says now, each wrong or missing value read as its default, as the start would read it.
     std::ostringstream ignored;
     const Settings current = readSettings(path, ignored);

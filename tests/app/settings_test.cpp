@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/game_state.h"
@@ -277,6 +278,31 @@ TEST_F(SettingsFile, WritingMakesAMissingFileAndItsFoldersAndLeavesABrokenOneAlo
     EXPECT_EQ(quiet.str(), "");
     EXPECT_TRUE(dotted.mute);
     EXPECT_EQ(dotted.musicVolume, 100) << "the file said 50, the game's own value is 100";
+}
+
+// No file stops the start: a key or header of tens of thousands of parts (which overflowed the parser's stack) and
+// a file far larger than a settings file are warned about with their line and give the defaults, and are never
+// written over; dots in comments and quoted text do not count.
+TEST_F(SettingsFile, KeysTooDeepAndFilesTooLargeForTheParserGiveTheDefaults) {
+    std::string deep = "a";
+    for (int i = 0; i < 100000; ++i) deep += i % 2 ? ".a" : " . \"a\"";
+    const std::pair<std::string, std::string> refused[] = {
+        {"[audio]\nmute = true\n" + deep + " = 1\n", "settings.toml:3: warning: a key of more than 65 parts"},
+        {"# ok\n\n[" + deep + "]\n", "settings.toml:3: warning: a key of more than 65 parts"},
+        {"[audio]\nmute = true\n" + std::string(2 << 20, '#'), "settings.toml: warning: the file is larger than"},
+    };
+    for (const auto& [text, warning] : refused) {
+        EXPECT_EQ(plainValues(read(text)), plainValues(defaultSettings()));
+        EXPECT_EQ(warnings.str().rfind(warning, 0), 0u) << warnings.str();
+        Settings changed = defaultSettings();
+        changed.musicVolume = 10;
+        EXPECT_FALSE(writeSettings("settings.toml", changed, warnings));
+        EXPECT_EQ(readTextFile("settings.toml"), text);
+    }
+    const Settings kept = read("#" + std::string(200, '.') + "\n[audio]\nmute = true # " + std::string(200, '.') +
+                               "\n[notes]\nshow = false\n");
+    EXPECT_EQ(warnings.str(), "");
+    EXPECT_EQ(plainValues(kept), "window scale 1 integer volume 100 muted");
 }
 
 TEST_F(SettingsFile, TheFileLivesInTheConfigFolderOfTheDesktop) {
