@@ -301,6 +301,16 @@ bool readSettingsText(const std::string& path, std::string& text, std::ostream& 
     return true;
 }
 
+// True when the text parses to exactly the document.
+bool readsAs(const std::string& text, const toml::table& document) {
+    if (lineOfTooDeepKey(text) != 0) return false;
+    try {
+        return toml::parse(text) == document;
+    } catch (const toml::parse_error&) {
+        return false;
+    }
+}
+
 // The byte offset of a 1-based column counted in characters, on one line of UTF-8.
 size_t byteOfColumn(std::string_view line, uint32_t column) {
     size_t at = 0;
@@ -374,25 +384,9 @@ bool editValue(std::string& whole, const toml::table& document, const std::strin
     return true;
 }
 
-}  // namespace
-
-Settings defaultSettings() {
-    Settings settings;
-    settings.keys = defaultKeys();
-    settings.padButtons = defaultPadButtons();
-    return settings;
-}
-
-std::string settingsFilePath() {
-    return (std::filesystem::path(configFolder()) / "quorvath" / "settings.toml").string();
-}
-
-Settings readSettings(const std::string& path, std::ostream& warnings) {
+// The settings a file's text gives, each problem a warning naming the file as path.
+Settings settingsOfText(const std::string& text, const std::string& path, std::ostream& warnings) {
     Settings settings = defaultSettings();
-    std::error_code missing;
-    if (!std::filesystem::exists(path, missing)) return settings;
-    std::string text;
-    if (!readSettingsText(path, text, warnings, "the defaults are used")) return settings;
     toml::table document;
     if (!parseDocument(text, path, document, warnings, "the defaults are used")) return settings;
     Reader reader(path, warnings);
@@ -414,6 +408,33 @@ Settings readSettings(const std::string& path, std::ostream& warnings) {
         }
     });
     return settings;
+}
+
+bool sameSettings(const Settings& a, const Settings& b) {
+    return a.display.fullscreen == b.display.fullscreen && a.display.scale == b.display.scale &&
+           a.display.scaling == b.display.scaling && a.musicVolume == b.musicVolume && a.mute == b.mute &&
+           a.showNotes == b.showNotes && a.keys == b.keys && a.padButtons == b.padButtons;
+}
+
+}  // namespace
+
+Settings defaultSettings() {
+    Settings settings;
+    settings.keys = defaultKeys();
+    settings.padButtons = defaultPadButtons();
+    return settings;
+}
+
+std::string settingsFilePath() {
+    return (std::filesystem::path(configFolder()) / "quorvath" / "settings.toml").string();
+}
+
+Settings readSettings(const std::string& path, std::ostream& warnings) {
+    std::error_code missing;
+    if (!std::filesystem::exists(path, missing)) return defaultSettings();
+    std::string text;
+    if (!readSettingsText(path, text, warnings, "the defaults are used")) return defaultSettings();
+    return settingsOfText(text, path, warnings);
 }
 
 bool writeSettings(const std::string& path, const Settings& settings, std::ostream& warnings) {
@@ -442,25 +463,47 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
         if (!change.differs) continue;
         toml::table document;
         if (!parseDocument(text, path, document, warnings, "the settings file is not written")) return false;
-        if (!editValue(text, document, change.table, change.key, change.text)) {
-            // A layout the line edit does not handle: the whole file is written anew by the library.
-            toml::table* table = document[change.table].as_table();
-            if (table == nullptr) {
-                document.insert_or_assign(change.table, toml::table{});
-                table = document[change.table].as_table();
-            }
-            if (std::string_view(change.key) == "fullscreen" || std::string_view(change.key) == "mute") {
-                table->insert_or_assign(change.key, change.text == "true");
-            } else {
-                table->insert_or_assign(change.key, std::stoll(change.text));
-            }
-            std::ostringstream rewritten;
-            rewritten << document << '\n';
-            text = rewritten.str();
+        // The file as the game reads it afterwards: the rest as it was, the value where the reader looks for it.
+        toml::table wanted = document;
+        toml::table* table = wanted[change.table].as_table();
+        if (table == nullptr) {
+            wanted.insert_or_assign(change.table, toml::table{});
+            table = wanted[change.table].as_table();
         }
+        if (change.text == "true" || change.text == "false") {
+            table->insert_or_assign(change.key, change.text == "true");
+        } else {
+            table->insert_or_assign(change.key, std::stoll(change.text));
+        }
+        // The line edit is taken only when the file then reads as wanted (it can miss a table made by a header of
+        // its sub-table, or a key with dotted parts); otherwise the library writes the file anew, without comments.
+        std::string edited = text;
+        if (!editValue(edited, document, change.table, change.key, change.text) || !readsAs(edited, wanted)) {
+            std::ostringstream rewritten;
+            rewritten << wanted << '\n';
+            edited = rewritten.str();
+            if (!readsAs(edited, wanted)) {
+                warnings << path << ": warning: " << change.table << '.' << change.key
+                         << " cannot be written into this file; it is not written\n";
+                return false;
+            }
+        }
+        text = std::move(edited);
         changed = true;
     }
     if (!changed) return true;
+    // The file written must give the game what it had plus the new values: a file written anew lists its keys in
+    // another order, which would move a key bound twice to the other action.
+    Settings wanted = current;
+    wanted.display.fullscreen = settings.display.fullscreen;
+    wanted.display.scale = settings.display.scale;
+    wanted.musicVolume = settings.musicVolume;
+    wanted.mute = settings.mute;
+    if (std::ostringstream quiet; !sameSettings(settingsOfText(text, path, quiet), wanted)) {
+        warnings << path << ": warning: the new values cannot be written into this file without changing others; "
+                 << "it is not written\n";
+        return false;
+    }
     std::error_code failed;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), failed);
     // Written beside the old file and renamed over it, so the settings file is always whole.

@@ -305,6 +305,26 @@ TEST_F(SettingsFile, KeysTooDeepAndFilesTooLargeForTheParserGiveTheDefaults) {
     EXPECT_EQ(plainValues(kept), "window scale 1 integer volume 100 muted");
 }
 
+// Write-back changes only the value's own text, or puts the key where the reader finds it: never into a table
+// made by a sub-table's header, never onto the first part of a dotted key.
+TEST_F(SettingsFile, WrittenBackValuesAreReadAgainWhateverTheLayout) {
+    const std::pair<const char*, const char*> layouts[] = {
+        {"[display.window]\nsize = 2  # kept\n", "size = 2"},
+        {"[display]\nscale.x = 1\nfullscreen = false\n", "fullscreen = false"},
+        {"[display.sub]\nx = 1\n[display]\nfullscreen = false\n", "x = 1"},
+        {"display = { fullscreen = false }\n", "fullscreen = false"},
+    };
+    for (const auto& [layout, kept] : layouts) {
+        read(layout);
+        Settings settings = defaultSettings();
+        settings.display.scale = 3;
+        ASSERT_TRUE(writeSettings("settings.toml", settings, warnings)) << layout;
+        const std::string written = readTextFile("settings.toml");
+        EXPECT_EQ(read(written).display.scale, 3) << layout << "=>\n" << written;
+        EXPECT_NE(written.find(kept), std::string::npos) << written;
+    }
+}
+
 TEST_F(SettingsFile, TheFileLivesInTheConfigFolderOfTheDesktop) {
     const char* home = std::getenv("HOME");
     const std::string savedHome = home ? home : "";
