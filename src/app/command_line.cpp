@@ -129,6 +129,11 @@ const OptionRule optionRules[] = {
          options.record = value;
          return std::string();
      }},
+    {"force", 0, nullptr, "let --record overwrite a file that exists",
+     [](LaunchOptions& options, const std::string&) {
+         options.force = true;
+         return std::string();
+     }},
 };
 
 const OptionRule* findLongOption(const std::string& name) {

@@ -195,6 +195,15 @@ int runGame(const LaunchOptions& options) {
             return 2;
         }
     }
+    // A recording never waits on a pipe, never overwrites the world's own files, and overwrites others only when
+    // asked to: all decided before the window opens.
+    if (!recordFile.empty()) {
+        const std::string problem = recordingProblem(recordFile, options.force);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "quorvath: --record: %s\n", problem.c_str());
+            return 2;
+        }
+    }
     // Test-play checks the world as quorvath-check does; errors are shown once the window system runs.
     const std::string worldErrors = options.testPlay ? reportWorldCheck(std::cerr) : std::string();
     if (!startWindowSystem()) {
