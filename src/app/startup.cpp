@@ -188,7 +188,13 @@ int runGame(const LaunchOptions& options) {
     LaunchPlace place;
     if (!enterWorld(options, place)) return 1;
     if (options.startScreen >= 0) {
-        const std::string problem = startPlaceProblem(options.startScreen, options.startX, options.startY);
+        bool worldFault = false;
+        const std::string problem = startPlaceProblem(options.startScreen, options.startX, options.startY, &worldFault);
+        // A map that cannot be read is the world's fault, not the command line's: the start fails.
+        if (worldFault) {
+            std::fprintf(stderr, "quorvath: %s\n", problem.c_str());
+            return 1;
+        }
         if (!problem.empty()) {
             std::fprintf(stderr, "quorvath: --screen %d --at %d,%d: %s\n", options.startScreen, options.startX,
                          options.startY, problem.c_str());

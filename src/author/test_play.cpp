@@ -180,12 +180,17 @@ bool mapOnView(const GameState& game) {
 
 }  // namespace
 
-std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y) {
+std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y, bool* worldFault) {
+    bool ignored = false;
+    bool& inWorld = worldFault != nullptr ? *worldFault : ignored;
+    inWorld = false;
     int32_t screens = -1;
     XmlParseProblem parse;
     XmlDocument document;
-    if (!openXmlDocumentQuietly(document, mapFile.gamePath, &parse))
-        return std::string(mapFile.name) + ":" + std::to_string(parse.line) + ": " + parse.text;
+    if (!openXmlDocumentQuietly(document, mapFile.gamePath, &parse)) {
+        inWorld = true;
+        return diagnosticLine(unreadableFileFinding(mapFile.name, parse));
+    }
     runXmlLoaderQuietly(mapFile.gamePath, [&screens](XmlDocument& map) {
         const XmlNodeList roots = selectNodes(map, "map");
         screens = roots.length() > 0 ? selectNodes(roots.item(0), "screen").length() : 0;
@@ -197,8 +202,10 @@ std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y) {
     auto scratch = std::make_unique<GameState>();
     scratch->currentMap = screen;
     std::string box;
-    if (!loadsQuietly([&] { return loadMapScreen(*scratch) == 1; }, box))
+    if (!loadsQuietly([&] { return loadMapScreen(*scratch) == 1; }, box)) {
+        inWorld = true;
         return "screen " + std::to_string(screen) + " cannot be read: " + box;
+    }
     if (firstAreaContaining(*scratch, x, y) < 0)
         return "no area of screen " + std::to_string(screen) + " holds the point (" + std::to_string(x) + ", " +
                std::to_string(y) + ")";

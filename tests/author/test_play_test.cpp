@@ -100,6 +100,12 @@ TEST_F(TestPlayWorld, TheGameRefusesAStartPlaceTheWorldLacksWithStatusTwo) {
     // A place the world has passes the check; without a display the start then ends at the window.
     EXPECT_EQ(runGame("--screen 0 --at 400,300 .", err), 1);
     EXPECT_NE(err.find("cannot open the display"), std::string::npos) << err;
+    // A map that does not parse is the world's fault: the validator's words and status 1.
+    writeTextFile("media/BigMapData.xml", "<map>\n<screen name=\"x\" areanum=\"1\"\n</map>\n");
+    EXPECT_EQ(runGame("--screen 0 --at 400,300 .", err), 1);
+    EXPECT_NE(err.find("quorvath: media/BigMapData.xml:3: error: not well-formed XML: </map>"), std::string::npos)
+        << err;
+    testplay::writeMapFile();
     // Test-play's check of the world comes before the window, each problem on a line of its own.
     writeTextFile("media/ItemData.xml", "<itemdatas><item name=\"x\"/></itemdatas>");
     EXPECT_EQ(runGame("--test-play .", err), 1);
