@@ -342,7 +342,7 @@ int32_t reloadSavedGame(GameState& game) {
     runStoryEvents(game);
     clearCombat(game, 3);
     // Shown last: the save command a save stone leaves in the file saves once more during the story events.
-    if (loaded == 1) showNote(game, "ロードしました");
+    if (loaded == 1) showNote(game, loadNote());
     return loaded;
 }
 

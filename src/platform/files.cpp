@@ -230,7 +230,8 @@ void syncFolderOf(const std::string& path) {
 
 // Writes the bytes under TARGET.tmp beside the file replaced and renames it over that file; the file replaced
 // is kept as TARGET.bak. On failure nothing is left behind and reason says which step failed and why.
-int replaceAtomically(const std::string& path, const std::string& bytes, std::string& target, std::string& reason) {
+int replaceAtomically(const std::string& path, const std::string& bytes, bool replaceBackup, std::string& target,
+                      std::string& reason) {
     if (const int error = replacedFile(path, target, reason); error != 0) return error;
     const std::string temporary = target + ".tmp";
     int descriptor = -1;
@@ -249,7 +250,7 @@ int replaceAtomically(const std::string& path, const std::string& bytes, std::st
         reason = temporary + " cannot be written: " + std::strerror(error);
         return error;
     }
-    keepBackup(target);
+    if (replaceBackup) keepBackup(target);
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         error = errno;
         ::unlink(temporary.c_str());
@@ -383,9 +384,15 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
 
 // The new text reaches the disk under PATH.tmp first and replaces PATH with one rename, so PATH is always
 // either the old file or the new one whole, whenever the process dies or the disk fills.
-int writeFileAtomically(const std::string& path, const std::string& bytes, std::string* why) {
+int writeFileAtomically(const std::string& path, const std::string& bytes, std::string* why, bool replaceBackup) {
     std::string reason, target;
-    const int error = replaceAtomically(path, bytes, target, reason);
+    const int error = replaceAtomically(path, bytes, replaceBackup, target, reason);
     if (error != 0 && why != nullptr) *why = reason.empty() ? std::strerror(error) : reason;
     return error;
+}
+
+std::string backupPath(const std::string& path) {
+    std::string target, why;
+    replacedFile(path, target, why);
+    return target + ".bak";
 }

@@ -42,5 +42,9 @@ bool readWholeFile(const std::string& path, std::string& bytes);
 // leads to is replaced, with its .tmp and .bak beside it; a link to nothing or round in a loop, a folder and
 // anything but a regular file are not written. The temporary file is always made new, never written through a
 // file or link already there. Returns 0, or the system's error number (errno) of the step that failed, with PATH
-// as it was and no PATH.tmp left behind; why, when given, then says what failed in words.
-int writeFileAtomically(const std::string& path, const std::string& bytes, std::string* why = nullptr);
+// as it was and no PATH.tmp left behind; why, when given, then says what failed in words. With replaceBackup
+// false the file replaced is not kept and PATH.bak stays as it is (the caller knows it the better of the two).
+int writeFileAtomically(const std::string& path, const std::string& bytes, std::string* why = nullptr,
+                        bool replaceBackup = true);
+// Where writeFileAtomically keeps the file a write to path replaces: PATH.bak beside the file path leads to.
+std::string backupPath(const std::string& path);

@@ -238,3 +238,26 @@ TEST_F(SimForAuthors, VerticesAtTheEndsOfTheRangeAreDumpedHeldToIt) {
     EXPECT_EQ(state["areas"][0]["polygon"][0], json::array({2147483647, -2147483648LL}));
     EXPECT_DOUBLE_EQ(state["effects"][0]["x"].get<double>(), 9223372036854775807.0);
 }
+
+// A save that cannot be loaded gives way to a good backup, for continue and for L, with a note saying so; the next
+// save then replaces the broken file and leaves the good backup as it was.
+TEST_F(SimForAuthors, ABrokenSaveOffersItsGoodBackupAndNeverReplacesIt) {
+    const std::string backup =
+        "<savedata><hero x=\"400\" y=\"350\" nowmap=\"0\" nowpart=\"1\" life=\"60\" maxlife=\"75\" EXP=\"3\" "
+        "LEVEL=\"1\" speed=\"10\" kayaku=\"50\" money=\"4321\"/></savedata>";
+    const std::pair<const char*, const char*> cases[] = {
+        {"<savedata><hero x=\"1\"></savedata>", "press V\n"},  // does not parse; continue on the title
+        {"<savedata><flag id=\"3\" value=\"1\"/></savedata>", "start 0 400 300\npress L\n"},  // names no hero
+    };
+    for (const auto& [save, load] : cases) {
+        writeTextFile("gamedat.xml", save);
+        writeTextFile("gamedat.xml.bak", backup);
+        const std::vector<json> out =
+            runSim(std::string(load) +
+                   "expect heroMoney 4321\nexpect notes.text \"バックアップをロードしました\"\n"
+                   "set heroMoney 77\npress S\nexpect notes.text \"セーブしました\"\n");
+        EXPECT_TRUE(out.empty()) << json(out).dump();
+        EXPECT_NE(readTextFile("gamedat.xml").find("money=\"77\""), std::string::npos) << save;
+        EXPECT_EQ(readTextFile("gamedat.xml.bak"), backup) << save;
+    }
+}
