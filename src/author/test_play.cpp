@@ -173,6 +173,20 @@ void drawOverlay(GameState& game, Canvas& canvas) {
     clipCanvas(canvas, 0, 0, 0, 0);
 }
 
+// The data file naming a picture of the screen that the game shows now and that the reload would lose, since it no
+// longer decodes (cut short, garbage, deleted, or caught half-written): the map picture, or the NPC picture of the
+// same area. nullptr when there is none; as with the fixed pictures, one that never showed is not asked for.
+const DataFile* lostScreenPicture(const GameState& game, const GameState& next) {
+    if (!pictureLoaded(next.mapImage) && pictureLoaded(game.mapImage)) return &mapFile;
+    for (const NpcPicture& fresh : next.npcPictures) {
+        if (pictureLoaded(fresh.picture)) continue;
+        for (const NpcPicture& shown : game.npcPictures) {
+            if (shown.areaIndex == fresh.areaIndex && pictureLoaded(shown.picture)) return &npcFile;
+        }
+    }
+    return nullptr;
+}
+
 // The map view shows the map in every scene but the full-screen ones and game over.
 bool mapOnView(const GameState& game) {
     return game.scene != sceneFullScreen && game.scene != sceneGameOver;
@@ -272,6 +286,8 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
             std::string box;
             if (!loadsQuietly(load, box)) return refuse(firstErrorIn(file->name, {file->name, 0, true, box}));
         }
+        if (const DataFile* file = lostScreenPicture(game, next))
+            return refuse(firstErrorIn(file->name, {file->name, 0, true, "a picture it names cannot be read"}));
     }
     // Unchanged pictures come back from the picture cache as they were; a changed one is decoded anew.
     for (int32_t i = 0; i < fixedPictureCount; ++i) {

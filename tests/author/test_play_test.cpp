@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "author/world_check.h"
 #include "core/game_state.h"
@@ -193,6 +196,38 @@ TEST_F(TestPlayWorld, ABrokenFileKeepsTheOldDataAndTellsItsFileAndLine) {
     EXPECT_TRUE(reloadWorld(*game, problem));
     EXPECT_EQ(game->testPlay.problem, "");
     EXPECT_TRUE(boxes.boxes().empty()) << boxes.boxes().front().second;
+}
+
+// A map or NPC picture that no longer decodes (cut short, written so far in one burst of two, garbage, deleted) is
+// refused as a fixed picture is: the old one stays and the problem is shown; the whole picture then reloads.
+TEST_F(TestPlayWorld, ABrokenMapOrNpcPictureKeepsTheOldOneUntilItDecodes) {
+    startBelowTheNpc();
+    for (const char* file : {"pict/map.png", "pict/npc.png"}) {
+        writeTestPicture(file, 160, 40, 0xFF3060C0);
+        const std::string whole = readTextFile(file);
+        const std::pair<const char*, std::function<void()>> damages[] = {
+            {"half", [&] { writeTextFile(file, whole.substr(0, whole.size() / 2)); }},
+            {"all but its end", [&] { writeTextFile(file, whole.substr(0, whole.size() - 12)); }},
+            {"garbage", [&] { writeTextFile(file, "not a picture"); }},
+            {"deleted", [&] { std::filesystem::remove(file); }},
+        };
+        for (const auto& [damage, apply] : damages) {
+            const int32_t mapWidth = pictureWidth(game->mapImage);
+            apply();
+            Diagnostic problem;
+            EXPECT_FALSE(reloadWorld(*game, problem)) << file << " " << damage;
+            EXPECT_EQ(problem.file,
+                      std::string(file) == "pict/map.png" ? "media/BigMapData.xml" : "media/NPCPictList.xml");
+            EXPECT_NE(game->testPlay.problem, "");
+            EXPECT_EQ(pictureWidth(game->mapImage), mapWidth) << file << " " << damage;
+            EXPECT_TRUE(pictureLoaded(game->npcPictures[0].picture)) << file << " " << damage;
+            writeTextFile(file, whole);
+            ASSERT_TRUE(reloadWorld(*game, problem)) << diagnosticLine(problem);
+        }
+    }
+    EXPECT_EQ(pictureWidth(game->mapImage), 160);
+    EXPECT_EQ(pictureWidth(game->npcPictures[0].picture), 160);
+    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 TEST_F(TestPlayWorld, OnTheTitleAReloadReadsOnlyThePictures) {
