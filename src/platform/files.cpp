@@ -207,14 +207,14 @@ int replacedFile(const std::string& path, std::string& target, std::string& why)
 // removed (a folder) stops the write.
 int createTemporary(const std::string& temporary, const std::string& target, int& descriptor) {
     struct stat replaced {};
-    const mode_t mode = ::stat(target.c_str(), &replaced) == 0 ? (replaced.st_mode & 07777) : 0644;
+    const bool replacing = ::stat(target.c_str(), &replaced) == 0;
     for (int attempt = 0;; ++attempt) {
         descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (descriptor >= 0) break;
         if (errno != EEXIST || attempt == 1) return errno;
         if (::unlink(temporary.c_str()) != 0) return errno;
     }
-    if (mode != 0644) ::fchmod(descriptor, mode);
+    if (replacing) ::fchmod(descriptor, replaced.st_mode & 07777);
     return 0;
 }
 
