@@ -211,13 +211,10 @@ TEST_F(RecordedSession, ARecordingIntoAPipeTheWorldsFilesOrAnExistingFileIsRefus
         {"--record old.sim", 2, "old.sim exists; give --force to overwrite it"},
         {"--force --record old.sim", 1, "cannot open the display"},
     };
+    const std::string quorvath = "env -u DISPLAY SDL_AUDIODRIVER=dummy timeout 60 '" QUORVATH_BINARY_DIR "/quorvath' ";
     for (const auto& [arguments, status, said] : runs) {
         std::string err;
-        EXPECT_EQ(runCommand("env -u DISPLAY SDL_AUDIODRIVER=dummy timeout 60 '" + std::string(QUORVATH_BINARY_DIR) +
-                                 "/quorvath' " + arguments + " . 2>&1 >/dev/null",
-                             err),
-                  status)
-            << arguments;
+        EXPECT_EQ(runCommand(quorvath + arguments + " . 2>&1 >/dev/null", err), status) << arguments;
         EXPECT_NE(err.find(said), std::string::npos) << arguments << ": " << err;
     }
     EXPECT_EQ(readTextFile("old.sim"), "kept");
