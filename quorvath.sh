@@ -101,7 +101,11 @@ case "${1:-}" in
     for f in "$top"/build-fuzz/*_fuzz; do
       name=$(basename "$f")
       mkdir -p "$top/build-fuzz/corpus/$name"
-      "$f" -max_total_time="$secs" -timeout=10 "$top/build-fuzz/corpus/$name" "$top/fuzz/corpus/${name%_fuzz}"
+      # A target's own libFuzzer options, one line in fuzz/NAME.options: the whole game's needs long inputs at once.
+      options=()
+      if [ -f "$top/fuzz/$name.options" ]; then read -r -a options < "$top/fuzz/$name.options"; fi
+      "$f" "${options[@]}" -max_total_time="$secs" -timeout=10 "$top/build-fuzz/corpus/$name" \
+        "$top/fuzz/corpus/${name%_fuzz}"
     done
     ;;
   sanitize)

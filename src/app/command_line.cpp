@@ -107,9 +107,11 @@ const OptionRule optionRules[] = {
      [](LaunchOptions& options, const std::string& value) {
          const std::size_t equals = value.find('=');
          int32_t id = 0, flagValue = 0;
-         if (equals == std::string::npos || !wholeNumber(value.substr(0, equals), 0, storyFlagCount - 1, id) ||
-             !wholeNumber(value.substr(equals + 1), INT32_MIN, INT32_MAX, flagValue))
+         if (equals == std::string::npos || !wholeNumber(value.substr(0, equals), 0, storyFlagCount - 1, id))
              return "--set-flag takes ID=VALUE with a flag id from 0 to " + std::to_string(storyFlagCount - 1) +
+                    ", not '" + value + "'";
+         if (!wholeNumber(value.substr(equals + 1), INT32_MIN, INT32_MAX, flagValue))
+             return "--set-flag takes a VALUE from " + std::to_string(INT32_MIN) + " to " + std::to_string(INT32_MAX) +
                     ", not '" + value + "'";
          options.storyFlags.emplace_back(id, flagValue);
          return std::string();
@@ -128,6 +130,11 @@ const OptionRule optionRules[] = {
      [](LaunchOptions& options, const std::string& value) {
          if (value.empty()) return std::string("--record needs a file name");
          options.record = value;
+         return std::string();
+     }},
+    {"force", 0, nullptr, "let --record overwrite a file that exists",
+     [](LaunchOptions& options, const std::string&) {
+         options.force = true;
          return std::string();
      }},
 };

@@ -24,6 +24,7 @@ struct LaunchOptions {
     bool seedGiven = false;
     uint32_t seed = 0;   // --seed: the random generator's seed
     std::string record;  // --record: the quorvath-sim script the session is written to; empty for none
+    bool force = false;  // --force: --record may overwrite a file that exists
 };
 
 // What parseCommandLine returns when the game is to run.

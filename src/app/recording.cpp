@@ -2,6 +2,7 @@
 // leaves everything up to its last message.
 #include "app/recording.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -38,7 +39,47 @@ bool keyInTables(int32_t key) {
     return key >= 0 && key < keyCount;
 }
 
+// The path with its folders' links and dots resolved (the file itself need not exist).
+fs::path realPath(const fs::path& path) {
+    std::error_code error;
+    const fs::path real = fs::weakly_canonical(fs::absolute(path, error), error);
+    return error ? path.lexically_normal() : real;
+}
+
+bool inside(const fs::path& file, const fs::path& folder) {
+    const auto [end, rest] = std::mismatch(folder.begin(), folder.end(), file.begin(), file.end());
+    return end == folder.end() && rest != file.end();
+}
+
+// Why one file of the recording may not be written; empty when it may.
+std::string targetProblem(const fs::path& target, bool force) {
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    const bool exists = fs::exists(status);
+    if (exists && !fs::is_regular_file(status))
+        return target.string() + " is not a regular file; a recording is written to a new file or over a regular one";
+    const fs::path real = realPath(target);
+    for (const char* folder : {"media", "pict"}) {
+        if (inside(real, realPath(resolveGamePath(folder))))
+            return target.string() + " is one of the world's own files (under " + folder + "/)";
+    }
+    const std::string save = resolveGamePath(saveFilePath());
+    for (const std::string& file : {save, save + ".bak", save + ".tmp"}) {
+        if (real == realPath(file)) return target.string() + " is the world's saved game";
+    }
+    if (exists && !force) return target.string() + " exists; give --force to overwrite it, or choose another name";
+    return {};
+}
+
 }  // namespace
+
+std::string recordingProblem(const std::string& scriptPath, bool force) {
+    std::string problem = targetProblem(scriptPath, force);
+    std::error_code error;
+    if (problem.empty() && fs::is_regular_file(resolveGamePath(saveFilePath()), error))
+        problem = targetProblem(fs::path(scriptPath).parent_path() / recordedSaveName(scriptPath), force);
+    return problem;
+}
 
 std::string recordedSaveName(const std::string& scriptPath) {
     fs::path save(scriptPath);

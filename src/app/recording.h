@@ -20,6 +20,11 @@ struct Recording {
 
 // The file beside the script that carries the saved game: FILE.sim gives FILE.gamedat.xml.
 std::string recordedSaveName(const std::string& scriptPath);
+// Why the session may not be written to the script or to the copy of the saved game beside it (made only when
+// there is a save), or empty when it may: each must be a regular file or a new one (a pipe with no reader would
+// hold the start for ever), neither may be one of the world's own files (anything under media/ or pict/, the save
+// and its backup and temporary), and a file that exists is overwritten only with force (--force).
+std::string recordingProblem(const std::string& scriptPath, bool force);
 // Opens the script and writes its head: the seed, the saved game the session starts with (a copy of the save
 // file beside the script, or none), the story flags of the command line and the start place. False with the
 // reason when the script or the copy cannot be written.

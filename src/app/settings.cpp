@@ -3,9 +3,9 @@
 #include "app/settings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -234,15 +234,79 @@ private:
     std::ostream& warnings_;
 };
 
-// Parses the file's text; a parse error is a warning at its line, followed by what happens instead.
+// A settings file is a few dozen lines; a file far larger is no settings file and is not read.
+constexpr std::uintmax_t largestSettingsFile = 1 << 20;
+// The parser makes one table inside another for each part of a dotted key or a table header, and a few tens of
+// thousands of parts exhaust the stack (arrays and inline tables it bounds itself, at 256). No setting has more
+// than two parts, so a line with more dots between key characters than this is not handed to the parser.
+constexpr int32_t mostKeyDotsOnALine = 64;
+
+bool keyCharacter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return std::isalnum(byte) || c == '_' || c == '-' || c == '"' || c == '\'' || byte >= 0x80;
+}
+
+// The first line holding more dots between key characters (blanks aside) than any setting needs, or 0. Every dot
+// that joins the parts of a key has a key character or a quote on each side, wherever the key stands, so the
+// count never needs to know where quoted text begins and ends; a comment line of dots counts none.
+uint32_t lineOfTooDeepKey(std::string_view text) {
+    uint32_t line = 1;
+    int32_t dots = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\n') {
+            ++line;
+            dots = 0;
+            continue;
+        }
+        if (text[at] != '.' || at == 0) continue;
+        const size_t before = text.find_last_not_of(" \t", at - 1);
+        const size_t after = text.find_first_not_of(" \t", at + 1);
+        if (before == std::string_view::npos || after == std::string_view::npos) continue;
+        if (keyCharacter(text[before]) && keyCharacter(text[after]) && ++dots > mostKeyDotsOnALine) return line;
+    }
+    return 0;
+}
+
+// Parses the file's text; a parse error, or a text beyond what the parser is handed, is a warning at its line,
+// followed by what happens instead.
 bool parseDocument(const std::string& text, const std::string& path, toml::table& document, std::ostream& warnings,
                    const char* instead) {
+    if (const uint32_t line = lineOfTooDeepKey(text); line != 0) {
+        warnings << path << ':' << line << ": warning: a key of more than " << mostKeyDotsOnALine + 1
+                 << " parts, which no setting has; " << instead << '\n';
+        return false;
+    }
     try {
         document = toml::parse(text, std::string_view(path));
         return true;
     } catch (const toml::parse_error& error) {
         warnings << path << ':' << error.source().begin.line << ": warning: " << error.description() << "; " << instead
                  << '\n';
+        return false;
+    }
+}
+
+// Reads the whole file unless it is far larger than a settings file; false after a warning.
+bool readSettingsText(const std::string& path, std::string& text, std::ostream& warnings, const char* instead) {
+    std::error_code error;
+    if (std::filesystem::file_size(path, error) > largestSettingsFile && !error) {
+        warnings << path << ": warning: the file is larger than " << largestSettingsFile / 1024
+                 << " kB, far more than a settings file; " << instead << '\n';
+        return false;
+    }
+    if (!readWholeFile(path, text)) {
+        warnings << path << ": warning: cannot read the settings file; " << instead << '\n';
+        return false;
+    }
+    return true;
+}
+
+// True when the text parses to exactly the document.
+bool readsAs(const std::string& text, const toml::table& document) {
+    if (lineOfTooDeepKey(text) != 0) return false;
+    try {
+        return toml::parse(text) == document;
+    } catch (const toml::parse_error&) {
         return false;
     }
 }
@@ -320,28 +384,9 @@ bool editValue(std::string& whole, const toml::table& document, const std::strin
     return true;
 }
 
-}  // namespace
-
-Settings defaultSettings() {
-    Settings settings;
-    settings.keys = defaultKeys();
-    settings.padButtons = defaultPadButtons();
-    return settings;
-}
-
-std::string settingsFilePath() {
-    return (std::filesystem::path(configFolder()) / "quorvath" / "settings.toml").string();
-}
-
-Settings readSettings(const std::string& path, std::ostream& warnings) {
+// The settings a file's text gives, each problem a warning naming the file as path.
+Settings settingsOfText(const std::string& text, const std::string& path, std::ostream& warnings) {
     Settings settings = defaultSettings();
-    std::error_code missing;
-    if (!std::filesystem::exists(path, missing)) return settings;
-    std::string text;
-    if (!readWholeFile(path, text)) {
-        warnings << path << ": warning: cannot read the settings file; the defaults are used\n";
-        return settings;
-    }
     toml::table document;
     if (!parseDocument(text, path, document, warnings, "the defaults are used")) return settings;
     Reader reader(path, warnings);
@@ -365,13 +410,38 @@ Settings readSettings(const std::string& path, std::ostream& warnings) {
     return settings;
 }
 
+bool sameSettings(const Settings& a, const Settings& b) {
+    return a.display.fullscreen == b.display.fullscreen && a.display.scale == b.display.scale &&
+           a.display.scaling == b.display.scaling && a.musicVolume == b.musicVolume && a.mute == b.mute &&
+           a.showNotes == b.showNotes && a.keys == b.keys && a.padButtons == b.padButtons;
+}
+
+}  // namespace
+
+Settings defaultSettings() {
+    Settings settings;
+    settings.keys = defaultKeys();
+    settings.padButtons = defaultPadButtons();
+    return settings;
+}
+
+std::string settingsFilePath() {
+    return (std::filesystem::path(configFolder()) / "quorvath" / "settings.toml").string();
+}
+
+Settings readSettings(const std::string& path, std::ostream& warnings) {
+    std::error_code missing;
+    if (!std::filesystem::exists(path, missing)) return defaultSettings();
+    std::string text;
+    if (!readSettingsText(path, text, warnings, "the defaults are used")) return defaultSettings();
+    return settingsOfText(text, path, warnings);
+}
+
 bool writeSettings(const std::string& path, const Settings& settings, std::ostream& warnings) {
     std::string text;
     std::error_code missing;
-    if (std::filesystem::exists(path, missing) && !readWholeFile(path, text)) {
-        warnings << path << ": warning: cannot read the settings file; it is not written\n";
+    if (std::filesystem::exists(path, missing) && !readSettingsText(path, text, warnings, "it is not written"))
         return false;
-    }
     // What the file says now, each wrong or missing value read as its default, as the start would read it.
     std::ostringstream ignored;
     const Settings current = readSettings(path, ignored);
@@ -393,30 +463,52 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
         if (!change.differs) continue;
         toml::table document;
         if (!parseDocument(text, path, document, warnings, "the settings file is not written")) return false;
-        if (!editValue(text, document, change.table, change.key, change.text)) {
-            // A layout the line edit does not handle: the whole file is written anew by the library.
-            toml::table* table = document[change.table].as_table();
-            if (table == nullptr) {
-                document.insert_or_assign(change.table, toml::table{});
-                table = document[change.table].as_table();
-            }
-            if (std::string_view(change.key) == "fullscreen" || std::string_view(change.key) == "mute") {
-                table->insert_or_assign(change.key, change.text == "true");
-            } else {
-                table->insert_or_assign(change.key, std::stoll(change.text));
-            }
-            std::ostringstream rewritten;
-            rewritten << document << '\n';
-            text = rewritten.str();
+        // The file as the game reads it afterwards: the rest as it was, the value where the reader looks for it.
+        toml::table wanted = document;
+        toml::table* table = wanted[change.table].as_table();
+        if (table == nullptr) {
+            wanted.insert_or_assign(change.table, toml::table{});
+            table = wanted[change.table].as_table();
         }
+        if (change.text == "true" || change.text == "false") {
+            table->insert_or_assign(change.key, change.text == "true");
+        } else {
+            table->insert_or_assign(change.key, std::stoll(change.text));
+        }
+        // The line edit is taken only when the file then reads as wanted (it can miss a table made by a header of
+        // its sub-table, or a key with dotted parts); otherwise the library writes the file anew, without comments.
+        std::string edited = text;
+        if (!editValue(edited, document, change.table, change.key, change.text) || !readsAs(edited, wanted)) {
+            std::ostringstream rewritten;
+            rewritten << wanted << '\n';
+            edited = rewritten.str();
+            if (!readsAs(edited, wanted)) {
+                warnings << path << ": warning: " << change.table << '.' << change.key
+                         << " cannot be written into this file; it is not written\n";
+                return false;
+            }
+        }
+        text = std::move(edited);
         changed = true;
     }
     if (!changed) return true;
+    // The file written must give the game what it had plus the new values: a file written anew lists its keys in
+    // another order, which would move a key bound twice to the other action.
+    Settings wanted = current;
+    wanted.display.fullscreen = settings.display.fullscreen;
+    wanted.display.scale = settings.display.scale;
+    wanted.musicVolume = settings.musicVolume;
+    wanted.mute = settings.mute;
+    if (std::ostringstream quiet; !sameSettings(settingsOfText(text, path, quiet), wanted)) {
+        warnings << path << ": warning: the new values cannot be written into this file without changing others; "
+                 << "it is not written\n";
+        return false;
+    }
     std::error_code failed;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), failed);
     // Written beside the old file and renamed over it, so the settings file is always whole.
-    if (const int error = writeFileAtomically(path, text); error != 0) {
-        warnings << path << ": warning: the settings file cannot be written: " << std::strerror(error) << '\n';
+    if (std::string why; writeFileAtomically(path, text, &why) != 0) {
+        warnings << path << ": warning: the settings file cannot be written: " << why << '\n';
         return false;
     }
     return true;

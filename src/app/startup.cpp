@@ -178,10 +178,25 @@ int runGame(const LaunchOptions& options) {
     LaunchPlace place;
     if (!enterWorld(options, place)) return 1;
     if (options.startScreen >= 0) {
-        const std::string problem = startPlaceProblem(options.startScreen, options.startX, options.startY);
+        bool worldFault = false;
+        const std::string problem = startPlaceProblem(options.startScreen, options.startX, options.startY, &worldFault);
+        // A map that cannot be read is the world's fault, not the command line's: the start fails.
+        if (worldFault) {
+            std::fprintf(stderr, "quorvath: %s\n", problem.c_str());
+            return 1;
+        }
         if (!problem.empty()) {
             std::fprintf(stderr, "quorvath: --screen %d --at %d,%d: %s\n", options.startScreen, options.startX,
                          options.startY, problem.c_str());
+            return 2;
+        }
+    }
+    // A recording never waits on a pipe, never overwrites the world's own files, and overwrites others only when
+    // asked to: all decided before the window opens.
+    if (!recordFile.empty()) {
+        const std::string problem = recordingProblem(recordFile, options.force);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "quorvath: --record: %s\n", problem.c_str());
             return 2;
         }
     }

@@ -163,6 +163,20 @@ void drawOverlay(GameState& game, Canvas& canvas) {
     clipCanvas(canvas, 0, 0, 0, 0);
 }
 
+// The data file naming a picture of the screen that the game shows now and that the reload would lose, since it no
+// longer decodes (cut short, garbage, deleted, or caught half-written): the map picture, or the NPC picture of the
+// same area. nullptr when there is none; as with the fixed pictures, one that never showed is not asked for.
+const DataFile* lostScreenPicture(const GameState& game, const GameState& next) {
+    if (!pictureLoaded(next.mapImage) && pictureLoaded(game.mapImage)) return &mapDataFile;
+    for (const NpcPicture& fresh : next.npcPictures) {
+        if (pictureLoaded(fresh.picture)) continue;
+        for (const NpcPicture& shown : game.npcPictures) {
+            if (shown.areaIndex == fresh.areaIndex && pictureLoaded(shown.picture)) return &npcPictureFile;
+        }
+    }
+    return nullptr;
+}
+
 // The map view shows the map in every scene but the full-screen ones and game over.
 bool mapOnView(const GameState& game) {
     return game.scene != sceneFullScreen && game.scene != sceneGameOver;
@@ -170,12 +184,17 @@ bool mapOnView(const GameState& game) {
 
 }  // namespace
 
-std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y) {
+std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y, bool* worldFault) {
+    bool ignored = false;
+    bool& inWorld = worldFault != nullptr ? *worldFault : ignored;
+    inWorld = false;
     int32_t screens = -1;
     XmlParseProblem parse;
     XmlDocument document;
-    if (!openXmlDocumentQuietly(document, mapDataFile.gamePath, &parse))
-        return std::string(mapDataFile.name) + ":" + std::to_string(parse.line) + ": " + parse.text;
+    if (!openXmlDocumentQuietly(document, mapDataFile.gamePath, &parse)) {
+        inWorld = true;
+        return diagnosticLine(unreadableFileFinding(mapDataFile.name, parse));
+    }
     runXmlLoaderQuietly(mapDataFile.gamePath, [&screens](XmlDocument& map) {
         const XmlNodeList roots = selectNodes(map, "map");
         screens = roots.length() > 0 ? selectNodes(roots.item(0), "screen").length() : 0;
@@ -187,8 +206,10 @@ std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y) {
     auto scratch = std::make_unique<GameState>();
     scratch->currentMap = screen;
     std::string box;
-    if (!loadsQuietly([&] { return loadMapScreen(*scratch) == 1; }, box))
+    if (!loadsQuietly([&] { return loadMapScreen(*scratch) == 1; }, box)) {
+        inWorld = true;
         return "screen " + std::to_string(screen) + " cannot be read: " + box;
+    }
     if (firstAreaContaining(*scratch, x, y) < 0)
         return "no area of screen " + std::to_string(screen) + " holds the point (" + std::to_string(x) + ", " +
                std::to_string(y) + ")";
@@ -248,6 +269,8 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
             std::string box;
             if (!loadsQuietly(load, box)) return refuse(firstErrorIn(file->name, {file->name, 0, true, box}));
         }
+        if (const DataFile* file = lostScreenPicture(game, next))
+            return refuse(firstErrorIn(file->name, {file->name, 0, true, "a picture it names cannot be read"}));
     }
     // Unchanged pictures come back from the picture cache as they were; a changed one is decoded anew.
     for (int32_t i = 0; i < fixedPictureCount; ++i) {

@@ -16,8 +16,9 @@ struct Canvas;
 struct GameState;
 
 // Why a new game cannot start on the screen at (x, y): the world has no such screen, or no area of it holds the
-// point; empty when it can. Reads the map without any box.
-std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y);
+// point; empty when it can. Reads the map without any box. worldFault, when given, tells a fault of the world (its
+// map is missing or not well-formed, as the validator says it, or the screen cannot be read) from a place it lacks.
+std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y, bool* worldFault = nullptr);
 // A new game on the screen at (x, y) instead of the title: the new game's set-up on that screen, then the hero's
 // area found and the story events run as after a door; the scene is the field. False when the screen or the
 // enemy catalog cannot be read (the loaders have shown their boxes).

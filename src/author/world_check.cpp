@@ -165,10 +165,8 @@ std::optional<XmlNode> Checker::openRoot(const char* file, const char* rootName)
     XmlDocument document;
     XmlParseProblem problem;
     if (!openXmlDocumentQuietly(document, file, &problem)) {
-        if (fileProblem(resolveGamePath(file)) == FileProblem::missing)
-            error(file, 0, "file is missing");
-        else
-            error(file, problem.line, "not well-formed XML: " + problem.text);
+        const Diagnostic found = unreadableFileFinding(file, problem);
+        error(file, found.line, found.text);
         return std::nullopt;
     }
     const XmlNodeList roots = selectNodes(document, rootName);
@@ -825,6 +823,11 @@ std::vector<Diagnostic> Checker::run() {
 }
 
 }  // namespace
+
+Diagnostic unreadableFileFinding(const std::string& file, const XmlParseProblem& problem) {
+    if (fileProblem(resolveGamePath(file)) == FileProblem::missing) return {file, 0, true, "file is missing"};
+    return {file, problem.line, true, "not well-formed XML: " + problem.text};
+}
 
 std::vector<Diagnostic> checkWorld() {
     Checker checker;

@@ -450,13 +450,18 @@ void setAttribute(const XmlNode& element, const std::string& name, int32_t value
 
 // The top-level nodes (declaration, comment, root) go on lines of their own; inside the root the text
 // nodes the caller appended are the only line breaks.
-void saveXmlDocument(const XmlDocument& document, const std::string& path) {
+void saveXmlDocument(const XmlDocument& document, const std::string& path, bool replaceBackup) {
     if (!document.data) raise(comInvalidPointer);
     StringWriter writer;
     for (pugi::xml_node node = document.data->document.first_child(); node; node = node.next_sibling()) {
         node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
         writer.text += '\n';
     }
-    const int error = writeFileAtomically(resolveGamePath(path), writer.text);
-    if (error != 0) raise(codeOfErrno(error));
+    const std::string real = resolveGamePath(path);
+    std::string why;
+    const int error = writeFileAtomically(real, writer.text, &why, replaceBackup);
+    if (error == 0) return;
+    // The box shows only the system's code; standard error says which file and what was in the way.
+    reportRefusedFile(real, "cannot be written: " + why);
+    raise(codeOfErrno(error));
 }

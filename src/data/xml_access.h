@@ -103,6 +103,6 @@ void appendText(const XmlNode& parent, const std::string& text);
 // Sets an attribute to a number written in decimal.
 void setAttribute(const XmlNode& element, const std::string& name, int32_t value);
 // Writes the document as UTF-8 to a file named the game's way, replacing it atomically: the text goes to
-// PATH.tmp, is flushed to disk and renamed over PATH; the file it replaces is kept as PATH.bak.
-// A failure raises ComError and leaves PATH as it was.
-void saveXmlDocument(const XmlDocument& document, const std::string& path);
+// PATH.tmp, is flushed to disk and renamed over PATH; the file it replaces is kept as PATH.bak unless replaceBackup
+// is false, which leaves PATH.bak as it is. A failure raises ComError and leaves PATH as it was.
+void saveXmlDocument(const XmlDocument& document, const std::string& path, bool replaceBackup = true);

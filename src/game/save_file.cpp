@@ -17,9 +17,38 @@
 
 namespace {
 
+bool loadedFromBackup = false;  // the last load read the backup, since the save itself could not be loaded
+
 // Any file by that name, broken or not: only a save that is not there at all is passed over without a box.
 bool saveFileExists() {
     return fileProblem(resolveGamePath(saveFilePath())) != FileProblem::missing;
+}
+
+// A saved game loads when it parses and names a hero, as loadGame needs; looked at without any box.
+bool savedGameLoads(const std::string& path) {
+    return runXmlLoaderQuietly(path, [](XmlDocument& document) {
+               return asElement(selectNodes(document, "//hero").item(0)).empty() ? 0 : 1;
+           }) == 1;
+}
+
+std::string saveBackupPath() {
+    return backupPath(resolveGamePath(saveFilePath()));
+}
+
+// The save replaced becomes the backup, unless it cannot be loaded and the backup can: a broken save never takes
+// the place of the good backup the player could still go back to.
+bool backUpReplacedSave() {
+    return savedGameLoads(saveFilePath()) || !savedGameLoads(saveBackupPath());
+}
+
+// The file a load reads: the save, or its backup when the save cannot be loaded and the backup can (standard error
+// says so; the load's note too). A backup no better than the save leaves the save's own box, as before.
+std::string fileToLoad() {
+    const std::string save = saveFilePath();
+    if (savedGameLoads(save) || !savedGameLoads(saveBackupPath())) return save;
+    loadedFromBackup = true;
+    reportRefusedFile(resolveGamePath(save), "cannot be loaded; its backup " + saveBackupPath() + " is loaded instead");
+    return saveBackupPath();
 }
 
 int32_t writeSave(const PlayState& game) {
@@ -58,7 +87,7 @@ int32_t writeSave(const PlayState& game) {
         setAttribute(hero, "speed", game.heroSpeed);
         setAttribute(hero, "kayaku", game.heroPowder);
         setAttribute(hero, "money", game.heroMoney);
-        saveXmlDocument(document, saveFilePath());
+        saveXmlDocument(document, saveFilePath(), backUpReplacedSave());
         return 1;
     });
 }
@@ -74,8 +103,9 @@ int32_t saveGame(GameState& game) {
 // The file is laid over the state: flags and items it does not mention keep their value; the weapons owned are
 // those it lists. No save file at all is no error: nothing is loaded and no box is shown.
 int32_t loadGame(GameState& game) {
+    loadedFromBackup = false;
     if (!saveFileExists()) return 0;
-    return runXmlLoader(saveFilePath(), [&](XmlDocument& document) {
+    return runXmlLoader(fileToLoad(), [&](XmlDocument& document) {
         for (const XmlNode& node : selectNodes(document, "//flag").nodes) {
             const XmlNode flag = asElement(node);
             const int32_t id = attributeInt(flag, "id");
@@ -124,7 +154,7 @@ int32_t reloadSavedGame(GameState& game) {
     // only be replaced by this one at once.
     for (size_t i = requestsBefore; i < game.fileRequests.size(); ++i) game.fileRequests[i].quiet = true;
     clearCombat(game, CombatClearing::all);
-    if (loaded == 1) showNote(game, "ロードしました");
+    if (loaded == 1) showNote(game, loadNote());
     return loaded;
 }
 
@@ -147,4 +177,8 @@ void writeRequestedSaves(GameState& game) {
         if (request.kind == FileRequestKind::save && request.allowed) writeSave(request.saved);
     }
     game.fileRequests.clear();
+}
+
+std::string loadNote() {
+    return loadedFromBackup ? "バックアップをロードしました" : "ロードしました";
 }

@@ -3,15 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct GameState;
 
 // Writes the hero's progress now; 1 when written, 0 otherwise (also 0, writing nothing, on the title and
 // ending screens, while the hero is dead and during a boss battle). Shows the note "セーブしました" or
-// "セーブできません". The game itself saves through requests (core/save_requests.h).
+// "セーブできません". The save replaced becomes the backup unless it cannot be loaded and the backup can. The game
+// itself saves through requests (core/save_requests.h).
 int32_t saveGame(GameState& game);
 // Overlays the saved game on the state, the weapons owned becoming those the file lists; 1 when the whole file
-// was applied, 0 without any box when there is no save file.
+// was applied, 0 without any box when there is no save file. A save that cannot be loaded (it does not parse or
+// names no hero) gives way to its backup when that can be loaded.
 int32_t loadGame(GameState& game);
 // Loads the saved game and rebuilds the world from it (weapon slots, screen, area, story events, empty combat
 // tables); shows "ロードしました" and returns 1 when the whole file was applied, else 0.
@@ -22,3 +25,6 @@ void runFileRequests(GameState& game);
 // Writes the saves still asked for, without notes, and drops any load: for the end of the game, so a save asked
 // for in the last moments is not lost.
 void writeRequestedSaves(GameState& game);
+// The note of a load that applied the whole file: "ロードしました", or "バックアップをロードしました" when the last
+// load read the backup because the save itself could not be loaded.
+std::string loadNote();

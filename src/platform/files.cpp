@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -151,7 +152,8 @@ bool writeAll(int descriptor, const std::string& text) {
 }
 
 // Keeps the file about to be replaced as PATH.bak. A hard link costs nothing and leaves no moment without
-// PATH; where links are not possible the bytes are copied. A backup that cannot be made does not stop the write.
+// PATH; where links are not possible the bytes are copied into a file made new (never through a file or link
+// someone put there). A backup that cannot be made does not stop the write.
 void keepBackup(const std::string& target) {
     if (::access(target.c_str(), F_OK) != 0) return;
     const std::string backup = target + ".bak";
@@ -159,10 +161,61 @@ void keepBackup(const std::string& target) {
     if (::link(target.c_str(), backup.c_str()) == 0) return;
     std::string bytes;
     if (!readWholeFile(target, bytes)) return;
-    const int descriptor = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int descriptor = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (descriptor < 0) return;
     writeAll(descriptor, bytes);
     ::close(descriptor);
+}
+
+// The file a write replaces: the path itself, or the file its symbolic links lead to, so that a player's link
+// (a settings file kept with his other dotfiles) stays a link. 0, or the error with its reason in words.
+int replacedFile(const std::string& path, std::string& target, std::string& why) {
+    target = path;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return 0;  // a new file; a missing folder shows when it is made
+    if (S_ISLNK(info.st_mode)) {
+        std::error_code error;
+        const fs::path real = fs::canonical(path, error);
+        if (error) {
+            const int code = error.value();
+            const fs::path leadsTo = fs::read_symlink(path, error);
+            if (code == ELOOP)
+                why = "it is a symbolic link that leads round in a loop";
+            else if (code == ENOENT)
+                why = "it is a symbolic link to nothing (" + leadsTo.string() + ")";
+            else
+                why = "its symbolic link cannot be followed: " + std::string(std::strerror(code));
+            return code;
+        }
+        target = real.string();
+        if (::stat(target.c_str(), &info) != 0) return 0;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        why = "it is a folder";
+        return EISDIR;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        why = "it is not a regular file";
+        return EINVAL;
+    }
+    return 0;
+}
+
+// Makes the temporary file new, with the permissions of the file it will replace. Nothing already there is
+// written through: a file or link by that name (left by a write that never finished, or put there by someone
+// else) is removed, a link by itself and never what it leads to, and the file is made anew; what cannot be
+// removed (a folder) stops the write.
+int createTemporary(const std::string& temporary, const std::string& target, int& descriptor) {
+    struct stat replaced {};
+    const bool replacing = ::stat(target.c_str(), &replaced) == 0;
+    for (int attempt = 0;; ++attempt) {
+        descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (descriptor >= 0) break;
+        if (errno != EEXIST || attempt == 1) return errno;
+        if (::unlink(temporary.c_str()) != 0) return errno;
+    }
+    if (replacing) ::fchmod(descriptor, replaced.st_mode & 07777);
+    return 0;
 }
 
 // Flushes the folder that holds path, so that a rename in it survives a power cut.
@@ -173,6 +226,39 @@ void syncFolderOf(const std::string& path) {
     if (descriptor < 0) return;
     ::fsync(descriptor);
     ::close(descriptor);
+}
+
+// Writes the bytes under TARGET.tmp beside the file replaced and renames it over that file; the file replaced
+// is kept as TARGET.bak. On failure nothing is left behind and reason says which step failed and why.
+int replaceAtomically(const std::string& path, const std::string& bytes, bool replaceBackup, std::string& target,
+                      std::string& reason) {
+    if (const int error = replacedFile(path, target, reason); error != 0) return error;
+    const std::string temporary = target + ".tmp";
+    int descriptor = -1;
+    if (const int error = createTemporary(temporary, target, descriptor); error != 0) {
+        reason = "the temporary file " + temporary + " cannot be made: " + std::strerror(error);
+        return error;
+    }
+    bool written = writeAll(descriptor, bytes) && ::fsync(descriptor) == 0;
+    int error = written ? 0 : errno;
+    if (::close(descriptor) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        ::unlink(temporary.c_str());
+        reason = temporary + " cannot be written: " + std::strerror(error);
+        return error;
+    }
+    if (replaceBackup) keepBackup(target);
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+        ::unlink(temporary.c_str());
+        reason = target + " cannot be replaced: " + std::strerror(error);
+        return error;
+    }
+    syncFolderOf(target);
+    return 0;
 }
 
 }  // namespace
@@ -298,27 +384,15 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
 
 // The new text reaches the disk under PATH.tmp first and replaces PATH with one rename, so PATH is always
 // either the old file or the new one whole, whenever the process dies or the disk fills.
-int writeFileAtomically(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".tmp";
-    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor < 0) return errno;
-    if (!writeAll(descriptor, bytes) || ::fsync(descriptor) != 0) {
-        const int error = errno;
-        ::close(descriptor);
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    if (::close(descriptor) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    keepBackup(path);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    syncFolderOf(path);
-    return 0;
+int writeFileAtomically(const std::string& path, const std::string& bytes, std::string* why, bool replaceBackup) {
+    std::string reason, target;
+    const int error = replaceAtomically(path, bytes, replaceBackup, target, reason);
+    if (error != 0 && why != nullptr) *why = reason.empty() ? std::strerror(error) : reason;
+    return error;
+}
+
+std::string backupPath(const std::string& path) {
+    std::string target, why;
+    replacedFile(path, target, why);
+    return target + ".bak";
 }

@@ -38,6 +38,13 @@ void reportRefusedFile(const std::string& path, const std::string& why);
 // Reads a whole file named the game's way (or already resolved); false when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::string& bytes);
 // Replaces the file at path (already resolved) atomically: the bytes go to PATH.tmp, are flushed to disk and
-// renamed over PATH; the file replaced is kept as PATH.bak. Returns 0, or the system's error number (errno)
-// of the step that failed, with PATH as it was and no PATH.tmp left behind.
-int writeFileAtomically(const std::string& path, const std::string& bytes);
+// renamed over PATH; the file replaced is kept as PATH.bak. A PATH that is a symbolic link stays one: the file it
+// leads to is replaced, with its .tmp and .bak beside it; a link to nothing or round in a loop, a folder and
+// anything but a regular file are not written. The temporary file is always made new, never written through a
+// file or link already there. Returns 0, or the system's error number (errno) of the step that failed, with PATH
+// as it was and no PATH.tmp left behind; why, when given, then says what failed in words. With replaceBackup
+// false the file replaced is not kept and PATH.bak stays as it is (the caller knows it the better of the two).
+int writeFileAtomically(const std::string& path, const std::string& bytes, std::string* why = nullptr,
+                        bool replaceBackup = true);
+// Where writeFileAtomically keeps the file a write to path replaces: PATH.bak beside the file path leads to.
+std::string backupPath(const std::string& path);

@@ -154,6 +154,7 @@ TEST(CommandLine, MistakesPrintWhatWasWrongAndTheUsageOnStandardErrorAndGiveTwo)
         {{"--set-flag", "57=1"}, "--set-flag takes ID=VALUE with a flag id from 0 to 56, not '57=1'"},
         {{"--set-flag", "3"}, "not '3'"},
         {{"--set-flag=3=x"}, "not '3=x'"},
+        {{"--set-flag", "3=2147483648"}, "a VALUE from -2147483648 to 2147483647, not '3=2147483648'"},
         {{"--seed", "-1"}, "--seed takes a whole number from 0 to 4294967295, not '-1'"},
         {{"--seed", "4294967296"}, "not '4294967296'"},
         {{"--record="}, "--record needs a file name"},

@@ -11,6 +11,9 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
+
+#include <sys/stat.h>
 
 #include "app/command_line.h"
 #include "app/controls.h"
@@ -191,4 +194,30 @@ TEST_F(RecordedSession, ASessionWithoutASaveReplaysWithoutOne) {
     EXPECT_FALSE(
         startRecording(controls.recording, (folder.path() / "missing/folder/x.sim").string(), 5, options, reason));
     EXPECT_NE(reason.find("missing/folder/x.sim"), std::string::npos) << reason;
+}
+
+// The game refuses, before its window and without waiting, a recording into a pipe, over the world's own files or
+// over any file without --force (the copy of the save beside the script included); status 2 and the reason.
+TEST_F(RecordedSession, ARecordingIntoAPipeTheWorldsFilesOrAnExistingFileIsRefusedBeforeTheWindow) {
+    writeTextFile("gamedat.xml", savedGame);
+    writeTextFile("old.sim", "kept");
+    ::mkfifo("pipe.sim", 0644);
+    ::mkfifo("copy.gamedat.xml", 0644);
+    const std::tuple<const char*, int, const char*> runs[] = {
+        {"--record pipe.sim", 2, "pipe.sim is not a regular file"},
+        {"--record copy.sim", 2, "copy.gamedat.xml is not a regular file"},
+        {"--record media/BigMapData.xml", 2, "is one of the world's own files (under media/)"},
+        {"--force --record pict/new.sim", 2, "is one of the world's own files (under pict/)"},
+        {"--force --record gamedat.xml", 2, "gamedat.xml is the world's saved game"},
+        {"--record old.sim", 2, "old.sim exists; give --force to overwrite it"},
+        {"--force --record old.sim", 1, "cannot open the display"},
+    };
+    const std::string quorvath = "env -u DISPLAY SDL_AUDIODRIVER=dummy timeout 60 '" QUORVATH_BINARY_DIR "/quorvath' ";
+    for (const auto& [arguments, status, said] : runs) {
+        std::string err;
+        EXPECT_EQ(runCommand(quorvath + arguments + " . 2>&1 >/dev/null", err), status) << arguments;
+        EXPECT_NE(err.find(said), std::string::npos) << arguments << ": " << err;
+    }
+    EXPECT_EQ(readTextFile("old.sim"), "kept");
+    EXPECT_EQ(readTextFile("gamedat.xml"), savedGame);
 }

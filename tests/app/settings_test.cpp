@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/game_state.h"
@@ -277,6 +278,42 @@ TEST_F(SettingsFile, WritingMakesAMissingFileAndItsFoldersAndLeavesABrokenOneAlo
     EXPECT_EQ(quiet.str(), "");
     EXPECT_TRUE(dotted.mute);
     EXPECT_EQ(dotted.musicVolume, 100) << "the file said 50, the game's own value is 100";
+}
+
+// No file stops the start: a key or header of tens of thousands of parts (which overflowed the parser's stack) and
+// a file far larger than a settings file give the defaults and a warning at the line, and are never written over;
+// dots in comments do not count. Write-back puts the value where the reader finds it: never into a table made by
+// a sub-table's header, never onto the first part of a dotted key.
+TEST_F(SettingsFile, NoFileStopsTheStartAndWrittenBackValuesAreReadAgainWhateverTheLayout) {
+    std::string deep = "a";
+    for (int i = 0; i < 100000; ++i) deep += i % 2 ? ".a" : " . \"a\"";
+    Settings changed = defaultSettings();
+    changed.display.scale = 3;
+    for (const auto& [text, warning] :
+         {std::pair{"[audio]\nmute = true\n" + deep + " = 1\n", "settings.toml:3: warning: a key"},
+          std::pair{"# ok\n\n[" + deep + "]\n", "settings.toml:3: warning: a key"},
+          std::pair{std::string(2 << 20, '#'), "settings.toml: warning: the file is"}}) {
+        EXPECT_EQ(plainValues(read(text)), plainValues(defaultSettings()));
+        EXPECT_EQ(warnings.str().rfind(warning, 0), 0u) << warnings.str();
+        EXPECT_FALSE(writeSettings("settings.toml", changed, warnings));
+        EXPECT_EQ(readTextFile("settings.toml"), text);
+    }
+    EXPECT_EQ(plainValues(read("#" + std::string(200, '.') + "\n[audio]\nmute = true # " + std::string(200, '.'))),
+              "window scale 1 integer volume 100 muted notes");
+    EXPECT_EQ(warnings.str(), "");
+
+    const std::pair<const char*, const char*> layouts[] = {
+        {"[display.window]\nsize = 2  # kept\n", "size = 2"},
+        {"[display]\nscale.x = 1\nfullscreen = false\n", "fullscreen = false"},
+        {"[display.sub]\nx = 1\n[display]\nfullscreen = false\n", "x = 1"},
+        {"display = { fullscreen = false }\n", "fullscreen = false"}};
+    for (const auto& [layout, kept] : layouts) {
+        read(layout);
+        ASSERT_TRUE(writeSettings("settings.toml", changed, warnings)) << layout;
+        const std::string written = readTextFile("settings.toml");
+        EXPECT_EQ(read(written).display.scale, 3) << layout << "=>\n" << written;
+        EXPECT_NE(written.find(kept), std::string::npos) << written;
+    }
 }
 
 TEST_F(SettingsFile, TheFileLivesInTheConfigFolderOfTheDesktop) {

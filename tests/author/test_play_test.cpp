@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -101,6 +102,12 @@ TEST_F(TestPlayWorld, TheGameRefusesAStartPlaceTheWorldLacksWithStatusTwo) {
     // A place the world has passes the check; without a display the start then ends at the window.
     EXPECT_EQ(runGame("--screen 0 --at 400,300 .", err), 1);
     EXPECT_NE(err.find("cannot open the display"), std::string::npos) << err;
+    // A map that does not parse is the world's fault: the validator's words and status 1.
+    writeTextFile("media/BigMapData.xml", "<map>\n<screen name=\"x\" areanum=\"1\"\n</map>\n");
+    EXPECT_EQ(runGame("--screen 0 --at 400,300 .", err), 1);
+    EXPECT_NE(err.find("quorvath: media/BigMapData.xml:3: error: not well-formed XML: </map>"), std::string::npos)
+        << err;
+    testplay::writeMapFile();
     // Test-play's check of the world comes before the window, each problem on a line of its own.
     writeTextFile("media/ItemData.xml", "<itemdatas><item name=\"x\"/></itemdatas>");
     EXPECT_EQ(runGame("--test-play .", err), 1);
@@ -188,6 +195,30 @@ TEST_F(TestPlayWorld, ABrokenFileKeepsTheOldDataAndTellsItsFileAndLine) {
     EXPECT_TRUE(reloadWorld(*game, problem));
     EXPECT_EQ(game->testPlay.problem, "");
     EXPECT_TRUE(boxes.boxes().empty()) << boxes.boxes().front().second;
+}
+
+// A map or NPC picture that no longer decodes (cut short, written so far in one burst of two, garbage, deleted) is
+// refused as a fixed picture is: the old one stays and the problem is shown; the whole picture then reloads.
+TEST_F(TestPlayWorld, ABrokenMapOrNpcPictureKeepsTheOldOneUntilItDecodes) {
+    startBelowTheNpc();
+    for (const std::string file : {"pict/map.png", "pict/npc.png"}) {
+        writeTestPicture(file, 160, 40, 0xFF3060C0);
+        const std::string whole = readTextFile(file);
+        for (const std::string& damaged : {whole.substr(0, whole.size() / 2), whole.substr(0, whole.size() - 12),
+                                           std::string("not a picture"), std::string()}) {
+            const int32_t mapWidth = pictureWidth(game->mapImage);
+            writeTextFile(file, damaged);
+            if (damaged.empty()) std::filesystem::remove(file);
+            Diagnostic problem;
+            EXPECT_FALSE(reloadWorld(*game, problem)) << file << " " << damaged.size();
+            EXPECT_EQ(problem.file, file == "pict/map.png" ? "media/BigMapData.xml" : "media/NPCPictList.xml");
+            EXPECT_TRUE(pictureWidth(game->mapImage) == mapWidth && pictureLoaded(game->npcPictures[0].picture));
+            writeTextFile(file, whole);
+            ASSERT_TRUE(reloadWorld(*game, problem)) << diagnosticLine(problem);
+        }
+    }
+    EXPECT_EQ(pictureWidth(game->mapImage) + pictureWidth(game->npcPictures[0].picture), 320);
+    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 TEST_F(TestPlayWorld, OnTheTitleAReloadReadsOnlyThePictures) {

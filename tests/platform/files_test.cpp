@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <filesystem>
 #include <string>
+#include <utility>
+
+#include <sys/stat.h>
 
 #include "test_support.h"
 
@@ -88,6 +91,51 @@ TEST(Files, FailedAtomicWritesGiveTheSystemErrorAndLeaveTheFileAsItWas) {
     EXPECT_EQ(writeFileAtomically("folder", "x"), EISDIR);
     EXPECT_TRUE(std::filesystem::is_directory("folder/inside"));
     EXPECT_FALSE(std::filesystem::exists("folder.tmp"));
+}
+
+// Nothing found at the temporary's or the backup's name is written through: a link planted there (to a file
+// anywhere the player can write), a hard link, a pipe or a leftover is taken away by its name. A link the player
+// keeps stays one, the file it leads to replaced beside itself with its permissions; a link to nothing or to
+// itself is refused and left as it is.
+TEST(Files, AtomicWritesNeverWriteThroughWhatTheyFindAndKeepThePlayersLinks) {
+    TempFolder folder;
+    namespace fs = std::filesystem;
+    writeTextFile("elsewhere/victim.txt", "victim");
+    const std::pair<const char*, void (*)()> planted[] = {
+        {"link", [] { fs::create_symlink(fs::absolute("elsewhere/victim.txt"), "save.xml.tmp"); }},
+        {"hard link", [] { fs::create_hard_link("elsewhere/victim.txt", "save.xml.tmp"); }},
+        {"link to nothing", [] { fs::create_symlink("elsewhere/new.txt", "save.xml.tmp"); }},
+        {"pipe", [] { ::mkfifo("save.xml.tmp", 0644); }},
+        {"leftover", [] { writeTextFile("save.xml.tmp", "half"); }},
+        {"link as backup", [] { fs::create_symlink(fs::absolute("elsewhere/victim.txt"), "save.xml.bak"); }},
+    };
+    for (const auto& [what, plant] : planted) {
+        writeTextFile("save.xml", "old");
+        fs::remove("save.xml.bak");
+        plant();
+        EXPECT_EQ(writeFileAtomically("save.xml", what), 0) << what;
+        EXPECT_EQ(readTextFile("save.xml") + " " + readTextFile("save.xml.bak") + " " +
+                      readTextFile("elsewhere/victim.txt"),
+                  std::string(what) + " old victim");
+        EXPECT_FALSE(fs::exists(fs::symlink_status("save.xml.tmp")) || fs::exists("elsewhere/new.txt")) << what;
+    }
+
+    writeTextFile("dotfiles/settings.toml", "old");
+    fs::permissions("dotfiles/settings.toml", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("dotfiles/settings.toml", "settings.toml");
+    EXPECT_EQ(writeFileAtomically("settings.toml", "new"), 0);
+    EXPECT_EQ(fs::read_symlink("settings.toml"), "dotfiles/settings.toml");
+    EXPECT_EQ(readTextFile("dotfiles/settings.toml") + readTextFile("dotfiles/settings.toml.bak"), "newold");
+    EXPECT_EQ(fs::status("dotfiles/settings.toml").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("gone.toml", "nothing.toml");
+    fs::create_symlink("loop.toml", "loop.toml");
+    for (const auto& [name, why] : {std::pair{"nothing.toml", "it is a symbolic link to nothing (gone.toml)"},
+                                    std::pair{"loop.toml", "it is a symbolic link that leads round in a loop"}}) {
+        std::string said;
+        EXPECT_NE(writeFileAtomically(name, "x", &said), 0);
+        EXPECT_EQ(said, why);
+        EXPECT_TRUE(fs::is_symlink(name) && !fs::exists(std::string(name) + ".tmp")) << name;
+    }
 }
 
 // A path written in world data stays inside the world folder as the data spell it, ".." steps within it

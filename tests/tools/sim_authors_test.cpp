@@ -10,8 +10,10 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "author/test_play_world.h"
@@ -199,4 +201,50 @@ TEST_F(SimForAuthors, ASaveFileNamedByTheScriptIsAPrivateCopyAndTheWorldsOwnSave
     EXPECT_EQ(readTextFile("gamedat.xml"), "<savedata><hero x=\"1\" y=\"2\" nowmap=\"0\" money=\"5\"/></savedata>");
     EXPECT_FALSE(std::filesystem::exists("gamedat.xml.bak"));
     EXPECT_FALSE(std::filesystem::exists("saves/gamedat.xml"));
+}
+
+// A savefile that cannot be taken (missing, a pipe, a system file) ends the run with status 1 and the reason,
+// before any command could read or write the world's own save. A vertex at the ends of the number range is
+// dumped held to the range, without undefined behaviour.
+TEST_F(SimForAuthors, AnUnreadableSaveFileEndsTheRunAndVerticesAreDumpedHeldToTheRange) {
+    const std::string worldSave = "<savedata><hero x=\"1\" y=\"2\" nowmap=\"0\" money=\"5\"/></savedata>";
+    writeTextFile("gamedat.xml", worldSave);
+    ::mkfifo("pipe.xml", 0644);
+    for (const auto& [file, why] :
+         {std::pair{"missing.xml", "the file does not exist"}, std::pair{"pipe.xml", "it is not a regular file"},
+          std::pair{"/proc/self/status", "files under /proc, /sys and /dev"}}) {
+        int status = 0;
+        const std::vector<json> out = runSim(std::string("savefile ") + file + "\nstart 0 400 300\npress S\n", &status);
+        EXPECT_EQ(status, 1) << file;
+        ASSERT_EQ(out.size(), 1u) << file << ": " << json(out).dump();
+        EXPECT_NE(out[0].value("error", "").find(why), std::string::npos) << out[0].dump();
+        EXPECT_TRUE(readTextFile("gamedat.xml") == worldSave && !std::filesystem::exists("gamedat.xml.bak")) << file;
+    }
+    const std::vector<json> out = runSim(
+        "start 0 400 300\nset areas[0].polygon[0][0] 2147483647\nset areas[0].polygon[0][1] -2147483648\ndump\n");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0]["state"]["areas"][0]["polygon"][0], json::array({2147483647, -2147483648LL}));
+}
+
+// A save that cannot be loaded gives way to a good backup, for continue and for L, with a note saying so; the next
+// save then replaces the broken file and leaves the good backup as it was.
+TEST_F(SimForAuthors, ABrokenSaveOffersItsGoodBackupAndNeverReplacesIt) {
+    const std::string backup =
+        "<savedata><hero x=\"400\" y=\"350\" nowmap=\"0\" nowpart=\"1\" life=\"60\" maxlife=\"75\" EXP=\"3\" "
+        "LEVEL=\"1\" speed=\"10\" kayaku=\"50\" money=\"4321\"/></savedata>";
+    const std::pair<const char*, const char*> cases[] = {
+        {"<savedata><hero x=\"1\"></savedata>", "press V\n"},  // does not parse; continue on the title
+        {"<savedata><flag id=\"3\" value=\"1\"/></savedata>", "start 0 400 300\npress L\n"},  // names no hero
+    };
+    for (const auto& [save, load] : cases) {
+        writeTextFile("gamedat.xml", save);
+        writeTextFile("gamedat.xml.bak", backup);
+        const std::vector<json> out =
+            runSim(std::string(load) +
+                   "expect heroMoney 4321\nexpect notes.text \"バックアップをロードしました\"\n"
+                   "set heroMoney 77\npress S\nexpect notes.text \"セーブしました\"\n");
+        EXPECT_TRUE(out.empty()) << json(out).dump();
+        EXPECT_NE(readTextFile("gamedat.xml").find("money=\"77\""), std::string::npos) << save;
+        EXPECT_EQ(readTextFile("gamedat.xml.bak"), backup) << save;
+    }
 }

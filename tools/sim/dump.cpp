@@ -3,8 +3,11 @@
 // stops while a record has a field its list leaves out.
 #include "dump.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <climits>
+#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <map>
@@ -375,7 +378,9 @@ json toJson(const GameState&, const std::string& value) {
 }
 
 json toJson(const GameState&, const float& value) {
-    // Whole values print as integers, so positions read as the pixels they are.
+    // Whole values print as integers, so positions read as the pixels they are; one beyond the 64-bit range (or
+    // not a number) cannot be made an integer and prints as it is.
+    if (!(std::fabs(value) < 0x1p63f)) return static_cast<double>(value);
     const auto whole = static_cast<int64_t>(value);
     if (static_cast<float>(whole) == value) return whole;
     return static_cast<double>(value);
@@ -404,10 +409,18 @@ json toJson(const GameState&, const Canvas& canvas) {
     return {{"valid", canvasValid(canvas)}, {"width", canvasWidth(canvas)}, {"height", canvasHeight(canvas)}};
 }
 
+// A vertex cut to whole pixels, held to the 32-bit range: one set to the top of the range is 2^31 as a float, one
+// past it.
+int32_t wholePixel(float value) {
+    if (std::isnan(value)) return 0;
+    return static_cast<int32_t>(
+        std::clamp(std::trunc(static_cast<double>(value)), double{INT32_MIN}, double{INT32_MAX}));
+}
+
 json toJson(const GameState&, const Polygon& polygon) {
     json list = json::array();
     for (const PolygonPoint& point : polygon.vertices) {
-        list.push_back({static_cast<int32_t>(point.x), static_cast<int32_t>(point.y)});
+        list.push_back({wholePixel(point.x), wholePixel(point.y)});
     }
     return list;
 }

@@ -26,6 +26,7 @@
 #include "game/notes.h"
 #include "game/save_file.h"
 #include "music/music.h"
+#include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/window.h"
 
@@ -132,7 +133,26 @@ struct Runner {
     std::filesystem::path scriptFolder{};  // where a savefile named relatively is looked for
     bool quit = false;
     bool expectFailed = false;
+    bool runFailed = false;  // a savefile that could not be taken ended the run
     SaveFolder saves{};
+
+    // Makes the private save folder the run's, with a copy of the file named (a regular file, never one of the
+    // system's) or empty for "none"; why not, or empty.
+    std::string takeSaveFile(const std::string& name) {
+        if (!saves.fresh()) return "cannot make a folder for the saved game";
+        setSaveFolder(saves.folder.string());
+        if (name == "none") return {};
+        const std::filesystem::path given(name);
+        const std::string file = (given.is_absolute() ? given : scriptFolder / given).string();
+        std::string bytes;
+        if (!readWholeFile(file, bytes)) {
+            const std::string why = fileProblemText(fileProblem(resolveGamePath(file)));
+            return "cannot read \"" + file + "\": " + (why.empty() ? "it cannot be read" : why);
+        }
+        std::ofstream copy(saves.folder / "gamedat.xml", std::ios::binary | std::ios::trunc);
+        if (!(copy << bytes) || !copy.flush()) return "cannot copy \"" + file + "\" into the run's save folder";
+        return {};
+    }
 
     void tick(int64_t count) {
         for (int64_t i = 0; i < count; ++i) {
@@ -306,15 +326,13 @@ struct Runner {
             const size_t start = line.find_first_not_of(" \t", line.find("savefile") + 8);
             if (start == std::string::npos) return emitError("savefile: which file?");
             const std::string name = line.substr(start);
-            if (!saves.fresh()) return emitError("savefile: cannot make a folder for the saved game");
-            if (name != "none") {
-                const std::filesystem::path given(name);
-                const std::filesystem::path file = given.is_absolute() ? given : scriptFolder / given;
-                std::error_code error;
-                if (!std::filesystem::copy_file(file, saves.folder / "gamedat.xml", error))
-                    return emitError("savefile: cannot read \"" + file.string() + "\"");
+            // A run that cannot have its private save ends here: going on would read and write the world's own.
+            const std::string problem = takeSaveFile(name);
+            if (!problem.empty()) {
+                emitError("savefile: " + problem + "; the run ends");
+                runFailed = true;
+                quit = true;
             }
-            setSaveFolder(saves.folder.string());
         } else if (command == "quit") {
             if (!wantArgs(0, 0)) return;
             quit = true;
@@ -373,5 +391,5 @@ int main(int argc, char** argv) {
         if (!command.empty()) runner.run(command);
     }
     shutDown(*game);
-    return runner.expectFailed ? 1 : 0;
+    return runner.expectFailed || runner.runFailed ? 1 : 0;
 }
