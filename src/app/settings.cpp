@@ -41,37 +41,25 @@ constexpr int32_t reservedKeys[] = {0x7A /* F11 */, 0x7B /* F12 */, 0x1B /* Esc 
                                     0xBD /* - */,   0xBB /* = */,   0x6D /* keypad - */, 0x6B /* keypad + */};
 
 const std::array<std::vector<int32_t>, actionCount>& defaultKeys() {
-    static const std::array<std::vector<int32_t>, actionCount> keys = {{
-        {vkUp},
-        {vkDown},
-        {vkLeft},
-        {vkRight},
-        {vkV},
-        {vkSpace},
-        {vkB},
-        {vkN},
-        {vkS},
-        {vkL},
-        {0x50 /* P */},
-    }};
+    // In the order of the actions.
+    static const std::array<std::vector<int32_t>, actionCount> keys = {
+        {{vkUp}, {vkDown}, {vkLeft}, {vkRight}, {vkV}, {vkSpace}, {vkB}, {vkN}, {vkS}, {vkL}, {0x50 /* P */}}};
     return keys;
 }
 
 // A player with only a pad saves and loads through the game's own saving people; no button does it by accident.
 const std::array<std::vector<int32_t>, actionCount>& defaultPadButtons() {
-    static const std::array<std::vector<int32_t>, actionCount> buttons = {{
-        {padDpadUp},
-        {padDpadDown},
-        {padDpadLeft},
-        {padDpadRight},
-        {padA},
-        {padX},
-        {padB},
-        {padY},
-        {},
-        {},
-        {padStart},
-    }};
+    static const std::array<std::vector<int32_t>, actionCount> buttons = {{{padDpadUp},
+                                                                           {padDpadDown},
+                                                                           {padDpadLeft},
+                                                                           {padDpadRight},
+                                                                           {padA},
+                                                                           {padX},
+                                                                           {padB},
+                                                                           {padY},
+                                                                           {},
+                                                                           {},
+                                                                           {padStart}}};
     return buttons;
 }
 

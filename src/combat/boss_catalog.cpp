@@ -31,14 +31,9 @@ int32_t loadBoss(GameState& game, int32_t n) {
         boss.size = attributeInt(element, "size");
         boss.image = loadPicture(attributeText(element, "pict"), PathNamer::worldData);
         boss.cutinImage = loadPicture(attributeText(element, "cutin"), PathNamer::worldData);
-        boss.gx = attributeInt(element, "gx");
-        boss.gy = attributeInt(element, "gy");
-        boss.x = attributeInt(element, "x");
-        boss.y = attributeInt(element, "y");
+        readIntAttributes(element, {{"gx", boss.gx}, {"gy", boss.gy}, {"x", boss.x}, {"y", boss.y}});
         boss.life = boss.maxlife;
-        boss.hit = attributeInt(element, "hit");
-        boss.nearBand = attributeInt(element, "kin");
-        boss.middleBand = attributeInt(element, "tyu");
+        readIntAttributes(element, {{"hit", boss.hit}, {"kin", boss.nearBand}, {"tyu", boss.middleBand}});
         boss.attackIndex = -1;
         boss.attackState = 0;
 
@@ -58,13 +53,13 @@ int32_t loadBoss(GameState& game, int32_t n) {
         for (int32_t i = 0; i < static_cast<int32_t>(boss.attacks.size()); ++i) {
             const XmlNode attackElement = asElement(attacks.item(i));
             BossAttack& attack = boss.attacks[static_cast<size_t>(i)];
-            attack.type = attributeInt(attackElement, "type");
-            attack.wait1 = attributeInt(attackElement, "wait1");
-            attack.wait2 = attributeInt(attackElement, "wait2");
-            attack.speed1 = attributeInt(attackElement, "speed1");
-            attack.speed2 = attributeInt(attackElement, "speed2");
-            attack.pict = attributeInt(attackElement, "pict");
-            attack.power = attributeInt(attackElement, "power");
+            readIntAttributes(attackElement, {{"type", attack.type},
+                                              {"wait1", attack.wait1},
+                                              {"wait2", attack.wait2},
+                                              {"speed1", attack.speed1},
+                                              {"speed2", attack.speed2},
+                                              {"pict", attack.pict},
+                                              {"power", attack.power}});
         }
         return 1;
     });

@@ -14,9 +14,7 @@ int32_t loadEnemyCatalog(GameState& game) {
         for (int32_t kind = 0; kind < enemyKindCount; ++kind) {
             const XmlNode enemy = asElement(enemies.item(kind));
             EnemyType& type = game.enemyCatalog[static_cast<size_t>(kind)];
-            type.life = attributeInt(enemy, "life");
-            type.size = attributeInt(enemy, "size");
-            type.speed = attributeInt(enemy, "speed");
+            readIntAttributes(enemy, {{"life", type.life}, {"size", type.size}, {"speed", type.speed}});
         }
         return 1;
     });

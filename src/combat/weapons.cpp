@@ -53,12 +53,12 @@ int32_t loadWeapon(GameState& game, int32_t slot, int32_t number) {
         const XmlNodeList weapons = selectNodes(asElement(roots.item(0)), "enemy");
         const XmlNode element = asElement(weapons.item(current));
         weapon.name = attributeText(element, "name");
-        weapon.power = attributeInt(element, "power");
-        weapon.fly = attributeInt(element, "fly");
-        weapon.speed = attributeInt(element, "speed");
-        weapon.kayaku = attributeInt(element, "kayaku");
-        weapon.price = attributeInt(element, "wait");
-        weapon.pict = attributeInt(element, "pict");
+        readIntAttributes(element, {{"power", weapon.power},
+                                    {"fly", weapon.fly},
+                                    {"speed", weapon.speed},
+                                    {"kayaku", weapon.kayaku},
+                                    {"wait", weapon.price},
+                                    {"pict", weapon.pict}});
         weapon.howto = attributeText(element, "howto");
         return 1;
     });

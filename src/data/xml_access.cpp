@@ -326,6 +326,10 @@ int32_t attributeInt(const XmlNode& element, const std::string& name) {
     return wideToInt(attributeText(element, name));
 }
 
+void readIntAttributes(const XmlNode& element, std::initializer_list<IntAttribute> attributes) {
+    for (const IntAttribute& attribute : attributes) attribute.field = attributeInt(element, attribute.name);
+}
+
 std::string attributeText(const XmlNode& element, const std::string& name) {
     return pugiNode(element).attribute(name.c_str()).value();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,6 +64,14 @@ XmlNodeList selectNodes(const XmlNode& element, const std::string& name);
 XmlNode asElement(const XmlNode& node);
 // The attribute read by the wide-string-to-integer rule: blanks, a sign, digits up to the first non-digit; 0 when none.
 int32_t attributeInt(const XmlNode& element, const std::string& name);
+// An attribute read by the integer rule into a field: readIntAttributes(element, {{"power", weapon.power}, ...}).
+struct IntAttribute {
+    const char* name;
+    int32_t& field;
+};
+// Reads each attribute into its field, in the order given; the first read through an empty handle raises, as
+// attributeInt does, so the fields before it keep what they had.
+void readIntAttributes(const XmlNode& element, std::initializer_list<IntAttribute> attributes);
 // The attribute's text; empty when the element does not have it.
 std::string attributeText(const XmlNode& element, const std::string& name);
 bool hasAttribute(const XmlNode& element, const std::string& name);

@@ -3,6 +3,8 @@
 // over load it as their scene step.
 #include "game/save_file.h"
 
+#include <utility>
+
 #include "combat/enemies_and_shots.h"
 #include "combat/weapons.h"
 #include "core/game_state.h"
@@ -16,6 +18,15 @@
 #include "world/story_events.h"
 
 namespace {
+
+// The hero's attributes in the save file, in the order they are written.
+constexpr std::pair<const char*, int32_t PlayState::*> heroAttributes[] = {
+    {"x", &PlayState::heroX},           {"y", &PlayState::heroY},
+    {"nowmap", &PlayState::currentMap}, {"nowpart", &PlayState::currentArea},
+    {"life", &PlayState::heroLife},     {"maxlife", &PlayState::heroMaxLife},
+    {"EXP", &PlayState::heroExp},       {"LEVEL", &PlayState::heroLevel},
+    {"speed", &PlayState::heroSpeed},   {"kayaku", &PlayState::heroPowder},
+    {"money", &PlayState::heroMoney}};
 
 bool loadedFromBackup = false;  // the last load read the backup, since the save itself could not be loaded
 
@@ -76,17 +87,7 @@ int32_t writeSave(const PlayState& game) {
             appendText(root, "\n");
         }
         const XmlNode hero = appendElement(root, "hero");
-        setAttribute(hero, "x", game.heroX);
-        setAttribute(hero, "y", game.heroY);
-        setAttribute(hero, "nowmap", game.currentMap);
-        setAttribute(hero, "nowpart", game.currentArea);
-        setAttribute(hero, "life", game.heroLife);
-        setAttribute(hero, "maxlife", game.heroMaxLife);
-        setAttribute(hero, "EXP", game.heroExp);
-        setAttribute(hero, "LEVEL", game.heroLevel);
-        setAttribute(hero, "speed", game.heroSpeed);
-        setAttribute(hero, "kayaku", game.heroPowder);
-        setAttribute(hero, "money", game.heroMoney);
+        for (const auto& [name, field] : heroAttributes) setAttribute(hero, name, game.*field);
         saveXmlDocument(document, saveFilePath(), backUpReplacedSave());
         return 1;
     });
@@ -126,17 +127,7 @@ int32_t loadGame(GameState& game) {
         }
         // Only the first hero counts; a file without one has applied the tables above and then raises here.
         const XmlNode hero = asElement(selectNodes(document, "//hero").item(0));
-        game.heroX = attributeInt(hero, "x");
-        game.heroY = attributeInt(hero, "y");
-        game.heroLife = attributeInt(hero, "life");
-        game.heroMaxLife = attributeInt(hero, "maxlife");
-        game.heroSpeed = attributeInt(hero, "speed");
-        game.currentMap = attributeInt(hero, "nowmap");
-        game.currentArea = attributeInt(hero, "nowpart");
-        game.heroExp = attributeInt(hero, "EXP");
-        game.heroLevel = attributeInt(hero, "LEVEL");
-        game.heroPowder = attributeInt(hero, "kayaku");
-        game.heroMoney = attributeInt(hero, "money");
+        for (const auto& [name, field] : heroAttributes) game.*field = attributeInt(hero, name);
         return 1;
     });
 }

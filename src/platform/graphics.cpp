@@ -68,6 +68,20 @@ uint32_t unpremultiplied(uint32_t pixel) {
            channel(pixel & 0xFF);
 }
 
+// One pixel of an image surface as 0xAARRGGBB (premultiplication undone); 0 outside it. A surface without alpha
+// keeps an undefined top byte, which reads as opaque.
+uint32_t surfacePixel(cairo_surface_t* surface, int32_t x, int32_t y) {
+    if (x < 0 || y < 0 || x >= cairo_image_surface_get_width(surface) || y >= cairo_image_surface_get_height(surface))
+        return 0;
+    const cairo_format_t format = cairo_image_surface_get_format(surface);
+    if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return 0;
+    cairo_surface_flush(surface);
+    const uint8_t* bytes = cairo_image_surface_get_data(surface);
+    const std::size_t at = static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surface) + x * 4;
+    const uint32_t pixel = *reinterpret_cast<const uint32_t*>(bytes + at);
+    return format == CAIRO_FORMAT_RGB24 ? pixel | 0xFF000000u : unpremultiplied(pixel);
+}
+
 cairo_t* drawingContext(Canvas& canvas) {
     return canvas.data ? canvas.data->cr : nullptr;
 }
@@ -158,15 +172,7 @@ int32_t pictureHeight(const Picture& picture) {
 }
 
 uint32_t picturePixel(const Picture& picture, int32_t x, int32_t y) {
-    if (!picture.data || x < 0 || y < 0 || x >= pictureWidth(picture) || y >= pictureHeight(picture)) return 0;
-    cairo_surface_t* surface = picture.data->surface;
-    const cairo_format_t format = cairo_image_surface_get_format(surface);
-    if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return 0;
-    const uint8_t* bytes = cairo_image_surface_get_data(surface);
-    const std::size_t at = static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surface) + x * 4;
-    const uint32_t pixel = *reinterpret_cast<const uint32_t*>(bytes + at);
-    // A picture without alpha keeps an undefined top byte.
-    return format == CAIRO_FORMAT_RGB24 ? pixel | 0xFF000000u : unpremultiplied(pixel);
+    return picture.data ? surfacePixel(picture.data->surface, x, y) : 0;
 }
 
 Canvas createCanvas(int32_t width, int32_t height) {
@@ -198,10 +204,7 @@ int32_t canvasHeight(const Canvas& canvas) {
 }
 
 uint32_t canvasPixel(const Canvas& canvas, int32_t x, int32_t y) {
-    if (!canvas.data || x < 0 || y < 0 || x >= canvasWidth(canvas) || y >= canvasHeight(canvas)) return 0;
-    int32_t stride = 0;
-    const uint8_t* bytes = canvasBytes(canvas, stride);
-    return unpremultiplied(*reinterpret_cast<const uint32_t*>(bytes + static_cast<std::size_t>(y) * stride + x * 4));
+    return canvas.data ? surfacePixel(canvas.data->surface, x, y) : 0;
 }
 
 const uint8_t* canvasBytes(const Canvas& canvas, int32_t& stride) {

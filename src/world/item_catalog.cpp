@@ -9,7 +9,7 @@ namespace {
 
 // The next item the hero carries, from the current selection in the direction of step, the current one examined last.
 // With no item carried at all the search stops after one full turn and the selection stays.
-int32_t nextHeldItem(const GameState& game, int32_t step) {
+int32_t nextCarriedItem(const GameState& game, int32_t step) {
     int64_t k = game.selectedItemId;
     for (int32_t turn = 0; turn < itemKindCount; ++turn) {
         k += step;
@@ -26,7 +26,7 @@ int32_t nextHeldItem(const GameState& game, int32_t step) {
 }  // namespace
 
 int32_t loadItemRecord(GameState& game, int32_t id, int32_t step) {
-    game.selectedItemId = id >= 0 ? id : nextHeldItem(game, step);
+    game.selectedItemId = id >= 0 ? id : nextCarriedItem(game, step);
     return runXmlLoader(itemDataFile.gamePath, [&](XmlDocument& document) {
         const XmlNodeList roots = selectNodes(document, "itemdatas");
         if (roots.length() == 0) return 0;
@@ -34,11 +34,11 @@ int32_t loadItemRecord(GameState& game, int32_t id, int32_t step) {
         const XmlNode item = asElement(items.item(game.selectedItemId));
         ItemRecord& record = game.selectedItem;
         record.name = attributeText(item, "name");
-        record.use = attributeInt(item, "use");
-        record.type = attributeInt(item, "type");
-        record.power = attributeInt(item, "power");
-        record.time = attributeInt(item, "time");
-        record.pict = attributeInt(item, "pict");
+        readIntAttributes(item, {{"use", record.use},
+                                 {"type", record.type},
+                                 {"power", record.power},
+                                 {"time", record.time},
+                                 {"pict", record.pict}});
         record.howto = attributeText(item, "howto");
         record.id = game.selectedItemId;
         return 1;

@@ -26,6 +26,15 @@ bool held(const GameState& game, int32_t key) {
     return game.keyDown[key] != 0;
 }
 
+// The walking keys in the order they win, each with the key that cancels it when held too, its facing and step.
+struct WalkKey {
+    int32_t key, cancelledBy, dir, dx, dy;
+};
+constexpr WalkKey walkKeys[] = {{vkRight, vkLeft, dirRight, 1, 0},
+                                {vkLeft, -1, dirLeft, -1, 0},
+                                {vkDown, vkUp, dirDown, 0, 1},
+                                {vkUp, -1, dirUp, 0, -1}};
+
 // Whether the hero may go from the current area into area `to` by the levels.
 bool levelsAllowEntry(const GameState& game, const AreaRecord& to) {
     const AreaRecord* from = areaAt(game, game.currentArea);
@@ -99,29 +108,18 @@ void walkThrough(GameState& game, int32_t nx, int32_t ny) {
 void fieldStep(GameState& game) {
     int32_t nx = game.heroX, ny = game.heroY;
     bool moved = false;
-    // Horizontal keys win over vertical ones, so a step moves along one axis only;
-    // opposite keys held together cancel the step. A step past the end of the range stops at its end, where
-    // no area lies, and is refused like any step off the ground.
-    if (held(game, vkRight)) {
-        if (!held(game, vkLeft)) {
-            nx = clampedSum(nx, game.heroSpeed);
-            game.heroDir = dirRight;
+    // Horizontal keys win over vertical ones, so a step moves along one axis only; Right held with Left, or Down
+    // with Up, cancels the step. A step past the end of the range stops at its end, where no area lies, and is
+    // refused like any step off the ground.
+    for (const WalkKey& walk : walkKeys) {
+        if (!held(game, walk.key)) continue;
+        if (walk.cancelledBy < 0 || !held(game, walk.cancelledBy)) {
+            nx = clampedSum(nx, int64_t{walk.dx} * game.heroSpeed);
+            ny = clampedSum(ny, int64_t{walk.dy} * game.heroSpeed);
+            game.heroDir = walk.dir;
             moved = true;
         }
-    } else if (held(game, vkLeft)) {
-        nx = clampedSum(nx, -int64_t{game.heroSpeed});
-        game.heroDir = dirLeft;
-        moved = true;
-    } else if (held(game, vkDown)) {
-        if (!held(game, vkUp)) {
-            ny = clampedSum(ny, game.heroSpeed);
-            game.heroDir = dirDown;
-            moved = true;
-        }
-    } else if (held(game, vkUp)) {
-        ny = clampedSum(ny, -int64_t{game.heroSpeed});
-        game.heroDir = dirUp;
-        moved = true;
+        break;
     }
     // The walking frame alternates every two ticks.
     if (moved && (game.frameCounter & 3u) >= 2) game.heroDir += 1;

@@ -79,35 +79,28 @@ void giveWeapon(GameState& game, int32_t id, bool paid) {
     game.weaponOwned[id] = true;
 }
 
+// A give or buy command flag set to an id or an amount: carried out with that value, then set back to idle.
+template <class Act> void runCommand(GameState& game, int32_t flag, Act act) {
+    const int32_t value = game.storyFlags[flag];
+    if (value < 0) return;
+    act(value);
+    game.storyFlags[flag] = commandIdle;
+}
+
 void runCommands(GameState& game) {
     auto& flags = game.storyFlags;
-    if (flags[flagGiveItem] >= 0) {
-        giveItem(game, flags[flagGiveItem], false);
-        flags[flagGiveItem] = commandIdle;
-    }
-    if (flags[flagBuyItem] >= 0) {
-        giveItem(game, flags[flagBuyItem], true);
-        flags[flagBuyItem] = commandIdle;
-    }
+    runCommand(game, flagGiveItem, [&game](int32_t id) { giveItem(game, id, false); });
+    runCommand(game, flagBuyItem, [&game](int32_t id) { giveItem(game, id, true); });
     // The frame tick rewrites the sell flag itself at the end of the tick.
     if (flags[flagSellItem] == sellCommand) sellSelectedItem(game);
-    if (flags[flagGivePowder] >= 0) {
-        game.heroPowder = clampedSum(game.heroPowder, flags[flagGivePowder]);
-        flags[flagGivePowder] = commandIdle;
-    }
-    if (flags[flagBuyPowder] >= 0) {
-        game.heroPowder = clampedSum(game.heroPowder, flags[flagBuyPowder]);
-        game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(flags[flagBuyPowder]));
-        flags[flagBuyPowder] = commandIdle;
-    }
-    if (flags[flagGiveWeapon] >= 0) {
-        giveWeapon(game, flags[flagGiveWeapon], false);
-        flags[flagGiveWeapon] = commandIdle;
-    }
-    if (flags[flagBuyWeapon] >= 0) {
-        giveWeapon(game, flags[flagBuyWeapon], true);
-        flags[flagBuyWeapon] = commandIdle;
-    }
+    runCommand(game, flagGivePowder,
+               [&game](int32_t amount) { game.heroPowder = clampedSum(game.heroPowder, amount); });
+    runCommand(game, flagBuyPowder, [&game](int32_t amount) {
+        game.heroPowder = clampedSum(game.heroPowder, amount);
+        game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(amount));
+    });
+    runCommand(game, flagGiveWeapon, [&game](int32_t id) { giveWeapon(game, id, false); });
+    runCommand(game, flagBuyWeapon, [&game](int32_t id) { giveWeapon(game, id, true); });
     if (flags[flagHeal] > 0) {
         game.heroLife = game.heroMaxLife;
         flags[flagHeal] = 0;

@@ -70,6 +70,12 @@ bool parseInteger(const std::string& text, int64_t& value) {
     return true;
 }
 
+// An integer that fits 32 bits as either a signed or an unsigned number (a seed, an error code).
+bool parseWord32(const std::string& text, int64_t& value) {
+    return parseInteger(text, value) && value >= std::numeric_limits<int32_t>::min() &&
+           value <= std::numeric_limits<uint32_t>::max();
+}
+
 bool parseKey(const std::string& text, int32_t& key) {
     for (const KeyName& named : keyNames) {
         if (text == named.name) {
@@ -216,10 +222,7 @@ struct Runner {
         } else if (command == "seed") {
             if (!wantArgs(1, 1)) return;
             int64_t seed = 0;
-            if (!parseInteger(args[0], seed) || seed < std::numeric_limits<int32_t>::min() ||
-                seed > std::numeric_limits<uint32_t>::max()) {
-                return badArgument(args[0]);
-            }
+            if (!parseWord32(args[0], seed)) return badArgument(args[0]);
             std::srand(static_cast<unsigned>(seed));
         } else if (command == "set") {
             if (!wantArgs(2, 2)) return;
@@ -265,10 +268,7 @@ struct Runner {
         } else if (command == "comerror") {
             if (!wantArgs(1, 1)) return;
             int64_t code = 0;
-            if (!parseInteger(args[0], code) || code < std::numeric_limits<int32_t>::min() ||
-                code > std::numeric_limits<uint32_t>::max()) {
-                return badArgument(args[0]);
-            }
+            if (!parseWord32(args[0], code)) return badArgument(args[0]);
             // 0x80040205 and -2147220987 are the same error: the code is kept as the signed 32-bit value.
             const ComError error{static_cast<int32_t>(static_cast<uint32_t>(code))};
             emit({{"comerror", {{"code", error.code}, {"text", error.message()}}}});
