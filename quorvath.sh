@@ -15,7 +15,7 @@ top=$(pwd)
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libcairo2-dev
   libpango1.0-dev libpng-dev libx11-dev libpugixml-dev libtomlplusplus-dev nlohmann-json3-dev libgtest-dev
-  fonts-ipafont-gothic lame xvfb xdotool x11-utils imagemagick openbox desktop-file-utils appstream dpkg-dev
+  python3 fonts-ipafont-gothic lame xvfb xdotool x11-utils imagemagick openbox desktop-file-utils appstream dpkg-dev
   lintian clang-format clang-tidy)
 
 install_packages() {
@@ -68,6 +68,8 @@ case "${1:-}" in
   test)
     install_packages
     check_format
+    # The floors of src/ (docs/architecture.md): no include runs upwards or sideways, no units in a circle.
+    python3 "$top/tools/floors/check_floors.py" "$top/src"
     build
     # The demo world must pass the validator with no error before anything else is tested.
     "$top/build/quorvath-check" "$top/game"
