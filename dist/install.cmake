@@ -12,10 +12,12 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides DESTINATION ${CMAKE_IN
 
 # The demo world: its hand-written data and every picture and track the build made. A save file, the asset
 # tool's stamp and half-written pictures of a developer's tree stay out.
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/game/media ${CMAKE_SOURCE_DIR}/game/pict
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/game/media ${CMAKE_SOURCE_DIR}/game/pict ${CMAKE_SOURCE_DIR}/game/lang
   DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvath/game
   PATTERN ".*" EXCLUDE
   PATTERN "*.part" EXCLUDE)
+# The game's own translation catalogues, beside the demo world.
+install(FILES ${QUORVATH_GAME_CATALOGUES} DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvath/lang)
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/app.desktop.in ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.desktop @ONLY)
 # The screenshots of docs/screenshots, as the project's repository serves them.

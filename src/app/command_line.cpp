@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "app/build_info.h"
+#include "app/language.h"
 #include "app/settings.h"
 #include "app/user_folders.h"
 #include "core/data_files.h"
@@ -81,6 +82,13 @@ const OptionRule optionRules[] = {
     {"window", 0, nullptr, "start in a window",
      [](LaunchOptions& options, const std::string&) {
          options.fullscreen = 0;
+         return std::string();
+     }},
+    {"language", 0, "LANG", "play in LANG (e.g. en) when the world has it; C for the texts as written",
+     [](LaunchOptions& options, const std::string& value) {
+         if (value != "C" && value != "POSIX" && languageName(value).empty())
+             return "--language takes a language such as en or en_GB, not '" + value + "'";
+         options.language = value;
          return std::string();
      }},
     {"test-play", 0, nullptr, "for authors: validate, F3 areas, F9 state, F5 reload",
@@ -401,6 +409,7 @@ bool enterWorld(const LaunchOptions& options, LaunchPlace& place) {
     place.world = world.folder;
     place.saveFolder = chooseSaveFolder(options, world, current);
     place.iconFile = findIconFile(executable);
+    place.catalogues = gameCatalogueFolder(executable);
     std::string reason;
     if (!options.saveDir.empty() && !makeFolders(place.saveFolder, 0777, reason)) {
         showMessageBox("Cannot make the save folder " + place.saveFolder.string() + ": " + reason, "Quorvath");

@@ -15,6 +15,7 @@ struct LaunchOptions {
     std::string saveDir;      // --save-dir; empty when none was given
     int32_t scale = 0;        // --scale: the window's size in picture sizes for this run; 0 when none was given
     int32_t fullscreen = -1;  // --fullscreen 1, --window 0; -1 keeps what the settings say
+    std::string language;     // --language; empty keeps what the settings and the system say
     // For world authors
     bool testPlay = false;           // --test-play: the validator at start, the author keys, reload when a file changes
     int32_t startScreen = -1;        // --screen: a new game on this screen, skipping the title; -1 for the title
@@ -70,6 +71,7 @@ struct LaunchPlace {
     std::filesystem::path world;       // the working directory from now on
     std::filesystem::path saveFolder;  // where gamedat.xml, .bak and .tmp go
     std::filesystem::path iconFile;    // the window's icon; empty when none was found
+    std::filesystem::path catalogues;  // the game's own translation catalogues; empty when none were found
 };
 
 // Finds the world, makes it the working directory, makes the save folder and gives it to the save file.

@@ -10,6 +10,7 @@
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "game/notes.h"
+#include "game/translation.h"
 #include "music/music.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
@@ -157,7 +158,7 @@ void handlePadRemoved(GameState& game, Controls& controls, int32_t device) {
 }
 
 void showVolume(GameState& game, const Settings& settings) {
-    showNote(game, settings.mute ? "ミュート" : "おんがく " + std::to_string(settings.musicVolume));
+    showNote(game, settings.mute ? "ミュート" : gameText(game, "おんがく {0}", {std::to_string(settings.musicVolume)}));
 }
 
 // Saves the back buffer, the picture the rules drew without any note, under a new date-time name.

@@ -14,6 +14,7 @@
 
 #include <toml++/toml.h>
 
+#include "app/language.h"
 #include "app/user_folders.h"
 #include "core/game_state.h"
 #include "core/keys.h"
@@ -123,6 +124,18 @@ public:
                 readBool(node, "notes.show", settings.showNotes);
             } else {
                 unknown(key, "notes." + std::string(key.str()));
+            }
+        });
+    }
+
+    void readGame(const toml::table& table, Settings& settings) {
+        eachInFileOrder(table, [&](const toml::key& key, const toml::node& node) {
+            if (key.str() != "language") return unknown(key, "game." + std::string(key.str()));
+            const std::optional<std::string> text = node.value_exact<std::string>();
+            if (text && (*text == "auto" || *text == "C" || !languageName(*text).empty())) {
+                settings.language = *text;
+            } else {
+                warn(node.source(), "game.language must be \"auto\" or a language such as \"en\"; \"auto\" is used");
             }
         });
     }
@@ -381,7 +394,8 @@ Settings settingsOfText(const std::string& text, const std::string& path, std::o
     eachInFileOrder(document, [&](const toml::key& key, const toml::node& node) {
         const std::string name(key.str());
         const toml::table* table = node.as_table();
-        if (name != "display" && name != "audio" && name != "notes" && name != "keys" && name != "pad") {
+        if (name != "display" && name != "audio" && name != "notes" && name != "game" && name != "keys" &&
+            name != "pad") {
             reader.warn(key.source(), "unknown setting " + name + "; it is ignored");
         } else if (table == nullptr) {
             reader.warn(node.source(), "[" + name + "] must be a table; it is ignored");
@@ -391,6 +405,8 @@ Settings settingsOfText(const std::string& text, const std::string& path, std::o
             reader.readAudio(*table, settings);
         } else if (name == "notes") {
             reader.readNotes(*table, settings);
+        } else if (name == "game") {
+            reader.readGame(*table, settings);
         } else {
             reader.readBindings(*table, name == "pad", name == "pad" ? settings.padButtons : settings.keys);
         }
@@ -401,7 +417,7 @@ Settings settingsOfText(const std::string& text, const std::string& path, std::o
 bool sameSettings(const Settings& a, const Settings& b) {
     return a.display.fullscreen == b.display.fullscreen && a.display.scale == b.display.scale &&
            a.display.scaling == b.display.scaling && a.musicVolume == b.musicVolume && a.mute == b.mute &&
-           a.showNotes == b.showNotes && a.keys == b.keys && a.padButtons == b.padButtons;
+           a.showNotes == b.showNotes && a.language == b.language && a.keys == b.keys && a.padButtons == b.padButtons;
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ struct Settings {
     int32_t musicVolume = 100;  // percent
     bool mute = false;
     bool showNotes = true;
+    std::string language = "auto";  // [game] language: "auto" takes the system's
     // Per action: virtual-key codes of the keyboard, PadButtons of game controllers.
     std::array<std::vector<int32_t>, actionCount> keys;
     std::array<std::vector<int32_t>, actionCount> padButtons;

@@ -13,6 +13,7 @@
 
 #include "app/command_line.h"
 #include "app/controls.h"
+#include "app/language.h"
 #include "app/recording.h"
 #include "app/settings.h"
 #include "app/window_picture.h"
@@ -25,6 +26,7 @@
 #include "game/frame_tick.h"
 #include "game/notes.h"
 #include "game/save_file.h"
+#include "game/translation.h"
 #include "music/music.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
@@ -250,6 +252,12 @@ int runGame(const LaunchOptions& options) {
         return 1;
     }
     applySettings(*game, controls);
+    // The player's language: a catalogue that cannot be read is reported and the texts stay as written.
+    std::vector<CatalogueProblem> catalogueProblems;
+    chooseLanguage(*game, chosenLanguage(options.language, controls.settings.language), place.catalogues,
+                   catalogueProblems);
+    for (const CatalogueProblem& problem : catalogueProblems)
+        std::fprintf(stderr, "%s:%d: warning: %s\n", problem.file.c_str(), problem.line, problem.text.c_str());
     if (!windowMade) {
         std::fprintf(stderr, "quorvath: cannot open the window: %s\n", windowError.c_str());
         shutDown(*game);

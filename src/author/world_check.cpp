@@ -1,6 +1,7 @@
 // The world validator: every check reads the data the way the game's loaders do, so that what the game
 // would silently ignore, clamp or crash on is reported to the author with its file and line first.
 #include "author/world_check.h"
+#include "author/world_texts.h"
 
 #include <array>
 #include <cstdlib>
@@ -831,10 +832,8 @@ Diagnostic unreadableFileFinding(const std::string& file, const XmlParseProblem&
 
 std::vector<Diagnostic> checkWorld() {
     Checker checker;
-    return checker.run();
-}
-
-std::string diagnosticLine(const Diagnostic& diagnostic) {
-    return diagnostic.file + ":" + std::to_string(diagnostic.line) + ": " + (diagnostic.error ? "error" : "warning") +
-           ": " + diagnostic.text;
+    std::vector<Diagnostic> found = checker.run();
+    // The world's translations are checked against the texts the world has now.
+    for (Diagnostic& problem : checkCatalogues(worldTexts())) found.push_back(std::move(problem));
+    return found;
 }

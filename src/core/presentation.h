@@ -11,6 +11,7 @@
 
 #include "core/fixed_pictures.h"
 #include "core/shown_things.h"
+#include "core/translations.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
 
@@ -45,4 +46,7 @@ struct Presentation {
     std::map<std::string, TrackRecord> musicTracks;
 
     Notes notes;
+
+    // The player's language: what the view, the notes and the boxes draw texts in
+    Translations translations;
 };

@@ -18,3 +18,10 @@ constexpr int32_t heroFeetBelowCentre = mapViewHeroY - viewCentre;
 // The hero's picture cell and where the field draws it: centred on the view's centre.
 constexpr int32_t heroCell = 40;
 constexpr int32_t heroViewX = viewCentre - heroCell / 2, heroViewY = viewCentre - heroCell / 2;
+
+// How wide a text may run from where it is drawn to the edge of its box: the side panel's screen name (from
+// x = 700) and weapon names (from x = 760), a menu page's name (from x = 220) and description (from x = 160) inside
+// the page's frame (which ends at x = 490), a line of the message window (from x = 15, as far from its right edge).
+// A description in a language other than Japanese breaks its lines to stay within its width.
+constexpr int32_t sidePanelNameWidth = 200, sidePanelWeaponWidth = 140, pageNameWidth = 270, pageDescriptionWidth = 330,
+                  messageLineWidth = 570;

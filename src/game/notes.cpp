@@ -6,6 +6,7 @@
 
 #include "core/game_state.h"
 #include "core/view_geometry.h"
+#include "game/translation.h"
 #include "platform/window.h"
 
 namespace {
@@ -50,10 +51,11 @@ void drawBossBar(Canvas& canvas, const GameState& game) {
     fillRect(canvas, barBoxX, barBoxY, barBoxWidth, barBoxHeight, noteBox);
     const int32_t nameX = barBoxX + 10;
     int32_t nameWidth = 0, nameHeight = 0;
-    textSize(game.smallFont, boss.name, nameWidth, nameHeight);
+    textSize(game.smallFont, worldText(game, boss.name), nameWidth, nameHeight);
     // A long name is cut before the bar.
     clipCanvas(canvas, nameX, barBoxY, barNameWidth, barBoxHeight);
-    drawText(canvas, game.smallFont, boss.name, nameX, barBoxY + (barBoxHeight - nameHeight) / 2, noteInk);
+    drawText(canvas, game.smallFont, worldText(game, boss.name), nameX, barBoxY + (barBoxHeight - nameHeight) / 2,
+             noteInk);
     clipCanvas(canvas, 0, 0, 0, 0);
     const int32_t barX = nameX + barNameWidth + 6, barY = barBoxY + (barBoxHeight - barHeight) / 2;
     fillRect(canvas, barX - 1, barY - 1, barWidth + 2, barHeight + 2, barEdge);
@@ -92,10 +94,11 @@ void drawPlayerNotes(GameState& game, Canvas& canvas, bool paused) {
     if (!game.notes.shown) return;
     if (bossBarUp(game)) drawBossBar(canvas, game);
     const std::string note = currentNote(game);
-    if (!note.empty()) drawNoteBox(canvas, game.smallFont, note, 16, 12);
+    if (!note.empty()) drawNoteBox(canvas, game.smallFont, gameText(game, note), 16, 12);
     if (signUp(game, paused)) {
+        const std::string sign = gameText(game, pauseSign);
         int32_t signWidth = 0, signHeight = 0;
-        textSize(game.largeFont, pauseSign, signWidth, signHeight);
-        drawNoteBox(canvas, game.largeFont, pauseSign, (mapViewSize - signWidth) / 2, signCentreY - signHeight / 2);
+        textSize(game.largeFont, sign, signWidth, signHeight);
+        drawNoteBox(canvas, game.largeFont, sign, (mapViewSize - signWidth) / 2, signCentreY - signHeight / 2);
     }
 }

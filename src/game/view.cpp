@@ -9,6 +9,7 @@
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
+#include "game/translation.h"
 #include "platform/graphics.h"
 
 namespace {
@@ -93,11 +94,13 @@ void drawIcon(const GameState& game, Canvas& canvas, int64_t cell, At at) {
                     iconCell);
 }
 
+// The page's texts; a description in a language other than Japanese breaks its lines at spaces to stay on the page.
 void drawPageTexts(const GameState& game, Canvas& canvas, const std::string& heading, const std::string& name,
                    const std::string& description, const std::string& numbers) {
     drawText(canvas, game.smallFont, heading, pageHeadingAt.x, pageHeadingAt.y, colourWhite);
     drawText(canvas, game.smallFont, name, pageNameAt.x, pageNameAt.y, colourWhite);
-    drawText(canvas, game.smallFont, description, pageDescriptionAt.x, pageDescriptionAt.y, colourWhite);
+    drawText(canvas, game.smallFont, wrappedText(game.smallFont, description, pageDescriptionWidth),
+             pageDescriptionAt.x, pageDescriptionAt.y, colourWhite);
     drawText(canvas, game.smallFont, numbers, pageNumbersAt.x, pageNumbersAt.y, colourWhite);
 }
 
@@ -164,8 +167,10 @@ struct Painter {
 
     void operator()(const MessageShown& message) {
         drawPicture(canvas, fixedPicture(game, picWhitebox), messageBoxAt.x, messageBoxAt.y);
-        drawText(canvas, game.largeFont, message.first, messageFirstLineAt.x, messageFirstLineAt.y, colourBlack);
-        drawText(canvas, game.largeFont, message.second, messageSecondLineAt.x, messageSecondLineAt.y, colourBlack);
+        drawText(canvas, game.largeFont, worldText(game, message.first), messageFirstLineAt.x, messageFirstLineAt.y,
+                 colourBlack);
+        drawText(canvas, game.largeFont, worldText(game, message.second), messageSecondLineAt.x, messageSecondLineAt.y,
+                 colourBlack);
     }
 
     void operator()(const QuestionShown& question) {
@@ -176,13 +181,14 @@ struct Painter {
 
     void operator()(const SidePanelShown& panel) {
         drawPicture(canvas, fixedPicture(game, picSidePanel), sidePanelAt.x, sidePanelAt.y);
-        drawText(canvas, game.smallFont, panel.mapName, mapNameAt.x, mapNameAt.y, colourWhite);
+        drawText(canvas, game.smallFont, worldText(game, panel.mapName), mapNameAt.x, mapNameAt.y, colourWhite);
         const std::string status = formatText("%d / %d\n%d\n%d / %lld\n%dg\n%d", panel.life, panel.maxLife, panel.level,
                                               panel.exp, static_cast<long long>(panel.nextLevelExp), panel.powder,
                                               panel.money);
         drawText(canvas, game.smallFont, status, statusAt.x, statusAt.y, colourWhite);
-        drawText(canvas, game.smallFont, panel.spaceWeapon, spaceWeaponAt.x, spaceWeaponAt.y, colourWhite);
-        drawText(canvas, game.smallFont, panel.bWeapon, bWeaponAt.x, bWeaponAt.y, colourWhite);
+        drawText(canvas, game.smallFont, worldText(game, panel.spaceWeapon), spaceWeaponAt.x, spaceWeaponAt.y,
+                 colourWhite);
+        drawText(canvas, game.smallFont, worldText(game, panel.bWeapon), bWeaponAt.x, bWeaponAt.y, colourWhite);
     }
 
     void operator()(const MenuCursorShown& cursor) {
@@ -193,20 +199,22 @@ struct Painter {
         const WeaponSlot& weapon = page.weapon;
         drawPicture(canvas, fixedPicture(game, picMenu), pageAt.x, pageAt.y);
         drawIcon(game, canvas, weapon.fly, weaponIconAt);
-        drawPageTexts(game, canvas, page.slot == 0 ? "スペースキーのぶき" : "Bキーのぶき", weapon.name, weapon.howto,
-                      weaponNumbersText(weapon, page.slot));
+        drawPageTexts(game, canvas, gameText(game, page.slot == 0 ? "スペースキーのぶき" : "Bキーのぶき"),
+                      worldText(game, weapon.name), worldText(game, weapon.howto),
+                      weaponNumbersText(weapon, page.slot, game.translations.game));
     }
 
     void operator()(const ItemPageShown& page) {
         drawPicture(canvas, fixedPicture(game, picMenuD), pageAt.x, pageAt.y);
         if (!page.anyHeld) {
-            drawPageTexts(game, canvas, "どうぐ", "", "", "");
+            drawPageTexts(game, canvas, gameText(game, "どうぐ"), "", "", "");
             return;
         }
         const ItemRecord& item = page.item;
         drawIcon(game, canvas, int64_t{item.pict} + firstItemIcon, itemIconAt);
-        drawPageTexts(game, canvas, "どうぐ", formatText("%s\t%d%s", item.name.c_str(), page.count, "こ"), item.howto,
-                      itemEffectText(item));
+        drawPageTexts(game, canvas, gameText(game, "どうぐ"),
+                      gameText(game, "{0}\t{1}こ", {worldText(game, item.name), std::to_string(page.count)}),
+                      worldText(game, item.howto), itemEffectText(item, game.translations.game));
     }
 
     void operator()(const TitleShown& title) {
@@ -237,8 +245,8 @@ struct Painter {
     void operator()(const GameOverShown&) {
         fillRect(canvas, 0, 0, screenWidth, screenHeight, colourBlack);
         drawText(canvas, game.largeFont, "GAME OVER", gameOverAt.x, gameOverAt.y, colourRed);
-        drawText(canvas, game.smallFont, "セーブしたところにもどります", gameOverNoteAt.x, gameOverNoteAt.y,
-                 colourWhite);
+        drawText(canvas, game.smallFont, gameText(game, "セーブしたところにもどります"), gameOverNoteAt.x,
+                 gameOverNoteAt.y, colourWhite);
     }
 
     void operator()(const EffectsShown& shown) {
@@ -263,23 +271,27 @@ void drawShown(GameState& game, Canvas& canvas) {
 }
 
 // The Space page has no tab before the powder cost, the B page has one; the two pages keep that difference.
-std::string weaponNumbersText(const WeaponSlot& weapon, int32_t slot) {
+std::string weaponNumbersText(const WeaponSlot& weapon, int32_t slot, const Catalogue& gameTexts) {
     const char* format = slot == 1 ? "%s\t%d\n%s\t%d\n%s\t%dg" : "%s\t%d\n%s\t%d\n%s%dg";
-    if (weapon.fly <= 0)
-        return formatText(format, "けんのながさ", weapon.speed, "けんのつよさ", weapon.power, "つかうかやく",
-                          weapon.kayaku);
-    return formatText(format, "たまのはやさ", weapon.speed, "たまのつよさ", weapon.power, "つかうかやく",
-                      weapon.kayaku);
+    auto label = [&](const char* text) { return translated(gameTexts, text); };
+    const bool sword = weapon.fly <= 0;
+    const std::string length = label(sword ? "けんのながさ" : "たまのはやさ");
+    const std::string power = label(sword ? "けんのつよさ" : "たまのつよさ"), powder = label("つかうかやく");
+    return formatText(format, length.c_str(), weapon.speed, power.c_str(), weapon.power, powder.c_str(), weapon.kayaku);
 }
 
-std::string itemEffectText(const ItemRecord& item) {
+std::string itemEffectText(const ItemRecord& item, const Catalogue& gameTexts) {
+    auto text = [&](const char* original, std::initializer_list<std::string> values = {}) {
+        return fillIn(translated(gameTexts, original), values);
+    };
     switch (item.type) {
-    case 0: return "ここでは　つかえません";
-    case 1: return formatText("%d%s", item.power, "ポイント　ライフをかいふく");
-    case 2: return "けいけんちを　500　かくとくできます";
+    case 0: return text("ここでは　つかえません");
+    case 1: return text("{0}ポイント　ライフをかいふく", {std::to_string(item.power)});
+    case 2: return text("けいけんちを　500　かくとくできます");
     case 3:
-        return formatText("%d%s%d%s", item.time, "びょうかんのあいだ\nかくとくする　けいけんちが", item.power, "ばい");
-    case 4: return "Zをおすと もよりえきに　とびます\nバトルちゅうは　つかえません";
+        return text("{0}びょうかんのあいだ\nかくとくする　けいけんちが{1}ばい",
+                    {std::to_string(item.time), std::to_string(item.power)});
+    case 4: return text("Zをおすと もよりえきに　とびます\nバトルちゅうは　つかえません");
     default: return "";
     }
 }

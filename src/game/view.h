@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "data/catalogue.h"
+
 struct Canvas;
 struct GameState;
 struct ItemRecord;
@@ -28,6 +30,6 @@ constexpr uint32_t colourBlack = 0xFF000000u, colourWhite = 0xFFFFFFFFu, colourR
 void drawShown(GameState& game, Canvas& canvas);
 
 // The three label and value lines of a weapon page; slot 0 (Space) has no tab before the powder cost, slot 1 has one.
-std::string weaponNumbersText(const WeaponSlot& weapon, int32_t slot);
-// The effect line of the item page for the item's type.
-std::string itemEffectText(const ItemRecord& item);
+std::string weaponNumbersText(const WeaponSlot& weapon, int32_t slot, const Catalogue& gameTexts = noCatalogue());
+// The effect line of the item page for the item's type. Both in the language of the game's catalogue given.
+std::string itemEffectText(const ItemRecord& item, const Catalogue& gameTexts = noCatalogue());

@@ -9,16 +9,20 @@
 #include <nlohmann/json.hpp>
 
 #include "author/world_check.h"
+#include "author/world_texts.h"
 #include "world/story_events.h"
 
 namespace {
 
 constexpr const char* usage =
     "usage: quorvath-check [DIR] [--json]\n"
+    "       quorvath-check --pot [DIR]\n"
     "       quorvath-check --rules-json\n"
     "Checks the world in DIR (default: the current folder) and lists every problem with its file and line;\n"
     "--json prints them as one JSON object. --rules-json prints the game's fixed story rules as JSON: the\n"
-    "areas whose NPC a story flag hides (\"npcRules\") and the money flags with their bounds (\"moneyFlags\").\n";
+    "areas whose NPC a story flag hides (\"npcRules\") and the money flags with their bounds (\"moneyFlags\").\n"
+    "--pot prints the translation template of the world's texts (PO format, each text with its places), from\n"
+    "which a translator makes lang/LANGUAGE.po (msginit) and keeps it current (msgmerge).\n";
 
 // The story rule tables exactly as the game holds them; tools/world_layout/route.py plans with these.
 nlohmann::json storyRulesJson() {
@@ -38,11 +42,13 @@ nlohmann::json storyRulesJson() {
 
 int main(int argc, char** argv) {
     std::string folder = ".";
-    bool json = false;
+    bool json = false, pot = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
+        } else if (arg == "--pot") {
+            pot = true;
         } else if (arg == "--rules-json") {
             std::cout << storyRulesJson().dump() << "\n";
             return 0;
@@ -61,6 +67,15 @@ int main(int argc, char** argv) {
     if (failed) {
         std::cerr << "quorvath-check: cannot enter " << folder << ": " << failed.message() << "\n";
         return 2;
+    }
+    if (pot) {
+        std::string text, error;
+        if (!catalogueTemplate(worldTextTemplate(worldTexts()), text, error)) {
+            std::cerr << "quorvath-check: --pot: " << error << "\n";
+            return 1;
+        }
+        std::cout << text;
+        return 0;
     }
     const auto diagnostics = checkWorld();
     int errors = 0, warnings = 0;

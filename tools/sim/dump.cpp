@@ -285,6 +285,8 @@ template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
     v("music", &Presentation::musicTracks);
     // Notes over the map view
     v("notes", &Presentation::notes);
+    // The player's language
+    v("translations", &Presentation::translations);
 }
 
 template <class V> constexpr void fields(V& v, RecordType<GameState>) {
@@ -343,6 +345,7 @@ json toJson(const GameState& game, const Polygon& polygon);
 json toJson(const GameState& game, const TrackRegistry& tracks);
 json toJson(const GameState& game, const FileRequest& request);
 json toJson(const GameState& game, const std::vector<ShownThing>& shown);
+json toJson(const GameState& game, const Translations& translations);
 template <class T, size_t N> json toJson(const GameState& game, const std::array<T, N>& table);
 template <class T> json toJson(const GameState& game, const std::vector<T>& list);
 template <class E>
@@ -434,6 +437,14 @@ json toJson(const GameState& game, const TrackRegistry& tracks) {
                         {"position", trackPositionNow(game, name)}});
     }
     return list;
+}
+
+// The language and how many texts each catalogue translates.
+json toJson(const GameState&, const Translations& translations) {
+    return {{"language", translations.language},
+            {"worldTexts", translations.world.texts.size()},
+            {"gameTexts", translations.game.texts.size()},
+            {"pictures", translations.pictures}};
 }
 
 // What the rules showed and the view has not drawn yet: only how much (empty between ticks).
@@ -538,6 +549,7 @@ void setAt(SetRequest& request, size_t at, Polygon& polygon);
 void setAt(SetRequest& request, size_t at, TrackRegistry& tracks);
 void setAt(SetRequest& request, size_t at, FileRequest& fileRequest);
 void setAt(SetRequest& request, size_t at, std::vector<ShownThing>& shown);
+void setAt(SetRequest& request, size_t at, Translations& translations);
 template <class T, size_t N> void setAt(SetRequest& request, size_t at, std::array<T, N>& table);
 template <class T> void setAt(SetRequest& request, size_t at, std::vector<T>& list);
 template <class E>
@@ -628,6 +640,11 @@ void setAt(SetRequest& request, size_t, FileRequest&) {
     notSettable(request);
 }
 void setAt(SetRequest& request, size_t, std::vector<ShownThing>&) {
+    notSettable(request);
+}
+
+// The language is chosen with the runner's language command.
+void setAt(SetRequest& request, size_t, Translations&) {
     notSettable(request);
 }
 

@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/language.h"
 #include "app/startup.h"
 #include "app/window_picture.h"
 #include "author/test_play.h"
@@ -25,6 +26,7 @@
 #include "game/frame_tick.h"
 #include "game/notes.h"
 #include "game/save_file.h"
+#include "game/translation.h"
 #include "music/music.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
@@ -276,6 +278,22 @@ struct Runner {
             if (!wantArgs(1, 1)) return;
             if (args[0] != "0" && args[0] != "1") return badArgument(args[0]);
             game.notes.shown = args[0] == "1";
+        } else if (command == "language") {
+            if (!wantArgs(1, 1)) return;
+            const std::string language = args[0] == "none" ? std::string() : languageName(args[0]);
+            if (args[0] != "none" && language.empty()) return badArgument(args[0]);
+            std::error_code noExecutable;
+            const auto simFolder = std::filesystem::canonical("/proc/self/exe", noExecutable).parent_path();
+            std::vector<CatalogueProblem> problems;
+            chooseLanguage(game, language, gameCatalogueFolder(simFolder), problems);
+            nlohmann::json listed = nlohmann::json::array();
+            for (const CatalogueProblem& problem : problems)
+                listed.push_back({{"file", problem.file}, {"line", problem.line}, {"text", problem.text}});
+            emit({{"language",
+                   {{"language", language},
+                    {"worldTexts", game.translations.world.texts.size()},
+                    {"gameTexts", game.translations.game.texts.size()},
+                    {"problems", listed}}}});
         } else if (command == "start") {
             if (!wantArgs(3, 3)) return;
             int32_t place[3] = {0, 0, 0};
