@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -216,6 +217,47 @@ void panel(cairo_t* pen, int x, int y, int w, int h, uint32_t body, double alpha
     fillRect(pen, x + 4, y + 4, w - 8, h - 8, body, alpha);
 }
 
+// The language the pictures with words are painted in: empty for the demo world's own Japanese, "en" for the
+// English pictures the game uses in place of those when it plays the world in English.
+std::string paintedLanguage;
+
+const std::map<std::string, std::string> englishWords = {
+    {"ばしょ", "Place"},
+    {"ライフ", "Life"},
+    {"レベル", "Level"},
+    {"けいけんち", "Exp."},
+    {"かやく", "Powder"},
+    {"おかね", "Gold"},
+    {"スペース", "Space"},
+    {"メニュー　( N )", "Menu  ( N )"},
+    {"スペースキーのぶき", "Space key weapon"},
+    {"Bキーのぶき", "B key weapon"},
+    {"どうぐ", "Items"},
+    {"V　はなす・けってい", "V  talk, choose"},
+    {"スペース・B　こうげき", "Space, B  attack"},
+    {"N　メニュー", "N  menu"},
+    {"S　セーブ　　L　ロード", "S  save    L  load"},
+    {"← →　えらぶ　　V　つかう", "← →  choose    V  use"},
+    {"→　ぶきを　かえる", "→  next weapon"},
+    {"はい", "Yes"},
+    {"いいえ", "No"},
+    {"― おしまい ―", "― The End ―"},
+    {"あそんでくれて ありがとう！", "Thank you for playing!"},
+    {"Vキーで タイトルへ もどります", "Press V to return to the title"},
+    {"〜 あかつきの　みっつの　たま 〜", "~ The Three Orbs of Dawn ~"},
+    {"つづきから", "Continue"},
+    {"はじめから", "New game"},
+    {"↑↓キーで えらんで", "↑↓  choose"},
+    {"Vキーで きめる", "V  start"},
+};
+
+// The words of a picture in the language being painted.
+std::string words(const std::string& japanese) {
+    if (paintedLanguage != "en") return japanese;
+    const auto english = englishWords.find(japanese);
+    return english == englishWords.end() ? japanese : english->second;
+}
+
 SurfacePtr sidePanel() {
     SurfacePtr picture = newSurface(300, 600);
     PenPtr holder = newPen(picture.get());
@@ -230,14 +272,14 @@ SurfacePtr sidePanel() {
     const int lh = lineHeight(16);
     // place name
     panel(pen, 12, 10, 276, 38, colors::navy);
-    drawLabel(pen, "ばしょ", 22, 20, 16, colors::gold);
+    drawLabel(pen, words("ばしょ"), 22, 20, 16, colors::gold);
     // status block: one label per line of the numbers drawn from (150, 75)
     panel(pen, 12, 60, 276, 5 * lh + 24, colors::navy);
     const char* labels[] = {"ライフ", "レベル", "けいけんち", "かやく", "おかね"};
     for (int i = 0; i < 5; ++i) {
         int w = 0, h = 0;
-        labelSize(labels[i], 16, w, h);
-        drawLabel(pen, labels[i], 138 - w, 75 + i * lh, 16, colors::sky);
+        labelSize(words(labels[i]), 16, w, h);
+        drawLabel(pen, words(labels[i]), 138 - w, 75 + i * lh, 16, colors::sky);
     }
     fillRect(pen, 143, 68, 2, 5 * lh + 8, lighter(colors::navy, 0.2));
     // weapons in the two slots, names drawn from (160, 178) and (160, 199)
@@ -245,21 +287,21 @@ SurfacePtr sidePanel() {
     const char* slots[] = {"スペース", "B"};
     for (int i = 0; i < 2; ++i) {
         int w = 0, h = 0;
-        labelSize(slots[i], 16, w, h);
-        drawLabel(pen, slots[i], 148 - w, 178 + i * 21, 16, colors::gold);
+        labelSize(words(slots[i]), 16, w, h);
+        drawLabel(pen, words(slots[i]), 148 - w, 178 + i * 21, 16, colors::gold);
     }
     fillRect(pen, 153, 172, 2, 46, lighter(colors::navy, 0.2));
     // the side menu rows beside the cursor at (40, 308 + 48 * page)
-    drawLabel(pen, "メニュー　( N )", 22, 266, 16, colors::silver);
+    drawLabel(pen, words("メニュー　( N )"), 22, 266, 16, colors::silver);
     const char* rows[] = {"スペースキーのぶき", "Bキーのぶき", "どうぐ"};
     for (int i = 0; i < 3; ++i) {
         panel(pen, 30, 298 + 48 * i, 250, 38, colors::slate);
-        drawLabel(pen, rows[i], 64, 308 + 48 * i, 16, colors::white);
+        drawLabel(pen, words(rows[i]), 64, 308 + 48 * i, 16, colors::white);
     }
     // keys
     panel(pen, 12, 458, 276, 130, colors::navy);
     const char* help[] = {"V　はなす・けってい", "スペース・B　こうげき", "N　メニュー", "S　セーブ　　L　ロード"};
-    for (int i = 0; i < 4; ++i) drawLabel(pen, help[i], 26, 472 + i * 27, 14, colors::silver);
+    for (int i = 0; i < 4; ++i) drawLabel(pen, words(help[i]), 26, 472 + i * 27, 14, colors::silver);
     return picture;
 }
 
@@ -296,7 +338,7 @@ SurfacePtr menuPage(bool items) {
         fillRect(pen, x, y, 8, 8, colors::ink);
         fillRect(pen, x + 2, y + 2, 4, 4, trim);
     }
-    drawLabel(pen, items ? "← →　えらぶ　　V　つかう" : "→　ぶきを　かえる", 190, 262, 14, lighter(body, 0.6));
+    drawLabel(pen, words(items ? "← →　えらぶ　　V　つかう" : "→　ぶきを　かえる"), 190, 262, 14, lighter(body, 0.6));
     return picture;
 }
 
@@ -319,8 +361,8 @@ SurfacePtr questionBox() {
     fillRect(pen.get(), 6, 6, 128, 88, colors::ink);
     fillRect(pen.get(), 7, 7, 126, 86, colors::white);
     fillRect(pen.get(), 14, 48, 112, 1, colors::silver);
-    drawLabel(pen.get(), "はい", 34, 8, 20, colors::ink);
-    drawLabel(pen.get(), "いいえ", 34, 58, 20, colors::ink);
+    drawLabel(pen.get(), words("はい"), 34, 8, 20, colors::ink);
+    drawLabel(pen.get(), words("いいえ"), 34, 58, 20, colors::ink);
     return picture;
 }
 
@@ -616,12 +658,12 @@ SurfacePtr dawnPanorama() {
     }
     SurfacePtr big = scaledUp(small.get(), 2);
     // the closing words where the walk comes to rest, in the box the title menu will take
-    PenPtr words = newPen(big.get());
+    PenPtr wordsPen = newPen(big.get());
     const int boxX = panoramaRestX + titleX + titleBoxX, boxY = titleY + titleBoxY;
-    menuBox(words.get(), boxX, boxY);
-    centredLabel(words.get(), "― おしまい ―", boxX, boxY + 10, 20, colors::ink);
-    centredLabel(words.get(), "あそんでくれて ありがとう！", boxX, boxY + 38, 20, colors::ink);
-    centredLabel(words.get(), "Vキーで タイトルへ もどります", boxX, boxY + 70, 16, colors::slate);
+    menuBox(wordsPen.get(), boxX, boxY);
+    centredLabel(wordsPen.get(), words("― おしまい ―"), boxX, boxY + 10, 20, colors::ink);
+    centredLabel(wordsPen.get(), words("あそんでくれて ありがとう！"), boxX, boxY + 38, 20, colors::ink);
+    centredLabel(wordsPen.get(), words("Vキーで タイトルへ もどります"), boxX, boxY + 70, 16, colors::slate);
     return big;
 }
 
@@ -655,7 +697,7 @@ SurfacePtr titleLogo() {
     const int logoX = (700 - surfaceWidth(logo.get())) / 2;
     blit(pen, shadow.get(), logoX + 6, 14);
     blit(pen, logo.get(), logoX, 8);
-    const std::string subtitle = "〜 あかつきの　みっつの　たま 〜";
+    const std::string subtitle = words("〜 あかつきの　みっつの　たま 〜");
     int w = 0, h = 0;
     labelSize(subtitle, 22, w, h);
     SurfacePtr sub = newSurface(w + 4, h + 4);
@@ -668,11 +710,11 @@ SurfacePtr titleLogo() {
     blit(pen, subBold.get(), (700 - w) / 2, 150);
     // menu box: row 0 continues the saved game, row 1 starts a new one; the keys on the right
     menuBox(pen, titleBoxX, titleBoxY);
-    drawLabel(pen, "つづきから", 146, 328, 20, colors::ink);
-    drawLabel(pen, "はじめから", 146, 368, 20, colors::ink);
+    drawLabel(pen, words("つづきから"), 146, 328, 20, colors::ink);
+    drawLabel(pen, words("はじめから"), 146, 368, 20, colors::ink);
     fillRect(pen, 316, 330, 2, 72, colors::silver);
-    drawLabel(pen, "↑↓キーで えらんで", 340, 332, 16, colors::slate);
-    drawLabel(pen, "Vキーで きめる", 340, 368, 16, colors::slate);
+    drawLabel(pen, words("↑↓キーで えらんで"), 340, 332, 16, colors::slate);
+    drawLabel(pen, words("Vキーで きめる"), 340, 368, 16, colors::slate);
     return picture;
 }
 
@@ -701,4 +743,13 @@ void makeFixedPictures(OutputPlan& plan) {
     save(plan, "pict\\END.png", dawnPanorama);
     save(plan, "pict\\BALL.png", orbs);
     save(plan, "pict\\TITLE.png", titleLogo);
+    // The same pictures with English words, which the game draws instead when it plays the world in English.
+    paintedLanguage = "en";
+    save(plan, "lang\\en\\pict\\サイドメニュー.png", sidePanel);
+    save(plan, "lang\\en\\pict\\めにゅ.png", [] { return menuPage(false); });
+    save(plan, "lang\\en\\pict\\めにゅd.png", [] { return menuPage(true); });
+    save(plan, "lang\\en\\pict\\yesnobox.png", questionBox);
+    save(plan, "lang\\en\\pict\\END.png", dawnPanorama);
+    save(plan, "lang\\en\\pict\\TITLE.png", titleLogo);
+    paintedLanguage.clear();
 }
