@@ -37,7 +37,7 @@ inline bool demoPicturesReady() {
 
 // The demo world's media and pict linked into the working directory, so that a save file stays here.
 inline void linkDemoWorld() {
-    for (const char* sub : {"media", "pict"})
+    for (const char* sub : {"media", "pict", "lang"})
         std::filesystem::create_directory_symlink(sourceDir() / "game" / sub, sub);
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -114,6 +115,25 @@ TEST(Playthrough, FromTheTitleThroughEveryBossToTheEndingAndBackToTheTitle) {
         EXPECT_GE(fight.ticks(), &fight == &fights.back() ? 375 : 125) << fight.boss;
         EXPECT_GT(fight.lifeLeft, 0) << fight.boss;
     }
+}
+
+TEST(Playthrough, InEnglishTheSameRouteReachesTheEnding) {
+    ASSERT_TRUE(play::demoPicturesReady()) << "quorvath-assets could not make game/pict";
+    TempFolder folder;
+    play::linkDemoWorld();
+    // The same keys with every text and picture with words drawn in English: the route is the same to the tick.
+    std::ofstream english("english.sim");
+    english << "language en\n" << std::ifstream(playthrough).rdbuf();
+    english.close();
+    const play::Replay replay = play::replayAndCheck(folder.path() / "english.sim");
+    ASSERT_FALSE(replay.states.empty());
+    ASSERT_FALSE(replay.others.empty());
+    EXPECT_GT(replay.others.front()["language"]["worldTexts"].get<int>(), 0) << replay.others.front().dump();
+    EXPECT_TRUE(replay.others.front()["language"]["problems"].empty());
+    EXPECT_EQ(replay.states.back()["translations"]["language"], "en");
+    EXPECT_TRUE(std::any_of(replay.states.begin(), replay.states.end(), [](const auto& state) {
+        return state["storyFlags"][56] == 2;
+    })) << "the ending's walk is reached";
 }
 
 }  // namespace
