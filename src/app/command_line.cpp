@@ -12,6 +12,7 @@
 #include <sstream>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -195,15 +196,11 @@ fs::path absoluteFrom(const fs::path& base, const std::string& path) {
     return (given.is_absolute() ? given : base / given).lexically_normal();
 }
 
-// Whether a file can be made in the folder, tried by making (and removing) one: permissions, a read-only mount,
-// access lists and the user the game runs as all count, as they will for the save.
+// Whether a file can be made in the folder, asked of the system without making one (a start writes nothing in
+// the world): permissions, a read-only mount, access lists and the user the game runs as all count, as they will
+// for the save. A folder the system says yes to but that still refuses the save shows the save's own box then.
 bool canMakeFileIn(const fs::path& folder) {
-    std::string probe = (folder / ".quorvath-write-test-XXXXXX").string();
-    const int descriptor = ::mkstemp(probe.data());
-    if (descriptor < 0) return false;
-    ::close(descriptor);
-    ::unlink(probe.c_str());
-    return true;
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 // Makes the folder and any missing parent with the given mode; the reason on failure.
