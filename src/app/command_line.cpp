@@ -84,6 +84,13 @@ const OptionRule optionRules[] = {
          options.fullscreen = 0;
          return std::string();
      }},
+    {"renderer", 0, "KIND", "draw the window with auto, gpu or software (auto: software when the GPU is)",
+     [](LaunchOptions& options, const std::string& value) {
+         RendererChoice choice{};
+         if (!rendererChoiceOfName(value, choice)) return "--renderer takes auto, gpu or software, not '" + value + "'";
+         options.renderer = choice;
+         return std::string();
+     }},
     {"test-play", 0, nullptr, "for authors: validate, F3 areas, F9 state, F5 reload",
      [](LaunchOptions& options, const std::string&) {
          options.testPlay = true;

@@ -147,6 +147,7 @@ TEST(CommandLine, MistakesPrintWhatWasWrongAndTheUsageOnStandardErrorAndGiveTwo)
         {{"--scale", "2x"}, "not '2x'"},
         {{"--scale"}, "--scale needs N"},
         {{"--fullscreen=1"}, "--fullscreen takes no value"},
+        {{"--renderer", "opengl"}, "--renderer takes auto, gpu or software, not 'opengl'"},
         {{"--screen", "3"}, "--screen and --at go together"},
         {{"--at", "1,2"}, "--screen and --at go together"},
         {{"--screen", "-1", "--at", "1,2"}, "--screen takes a screen number from 0, not '-1'"},
@@ -199,6 +200,9 @@ TEST(CommandLine, WorldAndSaveFolderInEitherOrderAndSpellingAndDoubleDashEndsThe
     parsed = parse({"--fullscreen", "--scale=16", "--window"});
     EXPECT_EQ(parsed.options.scale, 16);
     EXPECT_EQ(parsed.options.fullscreen, 0);
+    EXPECT_FALSE(parsed.options.renderer);
+    parsed = parse({"--renderer", "gpu", "--renderer=software"});
+    EXPECT_EQ(parsed.options.renderer, RendererChoice::software);
 
     parsed = parse({"--", "-odd"});
     EXPECT_EQ(parsed.status, keepRunning);
