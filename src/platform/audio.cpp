@@ -24,9 +24,18 @@ bool audioSystemStarted = false;
 bool audioOpen = false;
 // The device opened on a helper thread, so the start never waits for it: the thread, whether it is done, and
 // whether the mixer opened (on the device or on silence). Only the thread that took the result uses the mixer.
-std::thread openingThread;
 std::atomic<bool> openingDone{false};
 std::atomic<bool> openingOpened{false};
+// A start that ends before it takes the device (a missing picture) leaves the thread to be waited for here, at
+// the program's end, rather than ending the program with a thread still running.
+struct OpeningThread {
+    std::thread thread;
+    ~OpeningThread() {
+        if (thread.joinable()) thread.join();
+    }
+};
+OpeningThread opening;
+std::thread& openingThread = opening.thread;
 bool silentMode = true;
 // Every song still open, so that closing the mixer can free them before the decoders go away. Never destroyed,
 // so songs held by a record that outlives this file's statics still find it.
