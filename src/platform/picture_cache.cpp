@@ -8,7 +8,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <set>
@@ -31,7 +30,6 @@ struct KeptPicture {
     Picture picture;
     int64_t bytes = 0;
     uint64_t lastUse = 0;
-    bool wished = false;  // kept for a wish (a map picture of a screen ahead), not for a picture the game holds
 };
 
 struct PictureCache {
@@ -101,7 +99,6 @@ void keepPicture(PictureCache& c, const std::string& path, const FileStamp& stam
     entry.picture = picture;
     entry.bytes = pixelBytes(picture);
     entry.lastUse = ++c.useCounter;
-    entry.wished = wishRank(c, path) < c.wanted.size();
     c.keptBytes += entry.bytes;
     dropOverLimit(c, inUse ? path : std::string());
 }
@@ -234,16 +231,6 @@ void prefetchPictures(const std::vector<std::string>& gamePaths) {
         c.wanted = std::move(paths);
         c.tried.clear();
         c.idle = false;
-        // The screens ahead changed: a map picture kept for an earlier wish that is no longer wished for (a screen
-        // no door of this one leads to) is let go now rather than when the bound is reached. The game still holds
-        // the pictures it shows; the cache's copy only shares them.
-        for (auto at = c.kept.begin(); at != c.kept.end();) {
-            const auto next = std::next(at);
-            const bool wishedNow = wishRank(c, at->first) < c.wanted.size();
-            if (at->second.wished && !wishedNow) dropPicture(c, at);
-            if (wishedNow) at->second.wished = true;
-            at = next;
-        }
     }
     c.changed.notify_all();
 }
