@@ -80,6 +80,8 @@ case "${1:-}" in
     build
     for b in "$top"/build/quorvath-bench-*; do
       [ "$(basename "$b")" = quorvath-bench-playthrough ] && continue
+      # The floor's minimal window is started by quorvath-bench-floor, which sets it beside the game.
+      [ "$(basename "$b")" = quorvath-bench-floor_window ] && continue
       (cd "$top/game" && "$b")
     done
     # The playthrough follows the demo world's scripted route (fights included), then its own tour.

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -89,6 +90,13 @@ const OptionRule optionRules[] = {
          if (value != "C" && value != "POSIX" && languageName(value).empty())
              return "--language takes a language such as en or en_GB, not '" + value + "'";
          options.language = value;
+         return std::string();
+     }},
+    {"renderer", 0, "KIND", "draw the window with auto, gpu or software (auto: software when the GPU is)",
+     [](LaunchOptions& options, const std::string& value) {
+         RendererChoice choice{};
+         if (!rendererChoiceOfName(value, choice)) return "--renderer takes auto, gpu or software, not '" + value + "'";
+         options.renderer = choice;
          return std::string();
      }},
     {"test-play", 0, nullptr, "for authors: validate, F3 areas, F9 state, F5 reload",
@@ -203,15 +211,11 @@ fs::path absoluteFrom(const fs::path& base, const std::string& path) {
     return (given.is_absolute() ? given : base / given).lexically_normal();
 }
 
-// Whether a file can be made in the folder, tried by making (and removing) one: permissions, a read-only mount,
-// access lists and the user the game runs as all count, as they will for the save.
+// Whether a file can be made in the folder, asked of the system without making one (a start writes nothing in
+// the world): permissions, a read-only mount, access lists and the user the game runs as all count, as they will
+// for the save. A folder the system says yes to but that still refuses the save shows the save's own box then.
 bool canMakeFileIn(const fs::path& folder) {
-    std::string probe = (folder / ".quorvath-write-test-XXXXXX").string();
-    const int descriptor = ::mkstemp(probe.data());
-    if (descriptor < 0) return false;
-    ::close(descriptor);
-    ::unlink(probe.c_str());
-    return true;
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 // Makes the folder and any missing parent with the given mode; the reason on failure.

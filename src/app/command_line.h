@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/window.h"
 
 // What the command line asked for; the start values are the game as it runs without arguments.
 struct LaunchOptions {
@@ -16,6 +19,7 @@ struct LaunchOptions {
     int32_t scale = 0;        // --scale: the window's size in picture sizes for this run; 0 when none was given
     int32_t fullscreen = -1;  // --fullscreen 1, --window 0; -1 keeps what the settings say
     std::string language;     // --language; empty keeps what the settings and the system say
+    std::optional<RendererChoice> renderer;  // --renderer; none keeps what the settings say
     // For world authors
     bool testPlay = false;           // --test-play: the validator at start, the author keys, reload when a file changes
     int32_t startScreen = -1;        // --screen: a new game on this screen, skipping the title; -1 for the title

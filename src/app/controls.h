@@ -39,6 +39,7 @@ struct Controls {
     std::string screenshotFolder;  // empty: the pictures folder's Quorvath folder
     bool paused = false;           // no frame tick runs and the music holds
     bool quit = false;             // the player asked to end the game
+    bool startFailed = false;      // a file the start needs failed once the window showed: the game ends with 1
     // The game key each physical input holds down (keyboard keys by code, pad buttons and stick directions
     // by pad), so a game key held by two inputs is let go only when the last one is.
     std::map<int64_t, int32_t> inputsDown;

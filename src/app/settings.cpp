@@ -99,6 +99,11 @@ public:
                 } else {
                     warn(node.source(), "display.scaling must be \"integer\" or \"fit\"; \"integer\" is used");
                 }
+            } else if (name == "renderer") {
+                const std::optional<std::string> text = node.value_exact<std::string>();
+                if (!text || !rendererChoiceOfName(*text, settings.display.renderer)) {
+                    warn(node.source(), "display.renderer must be \"auto\", \"gpu\" or \"software\"; \"auto\" is used");
+                }
             } else {
                 unknown(key, "display." + name);
             }

@@ -44,6 +44,18 @@ constexpr auto worldLookPeriod = std::chrono::milliseconds(250);
 constexpr FixedPicture requiredPictures[] = {picMan,       picVs,       picMycutin,       picDungan, picTekismall,
                                              picSidePanel, picSannkaku, picSannkakuBlack, picMenu};
 
+// The tracks decoded on the open mixer; false (after the box) when one does not open.
+bool registerTracks(GameState& game) {
+    takeAudioDevice();
+    for (const auto& [name, file] : trackFiles) {
+        if (!registerTrack(game, file, name)) {
+            showMessageBox("サウンドファイルが開けません", "ZIZov");
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 // One thread runs everything: messages are handled between ticks, so no tick sees a half-done save or load.
@@ -54,6 +66,7 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
     auto nextWorldLook = Clock::now() + worldLookPeriod;
     uint32_t paintedRepaints = game.repaints;
     std::string paintedNotes;
+    bool firstFramePainted = false;
     while (!controls.quit && (limitMillis == 0 || Clock::now() < end)) {
         const auto now = Clock::now();
         if (now >= nextTick) {
@@ -69,6 +82,15 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
                 paintWindow(pictureWithNotes(game, controls.paused));
                 paintedRepaints = game.repaints;
                 paintedNotes = notes;
+            }
+            if (!firstFramePainted) prefetchReachableScreens(game);
+            firstFramePainted = true;
+            // The audio device opened beside the first frames: its tracks are registered once it is there, and the
+            // music rule starts the scene's track on the next tick. A track that does not decode ends the game
+            // as it ended the start before.
+            if (audioDeviceSettled() && !registerTracks(game)) {
+                controls.quit = true;
+                controls.startFailed = true;
             }
             // A late tick is not made up for: the next one comes a whole period later.
             nextTick += tickPeriod;
@@ -93,12 +115,12 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
 namespace {
 
 // The slow parts of the start that need nothing from each other run beside the window's making: the fonts and
-// the sixteen pictures are made on one helper thread, the audio device is opened on another (SDL may take a
-// while to find out that there is none). Each writes only its own part (the fonts and pictures of the game
-// record, the audio unit's device), and both are joined before anything reads them.
+// the pictures are made on one helper thread, the audio device is opened on another (SDL may take a while to
+// find out that there is none). Each writes only its own part (the fonts and pictures of the game record, the
+// audio unit's device). The pictures are joined before anything reads them; the window's start does not wait for
+// the audio device: the tracks are registered once it is open, after the first frame (runMessageLoop).
 struct StartUpLoads {
     std::thread fontsAndPictures;
-    std::thread audioDevice;
 };
 
 void beginStartUp(GameState& game, bool headless, StartUpLoads& loads) {
@@ -111,7 +133,7 @@ void beginStartUp(GameState& game, bool headless, StartUpLoads& loads) {
     game.lastTickTime = clockMillis();
 
     startAudioSystem(headless);
-    loads.audioDevice = std::thread(openAudioDevice);
+    beginOpeningAudioDevice();
     loads.fontsAndPictures = std::thread([&game] {
         game.smallFont = createFont(16);
         game.largeFont = createFont(20);
@@ -119,11 +141,11 @@ void beginStartUp(GameState& game, bool headless, StartUpLoads& loads) {
     });
 }
 
-// Waits for the loads, then goes on in the start's own order: the required pictures are tested, the tracks are
-// registered, the back buffer is made. A missing file shows its box and ends the start, as before.
-bool finishStartUp(GameState& game, StartUpLoads& loads) {
+// Waits for the pictures, then goes on in the start's own order: the required pictures are tested, the tracks
+// are registered (or, for the window, whose start does not wait for the audio device, their files are looked
+// for), the back buffer is made. A missing file shows its box and ends the start, as before.
+bool finishStartUp(GameState& game, StartUpLoads& loads, bool forWindow) {
     loads.fontsAndPictures.join();
-    loads.audioDevice.join();
     for (FixedPicture required : requiredPictures) {
         if (!pictureLoaded(game.pictures[required])) {
             showMessageBox("画像フォルダが開けません", "Quorvath");
@@ -131,18 +153,24 @@ bool finishStartUp(GameState& game, StartUpLoads& loads) {
         }
     }
 
-    for (const auto& [name, file] : trackFiles) {
-        if (!registerTrack(game, file, name)) {
-            showMessageBox("サウンドファイルが開けません", "ZIZov");
-            return false;
+    if (!forWindow) {
+        if (!registerTracks(game)) return false;
+    } else {
+        for (const auto& [name, file] : trackFiles) {
+            if (!songFileReadable(file)) {
+                showMessageBox("サウンドファイルが開けません", "ZIZov");
+                return false;
+            }
         }
     }
 
     game.backBuffer = createCanvas(screenWidth, screenHeight);
     if (!canvasValid(game.backBuffer)) return false;
-    // While the title is shown, the screens a new game and the saved game start on are decoded ahead.
+    // While the title is shown, the screens a new game and the saved game start on are decoded ahead; the
+    // window's start asks for them once its first frame is painted (runMessageLoop), since finding them reads
+    // the map file.
     startPictureWorker();
-    prefetchReachableScreens(game);
+    if (!forWindow) prefetchReachableScreens(game);
     return true;
 }
 
@@ -151,7 +179,7 @@ bool finishStartUp(GameState& game, StartUpLoads& loads) {
 bool startUp(GameState& game, bool headless) {
     StartUpLoads loads;
     beginStartUp(game, headless, loads);
-    return finishStartUp(game, loads);
+    return finishStartUp(game, loads, false);
 }
 
 void shutDown(GameState& game) {
@@ -216,6 +244,7 @@ int runGame(const LaunchOptions& options) {
     // The command line decides for this start; what the window is at the end is remembered as always.
     if (options.scale > 0) controls.settings.display.scale = options.scale;
     if (options.fullscreen >= 0) controls.settings.display.fullscreen = options.fullscreen == 1;
+    if (options.renderer) controls.settings.display.renderer = *options.renderer;
     // The game record is large; it lives on the heap for the whole run.
     auto game = std::make_unique<GameState>();
     // The loads begin only now: SDL's video start sets the process's locale for a moment, which no other thread
@@ -226,10 +255,7 @@ int runGame(const LaunchOptions& options) {
     // found, so a missing one shows its box with no window on the screen, as it always did.
     const bool windowMade = openWindow("Quorvath", screenWidth, screenHeight, controls.settings.display);
     const std::string windowError = windowMade ? "" : windowSystemError();
-    // One paint of a black picture while hidden sets up the window's drawing, so the title's own paint, once the
-    // window shows, is quick.
-    if (windowMade) paintWindow(createCanvas(screenWidth, screenHeight));
-    if (!finishStartUp(*game, loads)) {
+    if (!finishStartUp(*game, loads, true)) {
         closeWindow();
         stopAudio();
         stopWindowSystem();
@@ -271,5 +297,5 @@ int runGame(const LaunchOptions& options) {
     finishRecording(controls.recording, *game);
     rememberSettings(controls);
     shutDown(*game);
-    return 0;
+    return controls.startFailed ? 1 : 0;
 }

@@ -235,7 +235,7 @@ namespace {
 // Opens and parses a file; when that fails, problem tells what the parse-error box says. A file unchanged on
 // disk since it was last parsed gives the same parsed document again (nothing the loaders do writes into it).
 // A file that cannot be read is reported as line 0 with a sentence naming the file as the game names it.
-bool openDocument(XmlDocument& document, const std::string& path, XmlParseProblem& problem) {
+bool openDocument(XmlDocument& document, const std::string& path, XmlParseProblem& problem, bool keep = true) {
     const std::string real = resolveGamePath(path);
     const std::string key = absoluteFilePath(real);
     const FileStamp stamp = fileStamp(real);
@@ -276,7 +276,7 @@ bool openDocument(XmlDocument& document, const std::string& path, XmlParseProble
     }
     data->source = std::move(decoding.text);
     // Kept only when the file did not change while it was read.
-    if (sameStamp(stamp, fileStamp(real))) keepDocument(key, stamp, bytes, data);
+    if (keep && sameStamp(stamp, fileStamp(real))) keepDocument(key, stamp, bytes, data);
     document.data = std::move(data);
     return true;
 }
@@ -408,6 +408,17 @@ int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDoc
 
 int32_t runXmlLoaderQuietly(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body) {
     return runLoader(path, body, false);
+}
+
+int32_t runXmlReaderUnkept(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body) {
+    return guarded(
+        [&] {
+            XmlDocument document;
+            XmlParseProblem ignored;
+            if (!openDocument(document, path, ignored, false)) return 0;
+            return body(document);
+        },
+        false);
 }
 
 XmlDocument createXmlDocument() {

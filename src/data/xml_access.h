@@ -97,6 +97,9 @@ int32_t runXmlLoader(const std::string& path, const std::function<int32_t(XmlDoc
 // The loader frame without any box, for looking ahead at files: opens the file quietly and runs the body; 0
 // when the file cannot be opened or the body raises.
 int32_t runXmlLoaderQuietly(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body);
+// The same for a file looked at once, to make a small index of it: a kept document is used when there is one, but
+// a document parsed here is let go afterwards, so the whole file is not held for the sake of a few names.
+int32_t runXmlReaderUnkept(const std::string& path, const std::function<int32_t(XmlDocument& document)>& body);
 
 // Write side, used by the save file. Each raises ComError on failure, so it runs inside runGuarded.
 // A new, empty document.

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <set>
+#include <thread>
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -21,6 +22,20 @@ struct SongData {
 namespace {
 bool audioSystemStarted = false;
 bool audioOpen = false;
+// The device opened on a helper thread, so the start never waits for it: the thread, whether it is done, and
+// whether the mixer opened (on the device or on silence). Only the thread that took the result uses the mixer.
+std::atomic<bool> openingDone{false};
+std::atomic<bool> openingOpened{false};
+// A start that ends before it takes the device (a missing picture) leaves the thread to be waited for here, at
+// the program's end, rather than ending the program with a thread still running.
+struct OpeningThread {
+    std::thread thread;
+    ~OpeningThread() {
+        if (thread.joinable()) thread.join();
+    }
+};
+OpeningThread opening;
+std::thread& openingThread = opening.thread;
 bool silentMode = true;
 // Every song still open, so that closing the mixer can free them before the decoders go away. Never destroyed,
 // so songs held by a record that outlives this file's statics still find it.
@@ -69,19 +84,56 @@ bool startAudioSystem(bool silent) {
     return true;
 }
 
-bool openAudioDevice() {
-    if (!audioSystemStarted || audioOpen) return audioOpen;
-    if (!openMixer()) {
-        // Without a usable device the dummy driver takes the music silently, so the game still starts. The driver
-        // is changed directly, not through SDL's hints or its count of started parts: the main thread may be
-        // reading those while this runs.
-        SDL_AudioQuit();
-        if (SDL_AudioInit("dummy") != 0 || !openMixer()) return false;
-    }
+namespace {
+
+// Opens the mixer on the device, or on silence when no device opens; touches nothing of this file's state.
+bool openMixerOrSilence() {
+    if (openMixer()) return true;
+    // Without a usable device the dummy driver takes the music silently, so the game still starts. The driver is
+    // changed directly, not through SDL's hints or its count of started parts: the main thread may be reading
+    // those while this runs.
+    SDL_AudioQuit();
+    return SDL_AudioInit("dummy") == 0 && openMixer();
+}
+
+// The mixer just opened is put to use on the calling thread: the end hook and the player's volume.
+bool useOpenedMixer(bool opened) {
+    if (!opened) return false;
     Mix_HookMusicFinished(musicFinished);
     Mix_VolumeMusic(musicVolume);
     audioOpen = true;
     return true;
+}
+
+}  // namespace
+
+bool openAudioDevice() {
+    if (!audioSystemStarted || audioOpen) return audioOpen;
+    return useOpenedMixer(openMixerOrSilence());
+}
+
+void beginOpeningAudioDevice() {
+    if (!audioSystemStarted || audioOpen || openingThread.joinable()) return;
+    openingDone = false;
+    openingOpened = false;
+    openingThread = std::thread([] {
+        openingOpened = openMixerOrSilence();
+        openingDone = true;
+    });
+}
+
+bool audioDeviceWaiting() {
+    return openingThread.joinable();
+}
+
+bool audioDeviceSettled() {
+    return openingThread.joinable() && openingDone.load();
+}
+
+bool takeAudioDevice() {
+    if (!openingThread.joinable()) return audioOpen;
+    openingThread.join();
+    return useOpenedMixer(openingOpened.load());
 }
 
 bool startAudio(bool silent) {
@@ -89,6 +141,8 @@ bool startAudio(bool silent) {
 }
 
 void stopAudio() {
+    // A device still being opened is waited for (and closed below), so SDL's audio part stops whole.
+    if (openingThread.joinable()) takeAudioDevice();
     if (audioOpen) {
         Mix_HookMusicFinished(nullptr);
         Mix_HaltMusic();
@@ -114,13 +168,17 @@ bool audioSilent() {
     return silentMode;
 }
 
-Song openSong(const std::string& path) {
-    if (!audioOpen) return {};
-    const std::string real = resolveGamePath(path);
+bool songFileReadable(const std::string& path) {
     // Only a regular file of the world: a pipe would block the decoder, a system file never ends.
-    const int descriptor = openFileForReading(real);
-    if (descriptor < 0) return {};
+    const int descriptor = openFileForReading(resolveGamePath(path));
+    if (descriptor < 0) return false;
     ::close(descriptor);
+    return true;
+}
+
+Song openSong(const std::string& path) {
+    if (!audioOpen || !songFileReadable(path)) return {};
+    const std::string real = resolveGamePath(path);
     Mix_Music* music = Mix_LoadMUS(real.c_str());
     if (!music) return {};
     // Only MP3 is the game's music; a file the MP3 decoder did not take (or could not time) is no song.

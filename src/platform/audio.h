@@ -21,11 +21,21 @@ bool startAudioSystem(bool silent);
 // that fails. May run on a helper thread while the main thread goes on, since finding out that there is no
 // device can take a while.
 bool openAudioDevice();
-// Both of the above, on the calling thread.
+// The same on a helper thread the start does not wait for (SDL may take a while to find out that there is no
+// device, and longer to fall back to silence); the thread that calls takeAudioDevice then uses the mixer.
+void beginOpeningAudioDevice();
+// Whether an opening begun above was not taken yet; whether it is done, so that taking it will not wait.
+bool audioDeviceWaiting();
+bool audioDeviceSettled();
+// Waits for the opening begun above and puts the mixer to use on this thread: as openAudioDevice.
+bool takeAudioDevice();
+// Both of startAudioSystem and openAudioDevice, on the calling thread.
 bool startAudio(bool silent);
 // Closes the mixer and every song, and stops SDL's audio part.
 void stopAudio();
 bool audioSilent();
+// Whether a music file named the game's way is a regular file that can be read; the mixer is not needed.
+bool songFileReadable(const std::string& path);
 // Opens and decodes a music file named the game's way; empty on failure.
 Song openSong(const std::string& path);
 // Length in milliseconds, or -1 when unknown.

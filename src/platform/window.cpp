@@ -4,11 +4,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <utility>
 #include <vector>
 
 #include <SDL.h>
+#include <unistd.h>
 
 namespace {
 std::function<void(const std::string&, const std::string&)> boxHandler;
@@ -20,6 +23,11 @@ SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
 int32_t textureWidth = 0, textureHeight = 0;
+// The picture the texture holds, row after row without gaps, to see whether a new one is the same: an unchanged
+// frame (the title between its blinks, a hero standing still) is neither uploaded nor presented. Empty when the
+// texture holds nothing known.
+std::vector<uint8_t> presentedPicture;
+uint64_t presentCount = 0;
 // The size of the picture the window shows, how it is scaled, and the window's scale when it was last a window.
 int32_t shownWidth = 0, shownHeight = 0;
 Scaling scaling = Scaling::integer;
@@ -106,11 +114,81 @@ bool closePad(SDL_JoystickID id) {
     return true;
 }
 
+// Whether an accelerated renderer draws on the processor after all: its OpenGL is a software one.
+bool drawsOnProcessor(SDL_Renderer* made) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(made, &info) != 0) return false;
+    if ((info.flags & SDL_RENDERER_SOFTWARE) != 0) return true;
+    if (!info.name || SDL_strncmp(info.name, "opengl", 6) != 0) return false;
+    // The renderer's context is current on this thread once it is made; GL_RENDERER names who draws.
+    using GetString = const unsigned char* (*)(unsigned int);
+    constexpr unsigned int glRenderer = 0x1F01;
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const char* name = getString ? reinterpret_cast<const char*>(getString(glRenderer)) : nullptr;
+    if (!name) return false;
+    for (const char* software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SWR"}) {
+        if (SDL_strstr(name, software)) return true;
+    }
+    return false;
+}
+
+SDL_Renderer* makeSoftwareRenderer() {
+    // Without this SDL would show the software renderer's picture through an OpenGL texture again.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+}
+
+// Whether the machine has a graphics device a driver could draw with (a DRM render node, or NVIDIA's own
+// device); without one every OpenGL is a software one, and auto need not make it to find that out (its
+// libraries alone take tens of megabytes and tens of milliseconds).
+bool graphicsDevicePresent() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+        if (entry.path().filename().string().rfind("renderD", 0) == 0 &&
+            ::access(entry.path().c_str(), R_OK | W_OK) == 0)
+            return true;
+    }
+    return ::access("/dev/nvidia0", R_OK | W_OK) == 0;
+}
+
+// The renderer the choice asks for; either kind stands in when the one asked for cannot be made.
+SDL_Renderer* makeRenderer(RendererChoice choice) {
+    if (choice == RendererChoice::automatic && !graphicsDevicePresent()) choice = RendererChoice::software;
+    if (choice == RendererChoice::software) {
+        if (SDL_Renderer* made = makeSoftwareRenderer()) return made;
+        return SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    }
+    SDL_Renderer* made = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    if (made && choice == RendererChoice::automatic && drawsOnProcessor(made)) {
+        SDL_DestroyRenderer(made);
+        made = nullptr;
+    }
+    return made ? made : makeSoftwareRenderer();
+}
+
 void presentTexture() {
     if (!renderer || !texture) return;
     SDL_RenderClear(renderer);
     SDL_RenderCopy(renderer, texture, nullptr, nullptr);
     SDL_RenderPresent(renderer);
+    ++presentCount;
+}
+
+// Whether the canvas's rows are the picture the texture holds; keeps them as that picture when not.
+bool sameAsPresented(const uint8_t* bytes, int32_t stride, int32_t width, int32_t height) {
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
+    const std::size_t size = rowBytes * static_cast<std::size_t>(height);
+    bool same = presentedPicture.size() == size;
+    for (int32_t y = 0; same && y < height; ++y) {
+        same = std::memcmp(presentedPicture.data() + rowBytes * y, bytes + static_cast<std::size_t>(stride) * y,
+                           rowBytes) == 0;
+    }
+    if (same) return true;
+    presentedPicture.resize(size);
+    for (int32_t y = 0; y < height; ++y) {
+        std::memcpy(presentedPicture.data() + rowBytes * y, bytes + static_cast<std::size_t>(stride) * y, rowBytes);
+    }
+    return false;
 }
 
 // Maps one SDL event; false for events the game does not see (an uncovered window is repainted here).
@@ -269,17 +347,33 @@ bool openWindow(const std::string& title, int32_t width, int32_t height, const D
                               height * scale, flags);
     if (!window) return false;
     SDL_SetWindowMinimumSize(window, width / 3, height / 3);
-    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
-    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    renderer = makeRenderer(mode.renderer);
     if (!renderer) {
         closeWindow();
         return false;
     }
     applyScaling();
+    // Black bars; the first frame is presented by the first paint, once the window shows.
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    SDL_RenderClear(renderer);
-    SDL_RenderPresent(renderer);
     return true;
+}
+
+bool rendererChoiceOfName(const std::string& name, RendererChoice& choice) {
+    static const std::pair<const char*, RendererChoice> names[] = {
+        {"auto", RendererChoice::automatic}, {"gpu", RendererChoice::gpu}, {"software", RendererChoice::software}};
+    for (const auto& [known, named] : names) {
+        if (name == known) {
+            choice = named;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string windowRendererName() {
+    SDL_RendererInfo info{};
+    if (!renderer || SDL_GetRendererInfo(renderer, &info) != 0 || !info.name) return {};
+    return info.name;
 }
 
 bool setWindowFullscreen(bool fullscreen) {
@@ -330,6 +424,7 @@ void closeWindow() {
     renderer = nullptr;
     window = nullptr;
     textureWidth = textureHeight = 0;
+    presentedPicture.clear();
 }
 
 bool waitWindowEvent(WindowEvent& event, uint32_t timeoutMs) {
@@ -353,12 +448,19 @@ void paintWindow(const Canvas& canvas) {
         SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
         textureWidth = width;
         textureHeight = height;
+        presentedPicture.clear();
     }
     int32_t stride = 0;
     const uint8_t* bytes = canvasBytes(canvas, stride);
     if (!bytes) return;
+    // The window keeps showing the texture; an uncovered or resized window is presented again from it.
+    if (sameAsPresented(bytes, stride, width, height)) return;
     SDL_UpdateTexture(texture, nullptr, bytes, stride);
     presentTexture();
+}
+
+uint64_t windowPresents() {
+    return presentCount;
 }
 
 void postTrackEnd(int32_t trackNumber) {

@@ -59,11 +59,18 @@ enum PadAxis : int32_t { padLeftX, padLeftY, padRightX, padRightY, padLeftTrigge
 // How the 900 x 600 picture fills a larger or smaller window: the largest whole-number scale that fits (or,
 // when even scale 1 does not fit, the largest size of the same shape), or always the largest size of its shape.
 enum class Scaling { integer, fit };
+// Who draws the window: the graphics card through SDL's accelerated renderer, or SDL's own software renderer.
+// automatic takes the software one when the accelerated one cannot be made or draws on the processor itself (a
+// software OpenGL such as Mesa's llvmpipe), where SDL's plain software drawing does the same for less.
+enum class RendererChoice { automatic, gpu, software };
 struct DisplayMode {
     bool fullscreen = false;
     int32_t scale = 1;  // the window's size in picture sizes
     Scaling scaling = Scaling::integer;
+    RendererChoice renderer = RendererChoice::automatic;
 };
+// The names the settings file and the command line give the choices ("auto", "gpu", "software"); false for others.
+bool rendererChoiceOfName(const std::string& name, RendererChoice& choice);
 
 // Starts SDL's video and events; false when it cannot start.
 bool startWindowSystem();
@@ -73,6 +80,8 @@ std::string windowSystemError();
 // Makes the centred, resizable window for a picture of width x height, hidden: `scale` times that size (less when
 // the desktop is smaller), or on the whole screen. false on failure.
 bool openWindow(const std::string& title, int32_t width, int32_t height, const DisplayMode& mode = {});
+// The name SDL gives the open window's renderer ("opengl", "software"...); empty without a window.
+std::string windowRendererName();
 // Shows the window made by openWindow.
 void showWindow();
 void closeWindow();
@@ -86,8 +95,11 @@ void setWindowIcon(const Picture& icon);
 // Waits up to timeoutMs for one message; false when none came. A message the game does not see comes back
 // with kind none.
 bool waitWindowEvent(WindowEvent& event, uint32_t timeoutMs);
-// Shows the canvas in the window, scaled and centred with black bars as the display mode says.
+// Shows the canvas in the window, scaled and centred with black bars as the display mode says. A canvas equal to
+// the picture shown last is neither uploaded nor presented again.
 void paintWindow(const Canvas& canvas);
+// How many times the window was presented since the program started (for the tests: unchanged frames are not).
+uint64_t windowPresents();
 
 // Key and pad button names as SDL spells them ("Left", "Space", "Keypad 8"; "a", "dpup", "start"): the
 // virtual-key code or PadButton of a name, -1 when there is none; and back (empty when there is none).

@@ -9,7 +9,47 @@
 #include "core/game_state.h"
 #include "core/save_location.h"
 #include "data/xml_access.h"
+#include "platform/file_stamp.h"
+#include "platform/files.h"
 #include "platform/picture_cache.h"
+
+namespace {
+
+// The map picture of every screen, by screen number, and the map file it was read from: the prefetch looks up a
+// few screens per door, so it keeps these names instead of the whole parsed map, and reads the file again only
+// when it changed. A file written a moment ago may still be changing: its index is not kept.
+struct ScreenPictureIndex {
+    std::string file;
+    FileStamp stamp;
+    std::vector<std::string> pictures;
+};
+
+const std::vector<std::string>& screenPictureIndex() {
+    static ScreenPictureIndex kept;
+    const std::string real = resolveGamePath(mapDataFile.gamePath);
+    const std::string file = absoluteFilePath(real);
+    const FileStamp stamp = fileStamp(real);
+    if (!kept.file.empty() && kept.file == file && sameStamp(kept.stamp, stamp)) return kept.pictures;
+    kept = ScreenPictureIndex{};
+    runXmlReaderUnkept(mapDataFile.gamePath, [&](XmlDocument& world) {
+        const XmlNodeList roots = selectNodes(world, "map");
+        if (roots.length() == 0) return 0;
+        const XmlNodeList screenElements = selectNodes(roots.item(0), "screen");
+        kept.pictures.reserve(static_cast<std::size_t>(screenElements.length()));
+        for (int32_t screen = 0; screen < screenElements.length(); ++screen) {
+            const XmlNode element = asElement(screenElements.item(screen));
+            kept.pictures.push_back(element.empty() ? std::string() : attributeText(element, "pict"));
+        }
+        return 1;
+    });
+    if (stampSettled(stamp) && sameStamp(stamp, fileStamp(real))) {
+        kept.file = file;
+        kept.stamp = stamp;
+    }
+    return kept.pictures;
+}
+
+}  // namespace
 
 std::vector<std::string> reachableScreenPictures(const GameState& game) {
     std::vector<int32_t> screens{game.currentMap};
@@ -20,20 +60,14 @@ std::vector<std::string> reachableScreenPictures(const GameState& game) {
     }
     screens.push_back(savedGameScreen());
 
+    const std::vector<std::string>& index = screenPictureIndex();
     std::vector<std::string> pictures;
-    runXmlLoaderQuietly(mapDataFile.gamePath, [&](XmlDocument& world) {
-        const XmlNodeList roots = selectNodes(world, "map");
-        if (roots.length() == 0) return 0;
-        const XmlNodeList screenElements = selectNodes(roots.item(0), "screen");
-        for (const int32_t screen : screens) {
-            const XmlNode element = asElement(screenElements.item(screen));
-            if (element.empty()) continue;
-            const std::string picture = attributeText(element, "pict");
-            if (!picture.empty() && std::find(pictures.begin(), pictures.end(), picture) == pictures.end())
-                pictures.push_back(picture);
-        }
-        return 1;
-    });
+    for (const int32_t screen : screens) {
+        if (screen < 0 || static_cast<std::size_t>(screen) >= index.size()) continue;
+        const std::string& picture = index[static_cast<std::size_t>(screen)];
+        if (!picture.empty() && std::find(pictures.begin(), pictures.end(), picture) == pictures.end())
+            pictures.push_back(picture);
+    }
     return pictures;
 }
 

@@ -84,6 +84,7 @@ TEST_F(SettingsFile, EveryKeyIsReadWithKeyAndButtonNamesAsSdlSpellsThem) {
 fullscreen = true
 scale = 3
 scaling = "fit"
+renderer = "software"
 [audio]
 music_volume = 40
 mute = true
@@ -116,6 +117,7 @@ pause = ["start", "y"]
 )");
     EXPECT_EQ(warnings.str(), "");
     EXPECT_EQ(plainValues(settings), "fullscreen scale 3 fit volume 40 muted");
+    EXPECT_EQ(settings.display.renderer, RendererChoice::software);
     EXPECT_EQ(settings.keys[actWalkUp], (Keys{0x57, vkUp}));
     EXPECT_EQ(settings.keys[actWalkDown], Keys{vkS}) << "a letter in either case";
     EXPECT_EQ(settings.keys[actWalkLeft], Keys{0x64});
@@ -195,6 +197,8 @@ talk = ["zz"]
     EXPECT_EQ(settings.keys[actMenu], defaults.keys[actMenu]);
     EXPECT_EQ(settings.keys[actAttackB], defaults.keys[actAttackB]);
     EXPECT_EQ(settings.padButtons[actTalk], defaults.padButtons[actTalk]);
+    EXPECT_EQ(read("[display]\nrenderer = \"vulkan\"\n").display.renderer, RendererChoice::automatic);
+    EXPECT_TRUE(warnedAt(2, "display.renderer must be \"auto\", \"gpu\" or \"software\"")) << warnings.str();
 }
 
 TEST_F(SettingsFile, AFileThatDoesNotParseWarnsAtItsLineAndGivesTheDefaults) {

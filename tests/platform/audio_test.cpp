@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include <sys/stat.h>
 
@@ -51,9 +50,11 @@ TEST(Audio, ADeviceThatCannotOpenLeavesTheMusicToTheDummyDevice) {
     {
         const ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", "no/such/folder/out.raw");
         ASSERT_TRUE(startAudioSystem(false));
-        bool opened = false;
-        std::thread([&opened] { opened = openAudioDevice(); }).join();
-        EXPECT_TRUE(opened);
+        beginOpeningAudioDevice();
+        EXPECT_TRUE(audioDeviceWaiting());
+        EXPECT_FALSE(openSong("pict\\tone.mp3").data) << "the mixer is used only once the opening is taken";
+        EXPECT_TRUE(takeAudioDevice());
+        EXPECT_FALSE(audioDeviceWaiting());
     }
     EXPECT_FALSE(audioSilent());
     writeTextFile("pict/tone.mp3", testMp3Bytes(300));

@@ -12,6 +12,8 @@
 
 #include "app/startup.h"
 #include "core/game_state.h"
+#include "data/document_cache.h"
+#include "platform/file_stamp.h"
 #include "platform/picture_cache.h"
 #include "platform/window.h"
 #include "test_media.h"
@@ -59,6 +61,31 @@ TEST(ScreenPrefetchTest, CurrentScreenThenDoorTargetsThenTheSavedScreen) {
     EXPECT_EQ(reachableScreenPictures(game),
               (std::vector<std::string>{"pict\\s0.png", "pict\\s3.png", "pict\\s2.png"}));
     EXPECT_TRUE(catcher.boxes().empty());
+}
+
+// The prefetch keeps the names of the screens' pictures, never the parsed map; an edited map is read again.
+TEST(ScreenPrefetchTest, TheMapIsIndexedNotKeptAndAnEditIsSeen) {
+    TempFolder folder;
+    writeWorld();
+    const std::string map = absoluteFilePath("media/BigMapData.xml");
+    GameState game;
+    game.currentMap = 2;
+    const char* const pictures[] = {"pict\\s2.png", "pict\\edited.png"};
+    for (int32_t edit = 0; edit < 2; ++edit) {
+        if (edit > 0) {
+            std::string text = readTextFile(map);
+            text.replace(text.find(pictures[0]), std::string(pictures[0]).size(), pictures[edit]);
+            writeTextFile("media/BigMapData.xml", text);
+        }
+        // Written long ago, so that the index may be kept; the edit at another time.
+        const time_t seconds = std::time(nullptr) - 100 + edit * 10;
+        const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, map.c_str(), times, 0), 0);
+        const std::vector<std::string> expected{pictures[edit]};
+        EXPECT_EQ(reachableScreenPictures(game), expected);
+        EXPECT_EQ(reachableScreenPictures(game), expected) << "from the index";
+        EXPECT_FALSE(keptDocument(map, fileStamp(map), nullptr)) << "the parsed map is not held";
+    }
 }
 
 TEST(ScreenPrefetchTest, AWorldThatCannotBeReadGivesNothingAndNoBox) {
