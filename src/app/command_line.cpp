@@ -64,22 +64,26 @@ const OptionRule optionRules[] = {
          options.saveDir = value;
          return std::string();
      }},
-    {"scale", 0, "N", "open the window at N times 900 x 600 (1 to 16)",
+    {"scale", 0, "N", "open the window at N times 900 x 600 (1 to 16; this start only)",
      [](LaunchOptions& options, const std::string& value) {
          int32_t scale = 0;
          const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), scale);
          if (status != std::errc() || end != value.data() + value.size() || scale < 1 || scale > largestScale)
              return "--scale takes a whole number from 1 to " + std::to_string(largestScale) + ", not '" + value + "'";
+         if (options.scale > 0 && options.scale != scale)
+             return "--scale " + std::to_string(options.scale) + " and --scale " + value + " contradict each other";
          options.scale = scale;
          return std::string();
      }},
-    {"fullscreen", 0, nullptr, "start on the whole screen",
+    {"fullscreen", 0, nullptr, "start on the whole screen (this start only)",
      [](LaunchOptions& options, const std::string&) {
+         if (options.fullscreen == 0) return std::string("--window and --fullscreen contradict each other");
          options.fullscreen = 1;
          return std::string();
      }},
-    {"window", 0, nullptr, "start in a window",
+    {"window", 0, nullptr, "start in a window (this start only)",
      [](LaunchOptions& options, const std::string&) {
+         if (options.fullscreen == 1) return std::string("--window and --fullscreen contradict each other");
          options.fullscreen = 0;
          return std::string();
      }},
@@ -332,6 +336,13 @@ int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options,
     if ((options.startScreen >= 0) != options.startAtGiven)
         return usageMistake(err, "--screen and --at go together: the screen and the point to start on");
     return keepRunning;
+}
+
+DisplayMode displayForStart(const DisplayMode& settings, const LaunchOptions& options) {
+    DisplayMode display = settings;
+    if (options.scale > 0) display.scale = options.scale;
+    if (options.fullscreen >= 0) display.fullscreen = options.fullscreen == 1;
+    return display;
 }
 
 bool isWorldFolder(const fs::path& folder) {

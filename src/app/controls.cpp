@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 
 #include "app/user_folders.h"
 #include "core/game_state.h"
@@ -181,8 +182,22 @@ void saveScreenshot(GameState& game, const Controls& controls) {
     }
 }
 
-void writeBack(Controls& controls) {
-    if (!controls.settingsPath.empty()) writeSettings(controls.settingsPath, controls.settings, std::cerr);
+// A settings warning stays up long enough to be read.
+constexpr uint32_t warningNoteMillis = 8000;
+// The note shows this many warnings and counts the rest; its lines hold this many bytes at most.
+constexpr size_t warningsShown = 3, warningLineBytes = 60;
+
+void warnPlayer(GameState& game, const std::string& warnings, std::ostream& err) {
+    if (warnings.empty()) return;
+    err << warnings;
+    showNote(game, settingsWarningNote(warnings), warningNoteMillis);
+}
+
+void writeBack(GameState& game, Controls& controls) {
+    if (controls.settingsPath.empty()) return;
+    std::ostringstream warnings;
+    writeSettings(controls.settingsPath, controls.settings, warnings);
+    warnPlayer(game, warnings.str(), std::cerr);
 }
 
 }  // namespace
@@ -224,11 +239,13 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
         if (event.value == 0) setWalkThrough(game, controls, false);
         recordActivate(controls.recording, game, event.value != 0);
         handleActivate(game, event.value != 0);
+        // An inactive window holds the game, and the music with it, as the pause does.
+        pauseMusic(event.value == 0 || controls.paused);
         break;
     case WindowEventKind::trackEnd:
         handleTrackEvents(game, event.value);
-        // A track that starts over while the game is paused waits with the rest.
-        if (controls.paused) pauseMusic(true);
+        // A track that starts over while the game is paused or the window inactive waits with the rest.
+        if (controls.paused || game.windowInactive == 1) pauseMusic(true);
         break;
     case WindowEventKind::quit: controls.quit = true; break;
     case WindowEventKind::none: break;
@@ -240,20 +257,20 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
     switch (command) {
     case PlayerCommand::toggleFullscreen:
         setWindowFullscreen(!windowFullscreen());
-        settings.display.fullscreen = windowFullscreen();
-        writeBack(controls);
+        settings.display.fullscreen = controls.startDisplay.fullscreen = windowFullscreen();
+        writeBack(game, controls);
         break;
     case PlayerCommand::leaveFullscreen:
         if (!windowFullscreen()) break;
         setWindowFullscreen(false);
-        settings.display.fullscreen = windowFullscreen();
-        writeBack(controls);
+        settings.display.fullscreen = controls.startDisplay.fullscreen = windowFullscreen();
+        writeBack(game, controls);
         break;
     case PlayerCommand::toggleMute:
         settings.mute = !settings.mute;
         setMusicVolume(settings.musicVolume, settings.mute);
         showVolume(game, settings);
-        writeBack(controls);
+        writeBack(game, controls);
         break;
     case PlayerCommand::volumeDown:
     case PlayerCommand::volumeUp: {
@@ -263,12 +280,12 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
         settings.musicVolume = std::clamp(settings.musicVolume + step, 0, 100);
         setMusicVolume(settings.musicVolume, settings.mute);
         showVolume(game, settings);
-        writeBack(controls);
+        writeBack(game, controls);
         break;
     }
     case PlayerCommand::togglePause:
         controls.paused = !controls.paused;
-        pauseMusic(controls.paused);
+        pauseMusic(controls.paused || game.windowInactive == 1);
         break;
     case PlayerCommand::screenshot: saveScreenshot(game, controls); break;
     case PlayerCommand::quit: controls.quit = true; break;
@@ -291,15 +308,53 @@ void reloadWorldNow(GameState& game, Controls& controls) {
     showNote(game, "再読み込みしました");
 }
 
+void readPlayerSettings(GameState& game, Controls& controls, std::ostream& err) {
+    std::ostringstream warnings;
+    controls.settings = readSettings(controls.settingsPath, warnings);
+    warnPlayer(game, warnings.str(), err);
+}
+
+std::string settingsWarningNote(const std::string& warnings) {
+    std::istringstream lines(warnings);
+    std::string note = "せっていファイルの もんだい:";
+    size_t count = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty()) continue;
+        if (++count > warningsShown) continue;
+        // The folder is the player's own; the file's name and the line are what matter.
+        const size_t slash = line.rfind('/', line.find(": warning: "));
+        if (slash != std::string::npos) line.erase(0, slash + 1);
+        const size_t marker = line.find(": warning: ");
+        if (marker != std::string::npos) line.replace(marker, 11, ": ");
+        // Cut at blanks into lines the map view holds.
+        std::string row;
+        std::istringstream words(line);
+        for (std::string word; words >> word;) {
+            if (!row.empty() && row.size() + 1 + word.size() > warningLineBytes) {
+                note += "\n" + row;
+                row.clear();
+            }
+            row += (row.empty() ? "" : " ") + word;
+        }
+        if (!row.empty()) note += "\n" + row;
+    }
+    if (count == 0) return {};
+    if (count > warningsShown) note += "\nほか " + std::to_string(count - warningsShown) + " けん";
+    return note;
+}
+
 void applySettings(GameState& game, const Controls& controls) {
     setMusicVolume(controls.settings.musicVolume, controls.settings.mute);
     game.notes.shown = controls.settings.showNotes;
 }
 
-void rememberSettings(Controls& controls) {
-    controls.settings.display.scale = windowedScale();
-    controls.settings.display.fullscreen = windowFullscreen();
-    writeBack(controls);
+// What the command line gave for one start is no choice of the player's: only a window the player resized, or
+// took into or out of fullscreen, is remembered.
+void rememberSettings(Controls& controls, const DisplayMode& windowNow) {
+    DisplayMode& remembered = controls.settings.display;
+    if (windowNow.scale != controls.startDisplay.scale) remembered.scale = windowNow.scale;
+    if (windowNow.fullscreen != controls.startDisplay.fullscreen) remembered.fullscreen = windowNow.fullscreen;
+    if (!controls.settingsPath.empty()) writeSettings(controls.settingsPath, controls.settings, std::cerr);
 }
 
 std::string screenshotName(int64_t secondsSinceEpoch) {

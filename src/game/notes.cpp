@@ -72,9 +72,9 @@ void drawNoteBox(Canvas& canvas, const Font& font, const std::string& text, int3
     clipCanvas(canvas, 0, 0, 0, 0);
 }
 
-void showNote(GameState& game, const std::string& text) {
+void showNote(GameState& game, const std::string& text, uint32_t millis) {
     game.notes.text = text;
-    game.notes.until = clockMillis() + noteMillis;
+    game.notes.until = clockMillis() + millis;
 }
 
 std::string playerNotesKey(const GameState& game, bool paused) {

@@ -13,6 +13,7 @@
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "game/notes.h"
+#include "platform/audio.h"
 #include "platform/graphics.h"
 #include "test_support.h"
 
@@ -300,4 +301,69 @@ TEST_F(Controlling, F12SavesTheBackBufferUnderADateTimeName) {
     setenv("TZ", "UTC", 1);
     tzset();
     EXPECT_EQ(screenshotName(1796220202), "quorvath-2026-12-02_14-03-22.png");
+}
+
+// A window that loses the keyboard holds the music as P does, and gives it back only when neither holds it.
+TEST_F(Controlling, AnInactiveWindowHoldsTheMusicAsThePauseDoes) {
+    const std::pair<int32_t, bool> steps[] = {{0, true}, {1, false}, {vkP, true}, {0, true}, {1, true}, {vkP, false}};
+    for (const auto& [step, held] : steps) {
+        if (step == vkP) {
+            tap(vkP);
+        } else {
+            pad(WindowEventKind::activate, step);
+        }
+        EXPECT_EQ(musicHeld(), held) << step;
+    }
+}
+
+// What is wrong in the settings file reaches a player who never sees standard error: once, as a note.
+TEST_F(Controlling, SettingsWarningsAreShownAsANoteToo) {
+    game.notes.shown = true;
+    controls.settingsPath = (folder.path() / "config" / "settings.toml").string();
+    writeTextFile("config/settings.toml", "[audio]\nmusic_volume = 300\n[keys]\ntalk = [\"NoSuchKey\"]\n");
+    std::ostringstream err;
+    readPlayerSettings(game, controls, err);
+    EXPECT_NE(err.str().find(folder.path().string() + "/config/settings.toml:2: warning: audio.music_volume"),
+              std::string::npos);
+    const std::string note = notesOnScreen(game, false);
+    EXPECT_EQ(note.rfind("せっていファイルの もんだい:\nsettings.toml:2: audio.music_volume must be", 0), 0u) << note;
+    EXPECT_NE(note.find("\nsettings.toml:4: unknown key"), std::string::npos) << note;
+    EXPECT_EQ(note.find(folder.path().string()), std::string::npos) << "the folder is left out";
+    advanceManualClock(7000);
+    EXPECT_FALSE(notesOnScreen(game, false).empty()) << "long enough to read";
+
+    game.notes.text.clear();
+    writeTextFile("config/settings.toml", "[audio]\nmusic_volume = 30\n");
+    readPlayerSettings(game, controls, err);
+    EXPECT_EQ(game.notes.text, "");
+    EXPECT_EQ(settingsWarningNote("a:1: warning: x\nb:2: warning: y\nc:3: warning: z\nd:4: warning: w\n"),
+              "せっていファイルの もんだい:\na:1: x\nb:2: y\nc:3: z\nほか 1 けん");
+}
+
+// The command line's display is for its start only: the file keeps the player's choice unless the player changed
+// the window during the game.
+TEST_F(Controlling, ADisplayGivenForOneStartIsNotRemembered) {
+    struct Case {
+        const char* what;
+        DisplayMode start, now;
+        bool fullscreen;
+        int32_t scale;
+    };
+    const Case cases[] = {
+        {"--fullscreen --scale 3, left as it was", {true, 3}, {true, 3}, false, 2},
+        {"--scale 3, resized to 4", {false, 3}, {false, 4}, false, 4},
+        {"--fullscreen, left with F11", {true, 2}, {false, 2}, false, 2},
+        {"no option, F11 into fullscreen", {false, 2}, {true, 2}, true, 2},
+    };
+    controls.settingsPath = "config/settings.toml";
+    for (const Case& c : cases) {
+        writeTextFile(controls.settingsPath, "[display]\nfullscreen = false\nscale = 2\n");
+        std::ostringstream warnings;
+        controls.settings = readSettings(controls.settingsPath, warnings);
+        controls.startDisplay = c.start;
+        rememberSettings(controls, c.now);
+        const Settings file = readSettings(controls.settingsPath, warnings);
+        EXPECT_EQ(file.display.fullscreen, c.fullscreen) << c.what;
+        EXPECT_EQ(file.display.scale, c.scale) << c.what;
+    }
 }
