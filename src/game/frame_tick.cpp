@@ -55,6 +55,7 @@ void putSpeech(GameState& game, const std::vector<std::string>& speech) {
 void releaseKeysOfInactiveWindow(GameState& game) {
     for (int32_t key : {vkLeft, vkUp, vkRight, vkDown, vkV, vkB, vkN, vkShift, vkA}) game.keyDown[key] = 0;
     for (int32_t key : {vkUp, vkDown, vkRight, vkLeft, vkV, vkB, vkN, vkShift}) game.keyLatch[key] = 0;
+    forgetTapsOfTick(game);
 }
 
 // Field block; false when the ending starts, which skips the scenes up to the music choice.
@@ -353,6 +354,7 @@ void runTickRules(GameState& game) {
         if (game.heroLife < 1 && game.scene != sceneGameOver) {
             game.scene = sceneGameOver;
             game.sceneMarkFrame = game.frameCounter;
+            game.gameOverToTitle = !savedGameCanContinue();
         }
         if (game.scene == sceneGameOver) runGameOverBlock(game);
         if (game.heroLife > game.heroMaxLife) game.heroLife = game.heroMaxLife;
@@ -385,6 +387,7 @@ void frameTick(GameState& game) {
     }
     if (!canvasValid(game.backBuffer)) return;
     runTickRules(game);
+    forgetTapsOfTick(game);
     drawShown(game, game.backBuffer);
     game.repaints += 1;
 }

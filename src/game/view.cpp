@@ -234,11 +234,11 @@ struct Painter {
         drawHeroCell(game, canvas, walk.heroDir, walkHeroAt.x, walkHeroAt.y);
     }
 
-    void operator()(const GameOverShown&) {
+    void operator()(const GameOverShown& over) {
         fillRect(canvas, 0, 0, screenWidth, screenHeight, colourBlack);
         drawText(canvas, game.largeFont, "GAME OVER", gameOverAt.x, gameOverAt.y, colourRed);
-        drawText(canvas, game.smallFont, "セーブしたところにもどります", gameOverNoteAt.x, gameOverNoteAt.y,
-                 colourWhite);
+        drawText(canvas, game.smallFont, over.toTitle ? "タイトルにもどります" : "セーブしたところにもどります",
+                 gameOverNoteAt.x, gameOverNoteAt.y, colourWhite);
     }
 
     void operator()(const EffectsShown& shown) {

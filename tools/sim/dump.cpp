@@ -226,6 +226,7 @@ template <class V> constexpr void fields(V& v, RecordType<PlayState>) {
 template <class V> constexpr void fields(V& v, RecordType<TickInput>) {
     v("keyDown", &TickInput::keyDown);
     v("keyLatch", &TickInput::keyLatch);
+    v("keyDownSinceTick", &TickInput::keyDownSinceTick);
     v("windowInactive", &TickInput::windowInactive);
     v("lastTickTime", &TickInput::lastTickTime);
     v("tickNow", &TickInput::tickNow);
@@ -243,6 +244,7 @@ template <class V> constexpr void fields(V& v, RecordType<SceneState>) {
     v("swordTicks", &SceneState::swordTicks);
     v("swordDir", &SceneState::swordDir);
     v("bossPhase", &SceneState::bossPhase);
+    v("gameOverToTitle", &SceneState::gameOverToTitle);
     // Message and question
     v("messageLines", &SceneState::messageLines);
     v("messageLineCount", &SceneState::messageLineCount);
