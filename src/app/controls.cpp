@@ -10,12 +10,20 @@
 #include "app/user_folders.h"
 #include "core/game_state.h"
 #include "core/keys.h"
+#include "game/frame_tick.h"
 #include "game/notes.h"
+#include "game/options_menu.h"
+#include "game/save_file.h"
 #include "music/music.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
 
 namespace {
+
+// The menu's side of the keys, below the key handling that reaches it.
+void openMenu(GameState& game, Controls& controls, int32_t asking);
+void menuKeyDown(GameState& game, Controls& controls, int32_t key);
+void carryOut(GameState& game, Controls& controls, MenuRequest request);
 
 constexpr int32_t volumeStep = 10;
 // The left stick walks once it is pushed past the first mark and stops once it is back inside the second, so
@@ -94,6 +102,17 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
         setWalkThrough(game, controls, event.kind == WindowEventKind::keyDown);
         return;
     }
+    if (game.menu.open) {
+        // The menu takes every key but the player's own (F11, M, volume, F12), Esc included, and the new key of a
+        // binding before anything else.
+        const PlayerCommand own = playerCommandOfKey(controls, event.value, event.ctrl, event.alt);
+        const bool menuTakes = game.menu.waitingForKey || own == PlayerCommand::none ||
+                               own == PlayerCommand::openMenu || own == PlayerCommand::togglePause;
+        if (menuTakes) {
+            if (event.kind == WindowEventKind::keyDown && !event.repeat) menuKeyDown(game, controls, event.value);
+            return;
+        }
+    }
     const PlayerCommand command = playerCommandOfKey(controls, event.value, event.ctrl, event.alt);
     if (command != PlayerCommand::none) {
         // The player's keys act once per press, however long they are held (volume steps excepted).
@@ -114,8 +133,15 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
 void handlePadButton(GameState& game, Controls& controls, const WindowEvent& event) {
     const int32_t action = actionOfButton(controls, event.value);
     if (action < 0) return;
+    // The pad's pause button (Start) opens the menu and closes it again; while it is open the pad moves in it.
+    if (game.menu.open) {
+        if (event.kind != WindowEventKind::padButtonDown || game.menu.waitingForKey) return;
+        const int32_t key = action == actPause ? vkEscape : actions[action].gameKey;
+        carryOut(game, controls, menuKeyPress(game, key));
+        return;
+    }
     if (action == actPause) {
-        if (event.kind == WindowEventKind::padButtonDown) runPlayerCommand(game, controls, PlayerCommand::togglePause);
+        if (event.kind == WindowEventKind::padButtonDown) openMenu(game, controls, -1);
         return;
     }
     const int64_t input = padInput(event.device, event.value);
@@ -200,6 +226,98 @@ void writeBack(GameState& game, Controls& controls) {
     warnPlayer(game, warnings.str(), std::cerr);
 }
 
+// The key page's line for each action, in the actions' order: what it does, then the keys bound to it.
+constexpr const char* actionLabels[actionCount] = {
+    "うえへ あるく", "したへ あるく", "ひだりへ あるく", "みぎへ あるく", "はなす・しらべる", "ぶき（1）", "ぶき（2）",
+    "メニュー",      "セーブ",        "ロード",          "ポーズ"};
+
+// The settings as the menu shows them, given again whenever they change.
+void showSettingsInMenu(GameState& game, const Controls& controls) {
+    OptionsMenu& menu = game.menu;
+    const Settings& settings = controls.settings;
+    menu.musicVolume = settings.musicVolume;
+    menu.mute = settings.mute;
+    menu.fullscreen = settings.display.fullscreen;
+    menu.scale = settings.display.scale;
+    menu.keyNames.clear();
+    for (int32_t action = 0; action < actionCount; ++action) {
+        std::string line = std::string(actionLabels[action]) + "　";
+        std::string names;
+        for (int32_t key : settings.keys[action]) names += (names.empty() ? "" : " / ") + keyNameOfCode(key);
+        menu.keyNames.push_back(line + (names.empty() ? "なし" : names));
+    }
+}
+
+// Whatever the game holds down is let go: a frozen game must not walk on when it runs again.
+void releaseEverything(GameState& game, Controls& controls) {
+    while (!controls.inputsDown.empty()) release(game, controls, controls.inputsDown.begin()->first, -1);
+    controls.sticks.clear();
+}
+
+void openMenu(GameState& game, Controls& controls, int32_t asking) {
+    releaseEverything(game, controls);
+    showSettingsInMenu(game, controls);
+    openOptionsMenu(game, asking);
+    pauseMusic(true);
+}
+
+// The key the player pressed for the action on the key page: taken unless another action or the player's own
+// keys have it; Esc leaves the binding as it was.
+void bindPressedKey(GameState& game, Controls& controls, int32_t key) {
+    if (key == vkEscape) return menuKeyAnswered(game, "");
+    const int32_t chosen = game.menu.keyRow;
+    if (chosen < 0 || chosen >= actionCount) return menuKeyAnswered(game, "");
+    if (keyNameOfCode(key).empty()) return menuKeyAnswered(game, "そのキーは つかえません");
+    for (int32_t action = 0; action < actionCount; ++action) {
+        if (action != chosen && boundTo(controls.settings.keys[action], key)) {
+            return menuKeyAnswered(game, std::string("そのキーは「") + actionLabels[action] + "」に つかわれています");
+        }
+    }
+    const PlayerCommand own = playerCommandOfKey(controls, key, false, false);
+    if (own != PlayerCommand::none && own != PlayerCommand::togglePause) {
+        return menuKeyAnswered(game, "そのキーは ゲームが つかっています");
+    }
+    controls.settings.keys[chosen] = {key};
+    writeBack(game, controls);
+    showSettingsInMenu(game, controls);
+    menuKeyAnswered(game, "");
+}
+
+void carryOut(GameState& game, Controls& controls, MenuRequest request) {
+    Settings& settings = controls.settings;
+    switch (request) {
+    case MenuRequest::none: break;
+    case MenuRequest::resume:
+        game.menu.open = false;
+        pauseMusic(controls.paused || game.windowInactive == 1);
+        break;
+    case MenuRequest::musicDown: runPlayerCommand(game, controls, PlayerCommand::volumeDown); break;
+    case MenuRequest::musicUp: runPlayerCommand(game, controls, PlayerCommand::volumeUp); break;
+    case MenuRequest::toggleFullscreen: runPlayerCommand(game, controls, PlayerCommand::toggleFullscreen); break;
+    case MenuRequest::scaleDown:
+    case MenuRequest::scaleUp:
+        settings.display.scale = std::clamp(settings.display.scale + (request == MenuRequest::scaleUp ? 1 : -1), 1,
+                                            largestScale);
+        controls.startDisplay.scale = settings.display.scale;
+        setWindowScale(settings.display.scale);
+        writeBack(game, controls);
+        break;
+    case MenuRequest::toTitle:
+        returnToTitle(game);
+        carryOut(game, controls, MenuRequest::resume);
+        break;
+    case MenuRequest::quit: controls.quit = true; break;
+    }
+    showSettingsInMenu(game, controls);
+}
+
+// A key while the menu is open goes to the menu, through the bindings, so remapped walking keys move its cursor.
+void menuKeyDown(GameState& game, Controls& controls, int32_t key) {
+    if (game.menu.waitingForKey) return bindPressedKey(game, controls, key);
+    const int32_t gameKey = gameKeyOfKey(controls, key);
+    carryOut(game, controls, menuKeyPress(game, gameKey >= 0 ? gameKey : key));
+}
+
 }  // namespace
 
 PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctrl, bool alt) {
@@ -214,7 +332,7 @@ PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctr
     if (key == vkF11 || (key == vkEnter && alt)) return PlayerCommand::toggleFullscreen;
     if (key == vkQ && ctrl) return PlayerCommand::quit;
     switch (key) {
-    case vkEscape: return PlayerCommand::leaveFullscreen;
+    case vkEscape: return PlayerCommand::openMenu;
     case vkM: return PlayerCommand::toggleMute;
     case vkMinus:
     case vkPadMinus: return PlayerCommand::volumeDown;
@@ -260,12 +378,7 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
         settings.display.fullscreen = controls.startDisplay.fullscreen = windowFullscreen();
         writeBack(game, controls);
         break;
-    case PlayerCommand::leaveFullscreen:
-        if (!windowFullscreen()) break;
-        setWindowFullscreen(false);
-        settings.display.fullscreen = controls.startDisplay.fullscreen = windowFullscreen();
-        writeBack(game, controls);
-        break;
+    case PlayerCommand::openMenu: openMenu(game, controls, -1); break;
     case PlayerCommand::toggleMute:
         settings.mute = !settings.mute;
         setMusicVolume(settings.musicVolume, settings.mute);
@@ -288,7 +401,14 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
         pauseMusic(controls.paused || game.windowInactive == 1);
         break;
     case PlayerCommand::screenshot: saveScreenshot(game, controls); break;
-    case PlayerCommand::quit: controls.quit = true; break;
+    case PlayerCommand::quit:
+        // Ctrl+Q asks first, as the menu's quit does, when leaving would lose progress.
+        if (progressSinceSave(game)) {
+            openMenu(game, controls, rowQuit);
+        } else {
+            controls.quit = true;
+        }
+        break;
     case PlayerCommand::toggleOverlay: game.testPlay.overlay = !game.testPlay.overlay; break;
     case PlayerCommand::togglePanel: game.testPlay.panel = !game.testPlay.panel; break;
     case PlayerCommand::reloadWorld: reloadWorldNow(game, controls); break;

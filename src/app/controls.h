@@ -21,7 +21,7 @@ struct GameState;
 enum class PlayerCommand {
     none,
     toggleFullscreen,
-    leaveFullscreen,
+    openMenu,
     toggleMute,
     volumeDown,
     volumeUp,

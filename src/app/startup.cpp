@@ -56,7 +56,8 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
         const auto now = Clock::now();
         if (now >= nextTick) {
             // A paused game runs no tick at all: the frame counter and everything it times stand still.
-            if (!controls.paused) {
+            // The menu freezes the game under it as the pause does.
+            if (!controls.paused && !game.menu.open) {
                 const uint32_t previousTick = game.lastTickTime;
                 frameTick(game);
                 recordTick(controls.recording, game.tickNow - previousTick < minimumTickMillis);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/fixed_pictures.h"
+#include "core/options_menu_state.h"
 #include "core/shown_things.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
@@ -45,4 +46,6 @@ struct Presentation {
     std::map<std::string, TrackRecord> musicTracks;
 
     Notes notes;
+    // The options and pause menu, drawn over the picture like the notes while it is open.
+    OptionsMenu menu;
 };

@@ -261,21 +261,6 @@ void runTitleMenu(GameState& game) {
     game.scene = sceneField;
 }
 
-// The title as the program starts with it, the cursor on the new game: the play state, the scene machine, the
-// world as loaded and test-play's view go back to those of a fresh start, so a new game begins at the world's
-// beginning and not where the hero fell. The keys and the clock, and what start-up made (pictures, fonts, the back
-// buffer, the tracks, the notes) stay.
-void returnToTitle(GameState& game) {
-    playState(game) = PlayState{};
-    sceneState(game) = SceneState{};
-    loadedWorld(game) = LoadedWorld{};
-    game.testPlay = TestPlay{};
-    game.sceneMarkFrame = game.frameCounter;
-    game.storyFlags[flagScreenMode] = screenTitle;
-    game.scene = sceneFullScreen;
-    game.menuCursor = 1;
-}
-
 void runEndingSequence(GameState& game) {
     showEndingSequence(game);
     if (ticksSince(game, game.sceneMarkFrame) > 180) {
@@ -372,6 +357,21 @@ void runTickRules(GameState& game) {
 }
 
 }  // namespace
+
+// The title as the program starts with it, the cursor on the new game: the play state, the scene machine, the
+// world as loaded and test-play's view go back to those of a fresh start, so a new game begins at the world's
+// beginning and not where the hero fell. The keys and the clock, and what start-up made (pictures, fonts, the back
+// buffer, the tracks, the notes) stay.
+void returnToTitle(GameState& game) {
+    playState(game) = PlayState{};
+    sceneState(game) = SceneState{};
+    loadedWorld(game) = LoadedWorld{};
+    game.testPlay = TestPlay{};
+    game.sceneMarkFrame = game.frameCounter;
+    game.storyFlags[flagScreenMode] = screenTitle;
+    game.scene = sceneFullScreen;
+    game.menuCursor = 1;
+}
 
 void frameTick(GameState& game) {
     // The save file first: whatever the keys and the last tick asked of it, before anything else happens.

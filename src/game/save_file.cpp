@@ -4,6 +4,7 @@
 #include "game/save_file.h"
 
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "combat/enemies_and_shots.h"
@@ -11,6 +12,7 @@
 #include "core/game_state.h"
 #include "core/save_location.h"
 #include "core/save_requests.h"
+#include "core/story_flags.h"
 #include "data/xml_access.h"
 #include "game/notes.h"
 #include "platform/files.h"
@@ -33,6 +35,8 @@ constexpr std::pair<const char*, int32_t PlayState::*> heroAttributes[] = {
 // without them loads its slots by the older rule (the first weapons owned).
 constexpr std::pair<const char*, size_t> slotAttributes[] = {{"spaceweapon", 0}, {"bweapon", 1}};
 
+// The play as the last save wrote it or the last load left it: anything since is progress a player could lose.
+std::optional<PlayState> playKept;
 bool loadedFromBackup = false;  // the last load read the backup, since the save itself could not be loaded
 // The slots the last load found in the file, -1 where it named none or a weapon the hero does not own.
 std::array<int32_t, 2> loadedSlots{-1, -1};
@@ -70,7 +74,7 @@ std::string fileToLoad() {
 }
 
 int32_t writeSave(const PlayState& game) {
-    return runGuarded([&] {
+    const int32_t written = runGuarded([&] {
         XmlDocument document = createXmlDocument();
         appendProcessingInstruction(document, "xml", "version='1.0' encoding='utf-8'");
         appendComment(document, "Kestrelのセーブデータですよ");
@@ -99,6 +103,8 @@ int32_t writeSave(const PlayState& game) {
         saveXmlDocument(document, saveFilePath(), backUpReplacedSave());
         return 1;
     });
+    if (written == 1) playKept = game;
+    return written;
 }
 
 // A load in the middle of a boss battle ends it as continuing and game over do: the hero stands on the saved
@@ -189,7 +195,10 @@ int32_t reloadSavedGame(GameState& game) {
     // only be replaced by this one at once.
     for (size_t i = requestsBefore; i < game.fileRequests.size(); ++i) game.fileRequests[i].quiet = true;
     clearCombat(game, CombatClearing::all);
-    if (loaded == 1) showNote(game, loadNote());
+    if (loaded == 1) {
+        showNote(game, loadNote());
+        playKept = playState(game);
+    }
     return loaded;
 }
 
@@ -217,4 +226,9 @@ void writeRequestedSaves(GameState& game) {
 
 std::string loadNote() {
     return loadedFromBackup ? "バックアップをロードしました" : "ロードしました";
+}
+
+bool progressSinceSave(const GameState& game) {
+    const bool onTitle = game.scene == sceneFullScreen && storyFlag(game, flagScreenMode) == screenTitle;
+    return !onTitle && playKept != static_cast<const PlayState&>(game);
 }

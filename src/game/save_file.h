@@ -20,6 +20,9 @@ int32_t loadGame(GameState& game);
 // Whether a load now would give a hero who can play on: a save (or the backup a load would read) naming a hero
 // with life left. Read without any box; game over tells the player by it where it goes.
 bool savedGameCanContinue();
+// Whether leaving now would lose anything: the play differs from what the last save wrote or the last load left
+// (a game never saved always does); never on the title.
+bool progressSinceSave(const GameState& game);
 // Loads the saved game and rebuilds the world from it (weapon slots, screen, area, story events, empty combat
 // tables); shows "ロードしました" and returns 1 when the whole file was applied, else 0.
 int32_t reloadSavedGame(GameState& game);

@@ -95,7 +95,7 @@ TEST(CommandLine, HelpNamesEveryKeyTheControlsAnswer) {
     const Listed listed[] = {
         {vkF11, false, false, "F11 or"},
         {vkEnter, false, true, "or Alt+Enter fullscreen"},
-        {vkEscape, false, false, "Esc leave"},
+        {vkEscape, false, false, "Esc menu"},
         {vkM, false, false, "M mute"},
         {vkMinus, false, false, "- and ="},
         {vkEquals, false, false, "- and ="},

@@ -13,6 +13,7 @@
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "game/notes.h"
+#include "game/options_menu.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
 #include "test_support.h"
@@ -66,7 +67,7 @@ protected:
 TEST_F(Controlling, ThePlayersOwnKeysNeverReachTheKeyTables) {
     EXPECT_EQ(playerCommandOfKey(controls, vkF11, false, false), PlayerCommand::toggleFullscreen);
     EXPECT_EQ(playerCommandOfKey(controls, vkEnter, false, true), PlayerCommand::toggleFullscreen);
-    EXPECT_EQ(playerCommandOfKey(controls, vkEscape, false, false), PlayerCommand::leaveFullscreen);
+    EXPECT_EQ(playerCommandOfKey(controls, vkEscape, false, false), PlayerCommand::openMenu);
     EXPECT_EQ(playerCommandOfKey(controls, vkM, false, false), PlayerCommand::toggleMute);
     EXPECT_EQ(playerCommandOfKey(controls, vkMinus, false, false), PlayerCommand::volumeDown);
     EXPECT_EQ(playerCommandOfKey(controls, vkPadMinus, false, false), PlayerCommand::volumeDown);
@@ -89,9 +90,15 @@ TEST_F(Controlling, ThePlayersOwnKeysNeverReachTheKeyTables) {
     tap(vkP);
     EXPECT_FALSE(controls.paused);
     EXPECT_FALSE(controls.quit);
+    // Ctrl+Q asks first when there is progress since the last save (a game never saved has some).
     key(vkQ, true, true);
+    EXPECT_FALSE(controls.quit);
+    EXPECT_EQ(game.menu.asking, rowQuit);
+    tap(vkLeft);
+    tap(vkV);
     EXPECT_TRUE(controls.quit);
     EXPECT_FALSE(anyKeyDown());
+    game.menu.open = false;
     EXPECT_EQ(game.keyLatch, decltype(game.keyLatch){});
 
     // Without their modifier, Enter and Q are plain keys of the game as ever.
@@ -197,11 +204,15 @@ TEST_F(Controlling, PadButtonsAndTheLeftStickActAsTheirKeys) {
     }
     pad(WindowEventKind::padButtonDown, padGuide);
     EXPECT_FALSE(anyKeyDown()) << "an unbound button does nothing";
+    // Start opens the menu and closes it again; while it is open the pad moves in it.
     pad(WindowEventKind::padButtonDown, padStart);
-    EXPECT_TRUE(controls.paused);
+    EXPECT_TRUE(game.menu.open);
     pad(WindowEventKind::padButtonUp, padStart);
+    pad(WindowEventKind::padButtonDown, padDpadDown);
+    EXPECT_EQ(game.menu.row, rowMusic);
+    EXPECT_FALSE(anyKeyDown());
     pad(WindowEventKind::padButtonDown, padStart);
-    EXPECT_FALSE(controls.paused);
+    EXPECT_FALSE(game.menu.open);
 
     // The stick walks past the push mark and stops only once back inside the rest mark.
     pad(WindowEventKind::padAxis, padLeftX, -20000);
@@ -366,4 +377,70 @@ TEST_F(Controlling, ADisplayGivenForOneStartIsNotRemembered) {
         EXPECT_EQ(file.display.fullscreen, c.fullscreen) << c.what;
         EXPECT_EQ(file.display.scale, c.scale) << c.what;
     }
+}
+
+// Esc opens the menu over a frozen game and lets go of what was held; its rows change the settings at once and in
+// the file; quitting asks first when there is progress since the last save, and its answer starts on no.
+TEST_F(Controlling, TheMenuChangesSettingsAtOnceAndAsksBeforeLosingProgress) {
+    controls.settingsPath = (folder.path() / "settings.toml").string();
+    game.scene = sceneField;
+    key(vkRight, true);
+    struct Step {
+        int32_t key;
+        bool open;
+        int32_t row, asking, volume;
+        bool quit;
+    };
+    const Step steps[] = {
+        {vkEscape, true, rowResume, -1, 100, false}, {vkDown, true, rowMusic, -1, 100, false},
+        {vkLeft, true, rowMusic, -1, 90, false},     {vkUp, true, rowResume, -1, 90, false},
+        {vkUp, true, rowQuit, -1, 90, false},        {vkV, true, rowQuit, rowQuit, 90, false},
+        {vkV, true, rowQuit, -1, 90, false},         {vkV, true, rowQuit, rowQuit, 90, false},
+        {vkLeft, true, rowQuit, rowQuit, 90, false}, {vkV, true, rowQuit, -1, 90, true},
+    };
+    for (const Step& step : steps) {
+        tap(step.key);
+        EXPECT_EQ(game.menu.open, step.open) << step.key;
+        EXPECT_EQ(game.menu.row, step.row) << step.key;
+        EXPECT_EQ(game.menu.asking, step.asking) << step.key;
+        EXPECT_EQ(game.menu.musicVolume, step.volume) << step.key;
+        EXPECT_EQ(controls.quit, step.quit) << step.key;
+        EXPECT_FALSE(anyKeyDown()) << "the held arrow was let go and the menu's keys never reach the game";
+    }
+    std::ostringstream warnings;
+    EXPECT_EQ(readSettings(controls.settingsPath, warnings).musicVolume, 90);
+    EXPECT_TRUE(musicHeld());
+    tap(vkEscape);
+    EXPECT_FALSE(game.menu.open);
+    EXPECT_FALSE(musicHeld());
+}
+
+// A binding is changed by pressing the new key: taken and written, or refused when another action or the game has
+// it; the new key then plays and the menu shows it.
+TEST_F(Controlling, TheMenuBindsThePressedKeyAndRefusesATakenOne) {
+    controls.settingsPath = (folder.path() / "settings.toml").string();
+    tap(vkEscape);
+    for (int32_t down = 0; down < rowKeys; ++down) tap(vkDown);
+    tap(vkV);
+    ASSERT_TRUE(game.menu.keyPage);
+    const std::pair<int32_t, const char*> presses[] = {{vkW, ""},
+                                                       {vkV, "そのキーは「はなす・しらべる」に つかわれています"},
+                                                       {vkM, "そのキーは ゲームが つかっています"}};
+    for (const auto& [pressed, refusal] : presses) {
+        tap(vkV);
+        ASSERT_TRUE(game.menu.waitingForKey);
+        tap(pressed);
+        EXPECT_FALSE(game.menu.waitingForKey);
+        EXPECT_EQ(game.menu.refusal, refusal) << pressed;
+    }
+    EXPECT_EQ(controls.settings.keys[actWalkUp], std::vector<int32_t>{vkW});
+    EXPECT_EQ(game.menu.keyNames[actWalkUp], "うえへ あるく　W");
+    std::ostringstream warnings;
+    EXPECT_EQ(readSettings(controls.settingsPath, warnings).keys[actWalkUp], std::vector<int32_t>{vkW});
+    EXPECT_EQ(warnings.str(), "");
+    tap(vkEscape);
+    tap(vkEscape);
+    ASSERT_FALSE(game.menu.open);
+    key(vkW, true);
+    EXPECT_EQ(game.keyDown[vkUp], 1);
 }
