@@ -168,7 +168,7 @@ protected:
 
 }  // namespace
 
-TEST_F(RealDisplay, TheWindowScalesByWholeNumbersGoesFullscreenWithBarsAndEscComesBack) {
+TEST_F(RealDisplay, TheWindowScalesByWholeNumbersGoesFullscreenWithBarsEscOpensTheMenuAndF11ComesBack) {
     ASSERT_NO_FATAL_FAILURE(startGame());
     ASSERT_TRUE(sized(900, 600)) << info();
 
