@@ -296,6 +296,20 @@ TEST_F(RealDisplay, MSilencesTheMusic) {
     EXPECT_TRUE(readSettings("config/quorvath/settings.toml", warnings).mute) << "mute is remembered";
 }
 
+// In the menu's key page a binding takes the key pressed in the real window, and the file has it at once.
+TEST_F(RealDisplay, TheMenuBindsTheKeyPressedInTheWindow) {
+    ASSERT_NO_FATAL_FAILURE(startGame("dummy"));
+    for (const char* name : {"Escape", "Down", "Down", "Down", "Down", "v", "v", "w"}) {
+        key(name);
+        std::this_thread::sleep_for(100ms);
+    }
+    std::ostringstream warnings;
+    EXPECT_TRUE(waitFor([&] {
+        return readSettings("config/quorvath/settings.toml", warnings).keys[actWalkUp] == std::vector<int32_t>{0x57};
+    })) << "walk_up = [\"W\"] is written";
+    ASSERT_NO_FATAL_FAILURE(endGame());
+}
+
 TEST_F(RealDisplay, PStopsTheHeroAndTheFrameCounterInTheGamesOwnLoop) {
     // The game's start-up and message loop in this process, so its frame counter can be read between runs.
     setenv("DISPLAY", displayName.c_str(), 1);
