@@ -357,13 +357,13 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
         if (event.value == 0) setWalkThrough(game, controls, false);
         recordActivate(controls.recording, game, event.value != 0);
         handleActivate(game, event.value != 0);
-        // An inactive window holds the game, and the music with it, as the pause does.
-        pauseMusic(event.value == 0 || controls.paused);
+        // An inactive window holds the game, and the music with it, as the pause and the menu do.
+        pauseMusic(event.value == 0 || controls.paused || game.menu.open);
         break;
     case WindowEventKind::trackEnd:
         handleTrackEvents(game, event.value);
         // A track that starts over while the game is paused or the window inactive waits with the rest.
-        if (controls.paused || game.windowInactive == 1) pauseMusic(true);
+        if (controls.paused || game.windowInactive == 1 || game.menu.open) pauseMusic(true);
         break;
     case WindowEventKind::quit: controls.quit = true; break;
     case WindowEventKind::none: break;

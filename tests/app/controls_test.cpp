@@ -325,6 +325,10 @@ TEST_F(Controlling, AnInactiveWindowHoldsTheMusicAsThePauseDoes) {
         }
         EXPECT_EQ(musicHeld(), held) << step;
     }
+    tap(vkEscape);
+    pad(WindowEventKind::activate, 0);
+    pad(WindowEventKind::activate, 1);
+    EXPECT_TRUE(musicHeld()) << "the menu still holds it";
 }
 
 // What is wrong in the settings file reaches a player who never sees standard error: once, as a note.
