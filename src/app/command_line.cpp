@@ -66,22 +66,26 @@ const OptionRule optionRules[] = {
          options.saveDir = value;
          return std::string();
      }},
-    {"scale", 0, "N", "open the window at N times 900 x 600 (1 to 16)",
+    {"scale", 0, "N", "open the window at N times 900 x 600 (1 to 16; this start only)",
      [](LaunchOptions& options, const std::string& value) {
          int32_t scale = 0;
          const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), scale);
          if (status != std::errc() || end != value.data() + value.size() || scale < 1 || scale > largestScale)
              return "--scale takes a whole number from 1 to " + std::to_string(largestScale) + ", not '" + value + "'";
+         if (options.scale > 0 && options.scale != scale)
+             return "--scale " + std::to_string(options.scale) + " and --scale " + value + " contradict each other";
          options.scale = scale;
          return std::string();
      }},
-    {"fullscreen", 0, nullptr, "start on the whole screen",
+    {"fullscreen", 0, nullptr, "start on the whole screen (this start only)",
      [](LaunchOptions& options, const std::string&) {
+         if (options.fullscreen == 0) return std::string("--window and --fullscreen contradict each other");
          options.fullscreen = 1;
          return std::string();
      }},
-    {"window", 0, nullptr, "start in a window",
+    {"window", 0, nullptr, "start in a window (this start only)",
      [](LaunchOptions& options, const std::string&) {
+         if (options.fullscreen == 1) return std::string("--window and --fullscreen contradict each other");
          options.fullscreen = 0;
          return std::string();
      }},
@@ -285,10 +289,11 @@ std::string usageText() {
     }
     text << "\nKeys (the game's own until ~/.config/quorvath/settings.toml binds others):\n"
             "  arrows walk, V talk and confirm, Space and B attack, N side menu, S save, L load, P pause;\n"
-            "  a game controller: d-pad or left stick walk, A talk, X and B attack, Y side menu, Start pause\n"
+            "  a game controller: d-pad or left stick walk, A talk, X and B attack, Y side menu, Start menu\n"
             "Around the game:\n"
-            "  F11 or Alt+Enter fullscreen, Esc leave fullscreen, M mute, - and = (keypad - and +) music\n"
-            "  volume, F12 screenshot, Ctrl+Q quit\n"
+            "  Esc menu (resume, music volume, window or fullscreen, scale, keys, title, quit),\n"
+            "  F11 or Alt+Enter fullscreen, M mute, - and = (keypad - and +) music volume,\n"
+            "  F12 screenshot, Ctrl+Q quit (asking first when there is progress since the last save)\n"
             "With --test-play:\n"
             "  F3 areas over the map, F9 state panel, F5 reload the world, Ctrl held walk through borders\n"
             "\nThe saved game (gamedat.xml) is kept in the world folder when the game can write there,\n"
@@ -344,6 +349,14 @@ int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options,
     if ((options.startScreen >= 0) != options.startAtGiven)
         return usageMistake(err, "--screen and --at go together: the screen and the point to start on");
     return keepRunning;
+}
+
+DisplayMode displayForStart(const DisplayMode& settings, const LaunchOptions& options) {
+    DisplayMode display = settings;
+    if (options.scale > 0) display.scale = options.scale;
+    if (options.fullscreen >= 0) display.fullscreen = options.fullscreen == 1;
+    if (options.renderer) display.renderer = *options.renderer;
+    return display;
 }
 
 bool isWorldFolder(const fs::path& folder) {

@@ -40,6 +40,8 @@ constexpr int keepRunning = -1;
 int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options, std::ostream& out, std::ostream& err);
 // The usage text printed by --help, made from the table of options.
 std::string usageText();
+// The window this start opens: the settings' display with what the command line asked for this start laid over it.
+DisplayMode displayForStart(const DisplayMode& settings, const LaunchOptions& options);
 
 enum class WorldSource { none, argument, currentFolder, installed };
 

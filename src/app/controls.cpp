@@ -5,17 +5,26 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 
 #include "app/user_folders.h"
 #include "core/game_state.h"
 #include "core/keys.h"
+#include "game/frame_tick.h"
 #include "game/notes.h"
+#include "game/options_menu.h"
+#include "game/save_file.h"
 #include "game/translation.h"
 #include "music/music.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
 
 namespace {
+
+// The menu's side of the keys, below the key handling that reaches it.
+void openMenu(GameState& game, Controls& controls, int32_t asking);
+void menuKeyDown(GameState& game, Controls& controls, int32_t key);
+void carryOut(GameState& game, Controls& controls, MenuRequest request);
 
 constexpr int32_t volumeStep = 10;
 // The left stick walks once it is pushed past the first mark and stops once it is back inside the second, so
@@ -94,6 +103,17 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
         setWalkThrough(game, controls, event.kind == WindowEventKind::keyDown);
         return;
     }
+    if (game.menu.open) {
+        // The menu takes every key but the player's own (F11, M, volume, F12), Esc included, and the new key of a
+        // binding before anything else.
+        const PlayerCommand own = playerCommandOfKey(controls, event.value, event.ctrl, event.alt);
+        const bool menuTakes = game.menu.waitingForKey || own == PlayerCommand::none ||
+                               own == PlayerCommand::openMenu || own == PlayerCommand::togglePause;
+        if (menuTakes) {
+            if (event.kind == WindowEventKind::keyDown && !event.repeat) menuKeyDown(game, controls, event.value);
+            return;
+        }
+    }
     const PlayerCommand command = playerCommandOfKey(controls, event.value, event.ctrl, event.alt);
     if (command != PlayerCommand::none) {
         // The player's keys act once per press, however long they are held (volume steps excepted).
@@ -114,8 +134,15 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
 void handlePadButton(GameState& game, Controls& controls, const WindowEvent& event) {
     const int32_t action = actionOfButton(controls, event.value);
     if (action < 0) return;
+    // The pad's pause button (Start) opens the menu and closes it again; while it is open the pad moves in it.
+    if (game.menu.open) {
+        if (event.kind != WindowEventKind::padButtonDown || game.menu.waitingForKey) return;
+        const int32_t key = action == actPause ? vkEscape : actions[action].gameKey;
+        carryOut(game, controls, menuKeyPress(game, key));
+        return;
+    }
     if (action == actPause) {
-        if (event.kind == WindowEventKind::padButtonDown) runPlayerCommand(game, controls, PlayerCommand::togglePause);
+        if (event.kind == WindowEventKind::padButtonDown) openMenu(game, controls, -1);
         return;
     }
     const int64_t input = padInput(event.device, event.value);
@@ -182,8 +209,114 @@ void saveScreenshot(GameState& game, const Controls& controls) {
     }
 }
 
-void writeBack(Controls& controls) {
-    if (!controls.settingsPath.empty()) writeSettings(controls.settingsPath, controls.settings, std::cerr);
+// A settings warning stays up long enough to be read.
+constexpr uint32_t warningNoteMillis = 8000;
+// The note shows this many warnings and counts the rest; its lines hold this many bytes at most.
+constexpr size_t warningsShown = 3, warningLineBytes = 60;
+
+void warnPlayer(GameState& game, const std::string& warnings, std::ostream& err) {
+    if (warnings.empty()) return;
+    err << warnings;
+    showNote(game, settingsWarningNote(warnings), warningNoteMillis);
+}
+
+void writeBack(GameState& game, Controls& controls) {
+    if (controls.settingsPath.empty()) return;
+    std::ostringstream warnings;
+    writeSettings(controls.settingsPath, controls.settings, warnings);
+    warnPlayer(game, warnings.str(), std::cerr);
+}
+
+// The key page's line for each action, in the actions' order: what it does, then the keys bound to it.
+constexpr const char* actionLabels[actionCount] = {
+    "うえへ あるく", "したへ あるく", "ひだりへ あるく", "みぎへ あるく", "はなす・しらべる", "ぶき（1）", "ぶき（2）",
+    "メニュー",      "セーブ",        "ロード",          "ポーズ"};
+
+// The settings as the menu shows them, given again whenever they change.
+void showSettingsInMenu(GameState& game, const Controls& controls) {
+    OptionsMenu& menu = game.menu;
+    const Settings& settings = controls.settings;
+    menu.musicVolume = settings.musicVolume;
+    menu.mute = settings.mute;
+    menu.fullscreen = settings.display.fullscreen;
+    menu.scale = settings.display.scale;
+    menu.keyNames.clear();
+    for (int32_t action = 0; action < actionCount; ++action) {
+        std::string line = std::string(actionLabels[action]) + "　";
+        std::string names;
+        for (int32_t key : settings.keys[action]) names += (names.empty() ? "" : " / ") + keyNameOfCode(key);
+        menu.keyNames.push_back(line + (names.empty() ? "なし" : names));
+    }
+}
+
+// Whatever the game holds down is let go: a frozen game must not walk on when it runs again.
+void releaseEverything(GameState& game, Controls& controls) {
+    while (!controls.inputsDown.empty()) release(game, controls, controls.inputsDown.begin()->first, -1);
+    controls.sticks.clear();
+}
+
+void openMenu(GameState& game, Controls& controls, int32_t asking) {
+    releaseEverything(game, controls);
+    showSettingsInMenu(game, controls);
+    openOptionsMenu(game, asking);
+    pauseMusic(true);
+}
+
+// The key the player pressed for the action on the key page: taken unless another action or the player's own
+// keys have it; Esc leaves the binding as it was.
+void bindPressedKey(GameState& game, Controls& controls, int32_t key) {
+    if (key == vkEscape) return menuKeyAnswered(game, "");
+    const int32_t chosen = game.menu.keyRow;
+    if (chosen < 0 || chosen >= actionCount) return menuKeyAnswered(game, "");
+    if (keyNameOfCode(key).empty()) return menuKeyAnswered(game, "そのキーは つかえません");
+    for (int32_t action = 0; action < actionCount; ++action) {
+        if (action != chosen && boundTo(controls.settings.keys[action], key)) {
+            return menuKeyAnswered(game, std::string("そのキーは「") + actionLabels[action] + "」に つかわれています");
+        }
+    }
+    const PlayerCommand own = playerCommandOfKey(controls, key, false, false);
+    if (own != PlayerCommand::none && own != PlayerCommand::togglePause) {
+        return menuKeyAnswered(game, "そのキーは ゲームが つかっています");
+    }
+    controls.settings.keys[chosen] = {key};
+    writeBack(game, controls);
+    showSettingsInMenu(game, controls);
+    menuKeyAnswered(game, "");
+}
+
+void carryOut(GameState& game, Controls& controls, MenuRequest request) {
+    Settings& settings = controls.settings;
+    switch (request) {
+    case MenuRequest::none: break;
+    case MenuRequest::resume:
+        game.menu.open = false;
+        pauseMusic(controls.paused || game.windowInactive == 1);
+        break;
+    case MenuRequest::musicDown: runPlayerCommand(game, controls, PlayerCommand::volumeDown); break;
+    case MenuRequest::musicUp: runPlayerCommand(game, controls, PlayerCommand::volumeUp); break;
+    case MenuRequest::toggleFullscreen: runPlayerCommand(game, controls, PlayerCommand::toggleFullscreen); break;
+    case MenuRequest::scaleDown:
+    case MenuRequest::scaleUp:
+        settings.display.scale = std::clamp(settings.display.scale + (request == MenuRequest::scaleUp ? 1 : -1), 1,
+                                            largestScale);
+        controls.startDisplay.scale = settings.display.scale;
+        setWindowScale(settings.display.scale);
+        writeBack(game, controls);
+        break;
+    case MenuRequest::toTitle:
+        returnToTitle(game);
+        carryOut(game, controls, MenuRequest::resume);
+        break;
+    case MenuRequest::quit: controls.quit = true; break;
+    }
+    showSettingsInMenu(game, controls);
+}
+
+// A key while the menu is open goes to the menu, through the bindings, so remapped walking keys move its cursor.
+void menuKeyDown(GameState& game, Controls& controls, int32_t key) {
+    if (game.menu.waitingForKey) return bindPressedKey(game, controls, key);
+    const int32_t gameKey = gameKeyOfKey(controls, key);
+    carryOut(game, controls, menuKeyPress(game, gameKey >= 0 ? gameKey : key));
 }
 
 }  // namespace
@@ -200,7 +333,7 @@ PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctr
     if (key == vkF11 || (key == vkEnter && alt)) return PlayerCommand::toggleFullscreen;
     if (key == vkQ && ctrl) return PlayerCommand::quit;
     switch (key) {
-    case vkEscape: return PlayerCommand::leaveFullscreen;
+    case vkEscape: return PlayerCommand::openMenu;
     case vkM: return PlayerCommand::toggleMute;
     case vkMinus:
     case vkPadMinus: return PlayerCommand::volumeDown;
@@ -225,11 +358,13 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
         if (event.value == 0) setWalkThrough(game, controls, false);
         recordActivate(controls.recording, game, event.value != 0);
         handleActivate(game, event.value != 0);
+        // An inactive window holds the game, and the music with it, as the pause and the menu do.
+        pauseMusic(event.value == 0 || controls.paused || game.menu.open);
         break;
     case WindowEventKind::trackEnd:
         handleTrackEvents(game, event.value);
-        // A track that starts over while the game is paused waits with the rest.
-        if (controls.paused) pauseMusic(true);
+        // A track that starts over while the game is paused or the window inactive waits with the rest.
+        if (controls.paused || game.windowInactive == 1 || game.menu.open) pauseMusic(true);
         break;
     case WindowEventKind::quit: controls.quit = true; break;
     case WindowEventKind::none: break;
@@ -241,20 +376,15 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
     switch (command) {
     case PlayerCommand::toggleFullscreen:
         setWindowFullscreen(!windowFullscreen());
-        settings.display.fullscreen = windowFullscreen();
-        writeBack(controls);
+        settings.display.fullscreen = controls.startDisplay.fullscreen = windowFullscreen();
+        writeBack(game, controls);
         break;
-    case PlayerCommand::leaveFullscreen:
-        if (!windowFullscreen()) break;
-        setWindowFullscreen(false);
-        settings.display.fullscreen = windowFullscreen();
-        writeBack(controls);
-        break;
+    case PlayerCommand::openMenu: openMenu(game, controls, -1); break;
     case PlayerCommand::toggleMute:
         settings.mute = !settings.mute;
         setMusicVolume(settings.musicVolume, settings.mute);
         showVolume(game, settings);
-        writeBack(controls);
+        writeBack(game, controls);
         break;
     case PlayerCommand::volumeDown:
     case PlayerCommand::volumeUp: {
@@ -264,15 +394,22 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
         settings.musicVolume = std::clamp(settings.musicVolume + step, 0, 100);
         setMusicVolume(settings.musicVolume, settings.mute);
         showVolume(game, settings);
-        writeBack(controls);
+        writeBack(game, controls);
         break;
     }
     case PlayerCommand::togglePause:
         controls.paused = !controls.paused;
-        pauseMusic(controls.paused);
+        pauseMusic(controls.paused || game.windowInactive == 1);
         break;
     case PlayerCommand::screenshot: saveScreenshot(game, controls); break;
-    case PlayerCommand::quit: controls.quit = true; break;
+    case PlayerCommand::quit:
+        // Ctrl+Q asks first, as the menu's quit does, when leaving would lose progress.
+        if (progressSinceSave(game)) {
+            openMenu(game, controls, rowQuit);
+        } else {
+            controls.quit = true;
+        }
+        break;
     case PlayerCommand::toggleOverlay: game.testPlay.overlay = !game.testPlay.overlay; break;
     case PlayerCommand::togglePanel: game.testPlay.panel = !game.testPlay.panel; break;
     case PlayerCommand::reloadWorld: reloadWorldNow(game, controls); break;
@@ -292,15 +429,53 @@ void reloadWorldNow(GameState& game, Controls& controls) {
     showNote(game, "再読み込みしました");
 }
 
+void readPlayerSettings(GameState& game, Controls& controls, std::ostream& err) {
+    std::ostringstream warnings;
+    controls.settings = readSettings(controls.settingsPath, warnings);
+    warnPlayer(game, warnings.str(), err);
+}
+
+std::string settingsWarningNote(const std::string& warnings) {
+    std::istringstream lines(warnings);
+    std::string note = "せっていファイルの もんだい:";
+    size_t count = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty()) continue;
+        if (++count > warningsShown) continue;
+        // The folder is the player's own; the file's name and the line are what matter.
+        const size_t slash = line.rfind('/', line.find(": warning: "));
+        if (slash != std::string::npos) line.erase(0, slash + 1);
+        const size_t marker = line.find(": warning: ");
+        if (marker != std::string::npos) line.replace(marker, 11, ": ");
+        // Cut at blanks into lines the map view holds.
+        std::string row;
+        std::istringstream words(line);
+        for (std::string word; words >> word;) {
+            if (!row.empty() && row.size() + 1 + word.size() > warningLineBytes) {
+                note += "\n" + row;
+                row.clear();
+            }
+            row += (row.empty() ? "" : " ") + word;
+        }
+        if (!row.empty()) note += "\n" + row;
+    }
+    if (count == 0) return {};
+    if (count > warningsShown) note += "\nほか " + std::to_string(count - warningsShown) + " けん";
+    return note;
+}
+
 void applySettings(GameState& game, const Controls& controls) {
     setMusicVolume(controls.settings.musicVolume, controls.settings.mute);
     game.notes.shown = controls.settings.showNotes;
 }
 
-void rememberSettings(Controls& controls) {
-    controls.settings.display.scale = windowedScale();
-    controls.settings.display.fullscreen = windowFullscreen();
-    writeBack(controls);
+// What the command line gave for one start is no choice of the player's: only a window the player resized, or
+// took into or out of fullscreen, is remembered.
+void rememberSettings(Controls& controls, const DisplayMode& windowNow) {
+    DisplayMode& remembered = controls.settings.display;
+    if (windowNow.scale != controls.startDisplay.scale) remembered.scale = windowNow.scale;
+    if (windowNow.fullscreen != controls.startDisplay.fullscreen) remembered.fullscreen = windowNow.fullscreen;
+    if (!controls.settingsPath.empty()) writeSettings(controls.settingsPath, controls.settings, std::cerr);
 }
 
 std::string screenshotName(int64_t secondsSinceEpoch) {

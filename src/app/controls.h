@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iosfwd>
 #include <map>
 #include <string>
 
@@ -20,7 +21,7 @@ struct GameState;
 enum class PlayerCommand {
     none,
     toggleFullscreen,
-    leaveFullscreen,
+    openMenu,
     toggleMute,
     volumeDown,
     volumeUp,
@@ -35,6 +36,8 @@ enum class PlayerCommand {
 
 struct Controls {
     Settings settings = defaultSettings();
+    // The window as this start opened it: the settings, or what the command line asked for this start only.
+    DisplayMode startDisplay;
     std::string settingsPath;      // where changes are written back; empty writes nothing
     std::string screenshotFolder;  // empty: the pictures folder's Quorvath folder
     bool paused = false;           // no frame tick runs and the music holds
@@ -61,9 +64,16 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
 // Reads the world again (F5, or its files changed on disk) and tells how it went: a note, or the problem on
 // standard error and over the map view.
 void reloadWorldNow(GameState& game, Controls& controls);
+// Reads the settings file named by controls.settingsPath into controls.settings. What is wrong in it goes to `err`
+// and, once, to a note in the game: a player who starts from the desktop's menu never sees standard error.
+void readPlayerSettings(GameState& game, Controls& controls, std::ostream& err);
+// The note that tells the player of the settings file's warnings (one "FILE:LINE: warning: TEXT" a line): the
+// first few, each without its folder and cut into lines that fit the map view; empty when there are none.
+std::string settingsWarningNote(const std::string& warnings);
 // Puts the settings into effect where the window does not: music volume and mute, notes shown or not.
 void applySettings(GameState& game, const Controls& controls);
-// Writes the display and audio settings back, the window's scale and fullscreen as they are now included.
-void rememberSettings(Controls& controls);
+// Writes the settings back at the end, with the window's scale and fullscreen as they are now where the player
+// changed them since the start (a one-off command line is not remembered).
+void rememberSettings(Controls& controls, const DisplayMode& windowNow);
 // A screenshot's file name for a moment in local time: quorvath-2026-12-08_14-03-22.png.
 std::string screenshotName(int64_t secondsSinceEpoch);

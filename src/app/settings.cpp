@@ -459,14 +459,29 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
         const char* key;
         bool differs;
         std::string text;
+        std::vector<std::string> keyNames;  // a binding of keys: the names of its list, written as the text says
     };
-    const Change changes[] = {
+    std::vector<Change> changes = {
         {"display", "fullscreen", current.display.fullscreen != settings.display.fullscreen,
          settings.display.fullscreen ? "true" : "false"},
         {"display", "scale", current.display.scale != settings.display.scale, std::to_string(settings.display.scale)},
         {"audio", "music_volume", current.musicVolume != settings.musicVolume, std::to_string(settings.musicVolume)},
         {"audio", "mute", current.mute != settings.mute, settings.mute ? "true" : "false"},
     };
+    // A key the player bound in the game's menu: the action's whole list of keys.
+    for (int32_t action = 0; action < actionCount; ++action) {
+        if (current.keys[action] == settings.keys[action]) continue;
+        Change change{"keys", actions[action].name, true, "[", {}};
+        for (int32_t key : settings.keys[action]) {
+            change.keyNames.push_back(keyNameOfCode(key));
+            std::string quoted = "\"";
+            for (char c : change.keyNames.back())
+                quoted += c == '"' || c == '\\' ? std::string{'\\', c} : std::string{c};
+            change.text += (change.keyNames.size() > 1 ? ", " : "") + quoted + "\"";
+        }
+        change.text += "]";
+        changes.push_back(std::move(change));
+    }
     bool changed = false;
     for (const Change& change : changes) {
         if (!change.differs) continue;
@@ -479,7 +494,11 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
             wanted.insert_or_assign(change.table, toml::table{});
             table = wanted[change.table].as_table();
         }
-        if (change.text == "true" || change.text == "false") {
+        if (change.text.starts_with("[")) {
+            toml::array names;
+            for (const std::string& name : change.keyNames) names.push_back(name);
+            table->insert_or_assign(change.key, std::move(names));
+        } else if (change.text == "true" || change.text == "false") {
             table->insert_or_assign(change.key, change.text == "true");
         } else {
             table->insert_or_assign(change.key, std::stoll(change.text));
@@ -508,6 +527,7 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
     wanted.display.scale = settings.display.scale;
     wanted.musicVolume = settings.musicVolume;
     wanted.mute = settings.mute;
+    wanted.keys = settings.keys;
     if (std::ostringstream quiet; !sameSettings(settingsOfText(text, path, quiet), wanted)) {
         warnings << path << ": warning: the new values cannot be written into this file without changing others; "
                  << "it is not written\n";

@@ -54,7 +54,7 @@ std::string settingsFilePath();
 // nobody reads, a value of the wrong kind or out of range, a key or button name nobody knows) is one warning
 // "FILE:LINE: warning: TEXT" on `warnings`, and the default stands in for what was wrong.
 Settings readSettings(const std::string& path, std::ostream& warnings);
-// Writes the values the game changes (fullscreen, scale, music volume, mute) into the file where they differ
+// Writes the values the game changes (fullscreen, scale, music volume, mute, keys) into the file where they differ
 // from it, keeping everything else in it, comments included; the file is replaced in one step. A file that does
 // not parse is left alone (a warning says so). false when nothing could be written.
 bool writeSettings(const std::string& path, const Settings& settings, std::ostream& warnings);

@@ -71,7 +71,8 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
         const auto now = Clock::now();
         if (now >= nextTick) {
             // A paused game runs no tick at all: the frame counter and everything it times stand still.
-            if (!controls.paused) {
+            // The menu freezes the game under it as the pause does.
+            if (!controls.paused && !game.menu.open) {
                 const uint32_t previousTick = game.lastTickTime;
                 frameTick(game);
                 recordTick(controls.recording, game.tickNow - previousTick < minimumTickMillis);
@@ -237,23 +238,21 @@ int runGame(const LaunchOptions& options) {
         return 1;
     }
     // The player's settings never stop the start: what is wrong in them is reported and left at its default.
-    Controls controls;
-    controls.settingsPath = settingsFilePath();
-    controls.settings = readSettings(controls.settingsPath, std::cerr);
-    controls.testPlay = options.testPlay;
-    // The command line decides for this start; what the window is at the end is remembered as always.
-    if (options.scale > 0) controls.settings.display.scale = options.scale;
-    if (options.fullscreen >= 0) controls.settings.display.fullscreen = options.fullscreen == 1;
-    if (options.renderer) controls.settings.display.renderer = *options.renderer;
     // The game record is large; it lives on the heap for the whole run.
     auto game = std::make_unique<GameState>();
+    Controls controls;
+    controls.settingsPath = settingsFilePath();
+    readPlayerSettings(*game, controls, std::cerr);
+    controls.testPlay = options.testPlay;
+    // The command line decides for this start only; the settings keep what the player chose.
+    controls.startDisplay = displayForStart(controls.settings.display, options);
     // The loads begin only now: SDL's video start sets the process's locale for a moment, which no other thread
     // may be using then.
     StartUpLoads loads;
     beginStartUp(*game, false, loads);
     // The window is made while the start loads, but hidden: it shows only once every file the start needs was
     // found, so a missing one shows its box with no window on the screen, as it always did.
-    const bool windowMade = openWindow("Quorvath", screenWidth, screenHeight, controls.settings.display);
+    const bool windowMade = openWindow("Quorvath", screenWidth, screenHeight, controls.startDisplay);
     const std::string windowError = windowMade ? "" : windowSystemError();
     if (!finishStartUp(*game, loads, true)) {
         closeWindow();
@@ -295,7 +294,7 @@ int runGame(const LaunchOptions& options) {
     if (controls.testPlay) rememberWorldRead(controls.watch);
     runMessageLoop(*game, controls);
     finishRecording(controls.recording, *game);
-    rememberSettings(controls);
+    rememberSettings(controls, {windowFullscreen(), windowedScale(), controls.settings.display.scaling});
     shutDown(*game);
     return controls.startFailed ? 1 : 0;
 }

@@ -21,6 +21,10 @@ constexpr int32_t spawnDrawLimit = 10000;
 
 constexpr int32_t itemFoundOnKill = 6;
 
+// A new enemy stands at least this far beyond its touch from the hero's centre: a wave that appeared on the
+// hero, or a step from him, would take his life before the player could see it, let alone move.
+constexpr int32_t spawnClearance = 80;
+
 // An offset moved one step toward the hero's centre line from its view coordinate; a negative
 // step moves it away. A step past the end of the range stops there (and so off any area).
 int32_t stepToward(int32_t offset, int32_t view, int64_t step) {
@@ -154,6 +158,8 @@ void spawnEnemyWave(GameState& game) {
             --drawsLeft;
             const int32_t rx = std::rand() % mapViewSize;
             const int32_t ry = std::rand() % mapViewSize;
+            const int64_t clearance = int64_t{e.size} + spawnClearance;
+            if (nearerThan(int64_t{rx} - viewCentre, int64_t{ry} - viewCentre, clearance)) continue;
             if (insideCurrentArea(game, mapOf(rx, game.heroX), mapOf(ry, game.heroY))) {
                 e.x = rx;
                 e.y = ry;

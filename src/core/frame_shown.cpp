@@ -96,7 +96,7 @@ void showEndingWalk(GameState& game) {
 }
 
 void showGameOver(GameState& game) {
-    show(game, GameOverShown{});
+    show(game, GameOverShown{game.gameOverToTitle});
 }
 
 void showEffects(GameState& game, const EffectsShown& circles) {

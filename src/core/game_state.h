@@ -20,6 +20,8 @@
 struct TickInput {
     std::array<int32_t, keyCount> keyDown{};
     std::array<int32_t, keyCount> keyLatch{};
+    // 1 when the key went down since the last tick: a tap that went down and up between two ticks still counts.
+    std::array<int32_t, keyCount> keyDownSinceTick{};
     int32_t windowInactive = 0;
     uint32_t lastTickTime = 0, tickNow = 0;
     uint32_t frameCounter = 0;

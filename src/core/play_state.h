@@ -43,6 +43,8 @@ struct PlayState {
         for (int32_t id = flagBuyItem; id <= flagBuyPowder; ++id) flags[id] = commandIdle;
         return flags;
     }
+
+    bool operator==(const PlayState&) const = default;
 };
 
 // The experience the hero's level asks for before the next level: 20 a level, in 64 bits for any level.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/fixed_pictures.h"
+#include "core/options_menu_state.h"
 #include "core/shown_things.h"
 #include "core/translations.h"
 #include "platform/audio.h"
@@ -46,6 +47,8 @@ struct Presentation {
     std::map<std::string, TrackRecord> musicTracks;
 
     Notes notes;
+    // The options and pause menu, drawn over the picture like the notes while it is open.
+    OptionsMenu menu;
 
     // The player's language: what the view, the notes and the boxes draw texts in
     Translations translations;

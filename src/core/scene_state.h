@@ -61,6 +61,7 @@ struct SceneState {
     int32_t swordTicks = 0;
     int32_t swordDir = dirDown;
     BossPhase bossPhase = phaseWalkToArena;
+    bool gameOverToTitle = false;  // game over goes back to the title: no save a hero could play on from
 
     // Message and question
     std::array<std::string, messageLineCapacity> messageLines{};

@@ -88,7 +88,10 @@ struct EndingSequenceShown {
 struct EndingWalkShown {
     int32_t heroX = 0, heroDir = 0;
 };
-struct GameOverShown {};
+// Where game over goes: the saved game, or the title when there is none to play on from.
+struct GameOverShown {
+    bool toTitle = false;
+};
 // The hit circles this tick moved on, as it left them.
 struct EffectsShown {
     std::array<EffectRecord, effectCount> circles{};

@@ -55,6 +55,7 @@ void putSpeech(GameState& game, const std::vector<std::string>& speech) {
 void releaseKeysOfInactiveWindow(GameState& game) {
     for (int32_t key : {vkLeft, vkUp, vkRight, vkDown, vkV, vkB, vkN, vkShift, vkA}) game.keyDown[key] = 0;
     for (int32_t key : {vkUp, vkDown, vkRight, vkLeft, vkV, vkB, vkN, vkShift}) game.keyLatch[key] = 0;
+    forgetTapsOfTick(game);
 }
 
 // Field block; false when the ending starts, which skips the scenes up to the music choice.
@@ -260,21 +261,6 @@ void runTitleMenu(GameState& game) {
     game.scene = sceneField;
 }
 
-// The title as the program starts with it, the cursor on the new game: the play state, the scene machine, the
-// world as loaded and test-play's view go back to those of a fresh start, so a new game begins at the world's
-// beginning and not where the hero fell. The keys and the clock, and what start-up made (pictures, fonts, the back
-// buffer, the tracks, the notes) stay.
-void returnToTitle(GameState& game) {
-    playState(game) = PlayState{};
-    sceneState(game) = SceneState{};
-    loadedWorld(game) = LoadedWorld{};
-    game.testPlay = TestPlay{};
-    game.sceneMarkFrame = game.frameCounter;
-    game.storyFlags[flagScreenMode] = screenTitle;
-    game.scene = sceneFullScreen;
-    game.menuCursor = 1;
-}
-
 void runEndingSequence(GameState& game) {
     showEndingSequence(game);
     if (ticksSince(game, game.sceneMarkFrame) > 180) {
@@ -353,6 +339,7 @@ void runTickRules(GameState& game) {
         if (game.heroLife < 1 && game.scene != sceneGameOver) {
             game.scene = sceneGameOver;
             game.sceneMarkFrame = game.frameCounter;
+            game.gameOverToTitle = !savedGameCanContinue();
         }
         if (game.scene == sceneGameOver) runGameOverBlock(game);
         if (game.heroLife > game.heroMaxLife) game.heroLife = game.heroMaxLife;
@@ -371,6 +358,21 @@ void runTickRules(GameState& game) {
 
 }  // namespace
 
+// The title as the program starts with it, the cursor on the new game: the play state, the scene machine, the
+// world as loaded and test-play's view go back to those of a fresh start, so a new game begins at the world's
+// beginning and not where the hero fell. The keys and the clock, and what start-up made (pictures, fonts, the back
+// buffer, the tracks, the notes) stay.
+void returnToTitle(GameState& game) {
+    playState(game) = PlayState{};
+    sceneState(game) = SceneState{};
+    loadedWorld(game) = LoadedWorld{};
+    game.testPlay = TestPlay{};
+    game.sceneMarkFrame = game.frameCounter;
+    game.storyFlags[flagScreenMode] = screenTitle;
+    game.scene = sceneFullScreen;
+    game.menuCursor = 1;
+}
+
 void frameTick(GameState& game) {
     // The save file first: whatever the keys and the last tick asked of it, before anything else happens.
     runFileRequests(game);
@@ -385,6 +387,7 @@ void frameTick(GameState& game) {
     }
     if (!canvasValid(game.backBuffer)) return;
     runTickRules(game);
+    forgetTapsOfTick(game);
     drawShown(game, game.backBuffer);
     game.repaints += 1;
 }

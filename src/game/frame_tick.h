@@ -10,3 +10,7 @@ constexpr uint32_t minimumTickMillis = 10;
 
 // One frame of the game: the save file's requests, the rules of the tick, then the frame drawn from what they showed.
 void frameTick(GameState& game);
+// The title as the program starts with it (after the ending, a game over with no save, or the menu's "back to the
+// title"): the play, the scene, the world as loaded and test-play's view start afresh; keys, clock and start-up's
+// things stay.
+void returnToTitle(GameState& game);

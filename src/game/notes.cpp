@@ -1,4 +1,4 @@
-// The player's notes over the map view: the short note, the pause sign and the boss's life bar.
+// The player's notes over the map view: the short note, the pause sign, the boss's life bar and the talk prompt.
 #include "game/notes.h"
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include "core/view_geometry.h"
 #include "game/translation.h"
 #include "platform/window.h"
+#include "world/npc_dialogue.h"
 
 namespace {
 
@@ -21,6 +22,15 @@ const std::string pauseSign = "ポーズ";
 constexpr int32_t barBoxX = 140, barBoxY = 558, barBoxWidth = 320, barBoxHeight = 30;
 constexpr int32_t barNameWidth = 96, barWidth = 192, barHeight = 10;
 constexpr uint32_t barEmpty = 0xFF401818, barFull = 0xFFE04838, barEdge = 0xFFFFFFFF;
+
+// The prompt over the hero's head while V would talk to someone: talking reaches only a step ahead of him, and
+// nothing else tells the player so.
+const std::string talkPrompt = "V はなす";
+constexpr int32_t promptAboveHero = 30;
+
+bool talkPromptUp(const GameState& game) {
+    return game.scene == sceneField && talkTarget(game) >= 0;
+}
 
 // The note still up at this moment, or empty.
 std::string currentNote(const GameState& game) {
@@ -74,9 +84,9 @@ void drawNoteBox(Canvas& canvas, const Font& font, const std::string& text, int3
     clipCanvas(canvas, 0, 0, 0, 0);
 }
 
-void showNote(GameState& game, const std::string& text) {
+void showNote(GameState& game, const std::string& text, uint32_t millis) {
     game.notes.text = text;
-    game.notes.until = clockMillis() + noteMillis;
+    game.notes.until = clockMillis() + millis;
 }
 
 std::string playerNotesKey(const GameState& game, bool paused) {
@@ -84,8 +94,9 @@ std::string playerNotesKey(const GameState& game, bool paused) {
     const std::string note = currentNote(game);
     const bool sign = signUp(game, paused);
     const bool bar = bossBarUp(game);
-    if (note.empty() && !sign && !bar) return {};
-    std::string shown = note + (sign ? "\n" + pauseSign : std::string());
+    const bool prompt = talkPromptUp(game);
+    if (note.empty() && !sign && !bar && !prompt) return {};
+    std::string shown = note + (sign ? "\n" + pauseSign : std::string()) + (prompt ? "\n" + talkPrompt : std::string());
     if (bar) shown += "\n" + game.boss.name + " " + std::to_string(bossBarLength(game.boss));
     return shown;
 }
@@ -95,6 +106,12 @@ void drawPlayerNotes(GameState& game, Canvas& canvas, bool paused) {
     if (bossBarUp(game)) drawBossBar(canvas, game);
     const std::string note = currentNote(game);
     if (!note.empty()) drawNoteBox(canvas, game.smallFont, gameText(game, note), 16, 12);
+    if (talkPromptUp(game)) {
+        int32_t promptWidth = 0, promptHeight = 0;
+        textSize(game.smallFont, gameText(game, talkPrompt), promptWidth, promptHeight);
+        drawNoteBox(canvas, game.smallFont, gameText(game, talkPrompt), viewCentre - promptWidth / 2,
+                    heroViewY - promptAboveHero - promptHeight);
+    }
     if (signUp(game, paused)) {
         const std::string sign = gameText(game, pauseSign);
         int32_t signWidth = 0, signHeight = 0;

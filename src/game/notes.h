@@ -13,8 +13,9 @@ struct GameState;
 
 constexpr uint32_t noteMillis = 1500;
 
-// Shows a note over the top left of the map view for noteMillis, in place of the one shown before.
-void showNote(GameState& game, const std::string& text);
+// Shows a note over the top left of the map view for noteMillis (or the time given), in place of the one shown
+// before.
+void showNote(GameState& game, const std::string& text, uint32_t millis = noteMillis);
 // What the player's notes put on the screen now (the note, whether the pause sign is up, the boss bar's length),
 // so the window can repaint when it changes between ticks; empty when they draw nothing (or are off). The pause
 // sign is up while `paused` or while the window is inactive.

@@ -3,6 +3,8 @@
 // over load it as their scene step.
 #include "game/save_file.h"
 
+#include <array>
+#include <optional>
 #include <utility>
 
 #include "combat/enemies_and_shots.h"
@@ -10,6 +12,7 @@
 #include "core/game_state.h"
 #include "core/save_location.h"
 #include "core/save_requests.h"
+#include "core/story_flags.h"
 #include "data/xml_access.h"
 #include "game/notes.h"
 #include "platform/files.h"
@@ -28,7 +31,15 @@ constexpr std::pair<const char*, int32_t PlayState::*> heroAttributes[] = {
     {"speed", &PlayState::heroSpeed},   {"kayaku", &PlayState::heroPowder},
     {"money", &PlayState::heroMoney}};
 
+// Which weapons stand in the Space and B slots: written since the slots were found lost on every load; a save
+// without them loads its slots by the older rule (the first weapons owned).
+constexpr std::pair<const char*, size_t> slotAttributes[] = {{"spaceweapon", 0}, {"bweapon", 1}};
+
+// The play as the last save wrote it or the last load left it: anything since is progress a player could lose.
+std::optional<PlayState> playKept;
 bool loadedFromBackup = false;  // the last load read the backup, since the save itself could not be loaded
+// The slots the last load found in the file, -1 where it named none or a weapon the hero does not own.
+std::array<int32_t, 2> loadedSlots{-1, -1};
 
 // Any file by that name, broken or not: only a save that is not there at all is passed over without a box.
 bool saveFileExists() {
@@ -63,7 +74,7 @@ std::string fileToLoad() {
 }
 
 int32_t writeSave(const PlayState& game) {
-    return runGuarded([&] {
+    const int32_t written = runGuarded([&] {
         XmlDocument document = createXmlDocument();
         appendProcessingInstruction(document, "xml", "version='1.0' encoding='utf-8'");
         appendComment(document, "Kestrelのセーブデータですよ");
@@ -88,9 +99,25 @@ int32_t writeSave(const PlayState& game) {
         }
         const XmlNode hero = appendElement(root, "hero");
         for (const auto& [name, field] : heroAttributes) setAttribute(hero, name, game.*field);
+        for (const auto& [name, slot] : slotAttributes) setAttribute(hero, name, game.weaponSlotIds[slot]);
         saveXmlDocument(document, saveFilePath(), backUpReplacedSave());
         return 1;
     });
+    if (written == 1) playKept = game;
+    return written;
+}
+
+// A load in the middle of a boss battle ends it as continuing and game over do: the hero stands on the saved
+// screen with no boss, no shots and the screen's music, and may save again.
+void endBattleForLoad(GameState& game) {
+    game.bossPhase = phaseWalkToArena;
+    game.boss = BossRecord{};
+    game.messageLineCount = 0;
+    game.messageLine = 0;
+    game.questionLine = 100;
+    game.returnScene = sceneField;
+    game.scene = sceneField;
+    game.sceneMarkFrame = game.frameCounter;
 }
 
 }  // namespace
@@ -105,6 +132,7 @@ int32_t saveGame(GameState& game) {
 // those it lists. No save file at all is no error: nothing is loaded and no box is shown.
 int32_t loadGame(GameState& game) {
     loadedFromBackup = false;
+    loadedSlots = {-1, -1};
     if (!saveFileExists()) return 0;
     return runXmlLoader(fileToLoad(), [&](XmlDocument& document) {
         for (const XmlNode& node : selectNodes(document, "//flag").nodes) {
@@ -128,8 +156,25 @@ int32_t loadGame(GameState& game) {
         // Only the first hero counts; a file without one has applied the tables above and then raises here.
         const XmlNode hero = asElement(selectNodes(document, "//hero").item(0));
         for (const auto& [name, field] : heroAttributes) game.*field = attributeInt(hero, name);
+        for (const auto& [name, slot] : slotAttributes) {
+            if (!hasAttribute(hero, name)) continue;
+            const int32_t id = attributeInt(hero, name);
+            if (id < 0 || id >= weaponKindCount || !game.weaponOwned[static_cast<size_t>(id)]) continue;
+            game.weaponSlotIds[slot] = id;
+            loadedSlots[slot] = id;
+        }
         return 1;
     });
+}
+
+bool savedGameCanContinue() {
+    if (!saveFileExists()) return false;
+    std::string file = saveFilePath();
+    if (!savedGameLoads(file)) file = saveBackupPath();
+    return runXmlLoaderQuietly(file, [](XmlDocument& document) {
+               const XmlNode hero = asElement(selectNodes(document, "//hero").item(0));
+               return !hero.empty() && attributeInt(hero, "life") >= 1 ? 1 : 0;
+           }) == 1;
 }
 
 int32_t reloadSavedGame(GameState& game) {
@@ -137,6 +182,11 @@ int32_t reloadSavedGame(GameState& game) {
     const int32_t loaded = loadGame(game);
     // A weapon bought after the save is gone again: its slot takes one the hero still owns.
     if (game.weaponOwned != ownedBefore) keepOwnedWeaponsInSlots(game);
+    // The weapons the save had in its slots come back into them.
+    for (int32_t slot = 0; slot < 2; ++slot) {
+        const int32_t id = loadedSlots[static_cast<size_t>(slot)];
+        if (id >= 0) loadWeapon(game, slot, id);
+    }
     loadMapScreen(game);
     locateHeroArea(game);
     const size_t requestsBefore = game.fileRequests.size();
@@ -145,7 +195,10 @@ int32_t reloadSavedGame(GameState& game) {
     // only be replaced by this one at once.
     for (size_t i = requestsBefore; i < game.fileRequests.size(); ++i) game.fileRequests[i].quiet = true;
     clearCombat(game, CombatClearing::all);
-    if (loaded == 1) showNote(game, loadNote());
+    if (loaded == 1) {
+        showNote(game, loadNote());
+        playKept = playState(game);
+    }
     return loaded;
 }
 
@@ -154,7 +207,8 @@ void runFileRequests(GameState& game) {
     for (size_t i = 0; i < game.fileRequests.size(); ++i) {
         const FileRequest request = game.fileRequests[i];
         if (request.kind == FileRequestKind::load) {
-            reloadSavedGame(game);
+            const bool battle = bossBattleUnderWay(game);
+            if (reloadSavedGame(game) == 1 && battle) endBattleForLoad(game);
             continue;
         }
         const int32_t written = request.allowed ? writeSave(request.saved) : 0;
@@ -172,4 +226,9 @@ void writeRequestedSaves(GameState& game) {
 
 std::string loadNote() {
     return loadedFromBackup ? "バックアップをロードしました" : "ロードしました";
+}
+
+bool progressSinceSave(const GameState& game) {
+    const bool onTitle = game.scene == sceneFullScreen && storyFlag(game, flagScreenMode) == screenTitle;
+    return !onTitle && playKept != static_cast<const PlayState&>(game);
 }

@@ -12,10 +12,17 @@ struct GameState;
 // "セーブできません". The save replaced becomes the backup unless it cannot be loaded and the backup can. The game
 // itself saves through requests (core/save_requests.h).
 int32_t saveGame(GameState& game);
-// Overlays the saved game on the state, the weapons owned becoming those the file lists; 1 when the whole file
-// was applied, 0 without any box when there is no save file. A save that cannot be loaded (it does not parse or
-// names no hero) gives way to its backup when that can be loaded.
+// Overlays the saved game on the state, the weapons owned becoming those the file lists (and the weapons in the
+// two slots, when the file names owned ones); 1 when the whole file was applied, 0 without any box when there is no
+// save file. A save that cannot be loaded (it does not parse or names no hero) gives way to its backup when that
+// can be loaded.
 int32_t loadGame(GameState& game);
+// Whether a load now would give a hero who can play on: a save (or the backup a load would read) naming a hero
+// with life left. Read without any box; game over tells the player by it where it goes.
+bool savedGameCanContinue();
+// Whether leaving now would lose anything: the play differs from what the last save wrote or the last load left
+// (a game never saved always does); never on the title.
+bool progressSinceSave(const GameState& game);
 // Loads the saved game and rebuilds the world from it (weapon slots, screen, area, story events, empty combat
 // tables); shows "ロードしました" and returns 1 when the whole file was applied, else 0.
 int32_t reloadSavedGame(GameState& game);

@@ -242,11 +242,12 @@ struct Painter {
         drawHeroCell(game, canvas, walk.heroDir, walkHeroAt.x, walkHeroAt.y);
     }
 
-    void operator()(const GameOverShown&) {
+    void operator()(const GameOverShown& over) {
         fillRect(canvas, 0, 0, screenWidth, screenHeight, colourBlack);
         drawText(canvas, game.largeFont, "GAME OVER", gameOverAt.x, gameOverAt.y, colourRed);
-        drawText(canvas, game.smallFont, gameText(game, "セーブしたところにもどります"), gameOverNoteAt.x,
-                 gameOverNoteAt.y, colourWhite);
+        drawText(canvas, game.smallFont,
+                 gameText(game, over.toTitle ? "タイトルにもどります" : "セーブしたところにもどります"),
+                 gameOverNoteAt.x, gameOverNoteAt.y, colourWhite);
     }
 
     void operator()(const EffectsShown& shown) {
@@ -294,4 +295,78 @@ std::string itemEffectText(const ItemRecord& item, const Catalogue& gameTexts) {
     case 4: return text("Zをおすと もよりえきに　とびます\nバトルちゅうは　つかえません");
     default: return "";
     }
+}
+
+namespace {
+
+// The menu's box over the map view, in the side panel's dark blue with a light frame.
+constexpr int32_t menuBoxX = 90, menuBoxY = 80, menuBoxWidth = 420, menuBoxHeight = 440, menuFrame = 3;
+constexpr int32_t menuTextX = 130, menuHeadingY = 100, menuFirstRowY = 150, menuRowHeight = 38;
+constexpr int32_t menuBarX = 270, menuBarWidth = 150, menuBarHeight = 14;
+constexpr uint32_t menuBox = 0xE0182048u, menuFrameInk = 0xFFD8D8F0u, menuChosen = 0xFF3C4C90u,
+                   menuBarEmpty = 0xFF404040u, menuBarFull = 0xFF60C060u, menuRefusalInk = 0xFFFF8080u;
+
+const char* const menuRowNames[menuRowCount] = {"つづける",        "おんがく",         "がめん",        "おおきさ",
+                                                "キーの せってい", "タイトルにもどる", "ゲームをやめる"};
+
+void drawMenuRow(GameState& game, Canvas& canvas, int32_t index, bool chosen, const std::string& text) {
+    const int32_t y = menuFirstRowY + index * menuRowHeight;
+    if (chosen) fillRect(canvas, menuBoxX + 12, y - 6, menuBoxWidth - 24, menuRowHeight - 4, menuChosen);
+    drawText(canvas, game.smallFont, text, menuTextX, y, colourWhite);
+}
+
+}  // namespace
+
+void drawOptionsMenu(GameState& game, Canvas& canvas) {
+    const OptionsMenu& menu = game.menu;
+    if (!menu.open) return;
+    fillRect(canvas, menuBoxX - menuFrame, menuBoxY - menuFrame, menuBoxWidth + 2 * menuFrame,
+             menuBoxHeight + 2 * menuFrame, menuFrameInk);
+    fillRect(canvas, menuBoxX, menuBoxY, menuBoxWidth, menuBoxHeight, 0xFF000000u);
+    fillRect(canvas, menuBoxX, menuBoxY, menuBoxWidth, menuBoxHeight, menuBox);
+    if (menu.asking >= 0) {
+        drawText(canvas, game.smallFont,
+                 menu.asking == rowTitle ? "セーブしていない すすみが あります。\nタイトルにもどりますか？"
+                                         : "セーブしていない すすみが あります。\nゲームをやめますか？",
+                 menuTextX, menuHeadingY, colourWhite);
+        drawMenuRow(game, canvas, 2, menu.answerYes, "はい");
+        drawMenuRow(game, canvas, 3, !menu.answerYes, "いいえ");
+        return;
+    }
+    if (menu.keyPage) {
+        drawText(canvas, game.smallFont, "キーの せってい", menuTextX, menuHeadingY, colourWhite);
+        const int32_t rows = static_cast<int32_t>(menu.keyNames.size());
+        // The page's rows are closer together: every action and the way back fit in the box.
+        for (int32_t i = 0; i <= rows; ++i) {
+            const int32_t y = menuHeadingY + 34 + i * 28;
+            if (i == menu.keyRow) fillRect(canvas, menuBoxX + 12, y - 4, menuBoxWidth - 24, 26, menuChosen);
+            const std::string text = i < rows ? menu.keyNames[static_cast<size_t>(i)] : "もどる";
+            drawText(canvas, game.smallFont, text, menuTextX, y, colourWhite);
+        }
+        const int32_t noteY = menuHeadingY + 34 + (rows + 1) * 28 + 4;
+        if (menu.waitingForKey) {
+            drawText(canvas, game.smallFont, "あたらしいキーを おしてください（Esc でやめる）", menuTextX - 20, noteY,
+                     colourWhite);
+        } else if (!menu.refusal.empty()) {
+            drawText(canvas, game.smallFont, menu.refusal, menuTextX - 20, noteY, menuRefusalInk);
+        }
+        return;
+    }
+    drawText(canvas, game.smallFont, "メニュー", menuTextX, menuHeadingY, colourWhite);
+    for (int32_t row = 0; row < menuRowCount; ++row) {
+        std::string text = menuRowNames[row];
+        if (row == rowDisplay) text += menu.fullscreen ? "　　フルスクリーン" : "　　ウィンドウ";
+        if (row == rowScale) text += "　　× " + std::to_string(menu.scale);
+        drawMenuRow(game, canvas, row, row == menu.row, text);
+        if (row == rowMusic) {
+            const int32_t y = menuFirstRowY + row * menuRowHeight + 4;
+            fillRect(canvas, menuBarX, y, menuBarWidth, menuBarHeight, menuBarEmpty);
+            if (!menu.mute)
+                fillRect(canvas, menuBarX, y, menuBarWidth * menu.musicVolume / 100, menuBarHeight, menuBarFull);
+            drawText(canvas, game.smallFont, menu.mute ? "ミュート" : std::to_string(menu.musicVolume),
+                     menuBarX + menuBarWidth + 12, y - 4, colourWhite);
+        }
+    }
+    drawText(canvas, game.smallFont, "↑↓ えらぶ　←→ かえる　V けってい　Esc もどる", menuTextX - 20,
+             menuBoxY + menuBoxHeight - 34, menuFrameInk);
 }

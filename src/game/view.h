@@ -26,6 +26,8 @@ template <typename... Values> std::string formatText(const char* format, Values.
 // Colours of the per-tick brushes, 0xAARRGGBB.
 constexpr uint32_t colourBlack = 0xFF000000u, colourWhite = 0xFFFFFFFFu, colourRed = 0xFFFF0000u;
 
+// Draws the options and pause menu, when it is open, over the whole picture (the frozen frame stays under it).
+void drawOptionsMenu(GameState& game, Canvas& canvas);
 // Draws everything game.shown holds, in its order, then empties it.
 void drawShown(GameState& game, Canvas& canvas);
 

@@ -48,6 +48,7 @@ SongData* heldSong = nullptr;
 std::atomic<int32_t> heldTrackNumber{0};
 // The player's music volume in the mixer's steps, applied again whenever the mixer opens.
 int32_t musicVolume = MIX_MAX_VOLUME;
+bool musicOnHold = false;
 
 // Runs on the audio thread when the music stops by itself (the looping music only does when its decoder fails),
 // and on the calling thread inside Mix_HaltMusic.
@@ -231,10 +232,15 @@ void setMusicVolume(int32_t percent, bool muted) {
 }
 
 void pauseMusic(bool paused) {
+    musicOnHold = paused;
     if (!audioOpen) return;
     if (paused) {
         Mix_PauseMusic();
     } else {
         Mix_ResumeMusic();
     }
+}
+
+bool musicHeld() {
+    return musicOnHold;
 }

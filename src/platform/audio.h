@@ -54,3 +54,5 @@ int32_t mixerPosition(const Song& song);
 void setMusicVolume(int32_t percent, bool muted);
 // Holds the song in the mixer where it is, or lets it play on from there.
 void pauseMusic(bool paused);
+// Whether the music is held now (the last pauseMusic asked for it).
+bool musicHeld();

@@ -386,6 +386,16 @@ bool setWindowFullscreen(bool fullscreen) {
     return true;
 }
 
+void setWindowScale(int32_t scale) {
+    if (!window || scale < 1) return;
+    lastWindowedScale = scale;
+    if (windowFullscreen()) return;
+    SDL_SetWindowSize(window, shownWidth * scale, shownHeight * scale);
+    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    applyScaling();
+    presentTexture();
+}
+
 bool windowFullscreen() {
     return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
 }

@@ -88,6 +88,8 @@ void closeWindow();
 // Fullscreen on the desktop's own resolution (no mode switch), or back to the window; false when it failed.
 bool setWindowFullscreen(bool fullscreen);
 bool windowFullscreen();
+// The window's size as `scale` times the picture, centred; in fullscreen it is the size the window comes back at.
+void setWindowScale(int32_t scale);
 // The window's whole-number scale when it was last a window (at least 1): what the next start opens at.
 int32_t windowedScale();
 // Gives the open window the picture as its icon (the window system shows it in task bars and switchers).

@@ -23,7 +23,7 @@
 namespace {
 
 bool held(const GameState& game, int32_t key) {
-    return game.keyDown[key] != 0;
+    return keyHeldThisTick(game, key);
 }
 
 // The walking keys in the order they win, each with the key that cancels it when held too, its facing and step.

@@ -96,7 +96,7 @@ TEST(CommandLine, HelpNamesEveryKeyTheControlsAnswer) {
     const Listed listed[] = {
         {vkF11, false, false, "F11 or"},
         {vkEnter, false, true, "or Alt+Enter fullscreen"},
-        {vkEscape, false, false, "Esc leave"},
+        {vkEscape, false, false, "Esc menu"},
         {vkM, false, false, "M mute"},
         {vkMinus, false, false, "- and ="},
         {vkEquals, false, false, "- and ="},
@@ -148,6 +148,9 @@ TEST(CommandLine, MistakesPrintWhatWasWrongAndTheUsageOnStandardErrorAndGiveTwo)
         {{"--scale"}, "--scale needs N"},
         {{"--fullscreen=1"}, "--fullscreen takes no value"},
         {{"--renderer", "opengl"}, "--renderer takes auto, gpu or software, not 'opengl'"},
+        {{"--fullscreen", "--window"}, "--window and --fullscreen contradict each other"},
+        {{"--window", "--scale=2", "--fullscreen"}, "--window and --fullscreen contradict each other"},
+        {{"--scale", "2", "--scale=3"}, "--scale 2 and --scale 3 contradict each other"},
         {{"--screen", "3"}, "--screen and --at go together"},
         {{"--at", "1,2"}, "--screen and --at go together"},
         {{"--screen", "-1", "--at", "1,2"}, "--screen takes a screen number from 0, not '-1'"},
@@ -191,18 +194,20 @@ TEST(CommandLine, WorldAndSaveFolderInEitherOrderAndSpellingAndDoubleDashEndsThe
     EXPECT_EQ(parsed.options.world, "w");
     EXPECT_EQ(parsed.options.saveDir, "a=b");
 
-    // The display options: the last of --fullscreen and --window wins; none of them keeps the settings' choice.
+    // The display options decide this start only, laid over the settings; none of them keeps the settings' choice.
     EXPECT_EQ(parsed.options.scale, 0);
     EXPECT_EQ(parsed.options.fullscreen, -1);
-    parsed = parse({"--scale", "3", "--fullscreen"});
+    const DisplayMode settings{false, 2, Scaling::fit};
+    EXPECT_EQ(displayForStart(settings, parsed.options).scale, 2);
+    parsed = parse({"--scale", "3", "--fullscreen", "--scale=3"});
     EXPECT_EQ(parsed.options.scale, 3);
     EXPECT_EQ(parsed.options.fullscreen, 1);
-    parsed = parse({"--fullscreen", "--scale=16", "--window"});
-    EXPECT_EQ(parsed.options.scale, 16);
-    EXPECT_EQ(parsed.options.fullscreen, 0);
     EXPECT_FALSE(parsed.options.renderer);
+    const DisplayMode start = displayForStart(settings, parsed.options);
+    EXPECT_TRUE(start.fullscreen && start.scale == 3 && start.scaling == Scaling::fit);
     parsed = parse({"--renderer", "gpu", "--renderer=software"});
     EXPECT_EQ(parsed.options.renderer, RendererChoice::software);
+    EXPECT_EQ(displayForStart(settings, parsed.options).renderer, RendererChoice::software);
 
     parsed = parse({"--", "-odd"});
     EXPECT_EQ(parsed.status, keepRunning);

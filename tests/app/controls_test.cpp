@@ -13,6 +13,8 @@
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "game/notes.h"
+#include "game/options_menu.h"
+#include "platform/audio.h"
 #include "platform/graphics.h"
 #include "test_support.h"
 
@@ -65,7 +67,7 @@ protected:
 TEST_F(Controlling, ThePlayersOwnKeysNeverReachTheKeyTables) {
     EXPECT_EQ(playerCommandOfKey(controls, vkF11, false, false), PlayerCommand::toggleFullscreen);
     EXPECT_EQ(playerCommandOfKey(controls, vkEnter, false, true), PlayerCommand::toggleFullscreen);
-    EXPECT_EQ(playerCommandOfKey(controls, vkEscape, false, false), PlayerCommand::leaveFullscreen);
+    EXPECT_EQ(playerCommandOfKey(controls, vkEscape, false, false), PlayerCommand::openMenu);
     EXPECT_EQ(playerCommandOfKey(controls, vkM, false, false), PlayerCommand::toggleMute);
     EXPECT_EQ(playerCommandOfKey(controls, vkMinus, false, false), PlayerCommand::volumeDown);
     EXPECT_EQ(playerCommandOfKey(controls, vkPadMinus, false, false), PlayerCommand::volumeDown);
@@ -88,9 +90,15 @@ TEST_F(Controlling, ThePlayersOwnKeysNeverReachTheKeyTables) {
     tap(vkP);
     EXPECT_FALSE(controls.paused);
     EXPECT_FALSE(controls.quit);
+    // Ctrl+Q asks first when there is progress since the last save (a game never saved has some).
     key(vkQ, true, true);
+    EXPECT_FALSE(controls.quit);
+    EXPECT_EQ(game.menu.asking, rowQuit);
+    tap(vkLeft);
+    tap(vkV);
     EXPECT_TRUE(controls.quit);
     EXPECT_FALSE(anyKeyDown());
+    game.menu.open = false;
     EXPECT_EQ(game.keyLatch, decltype(game.keyLatch){});
 
     // Without their modifier, Enter and Q are plain keys of the game as ever.
@@ -196,11 +204,15 @@ TEST_F(Controlling, PadButtonsAndTheLeftStickActAsTheirKeys) {
     }
     pad(WindowEventKind::padButtonDown, padGuide);
     EXPECT_FALSE(anyKeyDown()) << "an unbound button does nothing";
+    // Start opens the menu and closes it again; while it is open the pad moves in it.
     pad(WindowEventKind::padButtonDown, padStart);
-    EXPECT_TRUE(controls.paused);
+    EXPECT_TRUE(game.menu.open);
     pad(WindowEventKind::padButtonUp, padStart);
+    pad(WindowEventKind::padButtonDown, padDpadDown);
+    EXPECT_EQ(game.menu.row, rowMusic);
+    EXPECT_FALSE(anyKeyDown());
     pad(WindowEventKind::padButtonDown, padStart);
-    EXPECT_FALSE(controls.paused);
+    EXPECT_FALSE(game.menu.open);
 
     // The stick walks past the push mark and stops only once back inside the rest mark.
     pad(WindowEventKind::padAxis, padLeftX, -20000);
@@ -300,4 +312,139 @@ TEST_F(Controlling, F12SavesTheBackBufferUnderADateTimeName) {
     setenv("TZ", "UTC", 1);
     tzset();
     EXPECT_EQ(screenshotName(1796220202), "quorvath-2026-12-02_14-03-22.png");
+}
+
+// A window that loses the keyboard holds the music as P does, and gives it back only when neither holds it.
+TEST_F(Controlling, AnInactiveWindowHoldsTheMusicAsThePauseDoes) {
+    const std::pair<int32_t, bool> steps[] = {{0, true}, {1, false}, {vkP, true}, {0, true}, {1, true}, {vkP, false}};
+    for (const auto& [step, held] : steps) {
+        if (step == vkP) {
+            tap(vkP);
+        } else {
+            pad(WindowEventKind::activate, step);
+        }
+        EXPECT_EQ(musicHeld(), held) << step;
+    }
+    tap(vkEscape);
+    pad(WindowEventKind::activate, 0);
+    pad(WindowEventKind::activate, 1);
+    EXPECT_TRUE(musicHeld()) << "the menu still holds it";
+}
+
+// What is wrong in the settings file reaches a player who never sees standard error: once, as a note.
+TEST_F(Controlling, SettingsWarningsAreShownAsANoteToo) {
+    game.notes.shown = true;
+    controls.settingsPath = (folder.path() / "config" / "settings.toml").string();
+    writeTextFile("config/settings.toml", "[audio]\nmusic_volume = 300\n[keys]\ntalk = [\"NoSuchKey\"]\n");
+    std::ostringstream err;
+    readPlayerSettings(game, controls, err);
+    EXPECT_NE(err.str().find(folder.path().string() + "/config/settings.toml:2: warning: audio.music_volume"),
+              std::string::npos);
+    const std::string note = notesOnScreen(game, false);
+    EXPECT_EQ(note.rfind("せっていファイルの もんだい:\nsettings.toml:2: audio.music_volume must be", 0), 0u) << note;
+    EXPECT_NE(note.find("\nsettings.toml:4: unknown key"), std::string::npos) << note;
+    EXPECT_EQ(note.find(folder.path().string()), std::string::npos) << "the folder is left out";
+    advanceManualClock(7000);
+    EXPECT_FALSE(notesOnScreen(game, false).empty()) << "long enough to read";
+
+    game.notes.text.clear();
+    writeTextFile("config/settings.toml", "[audio]\nmusic_volume = 30\n");
+    readPlayerSettings(game, controls, err);
+    EXPECT_EQ(game.notes.text, "");
+    EXPECT_EQ(settingsWarningNote("a:1: warning: x\nb:2: warning: y\nc:3: warning: z\nd:4: warning: w\n"),
+              "せっていファイルの もんだい:\na:1: x\nb:2: y\nc:3: z\nほか 1 けん");
+}
+
+// The command line's display is for its start only: the file keeps the player's choice unless the player changed
+// the window during the game.
+TEST_F(Controlling, ADisplayGivenForOneStartIsNotRemembered) {
+    struct Case {
+        const char* what;
+        DisplayMode start, now;
+        bool fullscreen;
+        int32_t scale;
+    };
+    const Case cases[] = {
+        {"--fullscreen --scale 3, left as it was", {true, 3}, {true, 3}, false, 2},
+        {"--scale 3, resized to 4", {false, 3}, {false, 4}, false, 4},
+        {"--fullscreen, left with F11", {true, 2}, {false, 2}, false, 2},
+        {"no option, F11 into fullscreen", {false, 2}, {true, 2}, true, 2},
+    };
+    controls.settingsPath = "config/settings.toml";
+    for (const Case& c : cases) {
+        writeTextFile(controls.settingsPath, "[display]\nfullscreen = false\nscale = 2\n");
+        std::ostringstream warnings;
+        controls.settings = readSettings(controls.settingsPath, warnings);
+        controls.startDisplay = c.start;
+        rememberSettings(controls, c.now);
+        const Settings file = readSettings(controls.settingsPath, warnings);
+        EXPECT_EQ(file.display.fullscreen, c.fullscreen) << c.what;
+        EXPECT_EQ(file.display.scale, c.scale) << c.what;
+    }
+}
+
+// Esc opens the menu over a frozen game and lets go of what was held; its rows change the settings at once and in
+// the file; quitting asks first when there is progress since the last save, and its answer starts on no.
+TEST_F(Controlling, TheMenuChangesSettingsAtOnceAndAsksBeforeLosingProgress) {
+    controls.settingsPath = (folder.path() / "settings.toml").string();
+    game.scene = sceneField;
+    key(vkRight, true);
+    struct Step {
+        int32_t key;
+        bool open;
+        int32_t row, asking, volume;
+        bool quit;
+    };
+    const Step steps[] = {
+        {vkEscape, true, rowResume, -1, 100, false}, {vkDown, true, rowMusic, -1, 100, false},
+        {vkLeft, true, rowMusic, -1, 90, false},     {vkUp, true, rowResume, -1, 90, false},
+        {vkUp, true, rowQuit, -1, 90, false},        {vkV, true, rowQuit, rowQuit, 90, false},
+        {vkV, true, rowQuit, -1, 90, false},         {vkV, true, rowQuit, rowQuit, 90, false},
+        {vkLeft, true, rowQuit, rowQuit, 90, false}, {vkV, true, rowQuit, -1, 90, true},
+    };
+    for (const Step& step : steps) {
+        tap(step.key);
+        EXPECT_EQ(game.menu.open, step.open) << step.key;
+        EXPECT_EQ(game.menu.row, step.row) << step.key;
+        EXPECT_EQ(game.menu.asking, step.asking) << step.key;
+        EXPECT_EQ(game.menu.musicVolume, step.volume) << step.key;
+        EXPECT_EQ(controls.quit, step.quit) << step.key;
+        EXPECT_FALSE(anyKeyDown()) << "the held arrow was let go and the menu's keys never reach the game";
+    }
+    std::ostringstream warnings;
+    EXPECT_EQ(readSettings(controls.settingsPath, warnings).musicVolume, 90);
+    EXPECT_TRUE(musicHeld());
+    tap(vkEscape);
+    EXPECT_FALSE(game.menu.open);
+    EXPECT_FALSE(musicHeld());
+}
+
+// A binding is changed by pressing the new key: taken and written, or refused when another action or the game has
+// it; the new key then plays and the menu shows it.
+TEST_F(Controlling, TheMenuBindsThePressedKeyAndRefusesATakenOne) {
+    controls.settingsPath = (folder.path() / "settings.toml").string();
+    tap(vkEscape);
+    for (int32_t down = 0; down < rowKeys; ++down) tap(vkDown);
+    tap(vkV);
+    ASSERT_TRUE(game.menu.keyPage);
+    const std::pair<int32_t, const char*> presses[] = {{vkW, ""},
+                                                       {vkV, "そのキーは「はなす・しらべる」に つかわれています"},
+                                                       {vkM, "そのキーは ゲームが つかっています"}};
+    for (const auto& [pressed, refusal] : presses) {
+        tap(vkV);
+        ASSERT_TRUE(game.menu.waitingForKey);
+        tap(pressed);
+        EXPECT_FALSE(game.menu.waitingForKey);
+        EXPECT_EQ(game.menu.refusal, refusal) << pressed;
+    }
+    EXPECT_EQ(controls.settings.keys[actWalkUp], std::vector<int32_t>{vkW});
+    EXPECT_EQ(game.menu.keyNames[actWalkUp], "うえへ あるく　W");
+    std::ostringstream warnings;
+    EXPECT_EQ(readSettings(controls.settingsPath, warnings).keys[actWalkUp], std::vector<int32_t>{vkW});
+    EXPECT_EQ(warnings.str(), "");
+    tap(vkEscape);
+    tap(vkEscape);
+    ASSERT_FALSE(game.menu.open);
+    key(vkW, true);
+    EXPECT_EQ(game.keyDown[vkUp], 1);
 }

@@ -168,7 +168,7 @@ protected:
 
 }  // namespace
 
-TEST_F(RealDisplay, TheWindowScalesByWholeNumbersGoesFullscreenWithBarsAndEscComesBack) {
+TEST_F(RealDisplay, TheWindowScalesByWholeNumbersGoesFullscreenWithBarsEscOpensTheMenuAndF11ComesBack) {
     ASSERT_NO_FATAL_FAILURE(startGame());
     ASSERT_TRUE(sized(900, 600)) << info();
 
@@ -189,13 +189,18 @@ TEST_F(RealDisplay, TheWindowScalesByWholeNumbersGoesFullscreenWithBarsAndEscCom
     for (const auto& [bx, by] : {std::pair{50, 650}, {1950, 650}, {1000, 25}, {1000, 1275}, {99, 49}, {1900, 1250}})
         EXPECT_EQ(screen.at(bx, by), 0xFF000000u) << "bar at " << bx << ", " << by;
 
-    // Esc leaves fullscreen for the window as it was, and does nothing else.
-    key("Escape");
-    ASSERT_TRUE(waitFor([this] { return sized(1800, 1200); })) << info();
+    // Esc opens the menu over the whole screen, which stays (its frame at scale 2 in the picture's middle), and
+    // closes it again; F11 then leaves fullscreen for the window as it was.
     key("Escape");
     std::this_thread::sleep_for(300ms);
-    EXPECT_TRUE(sized(1800, 1200));
+    EXPECT_TRUE(sized(2000, 1300));
+    EXPECT_EQ(capture("root", 2000, 1300).at(100 + 2 * 300, 50 + 2 * 78), 0xFFD8D8F0u) << "the menu's frame";
+    key("Escape");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(checkerAtScaleTwo(capture("root", 2000, 1300), 100, 50)) << "the menu is gone";
     EXPECT_FALSE(player.waitForExit(0ms)) << "Esc does not end the game";
+    key("F11");
+    ASSERT_TRUE(waitFor([this] { return sized(1800, 1200); })) << info();
 
     // Smaller than the picture: the whole picture shrinks into the window (two thirds here) rather than
     // being cut, so the logo drawn at (100, 100) shows near (67, 67).
@@ -289,6 +294,20 @@ TEST_F(RealDisplay, MSilencesTheMusic) {
     ASSERT_NO_FATAL_FAILURE(endGame());
     std::ostringstream warnings;
     EXPECT_TRUE(readSettings("config/quorvath/settings.toml", warnings).mute) << "mute is remembered";
+}
+
+// In the menu's key page a binding takes the key pressed in the real window, and the file has it at once.
+TEST_F(RealDisplay, TheMenuBindsTheKeyPressedInTheWindow) {
+    ASSERT_NO_FATAL_FAILURE(startGame("dummy"));
+    for (const char* name : {"Escape", "Down", "Down", "Down", "Down", "v", "v", "w"}) {
+        key(name);
+        std::this_thread::sleep_for(100ms);
+    }
+    std::ostringstream warnings;
+    EXPECT_TRUE(waitFor([&] {
+        return readSettings("config/quorvath/settings.toml", warnings).keys[actWalkUp] == std::vector<int32_t>{0x57};
+    })) << "walk_up = [\"W\"] is written";
+    ASSERT_NO_FATAL_FAILURE(endGame());
 }
 
 TEST_F(RealDisplay, PStopsTheHeroAndTheFrameCounterInTheGamesOwnLoop) {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 
 #include "combat_fixture.h"
+#include "core/clamped_numbers.h"
 #include "game/view.h"
 #include "test_support.h"
 
@@ -89,6 +91,25 @@ TEST(EnemyWave, BadKindsAndUnreachableGroundLeaveSlotsEmptyInsteadOfHanging) {
     spawnEnemyWave(*far);
     EXPECT_EQ(far->enemySlots[0].life, 0);
     EXPECT_EQ(far->enemySlots[1].life, 0);
+}
+
+// A wave drawn anywhere in the view never stands within its touch and 80 pixels of the hero: a small area around
+// the hero's entry point (the first field's gate) and an open field, over many draws.
+TEST(EnemyWave, ANewWaveNeverStandsWithinReachOfTheHero) {
+    const std::array<float, 4> grounds[] = {{600, 450, 800, 650}, {0, 0, 2000, 2000}};
+    for (const auto& [left, top, right, bottom] : grounds) {
+        for (unsigned seed = 1; seed <= 40; ++seed) {
+            auto game = combatGame(left, top, right, bottom);
+            setAreaEnemies(*game, 5, {0, 1, 5, 6, 7});
+            std::srand(seed);
+            spawnEnemyWave(*game);
+            for (const EnemySlot& e : game->enemySlots) {
+                if (e.life <= 0) continue;
+                EXPECT_FALSE(nearerThan(int64_t{e.x} - 300, int64_t{e.y} - 300, int64_t{e.size} + 80))
+                    << "seed " << seed << " enemy at " << e.x << ", " << e.y;
+            }
+        }
+    }
 }
 
 TEST(Enemies, ChaseOnEachAxisWhereTheAreaAllowsAndVanishOutsideTheView) {

@@ -337,6 +337,7 @@ TEST_F(FrameTick, GameOverReturnsAfterFiftyTicksWithTheSaveReloaded) {
     game.messageLineCount = 10;
     tick();
     EXPECT_EQ(game.scene, sceneGameOver);
+    EXPECT_FALSE(game.gameOverToTitle) << "game over says it goes back to the save";
     EXPECT_EQ(game.sceneMarkFrame, 0xFFFFFFF1u);
     EXPECT_EQ(runningTracks(), Names{"town"});
     EXPECT_EQ(rgbOf(canvasPixel(game.backBuffer, 700, 300)), 0u) << "no side panel on the game-over screen";
@@ -591,6 +592,7 @@ TEST_F(FrameTick, GameOverWithoutASaveGoesToTheTitleWhereANewGameStartsAtTheBegi
     game.heroLife = 0;
     tick(51);
     EXPECT_EQ(game.scene, sceneGameOver);
+    EXPECT_TRUE(game.gameOverToTitle) << "game over says it goes to the title";
     tick();
     EXPECT_EQ(game.scene, sceneFullScreen);
     EXPECT_EQ(game.storyFlags[flagScreenMode], screenTitle);
@@ -713,6 +715,105 @@ TEST_F(FrameTick, NoSaveIsWrittenFromTheWalkToTheArenaToTheReturnToTheField) {
     pressWindowKey(vkS);
     EXPECT_TRUE(std::filesystem::exists("gamedat.xml"));
     EXPECT_EQ(game.notes.text, "セーブしました");
+}
+
+// L in any moment of a boss battle ends it as continuing does: the saved screen, no boss, no shots, the screen's
+// music, and S saves again.
+TEST_F(FrameTick, ALoadEndsABossBattleInEveryPhase) {
+    writeTextFile("media/BossData.xml", bossFile);
+    writeTextFile("media/BigMapData.xml", mapFile);
+    writeTextFile("gamedat.xml", saveFile);
+    registerSilentTracks();
+    const std::pair<BossPhase, Scene> moments[] = {{phaseWalkToArena, sceneBoss},
+                                                   {phaseOpeningSpeech, sceneMessage},
+                                                   {phaseFight, sceneBoss},
+                                                   {phaseFight, sceneSideMenu}};
+    for (const auto& [phase, scene] : moments) {
+        game.areas = {openArea()};
+        game.areas[0].bossNum = 0;
+        game.currentMap = 37;
+        game.heroLife = game.heroMaxLife = 5000;
+        game.scene = sceneField;
+        tick();
+        ASSERT_EQ(game.scene, sceneBoss);
+        game.bossPhase = phase;
+        game.scene = scene;
+        game.returnScene = sceneBoss;
+        game.bossShots[0].alive = 1;
+        pressWindowKey(vkL);
+        EXPECT_EQ(game.scene, sceneField) << phase << " " << scene;
+        EXPECT_EQ(game.bossPhase, phaseWalkToArena);
+        EXPECT_EQ(game.boss.name, "");
+        EXPECT_EQ(game.bossShots[0].alive, 0);
+        EXPECT_EQ(game.heroLife, 77);
+        tick();
+        EXPECT_EQ(game.scene, sceneField) << "the saved screen has no boss";
+        EXPECT_EQ(runningTracks(), Names{"town2"});
+        pressWindowKey(vkS);
+        EXPECT_EQ(game.notes.text, "セーブしました");
+        writeTextFile("gamedat.xml", saveFile);
+    }
+}
+
+// The Space and B weapons come back with the save; a save written before they were kept (or naming a weapon not
+// owned) loads its slots by the older rule, each stepping on to a weapon owned.
+TEST_F(FrameTick, TheWeaponsInBothSlotsAreSavedAndAnOlderSaveKeepsItsRule) {
+    writeNewGameWorld();
+    game.weaponOwned = {true, true, false, true, false, false, false, true};
+    loadWeapon(game, 0, 7);
+    loadWeapon(game, 1, 3);
+    pressWindowKey(vkS);
+    ASSERT_NE(readTextFile("gamedat.xml").find("spaceweapon=\"7\" bweapon=\"3\""), std::string::npos);
+    const std::string save = readTextFile("gamedat.xml");
+    struct Case {
+        const char* what;
+        std::string file;
+        std::array<int32_t, 2> slots;
+    };
+    std::string older = save, unowned = save;
+    older.replace(older.find(" spaceweapon"), 28, "");
+    unowned.replace(unowned.find("bweapon=\"3\""), 11, "bweapon=\"4\"");
+    const Case cases[] = {{"this save", save, {7, 3}}, {"an older save", older, {7, 7}}, {"unowned", unowned, {7, 7}}};
+    for (const Case& c : cases) {
+        writeTextFile("gamedat.xml", c.file);
+        playState(game) = PlayState{};
+        game.scene = sceneFullScreen;
+        game.storyFlags[flagScreenMode] = screenTitle;
+        game.menuCursor = 0;
+        tickPressing(vkV);
+        EXPECT_EQ(game.weaponSlotIds, c.slots) << c.what;
+        EXPECT_EQ(game.weaponSpace.name, "w" + std::to_string(c.slots[0])) << c.what;
+        EXPECT_EQ(game.weaponB.name, "w" + std::to_string(c.slots[1])) << c.what;
+    }
+}
+
+// A key that goes down and up between two ticks acts in the next tick, once; a held key still acts once.
+TEST_F(FrameTick, AShortTapBetweenTwoTicksCountsInTheNextTick) {
+    game.messageLines = {"", "いち", "に", "さん", "よん"};
+    game.messageLineCount = 5;
+    game.scene = sceneMessage;
+    handleKeyDown(game, vkV);
+    handleKeyUp(game, vkV);
+    tick();
+    EXPECT_EQ(game.messageLine, 1) << "the tap scrolled";
+    tick();
+    EXPECT_EQ(game.messageLine, 1) << "once";
+    handleKeyDown(game, vkV);
+    handleKeyUp(game, vkV);
+    handleKeyDown(game, vkV);
+    tick(3);
+    EXPECT_EQ(game.messageLine, 2) << "a tap then a hold between two ticks is one press";
+    handleKeyUp(game, vkV);
+    tick();
+    EXPECT_EQ(game.messageLine, 2);
+
+    // A walking key tapped between ticks walks one step.
+    game.scene = sceneField;
+    const int32_t x = game.heroX;
+    handleKeyDown(game, vkRight);
+    handleKeyUp(game, vkRight);
+    tick(2);
+    EXPECT_EQ(game.heroX, x + game.heroSpeed);
 }
 
 TEST_F(FrameTick, AWeaponBoughtAfterTheSaveIsGoneAfterALoadAndItsSlotTakesAnOwnedOne) {

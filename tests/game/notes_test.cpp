@@ -10,6 +10,7 @@
 #include "platform/graphics.h"
 #include "platform/window.h"
 #include "test_support.h"
+#include "world/world_files.h"
 
 namespace {
 
@@ -197,4 +198,36 @@ TEST(StatePanel, ShowsTheScreenAreaLevelPositionLifeAndTheFlagsThatAreNotZero) {
     game.testPlay.walkThrough = false;
     EXPECT_EQ(statePanelLines(game)[1], "area 5  level -");
     EXPECT_EQ(statePanelLines(game).back(), "flags all 0");
+}
+
+// "V はなす" stands over the hero while V would talk to someone (12 px below the NPC's area, not 20), in the field
+// only and only with the notes on.
+TEST_F(NotesOverTheMap, TheTalkPromptShowsWhereTalkingReaches) {
+    worldtest::addArea(game, 1, 0, 100, 200, 300);
+    worldtest::addArea(game, 1, 0, 0, 200, 88);
+    game.areas[1].npc.absent = false;
+    game.currentArea = 0;
+    game.heroX = 100;
+    game.heroDir = dirUp;
+    struct Case {
+        bool notes;
+        Scene scene;
+        int32_t heroY;
+        const char* shown;
+    };
+    const Case cases[] = {{true, sceneField, 100, "\nV はなす"},
+                          {true, sceneField, 108, ""},
+                          {true, sceneMessage, 100, ""},
+                          {false, sceneField, 100, ""}};
+    for (const Case& c : cases) {
+        game.notes.shown = c.notes;
+        game.scene = c.scene;
+        game.heroY = c.heroY;
+        EXPECT_EQ(notesOnScreen(game, false), c.shown) << c.heroY << " " << c.scene;
+    }
+    game.notes.shown = true;
+    game.scene = sceneField;
+    game.heroY = 100;
+    EXPECT_GT(differing(pictureWithNotes(game, false), game.backBuffer, 250, 220, 350, 270), 100) << "over his head";
+    EXPECT_EQ(differing(pictureWithNotes(game, false), game.backBuffer, 280, 280, 320, 320), 0) << "he stays in sight";
 }

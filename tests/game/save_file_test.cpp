@@ -78,7 +78,7 @@ TEST(SaveFile, FreshFileHasOneElementPerLineAndTheHeroLast) {
     EXPECT_EQ(lines[76], "<weapon num=\"11\"/>");
     EXPECT_EQ(lines[77],
               "<hero x=\"700\" y=\"550\" nowmap=\"6\" nowpart=\"1\" life=\"30\" maxlife=\"0\" EXP=\"0\" LEVEL=\"0\" "
-              "speed=\"10\" kayaku=\"0\" money=\"0\"/></savedata>");
+              "speed=\"10\" kayaku=\"0\" money=\"0\" spaceweapon=\"0\" bweapon=\"1\"/></savedata>");
 
     game.weaponOwned = {};
     ASSERT_EQ(saveGame(game), 1);

@@ -180,6 +180,22 @@ template <class V> constexpr void fields(V& v, RecordType<EffectRecord>) {
     v("rgb", &EffectRecord::rgb);
 }
 
+template <class V> constexpr void fields(V& v, RecordType<OptionsMenu>) {
+    v("open", &OptionsMenu::open);
+    v("row", &OptionsMenu::row);
+    v("keyPage", &OptionsMenu::keyPage);
+    v("keyRow", &OptionsMenu::keyRow);
+    v("waitingForKey", &OptionsMenu::waitingForKey);
+    v("asking", &OptionsMenu::asking);
+    v("answerYes", &OptionsMenu::answerYes);
+    v("refusal", &OptionsMenu::refusal);
+    v("musicVolume", &OptionsMenu::musicVolume);
+    v("mute", &OptionsMenu::mute);
+    v("fullscreen", &OptionsMenu::fullscreen);
+    v("scale", &OptionsMenu::scale);
+    v("keyNames", &OptionsMenu::keyNames);
+}
+
 template <class V> constexpr void fields(V& v, RecordType<Notes>) {
     v("shown", &Notes::shown);
     v("text", &Notes::text);
@@ -226,6 +242,7 @@ template <class V> constexpr void fields(V& v, RecordType<PlayState>) {
 template <class V> constexpr void fields(V& v, RecordType<TickInput>) {
     v("keyDown", &TickInput::keyDown);
     v("keyLatch", &TickInput::keyLatch);
+    v("keyDownSinceTick", &TickInput::keyDownSinceTick);
     v("windowInactive", &TickInput::windowInactive);
     v("lastTickTime", &TickInput::lastTickTime);
     v("tickNow", &TickInput::tickNow);
@@ -243,6 +260,7 @@ template <class V> constexpr void fields(V& v, RecordType<SceneState>) {
     v("swordTicks", &SceneState::swordTicks);
     v("swordDir", &SceneState::swordDir);
     v("bossPhase", &SceneState::bossPhase);
+    v("gameOverToTitle", &SceneState::gameOverToTitle);
     // Message and question
     v("messageLines", &SceneState::messageLines);
     v("messageLineCount", &SceneState::messageLineCount);
@@ -285,6 +303,8 @@ template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
     v("music", &Presentation::musicTracks);
     // Notes over the map view
     v("notes", &Presentation::notes);
+    // The options and pause menu
+    v("menu", &Presentation::menu);
     // The player's language
     v("translations", &Presentation::translations);
 }
@@ -318,6 +338,7 @@ static_assert(listsEveryFieldOnce<ShotSlot>(), "ShotSlot: a field is missing fro
 static_assert(listsEveryFieldOnce<BossAttack>(), "BossAttack: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<BossRecord>(), "BossRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<EffectRecord>(), "EffectRecord: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<OptionsMenu>(), "OptionsMenu: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<Notes>(), "Notes: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<TestPlay>(), "TestPlay: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<PlayState>(), "PlayState: a field is missing from its list or listed twice");

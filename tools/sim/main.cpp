@@ -25,6 +25,7 @@
 #include "dump.h"
 #include "game/frame_tick.h"
 #include "game/notes.h"
+#include "game/options_menu.h"
 #include "game/save_file.h"
 #include "game/translation.h"
 #include "music/music.h"
@@ -294,6 +295,17 @@ struct Runner {
                     {"worldTexts", game.translations.world.texts.size()},
                     {"gameTexts", game.translations.game.texts.size()},
                     {"problems", listed}}}});
+        } else if (command == "menu") {
+            // The options menu as the window's Esc opens it; its keys move in it. What it asks of the program
+            // (volume, display, title, quit) is the program's and is not carried out here; resuming closes it.
+            if (!wantArgs(1, 1)) return;
+            int32_t key = vkEscape;
+            if (args[0] == "open") {
+                openOptionsMenu(game);
+                return;
+            }
+            if (args[0] != "Escape" && !parseKey(args[0], key)) return badArgument(args[0]);
+            if (menuKeyPress(game, key) == MenuRequest::resume) game.menu.open = false;
         } else if (command == "start") {
             if (!wantArgs(3, 3)) return;
             int32_t place[3] = {0, 0, 0};
