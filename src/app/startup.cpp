@@ -30,6 +30,7 @@
 #include "platform/graphics.h"
 #include "platform/picture_cache.h"
 #include "platform/window.h"
+#include "world/movement.h"
 #include "world/screen_prefetch.h"
 
 namespace {
@@ -100,6 +101,9 @@ struct StartUpLoads {
 };
 
 void beginStartUp(GameState& game, bool headless, StartUpLoads& loads) {
+    // The world's own rules place the hero of a new game; a world without them leaves the play state as it is.
+    game.rules = readWorldRules();
+    if (game.rules.fromFile) applyStartRules(game);
     game.storyFlags[flagScreenMode] = screenTitle;
     game.keyDown.fill(0);
     game.keyLatch.fill(0);
@@ -129,7 +133,7 @@ bool finishStartUp(GameState& game, StartUpLoads& loads) {
         }
     }
 
-    for (const auto& [name, file] : trackFiles) {
+    for (const auto& [name, file] : game.rules.tracks) {
         if (!registerTrack(game, file, name)) {
             showMessageBox("サウンドファイルが開けません", "ZIZov");
             return false;

@@ -6,18 +6,22 @@
 #include <string>
 #include <vector>
 
-struct XmlParseProblem;
+#include "core/diagnostic.h"
 
-struct Diagnostic {
-    std::string file;   // relative to the world folder, e.g. "media/BigMapData.xml"
-    int32_t line = 0;   // 0 when the problem concerns the whole file
-    bool error = true;  // false: a warning
-    std::string text;
-};
+struct XmlParseProblem;
 
 // The validator's finding for a data file it cannot open: missing, or not well-formed XML at its line.
 Diagnostic unreadableFileFinding(const std::string& file, const XmlParseProblem& problem);
 // Checks the world in the current working directory.
 std::vector<Diagnostic> checkWorld();
-// The line quorvath-check prints for a problem: FILE:LINE: error: TEXT (or warning).
-std::string diagnosticLine(const Diagnostic& diagnostic);
+
+// One use of a story flag: where the world's data read or set it (file and line), or what the engine and the world's
+// rules make of it (file empty, or the rules file when the world states its own rules).
+struct FlagUseReport {
+    int32_t id = 0;
+    std::string file;
+    int32_t line = 0;
+    std::string use;
+};
+// Every use of every flag by the world in the current working directory and by the engine, by id.
+std::vector<FlagUseReport> listFlagUses();

@@ -295,6 +295,7 @@ template <class V> constexpr void fields(V& v, RecordType<GameState>) {
     v(fieldList::Part<Presentation>{});
     // The authors' test-play
     v("testPlay", &GameState::testPlay);
+    v("rules", &GameState::rules);
 }
 
 // Each list names every field of its record once: the member pointers are compared at compile time and
@@ -338,6 +339,7 @@ json toJson(const GameState& game, const std::string& value);
 json toJson(const GameState& game, const Picture& picture);
 json toJson(const GameState& game, const FixedPictures& pictures);
 json toJson(const GameState& game, const Font& font);
+json toJson(const GameState& game, const WorldRules& rules);
 json toJson(const GameState& game, const Canvas& canvas);
 json toJson(const GameState& game, const Polygon& polygon);
 json toJson(const GameState& game, const TrackRegistry& tracks);
@@ -399,6 +401,10 @@ json toJson(const GameState&, const FixedPictures& pictures) {
                         {"height", pictureHeight(pictures[i])}});
     }
     return list;
+}
+
+json toJson(const GameState&, const WorldRules& rules) {
+    return json::parse(worldRulesJson(rules));
 }
 
 json toJson(const GameState&, const Font& font) {
@@ -532,6 +538,7 @@ void setAt(SetRequest& request, size_t at, float& field);
 void setAt(SetRequest& request, size_t at, std::string& field);
 void setAt(SetRequest& request, size_t at, Picture& field);
 void setAt(SetRequest& request, size_t at, Font& field);
+void setAt(SetRequest& request, size_t at, WorldRules& field);
 void setAt(SetRequest& request, size_t at, Canvas& field);
 void setAt(SetRequest& request, size_t at, PolygonPoint& point);
 void setAt(SetRequest& request, size_t at, Polygon& polygon);
@@ -619,6 +626,9 @@ void setAt(SetRequest& request, size_t, Picture&) {
     notSettable(request);
 }
 void setAt(SetRequest& request, size_t, Font&) {
+    notSettable(request);
+}
+void setAt(SetRequest& request, size_t, WorldRules&) {
     notSettable(request);
 }
 void setAt(SetRequest& request, size_t, Canvas&) {
