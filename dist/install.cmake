@@ -17,6 +17,10 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/game/media ${CMAKE_SOURCE_DIR}/game/pict
   PATTERN ".*" EXCLUDE
   PATTERN "*.part" EXCLUDE)
 
+# The XML Schemas of the data files, for authors' editors (docs/world-format.md).
+install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/schemas/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvath/schemas
+  FILES_MATCHING PATTERN "*.xsd")
+
 configure_file(${CMAKE_CURRENT_LIST_DIR}/app.desktop.in ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.desktop @ONLY)
 # The screenshots of docs/screenshots, as the project's repository serves them.
 set(QUORVATH_SCREENSHOTS_URL https://raw.githubusercontent.com/quorvath/quorvath/main/docs/screenshots)
