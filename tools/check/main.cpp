@@ -11,6 +11,7 @@
 #include "author/world_check.h"
 #include "core/flag_ids.h"
 #include "core/world_rules.h"
+#include "new_world.h"
 
 namespace {
 
@@ -18,11 +19,13 @@ constexpr const char* usage =
     "usage: quorvath-check [DIR] [--json]\n"
     "       quorvath-check [DIR] --rules-json\n"
     "       quorvath-check [DIR] --flags\n"
+    "       quorvath-check --new DIR\n"
     "Checks the world in DIR (default: the current folder) and lists every problem with its file and line;\n"
     "--json prints them as one JSON object. --rules-json prints the world's rules in effect as JSON (its own\n"
     "media/WorldRules.xml, else the demo story's): the start, the areas whose NPC a story flag hides\n"
     "(\"npcRules\"), the money flags with their bounds (\"moneyFlags\"), the stages and the music. --flags\n"
-    "lists every story flag id (0-56) with each place the world and the engine use it, and the free ids.\n";
+    "lists every story flag id (0-56) with each place the world and the engine use it, and the free ids.\n"
+    "--new makes a minimal world of two screens in DIR, a new or empty folder, to grow your own from.\n";
 
 }  // namespace
 
@@ -35,6 +38,12 @@ int main(int argc, char** argv) {
             json = true;
         } else if (arg == "--rules-json") {
             rules = true;
+        } else if (arg == "--new") {
+            if (i + 1 >= argc) {
+                std::cerr << usage;
+                return 2;
+            }
+            return makeNewWorld(argv[i + 1]);
         } else if (arg == "--flags") {
             flags = true;
         } else if (arg == "--help" || arg == "-h") {
