@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -198,6 +199,7 @@ private:
     void checkArenaPoints();
     void checkStart();
     void checkFlagUses();
+    void checkNpcsCanBeTalkedTo();
     void checkReachable();
     void checkFixedFiles();
     void checkTracks();
@@ -805,6 +807,55 @@ void Checker::checkSpeech(const XmlNode& npc, int32_t screen, int32_t index) {
         warning(mapFile, xmlNodeLine(npc), where + ": \"n\" lines without any \"y\" line are never shown");
 }
 
+// The hero talks to the NPC whose area holds the point 15 pixels ahead of him, when it is the first area there and
+// its level is 100 or his own. He stands on multiples of 10 in an area without a door, and without an NPC unless a
+// story rule can hide it; the spots around each NPC's box are tried, and an NPC no spot can talk to is a warning.
+void Checker::checkNpcsCanBeTalkedTo() {
+    constexpr int32_t probe = 15, step = 10;
+    for (size_t s = 0; s < screens_.size(); ++s) {
+        const auto& areas = screens_[s].areas;
+        auto firstHolding = [&areas](int32_t x, int32_t y) {
+            for (size_t a = 0; a < areas.size(); ++a)
+                if (polygonContains(areas[a].polygon, x, y)) return static_cast<int32_t>(a);
+            return -1;
+        };
+        // An NPC a story rule hides leaves its box free to stand in.
+        auto mayLeave = [this, s](int32_t area) {
+            return std::any_of(rules_.npcRules.begin(), rules_.npcRules.end(), [&](const NpcRule& rule) {
+                return rule.screen == static_cast<int32_t>(s) && rule.area == area;
+            });
+        };
+        for (size_t n = 0; n < areas.size(); ++n) {
+            const AreaInfo& npc = areas[n];
+            if (!npc.hasNpc || npc.polygon.vertices.empty()) continue;
+            float left = npc.polygon.vertices[0].x, right = left, top = npc.polygon.vertices[0].y, bottom = top;
+            for (const PolygonPoint& p : npc.polygon.vertices) {
+                left = std::min(left, p.x), right = std::max(right, p.x);
+                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+            }
+            if (right - left > 4000 || bottom - top > 4000) continue;  // too large to try spot by spot
+            bool talkable = false;
+            const auto x0 = static_cast<int32_t>(std::floor((left - probe) / step)) * step;
+            const auto y0 = static_cast<int32_t>(std::floor((top - probe) / step)) * step;
+            for (int32_t x = x0; x <= right + probe && !talkable; x += step) {
+                for (int32_t y = y0; y <= bottom + probe && !talkable; y += step) {
+                    const int32_t stand = firstHolding(x, y);
+                    if (stand < 0 || areas[stand].hasDoor || (areas[stand].hasNpc && !mayLeave(stand))) continue;
+                    for (const auto& [dx, dy] : {std::pair{0, probe}, {probe, 0}, {-probe, 0}, {0, -probe}}) {
+                        if (firstHolding(x + dx, y + dy) != static_cast<int32_t>(n)) continue;
+                        if (npc.level == levelJoinsAll || npc.level == areas[stand].level) talkable = true;
+                    }
+                }
+            }
+            if (!talkable)
+                warning(mapFile, npc.line,
+                        "screen " + std::to_string(s) + " area " + std::to_string(n) +
+                            ": no spot of the walkable ground lies within 15 pixels of this NPC's box on its level: "
+                            "it cannot be talked to");
+        }
+    }
+}
+
 void Checker::checkDoors() {
     for (size_t s = 0; s < screens_.size(); ++s) {
         for (size_t a = 0; a < screens_[s].areas.size(); ++a) {
@@ -1087,6 +1138,7 @@ std::vector<Diagnostic> Checker::run() {
     checkArenaPoints();
     checkStart();
     checkFlagUses();
+    checkNpcsCanBeTalkedTo();
     checkReachable();
     checkFixedFiles();
     checkTracks();

@@ -72,7 +72,7 @@ std::map<std::string, std::string> cleanWorld() {
         // A chain of doors from the start screen reaches every screen (through NPC areas, so never walked).
         if (s >= 1 && s <= 5) npc += "<door next=\"" + std::to_string(s - 1) + "\" resetx=\"100\" resety=\"100\"/>\n";
         if (s == 6) npc += "<door next=\"5\" resetx=\"100\" resety=\"100\"/>\n";
-        map += squareArea(1200, 0, 40, 1, s == 6 ? "<door next=\"5\" resetx=\"100\" resety=\"100\"/>\n" : npc);
+        map += squareArea(1001, 0, 40, 1, s == 6 ? "<door next=\"5\" resetx=\"100\" resety=\"100\"/>\n" : npc);
         map += "</screen>\n";
     }
     files["media/BigMapData.xml"] = map + "</map>\n";
@@ -365,6 +365,9 @@ TEST_F(WorldCheck, BadWorldsAreReportedAtTheirLine) {
         {map, talk, "<speech>こんにちは<setflag flagid=\"5\" state=\"1\"/></speech>", "flagid=\"5\"", false,
          "money flag"},
         {map, "<door next=\"0\"", "<door next=\"1\"", "<screen name=\"まち0\"", false, "no chain of doors"},
+        {map, "<point x=\"1001\" y=\"0\"/>\n<point x=\"1001\" y=\"40\"/>",
+         "<point x=\"1031\" y=\"0\"/>\n<point x=\"1031\" y=\"40\"/>",
+         "<area level=\"1\" pointnum=\"4\">\n<point x=\"1031\"", false, "cannot be talked to"},
         {rules, "", "<worldrules>\n<strat screen=\"6\"/>\n</worldrules>\n", "<strat", false, "did you mean <start>?"},
         {rules, "", "<worldrules>\n<start screen=\"6\" x=\"100\"/>\n</worldrules>\n", "<screen name=\"まち6\"", true,
          "(100, 550), which must lie in area 1"},
@@ -607,7 +610,7 @@ TEST_F(WorldCheck, NumbersThatCannotWorkAreReportedAtTheirLine) {
         {bosses, attack, "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"2147483647\"", "2147483647", true},
         {bosses, attack, "<weapon type=\"0\" wait1=\"10\" wait2=\"20\" speed1=\"700\"", "speed1=\"700\"", false},
         {weapons, "power=\"2\"", "power=\"-2147483648\"", "-2147483648", true},
-        {map, "<point x=\"1200\" y=\"0\"/>", "<point x=\"1200\" y=\"-3000000\"/>", "-3000000", true},
+        {map, "<point x=\"1001\" y=\"0\"/>", "<point x=\"1001\" y=\"-3000000\"/>", "-3000000", true},
         {map, "<area level=\"1\" pointnum=\"4\">\n<point x=\"0\" y=\"0\"/>",
          "<area level=\"1\" pointnum=\"4\"><!--far-->\n<point x=\"-900\" y=\"0\"/>", "<!--far-->", false},
     };
@@ -636,7 +639,7 @@ TEST_F(WorldCheck, AFaultAtTheEndOfALargeMapIsReportedAtItsLine) {
     for (int i = 0; i < 3000; ++i)
         screens += "<screen name=\"まち\" areanum=\"3\" pict=\"pict\\map.png\">\n" + squareArea(0, 0, 1000, 1) +
                    squareArea(600, 500, 200, 1) +
-                   squareArea(1200, 0, 40, 1, "<npc imageid=\"0\">\n<speech>こんにちは</speech>\n</npc>\n") +
+                   squareArea(1001, 0, 40, 1, "<npc imageid=\"0\">\n<speech>こんにちは</speech>\n</npc>\n") +
                    "</screen>\n";
     screens += "<screen name=\"はて\" areanum=\"1\" pict=\"pict\\map.png\">\n" +
                squareArea(0, 0, 1000, 1, "<enemy type=\"9\"/>\n") + "</screen>\n";
