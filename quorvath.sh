@@ -16,7 +16,7 @@ top=$(pwd)
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-mixer-dev libcairo2-dev
   libpango1.0-dev libpng-dev libx11-dev libpugixml-dev libtomlplusplus-dev libgettextpo-dev gettext nlohmann-json3-dev libgtest-dev
   python3 fonts-ipafont-gothic lame xvfb xdotool x11-utils imagemagick openbox desktop-file-utils appstream dpkg-dev
-  lintian clang-format clang-tidy)
+  lintian clang-format clang-tidy libxml2-utils)
 
 install_packages() {
   local missing=()

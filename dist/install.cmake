@@ -4,6 +4,8 @@
 # Both layouts hold everything below ("common") but the game itself, which each puts in a folder of its own.
 set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME common)
 install(TARGETS quorvath-check quorvath-paint quorvath-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The asset tool paints the pictures and makes the tracks of quorvath-check --new's world (the tracks with lame).
+install(TARGETS quorvath-assets RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quorvath)
 install(TARGETS quorvath RUNTIME DESTINATION ${QUORVATH_INSTALL_GAMESDIR} COMPONENT tree)
 # Only the package asks for these: the game in games/, and why the tools still lie in bin/.
 install(TARGETS quorvath RUNTIME DESTINATION ${QUORVATH_PACKAGE_GAMESDIR} COMPONENT package EXCLUDE_FROM_ALL)
@@ -18,6 +20,10 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/game/media ${CMAKE_SOURCE_DIR}/game/pict $
   PATTERN "*.part" EXCLUDE)
 # The game's own translation catalogues, beside the demo world.
 install(FILES ${QUORVATH_GAME_CATALOGUES} DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvath/lang)
+
+# The XML Schemas of the data files, for authors' editors (docs/world-format.md).
+install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/schemas/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvath/schemas
+  FILES_MATCHING PATTERN "*.xsd")
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/app.desktop.in ${CMAKE_BINARY_DIR}/dist/${QUORVATH_APP_ID}.desktop @ONLY)
 # The screenshots of docs/screenshots, as the project's repository serves them.
@@ -55,7 +61,8 @@ add_custom_target(quorvath-docs ALL DEPENDS ${QUORVATH_GZIPPED})
 # The licence in Debian's machine-readable form, and the notes for players and authors.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/world-format.md ${CMAKE_SOURCE_DIR}/docs/install.md
-  ${CMAKE_SOURCE_DIR}/docs/test-play.md ${CMAKE_SOURCE_DIR}/docs/settings.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  ${CMAKE_SOURCE_DIR}/docs/test-play.md ${CMAKE_SOURCE_DIR}/docs/settings.md ${CMAKE_SOURCE_DIR}/docs/new-world-guide.md
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/tools/sim/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME quorvath-sim.md)
 
 set(CPACK_GENERATOR DEB)
@@ -86,4 +93,5 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries the programs link give the rest of Depends; the font is read by name at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-ipafont-gothic)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS lame)
 include(CPack)

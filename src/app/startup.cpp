@@ -32,6 +32,7 @@
 #include "platform/graphics.h"
 #include "platform/picture_cache.h"
 #include "platform/window.h"
+#include "world/movement.h"
 #include "world/screen_prefetch.h"
 
 namespace {
@@ -47,7 +48,7 @@ constexpr FixedPicture requiredPictures[] = {picMan,       picVs,       picMycut
 // The tracks decoded on the open mixer; false (after the box) when one does not open.
 bool registerTracks(GameState& game) {
     takeAudioDevice();
-    for (const auto& [name, file] : trackFiles) {
+    for (const auto& [name, file] : game.rules.tracks) {
         if (!registerTrack(game, file, name)) {
             showMessageBox("サウンドファイルが開けません", "ZIZov");
             return false;
@@ -125,6 +126,9 @@ struct StartUpLoads {
 };
 
 void beginStartUp(GameState& game, bool headless, StartUpLoads& loads) {
+    // The world's own rules place the hero of a new game; a world without them leaves the play state as it is.
+    game.rules = readWorldRules();
+    if (game.rules.fromFile) applyStartRules(game);
     game.storyFlags[flagScreenMode] = screenTitle;
     game.keyDown.fill(0);
     game.keyLatch.fill(0);
@@ -157,7 +161,7 @@ bool finishStartUp(GameState& game, StartUpLoads& loads, bool forWindow) {
     if (!forWindow) {
         if (!registerTracks(game)) return false;
     } else {
-        for (const auto& [name, file] : trackFiles) {
+        for (const auto& [name, file] : game.rules.tracks) {
             if (!songFileReadable(file)) {
                 showMessageBox("サウンドファイルが開けません", "ZIZov");
                 return false;

@@ -241,9 +241,19 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
             return refuse(firstErrorIn(file.name, {file.name, parse.line, true, "cannot be read: " + parse.text}));
     }
 
+    // The world's own rules are optional; when the file is there it must read like the others.
+    if (fileProblem(resolveGamePath(worldRulesFile.gamePath)) != FileProblem::missing) {
+        XmlDocument document;
+        XmlParseProblem parse;
+        if (!openXmlDocumentQuietly(document, worldRulesFile.gamePath, &parse))
+            return refuse(firstErrorIn(worldRulesFile.name,
+                                       {worldRulesFile.name, parse.line, true, "cannot be read: " + parse.text}));
+    }
+
     // Everything is read into a record of its own; the game's record changes only once all of it loaded.
     auto fresh = std::make_unique<GameState>();
     GameState& next = *fresh;
+    next.rules = readWorldRules();
     // On the title and the ending no screen is in play: a new game or a load reads everything afresh anyway.
     const bool playing = mapOnView(game);
     if (playing) {
@@ -280,6 +290,7 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
     }
 
     game.pictures = next.pictures;
+    game.rules = std::move(next.rules);
     if (playing) {
         // The hero leaves his area as at a border: its enemies and the shots go, and come again from the new data.
         // A boss battle goes on as it was.

@@ -3,7 +3,10 @@
 #include "author/world_check.h"
 #include "author/world_texts.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -11,10 +14,14 @@
 #include <unordered_map>
 #include <utility>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "core/data_files.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
+#include "core/world_rules.h"
 #include "data/xml_access.h"
 #include "music/music.h"
 #include "platform/audio.h"
@@ -39,6 +46,42 @@ constexpr int64_t numberLimit = 1000000;
 // The field view is 600 x 600 with the hero at its centre: 300 pixels to its edge, 425 to its corners.
 constexpr int32_t halfView = 300;
 constexpr int32_t viewCornerReach = 425;
+
+// What each element of a data file may hold as the game's loaders read it: its attributes and child elements. The
+// game ignores anything else without a word, so a misspelt name is reported with the nearest known one.
+struct ElementShape {
+    std::vector<std::string> attributes, children;
+};
+using FileShape = std::map<std::string, ElementShape>;
+const std::map<std::string, FileShape> fileShapes = {
+    {mapFile,
+     {{"map", {{}, {"screen"}}},
+      {"screen", {{"name", "areanum", "pict"}, {"area"}}},
+      {"area", {{"level", "pointnum", "enemynum"}, {"point", "enemy", "npc", "door", "boss"}}},
+      {"point", {{"x", "y"}, {}}},
+      {"enemy", {{"type"}, {}}},
+      {"npc", {{"imageid"}, {"speech"}}},
+      {"speech", {{"flagid", "state", "y", "n"}, {"setflag"}}},
+      {"setflag", {{"flagid", "state"}, {}}},
+      {"door", {{"next", "resetx", "resety"}, {}}},
+      {"boss", {{"num", "flag"}, {}}}}},
+    {npcFile, {{"npcpictdatas", {{}, {"npc"}}}, {"npc", {{"pict", "x", "y", "direction"}, {}}}}},
+    {enemyFile, {{"enemydatas", {{}, {"enemy"}}}, {"enemy", {{"life", "size", "speed"}, {}}}}},
+    {weaponFile,
+     {{"weapondatas", {{}, {"enemy"}}},
+      {"enemy", {{"name", "howto", "power", "fly", "speed", "kayaku", "wait", "pict"}, {}}}}},
+    {bossFile,
+     {{"bossdatas", {{}, {"boss"}}},
+      {"boss",
+       {{"name", "maxlife", "size", "pict", "cutin", "gx", "gy", "x", "y", "hit", "kin", "tyu"},
+        {"bspeech", "aspeech", "flag", "weapon"}}},
+      {"bspeech", {{}, {}}},
+      {"aspeech", {{}, {}}},
+      {"flag", {{"id", "state"}, {}}},
+      {"weapon", {{"type", "wait1", "wait2", "speed1", "speed2", "pict", "power"}, {}}}}},
+    {itemFile,
+     {{"itemdatas", {{}, {"item"}}}, {"item", {{"name", "use", "type", "power", "time", "pict", "howto"}, {}}}}},
+};
 
 // Command flags whose value is an item id or a weapon id.
 const std::set<int32_t> itemCommandFlags = {flagGiveItem, flagBuyItem};
@@ -100,22 +143,29 @@ struct PictureVerdict {
     std::string problem;  // why it does not load
 };
 
+// Where the world's data read or set a story flag: a line's condition reads one, a <setflag> sets one when the line
+// is shown, a beaten boss sets its area's flag to 1 and its own <flag> to its state.
+enum class FlagAccess { reads, sets, bossSets };
 struct FlagUse {
+    std::string file;
     int32_t line = 0;
     int32_t id = 0;
     int32_t value = 0;
+    FlagAccess access = FlagAccess::sets;
 };
 
 class Checker {
 public:
     std::vector<Diagnostic> run();
+    std::vector<FlagUseReport> flagReport() const;
 
 private:
     std::vector<Diagnostic> found_;
     std::vector<TextToDraw> texts_;
+    WorldRules rules_;
     std::vector<ScreenInfo> screens_;
     std::vector<BossInfo> bosses_;
-    std::vector<FlagUse> commandSettings_;  // setflag elements of the map, for the cross-file id checks
+    std::vector<FlagUse> flagUses_;  // every read and setting of a flag, for the cross-file checks
     std::map<std::pair<std::string, PathNamer>, LocatedFile> files_;  // by the name and who names it
     std::map<std::string, PictureVerdict> pictures_;                  // by the path opened
     int32_t npcPictureCount_ = -1, bossCount_ = -1, weaponCount_ = -1, itemCount_ = -1;
@@ -134,6 +184,7 @@ private:
     std::optional<PictureVerdict> checkPictureFile(const char* file, int32_t line, const std::string& gamePath,
                                                    bool required, PathNamer namer);
     void checkFlagId(const char* file, int32_t line, int32_t id, const char* what);
+    void checkNames(const char* file, const FileShape& shape, const XmlNode& element, const std::string& name);
 
     void checkEnemies();
     void checkItems();
@@ -148,10 +199,33 @@ private:
     void checkStoryRules();
     void checkArenaPoints();
     void checkStart();
+    void checkFlagUses();
+    void checkNpcsCanBeTalkedTo();
+    void checkReachable();
     void checkFixedFiles();
     void checkTracks();
     void checkTexts();
 };
+
+// The first two edges of a polygon that cross each other (edge k runs from vertex k to the next), other than
+// neighbours, which share a vertex. Edges that only touch at an end or lie on one line do not count.
+std::optional<std::pair<int32_t, int32_t>> firstCrossing(const Polygon& polygon) {
+    const auto& v = polygon.vertices;
+    const auto n = static_cast<int32_t>(v.size());
+    auto side = [](const PolygonPoint& a, const PolygonPoint& b, const PolygonPoint& c) {
+        const double cross = (double{b.x} - a.x) * (double{c.y} - a.y) - (double{b.y} - a.y) * (double{c.x} - a.x);
+        return (cross > 0) - (cross < 0);
+    };
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = i + 2; j < n; ++j) {
+            if (i == 0 && j == n - 1) continue;
+            const PolygonPoint &a = v[i], &b = v[(i + 1) % n], &c = v[j], &d = v[(j + 1) % n];
+            const int32_t s1 = side(a, b, c), s2 = side(a, b, d), s3 = side(c, d, a), s4 = side(c, d, b);
+            if (s1 * s2 < 0 && s3 * s4 < 0) return std::make_pair(i, j);
+        }
+    }
+    return std::nullopt;
+}
 
 bool isWholeInteger(const std::string& text) {
     size_t i = 0;
@@ -176,7 +250,34 @@ std::optional<XmlNode> Checker::openRoot(const char* file, const char* rootName)
               std::string("the root element must be <") + rootName + ">: the game reads nothing from this file");
         return std::nullopt;
     }
+    if (const auto shape = fileShapes.find(file); shape != fileShapes.end())
+        checkNames(file, shape->second, roots.item(0), rootName);
     return roots.item(0);
+}
+
+void Checker::checkNames(const char* file, const FileShape& shape, const XmlNode& element, const std::string& name) {
+    const ElementShape& known = shape.at(name);
+    auto didYouMean = [](const std::string& nearest, const char* open, const char* close) {
+        return nearest.empty() ? std::string() : "; did you mean " + (open + nearest + close) + "?";
+    };
+    for (const std::string& attribute : attributeNames(element)) {
+        if (std::find(known.attributes.begin(), known.attributes.end(), attribute) != known.attributes.end()) continue;
+        warning(file, xmlNodeLine(element),
+                "<" + name + "> has no attribute \"" + attribute + "\": the game ignores it" +
+                    didYouMean(nearestName(attribute, known.attributes), "\"", "\""));
+    }
+    const XmlNodeList children = childElements(element);
+    for (int32_t i = 0; i < children.length(); ++i) {
+        const XmlNode child = children.item(i);
+        const std::string childName = elementName(child);
+        if (std::find(known.children.begin(), known.children.end(), childName) != known.children.end()) {
+            checkNames(file, shape, child, childName);
+            continue;
+        }
+        warning(file, xmlNodeLine(child),
+                "<" + name + "> holds no <" + childName + ">: the game ignores it" +
+                    didYouMean(nearestName(childName, known.children), "<", ">"));
+    }
 }
 
 bool Checker::requireAttribute(const char* file, const XmlNode& element, const char* elementName, const char* name) {
@@ -384,8 +485,12 @@ void Checker::checkBosses() {
                         " reaches past the view's corners: it touches the hero wherever he stands");
         const std::string name = attributeText(boss, "name");
         // Any name without a battle track fights in silence.
-        if (bossTrack(name) == 0)
-            warning(bossFile, line, "boss \"" + name + "\" has no battle music: only the eight known names have");
+        if (bossTrack(rules_, name) == 0)
+            warning(bossFile, line,
+                    "boss \"" + name + "\" has no battle music: " +
+                        (rules_.fromFile
+                             ? std::string("the <music> of ") + worldRulesFile.name + " names no track for it"
+                             : std::string("only the eight known names have")));
         if (maxlife < 1) warning(bossFile, line, what + " has no life: it is beaten at once");
         if (size < 1) warning(bossFile, line, what + " has no cell size");
         checkPictureFile(bossFile, line, attributeText(boss, "pict"), true, PathNamer::worldData);
@@ -404,7 +509,10 @@ void Checker::checkBosses() {
             const XmlNode flag = flags.item(0);
             requireAttribute(bossFile, flag, "flag", "id");
             requireAttribute(bossFile, flag, "flag", "state");
-            checkFlagId(bossFile, xmlNodeLine(flag), readInt(bossFile, flag, "id"), "the boss's <flag>");
+            const int32_t id = readInt(bossFile, flag, "id");
+            checkFlagId(bossFile, xmlNodeLine(flag), id, "the boss's <flag>");
+            flagUses_.push_back(
+                {bossFile, xmlNodeLine(flag), id, readInt(bossFile, flag, "state"), FlagAccess::bossSets});
             if (flags.length() > 1)
                 warning(bossFile, xmlNodeLine(flags.item(1)), "only the first <flag> of a boss counts");
         }
@@ -428,6 +536,10 @@ void Checker::checkBosses() {
             readNumber(bossFile, attack, "power", attackWhat);
             for (const char* field : {"speed1", "speed2"}) {
                 const int32_t speed = readNumber(bossFile, attack, field, attackWhat);
+                if (speed < 0 && speed >= -numberLimit)
+                    error(bossFile, xmlNodeLine(attack),
+                          attackWhat + ": " + field + " " + std::to_string(speed) +
+                              " is negative: the boss moves away from its target, leaves the map and cannot be beaten");
                 if (speed > 2 * halfView && speed <= numberLimit)
                     warning(bossFile, xmlNodeLine(attack),
                             attackWhat + ": " + field + " " + std::to_string(speed) +
@@ -505,10 +617,13 @@ void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, Area
     if (pointnum > areaPointCapacity) error(mapFile, info.line, where + ": pointnum is above 20");
     if (pointnum < 3) error(mapFile, info.line, where + ": pointnum below 3 makes an area that holds no point");
     if (pointnum > points.length() && pointnum <= areaPointCapacity)
-        warning(mapFile, info.line,
-                where + ": pointnum is " + std::to_string(pointnum) + " but there are " +
-                    std::to_string(points.length()) + " points; the rest are taken as (0, 0)");
-    if (pointnum < points.length()) warning(mapFile, info.line, where + ": points beyond pointnum are not used");
+        error(mapFile, info.line,
+              where + ": pointnum is " + std::to_string(pointnum) + " but there are " +
+                  std::to_string(points.length()) + " points; the rest are taken as (0, 0)");
+    if (pointnum < points.length() && pointnum >= 3)
+        error(mapFile, info.line,
+              where + ": pointnum is " + std::to_string(pointnum) + " but there are " +
+                  std::to_string(points.length()) + " points; those beyond pointnum are not used");
     std::array<PolygonPoint, areaPointCapacity> vertices{};
     for (int32_t p = 0; p < std::min(points.length(), areaPointCapacity); ++p) {
         const XmlNode point = points.item(p);
@@ -519,6 +634,11 @@ void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, Area
     }
     for (int32_t p = 0; p < std::clamp(pointnum, 0, areaPointCapacity); ++p)
         info.polygon.vertices.push_back(vertices[p]);
+    if (const auto crossing = firstCrossing(info.polygon))
+        error(mapFile, crossing->second < points.length() ? xmlNodeLine(points.item(crossing->second)) : info.line,
+              where + ": its edge from point " + std::to_string(crossing->first + 1) + " crosses the edge from point " +
+                  std::to_string(crossing->second + 1) +
+                  ": a self-crossing area has parts that hold no point and can trap the hero");
 
     const int32_t enemynum = readInt(mapFile, area, "enemynum");
     const XmlNodeList enemies = selectNodes(area, "enemy");
@@ -575,7 +695,9 @@ void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, Area
                   where + ": boss " + std::to_string(num) + " does not exist in " + bossFile);
         info.bossNum = num;
         info.bossLine = xmlNodeLine(boss);
-        checkFlagId(mapFile, xmlNodeLine(boss), readInt(mapFile, boss, "flag"), (where + ": the boss's flag").c_str());
+        const int32_t flag = readInt(mapFile, boss, "flag");
+        checkFlagId(mapFile, xmlNodeLine(boss), flag, (where + ": the boss's flag").c_str());
+        flagUses_.push_back({mapFile, xmlNodeLine(boss), flag, 1, FlagAccess::bossSets});
     }
 }
 
@@ -610,8 +732,17 @@ void Checker::checkArenaPoints() {
             const AreaInfo& area = screen.areas[a];
             if (area.bossNum < 0 || area.bossNum >= static_cast<int32_t>(bosses_.size())) continue;
             const BossInfo& boss = bosses_[static_cast<size_t>(area.bossNum)];
-            if (boss.gx >= 0 && boss.gy >= 0 && boss.gx < screen.pictureWidth && boss.gy < screen.pictureHeight)
+            if (boss.gx >= 0 && boss.gy >= 0 && boss.gx < screen.pictureWidth && boss.gy < screen.pictureHeight) {
+                // The hero fights on the arena point and stays there: outside the boss's area he stands in none.
+                if (!polygonContains(area.polygon, boss.gx, boss.gy))
+                    error(
+                        mapFile, area.bossLine,
+                        "screen " + std::to_string(s) + " area " + std::to_string(a) + ": boss " +
+                            std::to_string(area.bossNum) + "'s arena point (" + std::to_string(boss.gx) + ", " +
+                            std::to_string(boss.gy) + "), " + bossFile + " line " + std::to_string(boss.line) +
+                            ", lies outside the area: the hero is frozen in the fight and stands in no area after it");
                 continue;
+            }
             error(mapFile, area.bossLine,
                   "screen " + std::to_string(s) + " area " + std::to_string(a) + ": boss " +
                       std::to_string(area.bossNum) + "'s arena point (" + std::to_string(boss.gx) + ", " +
@@ -640,8 +771,9 @@ void Checker::checkSpeech(const XmlNode& npc, int32_t screen, int32_t index) {
         texts_.push_back({mapFile, line, elementText(speech), true, messageWindow});
         if (hasAttribute(speech, "flagid")) {
             requireAttribute(mapFile, speech, "speech", "state");
-            checkFlagId(mapFile, line, readInt(mapFile, speech, "flagid"), "the line's condition");
-            readInt(mapFile, speech, "state");
+            const int32_t id = readInt(mapFile, speech, "flagid");
+            checkFlagId(mapFile, line, id, "the line's condition");
+            flagUses_.push_back({mapFile, line, id, readInt(mapFile, speech, "state"), FlagAccess::reads});
         }
         const XmlNodeList sets = selectNodes(speech, "setflag");
         if (sets.length() > 1) warning(mapFile, xmlNodeLine(sets.item(1)), "only the first <setflag> of a line counts");
@@ -652,7 +784,7 @@ void Checker::checkSpeech(const XmlNode& npc, int32_t screen, int32_t index) {
             requireAttribute(mapFile, set, "setflag", "state");
             const int32_t id = readInt(mapFile, set, "flagid");
             checkFlagId(mapFile, setLine, id, "<setflag>");
-            commandSettings_.push_back({setLine, id, readInt(mapFile, set, "state")});
+            flagUses_.push_back({mapFile, setLine, id, readInt(mapFile, set, "state"), FlagAccess::sets});
         }
     }
     // The question is asked only when exactly as many plain lines were shown as stand before the first yes
@@ -674,6 +806,55 @@ void Checker::checkSpeech(const XmlNode& npc, int32_t screen, int32_t index) {
                   std::to_string(plain + yes + no));
     if (!question && no > 0)
         warning(mapFile, xmlNodeLine(npc), where + ": \"n\" lines without any \"y\" line are never shown");
+}
+
+// The hero talks to the NPC whose area holds the point 15 pixels ahead of him, when it is the first area there and
+// its level is 100 or his own. He stands on multiples of 10 in an area without a door, and without an NPC unless a
+// story rule can hide it; the spots around each NPC's box are tried, and an NPC no spot can talk to is a warning.
+void Checker::checkNpcsCanBeTalkedTo() {
+    constexpr int32_t probe = 15, step = 10;
+    for (size_t s = 0; s < screens_.size(); ++s) {
+        const auto& areas = screens_[s].areas;
+        auto firstHolding = [&areas](int32_t x, int32_t y) {
+            for (size_t a = 0; a < areas.size(); ++a)
+                if (polygonContains(areas[a].polygon, x, y)) return static_cast<int32_t>(a);
+            return -1;
+        };
+        // An NPC a story rule hides leaves its box free to stand in.
+        auto mayLeave = [this, s](int32_t area) {
+            return std::any_of(rules_.npcRules.begin(), rules_.npcRules.end(), [&](const NpcRule& rule) {
+                return rule.screen == static_cast<int32_t>(s) && rule.area == area;
+            });
+        };
+        for (size_t n = 0; n < areas.size(); ++n) {
+            const AreaInfo& npc = areas[n];
+            if (!npc.hasNpc || npc.polygon.vertices.empty()) continue;
+            float left = npc.polygon.vertices[0].x, right = left, top = npc.polygon.vertices[0].y, bottom = top;
+            for (const PolygonPoint& p : npc.polygon.vertices) {
+                left = std::min(left, p.x), right = std::max(right, p.x);
+                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+            }
+            if (right - left > 4000 || bottom - top > 4000) continue;  // too large to try spot by spot
+            bool talkable = false;
+            const auto x0 = static_cast<int32_t>(std::floor((left - probe) / step)) * step;
+            const auto y0 = static_cast<int32_t>(std::floor((top - probe) / step)) * step;
+            for (int32_t x = x0; x <= right + probe && !talkable; x += step) {
+                for (int32_t y = y0; y <= bottom + probe && !talkable; y += step) {
+                    const int32_t stand = firstHolding(x, y);
+                    if (stand < 0 || areas[stand].hasDoor || (areas[stand].hasNpc && !mayLeave(stand))) continue;
+                    for (const auto& [dx, dy] : {std::pair{0, probe}, {probe, 0}, {-probe, 0}, {0, -probe}}) {
+                        if (firstHolding(x + dx, y + dy) != static_cast<int32_t>(n)) continue;
+                        if (npc.level == levelJoinsAll || npc.level == areas[stand].level) talkable = true;
+                    }
+                }
+            }
+            if (!talkable)
+                warning(mapFile, npc.line,
+                        "screen " + std::to_string(s) + " area " + std::to_string(n) +
+                            ": no spot of the walkable ground lies within 15 pixels of this NPC's box on its level: "
+                            "it cannot be talked to");
+        }
+    }
 }
 
 void Checker::checkDoors() {
@@ -707,7 +888,7 @@ void Checker::checkDoors() {
 
 void Checker::checkStoryRules() {
     // The story rules hide or show the NPCs of fixed areas.
-    for (const NpcRule& rule : npcRules) {
+    for (const NpcRule& rule : rules_.npcRules) {
         const int32_t screen = rule.screen, area = rule.area;
         if (screen >= static_cast<int32_t>(screens_.size())) continue;
         const ScreenInfo& info = screens_[screen];
@@ -717,30 +898,111 @@ void Checker::checkStoryRules() {
                   "screen " + std::to_string(screen) + " area " + std::to_string(area) +
                       ": the story rules show or hide this area's NPC, so it needs an <npc>");
     }
-    for (const FlagUse& use : commandSettings_) {
+    for (const FlagUse& use : flagUses_) {
+        if (use.access == FlagAccess::reads) continue;
         if (itemCommandFlags.count(use.id) && use.value >= 0 &&
             (use.value >= itemKindCount || (itemCount_ >= 0 && use.value >= itemCount_)))
-            error(mapFile, use.line,
+            error(use.file, use.line,
                   "flag " + std::to_string(use.id) + " gives item " + std::to_string(use.value) +
                       ", which is none of the items 0-14");
         if (weaponCommandFlags.count(use.id) && use.value >= 0 &&
             (use.value >= weaponKindCount || (weaponCount_ >= 0 && use.value >= weaponCount_)))
-            error(mapFile, use.line,
+            error(use.file, use.line,
                   "flag " + std::to_string(use.id) + " gives weapon " + std::to_string(use.value) +
                       ", which is none of the weapons");
         if (use.id == flagScreenMode && (use.value < screenEndingSequence || use.value > screenTitle))
-            warning(mapFile, use.line, "flag 56 is the screen mode: only 1 (ending), 2 and 3 mean anything");
+            warning(use.file, use.line, "flag 56 is the screen mode: only 1 (ending), 2 and 3 mean anything");
     }
 }
 
+// Flags a condition reads that nothing ever sets leave the line as it was at the start; flags set that nothing reads
+// change nothing; a money flag set by the world is overwritten by the next story run.
+void Checker::checkFlagUses() {
+    std::set<int32_t> setSomewhere, readSomewhere;
+    for (const MoneyFlag& money : rules_.moneyFlags) setSomewhere.insert(money.flag);
+    if (rules_.visitScreen >= 0) setSomewhere.insert(flagVisitState);
+    if (!rules_.stages.empty()) setSomewhere.insert(flagStage);
+    setSomewhere.insert({flagSellItem, flagScreenMode});
+    for (const NpcRule& rule : rules_.npcRules) readSomewhere.insert(rule.flag);
+    for (const StageRule& stage : rules_.stages) readSomewhere.insert(stage.flags.begin(), stage.flags.end());
+    // The command flags, the visit flag's door rule and the screen mode are read by the engine itself.
+    for (int32_t id : {flagGiveItem, flagHeal, flagSave, flagBuyItem, flagSellItem, flagGiveWeapon, flagBuyWeapon,
+                       flagGivePowder, flagBuyPowder, flagVisitState, flagScreenMode})
+        readSomewhere.insert(id);
+    for (const FlagUse& use : flagUses_)
+        (use.access == FlagAccess::reads ? readSomewhere : setSomewhere).insert(use.id);
+    const auto start = PlayState::startStoryFlags();
+    std::set<int32_t> reported;
+    for (const FlagUse& use : flagUses_) {
+        if (use.id < 0 || use.id >= storyFlagCount || !reported.insert(use.id).second) continue;
+        const std::string flag = "flag " + std::to_string(use.id);
+        if (use.access == FlagAccess::reads) {
+            if (!setSomewhere.count(use.id) && use.value != start[static_cast<size_t>(use.id)])
+                error(use.file, use.line,
+                      "the line's condition asks for " + flag + " = " + std::to_string(use.value) +
+                          ", but nothing in the world or its rules ever sets " + flag + ": the line is never shown");
+            continue;
+        }
+        const bool money = std::any_of(rules_.moneyFlags.begin(), rules_.moneyFlags.end(),
+                                       [&use](const MoneyFlag& m) { return m.flag == use.id; });
+        if (money)
+            warning(use.file, use.line,
+                    flag +
+                        " is a money flag of the story rules: it is recomputed from the money after every event, "
+                        "so this setting is lost");
+        else if (!readSomewhere.count(use.id))
+            warning(use.file, use.line, flag + " is set here, but no condition or story rule reads it");
+    }
+}
+
+// A screen no chain of doors reaches from the start screen can never be played: one warning names them all, at the
+// first. A door to a screen that does not exist is an error already, and what it fails to reach is not repeated.
+void Checker::checkReachable() {
+    const int32_t first = rules_.start.screen;
+    if (first < 0 || static_cast<size_t>(first) >= screens_.size()) return;
+    for (const ScreenInfo& screen : screens_)
+        for (const AreaInfo& area : screen.areas)
+            if (area.hasDoor && (area.doorNext < 0 || static_cast<size_t>(area.doorNext) >= screens_.size())) return;
+    std::vector<bool> reached(screens_.size(), false);
+    std::vector<int32_t> next{first};
+    reached[static_cast<size_t>(first)] = true;
+    while (!next.empty()) {
+        const int32_t screen = next.back();
+        next.pop_back();
+        for (const AreaInfo& area : screens_[static_cast<size_t>(screen)].areas) {
+            if (!area.hasDoor || area.doorNext < 0 || static_cast<size_t>(area.doorNext) >= screens_.size()) continue;
+            if (reached[static_cast<size_t>(area.doorNext)]) continue;
+            reached[static_cast<size_t>(area.doorNext)] = true;
+            next.push_back(area.doorNext);
+        }
+    }
+    std::string unreached;
+    int32_t line = 0, count = 0;
+    for (size_t s = 0; s < screens_.size(); ++s) {
+        if (reached[s]) continue;
+        if (count++ == 0) line = screens_[s].line;
+        if (count <= 10) unreached += (count > 1 ? ", " : "") + std::to_string(s);
+    }
+    if (count > 10) unreached += " and " + std::to_string(count - 10) + " more";
+    if (count > 0)
+        warning(mapFile, line,
+                std::string(count == 1 ? "screen " : "screens ") + unreached +
+                    ": no chain of doors leads there from the start screen " + std::to_string(first));
+}
+
 void Checker::checkStart() {
-    if (screens_.size() <= 6) {
-        if (!screens_.empty()) error(mapFile, 0, "a new game starts on screen 6, which does not exist");
+    const StartRules& s = rules_.start;
+    const std::string screen = "screen " + std::to_string(s.screen);
+    if (s.screen < 0 || static_cast<size_t>(s.screen) >= screens_.size()) {
+        if (!screens_.empty()) error(mapFile, 0, "a new game starts on " + screen + ", which does not exist");
         return;
     }
-    const ScreenInfo& start = screens_[6];
-    if (start.areas.size() < 2 || !polygonContains(start.areas[1].polygon, 700, 550))
-        error(mapFile, start.line, "a new game starts on screen 6 at (700, 550), which must lie in area 1");
+    const ScreenInfo& start = screens_[static_cast<size_t>(s.screen)];
+    const auto area = static_cast<size_t>(std::max(s.area, 0));
+    if (s.area < 0 || start.areas.size() <= area || !polygonContains(start.areas[area].polygon, s.x, s.y))
+        error(mapFile, start.line,
+              "a new game starts on " + screen + " at (" + std::to_string(s.x) + ", " + std::to_string(s.y) +
+                  "), which must lie in area " + std::to_string(s.area));
 }
 
 void Checker::checkFixedFiles() {
@@ -749,6 +1011,37 @@ void Checker::checkFixedFiles() {
         checkPictureFile("pict", 0, fixedPictureFiles[i], !optional.count(i), PathNamer::game);
 }
 
+// The audio libraries print their own complaints about a file they decode; the validator's output holds only its
+// own lines, so standard output and error go to /dev/null while a track is decoded.
+class DecoderSilence {
+public:
+    DecoderSilence() {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (nowhere < 0) return;
+        for (int i = 0; i < 2; ++i) {
+            kept_[i] = dup(i + 1);
+            if (kept_[i] >= 0) dup2(nowhere, i + 1);
+        }
+        close(nowhere);
+    }
+    ~DecoderSilence() {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        for (int i = 0; i < 2; ++i) {
+            if (kept_[i] < 0) continue;
+            dup2(kept_[i], i + 1);
+            close(kept_[i]);
+        }
+    }
+    DecoderSilence(const DecoderSilence&) = delete;
+    DecoderSilence& operator=(const DecoderSilence&) = delete;
+
+private:
+    int kept_[2] = {-1, -1};
+};
+
 // Each track is opened and decoded as the game's start-up does, on the silent audio driver; one the game cannot
 // decode stops the start-up with its sound error.
 void Checker::checkTracks() {
@@ -756,10 +1049,15 @@ void Checker::checkTracks() {
     if (!audio)
         warning("pict", 0,
                 "no audio driver could be opened here, not even the silent one: the tracks were not decoded");
-    for (const auto& [name, file] : trackFiles) {
+    for (const auto& [name, file] : rules_.tracks) {
         const std::string opened = locateFile("pict", 0, file, true, PathNamer::game);
         if (opened.empty() || !audio) continue;
-        if (!openSong(opened).data)
+        bool decoded = false;
+        {
+            const DecoderSilence silence;
+            decoded = openSong(opened).data != nullptr;
+        }
+        if (!decoded)
             error("pict", 0,
                   std::string("\"") + file + "\": the game cannot decode it as MP3 music; its start-up stops");
     }
@@ -770,6 +1068,27 @@ void Checker::checkTracks() {
 std::string textStart(const std::string& text, int32_t count) {
     const size_t end = utf8CharactersEnd(text, 0, text.size(), count);
     return end < text.size() ? text.substr(0, end) + "..." : text;
+}
+
+// The characters of a text the font has no glyph for, each with its code point: "'☃' (U+2603)".
+std::string missingCharacters(const Font& font, const std::string& text) {
+    std::string named;
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = utf8CharactersEnd(text, at, text.size(), 1);
+        if (end <= at) break;
+        const std::string character = text.substr(at, end - at);
+        if (missingGlyphCount(font, character) > 0 && named.find("'" + character + "'") == std::string::npos) {
+            // The code point from the UTF-8 bytes: the lead byte's payload, then six bits from each further byte.
+            const auto lead = static_cast<unsigned char>(character[0]);
+            uint32_t code = character.size() == 1 ? lead : lead & (0x3Fu >> (character.size() - 1));
+            for (size_t k = 1; k < character.size(); ++k) code = (code << 6) | (character[k] & 0x3Fu);
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+            named += (named.empty() ? "'" : ", '") + character + "' (" + hex + ")";
+        }
+        at = end;
+    }
+    return named;
 }
 
 void Checker::checkTexts() {
@@ -797,7 +1116,8 @@ void Checker::checkTexts() {
         if (measure.missing > 0)
             error(text.file, text.line,
                   "\"" + text.text + "\" has " + std::to_string(measure.missing) +
-                      " character(s) the game's font cannot draw");
+                      " character(s) the game's font cannot draw: " +
+                      missingCharacters(text.large ? large : small, text.text));
         // A text is quoted only in part: a long one would bury the report.
         if (measure.width > text.box.width)
             warning(text.file, text.line,
@@ -807,6 +1127,7 @@ void Checker::checkTexts() {
 }
 
 std::vector<Diagnostic> Checker::run() {
+    rules_ = readWorldRules(&found_);
     checkEnemies();
     checkItems();
     checkWeapons();
@@ -817,6 +1138,9 @@ std::vector<Diagnostic> Checker::run() {
     checkStoryRules();
     checkArenaPoints();
     checkStart();
+    checkFlagUses();
+    checkNpcsCanBeTalkedTo();
+    checkReachable();
     checkFixedFiles();
     checkTracks();
     checkTexts();
@@ -828,6 +1152,54 @@ std::vector<Diagnostic> Checker::run() {
 Diagnostic unreadableFileFinding(const std::string& file, const XmlParseProblem& problem) {
     if (fileProblem(resolveGamePath(file)) == FileProblem::missing) return {file, 0, true, "file is missing"};
     return {file, problem.line, true, "not well-formed XML: " + problem.text};
+}
+
+std::vector<FlagUseReport> Checker::flagReport() const {
+    std::vector<FlagUseReport> report;
+    const std::string rules = rules_.fromFile ? worldRulesFile.name : "";
+    auto engine = [&report](int32_t id, const std::string& file, const std::string& use) {
+        report.push_back({id, file, 0, use});
+    };
+    const std::pair<int32_t, const char*> commands[] = {
+        {flagGiveItem, "command: gives the item of its value"},
+        {flagHeal, "command: heals the hero fully"},
+        {flagSave, "command: saves the game"},
+        {flagBuyItem, "command: buys the item of its value"},
+        {flagSellItem, "1 while the selected item has a price; 2 sells one"},
+        {flagGiveWeapon, "command: gives the weapon of its value"},
+        {flagBuyWeapon, "command: buys the weapon of its value"},
+        {flagGivePowder, "command: gives that much gunpowder"},
+        {flagBuyPowder, "command: buys that much gunpowder"},
+        {flagStage, "the progress stage"},
+        {flagScreenMode, "the full screen: 1 ending, 2 ending walk, 3 title"}};
+    for (const auto& [id, use] : commands) engine(id, "", use);
+    if (rules_.visitScreen >= 0)
+        engine(flagVisitState, rules, "1 once screen " + std::to_string(rules_.visitScreen) + " was visited");
+    for (const NpcRule& rule : rules_.npcRules)
+        engine(rule.flag, rules,
+               "hides the NPC of screen " + std::to_string(rule.screen) + " area " + std::to_string(rule.area) +
+                   " while " + (rule.greaterThan ? "above " : "equal to ") + std::to_string(rule.value));
+    for (const MoneyFlag& money : rules_.moneyFlags)
+        engine(money.flag, rules, "1 while the money is above " + std::to_string(money.bound));
+    for (const StageRule& stage : rules_.stages)
+        for (int32_t id : stage.flags)
+            engine(id, rules, "with its group raises the stage to " + std::to_string(stage.stage));
+    for (const FlagUse& use : flagUses_) {
+        const std::string value = std::to_string(use.value);
+        const char* what = use.access == FlagAccess::reads  ? "a line's condition: = "
+                           : use.access == FlagAccess::sets ? "<setflag> sets it to "
+                                                            : "a beaten boss sets it to ";
+        report.push_back({use.id, use.file, use.line, what + value});
+    }
+    std::stable_sort(report.begin(), report.end(),
+                     [](const FlagUseReport& a, const FlagUseReport& b) { return a.id < b.id; });
+    return report;
+}
+
+std::vector<FlagUseReport> listFlagUses() {
+    Checker checker;
+    checker.run();
+    return checker.flagReport();
 }
 
 std::vector<Diagnostic> checkWorld() {

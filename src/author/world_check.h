@@ -14,3 +14,14 @@ struct XmlParseProblem;
 Diagnostic unreadableFileFinding(const std::string& file, const XmlParseProblem& problem);
 // Checks the world in the current working directory.
 std::vector<Diagnostic> checkWorld();
+
+// One use of a story flag: where the world's data read or set it (file and line), or what the engine and the world's
+// rules make of it (file empty, or the rules file when the world states its own rules).
+struct FlagUseReport {
+    int32_t id = 0;
+    std::string file;
+    int32_t line = 0;
+    std::string use;
+};
+// Every use of every flag by the world in the current working directory and by the engine, by id.
+std::vector<FlagUseReport> listFlagUses();

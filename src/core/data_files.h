@@ -16,6 +16,9 @@ inline constexpr DataFile weaponDataFile{"media\\WeaponData.xml", "media/WeaponD
 inline constexpr DataFile bossDataFile{"media\\BossData.xml", "media/BossData.xml"};
 inline constexpr DataFile itemDataFile{"media\\ItemData.xml", "media/ItemData.xml"};
 
-// All six, in the order a reload reads them.
+// The world's own rules; optional: a world without it plays the demo story's rules (core/world_rules.h).
+inline constexpr DataFile worldRulesFile{"media\\WorldRules.xml", "media/WorldRules.xml"};
+
+// All six required ones, in the order a reload reads them.
 inline constexpr std::array<DataFile, 6> worldDataFiles = {mapDataFile,    npcPictureFile, enemyDataFile,
                                                            weaponDataFile, bossDataFile,   itemDataFile};

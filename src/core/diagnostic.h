@@ -19,6 +19,6 @@ inline std::string diagnosticLine(const Diagnostic& diagnostic) {
            ": " + diagnostic.text;
 }
 
-// The known name nearest to an unknown one, for "did you mean": empty when none is close (more than a third of the
-// letters differ).
+// The known name nearest to an unknown one, for "did you mean": empty when none is close (more than two letters
+// and more than a third of them differ).
 std::string nearestName(const std::string& unknown, const std::vector<std::string>& known);

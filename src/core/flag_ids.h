@@ -19,10 +19,8 @@ constexpr int32_t sellCommand = 2;
 // 0 at the start, 1 once the hero has been on the city screen; a door sets it back to 1 when it is not 0.
 constexpr int32_t flagVisitState = 17;
 
-// The progress stage, raised when every flag of a group is set.
+// The progress stage, raised when every flag of a group of the world's rules is set (core/world_rules.h).
 constexpr int32_t flagStage = 46;
-constexpr std::array<int32_t, 3> stageThreeFlags = {49, 50, 51};
-constexpr std::array<int32_t, 2> stageFiveFlags = {40, 42};
 
 // What the full screen shows.
 constexpr int32_t flagScreenMode = 56;

@@ -14,6 +14,7 @@
 #include "core/presentation.h"
 #include "core/scene_state.h"
 #include "core/test_play_state.h"
+#include "core/world_rules.h"
 
 // What reaches the tick from outside it: the keys as the window's messages leave them, whether the window is
 // active, the frame clock, and the requests for the save file made since the last tick.
@@ -31,6 +32,8 @@ struct TickInput {
 struct GameState : PlayState, TickInput, SceneState, LoadedWorld, Presentation {
     // Around the game, not its rules: the authors' test-play
     TestPlay testPlay;
+    // The world's own rules, read with the world at start-up and by test-play's reload
+    WorldRules rules;
 };
 
 // The parts of the record by name, for replacing one whole.

@@ -352,6 +352,28 @@ std::string elementText(const XmlNode& node) {
     return text.substr(first, last - first + 1);
 }
 
+std::string elementName(const XmlNode& node) {
+    if (node.empty() || !node.document) return {};
+    const pugi::xml_node element = pugiNode(node);
+    return element.type() == pugi::node_element ? element.name() : std::string();
+}
+
+XmlNodeList childElements(const XmlNode& element) {
+    XmlNodeList list;
+    if (element.empty() || !element.document) return list;
+    for (pugi::xml_node child = pugiNode(element).first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element) list.nodes.push_back(wrap(element.document, child));
+    return list;
+}
+
+std::vector<std::string> attributeNames(const XmlNode& element) {
+    std::vector<std::string> names;
+    if (element.empty() || !element.document) return names;
+    for (pugi::xml_attribute a = pugiNode(element).first_attribute(); a; a = a.next_attribute())
+        names.emplace_back(a.name());
+    return names;
+}
+
 // Blanks, an optional sign, then digits up to the first non-digit. A number beyond the 32-bit range gives
 // the nearest limit, as the runtime's conversion does.
 int32_t wideToInt(const std::string& text) {

@@ -77,6 +77,12 @@ std::string attributeText(const XmlNode& element, const std::string& name);
 bool hasAttribute(const XmlNode& element, const std::string& name);
 // The node's text content.
 std::string elementText(const XmlNode& node);
+// The element's own name ("screen"); empty for an empty handle or a node that is no element.
+std::string elementName(const XmlNode& node);
+// Every child element whatever its name, in document order; none for an empty handle.
+XmlNodeList childElements(const XmlNode& element);
+// The names of the element's attributes in document order; none for an empty handle.
+std::vector<std::string> attributeNames(const XmlNode& element);
 // The integer rule on its own.
 int32_t wideToInt(const std::string& text);
 

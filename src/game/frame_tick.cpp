@@ -217,27 +217,19 @@ void runFieldInput(GameState& game) {
     }
 }
 
-int32_t mapTrack(int32_t map) {
-    int32_t track = 0;
-    if (map == 1 || map == 2 || (map >= 12 && map <= 15) || (map >= 24 && map <= 36)) track = 7;
-    if (map == 0 || (map >= 3 && map <= 11)) track = 8;
-    if ((map >= 16 && map <= 23) || (map >= 38 && map <= 41)) track = 9;
-    return track;
-}
-
 int32_t chooseTrack(const GameState& game) {
-    if (game.bossPhase == phaseCutIn || game.bossPhase == phaseFight) return bossTrack(game.boss.name);
-    return mapTrack(game.currentMap);
+    if (game.bossPhase == phaseCutIn || game.bossPhase == phaseFight) return bossTrack(game.rules, game.boss.name);
+    return screenTrack(game.rules, game.currentMap);
 }
 
 void applyMusic(GameState& game, int32_t track) {
     if (game.scene == sceneFullScreen) track = 1;
     if (game.scene == sceneGameOver) track = 2;
-    for (int32_t number = 1; number < static_cast<int32_t>(trackByNumber.size()); ++number) {
+    for (int32_t number = 1; number < static_cast<int32_t>(game.rules.trackNumbers.size()); ++number) {
         if (number == track)
-            playTrack(game, trackByNumber[number]);
+            playTrack(game, game.rules.trackNumbers[number]);
         else
-            stopTrack(game, trackByNumber[number]);
+            stopTrack(game, game.rules.trackNumbers[number]);
     }
 }
 
@@ -364,6 +356,7 @@ void runTickRules(GameState& game) {
 // buffer, the tracks, the notes) stay.
 void returnToTitle(GameState& game) {
     playState(game) = PlayState{};
+    applyStartRules(game);
     sceneState(game) = SceneState{};
     loadedWorld(game) = LoadedWorld{};
     game.testPlay = TestPlay{};

@@ -3,20 +3,11 @@
 
 #include <algorithm>
 #include <limits>
-#include <string_view>
 
 #include "core/game_state.h"
 #include "platform/window.h"
 
 namespace {
-
-// The frame tick's music number of a track name; 0 for a name it never plays.
-int32_t trackNumberOf(const std::string& name) {
-    for (int32_t number = 1; number < static_cast<int32_t>(trackByNumber.size()); ++number) {
-        if (name == std::string_view(trackByNumber[number])) return number;
-    }
-    return 0;
-}
 
 // Puts the track back to its start; the mixer is told only when it holds this track.
 void rewind(TrackRecord& track) {
@@ -27,19 +18,13 @@ void rewind(TrackRecord& track) {
 
 }  // namespace
 
-int32_t bossTrack(const std::string& name) {
-    for (const BossMusic& boss : bossMusic)
-        if (name == boss.name) return boss.track;
-    return 0;
-}
-
 bool registerTrack(GameState& game, const std::string& path, const std::string& name) {
     if (game.musicTracks.count(name) != 0) return false;
     Song song = openSong(path);
     if (!song.data) return false;
     TrackRecord track;
     track.song = std::move(song);
-    track.number = trackNumberOf(name);
+    track.number = trackNumber(game.rules, name);
     game.musicTracks.emplace(name, std::move(track));
     return true;
 }

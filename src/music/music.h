@@ -1,4 +1,5 @@
-// The registry of the nine looping background tracks: register, play, stop, loop at the end, release.
+// The registry of the looping background tracks (the nine of every world and the world's own): register, play, stop,
+// loop at the end, release.
 #pragma once
 
 #include <array>
@@ -6,44 +7,10 @@
 #include <string>
 
 #include "core/presentation.h"
+#include "core/world_rules.h"
 #include "platform/audio.h"
 
 struct GameState;
-
-// The nine tracks in registration order, with their files.
-inline constexpr std::array<std::array<const char*, 2>, 9> trackFiles = {{
-    {"cave", "pict\\cavebgm.mp3"},
-    {"battle", "pict\\Battle.mp3"},
-    {"battle2", "pict\\battle2.mp3"},
-    {"cave2", "pict\\Cave Scene  Ⅱ.mp3"},
-    {"cave3", "pict\\Cave Scene  Ⅲ.mp3"},
-    {"title", "pict\\Main Title.mp3"},
-    {"city", "pict\\なんとかタウン.mp3"},
-    {"town", "pict\\文化祭.mp3"},
-    {"town2", "pict\\文化祭２.mp3"},
-}};
-// Track names by the frame tick's music numbers 1-9 (index 0 unused).
-inline constexpr std::array<const char*, 10> trackByNumber = {"",       "title", "town", "battle2", "cave2",
-                                                              "battle", "cave3", "cave", "town2",   "city"};
-
-// The bosses whose battles have music, with the frame tick's music number of their track (3-6).
-struct BossMusic {
-    const char* name;
-    int32_t track;
-};
-inline constexpr std::array<BossMusic, 8> bossMusic = {{
-    {"あやお", 3},
-    {"したっぱ", 4},
-    {"ロウガ", 4},
-    {"グース", 4},
-    {"ぬすず", 5},
-    {"ベヒモス", 6},
-    {"ジズ", 6},
-    {"レヴィアタン", 6},
-}};
-
-// The music number of the battle track of a boss by its name; 0 (silence) for any other name.
-int32_t bossTrack(const std::string& name);
 
 // Opens and decodes a track and registers it under its name; false (the start-up's sound error) when the file
 // cannot be opened or decoded or the name is taken.

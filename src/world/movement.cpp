@@ -169,9 +169,21 @@ int32_t startFreshGame(GameState& game) {
     loadItemRecord(game, -1, 1);
     game.heroExp = 0;
     game.heroLevel = 1;
-    game.heroLife = 75;
-    game.heroMaxLife = 75;
-    game.heroPowder = 50;
-    game.heroMoney = 800;
+    game.heroLife = game.rules.start.life;
+    game.heroMaxLife = game.rules.start.life;
+    game.heroPowder = game.rules.start.powder;
+    game.heroMoney = game.rules.start.money;
     return 0;
+}
+
+void applyStartRules(GameState& game) {
+    const StartRules& start = game.rules.start;
+    game.currentMap = start.screen;
+    game.currentArea = start.area;
+    game.heroX = start.x;
+    game.heroY = start.y;
+    game.weaponOwned.fill(false);
+    for (int32_t id : start.weapons)
+        if (id >= 0 && id < weaponKindCount) game.weaponOwned[static_cast<std::size_t>(id)] = true;
+    game.weaponSlotIds = start.slots;
 }

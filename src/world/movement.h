@@ -11,3 +11,6 @@ void fieldStep(GameState& game);
 void locateHeroArea(GameState& game);
 // Loads the first screen, the catalogs, weapons and items and gives the hero his start values; -1 on failure.
 int32_t startFreshGame(GameState& game);
+// Puts the hero where the world's rules start a new game (screen, area, position) with the weapons they give;
+// with today's rules these are the play state's own start values.
+void applyStartRules(GameState& game);

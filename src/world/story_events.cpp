@@ -32,17 +32,17 @@ void clearBeatenBosses(GameState& game) {
 }
 
 void updateProgressStage(GameState& game) {
-    auto allSet = [&game](const auto& group) {
-        return std::all_of(group.begin(), group.end(), [&game](int32_t id) { return game.storyFlags[id] != 0; });
-    };
-    if (allSet(stageThreeFlags)) game.storyFlags[flagStage] = 3;
-    if (allSet(stageFiveFlags)) game.storyFlags[flagStage] = 5;
+    for (const StageRule& stage : game.rules.stages) {
+        if (std::all_of(stage.flags.begin(), stage.flags.end(),
+                        [&game](int32_t id) { return game.storyFlags[id] != 0; }))
+            game.storyFlags[flagStage] = stage.stage;
+    }
 }
 
 void applyNpcRules(GameState& game) {
-    if (game.currentMap == visitStateScreen && game.storyFlags[flagVisitState] == 0)
+    if (game.currentMap == game.rules.visitScreen && game.storyFlags[flagVisitState] == 0)
         game.storyFlags[flagVisitState] = 1;
-    for (const NpcRule& rule : npcRules) {
+    for (const NpcRule& rule : game.rules.npcRules) {
         if (rule.screen != game.currentMap) continue;
         AreaRecord* area = areaAt(game, rule.area);
         if (area == nullptr) continue;
@@ -52,7 +52,7 @@ void applyNpcRules(GameState& game) {
 }
 
 void updateMoneyFlags(GameState& game) {
-    for (const auto& [flag, bound] : moneyFlags) game.storyFlags[flag] = game.heroMoney > bound ? 1 : 0;
+    for (const auto& [flag, bound] : game.rules.moneyFlags) game.storyFlags[flag] = game.heroMoney > bound ? 1 : 0;
 }
 
 void giveItem(GameState& game, int32_t id, bool paid) {

@@ -387,8 +387,8 @@ TEST_F(DemoWorld, BossesUseEveryPatternEveryBattleTrackAndTheLastOneStartsTheEnd
         SCOPED_TRACE("boss " + std::to_string(number));
         ASSERT_EQ(loadBoss(game, number), 1);
         const BossRecord& boss = game.boss;
-        ASSERT_GT(bossTrack(boss.name), 0) << boss.name;
-        tracks.insert(trackByNumber[bossTrack(boss.name)]);
+        ASSERT_GT(bossTrack(WorldRules{}, boss.name), 0) << boss.name;
+        tracks.insert(trackByNumber[bossTrack(WorldRules{}, boss.name)]);
         EXPECT_TRUE(polygonContains(arena, boss.gx, boss.gy));
         // The boss starts inside its arena too (its map position is x + gx - 300, y + gy - 300).
         EXPECT_TRUE(polygonContains(arena, boss.x + boss.gx - 300, boss.y + boss.gy - 300));

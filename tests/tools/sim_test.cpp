@@ -93,11 +93,12 @@ TEST_F(Sim, DumpShowsTheStartValuesOfTheGame) {
     EXPECT_EQ(state["messageLines"], json(std::vector<std::string>(12)));
 
     // Every field of every record is in the dump; screenMode is flag 56 shown again under its own name.
-    // The record's parts show their fields side by side, beside test-play and screenMode (flag 56 by name).
+    // The record's parts show their fields side by side, beside test-play, the world's rules and screenMode (flag 56
+    // by name).
     const int partFields = static_cast<int>(declaredFieldCount<PlayState>() + declaredFieldCount<TickInput>() +
                                             declaredFieldCount<SceneState>() + declaredFieldCount<LoadedWorld>() +
                                             declaredFieldCount<Presentation>());
-    EXPECT_EQ(static_cast<int>(state.size()), partFields + 2) << state.dump().substr(0, 300);
+    EXPECT_EQ(static_cast<int>(state.size()), partFields + 3) << state.dump().substr(0, 300);
     expectEveryField<ItemRecord>(state["heldItem"], "heldItem");
     expectEveryField<WeaponSlot>(state["weaponSpace"], "weaponSpace");
     expectEveryField<WeaponSlot>(state["weaponB"], "weaponB");

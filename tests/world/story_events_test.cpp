@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/game_state.h"
 #include "test_support.h"
+#include "world/movement.h"
 #include "world_files.h"
 
 using worldtest::addArea;
@@ -190,3 +193,45 @@ TEST_F(StoryEvents, WeaponsGivenOrBoughtGoToTheBKeyAndAreOwned) {
 }
 
 }  // namespace
+
+// A world's own rules file replaces the tables it states and keeps the others; its start, music and story rules are
+// what the game then plays by, and what it cannot use is noted at its line.
+TEST_F(StoryEvents, AWorldsOwnRulesReplaceTheTablesItStates) {
+    writeTextFile("media/WorldRules.xml",
+                  "<worldrules>\n"
+                  "<start screen=\"0\" area=\"2\" x=\"5\" y=\"6\" money=\"9\" weapons=\"1\" b=\"1\"/>\n"
+                  "<music><track name=\"hill\" file=\"pict\\hill.mp3\"/>\n"
+                  "<screen first=\"0\" last=\"1\" track=\"town\"/><screen num=\"1\" track=\"hill\"/>\n"
+                  "<boss name=\"Gorm\" track=\"hill\"/><boss name=\"Orm\" track=\"hil\"/></music>\n"
+                  "<npcrules><npc screen=\"0\" area=\"1\" flag=\"30\" equals=\"1\"/></npcrules>\n"
+                  "<moneyflags/>\n"
+                  "<visit scren=\"2\"/>\n"
+                  "</worldrules>\n");
+    std::vector<Diagnostic> problems;
+    game.rules = readWorldRules(&problems);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].line, 5);  // the unknown track "hil"
+    EXPECT_NE(problems[0].text.find("did you mean \"hill\""), std::string::npos) << problems[0].text;
+    EXPECT_EQ(problems[1].line, 8);  // "scren"
+    EXPECT_FALSE(problems[1].error);
+
+    const std::pair<int32_t, int32_t> music[] = {{0, 2}, {1, 10}, {2, 0}};
+    for (const auto& [screen, track] : music) EXPECT_EQ(screenTrack(game.rules, screen), track) << screen;
+    EXPECT_EQ(bossTrack(game.rules, "Gorm"), 10);
+    EXPECT_EQ(bossTrack(game.rules, "ぬすず"), 0);  // the music table was replaced whole
+
+    applyStartRules(game);
+    EXPECT_EQ(std::make_tuple(game.currentMap, game.currentArea, game.heroX, game.heroY), std::make_tuple(0, 2, 5, 6));
+    EXPECT_TRUE(game.weaponOwned[1] && !game.weaponOwned[0] && !game.weaponOwned[5]);
+
+    for (int i = 0; i < 3; ++i) addArea(game, 1, 0, 0, 10, 10);
+    game.heroMoney = 5000;
+    game.storyFlags[30] = 1;
+    runStoryEvents(game);
+    EXPECT_TRUE(game.areas[1].npc.absent);
+    EXPECT_EQ(game.storyFlags[5], 0);   // no money flags in this world
+    EXPECT_EQ(game.storyFlags[46], 0);  // the stages were kept: 49-51 are not set
+    game.currentMap = 16;
+    runStoryEvents(game);
+    EXPECT_EQ(game.storyFlags[17], 0);  // the visit element named no screen it knows: no visit screen
+}

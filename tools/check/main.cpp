@@ -1,6 +1,6 @@
 // quorvath-check [DIR] [--json]: checks a world folder and lists every problem with its file and line.
 // Exit status 0 when there is no error (warnings allowed), 1 otherwise, 2 for a bad command line.
-// quorvath-check --rules-json prints the game's fixed story rule tables instead, for the route planner.
+// quorvath-check [DIR] --rules-json prints the rules in effect for the world instead, for the route planner.
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -10,39 +10,32 @@
 
 #include "author/world_check.h"
 #include "author/world_texts.h"
-#include "world/story_events.h"
+#include "core/flag_ids.h"
+#include "core/world_rules.h"
+#include "new_world.h"
 
 namespace {
 
 constexpr const char* usage =
     "usage: quorvath-check [DIR] [--json]\n"
+    "       quorvath-check [DIR] --rules-json\n"
+    "       quorvath-check [DIR] --flags\n"
+    "       quorvath-check --new DIR\n"
     "       quorvath-check --pot [DIR]\n"
-    "       quorvath-check --rules-json\n"
     "Checks the world in DIR (default: the current folder) and lists every problem with its file and line;\n"
-    "--json prints them as one JSON object. --rules-json prints the game's fixed story rules as JSON: the\n"
-    "areas whose NPC a story flag hides (\"npcRules\") and the money flags with their bounds (\"moneyFlags\").\n"
+    "--json prints them as one JSON object. --rules-json prints the world's rules in effect as JSON (its own\n"
+    "media/WorldRules.xml, else the demo story's): the start, the areas whose NPC a story flag hides\n"
+    "(\"npcRules\"), the money flags with their bounds (\"moneyFlags\"), the stages and the music. --flags\n"
+    "lists every story flag id (0-56) with each place the world and the engine use it, and the free ids.\n"
+    "--new makes a minimal world of two screens in DIR, a new or empty folder, to grow your own from.\n"
     "--pot prints the translation template of the world's texts (PO format, each text with its places), from\n"
     "which a translator makes lang/LANGUAGE.po (msginit) and keeps it current (msgmerge).\n";
-
-// The story rule tables exactly as the game holds them; tools/world_layout/route.py plans with these.
-nlohmann::json storyRulesJson() {
-    nlohmann::json out = {{"npcRules", nlohmann::json::array()}, {"moneyFlags", nlohmann::json::array()}};
-    for (const NpcRule& rule : npcRules)
-        out["npcRules"].push_back({{"screen", rule.screen},
-                                   {"area", rule.area},
-                                   {"flag", rule.flag},
-                                   {"test", rule.greaterThan ? "above" : "equals"},
-                                   {"value", rule.value}});
-    for (const MoneyFlag& money : moneyFlags)
-        out["moneyFlags"].push_back({{"flag", money.flag}, {"above", money.bound}});
-    return out;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string folder = ".";
-    bool json = false, pot = false;
+    bool json = false, rules = false, flags = false, pot = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--json") {
@@ -50,8 +43,15 @@ int main(int argc, char** argv) {
         } else if (arg == "--pot") {
             pot = true;
         } else if (arg == "--rules-json") {
-            std::cout << storyRulesJson().dump() << "\n";
-            return 0;
+            rules = true;
+        } else if (arg == "--new") {
+            if (i + 1 >= argc) {
+                std::cerr << usage;
+                return 2;
+            }
+            return makeNewWorld(argv[i + 1]);
+        } else if (arg == "--flags") {
+            flags = true;
         } else if (arg == "--help" || arg == "-h") {
             std::cout << usage;
             return 0;
@@ -75,6 +75,24 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::cout << text;
+        return 0;
+    }
+    if (rules) {
+        std::cout << worldRulesJson(readWorldRules()) << "\n";
+        return 0;
+    }
+    if (flags) {
+        std::vector<bool> used(storyFlagCount, false);
+        for (const FlagUseReport& use : listFlagUses()) {
+            if (use.id < 0 || use.id >= storyFlagCount) continue;
+            used[static_cast<size_t>(use.id)] = true;
+            const std::string where = use.file.empty() ? "engine" : use.file + ":" + std::to_string(use.line);
+            std::cout << "flag " << use.id << ": " << where << ": " << use.use << "\n";
+        }
+        std::cout << "free:";
+        for (int32_t id = 0; id < storyFlagCount; ++id)
+            if (!used[static_cast<size_t>(id)]) std::cout << " " << id;
+        std::cout << "\n";
         return 0;
     }
     const auto diagnostics = checkWorld();

@@ -317,6 +317,7 @@ template <class V> constexpr void fields(V& v, RecordType<GameState>) {
     v(fieldList::Part<Presentation>{});
     // The authors' test-play
     v("testPlay", &GameState::testPlay);
+    v("rules", &GameState::rules);
 }
 
 // Each list names every field of its record once: the member pointers are compared at compile time and
@@ -361,6 +362,7 @@ json toJson(const GameState& game, const std::string& value);
 json toJson(const GameState& game, const Picture& picture);
 json toJson(const GameState& game, const FixedPictures& pictures);
 json toJson(const GameState& game, const Font& font);
+json toJson(const GameState& game, const WorldRules& rules);
 json toJson(const GameState& game, const Canvas& canvas);
 json toJson(const GameState& game, const Polygon& polygon);
 json toJson(const GameState& game, const TrackRegistry& tracks);
@@ -423,6 +425,10 @@ json toJson(const GameState&, const FixedPictures& pictures) {
                         {"height", pictureHeight(pictures[i])}});
     }
     return list;
+}
+
+json toJson(const GameState&, const WorldRules& rules) {
+    return json::parse(worldRulesJson(rules));
 }
 
 json toJson(const GameState&, const Font& font) {
@@ -564,6 +570,7 @@ void setAt(SetRequest& request, size_t at, float& field);
 void setAt(SetRequest& request, size_t at, std::string& field);
 void setAt(SetRequest& request, size_t at, Picture& field);
 void setAt(SetRequest& request, size_t at, Font& field);
+void setAt(SetRequest& request, size_t at, WorldRules& field);
 void setAt(SetRequest& request, size_t at, Canvas& field);
 void setAt(SetRequest& request, size_t at, PolygonPoint& point);
 void setAt(SetRequest& request, size_t at, Polygon& polygon);
@@ -652,6 +659,9 @@ void setAt(SetRequest& request, size_t, Picture&) {
     notSettable(request);
 }
 void setAt(SetRequest& request, size_t, Font&) {
+    notSettable(request);
+}
+void setAt(SetRequest& request, size_t, WorldRules&) {
     notSettable(request);
 }
 void setAt(SetRequest& request, size_t, Canvas&) {
