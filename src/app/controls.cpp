@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/language.h"
 #include "app/user_folders.h"
 #include "core/game_state.h"
 #include "core/keys.h"
@@ -240,12 +241,13 @@ void showSettingsInMenu(GameState& game, const Controls& controls) {
     menu.mute = settings.mute;
     menu.fullscreen = settings.display.fullscreen;
     menu.scale = settings.display.scale;
+    menu.language = game.translations.language;
     menu.keyNames.clear();
     for (int32_t action = 0; action < actionCount; ++action) {
-        std::string line = std::string(actionLabels[action]) + "　";
+        std::string line = gameText(game, actionLabels[action]) + "　";
         std::string names;
         for (int32_t key : settings.keys[action]) names += (names.empty() ? "" : " / ") + keyNameOfCode(key);
-        menu.keyNames.push_back(line + (names.empty() ? "なし" : names));
+        menu.keyNames.push_back(line + (names.empty() ? gameText(game, "なし") : names));
     }
 }
 
@@ -268,15 +270,16 @@ void bindPressedKey(GameState& game, Controls& controls, int32_t key) {
     if (key == vkEscape) return menuKeyAnswered(game, "");
     const int32_t chosen = game.menu.keyRow;
     if (chosen < 0 || chosen >= actionCount) return menuKeyAnswered(game, "");
-    if (keyNameOfCode(key).empty()) return menuKeyAnswered(game, "そのキーは つかえません");
+    if (keyNameOfCode(key).empty()) return menuKeyAnswered(game, gameText(game, "そのキーは つかえません"));
     for (int32_t action = 0; action < actionCount; ++action) {
         if (action != chosen && boundTo(controls.settings.keys[action], key)) {
-            return menuKeyAnswered(game, std::string("そのキーは「") + actionLabels[action] + "」に つかわれています");
+            return menuKeyAnswered(
+                game, gameText(game, "そのキーは「{0}」に つかわれています", {gameText(game, actionLabels[action])}));
         }
     }
     const PlayerCommand own = playerCommandOfKey(controls, key, false, false);
     if (own != PlayerCommand::none && own != PlayerCommand::togglePause) {
-        return menuKeyAnswered(game, "そのキーは ゲームが つかっています");
+        return menuKeyAnswered(game, gameText(game, "そのキーは ゲームが つかっています"));
     }
     controls.settings.keys[chosen] = {key};
     writeBack(game, controls);
@@ -303,6 +306,28 @@ void carryOut(GameState& game, Controls& controls, MenuRequest request) {
         setWindowScale(settings.display.scale);
         writeBack(game, controls);
         break;
+    case MenuRequest::languagePrevious:
+    case MenuRequest::languageNext: {
+        // The languages the world has catalogues for, after the texts as written; the next or the one before.
+        std::vector<std::string> languages = {""};
+        std::error_code noFolder;
+        for (const auto& entry : std::filesystem::directory_iterator("lang", noFolder)) {
+            const std::string name = languageName(entry.path().stem().string());
+            if (entry.path().extension() == ".po" && !name.empty()) languages.push_back(name);
+        }
+        std::sort(languages.begin() + 1, languages.end());
+        const auto now = std::find(languages.begin(), languages.end(), game.translations.language);
+        const size_t at = now == languages.end() ? 0 : static_cast<size_t>(now - languages.begin());
+        const size_t step = request == MenuRequest::languageNext ? 1 : languages.size() - 1;
+        const std::string chosen = languages[(at + step) % languages.size()];
+        std::vector<CatalogueProblem> problems;
+        chooseLanguage(game, chosen, controls.catalogues, problems);
+        for (const CatalogueProblem& problem : problems)
+            std::fprintf(stderr, "%s:%d: warning: %s\n", problem.file.c_str(), problem.line, problem.text.c_str());
+        settings.language = chosen.empty() ? "C" : chosen;
+        writeBack(game, controls);
+        break;
+    }
     case MenuRequest::toTitle:
         returnToTitle(game);
         carryOut(game, controls, MenuRequest::resume);

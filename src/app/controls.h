@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -38,11 +39,12 @@ struct Controls {
     Settings settings = defaultSettings();
     // The window as this start opened it: the settings, or what the command line asked for this start only.
     DisplayMode startDisplay;
-    std::string settingsPath;      // where changes are written back; empty writes nothing
-    std::string screenshotFolder;  // empty: the pictures folder's Quorvath folder
-    bool paused = false;           // no frame tick runs and the music holds
-    bool quit = false;             // the player asked to end the game
-    bool startFailed = false;      // a file the start needs failed once the window showed: the game ends with 1
+    std::string settingsPath;          // where changes are written back; empty writes nothing
+    std::string screenshotFolder;      // empty: the pictures folder's Quorvath folder
+    std::filesystem::path catalogues;  // the game's own translation catalogues; empty when none were found
+    bool paused = false;               // no frame tick runs and the music holds
+    bool quit = false;                 // the player asked to end the game
+    bool startFailed = false;          // a file the start needs failed once the window showed: the game ends with 1
     // The game key each physical input holds down (keyboard keys by code, pad buttons and stick directions
     // by pad), so a game key held by two inputs is let go only when the last one is.
     std::map<int64_t, int32_t> inputsDown;

@@ -283,6 +283,7 @@ int runGame(const LaunchOptions& options) {
     applySettings(*game, controls);
     // The player's language: a catalogue that cannot be read is reported and the texts stay as written.
     std::vector<CatalogueProblem> catalogueProblems;
+    controls.catalogues = place.catalogues;
     chooseLanguage(*game, chosenLanguage(options.language, controls.settings.language), place.catalogues,
                    catalogueProblems);
     for (const CatalogueProblem& problem : catalogueProblems)

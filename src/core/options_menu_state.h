@@ -7,7 +7,17 @@
 #include <vector>
 
 // The rows of the menu's first page, in the order they are drawn.
-enum MenuRow : int32_t { rowResume, rowMusic, rowDisplay, rowScale, rowKeys, rowTitle, rowQuit, menuRowCount };
+enum MenuRow : int32_t {
+    rowResume,
+    rowMusic,
+    rowDisplay,
+    rowScale,
+    rowKeys,
+    rowLanguage,
+    rowTitle,
+    rowQuit,
+    menuRowCount
+};
 
 struct OptionsMenu {
     bool open = false;
@@ -24,4 +34,5 @@ struct OptionsMenu {
     bool fullscreen = false;
     int32_t scale = 1;
     std::vector<std::string> keyNames;  // per action of the key page: the bound keys' names
+    std::string language;               // the language texts are shown in; empty for as written
 };

@@ -69,6 +69,10 @@ MenuRequest menuKeyPress(GameState& game, int32_t key) {
     case rowMusic: return less ? MenuRequest::musicDown : more ? MenuRequest::musicUp : MenuRequest::none;
     case rowDisplay: return less || more || isChoose(key) ? MenuRequest::toggleFullscreen : MenuRequest::none;
     case rowScale: return less ? MenuRequest::scaleDown : more ? MenuRequest::scaleUp : MenuRequest::none;
+    case rowLanguage:
+        return less                    ? MenuRequest::languagePrevious
+               : more || isChoose(key) ? MenuRequest::languageNext
+                                       : MenuRequest::none;
     case rowKeys:
         if (isChoose(key)) {
             menu.keyPage = true;

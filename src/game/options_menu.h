@@ -8,7 +8,19 @@
 struct GameState;
 
 // What the menu asks the program to carry out: the settings and the window are the program's.
-enum class MenuRequest { none, resume, musicDown, musicUp, toggleFullscreen, scaleDown, scaleUp, toTitle, quit };
+enum class MenuRequest {
+    none,
+    resume,
+    musicDown,
+    musicUp,
+    toggleFullscreen,
+    scaleDown,
+    scaleUp,
+    languagePrevious,
+    languageNext,
+    toTitle,
+    quit
+};
 
 // Opens the menu on its first row, or straight on the question of rowTitle or rowQuit when `asking` names one.
 void openOptionsMenu(GameState& game, int32_t asking = -1);

@@ -306,8 +306,8 @@ constexpr int32_t menuBarX = 270, menuBarWidth = 150, menuBarHeight = 14;
 constexpr uint32_t menuBox = 0xE0182048u, menuFrameInk = 0xFFD8D8F0u, menuChosen = 0xFF3C4C90u,
                    menuBarEmpty = 0xFF404040u, menuBarFull = 0xFF60C060u, menuRefusalInk = 0xFFFF8080u;
 
-const char* const menuRowNames[menuRowCount] = {"つづける",        "おんがく",         "がめん",        "おおきさ",
-                                                "キーの せってい", "タイトルにもどる", "ゲームをやめる"};
+const char* const menuRowNames[menuRowCount] = {"つづける",        "おんがく", "がめん",           "おおきさ",
+                                                "キーの せってい", "ことば",   "タイトルにもどる", "ゲームをやめる"};
 
 void drawMenuRow(GameState& game, Canvas& canvas, int32_t index, bool chosen, const std::string& text) {
     const int32_t y = menuFirstRowY + index * menuRowHeight;
@@ -326,47 +326,49 @@ void drawOptionsMenu(GameState& game, Canvas& canvas) {
     fillRect(canvas, menuBoxX, menuBoxY, menuBoxWidth, menuBoxHeight, menuBox);
     if (menu.asking >= 0) {
         drawText(canvas, game.smallFont,
-                 menu.asking == rowTitle ? "セーブしていない すすみが あります。\nタイトルにもどりますか？"
-                                         : "セーブしていない すすみが あります。\nゲームをやめますか？",
+                 gameText(game, menu.asking == rowTitle
+                                    ? "セーブしていない すすみが あります。\nタイトルにもどりますか？"
+                                    : "セーブしていない すすみが あります。\nゲームをやめますか？"),
                  menuTextX, menuHeadingY, colourWhite);
-        drawMenuRow(game, canvas, 2, menu.answerYes, "はい");
-        drawMenuRow(game, canvas, 3, !menu.answerYes, "いいえ");
+        drawMenuRow(game, canvas, 2, menu.answerYes, gameText(game, "はい"));
+        drawMenuRow(game, canvas, 3, !menu.answerYes, gameText(game, "いいえ"));
         return;
     }
     if (menu.keyPage) {
-        drawText(canvas, game.smallFont, "キーの せってい", menuTextX, menuHeadingY, colourWhite);
+        drawText(canvas, game.smallFont, gameText(game, "キーの せってい"), menuTextX, menuHeadingY, colourWhite);
         const int32_t rows = static_cast<int32_t>(menu.keyNames.size());
         // The page's rows are closer together: every action and the way back fit in the box.
         for (int32_t i = 0; i <= rows; ++i) {
             const int32_t y = menuHeadingY + 34 + i * 28;
             if (i == menu.keyRow) fillRect(canvas, menuBoxX + 12, y - 4, menuBoxWidth - 24, 26, menuChosen);
-            const std::string text = i < rows ? menu.keyNames[static_cast<size_t>(i)] : "もどる";
+            const std::string text = i < rows ? menu.keyNames[static_cast<size_t>(i)] : gameText(game, "もどる");
             drawText(canvas, game.smallFont, text, menuTextX, y, colourWhite);
         }
         const int32_t noteY = menuHeadingY + 34 + (rows + 1) * 28 + 4;
         if (menu.waitingForKey) {
-            drawText(canvas, game.smallFont, "あたらしいキーを おしてください（Esc でやめる）", menuTextX - 20, noteY,
-                     colourWhite);
+            drawText(canvas, game.smallFont, gameText(game, "あたらしいキーを おしてください（Esc でやめる）"),
+                     menuTextX - 20, noteY, colourWhite);
         } else if (!menu.refusal.empty()) {
             drawText(canvas, game.smallFont, menu.refusal, menuTextX - 20, noteY, menuRefusalInk);
         }
         return;
     }
-    drawText(canvas, game.smallFont, "メニュー", menuTextX, menuHeadingY, colourWhite);
+    drawText(canvas, game.smallFont, gameText(game, "メニュー"), menuTextX, menuHeadingY, colourWhite);
     for (int32_t row = 0; row < menuRowCount; ++row) {
-        std::string text = menuRowNames[row];
-        if (row == rowDisplay) text += menu.fullscreen ? "　　フルスクリーン" : "　　ウィンドウ";
+        std::string text = gameText(game, menuRowNames[row]);
+        if (row == rowDisplay) text += "　　" + gameText(game, menu.fullscreen ? "フルスクリーン" : "ウィンドウ");
         if (row == rowScale) text += "　　× " + std::to_string(menu.scale);
+        if (row == rowLanguage) text += "　　" + (menu.language.empty() ? gameText(game, "そのまま") : menu.language);
         drawMenuRow(game, canvas, row, row == menu.row, text);
         if (row == rowMusic) {
             const int32_t y = menuFirstRowY + row * menuRowHeight + 4;
             fillRect(canvas, menuBarX, y, menuBarWidth, menuBarHeight, menuBarEmpty);
             if (!menu.mute)
                 fillRect(canvas, menuBarX, y, menuBarWidth * menu.musicVolume / 100, menuBarHeight, menuBarFull);
-            drawText(canvas, game.smallFont, menu.mute ? "ミュート" : std::to_string(menu.musicVolume),
+            drawText(canvas, game.smallFont, menu.mute ? gameText(game, "ミュート") : std::to_string(menu.musicVolume),
                      menuBarX + menuBarWidth + 12, y - 4, colourWhite);
         }
     }
-    drawText(canvas, game.smallFont, "↑↓ えらぶ　←→ かえる　V けってい　Esc もどる", menuTextX - 20,
+    drawText(canvas, game.smallFont, gameText(game, "↑↓ えらぶ　←→ かえる　V けってい　Esc もどる"), menuTextX - 20,
              menuBoxY + menuBoxHeight - 34, menuFrameInk);
 }

@@ -194,6 +194,7 @@ template <class V> constexpr void fields(V& v, RecordType<OptionsMenu>) {
     v("fullscreen", &OptionsMenu::fullscreen);
     v("scale", &OptionsMenu::scale);
     v("keyNames", &OptionsMenu::keyNames);
+    v("language", &OptionsMenu::language);
 }
 
 template <class V> constexpr void fields(V& v, RecordType<Notes>) {
