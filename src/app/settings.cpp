@@ -462,13 +462,24 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
         std::vector<std::string> keyNames;  // a binding of keys: the names of its list, written as the text says
     };
     std::vector<Change> changes = {
-        {"display", "fullscreen", current.display.fullscreen != settings.display.fullscreen,
-         settings.display.fullscreen ? "true" : "false"},
-        {"display", "scale", current.display.scale != settings.display.scale, std::to_string(settings.display.scale)},
-        {"audio", "music_volume", current.musicVolume != settings.musicVolume, std::to_string(settings.musicVolume)},
-        {"audio", "mute", current.mute != settings.mute, settings.mute ? "true" : "false"},
+        {"display",
+         "fullscreen",
+         current.display.fullscreen != settings.display.fullscreen,
+         settings.display.fullscreen ? "true" : "false",
+         {}},
+        {"display",
+         "scale",
+         current.display.scale != settings.display.scale,
+         std::to_string(settings.display.scale),
+         {}},
+        {"audio",
+         "music_volume",
+         current.musicVolume != settings.musicVolume,
+         std::to_string(settings.musicVolume),
+         {}},
+        {"audio", "mute", current.mute != settings.mute, settings.mute ? "true" : "false", {}},
         // A language is letters, digits, '_' and '-' only (or "auto", "C"): quoted as it stands.
-        {"game", "language", current.language != settings.language, "\"" + settings.language + "\""},
+        {"game", "language", current.language != settings.language, "\"" + settings.language + "\"", {}},
     };
     // A key the player bound in the game's menu: the action's whole list of keys.
     for (int32_t action = 0; action < actionCount; ++action) {

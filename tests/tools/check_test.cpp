@@ -379,9 +379,10 @@ TEST_F(WorldCheck, BadWorldsAreReportedAtTheirLine) {
         const CheckResult result = checkWith(bad.file, bad.from, bad.to);
         const std::string markedFile = bad.marker.rfind("<screen", 0) == 0 ? map : bad.file;
         expectOnly(result, markedFile, bad.marker, bad.error);
-        if (result.report["diagnostics"].size() == 1)
+        if (result.report["diagnostics"].size() == 1) {
             EXPECT_NE(result.report["diagnostics"][0]["message"].get<std::string>().find(bad.says), std::string::npos)
                 << result.report["diagnostics"][0]["message"];
+        }
     }
     std::remove(rules.c_str());
 }
