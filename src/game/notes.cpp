@@ -73,6 +73,14 @@ void drawSwing(Canvas& canvas, const GameState& game) {
     clipCanvas(canvas, 0, 0, 0, 0);
 }
 
+// A hero hit flashes: every other tick of the flash a light red lies over his body, so a blow is seen even when
+// the hit circle is lost among the enemies.
+constexpr uint32_t hurtInk = 0xA0FF4040;
+
+bool hurtFlashUp(const GameState& game) {
+    return (game.scene == sceneField || game.scene == sceneBoss) && game.hurtTicks > 0 && game.hurtTicks % 2 == 0;
+}
+
 // The note still up at this moment, or empty.
 std::string currentNote(const GameState& game) {
     if (game.notes.text.empty()) return {};
@@ -137,9 +145,11 @@ std::string playerNotesKey(const GameState& game, bool paused) {
     const bool bar = bossBarUp(game);
     const bool prompt = talkPromptUp(game);
     const bool swing = swingUp(game);
-    if (note.empty() && !sign && !bar && !prompt && !swing) return {};
+    const bool hurt = hurtFlashUp(game);
+    if (note.empty() && !sign && !bar && !prompt && !swing && !hurt) return {};
     std::string shown = note + (sign ? "\n" + pauseSign : std::string()) + (prompt ? "\n" + talkPrompt : std::string());
     if (swing) shown += "\nswing " + std::to_string(game.swordDir) + " " + std::to_string(game.swordTicks);
+    if (hurt) shown += "\nhurt";
     if (bar) shown += "\n" + game.boss.name + " " + std::to_string(bossBarLength(game.boss));
     return shown;
 }
@@ -147,6 +157,8 @@ std::string playerNotesKey(const GameState& game, bool paused) {
 void drawPlayerNotes(GameState& game, Canvas& canvas, bool paused) {
     if (!game.notes.shown) return;
     if (bossBarUp(game)) drawBossBar(canvas, game);
+    if (hurtFlashUp(game))
+        fillEllipse(canvas, heroViewX + 6.0f, heroViewY + 2.0f, heroCell - 12.0f, heroCell - 4.0f, hurtInk);
     if (swingUp(game)) drawSwing(canvas, game);
     const std::string note = currentNote(game);
     if (!note.empty()) drawNoteBox(canvas, game.smallFont, gameText(game, note), 16, 12);

@@ -258,3 +258,15 @@ TEST_F(NotesOverTheMap, TheSwordsSwingSweepsInFrontOfTheHeroOnlyWhileItLasts) {
     EXPECT_GT(differing(pictureWithNotes(game, false), game.backBuffer, 310, 260, 340, 340), 40) << "to his right";
     EXPECT_EQ(differing(pictureWithNotes(game, false), game.backBuffer, 250, 250, 290, 350), 0) << "not behind him";
 }
+
+TEST_F(NotesOverTheMap, AHurtHeroFlashesEveryOtherTickOfTheFlash) {
+    const std::pair<int32_t, const char*> cases[] = {{6, "\nhurt"}, {5, ""}, {2, "\nhurt"}, {0, ""}};
+    game.notes.shown = true;
+    game.scene = sceneField;
+    for (const auto& [ticks, shown] : cases) {
+        game.hurtTicks = ticks;
+        EXPECT_EQ(notesOnScreen(game, false), shown) << ticks;
+    }
+    game.hurtTicks = 4;
+    EXPECT_GT(differing(pictureWithNotes(game, false), game.backBuffer, 290, 290, 310, 310), 300) << "over him";
+}
