@@ -94,10 +94,12 @@ public:
                 readInt(node, "display.scale", 1, largestScale, settings.display.scale);
             } else if (name == "scaling") {
                 const std::optional<std::string> text = node.value_exact<std::string>();
-                if (text == "integer" || text == "fit") {
-                    settings.display.scaling = *text == "fit" ? Scaling::fit : Scaling::integer;
+                if (text == "auto" || text == "integer" || text == "fit") {
+                    settings.display.scaling = *text == "fit"       ? Scaling::fit
+                                               : *text == "integer" ? Scaling::integer
+                                                                    : Scaling::automatic;
                 } else {
-                    warn(node.source(), "display.scaling must be \"integer\" or \"fit\"; \"integer\" is used");
+                    warn(node.source(), "display.scaling must be \"auto\", \"integer\" or \"fit\"; \"auto\" is used");
                 }
             } else if (name == "renderer") {
                 const std::optional<std::string> text = node.value_exact<std::string>();

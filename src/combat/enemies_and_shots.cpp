@@ -24,6 +24,8 @@ constexpr int32_t itemFoundOnKill = 6;
 // A new enemy stands at least this far beyond its touch from the hero's centre: a wave that appeared on the
 // hero, or a step from him, would take his life before the player could see it, let alone move.
 constexpr int32_t spawnClearance = 80;
+// A hero hit flashes for this many ticks over the picture (when the player's notes are on).
+constexpr int32_t hurtFlashTicks = 6;
 
 // An offset moved one step toward the hero's centre line from its view coordinate; a negative
 // step moves it away. A step past the end of the range stops there (and so off any area).
@@ -195,6 +197,7 @@ bool enemyStep(GameState& game, int32_t slot) {
     if (nearerThan(int64_t{vx} - viewCentre, int64_t{vy} - viewCentre, e.size)) {
         knockBack(game, slot);
         game.heroLife = clampedSum(game.heroLife, -5);
+        game.hurtTicks = hurtFlashTicks;
         spawnEffect(game, viewCentre, viewCentre, 2);
         touched = true;
     }
@@ -273,6 +276,7 @@ void bossShotsHitHero(GameState& game) {
         const int32_t vy = viewOf(s.y, s.anchorY, game.heroY);
         if (!nearerThan(int64_t{vx} - viewCentre, int64_t{vy} - viewCentre, 40)) continue;
         game.heroLife = clampedSum(game.heroLife, -int64_t{s.power});
+        game.hurtTicks = hurtFlashTicks;
         s.alive -= 1;
         spawnEffect(game, viewCentre, viewCentre, 3);
     }
@@ -293,6 +297,7 @@ void clearCombat(GameState& game, CombatClearing clearing) {
 void advanceCombat(GameState& game) {
     // Left to run down while no sword is used; only values above 0 show the swing. Kept at the floor so it never wraps.
     if (game.swordTicks > INT32_MIN) game.swordTicks -= 1;
+    if (game.hurtTicks > 0) game.hurtTicks -= 1;
     for (int32_t k = 0; k < shotSlotCount; ++k) flyShot(game, heroShotTable, k);
     if (game.scene == sceneBoss)
         for (int32_t k = 0; k < shotSlotCount; ++k) flyShot(game, bossShotTable, k);

@@ -58,7 +58,8 @@ void showSwing(GameState& game) {
 }
 
 void showMessageWindow(GameState& game) {
-    show(game, MessageShown{messageLineText(game, game.messageLine), messageLineText(game, game.messageLine + 1)});
+    show(game, MessageShown{messageLineText(game, game.messageLine), messageLineText(game, game.messageLine + 1),
+                            game.selectedItem.name, game.selectedItem.use / 2});
 }
 
 void showQuestion(GameState& game) {

@@ -59,6 +59,7 @@ struct SceneState {
     int32_t menuCursor = 0;
     int32_t attackCooldown = 0;
     int32_t swordTicks = 0;
+    int32_t hurtTicks = 0;  // ticks left of the hero's flash after a blow (drawn by the player's notes)
     int32_t swordDir = dirDown;
     BossPhase bossPhase = phaseWalkToArena;
     bool gameOverToTitle = false;  // game over goes back to the title: no save a hero could play on from

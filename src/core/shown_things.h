@@ -50,8 +50,12 @@ struct SwingShown {
     int32_t dir = 0, ticks = 0;
 };
 // The two lines of the message window.
+// The window's two lines, and the item chosen on the item page with what a buyer pays for it, for the lines that
+// name them ({sell:name}, {sell:price}).
 struct MessageShown {
     std::string first, second;
+    std::string saleName;
+    int32_t salePrice = 0;
 };
 struct QuestionShown {
     bool yes = true;

@@ -1,9 +1,12 @@
-// The player's notes over the map view: the short note, the pause sign, the boss's life bar and the talk prompt.
+// The player's notes over the map view: the short note, the pause sign, the boss's life bar, the talk prompt and
+// the sword's swing.
 #include "game/notes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
+#include "core/directions.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
 #include "game/translation.h"
@@ -30,6 +33,52 @@ constexpr int32_t promptAboveHero = 30;
 
 bool talkPromptUp(const GameState& game) {
     return game.scene == sceneField && talkTarget(game) >= 0;
+}
+
+// The sword's swing: the rules draw only a short dash in front of the hero, easy to miss; over it the blade
+// sweeps a third of a turn around him through the swing's four ticks, with a fading trail behind it, as far as
+// the sword reaches.
+constexpr int32_t swingTicksShown = 4, swingTrailSteps = 6;
+constexpr double swingInner = 14, swingOuter = 36, swingHalfTurn = 1.05;
+constexpr uint32_t bladeInk = 0xFFFFFFFF, trailInk = 0x00E8F0FF;
+
+bool swingUp(const GameState& game) {
+    return (game.scene == sceneField || game.scene == sceneBoss) && game.swordTicks > 0 &&
+           game.swordTicks <= swingTicksShown;
+}
+
+void drawSwing(Canvas& canvas, const GameState& game) {
+    double facing = 0;  // right, in screen angles (y grows downwards)
+    switch (game.swordDir) {
+    case dirDown: facing = M_PI / 2; break;
+    case dirLeft: facing = M_PI; break;
+    case dirUp: facing = -M_PI / 2; break;
+    default: break;
+    }
+    const double done = static_cast<double>(swingTicksShown + 1 - game.swordTicks) / swingTicksShown;
+    const double blade = facing - swingHalfTurn + 2 * swingHalfTurn * done;
+    const auto lineAt = [&](double angle, uint32_t argb, float width) {
+        drawLine(canvas, static_cast<int32_t>(viewCentre + swingInner * std::cos(angle)),
+                 static_cast<int32_t>(viewCentre + swingInner * std::sin(angle)),
+                 static_cast<int32_t>(viewCentre + swingOuter * std::cos(angle)),
+                 static_cast<int32_t>(viewCentre + swingOuter * std::sin(angle)), argb, width);
+    };
+    clipCanvas(canvas, 0, 0, mapViewSize, mapViewSize);
+    for (int32_t step = swingTrailSteps; step >= 1; --step) {
+        const double angle = blade - 2 * swingHalfTurn * done * step / swingTrailSteps;
+        const auto alpha = static_cast<uint32_t>(0x90 * (swingTrailSteps + 1 - step) / (swingTrailSteps + 1));
+        lineAt(angle, trailInk | alpha << 24, 4.0f);
+    }
+    lineAt(blade, bladeInk, 3.0f);
+    clipCanvas(canvas, 0, 0, 0, 0);
+}
+
+// A hero hit flashes: every other tick of the flash a light red lies over his body, so a blow is seen even when
+// the hit circle is lost among the enemies.
+constexpr uint32_t hurtInk = 0xA0FF4040;
+
+bool hurtFlashUp(const GameState& game) {
+    return (game.scene == sceneField || game.scene == sceneBoss) && game.hurtTicks > 0 && game.hurtTicks % 2 == 0;
 }
 
 // The note still up at this moment, or empty.
@@ -95,8 +144,12 @@ std::string playerNotesKey(const GameState& game, bool paused) {
     const bool sign = signUp(game, paused);
     const bool bar = bossBarUp(game);
     const bool prompt = talkPromptUp(game);
-    if (note.empty() && !sign && !bar && !prompt) return {};
+    const bool swing = swingUp(game);
+    const bool hurt = hurtFlashUp(game);
+    if (note.empty() && !sign && !bar && !prompt && !swing && !hurt) return {};
     std::string shown = note + (sign ? "\n" + pauseSign : std::string()) + (prompt ? "\n" + talkPrompt : std::string());
+    if (swing) shown += "\nswing " + std::to_string(game.swordDir) + " " + std::to_string(game.swordTicks);
+    if (hurt) shown += "\nhurt";
     if (bar) shown += "\n" + game.boss.name + " " + std::to_string(bossBarLength(game.boss));
     return shown;
 }
@@ -104,6 +157,9 @@ std::string playerNotesKey(const GameState& game, bool paused) {
 void drawPlayerNotes(GameState& game, Canvas& canvas, bool paused) {
     if (!game.notes.shown) return;
     if (bossBarUp(game)) drawBossBar(canvas, game);
+    if (hurtFlashUp(game))
+        fillEllipse(canvas, heroViewX + 6.0f, heroViewY + 2.0f, heroCell - 12.0f, heroCell - 4.0f, hurtInk);
+    if (swingUp(game)) drawSwing(canvas, game);
     const std::string note = currentNote(game);
     if (!note.empty()) drawNoteBox(canvas, game.smallFont, gameText(game, note), 16, 12);
     if (talkPromptUp(game)) {

@@ -3,6 +3,8 @@
 #include "game/view.h"
 
 #include <climits>
+#include <string>
+#include <utility>
 #include <variant>
 
 #include "core/clamped_numbers.h"
@@ -165,12 +167,25 @@ struct Painter {
         }
     }
 
+    // A line translated, then its marks for the item a buyer would take filled in; a line without marks draws as
+    // written.
+    std::string messageText(const MessageShown& message, const std::string& line) const {
+        std::string text = worldText(game, line);
+        for (const auto& [mark, value] :
+             {std::pair<std::string, std::string>{"{sell:name}", worldText(game, message.saleName)},
+              {"{sell:price}", std::to_string(message.salePrice)}}) {
+            for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value.size()))
+                text.replace(at, mark.size(), value);
+        }
+        return text;
+    }
+
     void operator()(const MessageShown& message) {
         drawPicture(canvas, fixedPicture(game, picWhitebox), messageBoxAt.x, messageBoxAt.y);
-        drawText(canvas, game.largeFont, worldText(game, message.first), messageFirstLineAt.x, messageFirstLineAt.y,
-                 colourBlack);
-        drawText(canvas, game.largeFont, worldText(game, message.second), messageSecondLineAt.x, messageSecondLineAt.y,
-                 colourBlack);
+        drawText(canvas, game.largeFont, messageText(message, message.first), messageFirstLineAt.x,
+                 messageFirstLineAt.y, colourBlack);
+        drawText(canvas, game.largeFont, messageText(message, message.second), messageSecondLineAt.x,
+                 messageSecondLineAt.y, colourBlack);
     }
 
     void operator()(const QuestionShown& question) {

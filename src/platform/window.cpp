@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -30,8 +31,12 @@ std::vector<uint8_t> presentedPicture;
 uint64_t presentCount = 0;
 // The size of the picture the window shows, how it is scaled, and the window's scale when it was last a window.
 int32_t shownWidth = 0, shownHeight = 0;
-Scaling scaling = Scaling::integer;
+Scaling scaling = Scaling::automatic;
 int32_t lastWindowedScale = 1;
+// The picture scaled up by whole pixels, drawn smoothly to the largest size that fits: sharp edges without the
+// uneven pixel widths a plain non-whole scale gives. Null until the largest size is first shown so.
+SDL_Texture* sharpTexture = nullptr;
+int32_t sharpWidth = 0, sharpHeight = 0;
 // Game controllers in use, by their joystick instance.
 std::map<SDL_JoystickID, SDL_GameController*> openPads;
 // The SDL event type of a track-end report; 0 until the window system runs. Read by the audio thread.
@@ -74,10 +79,20 @@ bool integerScaleFits(int32_t outputWidth, int32_t outputHeight) {
     return outputWidth >= shownWidth && outputHeight >= shownHeight;
 }
 
+// Whether the picture is shown at the largest size of its shape, kept sharp (presentTexture places it itself).
+bool showsLargestSharp() {
+    return scaling == Scaling::fit || (scaling == Scaling::automatic && windowFullscreen());
+}
+
 // Logical size and scale: SDL letterboxes and scales the picture; a whole-number scale only while it is at
-// least 1, since SDL would otherwise crop the picture at scale 1.
+// least 1, since SDL would otherwise crop the picture at scale 1. The sharp largest size draws in screen pixels.
 void applyScaling() {
     if (!renderer) return;
+    if (showsLargestSharp()) {
+        SDL_RenderSetLogicalSize(renderer, 0, 0);
+        SDL_RenderSetIntegerScale(renderer, SDL_FALSE);
+        return;
+    }
     int outputWidth = 0, outputHeight = 0;
     SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
     SDL_RenderSetLogicalSize(renderer, shownWidth, shownHeight);
@@ -166,10 +181,56 @@ SDL_Renderer* makeRenderer(RendererChoice choice) {
     return made ? made : makeSoftwareRenderer();
 }
 
+// The texture scaled up `scale` times by whole pixels, in a texture that smooths when drawn smaller or larger;
+// null when the renderer cannot draw into textures or that large.
+SDL_Texture* scaledUpPicture(int32_t scale) {
+    const int32_t width = textureWidth * scale, height = textureHeight * scale;
+    if (!sharpTexture || width != sharpWidth || height != sharpHeight) {
+        if (sharpTexture) SDL_DestroyTexture(sharpTexture);
+        sharpTexture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
+        sharpWidth = sharpTexture ? width : 0;
+        sharpHeight = sharpTexture ? height : 0;
+        if (!sharpTexture) return nullptr;
+        SDL_SetTextureBlendMode(sharpTexture, SDL_BLENDMODE_NONE);
+        SDL_SetTextureScaleMode(sharpTexture, SDL_ScaleModeLinear);
+    }
+    if (SDL_SetRenderTarget(renderer, sharpTexture) != 0) return nullptr;
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_SetRenderTarget(renderer, nullptr);
+    return sharpTexture;
+}
+
+// The picture at the largest size of its shape, centred: scaled up by the whole number just above that size (no
+// further than the renderer's largest texture), then smoothly down to it, so each picture pixel stays a sharp
+// block with at most one blended screen pixel at its edges. A whole-number size is drawn directly.
+void copyLargestSharp() {
+    int outputWidth = 0, outputHeight = 0;
+    SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
+    const double size = std::min(static_cast<double>(outputWidth) / textureWidth,
+                                 static_cast<double>(outputHeight) / textureHeight);
+    const auto width = static_cast<int32_t>(textureWidth * size + 0.5);
+    const auto height = static_cast<int32_t>(textureHeight * size + 0.5);
+    const SDL_Rect place{(outputWidth - width) / 2, (outputHeight - height) / 2, width, height};
+    SDL_RendererInfo info{};
+    int32_t scale = std::max(1, static_cast<int32_t>(std::ceil(size)));
+    if (SDL_GetRendererInfo(renderer, &info) == 0 && info.max_texture_width > 0 && info.max_texture_height > 0) {
+        while (scale > 1 &&
+               (textureWidth * scale > info.max_texture_width || textureHeight * scale > info.max_texture_height))
+            --scale;
+    }
+    SDL_Texture* source = width == textureWidth * scale ? nullptr : scaledUpPicture(scale);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, source ? source : texture, nullptr, &place);
+}
+
 void presentTexture() {
     if (!renderer || !texture) return;
-    SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    if (showsLargestSharp()) {
+        copyLargestSharp();
+    } else {
+        SDL_RenderClear(renderer);
+        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    }
     SDL_RenderPresent(renderer);
     ++presentCount;
 }
@@ -427,6 +488,9 @@ void showWindow() {
 }
 
 void closeWindow() {
+    if (sharpTexture) SDL_DestroyTexture(sharpTexture);
+    sharpTexture = nullptr;
+    sharpWidth = sharpHeight = 0;
     if (texture) SDL_DestroyTexture(texture);
     if (renderer) SDL_DestroyRenderer(renderer);
     if (window) SDL_DestroyWindow(window);

@@ -57,8 +57,10 @@ enum PadButton : int32_t {
 enum PadAxis : int32_t { padLeftX, padLeftY, padRightX, padRightY, padLeftTrigger, padRightTrigger };
 
 // How the 900 x 600 picture fills a larger or smaller window: the largest whole-number scale that fits (or,
-// when even scale 1 does not fit, the largest size of the same shape), or always the largest size of its shape.
-enum class Scaling { integer, fit };
+// when even scale 1 does not fit, the largest size of the same shape), or always the largest size of its shape,
+// kept sharp: scaled up by whole pixels first, then smoothly to the size. automatic is the whole-number scale in
+// a window and the largest size in fullscreen, where a whole-number scale may leave most of the screen black.
+enum class Scaling { automatic, integer, fit };
 // Who draws the window: the graphics card through SDL's accelerated renderer, or SDL's own software renderer.
 // automatic takes the software one when the accelerated one cannot be made or draws on the processor itself (a
 // software OpenGL such as Mesa's llvmpipe), where SDL's plain software drawing does the same for less.
@@ -66,7 +68,7 @@ enum class RendererChoice { automatic, gpu, software };
 struct DisplayMode {
     bool fullscreen = false;
     int32_t scale = 1;  // the window's size in picture sizes
-    Scaling scaling = Scaling::integer;
+    Scaling scaling = Scaling::automatic;
     RendererChoice renderer = RendererChoice::automatic;
 };
 // The names the settings file and the command line give the choices ("auto", "gpu", "software"); false for others.

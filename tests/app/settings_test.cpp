@@ -47,7 +47,10 @@ using Keys = std::vector<int32_t>;
 // The display, audio and notes values of a settings record, as one text to compare.
 std::string plainValues(const Settings& settings) {
     return std::string(settings.display.fullscreen ? "fullscreen" : "window") + " scale " +
-           std::to_string(settings.display.scale) + (settings.display.scaling == Scaling::fit ? " fit" : " integer") +
+           std::to_string(settings.display.scale) +
+           (settings.display.scaling == Scaling::fit       ? " fit"
+            : settings.display.scaling == Scaling::integer ? " integer"
+                                                           : " auto") +
            " volume " + std::to_string(settings.musicVolume) + (settings.mute ? " muted" : "") +
            (settings.showNotes ? " notes" : "");
 }
@@ -57,7 +60,7 @@ std::string plainValues(const Settings& settings) {
 TEST_F(SettingsFile, AMissingFileGivesEveryDefaultWithoutAWord) {
     const Settings settings = readSettings("no-such-folder/settings.toml", warnings);
     EXPECT_EQ(warnings.str(), "");
-    EXPECT_EQ(plainValues(settings), "window scale 1 integer volume 100 notes");
+    EXPECT_EQ(plainValues(settings), "window scale 1 auto volume 100 notes");
     EXPECT_EQ(settings.keys[actWalkUp], Keys{vkUp});
     EXPECT_EQ(settings.keys[actWalkDown], Keys{vkDown});
     EXPECT_EQ(settings.keys[actWalkLeft], Keys{vkLeft});
@@ -177,6 +180,7 @@ talk = ["zz"]
     EXPECT_TRUE(warnedAt(2, "display.fullscreen must be true or false")) << warnings.str();
     EXPECT_TRUE(warnedAt(3, "display.scale must be a whole number from 1 to 16; 1 is used"));
     EXPECT_TRUE(warnedAt(4, "display.scaling"));
+    EXPECT_EQ(settings.display.scaling, Scaling::automatic);
     EXPECT_TRUE(warnedAt(5, "unknown setting display.colour"));
     EXPECT_TRUE(warnedAt(7, "audio.music_volume must be a whole number from 0 to 100; 100 is used"));
     EXPECT_TRUE(warnedAt(8, "audio.mute must be true or false"));
@@ -214,6 +218,7 @@ TEST_F(SettingsFile, BoundKeysMoveOffTheActionsThatHadThemByDefault) {
     EXPECT_EQ(settings.keys[actAttackSpace], Keys{vkV}) << "a key bound twice stays with the first action";
     EXPECT_TRUE(warnedAt(3, "\"Space\" is bound twice")) << warnings.str();
 
+    EXPECT_EQ(read("[display]\nscaling = \"integer\"\n").display.scaling, Scaling::integer);
     const Settings moved = read("[keys]\nmenu = [\"Space\"]\n");
     EXPECT_EQ(warnings.str(), "");
     EXPECT_EQ(moved.keys[actMenu], Keys{vkSpace});
@@ -303,7 +308,7 @@ TEST_F(SettingsFile, NoFileStopsTheStartAndWrittenBackValuesAreReadAgainWhatever
         EXPECT_EQ(readTextFile("settings.toml"), text);
     }
     EXPECT_EQ(plainValues(read("#" + std::string(200, '.') + "\n[audio]\nmute = true # " + std::string(200, '.'))),
-              "window scale 1 integer volume 100 muted notes");
+              "window scale 1 auto volume 100 muted notes");
     EXPECT_EQ(warnings.str(), "");
 
     const std::pair<const char*, const char*> layouts[] = {

@@ -1,5 +1,5 @@
 // The built game in a real window under a virtual X server with a window manager, as a player's desktop runs
-// it: the picture scaled by whole numbers when the window grows, fullscreen with black bars and back, a
+// it: the picture scaled by whole numbers when the window grows, fullscreen at its largest and back, a
 // screenshot equal to the picture, mute heard through SDL's disk audio driver, and pause stopping the frame
 // clock in the game's own message loop.
 #include <gtest/gtest.h>
@@ -168,7 +168,7 @@ protected:
 
 }  // namespace
 
-TEST_F(RealDisplay, TheWindowScalesByWholeNumbersGoesFullscreenWithBarsEscOpensTheMenuAndF11ComesBack) {
+TEST_F(RealDisplay, TheWindowScalesByWholeNumbersFullscreenFillsTheScreenSharplyEscOpensTheMenuAndF11ComesBack) {
     ASSERT_NO_FATAL_FAILURE(startGame());
     ASSERT_TRUE(sized(900, 600)) << info();
 
@@ -179,25 +179,38 @@ TEST_F(RealDisplay, TheWindowScalesByWholeNumbersGoesFullscreenWithBarsEscOpensT
     const Capture doubled = capture(window, 1800, 1200);
     EXPECT_TRUE(checkerAtScaleTwo(doubled, 0, 0));
 
-    // F11: the window covers the 2000 x 1300 screen, the picture at scale 2 in its middle, black around it.
+    // F11: the window covers the 2000 x 1300 screen, the picture at its largest (1950 x 1300, 13/6 of its size)
+    // with bars of 25 at the sides; the logo's pixels stay sharp blocks of one colour with smoothed edges.
     key("F11");
     ASSERT_TRUE(waitFor([this] { return sized(2000, 1300); })) << info();
     EXPECT_NE(info().find("Absolute upper-left X:  0\n"), std::string::npos) << info();
     std::this_thread::sleep_for(300ms);
+    const auto logoPixelsSharpAndSmoothed = [](const Capture& shot) {
+        int32_t sharp = 0, smoothed = 0;
+        for (int32_t y = 220; y < 248; ++y) {
+            for (int32_t px = 245; px < 273; ++px) {
+                const bool pure = shot.at(px, y) == checkerA || shot.at(px, y) == checkerB;
+                (pure ? sharp : smoothed) += 1;
+            }
+        }
+        return std::pair{sharp, smoothed};
+    };
     const Capture screen = capture("root", 2000, 1300);
-    EXPECT_TRUE(checkerAtScaleTwo(screen, 100, 50));
-    for (const auto& [bx, by] : {std::pair{50, 650}, {1950, 650}, {1000, 25}, {1000, 1275}, {99, 49}, {1900, 1250}})
+    const auto [sharp, smoothed] = logoPixelsSharpAndSmoothed(screen);
+    EXPECT_GT(sharp, 28 * 28 / 4) << "whole-pixel blocks, not a blur";
+    EXPECT_GT(smoothed, 28) << "smoothed edges, not uneven pixels";
+    for (const auto& [bx, by] : {std::pair{12, 650}, {1988, 650}, {24, 10}, {1975, 1290}})
         EXPECT_EQ(screen.at(bx, by), 0xFF000000u) << "bar at " << bx << ", " << by;
 
-    // Esc opens the menu over the whole screen, which stays (its frame at scale 2 in the picture's middle), and
-    // closes it again; F11 then leaves fullscreen for the window as it was.
+    // Esc opens the menu over the whole screen, which stays (its frame at 13/6 in the picture), and closes it
+    // again; F11 then leaves fullscreen for the window as it was.
     key("Escape");
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(sized(2000, 1300));
-    EXPECT_EQ(capture("root", 2000, 1300).at(100 + 2 * 300, 50 + 2 * 78), 0xFFD8D8F0u) << "the menu's frame";
+    EXPECT_EQ(capture("root", 2000, 1300).at(25 + 13 * 300 / 6, 170), 0xFFD8D8F0u) << "the menu's frame";
     key("Escape");
     std::this_thread::sleep_for(300ms);
-    EXPECT_TRUE(checkerAtScaleTwo(capture("root", 2000, 1300), 100, 50)) << "the menu is gone";
+    EXPECT_EQ(logoPixelsSharpAndSmoothed(capture("root", 2000, 1300)).first, sharp) << "the menu is gone";
     EXPECT_FALSE(player.waitForExit(0ms)) << "Esc does not end the game";
     key("F11");
     ASSERT_TRUE(waitFor([this] { return sized(1800, 1200); })) << info();

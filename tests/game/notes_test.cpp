@@ -231,3 +231,42 @@ TEST_F(NotesOverTheMap, TheTalkPromptShowsWhereTalkingReaches) {
     EXPECT_GT(differing(pictureWithNotes(game, false), game.backBuffer, 250, 220, 350, 270), 100) << "over his head";
     EXPECT_EQ(differing(pictureWithNotes(game, false), game.backBuffer, 280, 280, 320, 320), 0) << "he stays in sight";
 }
+
+TEST_F(NotesOverTheMap, TheSwordsSwingSweepsInFrontOfTheHeroOnlyWhileItLasts) {
+    struct Case {
+        bool notes;
+        Scene scene;
+        int32_t ticks;
+        const char* shown;
+    };
+    const Case cases[] = {{true, sceneField, 4, "\nswing 2 4"},
+                          {true, sceneBoss, 1, "\nswing 2 1"},
+                          {true, sceneField, 0, ""},
+                          {true, sceneField, 5, ""},
+                          {true, sceneMessage, 2, ""},
+                          {false, sceneField, 2, ""}};
+    game.swordDir = dirRight;
+    for (const Case& c : cases) {
+        game.notes.shown = c.notes;
+        game.scene = c.scene;
+        game.swordTicks = c.ticks;
+        EXPECT_EQ(notesOnScreen(game, false), c.shown) << c.ticks << " " << c.scene;
+    }
+    game.notes.shown = true;
+    game.scene = sceneField;
+    game.swordTicks = 1;
+    EXPECT_GT(differing(pictureWithNotes(game, false), game.backBuffer, 310, 260, 340, 340), 40) << "to his right";
+    EXPECT_EQ(differing(pictureWithNotes(game, false), game.backBuffer, 250, 250, 290, 350), 0) << "not behind him";
+}
+
+TEST_F(NotesOverTheMap, AHurtHeroFlashesEveryOtherTickOfTheFlash) {
+    const std::pair<int32_t, const char*> cases[] = {{6, "\nhurt"}, {5, ""}, {2, "\nhurt"}, {0, ""}};
+    game.notes.shown = true;
+    game.scene = sceneField;
+    for (const auto& [ticks, shown] : cases) {
+        game.hurtTicks = ticks;
+        EXPECT_EQ(notesOnScreen(game, false), shown) << ticks;
+    }
+    game.hurtTicks = 4;
+    EXPECT_GT(differing(pictureWithNotes(game, false), game.backBuffer, 290, 290, 310, 310), 300) << "over him";
+}

@@ -31,7 +31,8 @@ TEST(Translation, TheViewDrawsTheTranslationWhereTheOriginalStood) {
     TempFolder folder;
     writeTextFile("lang/en.po", poHeader +
                                     "msgid \"みずうみのむら\"\nmsgstr \"Lake Village\"\n\n"
-                                    "msgid \"ようこそ\"\nmsgstr \"Welcome\"\n\nmsgid \"けん\"\nmsgstr \"Sword\"\n");
+                                    "msgid \"ようこそ\"\nmsgstr \"Welcome\"\n\nmsgid \"けん\"\nmsgstr \"Sword\"\n\n"
+                                    "msgid \"やくそう\"\nmsgstr \"Herb\"\n");
     writeTextFile("game-lang/en.po", poHeader + "msgid \"セーブしました\"\nmsgstr \"Saved\"\n");
     auto translatedGame = std::make_unique<GameState>(), writtenGame = std::make_unique<GameState>();
     giveDrawingSurfaces(*translatedGame);
@@ -39,13 +40,14 @@ TEST(Translation, TheViewDrawsTheTranslationWhereTheOriginalStood) {
     std::vector<CatalogueProblem> problems;
     chooseLanguage(*translatedGame, "en_GB", "game-lang", problems);
     EXPECT_TRUE(problems.empty());
-    EXPECT_EQ(translatedGame->translations.world.texts.size(), 3u) << "en_GB falls back on en.po";
+    EXPECT_EQ(translatedGame->translations.world.texts.size(), 4u) << "en_GB falls back on en.po";
     EXPECT_EQ(gameText(*translatedGame, "セーブしました"), "Saved");
-    // The same frame drawn from the originals in English and from English written in the data.
+    // The same frame drawn from the originals in English and from English written in the data; a buyer's marks
+    // filled in after the line's translation, with the chosen item's name translated too.
     translatedGame->shown = {SidePanelShown{"みずうみのむら", 1, 2, 3, 4, 5, 6, 7, "けん", "けん"},
-                             MessageShown{"ようこそ", "まだ"}};
+                             MessageShown{"ようこそ", "{sell:name} {sell:price}G {sell:name}", "やくそう", 10}};
     writtenGame->shown = {SidePanelShown{"Lake Village", 1, 2, 3, 4, 5, 6, 7, "Sword", "Sword"},
-                          MessageShown{"Welcome", "まだ"}};
+                          MessageShown{"Welcome", "Herb 10G Herb", "", 0}};
     drawShown(*translatedGame, translatedGame->backBuffer);
     drawShown(*writtenGame, writtenGame->backBuffer);
     EXPECT_TRUE(samePixels(translatedGame->backBuffer, writtenGame->backBuffer));

@@ -284,12 +284,12 @@ bool asksAQuestion(const GameState& game) {
     return game.questionLine < game.messageLineCount;
 }
 
-// A buyer says where the item he buys is chosen (the item page of the N menu) and what it fetches (half its
-// price), and asks only while the selected item has a price.
-TEST_F(DemoWorld, BuyersNameTheItemPageAndHalfThePriceAndAskOnlyForAnItemWithAPrice) {
+// A buyer says where the item he buys is chosen (the item page of the N menu), which item and what it fetches,
+// and asks only while the selected item has a price; only no sells, so reading on with V never does.
+TEST_F(DemoWorld, BuyersNameTheItemAndItsPriceAskOnlyForAnItemWithAPriceAndSellOnlyOnNo) {
     int32_t buyers = 0;
     forEachNpc([&](const AreaNpc& npc) {
-        if (std::none_of(npc.yesLines.begin(), npc.yesLines.end(), [](const SpeechLine& line) {
+        if (std::none_of(npc.noLines.begin(), npc.noLines.end(), [](const SpeechLine& line) {
                 return line.setFlagId == flagSellItem && line.setFlagValue == sellCommand;
             }))
             return;
@@ -297,8 +297,9 @@ TEST_F(DemoWorld, BuyersNameTheItemPageAndHalfThePriceAndAskOnlyForAnItemWithAPr
         game.storyFlags[flagSellItem] = 1;
         buildMessage(game, npc);
         EXPECT_TRUE(asksAQuestion(game));
-        EXPECT_EQ(game.yesFlagId, flagSellItem);
-        for (const char* word : {"Nキー", "どうぐ", "はんぶん"})
+        EXPECT_EQ(game.yesFlagId, -1) << "yes, where the cursor starts, keeps the item";
+        EXPECT_EQ(game.noFlagId, flagSellItem);
+        for (const char* word : {"Nキー", "どうぐ", "{sell:name}", "{sell:price}G"})
             EXPECT_NE(shownText(game).find(word), std::string::npos) << word;
         game.storyFlags[flagSellItem] = 0;
         buildMessage(game, npc);

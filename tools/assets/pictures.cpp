@@ -188,25 +188,29 @@ SurfacePtr chunkyText(const std::string& text, int pixelSize, uint32_t fill, uin
     return scaledUp(line.get(), scale);
 }
 
+// The VS sign lies over the rival's cut-in, 25 pixels into it and 50 down; the rival's face is in the middle of
+// the cut-in, so the burst keeps to the sign's lower left corner, on the rival's shoulder.
 SurfacePtr versusMark() {
     SurfacePtr picture = newSurface(150, 100);
     PenPtr pen = newPen(picture.get());
+    constexpr double centreX = 30, centreY = 72;
     std::vector<double> burst;
     for (int i = 0; i < 24; ++i) {
-        const double r = i % 2 == 0 ? 48 : 30;
+        const double r = i % 2 == 0 ? 27 : 17;
         const double a = i * M_PI / 12;
-        burst.push_back(75 + r * 1.45 * std::cos(a));
-        burst.push_back(50 + r * std::sin(a));
+        burst.push_back(centreX + r * 1.1 * std::cos(a));
+        burst.push_back(centreY + r * std::sin(a));
     }
     fillPolygon(pen.get(), burst, colors::ink);
     cairo_save(pen.get());
-    cairo_translate(pen.get(), 75, 50);
-    cairo_scale(pen.get(), 0.9, 0.88);
-    cairo_translate(pen.get(), -75, -50);
+    cairo_translate(pen.get(), centreX, centreY);
+    cairo_scale(pen.get(), 0.88, 0.86);
+    cairo_translate(pen.get(), -centreX, -centreY);
     fillPolygon(pen.get(), burst, colors::gold);
     cairo_restore(pen.get());
-    SurfacePtr letters = chunkyText("VS", 36, colors::red, colors::orange, 2);
-    blit(pen.get(), letters.get(), (150 - surfaceWidth(letters.get())) / 2, (100 - surfaceHeight(letters.get())) / 2);
+    SurfacePtr letters = chunkyText("VS", 20, colors::red, colors::orange, 2);
+    blit(pen.get(), letters.get(), static_cast<int>(centreX) - surfaceWidth(letters.get()) / 2,
+         static_cast<int>(centreY) - surfaceHeight(letters.get()) / 2);
     return picture;
 }
 

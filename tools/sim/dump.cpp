@@ -259,6 +259,7 @@ template <class V> constexpr void fields(V& v, RecordType<SceneState>) {
     v("menuCursor", &SceneState::menuCursor);
     v("attackCooldown", &SceneState::attackCooldown);
     v("swordTicks", &SceneState::swordTicks);
+    v("hurtTicks", &SceneState::hurtTicks);
     v("swordDir", &SceneState::swordDir);
     v("bossPhase", &SceneState::bossPhase);
     v("gameOverToTitle", &SceneState::gameOverToTitle);

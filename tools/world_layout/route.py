@@ -337,7 +337,7 @@ def main():
     p.talk(2)                      # elder: the goal
     p.door(4)                      # shop
     p.talk(2)                      # buy an herb (question: yes)
-    p.talk(4)                      # sell the selected herb back for half its price
+    p.talk(4, answer="no")         # sell the selected herb back for half its price (yes keeps it)
     p.talk(5)                      # buy the steel sword, into the B slot
     p.door(6)
     p.door(3)                      # inn
