@@ -17,7 +17,8 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides DESTINATION ${CMAKE_IN
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/game/media ${CMAKE_SOURCE_DIR}/game/pict ${CMAKE_SOURCE_DIR}/game/lang
   DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvath/game
   PATTERN ".*" EXCLUDE
-  PATTERN "*.part" EXCLUDE)
+  PATTERN "*.part" EXCLUDE
+  PATTERN "*~" EXCLUDE)
 # The game's own translation catalogues, beside the demo world.
 install(FILES ${QUORVATH_GAME_CATALOGUES} DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvath/lang)
 
