@@ -24,75 +24,21 @@
 
 #include <cairo.h>
 
+#include "title_frame.h"
 #include "x_display.h"
 
 namespace {
 
+using namespace titleFrame;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int frameWidth = 900;
-constexpr std::array<int, 3> sampleRows = {120, 310, 450};
 constexpr uint32_t floorColour = 0x2050A0;
 constexpr auto giveUpAfter = std::chrono::seconds(15);
 
-using Row = std::vector<uint32_t>;
-using Rows = std::array<Row, sampleRows.size()>;
-
 double millisSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The sample rows of the game's first title frame, drawn by the headless runner's first tick.
-bool titleRows(const fs::path& tools, Rows& rows) {
-    const fs::path shot = fs::temp_directory_path() / ("quorvath-floor-" + std::to_string(getpid()) + ".png");
-    const std::string command = "printf 'tick\\nshot " + shot.string() + "\\n' | '" +
-                                (tools / "quorvath-sim").string() + "' >/dev/null";
-    if (std::system(command.c_str()) != 0) return false;
-    cairo_surface_t* frame = cairo_image_surface_create_from_png(shot.c_str());
-    std::error_code ignored;
-    fs::remove(shot, ignored);
-    const bool whole = cairo_surface_status(frame) == CAIRO_STATUS_SUCCESS &&
-                       cairo_image_surface_get_width(frame) == frameWidth;
-    for (size_t i = 0; whole && i < rows.size(); ++i) {
-        const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(frame) +
-                                                            cairo_image_surface_get_stride(frame) * sampleRows[i]);
-        rows[i].assign(row, row + frameWidth);
-        for (uint32_t& pixel : rows[i]) pixel &= 0xFFFFFF;
-    }
-    cairo_surface_destroy(frame);
-    return whole;
-}
-
-int ignoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-bool closeEnough(uint32_t a, uint32_t b) {
-    for (int shift = 0; shift < 24; shift += 8) {
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 2) return false;
-    }
-    return true;
-}
-
-bool windowShows(Display* display, Window window, const Rows& rows) {
-    for (size_t i = 0; i < rows.size(); ++i) {
-        XImage* image = XGetImage(display, window, 0, sampleRows[i], frameWidth, 1, AllPlanes, ZPixmap);
-        if (!image) return false;
-        bool same = true;
-        for (int x = 0; x < frameWidth && same; ++x) same = closeEnough(XGetPixel(image, x, 0) & 0xFFFFFF, rows[i][x]);
-        XDestroyImage(image);
-        if (!same) return false;
-    }
-    return true;
-}
-
-bool named(Display* display, Window window, const std::string& title) {
-    char* name = nullptr;
-    if (!XFetchName(display, window, &name) || !name) return false;
-    const bool same = title == name;
-    XFree(name);
-    return same;
 }
 
 // Processor ticks (user and system) and resident kilobytes of a process.
@@ -163,7 +109,8 @@ void measureOne(VirtualScreen& screen, const std::string& who, const std::vector
         while (XPending(screen.display) > 0) {
             XEvent event;
             XNextEvent(screen.display, &event);
-            if (event.type == MapNotify && named(screen.display, event.xmap.window, title)) window = event.xmap.window;
+            if (event.type == MapNotify && windowNamed(screen.display, event.xmap.window, title))
+                window = event.xmap.window;
         }
         // Under the window manager the window is mapped inside its frame, where the root does not see it.
         if (window == 0 && screen.fullscreen) {

@@ -22,79 +22,20 @@
 
 #include <cairo.h>
 
+#include "title_frame.h"
 #include "x_display.h"
 
 namespace {
 
+using namespace titleFrame;
+
 using Clock = std::chrono::steady_clock;
 
 constexpr int runCount = 7;
-constexpr int frameWidth = 900;
-constexpr std::array<int, 3> sampleRows = {120, 310, 450};
 constexpr auto giveUpAfter = std::chrono::seconds(10);
-
-using Row = std::vector<uint32_t>;
 
 double millisSince(Clock::time_point start, Clock::time_point end) {
     return std::chrono::duration<double, std::milli>(end - start).count();
-}
-
-// The sample rows of the first title frame, as 0xRRGGBB, drawn by the headless runner's first tick.
-bool expectedTitleRows(const std::filesystem::path& tools, std::array<Row, sampleRows.size()>& rows) {
-    const std::filesystem::path shot = std::filesystem::temp_directory_path() /
-                                       ("quorvath-title-" + std::to_string(getpid()) + ".png");
-    const std::string command = "printf 'tick\\nshot " + shot.string() + "\\n' | '" +
-                                (tools / "quorvath-sim").string() + "' >/dev/null";
-    if (std::system(command.c_str()) != 0) return false;
-    cairo_surface_t* frame = cairo_image_surface_create_from_png(shot.c_str());
-    std::error_code ignored;
-    std::filesystem::remove(shot, ignored);
-    const bool whole = cairo_surface_status(frame) == CAIRO_STATUS_SUCCESS &&
-                       cairo_image_surface_get_width(frame) == frameWidth &&
-                       cairo_image_surface_get_height(frame) > sampleRows.back();
-    if (whole) {
-        const unsigned char* bytes = cairo_image_surface_get_data(frame);
-        const int stride = cairo_image_surface_get_stride(frame);
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const auto* row = reinterpret_cast<const uint32_t*>(bytes + stride * sampleRows[i]);
-            rows[i].assign(row, row + frameWidth);
-            for (uint32_t& pixel : rows[i]) pixel &= 0xFFFFFF;
-        }
-    }
-    cairo_surface_destroy(frame);
-    return whole;
-}
-
-// A window that went away between its map and our look at it is no error of ours.
-int ignoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-bool closeEnough(uint32_t a, uint32_t b) {
-    for (int shift = 0; shift < 24; shift += 8) {
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 2) return false;
-    }
-    return true;
-}
-
-bool windowShows(Display* display, Window window, const std::array<Row, sampleRows.size()>& rows) {
-    for (size_t i = 0; i < rows.size(); ++i) {
-        XImage* image = XGetImage(display, window, 0, sampleRows[i], frameWidth, 1, AllPlanes, ZPixmap);
-        if (!image) return false;
-        bool same = true;
-        for (int x = 0; x < frameWidth && same; ++x) same = closeEnough(XGetPixel(image, x, 0) & 0xFFFFFF, rows[i][x]);
-        XDestroyImage(image);
-        if (!same) return false;
-    }
-    return true;
-}
-
-bool isGameWindow(Display* display, Window window) {
-    char* name = nullptr;
-    if (!XFetchName(display, window, &name) || !name) return false;
-    const bool game = std::string(name) == "Quorvath";
-    XFree(name);
-    return game;
 }
 
 struct Run {
@@ -102,8 +43,7 @@ struct Run {
 };
 
 // One start of the game: the times from the fork to its window's map and to the title frame in it.
-Run timeOneStart(Display* display, const std::string& displayName, const std::string& game,
-                 const std::array<Row, sampleRows.size()>& rows) {
+Run timeOneStart(Display* display, const std::string& displayName, const std::string& game, const Rows& rows) {
     Run run;
     XSync(display, True);
     Child player;
@@ -119,7 +59,7 @@ Run timeOneStart(Display* display, const std::string& displayName, const std::st
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
-            if (event.type == MapNotify && isGameWindow(display, event.xmap.window)) {
+            if (event.type == MapNotify && windowNamed(display, event.xmap.window, "Quorvath")) {
                 window = event.xmap.window;
                 run.mapped = millisSince(started, Clock::now());
             }
@@ -162,8 +102,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "startup: no game at %s\n", game.c_str());
         return 1;
     }
-    std::array<Row, sampleRows.size()> rows;
-    if (!expectedTitleRows(tools, rows)) {
+    Rows rows;
+    if (!titleRows(tools, rows)) {
         std::fprintf(stderr, "startup: the start-up failed in this folder; run it in a world folder\n");
         return 1;
     }
