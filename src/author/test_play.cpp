@@ -20,6 +20,7 @@
 #include "core/game_state.h"
 #include "core/story_flags.h"
 #include "core/view_geometry.h"
+#include "core/world_model.h"
 #include "data/xml_access.h"
 #include "game/notes.h"
 #include "platform/files.h"
@@ -188,18 +189,12 @@ std::string startPlaceProblem(int32_t screen, int32_t x, int32_t y, bool* worldF
     bool ignored = false;
     bool& inWorld = worldFault != nullptr ? *worldFault : ignored;
     inWorld = false;
-    int32_t screens = -1;
-    XmlParseProblem parse;
-    XmlDocument document;
-    if (!openXmlDocumentQuietly(document, mapDataFile.gamePath, &parse)) {
+    const ModelFile<ScreenData> map = readWorldModel().map;
+    if (!map.opened) {
         inWorld = true;
-        return diagnosticLine(unreadableFileFinding(mapDataFile.name, parse));
+        return diagnosticLine(unreadableFileFinding(mapDataFile.name, map.problem));
     }
-    runXmlLoaderQuietly(mapDataFile.gamePath, [&screens](XmlDocument& map) {
-        const XmlNodeList roots = selectNodes(map, "map");
-        screens = roots.length() > 0 ? selectNodes(roots.item(0), "screen").length() : 0;
-        return 1;
-    });
+    const auto screens = static_cast<int32_t>(map.entries.size());
     if (screen < 0 || screen >= screens)
         return "the world has " + std::to_string(std::max(screens, 0)) + " screens (0 to " +
                std::to_string(std::max(screens, 0) - 1) + "): there is no screen " + std::to_string(screen);

@@ -21,6 +21,7 @@
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
+#include "core/world_model.h"
 #include "core/world_rules.h"
 #include "data/xml_access.h"
 #include "music/music.h"
@@ -28,6 +29,7 @@
 #include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/polygon.h"
+#include "world/map_file.h"
 #include "world/story_events.h"
 
 namespace {
@@ -46,42 +48,6 @@ constexpr int64_t numberLimit = 1000000;
 // The field view is 600 x 600 with the hero at its centre: 300 pixels to its edge, 425 to its corners.
 constexpr int32_t halfView = 300;
 constexpr int32_t viewCornerReach = 425;
-
-// What each element of a data file may hold as the game's loaders read it: its attributes and child elements. The
-// game ignores anything else without a word, so a misspelt name is reported with the nearest known one.
-struct ElementShape {
-    std::vector<std::string> attributes, children;
-};
-using FileShape = std::map<std::string, ElementShape>;
-const std::map<std::string, FileShape> fileShapes = {
-    {mapFile,
-     {{"map", {{}, {"screen"}}},
-      {"screen", {{"name", "areanum", "pict"}, {"area"}}},
-      {"area", {{"level", "pointnum", "enemynum"}, {"point", "enemy", "npc", "door", "boss"}}},
-      {"point", {{"x", "y"}, {}}},
-      {"enemy", {{"type"}, {}}},
-      {"npc", {{"imageid"}, {"speech"}}},
-      {"speech", {{"flagid", "state", "y", "n"}, {"setflag"}}},
-      {"setflag", {{"flagid", "state"}, {}}},
-      {"door", {{"next", "resetx", "resety"}, {}}},
-      {"boss", {{"num", "flag"}, {}}}}},
-    {npcFile, {{"npcpictdatas", {{}, {"npc"}}}, {"npc", {{"pict", "x", "y", "direction"}, {}}}}},
-    {enemyFile, {{"enemydatas", {{}, {"enemy"}}}, {"enemy", {{"life", "size", "speed"}, {}}}}},
-    {weaponFile,
-     {{"weapondatas", {{}, {"enemy"}}},
-      {"enemy", {{"name", "howto", "power", "fly", "speed", "kayaku", "wait", "pict"}, {}}}}},
-    {bossFile,
-     {{"bossdatas", {{}, {"boss"}}},
-      {"boss",
-       {{"name", "maxlife", "size", "pict", "cutin", "gx", "gy", "x", "y", "hit", "kin", "tyu"},
-        {"bspeech", "aspeech", "flag", "weapon"}}},
-      {"bspeech", {{}, {}}},
-      {"aspeech", {{}, {}}},
-      {"flag", {{"id", "state"}, {}}},
-      {"weapon", {{"type", "wait1", "wait2", "speed1", "speed2", "pict", "power"}, {}}}}},
-    {itemFile,
-     {{"itemdatas", {{}, {"item"}}}, {"item", {{"name", "use", "type", "power", "time", "pict", "howto"}, {}}}}},
-};
 
 // Command flags whose value is an item id or a weapon id.
 const std::set<int32_t> itemCommandFlags = {flagGiveItem, flagBuyItem};
@@ -106,26 +72,26 @@ struct TextToDraw {
     TextBox box;
 };
 
-struct AreaInfo {
-    Polygon polygon;
-    int32_t line = 0;
-    int32_t bossNum = -1, bossLine = 0;
-    int32_t level = 0;
-    bool hasNpc = false;
-    bool hasDoor = false;
-    int32_t doorLine = 0;
-    int32_t doorNext = -1, doorX = 0, doorY = 0;
+// An area as the game loads it, with the model's record of where the file states it.
+struct AreaInfo : AreaRecord {
+    const AreaData* data = nullptr;
+    int32_t line() const { return data->at.line; }
+    int32_t doorLine() const { return data->doors.front().at.line; }
+    int32_t bossLine() const { return data->bosses.front().at.line; }
+    bool hasNpc() const { return !npc.absent; }
 };
 
 struct ScreenInfo {
-    int32_t line = 0;
+    const ScreenData* data = nullptr;
     int32_t pictureWidth = -1, pictureHeight = -1;  // -1 when the picture does not load
     std::vector<AreaInfo> areas;
+    int32_t line() const { return data->at.line; }
 };
 
-struct BossInfo {
-    int32_t line = 0;
-    int32_t gx = 0, gy = 0;
+// An attribute of a record with its name, for the checks that treat several alike.
+struct NamedField {
+    const char* name;
+    const Field& field;
 };
 
 // Where a name leads, found once per name.
@@ -163,8 +129,8 @@ private:
     std::vector<Diagnostic> found_;
     std::vector<TextToDraw> texts_;
     WorldRules rules_;
+    WorldModel world_;
     std::vector<ScreenInfo> screens_;
-    std::vector<BossInfo> bosses_;
     std::vector<FlagUse> flagUses_;  // every read and setting of a flag, for the cross-file checks
     std::map<std::pair<std::string, PathNamer>, LocatedFile> files_;  // by the name and who names it
     std::map<std::string, PictureVerdict> pictures_;                  // by the path opened
@@ -176,15 +142,14 @@ private:
     void error(const std::string& file, int32_t line, const std::string& text) { report(file, line, true, text); }
     void warning(const std::string& file, int32_t line, const std::string& text) { report(file, line, false, text); }
 
-    std::optional<XmlNode> openRoot(const char* file, const char* rootName);
-    bool requireAttribute(const char* file, const XmlNode& element, const char* elementName, const char* name);
-    int32_t readInt(const char* file, const XmlNode& element, const char* name);
-    int32_t readNumber(const char* file, const XmlNode& element, const char* name, const std::string& what);
+    template <typename Entry> bool usable(const ModelFile<Entry>& model, const char* rootName);
+    void requireAttributes(const Spot& at, const char* elementName, std::initializer_list<NamedField> fields);
+    int32_t readInt(const Spot& at, const Field& field, const char* name);
+    int32_t readNumber(const Spot& at, const Field& field, const char* name, const std::string& what);
     std::string locateFile(const char* file, int32_t line, const std::string& gamePath, bool required, PathNamer namer);
     std::optional<PictureVerdict> checkPictureFile(const char* file, int32_t line, const std::string& gamePath,
                                                    bool required, PathNamer namer);
     void checkFlagId(const char* file, int32_t line, int32_t id, const char* what);
-    void checkNames(const char* file, const FileShape& shape, const XmlNode& element, const std::string& name);
 
     void checkEnemies();
     void checkItems();
@@ -192,9 +157,9 @@ private:
     void checkBosses();
     void checkNpcPictures();
     void checkMap();
-    void checkArea(const XmlNode& area, int32_t screen, int32_t index, AreaInfo& info);
+    void checkArea(const AreaData& area, int32_t screen, int32_t index);
     void checkAreaOnPicture(const ScreenInfo& screen, int32_t screenIndex, int32_t index);
-    void checkSpeech(const XmlNode& npc, int32_t screen, int32_t index);
+    void checkSpeech(const NpcData& npc, int32_t screen, int32_t index);
     void checkDoors();
     void checkStoryRules();
     void checkArenaPoints();
@@ -236,72 +201,58 @@ bool isWholeInteger(const std::string& text) {
     return true;
 }
 
-std::optional<XmlNode> Checker::openRoot(const char* file, const char* rootName) {
-    XmlDocument document;
-    XmlParseProblem problem;
-    if (!openXmlDocumentQuietly(document, file, &problem)) {
-        const Diagnostic found = unreadableFileFinding(file, problem);
+// A file the game can open and whose root it finds; its names the game ignores are reported here.
+template <typename Entry> bool Checker::usable(const ModelFile<Entry>& model, const char* rootName) {
+    const char* file = model.file.name;
+    if (!model.opened) {
+        const Diagnostic found = unreadableFileFinding(file, model.problem);
         error(file, found.line, found.text);
-        return std::nullopt;
+        return false;
     }
-    const XmlNodeList roots = selectNodes(document, rootName);
-    if (roots.length() == 0) {
+    if (!model.rootFound) {
         error(file, 1,
               std::string("the root element must be <") + rootName + ">: the game reads nothing from this file");
-        return std::nullopt;
+        return false;
     }
-    if (const auto shape = fileShapes.find(file); shape != fileShapes.end())
-        checkNames(file, shape->second, roots.item(0), rootName);
-    return roots.item(0);
-}
-
-void Checker::checkNames(const char* file, const FileShape& shape, const XmlNode& element, const std::string& name) {
-    const ElementShape& known = shape.at(name);
     auto didYouMean = [](const std::string& nearest, const char* open, const char* close) {
         return nearest.empty() ? std::string() : "; did you mean " + (open + nearest + close) + "?";
     };
-    for (const std::string& attribute : attributeNames(element)) {
-        if (std::find(known.attributes.begin(), known.attributes.end(), attribute) != known.attributes.end()) continue;
-        warning(file, xmlNodeLine(element),
-                "<" + name + "> has no attribute \"" + attribute + "\": the game ignores it" +
-                    didYouMean(nearestName(attribute, known.attributes), "\"", "\""));
+    for (const StrayName& stray : model.strays) {
+        const std::string nearest = nearestName(stray.name, stray.known);
+        if (stray.attribute)
+            warning(file, stray.at.line,
+                    "<" + stray.element + "> has no attribute \"" + stray.name + "\": the game ignores it" +
+                        didYouMean(nearest, "\"", "\""));
+        else
+            warning(file, stray.at.line,
+                    "<" + stray.element + "> holds no <" + stray.name + ">: the game ignores it" +
+                        didYouMean(nearest, "<", ">"));
     }
-    const XmlNodeList children = childElements(element);
-    for (int32_t i = 0; i < children.length(); ++i) {
-        const XmlNode child = children.item(i);
-        const std::string childName = elementName(child);
-        if (std::find(known.children.begin(), known.children.end(), childName) != known.children.end()) {
-            checkNames(file, shape, child, childName);
-            continue;
-        }
-        warning(file, xmlNodeLine(child),
-                "<" + name + "> holds no <" + childName + ">: the game ignores it" +
-                    didYouMean(nearestName(childName, known.children), "<", ">"));
-    }
+    return true;
 }
 
-bool Checker::requireAttribute(const char* file, const XmlNode& element, const char* elementName, const char* name) {
-    if (hasAttribute(element, name)) return true;
-    error(file, xmlNodeLine(element),
-          std::string("<") + elementName + "> lacks the required attribute \"" + name + "\"");
-    return false;
+void Checker::requireAttributes(const Spot& at, const char* elementName, std::initializer_list<NamedField> fields) {
+    for (const NamedField& named : fields)
+        if (!named.field.present)
+            error(at.file, at.line,
+                  std::string("<") + elementName + "> lacks the required attribute \"" + named.name + "\"");
 }
 
-int32_t Checker::readInt(const char* file, const XmlNode& element, const char* name) {
-    if (!hasAttribute(element, name)) return 0;
-    const std::string text = attributeText(element, name);
-    const int32_t value = wideToInt(text);
-    if (!isWholeInteger(text))
-        warning(file, xmlNodeLine(element),
-                "\"" + std::string(name) + "\" is \"" + text + "\", which the game reads as " + std::to_string(value));
+int32_t Checker::readInt(const Spot& at, const Field& field, const char* name) {
+    if (!field.present) return 0;
+    const int32_t value = field.number();
+    if (!isWholeInteger(field.text))
+        warning(at.file, at.line,
+                "\"" + std::string(name) + "\" is \"" + field.text + "\", which the game reads as " +
+                    std::to_string(value));
     return value;
 }
 
 // An integer the game computes with: beyond the number limit either way it is an error.
-int32_t Checker::readNumber(const char* file, const XmlNode& element, const char* name, const std::string& what) {
-    const int32_t value = readInt(file, element, name);
+int32_t Checker::readNumber(const Spot& at, const Field& field, const char* name, const std::string& what) {
+    const int32_t value = readInt(at, field, name);
     if (value > numberLimit || value < -numberLimit)
-        error(file, xmlNodeLine(element),
+        error(at.file, at.line,
               what + ": \"" + name + "\" is " + std::to_string(value) + ", beyond the game's arithmetic (at most " +
                   std::to_string(numberLimit) + " either way)");
     return value;
@@ -376,105 +327,132 @@ void Checker::checkFlagId(const char* file, int32_t line, int32_t id, const char
 }
 
 void Checker::checkEnemies() {
-    const auto root = openRoot(enemyFile, "enemydatas");
-    if (!root) return;
-    const XmlNodeList enemies = selectNodes(*root, "enemy");
-    if (enemies.length() < enemyKindCount)
-        error(enemyFile, xmlNodeLine(*root),
-              "there must be 8 <enemy> kinds, there are " + std::to_string(enemies.length()) +
-                  ": a new game cannot start");
-    if (enemies.length() > enemyKindCount)
-        warning(enemyFile, xmlNodeLine(enemies.item(enemyKindCount)), "only the first 8 <enemy> kinds are read");
-    for (int32_t i = 0; i < std::min(enemies.length(), enemyKindCount); ++i) {
-        const XmlNode enemy = enemies.item(i);
-        for (const char* name : {"life", "size", "speed"}) requireAttribute(enemyFile, enemy, "enemy", name);
+    const auto& model = world_.enemyKinds;
+    if (!usable(model, "enemydatas")) return;
+    const auto count = static_cast<int32_t>(model.entries.size());
+    if (count < enemyKindCount)
+        error(enemyFile, model.root.line,
+              "there must be 8 <enemy> kinds, there are " + std::to_string(count) + ": a new game cannot start");
+    if (count > enemyKindCount)
+        warning(enemyFile, model.entries[enemyKindCount].at.line, "only the first 8 <enemy> kinds are read");
+    for (int32_t i = 0; i < std::min(count, enemyKindCount); ++i) {
+        const EnemyKindData& enemy = model.entries[static_cast<size_t>(i)];
+        const Spot& at = enemy.at;
+        requireAttributes(at, "enemy", {{"life", enemy.life}, {"size", enemy.size}, {"speed", enemy.speed}});
         const std::string kind = "enemy kind " + std::to_string(i);
-        if (readInt(enemyFile, enemy, "life") <= 0)
-            warning(enemyFile, xmlNodeLine(enemy), kind + " has no life: it is dead as it appears");
-        const int32_t size = readNumber(enemyFile, enemy, "size", kind);
-        const int32_t speed = readNumber(enemyFile, enemy, "speed", kind);
+        if (readInt(at, enemy.life, "life") <= 0)
+            warning(enemyFile, at.line, kind + " has no life: it is dead as it appears");
+        const int32_t size = readNumber(at, enemy.size, "size", kind);
+        const int32_t speed = readNumber(at, enemy.speed, "speed", kind);
         if (size > viewCornerReach && size <= numberLimit)
-            warning(enemyFile, xmlNodeLine(enemy),
+            warning(enemyFile, at.line,
                     kind + ": size " + std::to_string(size) +
                         " reaches past the view's corners: it touches the hero wherever it stands");
         if (speed < 0 && speed >= -numberLimit)
-            warning(enemyFile, xmlNodeLine(enemy),
+            warning(enemyFile, at.line,
                     kind + ": a negative speed moves it away from the hero, out of the view, where it vanishes");
         if (speed > halfView && speed <= numberLimit)
-            warning(enemyFile, xmlNodeLine(enemy),
+            warning(enemyFile, at.line,
                     kind + ": speed " + std::to_string(speed) +
                         " is more than half the view: it jumps past the hero and out of the view, where it vanishes");
     }
 }
 
 void Checker::checkItems() {
-    const auto root = openRoot(itemFile, "itemdatas");
-    if (!root) return;
-    const XmlNodeList items = selectNodes(*root, "item");
-    itemCount_ = items.length();
+    const auto& model = world_.items;
+    if (!usable(model, "itemdatas")) return;
+    itemCount_ = static_cast<int32_t>(model.entries.size());
     if (itemCount_ < itemKindCount)
-        error(itemFile, xmlNodeLine(*root),
+        error(itemFile, model.root.line,
               "there must be 15 <item> entries (ids 0-14), there are " + std::to_string(itemCount_));
-    for (int32_t i = 0; i < items.length(); ++i) {
-        const XmlNode item = items.item(i);
-        for (const char* name : {"name", "use", "type", "power", "time", "pict", "howto"})
-            requireAttribute(itemFile, item, "item", name);
-        const int32_t type = readInt(itemFile, item, "type");
+    for (const ItemData& item : model.entries) {
+        const Spot& at = item.at;
+        requireAttributes(at, "item",
+                          {{"name", item.name},
+                           {"use", item.use},
+                           {"type", item.type},
+                           {"power", item.power},
+                           {"time", item.time},
+                           {"pict", item.pict},
+                           {"howto", item.howto}});
+        const int32_t type = readInt(at, item.type, "type");
         if (type < 0 || type > 4)
-            warning(itemFile, xmlNodeLine(item),
-                    "item type " + std::to_string(type) + " is none of 0-4: it cannot be used");
-        for (const char* name : {"use", "power", "time", "pict"}) readInt(itemFile, item, name);
-        texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "name"), false, menuName});
-        texts_.push_back({itemFile, xmlNodeLine(item), attributeText(item, "howto"), false, menuDescription});
+            warning(itemFile, at.line, "item type " + std::to_string(type) + " is none of 0-4: it cannot be used");
+        for (const NamedField& named : {NamedField{"use", item.use}, NamedField{"power", item.power},
+                                        NamedField{"time", item.time}, NamedField{"pict", item.pict}})
+            readInt(at, named.field, named.name);
+        texts_.push_back({itemFile, at.line, item.name.text, false, menuName});
+        texts_.push_back({itemFile, at.line, item.howto.text, false, menuDescription});
     }
 }
 
 void Checker::checkWeapons() {
-    const auto root = openRoot(weaponFile, "weapondatas");
-    if (!root) return;
-    const XmlNodeList weapons = selectNodes(*root, "enemy");
-    weaponCount_ = weapons.length();
+    const auto& model = world_.weapons;
+    if (!usable(model, "weapondatas")) return;
+    weaponCount_ = static_cast<int32_t>(model.entries.size());
     if (weaponCount_ < weaponKindCount)
-        warning(weaponFile, xmlNodeLine(*root),
+        warning(weaponFile, model.root.line,
                 "there are " + std::to_string(weaponCount_) +
                     " weapons (<enemy> elements); ids up to 11 that the hero owns must exist");
     if (weaponCount_ <= 5)
-        error(weaponFile, xmlNodeLine(*root), "weapons 0 and 5 are owned at the start: weapon 5 must exist");
-    for (int32_t i = 0; i < weapons.length(); ++i) {
-        const XmlNode weapon = weapons.item(i);
-        for (const char* name : {"name", "howto", "power", "fly", "speed", "kayaku", "wait", "pict"})
-            requireAttribute(weaponFile, weapon, "enemy", name);
-        const int32_t fly = readInt(weaponFile, weapon, "fly");
+        error(weaponFile, model.root.line, "weapons 0 and 5 are owned at the start: weapon 5 must exist");
+    for (int32_t i = 0; i < weaponCount_; ++i) {
+        const WeaponData& weapon = model.entries[static_cast<size_t>(i)];
+        const Spot& at = weapon.at;
+        requireAttributes(at, "enemy",
+                          {{"name", weapon.name},
+                           {"howto", weapon.howto},
+                           {"power", weapon.power},
+                           {"fly", weapon.fly},
+                           {"speed", weapon.speed},
+                           {"kayaku", weapon.kayaku},
+                           {"wait", weapon.wait},
+                           {"pict", weapon.pict}});
+        const int32_t fly = readInt(at, weapon.fly, "fly");
         if (fly < 0 || fly > 3)
-            warning(weaponFile, xmlNodeLine(weapon),
-                    "fly " + std::to_string(fly) + " is none of 0-3: the weapon does nothing");
+            warning(weaponFile, at.line, "fly " + std::to_string(fly) + " is none of 0-3: the weapon does nothing");
         const std::string what = "weapon " + std::to_string(i);
-        for (const char* name : {"power", "speed"}) readNumber(weaponFile, weapon, name, what);
-        for (const char* name : {"kayaku", "wait", "pict"}) readInt(weaponFile, weapon, name);
-        texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "name"), false, sidePanelWeapon});
-        texts_.push_back({weaponFile, xmlNodeLine(weapon), attributeText(weapon, "howto"), false, menuDescription});
+        readNumber(at, weapon.power, "power", what);
+        readNumber(at, weapon.speed, "speed", what);
+        for (const NamedField& named :
+             {NamedField{"kayaku", weapon.kayaku}, NamedField{"wait", weapon.wait}, NamedField{"pict", weapon.pict}})
+            readInt(at, named.field, named.name);
+        texts_.push_back({weaponFile, at.line, weapon.name.text, false, sidePanelWeapon});
+        texts_.push_back({weaponFile, at.line, weapon.howto.text, false, menuDescription});
     }
 }
 
 void Checker::checkBosses() {
-    const auto root = openRoot(bossFile, "bossdatas");
-    if (!root) return;
-    const XmlNodeList bosses = selectNodes(*root, "boss");
-    bossCount_ = bosses.length();
-    for (int32_t i = 0; i < bosses.length(); ++i) {
-        const XmlNode boss = bosses.item(i);
-        const int32_t line = xmlNodeLine(boss);
-        for (const char* name : {"name", "maxlife", "size", "pict", "cutin", "gx", "gy", "x", "y", "hit", "kin", "tyu"})
-            requireAttribute(bossFile, boss, "boss", name);
+    const auto& model = world_.bosses;
+    if (!usable(model, "bossdatas")) return;
+    bossCount_ = static_cast<int32_t>(model.entries.size());
+    for (int32_t i = 0; i < bossCount_; ++i) {
+        const BossData& boss = model.entries[static_cast<size_t>(i)];
+        const Spot& at = boss.at;
+        const int32_t line = at.line;
+        requireAttributes(at, "boss",
+                          {{"name", boss.name},
+                           {"maxlife", boss.maxlife},
+                           {"size", boss.size},
+                           {"pict", boss.pict},
+                           {"cutin", boss.cutin},
+                           {"gx", boss.gx},
+                           {"gy", boss.gy},
+                           {"x", boss.x},
+                           {"y", boss.y},
+                           {"hit", boss.hit},
+                           {"kin", boss.kin},
+                           {"tyu", boss.tyu}});
         // Each number is read (and reported) once.
         const std::string what = "boss " + std::to_string(i);
-        const int32_t maxlife = readInt(bossFile, boss, "maxlife");
-        const int32_t size = readNumber(bossFile, boss, "size", what), hit = readNumber(bossFile, boss, "hit", what);
-        for (const char* name : {"kin", "tyu"}) readNumber(bossFile, boss, name, what);
-        BossInfo info{line, readNumber(bossFile, boss, "gx", what), readNumber(bossFile, boss, "gy", what)};
-        bosses_.push_back(info);
-        const int64_t x = std::abs(int64_t{readNumber(bossFile, boss, "x", what)});
-        const int64_t y = std::abs(int64_t{readNumber(bossFile, boss, "y", what)});
+        const int32_t maxlife = readInt(at, boss.maxlife, "maxlife");
+        const int32_t size = readNumber(at, boss.size, "size", what), hit = readNumber(at, boss.hit, "hit", what);
+        readNumber(at, boss.kin, "kin", what);
+        readNumber(at, boss.tyu, "tyu", what);
+        readNumber(at, boss.gx, "gx", what);
+        readNumber(at, boss.gy, "gy", what);
+        const int64_t x = std::abs(int64_t{readNumber(at, boss.x, "x", what)});
+        const int64_t y = std::abs(int64_t{readNumber(at, boss.y, "y", what)});
         if ((x > halfView || y > halfView) && x <= numberLimit && y <= numberLimit)
             warning(bossFile, line,
                     what + " starts " + std::to_string(std::max(x, y)) +
@@ -483,7 +461,7 @@ void Checker::checkBosses() {
             warning(bossFile, line,
                     what + ": hit " + std::to_string(hit) +
                         " reaches past the view's corners: it touches the hero wherever he stands");
-        const std::string name = attributeText(boss, "name");
+        const std::string& name = boss.name.text;
         // Any name without a battle track fights in silence.
         if (bossTrack(rules_, name) == 0)
             warning(bossFile, line,
@@ -493,55 +471,62 @@ void Checker::checkBosses() {
                              : std::string("only the eight known names have")));
         if (maxlife < 1) warning(bossFile, line, what + " has no life: it is beaten at once");
         if (size < 1) warning(bossFile, line, what + " has no cell size");
-        checkPictureFile(bossFile, line, attributeText(boss, "pict"), true, PathNamer::worldData);
-        checkPictureFile(bossFile, line, attributeText(boss, "cutin"), true, PathNamer::worldData);
-        for (const char* speech : {"bspeech", "aspeech"}) {
-            const XmlNodeList lines = selectNodes(boss, speech);
-            if (lines.length() > messageLineCapacity - 1)
-                error(bossFile, xmlNodeLine(lines.item(messageLineCapacity - 1)),
+        checkPictureFile(bossFile, line, boss.pict.text, true, PathNamer::worldData);
+        checkPictureFile(bossFile, line, boss.cutin.text, true, PathNamer::worldData);
+        for (const auto& [speech, lines] :
+             {std::pair{"bspeech", &boss.openingSpeech}, {"aspeech", &boss.closingSpeech}}) {
+            if (lines->size() > static_cast<size_t>(messageLineCapacity - 1))
+                error(bossFile, (*lines)[messageLineCapacity - 1].at.line,
                       std::string("a boss speech holds at most 11 <") + speech + "> lines; the rest is lost");
-            for (int32_t k = 0; k < lines.length(); ++k)
-                texts_.push_back(
-                    {bossFile, xmlNodeLine(lines.item(k)), elementText(lines.item(k)), true, messageWindow});
+            for (const BossSpeechLine& text : *lines)
+                texts_.push_back({bossFile, text.at.line, text.text, true, messageWindow});
         }
-        const XmlNodeList flags = selectNodes(boss, "flag");
-        if (flags.length() > 0) {
-            const XmlNode flag = flags.item(0);
-            requireAttribute(bossFile, flag, "flag", "id");
-            requireAttribute(bossFile, flag, "flag", "state");
-            const int32_t id = readInt(bossFile, flag, "id");
-            checkFlagId(bossFile, xmlNodeLine(flag), id, "the boss's <flag>");
+        if (!boss.flags.empty()) {
+            const BossFlagData& flag = boss.flags.front();
+            requireAttributes(flag.at, "flag", {{"id", flag.id}, {"state", flag.state}});
+            const int32_t id = readInt(flag.at, flag.id, "id");
+            checkFlagId(bossFile, flag.at.line, id, "the boss's <flag>");
             flagUses_.push_back(
-                {bossFile, xmlNodeLine(flag), id, readInt(bossFile, flag, "state"), FlagAccess::bossSets});
-            if (flags.length() > 1)
-                warning(bossFile, xmlNodeLine(flags.item(1)), "only the first <flag> of a boss counts");
+                {bossFile, flag.at.line, id, readInt(flag.at, flag.state, "state"), FlagAccess::bossSets});
+            if (boss.flags.size() > 1)
+                warning(bossFile, boss.flags[1].at.line, "only the first <flag> of a boss counts");
         }
-        const XmlNodeList attacks = selectNodes(boss, "weapon");
-        if (attacks.length() < 3)
+        const auto attackCount = static_cast<int32_t>(boss.attacks.size());
+        if (attackCount < 3)
             error(bossFile, line,
                   "a boss needs three <weapon> attacks (near, middle, far), this one has " +
-                      std::to_string(attacks.length()));
-        if (attacks.length() > 3)
-            warning(bossFile, xmlNodeLine(attacks.item(3)), "only the first three <weapon> attacks are read");
-        for (int32_t k = 0; k < std::min(attacks.length(), 3); ++k) {
-            const XmlNode attack = attacks.item(k);
-            for (const char* field : {"type", "wait1", "wait2", "speed1", "speed2", "pict", "power"})
-                requireAttribute(bossFile, attack, "weapon", field);
-            const int32_t type = readInt(bossFile, attack, "type");
+                      std::to_string(attackCount));
+        if (attackCount > 3)
+            warning(bossFile, boss.attacks[3].at.line, "only the first three <weapon> attacks are read");
+        for (int32_t k = 0; k < std::min(attackCount, 3); ++k) {
+            const BossAttackData& attack = boss.attacks[static_cast<size_t>(k)];
+            const Spot& attackAt = attack.at;
+            requireAttributes(attackAt, "weapon",
+                              {{"type", attack.type},
+                               {"wait1", attack.wait1},
+                               {"wait2", attack.wait2},
+                               {"speed1", attack.speed1},
+                               {"speed2", attack.speed2},
+                               {"pict", attack.pict},
+                               {"power", attack.power}});
+            const int32_t type = readInt(attackAt, attack.type, "type");
             if (type < 0 || type >= attackPatternCount)
-                error(bossFile, xmlNodeLine(attack),
+                error(bossFile, attackAt.line,
                       "attack pattern " + std::to_string(type) + " is none of 0-9: the boss stands still");
             const std::string attackWhat = what + " attack " + std::to_string(k);
-            for (const char* field : {"wait1", "wait2", "pict"}) readInt(bossFile, attack, field);
-            readNumber(bossFile, attack, "power", attackWhat);
-            for (const char* field : {"speed1", "speed2"}) {
-                const int32_t speed = readNumber(bossFile, attack, field, attackWhat);
+            for (const NamedField& named : {NamedField{"wait1", attack.wait1}, NamedField{"wait2", attack.wait2},
+                                            NamedField{"pict", attack.pict}})
+                readInt(attackAt, named.field, named.name);
+            readNumber(attackAt, attack.power, "power", attackWhat);
+            for (const NamedField& named : {NamedField{"speed1", attack.speed1}, NamedField{"speed2", attack.speed2}}) {
+                const int32_t speed = readNumber(attackAt, named.field, named.name, attackWhat);
+                const std::string field = named.name;
                 if (speed < 0 && speed >= -numberLimit)
-                    error(bossFile, xmlNodeLine(attack),
+                    error(bossFile, attackAt.line,
                           attackWhat + ": " + field + " " + std::to_string(speed) +
                               " is negative: the boss moves away from its target, leaves the map and cannot be beaten");
                 if (speed > 2 * halfView && speed <= numberLimit)
-                    warning(bossFile, xmlNodeLine(attack),
+                    warning(bossFile, attackAt.line,
                             attackWhat + ": " + field + " " + std::to_string(speed) +
                                 " is more than the view's width in one tick");
             }
@@ -550,154 +535,139 @@ void Checker::checkBosses() {
 }
 
 void Checker::checkNpcPictures() {
-    const auto root = openRoot(npcFile, "npcpictdatas");
-    if (!root) return;
-    const XmlNodeList npcs = selectNodes(*root, "npc");
-    npcPictureCount_ = npcs.length();
-    for (int32_t i = 0; i < npcs.length(); ++i) {
-        const XmlNode npc = npcs.item(i);
-        for (const char* name : {"pict", "x", "y", "direction"}) requireAttribute(npcFile, npc, "npc", name);
-        if (readInt(npcFile, npc, "x") < 1 || readInt(npcFile, npc, "y") < 1)
-            warning(npcFile, xmlNodeLine(npc), "the frame size must be above 0, or the NPC draws nothing");
-        readInt(npcFile, npc, "direction");
-        checkPictureFile(npcFile, xmlNodeLine(npc), attributeText(npc, "pict"), true, PathNamer::worldData);
+    const auto& model = world_.npcPictures;
+    if (!usable(model, "npcpictdatas")) return;
+    npcPictureCount_ = static_cast<int32_t>(model.entries.size());
+    for (const NpcPictureData& npc : model.entries) {
+        const Spot& at = npc.at;
+        requireAttributes(at, "npc", {{"pict", npc.pict}, {"x", npc.x}, {"y", npc.y}, {"direction", npc.direction}});
+        if (readInt(at, npc.x, "x") < 1 || readInt(at, npc.y, "y") < 1)
+            warning(npcFile, at.line, "the frame size must be above 0, or the NPC draws nothing");
+        readInt(at, npc.direction, "direction");
+        checkPictureFile(npcFile, at.line, npc.pict.text, true, PathNamer::worldData);
     }
 }
 
 void Checker::checkMap() {
-    const auto root = openRoot(mapFile, "map");
-    if (!root) return;
-    const XmlNodeList screens = selectNodes(*root, "screen");
-    if (screens.length() == 0)
-        error(mapFile, xmlNodeLine(*root), "the map has no <screen>: a new game has no screen to start on");
-    for (int32_t s = 0; s < screens.length(); ++s) {
-        const XmlNode screen = screens.item(s);
+    const auto& model = world_.map;
+    if (!usable(model, "map")) return;
+    if (model.entries.empty())
+        error(mapFile, model.root.line, "the map has no <screen>: a new game has no screen to start on");
+    for (int32_t s = 0; s < static_cast<int32_t>(model.entries.size()); ++s) {
+        const ScreenData& screen = model.entries[static_cast<size_t>(s)];
+        const Spot& at = screen.at;
         ScreenInfo info;
-        info.line = xmlNodeLine(screen);
-        for (const char* name : {"name", "areanum", "pict"}) requireAttribute(mapFile, screen, "screen", name);
-        texts_.push_back({mapFile, info.line, attributeText(screen, "name"), false, sidePanelName});
-        if (hasAttribute(screen, "pict")) {
-            const auto picture = checkPictureFile(mapFile, info.line, attributeText(screen, "pict"), true,
-                                                  PathNamer::worldData);
+        info.data = &screen;
+        requireAttributes(at, "screen", {{"name", screen.name}, {"areanum", screen.areanum}, {"pict", screen.pict}});
+        texts_.push_back({mapFile, at.line, screen.name.text, false, sidePanelName});
+        if (screen.pict.present) {
+            const auto picture = checkPictureFile(mapFile, at.line, screen.pict.text, true, PathNamer::worldData);
             if (picture && picture->loads) {
                 info.pictureWidth = picture->width;
                 info.pictureHeight = picture->height;
             }
         }
-        const int32_t areanum = readInt(mapFile, screen, "areanum");
-        const XmlNodeList areas = selectNodes(screen, "area");
-        if (areanum < 0) error(mapFile, info.line, "areanum is negative");
-        if (areanum > areas.length())
-            error(mapFile, info.line,
-                  "areanum is " + std::to_string(areanum) + " but the screen has only " +
-                      std::to_string(areas.length()) + " <area> elements: the screen fails to load");
-        if (areanum < areas.length())
-            warning(mapFile, xmlNodeLine(areas.item(std::max(areanum, 0))),
+        const int32_t areanum = readInt(at, screen.areanum, "areanum");
+        const auto areas = static_cast<int32_t>(screen.areas.size());
+        if (areanum < 0) error(mapFile, at.line, "areanum is negative");
+        if (areanum > areas)
+            error(mapFile, at.line,
+                  "areanum is " + std::to_string(areanum) + " but the screen has only " + std::to_string(areas) +
+                      " <area> elements: the screen fails to load");
+        if (areanum < areas)
+            warning(mapFile, screen.areas[static_cast<size_t>(std::max(areanum, 0))].at.line,
                     "areas beyond areanum (" + std::to_string(areanum) + ") are not read");
-        const int32_t used = std::clamp(areanum, 0, areas.length());
-        info.areas.resize(used);
+        const int32_t used = std::clamp(areanum, 0, areas);
         for (int32_t a = 0; a < used; ++a) {
-            checkArea(areas.item(a), s, a, info.areas[a]);
+            const AreaData& area = screen.areas[static_cast<size_t>(a)];
+            checkArea(area, s, a);
+            // What the game makes of the area, by the game's own reading.
+            AreaInfo loaded;
+            static_cast<AreaRecord&>(loaded) = areaRecord(area);
+            loaded.data = &area;
+            info.areas.push_back(std::move(loaded));
             checkAreaOnPicture(info, s, a);
         }
         screens_.push_back(std::move(info));
     }
 }
 
-void Checker::checkArea(const XmlNode& area, int32_t screen, int32_t index, AreaInfo& info) {
+void Checker::checkArea(const AreaData& area, int32_t screen, int32_t index) {
     const std::string where = "screen " + std::to_string(screen) + " area " + std::to_string(index);
-    info.line = xmlNodeLine(area);
-    requireAttribute(mapFile, area, "area", "level");
-    requireAttribute(mapFile, area, "area", "pointnum");
-    info.level = readInt(mapFile, area, "level");
-    const int32_t pointnum = readInt(mapFile, area, "pointnum");
-    const XmlNodeList points = selectNodes(area, "point");
-    if (points.length() > areaPointCapacity)
-        error(mapFile, xmlNodeLine(points.item(areaPointCapacity)), where + " has more than 20 <point> elements");
-    if (pointnum > areaPointCapacity) error(mapFile, info.line, where + ": pointnum is above 20");
-    if (pointnum < 3) error(mapFile, info.line, where + ": pointnum below 3 makes an area that holds no point");
-    if (pointnum > points.length() && pointnum <= areaPointCapacity)
-        error(mapFile, info.line,
-              where + ": pointnum is " + std::to_string(pointnum) + " but there are " +
-                  std::to_string(points.length()) + " points; the rest are taken as (0, 0)");
-    if (pointnum < points.length() && pointnum >= 3)
-        error(mapFile, info.line,
-              where + ": pointnum is " + std::to_string(pointnum) + " but there are " +
-                  std::to_string(points.length()) + " points; those beyond pointnum are not used");
-    std::array<PolygonPoint, areaPointCapacity> vertices{};
-    for (int32_t p = 0; p < std::min(points.length(), areaPointCapacity); ++p) {
-        const XmlNode point = points.item(p);
-        requireAttribute(mapFile, point, "point", "x");
-        requireAttribute(mapFile, point, "point", "y");
-        vertices[p] = {static_cast<float>(readNumber(mapFile, point, "x", where)),
-                       static_cast<float>(readNumber(mapFile, point, "y", where))};
+    const Spot& at = area.at;
+    requireAttributes(at, "area", {{"level", area.level}, {"pointnum", area.pointnum}});
+    readInt(at, area.level, "level");
+    const int32_t pointnum = readInt(at, area.pointnum, "pointnum");
+    const auto points = static_cast<int32_t>(area.points.size());
+    if (points > areaPointCapacity)
+        error(mapFile, area.points[areaPointCapacity].at.line, where + " has more than 20 <point> elements");
+    if (pointnum > areaPointCapacity) error(mapFile, at.line, where + ": pointnum is above 20");
+    if (pointnum < 3) error(mapFile, at.line, where + ": pointnum below 3 makes an area that holds no point");
+    if (pointnum > points && pointnum <= areaPointCapacity)
+        error(mapFile, at.line,
+              where + ": pointnum is " + std::to_string(pointnum) + " but there are " + std::to_string(points) +
+                  " points; the rest are taken as (0, 0)");
+    if (pointnum < points && pointnum >= 3)
+        error(mapFile, at.line,
+              where + ": pointnum is " + std::to_string(pointnum) + " but there are " + std::to_string(points) +
+                  " points; those beyond pointnum are not used");
+    for (int32_t p = 0; p < std::min(points, areaPointCapacity); ++p) {
+        const PointData& point = area.points[static_cast<size_t>(p)];
+        requireAttributes(point.at, "point", {{"x", point.x}, {"y", point.y}});
+        readNumber(point.at, point.x, "x", where);
+        readNumber(point.at, point.y, "y", where);
     }
-    for (int32_t p = 0; p < std::clamp(pointnum, 0, areaPointCapacity); ++p)
-        info.polygon.vertices.push_back(vertices[p]);
-    if (const auto crossing = firstCrossing(info.polygon))
-        error(mapFile, crossing->second < points.length() ? xmlNodeLine(points.item(crossing->second)) : info.line,
+    if (const auto crossing = firstCrossing(areaRecord(area).polygon))
+        error(mapFile, crossing->second < points ? area.points[static_cast<size_t>(crossing->second)].at.line : at.line,
               where + ": its edge from point " + std::to_string(crossing->first + 1) + " crosses the edge from point " +
                   std::to_string(crossing->second + 1) +
                   ": a self-crossing area has parts that hold no point and can trap the hero");
 
-    const int32_t enemynum = readInt(mapFile, area, "enemynum");
-    const XmlNodeList enemies = selectNodes(area, "enemy");
-    if (enemynum > enemySlotCount)
-        error(mapFile, info.line, where + ": enemynum is above 5, the number of enemy slots");
-    if (enemynum > enemies.length())
-        error(mapFile, info.line,
-              where + ": enemynum is " + std::to_string(enemynum) + " but there are only " +
-                  std::to_string(enemies.length()) + " <enemy> elements");
-    if (enemynum < 0) error(mapFile, info.line, where + ": enemynum is negative");
-    for (int32_t e = 0; e < enemies.length(); ++e) {
-        const XmlNode enemy = enemies.item(e);
-        requireAttribute(mapFile, enemy, "enemy", "type");
-        const int32_t type = readInt(mapFile, enemy, "type");
+    const int32_t enemynum = readInt(at, area.enemynum, "enemynum");
+    const auto enemies = static_cast<int32_t>(area.enemies.size());
+    if (enemynum > enemySlotCount) error(mapFile, at.line, where + ": enemynum is above 5, the number of enemy slots");
+    if (enemynum > enemies)
+        error(mapFile, at.line,
+              where + ": enemynum is " + std::to_string(enemynum) + " but there are only " + std::to_string(enemies) +
+                  " <enemy> elements");
+    if (enemynum < 0) error(mapFile, at.line, where + ": enemynum is negative");
+    for (const EnemyPlacement& enemy : area.enemies) {
+        requireAttributes(enemy.at, "enemy", {{"type", enemy.type}});
+        const int32_t type = readInt(enemy.at, enemy.type, "type");
         if (type < 0 || type >= enemyKindCount)
-            error(mapFile, xmlNodeLine(enemy),
-                  where + ": enemy type " + std::to_string(type) + " is none of the kinds 0-7");
+            error(mapFile, enemy.at.line, where + ": enemy type " + std::to_string(type) + " is none of the kinds 0-7");
     }
 
-    const XmlNodeList npcs = selectNodes(area, "npc");
-    info.hasNpc = npcs.length() > 0;
-    if (npcs.length() > 1) warning(mapFile, xmlNodeLine(npcs.item(1)), where + ": only the first <npc> counts");
-    if (info.hasNpc) {
-        const XmlNode npc = npcs.item(0);
-        requireAttribute(mapFile, npc, "npc", "imageid");
-        const int32_t imageId = readInt(mapFile, npc, "imageid");
+    if (area.npcs.size() > 1) warning(mapFile, area.npcs[1].at.line, where + ": only the first <npc> counts");
+    if (!area.npcs.empty()) {
+        const NpcData& npc = area.npcs.front();
+        requireAttributes(npc.at, "npc", {{"imageid", npc.imageid}});
+        const int32_t imageId = readInt(npc.at, npc.imageid, "imageid");
         if (npcPictureCount_ >= 0 && (imageId < 0 || imageId >= npcPictureCount_))
-            error(mapFile, xmlNodeLine(npc),
+            error(mapFile, npc.at.line,
                   where + ": NPC picture " + std::to_string(imageId) + " does not exist in " + npcFile);
         checkSpeech(npc, screen, index);
     }
 
-    const XmlNodeList doors = selectNodes(area, "door");
-    info.hasDoor = doors.length() > 0;
-    if (doors.length() > 1) warning(mapFile, xmlNodeLine(doors.item(1)), where + ": only the first <door> counts");
-    if (info.hasDoor) {
-        const XmlNode door = doors.item(0);
-        info.doorLine = xmlNodeLine(door);
-        for (const char* name : {"next", "resetx", "resety"}) requireAttribute(mapFile, door, "door", name);
-        info.doorNext = readInt(mapFile, door, "next");
-        info.doorX = readInt(mapFile, door, "resetx");
-        info.doorY = readInt(mapFile, door, "resety");
+    if (area.doors.size() > 1) warning(mapFile, area.doors[1].at.line, where + ": only the first <door> counts");
+    if (!area.doors.empty()) {
+        const DoorData& door = area.doors.front();
+        requireAttributes(door.at, "door", {{"next", door.next}, {"resetx", door.resetx}, {"resety", door.resety}});
+        readInt(door.at, door.next, "next");
+        readInt(door.at, door.resetx, "resetx");
+        readInt(door.at, door.resety, "resety");
     }
 
-    const XmlNodeList bosses = selectNodes(area, "boss");
-    if (bosses.length() > 1) warning(mapFile, xmlNodeLine(bosses.item(1)), where + ": only the first <boss> counts");
-    if (bosses.length() > 0) {
-        const XmlNode boss = bosses.item(0);
-        requireAttribute(mapFile, boss, "boss", "num");
-        requireAttribute(mapFile, boss, "boss", "flag");
-        const int32_t num = readInt(mapFile, boss, "num");
+    if (area.bosses.size() > 1) warning(mapFile, area.bosses[1].at.line, where + ": only the first <boss> counts");
+    if (!area.bosses.empty()) {
+        const BossPlacement& boss = area.bosses.front();
+        requireAttributes(boss.at, "boss", {{"num", boss.num}, {"flag", boss.flag}});
+        const int32_t num = readInt(boss.at, boss.num, "num");
         if (bossCount_ >= 0 && (num < 0 || num >= bossCount_))
-            error(mapFile, xmlNodeLine(boss),
-                  where + ": boss " + std::to_string(num) + " does not exist in " + bossFile);
-        info.bossNum = num;
-        info.bossLine = xmlNodeLine(boss);
-        const int32_t flag = readInt(mapFile, boss, "flag");
-        checkFlagId(mapFile, xmlNodeLine(boss), flag, (where + ": the boss's flag").c_str());
-        flagUses_.push_back({mapFile, xmlNodeLine(boss), flag, 1, FlagAccess::bossSets});
+            error(mapFile, boss.at.line, where + ": boss " + std::to_string(num) + " does not exist in " + bossFile);
+        const int32_t flag = readInt(boss.at, boss.flag, "flag");
+        checkFlagId(mapFile, boss.at.line, flag, (where + ": the boss's flag").c_str());
+        flagUses_.push_back({mapFile, boss.at.line, flag, 1, FlagAccess::bossSets});
     }
 }
 
@@ -712,7 +682,7 @@ void Checker::checkAreaOnPicture(const ScreenInfo& screen, int32_t screenIndex, 
         if (x >= -halfView && y >= -halfView && x <= screen.pictureWidth + halfView &&
             y <= screen.pictureHeight + halfView)
             continue;
-        warning(mapFile, area.line,
+        warning(mapFile, area.line(),
                 "screen " + std::to_string(screenIndex) + " area " + std::to_string(index) + ": the point (" +
                     std::to_string(x) + ", " + std::to_string(y) +
                     ") lies more than half a view outside the screen's picture (" +
@@ -730,20 +700,22 @@ void Checker::checkArenaPoints() {
         if (screen.pictureWidth < 0) continue;
         for (size_t a = 0; a < screen.areas.size(); ++a) {
             const AreaInfo& area = screen.areas[a];
-            if (area.bossNum < 0 || area.bossNum >= static_cast<int32_t>(bosses_.size())) continue;
-            const BossInfo& boss = bosses_[static_cast<size_t>(area.bossNum)];
+            const auto& bosses = world_.bosses.entries;
+            if (area.bossNum < 0 || area.bossNum >= static_cast<int32_t>(bosses.size())) continue;
+            const BossData& arena = bosses[static_cast<size_t>(area.bossNum)];
+            const struct { int32_t gx, gy, line; } boss{arena.gx.number(), arena.gy.number(), arena.at.line};
             if (boss.gx >= 0 && boss.gy >= 0 && boss.gx < screen.pictureWidth && boss.gy < screen.pictureHeight) {
                 // The hero fights on the arena point and stays there: outside the boss's area he stands in none.
                 if (!polygonContains(area.polygon, boss.gx, boss.gy))
                     error(
-                        mapFile, area.bossLine,
+                        mapFile, area.bossLine(),
                         "screen " + std::to_string(s) + " area " + std::to_string(a) + ": boss " +
                             std::to_string(area.bossNum) + "'s arena point (" + std::to_string(boss.gx) + ", " +
                             std::to_string(boss.gy) + "), " + bossFile + " line " + std::to_string(boss.line) +
                             ", lies outside the area: the hero is frozen in the fight and stands in no area after it");
                 continue;
             }
-            error(mapFile, area.bossLine,
+            error(mapFile, area.bossLine(),
                   "screen " + std::to_string(s) + " area " + std::to_string(a) + ": boss " +
                       std::to_string(area.bossNum) + "'s arena point (" + std::to_string(boss.gx) + ", " +
                       std::to_string(boss.gy) + "), " + bossFile + " line " + std::to_string(boss.line) +
@@ -753,14 +725,14 @@ void Checker::checkArenaPoints() {
     }
 }
 
-void Checker::checkSpeech(const XmlNode& npc, int32_t screen, int32_t index) {
+void Checker::checkSpeech(const NpcData& npc, int32_t screen, int32_t index) {
     const std::string where = "screen " + std::to_string(screen) + " area " + std::to_string(index);
-    const XmlNodeList speeches = selectNodes(npc, "speech");
+    const std::vector<SpeechData>& speeches = npc.speeches;
     int32_t plain = 0, yes = 0, no = 0, firstYes = -1;
-    for (int32_t i = 0; i < speeches.length(); ++i) {
-        const XmlNode speech = speeches.item(i);
-        const int32_t line = xmlNodeLine(speech);
-        const bool isYes = hasAttribute(speech, "y"), isNo = hasAttribute(speech, "n");
+    for (int32_t i = 0; i < static_cast<int32_t>(speeches.size()); ++i) {
+        const SpeechData& speech = speeches[static_cast<size_t>(i)];
+        const int32_t line = speech.at.line;
+        const bool isYes = speech.yes, isNo = speech.no;
         if (isNo)
             ++no;
         else if (isYes)
@@ -768,44 +740,42 @@ void Checker::checkSpeech(const XmlNode& npc, int32_t screen, int32_t index) {
         else
             ++plain;
         if (isYes && firstYes < 0) firstYes = i;
-        texts_.push_back({mapFile, line, elementText(speech), true, messageWindow});
-        if (hasAttribute(speech, "flagid")) {
-            requireAttribute(mapFile, speech, "speech", "state");
-            const int32_t id = readInt(mapFile, speech, "flagid");
+        texts_.push_back({mapFile, line, speech.text, true, messageWindow});
+        if (speech.flagid.present) {
+            requireAttributes(speech.at, "speech", {{"state", speech.state}});
+            const int32_t id = readInt(speech.at, speech.flagid, "flagid");
             checkFlagId(mapFile, line, id, "the line's condition");
-            flagUses_.push_back({mapFile, line, id, readInt(mapFile, speech, "state"), FlagAccess::reads});
+            flagUses_.push_back({mapFile, line, id, readInt(speech.at, speech.state, "state"), FlagAccess::reads});
         }
-        const XmlNodeList sets = selectNodes(speech, "setflag");
-        if (sets.length() > 1) warning(mapFile, xmlNodeLine(sets.item(1)), "only the first <setflag> of a line counts");
-        if (sets.length() > 0) {
-            const XmlNode set = sets.item(0);
-            const int32_t setLine = xmlNodeLine(set);
-            requireAttribute(mapFile, set, "setflag", "flagid");
-            requireAttribute(mapFile, set, "setflag", "state");
-            const int32_t id = readInt(mapFile, set, "flagid");
-            checkFlagId(mapFile, setLine, id, "<setflag>");
-            flagUses_.push_back({mapFile, setLine, id, readInt(mapFile, set, "state"), FlagAccess::sets});
+        if (speech.setFlags.size() > 1)
+            warning(mapFile, speech.setFlags[1].at.line, "only the first <setflag> of a line counts");
+        if (!speech.setFlags.empty()) {
+            const SetFlagData& set = speech.setFlags.front();
+            requireAttributes(set.at, "setflag", {{"flagid", set.flagid}, {"state", set.state}});
+            const int32_t id = readInt(set.at, set.flagid, "flagid");
+            checkFlagId(mapFile, set.at.line, id, "<setflag>");
+            flagUses_.push_back({mapFile, set.at.line, id, readInt(set.at, set.state, "state"), FlagAccess::sets});
         }
     }
     // The question is asked only when exactly as many plain lines were shown as stand before the first yes
     // line among all the speech elements; more than there are plain lines can never be shown.
     const bool question = firstYes >= 0;
     if (question && firstYes > plain)
-        warning(mapFile, xmlNodeLine(speeches.item(firstYes)),
+        warning(mapFile, speeches[static_cast<size_t>(firstYes)].at.line,
                 where + ": the first \"y\" line stands after " + std::to_string(firstYes) +
                     " speech elements but the NPC has only " + std::to_string(plain) +
                     " plain lines: the question is never asked");
     // The buffer holds lines 1 to 11: the plain lines, then with a question the yes lines, a separator and
     // the no lines, and always a closing line.
     if (!question && plain > 10)
-        error(mapFile, xmlNodeLine(npc),
+        error(mapFile, npc.at.line,
               where + ": a message holds at most 10 lines, this NPC has " + std::to_string(plain));
     if (question && plain + yes + no > 9)
-        error(mapFile, xmlNodeLine(npc),
+        error(mapFile, npc.at.line,
               where + ": a message with a question holds at most 9 lines, this NPC has " +
                   std::to_string(plain + yes + no));
     if (!question && no > 0)
-        warning(mapFile, xmlNodeLine(npc), where + ": \"n\" lines without any \"y\" line are never shown");
+        warning(mapFile, npc.at.line, where + ": \"n\" lines without any \"y\" line are never shown");
 }
 
 // The hero talks to the NPC whose area holds the point 15 pixels ahead of him, when it is the first area there and
@@ -828,7 +798,7 @@ void Checker::checkNpcsCanBeTalkedTo() {
         };
         for (size_t n = 0; n < areas.size(); ++n) {
             const AreaInfo& npc = areas[n];
-            if (!npc.hasNpc || npc.polygon.vertices.empty()) continue;
+            if (!npc.hasNpc() || npc.polygon.vertices.empty()) continue;
             float left = npc.polygon.vertices[0].x, right = left, top = npc.polygon.vertices[0].y, bottom = top;
             for (const PolygonPoint& p : npc.polygon.vertices) {
                 left = std::min(left, p.x), right = std::max(right, p.x);
@@ -841,7 +811,7 @@ void Checker::checkNpcsCanBeTalkedTo() {
             for (int32_t x = x0; x <= right + probe && !talkable; x += step) {
                 for (int32_t y = y0; y <= bottom + probe && !talkable; y += step) {
                     const int32_t stand = firstHolding(x, y);
-                    if (stand < 0 || areas[stand].hasDoor || (areas[stand].hasNpc && !mayLeave(stand))) continue;
+                    if (stand < 0 || areas[stand].hasDoor || (areas[stand].hasNpc() && !mayLeave(stand))) continue;
                     for (const auto& [dx, dy] : {std::pair{0, probe}, {probe, 0}, {-probe, 0}, {0, -probe}}) {
                         if (firstHolding(x + dx, y + dy) != static_cast<int32_t>(n)) continue;
                         if (npc.level == levelJoinsAll || npc.level == areas[stand].level) talkable = true;
@@ -849,7 +819,7 @@ void Checker::checkNpcsCanBeTalkedTo() {
                 }
             }
             if (!talkable)
-                warning(mapFile, npc.line,
+                warning(mapFile, npc.line(),
                         "screen " + std::to_string(s) + " area " + std::to_string(n) +
                             ": no spot of the walkable ground lies within 15 pixels of this NPC's box on its level: "
                             "it cannot be talked to");
@@ -863,24 +833,27 @@ void Checker::checkDoors() {
             const AreaInfo& area = screens_[s].areas[a];
             if (!area.hasDoor) continue;
             const std::string where = "screen " + std::to_string(s) + " area " + std::to_string(a);
-            if (area.doorNext < 0 || area.doorNext >= static_cast<int32_t>(screens_.size())) {
-                error(mapFile, area.doorLine,
-                      where + ": the door leads to screen " + std::to_string(area.doorNext) + ", which does not exist");
+            if (area.door.next < 0 || area.door.next >= static_cast<int32_t>(screens_.size())) {
+                error(mapFile, area.doorLine(),
+                      where + ": the door leads to screen " + std::to_string(area.door.next) +
+                          ", which does not exist");
                 continue;
             }
-            const ScreenInfo& target = screens_[area.doorNext];
+            const ScreenInfo& target = screens_[area.door.next];
             int32_t landing = -1;
             for (size_t t = 0; t < target.areas.size() && landing < 0; ++t)
-                if (polygonContains(target.areas[t].polygon, area.doorX, area.doorY)) landing = static_cast<int32_t>(t);
-            const std::string point = "(" + std::to_string(area.doorX) + ", " + std::to_string(area.doorY) + ")";
+                if (polygonContains(target.areas[t].polygon, area.door.resetX, area.door.resetY))
+                    landing = static_cast<int32_t>(t);
+            const std::string point = "(" + std::to_string(area.door.resetX) + ", " + std::to_string(area.door.resetY) +
+                                      ")";
             if (landing < 0) {
-                error(mapFile, area.doorLine,
+                error(mapFile, area.doorLine(),
                       where + ": the door's reset point " + point + " lies in no area of screen " +
-                          std::to_string(area.doorNext));
-            } else if (target.areas[landing].hasNpc) {
-                warning(mapFile, area.doorLine,
+                          std::to_string(area.door.next));
+            } else if (target.areas[landing].hasNpc()) {
+                warning(mapFile, area.doorLine(),
                         where + ": the door's reset point " + point + " lies in the NPC area " +
-                            std::to_string(landing) + " of screen " + std::to_string(area.doorNext));
+                            std::to_string(landing) + " of screen " + std::to_string(area.door.next));
             }
         }
     }
@@ -893,8 +866,8 @@ void Checker::checkStoryRules() {
         if (screen >= static_cast<int32_t>(screens_.size())) continue;
         const ScreenInfo& info = screens_[screen];
         if (area >= static_cast<int32_t>(info.areas.size())) continue;
-        if (!info.areas[area].hasNpc)
-            error(mapFile, info.areas[area].line,
+        if (!info.areas[area].hasNpc())
+            error(mapFile, info.areas[area].line(),
                   "screen " + std::to_string(screen) + " area " + std::to_string(area) +
                       ": the story rules show or hide this area's NPC, so it needs an <npc>");
     }
@@ -962,7 +935,7 @@ void Checker::checkReachable() {
     if (first < 0 || static_cast<size_t>(first) >= screens_.size()) return;
     for (const ScreenInfo& screen : screens_)
         for (const AreaInfo& area : screen.areas)
-            if (area.hasDoor && (area.doorNext < 0 || static_cast<size_t>(area.doorNext) >= screens_.size())) return;
+            if (area.hasDoor && (area.door.next < 0 || static_cast<size_t>(area.door.next) >= screens_.size())) return;
     std::vector<bool> reached(screens_.size(), false);
     std::vector<int32_t> next{first};
     reached[static_cast<size_t>(first)] = true;
@@ -970,17 +943,17 @@ void Checker::checkReachable() {
         const int32_t screen = next.back();
         next.pop_back();
         for (const AreaInfo& area : screens_[static_cast<size_t>(screen)].areas) {
-            if (!area.hasDoor || area.doorNext < 0 || static_cast<size_t>(area.doorNext) >= screens_.size()) continue;
-            if (reached[static_cast<size_t>(area.doorNext)]) continue;
-            reached[static_cast<size_t>(area.doorNext)] = true;
-            next.push_back(area.doorNext);
+            if (!area.hasDoor || area.door.next < 0 || static_cast<size_t>(area.door.next) >= screens_.size()) continue;
+            if (reached[static_cast<size_t>(area.door.next)]) continue;
+            reached[static_cast<size_t>(area.door.next)] = true;
+            next.push_back(area.door.next);
         }
     }
     std::string unreached;
     int32_t line = 0, count = 0;
     for (size_t s = 0; s < screens_.size(); ++s) {
         if (reached[s]) continue;
-        if (count++ == 0) line = screens_[s].line;
+        if (count++ == 0) line = screens_[s].line();
         if (count <= 10) unreached += (count > 1 ? ", " : "") + std::to_string(s);
     }
     if (count > 10) unreached += " and " + std::to_string(count - 10) + " more";
@@ -1000,7 +973,7 @@ void Checker::checkStart() {
     const ScreenInfo& start = screens_[static_cast<size_t>(s.screen)];
     const auto area = static_cast<size_t>(std::max(s.area, 0));
     if (s.area < 0 || start.areas.size() <= area || !polygonContains(start.areas[area].polygon, s.x, s.y))
-        error(mapFile, start.line,
+        error(mapFile, start.line(),
               "a new game starts on " + screen + " at (" + std::to_string(s.x) + ", " + std::to_string(s.y) +
                   "), which must lie in area " + std::to_string(s.area));
 }
@@ -1128,6 +1101,7 @@ void Checker::checkTexts() {
 
 std::vector<Diagnostic> Checker::run() {
     rules_ = readWorldRules(&found_);
+    world_ = readWorldModel();
     checkEnemies();
     checkItems();
     checkWeapons();
@@ -1156,7 +1130,11 @@ Diagnostic unreadableFileFinding(const std::string& file, const XmlParseProblem&
 
 std::vector<FlagUseReport> Checker::flagReport() const {
     std::vector<FlagUseReport> report;
-    const std::string rules = rules_.fromFile ? worldRulesFile.name : "";
+    // A table the world's file states is labelled with the file; today's tables, which it leaves out, with nothing.
+    auto from = [this](const char* table) {
+        const bool stated = std::find(rules_.stated.begin(), rules_.stated.end(), table) != rules_.stated.end();
+        return stated ? std::string(worldRulesFile.name) : std::string();
+    };
     auto engine = [&report](int32_t id, const std::string& file, const std::string& use) {
         report.push_back({id, file, 0, use});
     };
@@ -1174,16 +1152,16 @@ std::vector<FlagUseReport> Checker::flagReport() const {
         {flagScreenMode, "the full screen: 1 ending, 2 ending walk, 3 title"}};
     for (const auto& [id, use] : commands) engine(id, "", use);
     if (rules_.visitScreen >= 0)
-        engine(flagVisitState, rules, "1 once screen " + std::to_string(rules_.visitScreen) + " was visited");
+        engine(flagVisitState, from("visit"), "1 once screen " + std::to_string(rules_.visitScreen) + " was visited");
     for (const NpcRule& rule : rules_.npcRules)
-        engine(rule.flag, rules,
+        engine(rule.flag, from("npcrules"),
                "hides the NPC of screen " + std::to_string(rule.screen) + " area " + std::to_string(rule.area) +
                    " while " + (rule.greaterThan ? "above " : "equal to ") + std::to_string(rule.value));
     for (const MoneyFlag& money : rules_.moneyFlags)
-        engine(money.flag, rules, "1 while the money is above " + std::to_string(money.bound));
+        engine(money.flag, from("moneyflags"), "1 while the money is above " + std::to_string(money.bound));
     for (const StageRule& stage : rules_.stages)
         for (int32_t id : stage.flags)
-            engine(id, rules, "with its group raises the stage to " + std::to_string(stage.stage));
+            engine(id, from("stages"), "with its group raises the stage to " + std::to_string(stage.stage));
     for (const FlagUse& use : flagUses_) {
         const std::string value = std::to_string(use.value);
         const char* what = use.access == FlagAccess::reads  ? "a line's condition: = "

@@ -3,20 +3,9 @@
 
 #include "core/data_files.h"
 #include "core/game_state.h"
+#include "core/world_model.h"
 #include "data/xml_access.h"
 #include "platform/picture_cache.h"
-
-namespace {
-
-std::vector<std::string> speechLines(const XmlNode& boss, const std::string& name) {
-    const XmlNodeList nodes = selectNodes(boss, name);
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<size_t>(nodes.length()));
-    for (int32_t i = 0; i < nodes.length(); ++i) lines.push_back(elementText(nodes.item(i)));
-    return lines;
-}
-
-}  // namespace
 
 // Values are stored as they are read: a boss with fewer than three attacks keeps the rest of the previous boss.
 int32_t loadBoss(GameState& game, int32_t n) {
@@ -25,41 +14,46 @@ int32_t loadBoss(GameState& game, int32_t n) {
     return runXmlLoader(bossDataFile.gamePath, [&](XmlDocument& document) {
         const XmlNodeList roots = selectNodes(document, "bossdatas");
         if (roots.length() == 0) return 0;
-        const XmlNode element = asElement(selectNodes(asElement(roots.item(0)), "boss").item(n));
-        boss.name = attributeText(element, "name");
-        boss.maxlife = attributeInt(element, "maxlife");
-        boss.size = attributeInt(element, "size");
-        boss.image = loadPicture(attributeText(element, "pict"), PathNamer::worldData);
-        boss.cutinImage = loadPicture(attributeText(element, "cutin"), PathNamer::worldData);
-        readIntAttributes(element, {{"gx", boss.gx}, {"gy", boss.gy}, {"x", boss.x}, {"y", boss.y}});
+        const BossData data = readBossData(asElement(selectNodes(asElement(roots.item(0)), "boss").item(n)));
+        boss.name = data.name.text;
+        boss.maxlife = data.maxlife.number();
+        boss.size = data.size.number();
+        boss.image = loadPicture(data.pict.text, PathNamer::worldData);
+        boss.cutinImage = loadPicture(data.cutin.text, PathNamer::worldData);
+        boss.gx = data.gx.number();
+        boss.gy = data.gy.number();
+        boss.x = data.x.number();
+        boss.y = data.y.number();
         boss.life = boss.maxlife;
-        readIntAttributes(element, {{"hit", boss.hit}, {"kin", boss.nearBand}, {"tyu", boss.middleBand}});
+        boss.hit = data.hit.number();
+        boss.nearBand = data.kin.number();
+        boss.middleBand = data.tyu.number();
         boss.attackIndex = -1;
         boss.attackState = 0;
 
-        boss.openingSpeech = speechLines(element, "bspeech");
-        boss.closingSpeech = speechLines(element, "aspeech");
+        auto texts = [](const std::vector<BossSpeechLine>& lines) {
+            std::vector<std::string> texts;
+            texts.reserve(lines.size());
+            for (const BossSpeechLine& line : lines) texts.push_back(line.text);
+            return texts;
+        };
+        boss.openingSpeech = texts(data.openingSpeech);
+        boss.closingSpeech = texts(data.closingSpeech);
 
-        boss.flagId = -1;
-        boss.flagValue = -1;
-        const XmlNodeList flags = selectNodes(element, "flag");
-        if (flags.length() != 0) {
-            const XmlNode flag = asElement(flags.item(0));
-            boss.flagId = attributeInt(flag, "id");
-            boss.flagValue = attributeInt(flag, "state");
-        }
+        boss.flagId = data.flags.empty() ? -1 : data.flags[0].id.number();
+        boss.flagValue = data.flags.empty() ? -1 : data.flags[0].state.number();
 
-        const XmlNodeList attacks = selectNodes(element, "weapon");
-        for (int32_t i = 0; i < static_cast<int32_t>(boss.attacks.size()); ++i) {
-            const XmlNode attackElement = asElement(attacks.item(i));
-            BossAttack& attack = boss.attacks[static_cast<size_t>(i)];
-            readIntAttributes(attackElement, {{"type", attack.type},
-                                              {"wait1", attack.wait1},
-                                              {"wait2", attack.wait2},
-                                              {"speed1", attack.speed1},
-                                              {"speed2", attack.speed2},
-                                              {"pict", attack.pict},
-                                              {"power", attack.power}});
+        // A boss with fewer than three attacks raises at the first missing one, after those before it.
+        for (size_t i = 0; i < boss.attacks.size(); ++i) {
+            const BossAttackData& attackData = entryOrRaise(data.attacks, static_cast<int32_t>(i));
+            BossAttack& attack = boss.attacks[i];
+            attack.type = attackData.type.number();
+            attack.wait1 = attackData.wait1.number();
+            attack.wait2 = attackData.wait2.number();
+            attack.speed1 = attackData.speed1.number();
+            attack.speed2 = attackData.speed2.number();
+            attack.pict = attackData.pict.number();
+            attack.power = attackData.power.number();
         }
         return 1;
     });

@@ -3,6 +3,7 @@
 
 #include "core/data_files.h"
 #include "core/game_state.h"
+#include "core/world_model.h"
 #include "data/xml_access.h"
 
 // Fewer than eight entries raise on the first missing one: the kinds before it keep the new values.
@@ -12,9 +13,11 @@ int32_t loadEnemyCatalog(GameState& game) {
         if (roots.length() == 0) return 0;
         const XmlNodeList enemies = selectNodes(asElement(roots.item(0)), "enemy");
         for (int32_t kind = 0; kind < enemyKindCount; ++kind) {
-            const XmlNode enemy = asElement(enemies.item(kind));
+            const EnemyKindData enemy = readEnemyKindData(asElement(enemies.item(kind)));
             EnemyType& type = game.enemyCatalog[static_cast<size_t>(kind)];
-            readIntAttributes(enemy, {{"life", type.life}, {"size", type.size}, {"speed", type.speed}});
+            type.life = enemy.life.number();
+            type.size = enemy.size.number();
+            type.speed = enemy.speed.number();
         }
         return 1;
     });

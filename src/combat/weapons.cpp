@@ -9,6 +9,7 @@
 #include "core/directions.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
+#include "core/world_model.h"
 #include "data/xml_access.h"
 
 namespace {
@@ -51,15 +52,15 @@ int32_t loadWeapon(GameState& game, int32_t slot, int32_t number) {
         const XmlNodeList roots = selectNodes(document, "weapondatas");
         if (roots.length() == 0) return 0;
         const XmlNodeList weapons = selectNodes(asElement(roots.item(0)), "enemy");
-        const XmlNode element = asElement(weapons.item(current));
-        weapon.name = attributeText(element, "name");
-        readIntAttributes(element, {{"power", weapon.power},
-                                    {"fly", weapon.fly},
-                                    {"speed", weapon.speed},
-                                    {"kayaku", weapon.kayaku},
-                                    {"wait", weapon.price},
-                                    {"pict", weapon.pict}});
-        weapon.howto = attributeText(element, "howto");
+        const WeaponData data = readWeaponData(asElement(weapons.item(current)));
+        weapon.name = data.name.text;
+        weapon.power = data.power.number();
+        weapon.fly = data.fly.number();
+        weapon.speed = data.speed.number();
+        weapon.kayaku = data.kayaku.number();
+        weapon.price = data.wait.number();
+        weapon.pict = data.pict.number();
+        weapon.howto = data.howto.text;
         return 1;
     });
 }

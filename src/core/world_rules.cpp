@@ -275,11 +275,13 @@ WorldRules RulesReader::read() {
         if (found.length() > 1) note(found.item(1), false, std::string("only the first <") + name + "> counts");
         checkShape(found.item(0), name);
         (this->*read)(found.item(0));
+        rules_.stated.emplace_back(name);
     }
     const XmlNodeList visit = selectNodes(root, "visit");
     if (visit.length() > 0) {
         checkShape(visit.item(0), "visit");
         rules_.visitScreen = number(visit.item(0), "screen", -1);
+        rules_.stated.emplace_back("visit");
     }
     return rules_;
 }

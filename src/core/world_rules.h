@@ -109,6 +109,9 @@ struct WorldRules {
                                      {"グース", "cave2"},   {"ぬすず", "battle"},     {"ベヒモス", "cave3"},
                                      {"ジズ", "cave3"},     {"レヴィアタン", "cave3"}};
     bool fromFile = false;  // the world states its own rules
+    // The tables the world's file states ("start", "music", "npcrules", "moneyflags", "stages", "visit"); the others
+    // are today's.
+    std::vector<std::string> stated;
 
     static std::vector<TrackFile> defaultTracks() {
         std::vector<TrackFile> tracks;

@@ -3,6 +3,7 @@
 #include "core/data_files.h"
 
 #include "core/game_state.h"
+#include "core/world_model.h"
 #include "data/xml_access.h"
 
 namespace {
@@ -31,15 +32,15 @@ int32_t loadItemRecord(GameState& game, int32_t id, int32_t step) {
         const XmlNodeList roots = selectNodes(document, "itemdatas");
         if (roots.length() == 0) return 0;
         const XmlNodeList items = selectNodes(asElement(roots.item(0)), "item");
-        const XmlNode item = asElement(items.item(game.selectedItemId));
+        const ItemData item = readItemData(asElement(items.item(game.selectedItemId)));
         ItemRecord& record = game.selectedItem;
-        record.name = attributeText(item, "name");
-        readIntAttributes(item, {{"use", record.use},
-                                 {"type", record.type},
-                                 {"power", record.power},
-                                 {"time", record.time},
-                                 {"pict", record.pict}});
-        record.howto = attributeText(item, "howto");
+        record.name = item.name.text;
+        record.use = item.use.number();
+        record.type = item.type.number();
+        record.power = item.power.number();
+        record.time = item.time.number();
+        record.pict = item.pict.number();
+        record.howto = item.howto.text;
         record.id = game.selectedItemId;
         return 1;
     });

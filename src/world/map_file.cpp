@@ -9,111 +9,92 @@
 
 #include "combat/enemies_and_shots.h"
 #include "core/game_state.h"
+#include "core/world_model.h"
 #include "data/xml_access.h"
 #include "world/screen_prefetch.h"
 
 namespace {
 
-SpeechLine readSpeechLine(const XmlNode& speech) {
+SpeechLine readSpeechLine(const SpeechData& speech) {
     SpeechLine line;
-    line.text = elementText(speech);
-    if (hasAttribute(speech, "flagid")) {
-        line.flagId = attributeInt(speech, "flagid");
-        line.flagValue = attributeInt(speech, "state");
+    line.text = speech.text;
+    if (speech.flagid.present) {
+        line.flagId = speech.flagid.number();
+        line.flagValue = speech.state.number();
     }
-    const XmlNodeList setFlags = selectNodes(speech, "setflag");
-    if (setFlags.length() > 0) {
-        const XmlNode setFlag = asElement(setFlags.item(0));
-        line.setFlagId = attributeInt(setFlag, "flagid");
-        line.setFlagValue = attributeInt(setFlag, "state");
+    if (!speech.setFlags.empty()) {
+        line.setFlagId = speech.setFlags[0].flagid.number();
+        line.setFlagValue = speech.setFlags[0].state.number();
     }
     return line;
 }
 
-void readArea(AreaRecord& area, const XmlNode& element) {
-    area.level = attributeInt(element, "level");
-    const int32_t enemyNum = hasAttribute(element, "enemynum") ? attributeInt(element, "enemynum") : 0;
+}  // namespace
+
+AreaRecord areaRecord(const AreaData& data) {
+    AreaRecord area;
+    area.level = data.level.number();
+    const int32_t enemyNum = data.enemynum.present ? data.enemynum.number() : 0;
     // pointnum beyond the vertex array is clamped to it; a negative one gives an empty polygon.
-    const int32_t pointNum = std::clamp(attributeInt(element, "pointnum"), 0, areaPointCapacity);
+    const int32_t pointNum = std::clamp(data.pointnum.number(), 0, areaPointCapacity);
 
     // Points past the twentieth are ignored; vertices without a point element sit at (0, 0).
     std::array<PolygonPoint, areaPointCapacity> vertices{};
-    const XmlNodeList points = selectNodes(element, "point");
-    for (int32_t j = 0; j < points.length() && j < areaPointCapacity; ++j) {
-        const XmlNode point = asElement(points.item(j));
-        vertices[j].x = static_cast<float>(attributeInt(point, "x"));
-        vertices[j].y = static_cast<float>(attributeInt(point, "y"));
+    for (size_t j = 0; j < data.points.size() && j < vertices.size(); ++j) {
+        vertices[j].x = static_cast<float>(data.points[j].x.number());
+        vertices[j].y = static_cast<float>(data.points[j].y.number());
     }
     area.polygon.vertices.assign(vertices.begin(), vertices.begin() + pointNum);
 
     // The enemy count is clamped to the enemy slot table and to the enemy elements present, so the spawning,
     // the clearing and the touch tests never reach past either.
-    const XmlNodeList enemies = selectNodes(element, "enemy");
-    area.enemyCount = clampedEnemyCount(enemyNum, enemies.length());
+    const auto enemies = static_cast<int32_t>(data.enemies.size());
+    area.enemyCount = clampedEnemyCount(enemyNum, enemies);
     area.enemyTypes.clear();
-    if (enemies.length() > 0) {
-        area.enemyTypes.assign(static_cast<std::size_t>(enemies.length()), 0);
-        for (int32_t k = 0; k < area.enemyCount; ++k) {
-            area.enemyTypes[k] = attributeInt(asElement(enemies.item(k)), "type");
-        }
+    if (enemies > 0) {
+        area.enemyTypes.assign(data.enemies.size(), 0);
+        for (int32_t k = 0; k < area.enemyCount; ++k) area.enemyTypes[k] = data.enemies[k].type.number();
     }
 
     area.npc = AreaNpc{};
-    const XmlNodeList npcs = selectNodes(element, "npc");
-    if (npcs.length() > 0) {
-        const XmlNode npc = asElement(npcs.item(0));
-        area.npc.imageId = attributeInt(npc, "imageid");
-        readSpeechLines(area.npc, selectNodes(npc, "speech"));
+    if (!data.npcs.empty()) {
+        area.npc.imageId = data.npcs[0].imageid.number();
+        readSpeechLines(area.npc, data.npcs[0].speeches);
     } else {
         area.npc.absent = true;
     }
 
     area.door = DoorRecord{};
-    const XmlNodeList doors = selectNodes(element, "door");
-    if (doors.length() > 0) {
-        const XmlNode door = asElement(doors.item(0));
-        area.door.next = attributeInt(door, "next");
-        area.door.resetX = attributeInt(door, "resetx");
-        area.door.resetY = attributeInt(door, "resety");
-        area.hasDoor = true;
-    } else {
-        area.hasDoor = false;
+    area.hasDoor = !data.doors.empty();
+    if (area.hasDoor) {
+        area.door.next = data.doors[0].next.number();
+        area.door.resetX = data.doors[0].resetx.number();
+        area.door.resetY = data.doors[0].resety.number();
     }
 
-    const XmlNodeList bosses = selectNodes(element, "boss");
-    if (bosses.length() > 0) {
-        const XmlNode boss = asElement(bosses.item(0));
-        area.bossNum = attributeInt(boss, "num");
-        area.bossFlag = attributeInt(boss, "flag");
-    } else {
-        area.bossNum = -1;
-        area.bossFlag = -1;
-    }
+    area.bossNum = data.bosses.empty() ? -1 : data.bosses[0].num.number();
+    area.bossFlag = data.bosses.empty() ? -1 : data.bosses[0].flag.number();
+    return area;
 }
-
-}  // namespace
 
 int32_t loadMapScreen(GameState& game) {
     const int32_t result = runXmlLoader(mapDataFile.gamePath, [&game](XmlDocument& document) -> int32_t {
         const XmlNodeList roots = selectNodes(document, "map");
         if (roots.length() == 0) return 0;
-        const XmlNode screen = asElement(selectNodes(roots.item(0), "screen").item(game.currentMap));
+        const ScreenData screen = readScreenData(asElement(selectNodes(roots.item(0), "screen").item(game.currentMap)));
 
-        game.mapName = attributeText(screen, "name");
+        game.mapName = screen.name.text;
 
         // A negative areanum gives no areas. One past the area elements is as far as the table grows:
         // the load stops with the COM error at the first missing area, so later records could never
         // be filled, and a mistyped huge number must not take the memory.
-        const XmlNodeList areaElements = selectNodes(screen, "area");
-        const int32_t areaNum = attributeInt(screen, "areanum");
-        game.areaCount = std::clamp(areaNum, 0, areaElements.length() + 1);
+        const auto areaElements = static_cast<int32_t>(screen.areas.size());
+        game.areaCount = std::clamp(screen.areanum.number(), 0, areaElements + 1);
         game.areas.assign(static_cast<std::size_t>(game.areaCount), AreaRecord{});
 
-        game.mapImage = loadPicture(attributeText(screen, "pict"), PathNamer::worldData);
+        game.mapImage = loadPicture(screen.pict.text, PathNamer::worldData);
 
-        for (int32_t i = 0; i < game.areaCount; ++i) {
-            readArea(game.areas[i], asElement(areaElements.item(i)));
-        }
+        for (int32_t i = 0; i < game.areaCount; ++i) game.areas[i] = areaRecord(entryOrRaise(screen.areas, i));
         return 1;
     });
     // The screens behind this one's doors are decoded ahead while the hero walks here.
@@ -121,13 +102,13 @@ int32_t loadMapScreen(GameState& game) {
     return result;
 }
 
-void readSpeechLines(AreaNpc& npc, const XmlNodeList& speeches) {
+void readSpeechLines(AreaNpc& npc, const std::vector<SpeechData>& speeches) {
     bool questionTaken = false;
-    for (int32_t i = 0; i < speeches.length(); ++i) {
-        const XmlNode speech = asElement(speeches.item(i));
+    for (int32_t i = 0; i < static_cast<int32_t>(speeches.size()); ++i) {
+        const SpeechData& speech = speeches[static_cast<size_t>(i)];
         const SpeechLine line = readSpeechLine(speech);
-        const bool yes = hasAttribute(speech, "y");
-        const bool no = hasAttribute(speech, "n");
+        const bool yes = speech.yes;
+        const bool no = speech.no;
         if (yes && !questionTaken) {
             npc.questionIndex = i;
             questionTaken = true;

@@ -15,6 +15,7 @@
 #include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
+#include "core/world_model.h"
 #include "data/xml_access.h"
 #include "world/map_file.h"
 
@@ -47,13 +48,12 @@ int32_t loadNpcPicture(GameState& game, int32_t imageId, int32_t anchorX, int32_
     return runXmlLoader(npcPictureFile.gamePath, [&](XmlDocument& document) -> int32_t {
         const XmlNodeList roots = selectNodes(document, "npcpictdatas");
         if (roots.length() == 0) return 0;
-        const XmlNode entry = asElement(selectNodes(roots.item(0), "npc").item(imageId));
+        const NpcPictureData entry = readNpcPictureData(asElement(selectNodes(roots.item(0), "npc").item(imageId)));
         NpcPicture picture;
-        const std::string file = attributeText(entry, "pict");
-        picture.frameWidth = attributeInt(entry, "x");
-        picture.frameHeight = attributeInt(entry, "y");
-        picture.frame = attributeInt(entry, "direction");
-        picture.picture = loadPicture(file, PathNamer::worldData);
+        picture.frameWidth = entry.x.number();
+        picture.frameHeight = entry.y.number();
+        picture.frame = entry.direction.number();
+        picture.picture = loadPicture(entry.pict.text, PathNamer::worldData);
         // The picture's top-right corner sits on the anchor.
         picture.x = static_cast<int32_t>(static_cast<int64_t>(anchorX) - picture.frameWidth);
         picture.y = anchorY;

@@ -10,27 +10,16 @@
 #include <vector>
 
 #include "core/data_files.h"
-#include "data/xml_access.h"
+#include "core/world_model.h"
 #include "maps.h"
 #include "paint.h"
 #include "sprites.h"
+#include "world/map_file.h"
 #include "world/story_events.h"
 
 using namespace paint;
 
 namespace {
-
-bool dataFileExists(const char* path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
-}
-
-// The first element of that name under the root element, or nothing when the root is another.
-XmlNodeList childrenOfRoot(const XmlDocument& document, const std::string& root, const std::string& child) {
-    const XmlNodeList roots = selectNodes(document, root);
-    if (roots.length() == 0) return {};
-    return selectNodes(roots.item(0), child);
-}
 
 // Writes a picture once per file name: several entries may share one, and the first one decides.
 struct Made {
@@ -46,85 +35,61 @@ void write(OutputPlan& plan, const std::string& gamePath, SurfacePtr picture) {
     noteWritten(plan, gamePath, writePng(picture.get(), gamePath));
 }
 
-void makeNpcPictures(OutputPlan& plan, Made& made) {
-    if (!dataFileExists(npcPictureFile.name)) return;
-    runXmlLoader(npcPictureFile.gamePath, [&](XmlDocument& document) {
-        const XmlNodeList npcs = childrenOfRoot(document, "npcpictdatas", "npc");
-        for (int32_t i = 0; i < npcs.length(); ++i) {
-            const XmlNode npc = npcs.item(i);
-            const std::string pict = attributeText(npc, "pict");
-            if (pict.empty() || !made.first(pict) || !needsWriting(plan, pict)) continue;
-            const std::string file = std::filesystem::path(outputPath(pict)).stem().string();
-            write(plan, pict, paintNpcStrip(file, attributeInt(npc, "x"), attributeInt(npc, "y")));
-        }
-        return 1;
-    });
+void makeNpcPictures(OutputPlan& plan, Made& made, const WorldModel& world) {
+    for (const NpcPictureData& npc : world.npcPictures.entries) {
+        const std::string& pict = npc.pict.text;
+        if (pict.empty() || !made.first(pict) || !needsWriting(plan, pict)) continue;
+        const std::string file = std::filesystem::path(outputPath(pict)).stem().string();
+        write(plan, pict, paintNpcStrip(file, npc.x.number(), npc.y.number()));
+    }
 }
 
-void makeBossPictures(OutputPlan& plan, Made& made) {
-    if (!dataFileExists(bossDataFile.name)) return;
-    runXmlLoader(bossDataFile.gamePath, [&](XmlDocument& document) {
-        const XmlNodeList bosses = childrenOfRoot(document, "bossdatas", "boss");
-        for (int32_t i = 0; i < bosses.length(); ++i) {
-            const XmlNode boss = bosses.item(i);
-            const std::string name = attributeText(boss, "name");
-            const std::string pict = attributeText(boss, "pict");
-            const std::string cutin = attributeText(boss, "cutin");
-            const int size = std::clamp(attributeInt(boss, "size"), 8, 512);
-            if (!pict.empty() && made.first(pict) && needsWriting(plan, pict)) {
-                SurfacePtr sheet = newSurface(size * 8, size);
-                PenPtr pen = newPen(sheet.get());
-                for (int column = 0; column < 8; ++column) {
-                    SurfacePtr cell = paintBossCell(name, column, size);
-                    blit(pen.get(), cell.get(), column * size, 0);
-                }
-                write(plan, pict, std::move(sheet));
+void makeBossPictures(OutputPlan& plan, Made& made, const WorldModel& world) {
+    for (const BossData& boss : world.bosses.entries) {
+        const std::string& name = boss.name.text;
+        const std::string& pict = boss.pict.text;
+        const std::string& cutin = boss.cutin.text;
+        const int size = std::clamp(boss.size.number(), 8, 512);
+        if (!pict.empty() && made.first(pict) && needsWriting(plan, pict)) {
+            SurfacePtr sheet = newSurface(size * 8, size);
+            PenPtr pen = newPen(sheet.get());
+            for (int column = 0; column < 8; ++column) {
+                SurfacePtr cell = paintBossCell(name, column, size);
+                blit(pen.get(), cell.get(), column * size, 0);
             }
-            if (!cutin.empty() && made.first(cutin) && needsWriting(plan, cutin)) {
-                write(plan, cutin, paintCutIn(name.empty() ? "?" : name, 200, 200));
-            }
+            write(plan, pict, std::move(sheet));
         }
-        return 1;
-    });
+        if (!cutin.empty() && made.first(cutin) && needsWriting(plan, cutin)) {
+            write(plan, cutin, paintCutIn(name.empty() ? "?" : name, 200, 200));
+        }
+    }
 }
 
-void makeMapPictures(OutputPlan& plan, Made& made) {
-    if (!dataFileExists(mapDataFile.name)) return;
-    runXmlLoader(mapDataFile.gamePath, [&](XmlDocument& document) {
-        const XmlNodeList screens = childrenOfRoot(document, "map", "screen");
-        for (int32_t s = 0; s < screens.length(); ++s) {
-            const XmlNode element = screens.item(s);
-            const std::string pict = attributeText(element, "pict");
-            if (pict.empty() || !made.first(pict) || !needsWriting(plan, pict)) continue;
-            MapScreen screen;
-            screen.index = s;
-            screen.name = attributeText(element, "name");
-            const XmlNodeList areas = selectNodes(element, "area");
-            const int32_t count = std::min(attributeInt(element, "areanum"), areas.length());
-            for (int32_t a = 0; a < count; ++a) {
-                const XmlNode areaElement = areas.item(a);
-                MapArea area;
-                area.level = attributeInt(areaElement, "level");
-                // the polygon as the game builds it: the first pointnum of twenty vertices, missing ones at (0, 0)
-                std::vector<PolygonPoint> vertices(20);
-                const XmlNodeList points = selectNodes(areaElement, "point");
-                for (int32_t p = 0; p < std::min(points.length(), 20); ++p) {
-                    vertices[static_cast<size_t>(p)].x = static_cast<float>(attributeInt(points.item(p), "x"));
-                    vertices[static_cast<size_t>(p)].y = static_cast<float>(attributeInt(points.item(p), "y"));
-                }
-                const int32_t used = std::clamp(attributeInt(areaElement, "pointnum"), 0, 20);
-                area.polygon.vertices.assign(vertices.begin(), vertices.begin() + used);
-                area.npc = selectNodes(areaElement, "npc").length() > 0;
-                area.npcMayLeave = std::any_of(npcRules.begin(), npcRules.end(),
-                                               [&](const NpcRule& rule) { return rule.screen == s && rule.area == a; });
-                area.door = selectNodes(areaElement, "door").length() > 0;
-                area.boss = selectNodes(areaElement, "boss").length() > 0;
-                screen.areas.push_back(area);
-            }
-            write(plan, pict, paintMapScreen(screen));
+void makeMapPictures(OutputPlan& plan, Made& made, const WorldModel& world) {
+    const auto& screens = world.map.entries;
+    for (int32_t s = 0; s < static_cast<int32_t>(screens.size()); ++s) {
+        const ScreenData& data = screens[static_cast<size_t>(s)];
+        const std::string& pict = data.pict.text;
+        if (pict.empty() || !made.first(pict) || !needsWriting(plan, pict)) continue;
+        MapScreen screen;
+        screen.index = s;
+        screen.name = data.name.text;
+        const int32_t count = std::min(data.areanum.number(), static_cast<int32_t>(data.areas.size()));
+        for (int32_t a = 0; a < count; ++a) {
+            // the area as the game builds it
+            const AreaRecord loaded = areaRecord(data.areas[static_cast<size_t>(a)]);
+            MapArea area;
+            area.level = loaded.level;
+            area.polygon = loaded.polygon;
+            area.npc = !loaded.npc.absent;
+            area.npcMayLeave = std::any_of(npcRules.begin(), npcRules.end(),
+                                           [&](const NpcRule& rule) { return rule.screen == s && rule.area == a; });
+            area.door = loaded.hasDoor;
+            area.boss = !data.areas[static_cast<size_t>(a)].bosses.empty();
+            screen.areas.push_back(area);
         }
-        return 1;
-    });
+        write(plan, pict, paintMapScreen(screen));
+    }
 }
 
 }  // namespace
@@ -138,7 +103,9 @@ void makeWorldPictures(OutputPlan& plan) {
           "pict\\BALL.png", "pict\\TITLE.png"}) {
         made.first(fixed);  // a data file naming a fixed picture never overwrites it
     }
-    makeNpcPictures(plan, made);
-    makeBossPictures(plan, made);
-    makeMapPictures(plan, made);
+    // The world as the game reads it; a file that is missing or cannot be read gives no pictures.
+    const WorldModel world = readWorldModel();
+    makeNpcPictures(plan, made, world);
+    makeBossPictures(plan, made, world);
+    makeMapPictures(plan, made, world);
 }

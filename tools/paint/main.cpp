@@ -32,13 +32,7 @@ struct Options {
 };
 
 int32_t countScreens() {
-    int32_t count = 0;
-    runXmlLoader(mapDataFile.gamePath, [&](XmlDocument& document) {
-        const XmlNodeList maps = selectNodes(document, "map");
-        if (maps.length() > 0) count = selectNodes(maps.item(0), "screen").length();
-        return 1;
-    });
-    return count;
+    return static_cast<int32_t>(readWorldModel().map.entries.size());
 }
 
 // Sketch ground colours by level: grass, dirt, stone, sand...; bridges and stairs light, the deep level dark.
