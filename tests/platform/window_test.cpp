@@ -48,12 +48,3 @@ TEST(WindowGeometry, TheMouseMapsBackThroughThePlaceThePictureIsDrawnAt) {
         EXPECT_EQ(y, c.pictureY) << c.name;
     }
 }
-
-TEST(WindowGeometry, ThePictureIsCentredAtItsScale) {
-    const PicturePlace whole = picturePlace(windowOf(2000, 1300, PictureFill::wholeScale));
-    EXPECT_EQ(std::vector<int32_t>({whole.x, whole.y, whole.width, whole.height}),
-              std::vector<int32_t>({100, 50, 1800, 1200}));
-    const PicturePlace largest = picturePlace(windowOf(1920, 1080, PictureFill::largest));
-    EXPECT_EQ(std::vector<int32_t>({largest.x, largest.y, largest.width, largest.height}),
-              std::vector<int32_t>({150, 0, 1620, 1080}));
-}
