@@ -31,6 +31,8 @@ constexpr int32_t volumeStep = 10;
 // The left stick walks once it is pushed past the first mark and stops once it is back inside the second, so
 // a stick resting near the mark does not flicker between walking and standing.
 constexpr int32_t stickPush = 16000, stickRest = 8000;
+// The mouse button a left click reports (SDL numbers the buttons from 1, left first).
+constexpr int32_t leftButton = 1;
 
 // Physical inputs: keyboard keys by their code; pad inputs by pad, above every key code.
 int64_t keyInput(int32_t key) {
@@ -130,6 +132,16 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
     } else {
         release(game, controls, keyInput(event.value), gameKey);
     }
+}
+
+// The mouse is the authors' only: in test-play it shows the map point under it in the F9 panel, and a left click
+// copies that point as the map file writes it. A player's game never sees it.
+void handleMouse(GameState& game, const Controls& controls, const WindowEvent& event) {
+    if (!controls.testPlay) return;
+    if (event.kind == WindowEventKind::mouseMove) return pointMouse(game, event.onPicture, event.x, event.y);
+    if (event.value != leftButton || !event.onPicture) return;
+    const std::string point = clickMouse(game, event.x, event.y);
+    if (!point.empty()) setClipboardText(point);
 }
 
 void handlePadButton(GameState& game, Controls& controls, const WindowEvent& event) {
@@ -392,6 +404,8 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
         if (controls.paused || game.windowInactive == 1 || game.menu.open) pauseMusic(true);
         break;
     case WindowEventKind::quit: controls.quit = true; break;
+    case WindowEventKind::mouseMove:
+    case WindowEventKind::mouseDown: handleMouse(game, controls, event); break;
     case WindowEventKind::none: break;
     }
 }

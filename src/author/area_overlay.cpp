@@ -49,7 +49,19 @@ void drawOutlinedText(Canvas& canvas, const Font& font, const std::string& text,
 }
 
 void drawAreaOverlay(Canvas& canvas, const GameState& game, const Font& font, int32_t offsetX, int32_t offsetY,
-                     bool withNpcPictures) {
+                     bool withNpcPictures, const std::vector<ViewBox>& keepClear, ViewBox within) {
+    if (within.width <= 0 || within.height <= 0) within = {0, 0, canvasWidth(canvas), canvasHeight(canvas)};
+    // A label never hides an NPC: the talk area around one has its label right on the NPC's picture otherwise.
+    std::vector<ViewBox> clear = keepClear;
+    for (const NpcPicture& npc : game.npcPictures)
+        clear.push_back({npc.x + offsetX, npc.y + offsetY, npc.frameWidth, npc.frameHeight});
+    const auto placeLabel = [&](const std::string& text, int32_t x, int32_t y, uint32_t argb) {
+        int32_t width = 0, height = 0;
+        textSize(font, text, width, height);
+        // The box takes in the text's one-pixel rim.
+        const ViewBox at = clearPlace({x - 1, y - 1, width + 2, height + 2}, {}, clear, within);
+        drawOutlinedText(canvas, font, text, at.x + 1, at.y + 1, argb);
+    };
     for (int32_t i = 0; i < static_cast<int32_t>(game.areas.size()); ++i) {
         const AreaRecord& area = game.areas[i];
         const bool boss = area.bossNum >= 0;
@@ -65,8 +77,8 @@ void drawAreaOverlay(Canvas& canvas, const GameState& game, const Font& font, in
             label += "\n→ " + std::to_string(area.door.next) + " (" + std::to_string(area.door.resetX) + "," +
                      std::to_string(area.door.resetY) + ")";
         if (boss) label += "\nBOSS " + std::to_string(area.bossNum) + " flag " + std::to_string(area.bossFlag);
-        drawOutlinedText(canvas, font, label, static_cast<int32_t>(c.x) - 20 + offsetX,
-                         static_cast<int32_t>(c.y) - 8 + offsetY, boss ? 0xFFFF6060 : 0xFFFFFFFF);
+        placeLabel(label, static_cast<int32_t>(c.x) - 20 + offsetX, static_cast<int32_t>(c.y) - 8 + offsetY,
+                   boss ? 0xFFFF6060 : 0xFFFFFFFF);
     }
     // NPCs: the picture's box, its top-right corner on the anchor (the area's last vertex).
     for (const NpcPicture& npc : game.npcPictures) {
@@ -79,6 +91,6 @@ void drawAreaOverlay(Canvas& canvas, const GameState& game, const Font& font, in
         fillEllipse(canvas, static_cast<float>(x + w - 4), static_cast<float>(y - 4), 8, 8, npcColour);
         const AreaRecord* area = areaAt(game, npc.areaIndex);
         const std::string id = area != nullptr ? std::to_string(area->npc.imageId) : std::string("?");
-        drawOutlinedText(canvas, font, "NPC " + id, x, y + h + 2, npcColour);
+        placeLabel("NPC " + id, x, y + h + 2, npcColour);
     }
 }

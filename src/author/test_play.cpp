@@ -44,6 +44,8 @@ constexpr int32_t flagsPerLine = 6;
 // A failed reload's problem stands above the message window (from row 520) and the boss's life bar.
 constexpr int32_t problemBottom = 510;
 constexpr std::size_t problemLineChars = 60;
+// The F9 panel's box keeps this far from the map view's edges (its text stood at (600 - width - 16, 12)).
+constexpr int32_t panelMargin = 8;
 
 std::string slashed(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -136,10 +138,17 @@ std::string wrapped(const std::string& text, std::size_t width) {
     return out + line;
 }
 
+// The message window is up in the message and question scenes; the authors' texts make way for it.
+std::vector<ViewBox> messageWindowBox(const GameState& game) {
+    if (game.scene != sceneMessage && game.scene != sceneQuestion) return {};
+    return {{0, messageWindowY, mapViewSize, mapViewSize - messageWindowY}};
+}
+
 void drawOverlay(GameState& game, Canvas& canvas) {
     const int32_t offsetX = mapViewHeroX - game.heroX, offsetY = mapViewHeroY - game.heroY;
     clipCanvas(canvas, 0, 0, mapViewSize, mapViewSize);
-    drawAreaOverlay(canvas, game, game.smallFont, offsetX, offsetY, false);
+    drawAreaOverlay(canvas, game, game.smallFont, offsetX, offsetY, false, messageWindowBox(game),
+                    {0, 0, mapViewSize, mapViewSize});
     // The enemies of the area: each one's touch circle around the point the rules test, with its slot and life.
     const int32_t enemies = game.scene == sceneField ? areaEnemyCount(game) : 0;
     for (int32_t slot = 0; slot < enemies; ++slot) {
@@ -349,13 +358,58 @@ std::vector<std::string> statePanelLines(const GameState& game) {
     }
     lines.push_back(onLine == 0 ? flags + " all 0" : flags);
     if (game.testPlay.walkThrough) lines.push_back("Ctrl: walking through borders");
+    int32_t mouseX = 0, mouseY = 0;
+    if (game.testPlay.mouseOnMap && mapPointUnder(game, game.testPlay.mouseX, game.testPlay.mouseY, mouseX, mouseY))
+        lines.push_back("mouse x " + std::to_string(mouseX) + "  y " + std::to_string(mouseY));
+    if (!game.testPlay.copied.empty()) lines.push_back("copied " + game.testPlay.copied);
     return lines;
+}
+
+ViewBox statePanelPlace(const GameState& game, int32_t width, int32_t height) {
+    std::vector<ViewBox> keepClear = messageWindowBox(game);
+    const int32_t offsetX = mapViewHeroX - game.heroX, offsetY = mapViewHeroY - game.heroY;
+    if (mapOnView(game)) {
+        for (const NpcPicture& npc : game.npcPictures)
+            keepClear.push_back({npc.x + offsetX, npc.y + offsetY, npc.frameWidth, npc.frameHeight});
+    }
+    const int32_t right = mapViewSize - width - panelMargin, bottom = messageWindowY - height - panelMargin;
+    return clearPlace({right, panelMargin, width, height},
+                      {{panelMargin, panelMargin, width, height},
+                       {right, bottom, width, height},
+                       {panelMargin, bottom, width, height}},
+                      keepClear, {0, 0, mapViewSize, mapViewSize});
+}
+
+void pointMouse(GameState& game, bool onPicture, int32_t x, int32_t y) {
+    TestPlay& testPlay = game.testPlay;
+    testPlay.mouseOnMap = onPicture && x >= 0 && y >= 0 && x < mapViewSize && y < mapViewSize;
+    testPlay.mouseX = testPlay.mouseOnMap ? x : 0;
+    testPlay.mouseY = testPlay.mouseOnMap ? y : 0;
+}
+
+bool mapPointUnder(const GameState& game, int32_t x, int32_t y, int32_t& mapX, int32_t& mapY) {
+    if (!mapOnView(game) || x < 0 || y < 0 || x >= mapViewSize || y >= mapViewSize) return false;
+    mapX = x - mapViewHeroX + game.heroX;
+    mapY = y - mapViewHeroY + game.heroY;
+    return true;
+}
+
+std::string clickMouse(GameState& game, int32_t x, int32_t y) {
+    pointMouse(game, true, x, y);
+    int32_t mapX = 0, mapY = 0;
+    if (!mapPointUnder(game, x, y, mapX, mapY)) return {};
+    game.testPlay.copied = "<point x=\"" + std::to_string(mapX) + "\" y=\"" + std::to_string(mapY) + "\"/>";
+    return game.testPlay.copied;
 }
 
 std::string testPlayViewKey(const GameState& game) {
     std::string key;
     if (game.testPlay.overlay && mapOnView(game)) key += "overlay\n";
-    if (game.testPlay.panel) key += "panel\n";
+    // The panel's lines change between ticks too, as the mouse moves over a paused game.
+    if (game.testPlay.panel) {
+        key += "panel\n";
+        for (const std::string& line : statePanelLines(game)) key += line + "\n";
+    }
     if (!game.testPlay.problem.empty()) key += game.testPlay.problem + "\n";
     return key;
 }
@@ -367,7 +421,9 @@ void drawTestPlayView(GameState& game, Canvas& canvas) {
         for (const std::string& line : statePanelLines(game)) text += (text.empty() ? "" : "\n") + line;
         int32_t width = 0, height = 0;
         textSize(game.smallFont, text, width, height);
-        drawNoteBox(canvas, game.smallFont, text, mapViewSize - width - 16, 12);
+        // The note box reaches 8 pixels left and right of its text and 4 above and below.
+        const ViewBox box = statePanelPlace(game, width + 16, height + 8);
+        drawNoteBox(canvas, game.smallFont, text, box.x + 8, box.y + 4);
     }
     if (!game.testPlay.problem.empty()) {
         const std::string text = "reload failed, the old data stay:\n" +

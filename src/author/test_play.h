@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "author/label_place.h"
 #include "author/world_check.h"
 #include "platform/file_stamp.h"
 
@@ -54,5 +55,18 @@ std::string reportWorldCheck(std::ostream& err);
 void drawTestPlayView(GameState& game, Canvas& canvas);
 // What drawTestPlayView puts on the screen now, for telling when the window must be repainted; empty when nothing.
 std::string testPlayViewKey(const GameState& game);
-// The lines of the F9 panel.
+// The lines of the F9 panel: with the map point under the mouse while it is over the map view, and the last point
+// a click copied.
 std::vector<std::string> statePanelLines(const GameState& game);
+// Where the F9 panel's box (width x height, its margins included) stands: at the top right of the map view, moved
+// clear of the message window while it is up and of the NPCs on the view.
+ViewBox statePanelPlace(const GameState& game, int32_t width, int32_t height);
+
+// The mouse over the picture at its point (x, y), or off it (onPicture false): kept in testPlay for the panel.
+void pointMouse(GameState& game, bool onPicture, int32_t x, int32_t y);
+// The map point under the picture's point (x, y): the map picture lies with the hero's point at view
+// (mapViewHeroX, mapViewHeroY). False outside the map view or when no map is on it (title, ending, game over).
+bool mapPointUnder(const GameState& game, int32_t x, int32_t y, int32_t& mapX, int32_t& mapY);
+// A click at the picture's point (x, y): the map point under it as <point x=".." y=".."/>, as the map file writes
+// an area's point, kept in testPlay.copied for the clipboard; empty, and nothing kept, where there is no map point.
+std::string clickMouse(GameState& game, int32_t x, int32_t y);

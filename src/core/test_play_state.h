@@ -1,6 +1,7 @@
 // The authors' test-play as the record keeps it: what its view shows and how the hero walks.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // What test-play shows and how the hero walks; all off unless the author turns it on.
@@ -9,4 +10,9 @@ struct TestPlay {
     bool panel = false;        // F9: screen, area, level, position, life and story flags over the map view
     bool walkThrough = false;  // Ctrl held: the hero walks through area borders within the screen
     std::string problem;       // why the last reload failed, as FILE:LINE: error: TEXT; empty after a good one
+    // The mouse: the picture's point under the cursor while it is over the map view, and what the last click
+    // there copied for the author to paste into the map file
+    bool mouseOnMap = false;
+    int32_t mouseX = 0, mouseY = 0;
+    std::string copied;
 };

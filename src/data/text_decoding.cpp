@@ -83,10 +83,11 @@ std::string declaredEncoding(const std::string& bytes) {
 
 // Converts with glibc iconv. False with unsupported set when iconv does not know the encoding, or with the
 // converted prefix in out when the bytes hold a sequence that the encoding does not allow.
-bool convertWithIconv(const char* from, const char* data, size_t size, std::string& out, bool& unsupported) {
+bool convertWithIconv(const char* from, const char* data, size_t size, std::string& out, bool& unsupported,
+                      const char* to = "UTF-8") {
     out.clear();
     unsupported = false;
-    iconv_t converter = iconv_open("UTF-8", from);
+    iconv_t converter = iconv_open(to, from);
     if (converter == reinterpret_cast<iconv_t>(-1)) {
         unsupported = true;
         return false;
@@ -174,6 +175,15 @@ std::string utf16Prefix(const std::string& text, size_t maxUnits) {
     return result;
 }
 
+bool encodeFromUtf8(const std::string& text, const std::string& encoding, std::string& bytes) {
+    if (encoding.empty()) {
+        bytes = text;
+        return firstInvalidUtf8(text) == std::string::npos;
+    }
+    bool unsupported = false;
+    return convertWithIconv("UTF-8", text.data(), text.size(), bytes, unsupported, encoding.c_str());
+}
+
 // Shift_JIS is read as CP932, the superset that Japanese files are really written in. A file that declares a
 // 16- or 32-bit encoding but reached here as 8-bit text is refused rather than misread.
 bool decodeToUtf8(const std::string& bytes, DecodedText& result) {
@@ -215,6 +225,7 @@ bool decodeToUtf8(const std::string& bytes, DecodedText& result) {
         }
     }
 
+    result.encoding = iconvName;
     if (iconvName.empty()) {
         result.text = bytes.substr(skip);
         const size_t bad = firstInvalidUtf8(result.text);

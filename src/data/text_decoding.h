@@ -9,6 +9,7 @@
 
 struct DecodedText {
     std::string text;       // the document as UTF-8
+    std::string encoding;   // what the bytes were read as, by iconv's name ("CP932", "UTF-16LE"); empty for UTF-8
     int32_t errorLine = 0;  // where decoding stopped, when it failed
     std::string problem;    // why it failed, as the parse-error box says it
 };
@@ -18,6 +19,9 @@ struct DecodedText {
 // Shift_JIS and its aliases are read as CP932. False, with the line and the reason, when the bytes are not
 // valid in their encoding or the encoding is unknown.
 bool decodeToUtf8(const std::string& bytes, DecodedText& result);
+// Brings UTF-8 text back to an encoding decodeToUtf8 named (empty for UTF-8 itself, which is only checked); false
+// when the text holds a character the encoding cannot write, or bytes that are not UTF-8.
+bool encodeFromUtf8(const std::string& text, const std::string& encoding, std::string& bytes);
 // The 1-based line of a byte offset and the text of that line (without its line end). Lines end at LF, CR LF
 // or a lone CR, as the parser sees them.
 void locateLine(const std::string& text, std::size_t offset, int32_t& line, std::string& lineText);

@@ -232,6 +232,34 @@ void reportComError(const ComError& error) {
 
 namespace {
 
+// Decodes and parses a file's bytes into data, its source kept for the lines of its nodes; false with the line and
+// its text (or why the bytes do not decode) when they are not a well-formed document.
+bool parseDocumentBytes(const std::string& bytes, XmlDocumentData& data, XmlParseProblem& problem) {
+    DecodedText decoding;
+    if (!decodeToUtf8(bytes, decoding)) {
+        problem = parseProblem(decoding.errorLine, decoding.problem);
+        return false;
+    }
+    // As a fragment, text outside the root stays in the tree, so that it can be refused below.
+    const pugi::xml_parse_result result = data.document.load_buffer(
+        decoding.text.data(), decoding.text.size(), pugi::parse_default | pugi::parse_fragment, pugi::encoding_utf8);
+    size_t errorOffset = std::string::npos;
+    if (!result) {
+        errorOffset = static_cast<size_t>(std::max<ptrdiff_t>(0, result.offset));
+    } else {
+        errorOffset = misplacedTopLevelNode(data.document);
+    }
+    if (errorOffset != std::string::npos) {
+        int32_t line = 0;
+        std::string lineText;
+        locateLine(decoding.text, errorOffset, line, lineText);
+        problem = parseProblem(line, lineText);
+        return false;
+    }
+    data.source = std::move(decoding.text);
+    return true;
+}
+
 // Opens and parses a file; when that fails, problem tells what the parse-error box says. A file unchanged on
 // disk since it was last parsed gives the same parsed document again (nothing the loaders do writes into it).
 // A file that cannot be read is reported as line 0 with a sentence naming the file as the game names it.
@@ -252,29 +280,8 @@ bool openDocument(XmlDocument& document, const std::string& path, XmlParseProble
         document.data = std::move(kept);
         return true;
     }
-    DecodedText decoding;
-    if (!decodeToUtf8(bytes, decoding)) {
-        problem = parseProblem(decoding.errorLine, decoding.problem);
-        return false;
-    }
     auto data = std::make_shared<XmlDocumentData>();
-    // As a fragment, text outside the root stays in the tree, so that it can be refused below.
-    const pugi::xml_parse_result result = data->document.load_buffer(
-        decoding.text.data(), decoding.text.size(), pugi::parse_default | pugi::parse_fragment, pugi::encoding_utf8);
-    size_t errorOffset = std::string::npos;
-    if (!result) {
-        errorOffset = static_cast<size_t>(std::max<ptrdiff_t>(0, result.offset));
-    } else {
-        errorOffset = misplacedTopLevelNode(data->document);
-    }
-    if (errorOffset != std::string::npos) {
-        int32_t line = 0;
-        std::string lineText;
-        locateLine(decoding.text, errorOffset, line, lineText);
-        problem = parseProblem(line, lineText);
-        return false;
-    }
-    data->source = std::move(decoding.text);
+    if (!parseDocumentBytes(bytes, *data, problem)) return false;
     // Kept only when the file did not change while it was read.
     if (keep && sameStamp(stamp, fileStamp(real))) keepDocument(key, stamp, bytes, data);
     document.data = std::move(data);
@@ -292,6 +299,19 @@ bool openXmlDocument(XmlDocument& document, const std::string& path) {
     std::fflush(stderr);
     reportParseError(problem.line, problem.text);
     return false;
+}
+
+bool parseXmlBytes(XmlDocument& document, const std::string& bytes, XmlParseProblem* problem) {
+    XmlParseProblem ignored;
+    auto data = std::make_shared<XmlDocumentData>();
+    if (!parseDocumentBytes(bytes, *data, problem != nullptr ? *problem : ignored)) return false;
+    document.data = std::move(data);
+    return true;
+}
+
+XmlNode rootElement(const XmlDocument& document) {
+    if (!document.data) return {};
+    return wrap(document.data, document.data->document.document_element());
 }
 
 bool openXmlDocumentQuietly(XmlDocument& document, const std::string& path, XmlParseProblem* problem) {

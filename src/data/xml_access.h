@@ -56,6 +56,11 @@ bool openXmlDocument(XmlDocument& document, const std::string& path);
 // The same without any box: for looking ahead at files the game has not asked for yet, and for the validator,
 // which is given what the box would have said.
 bool openXmlDocumentQuietly(XmlDocument& document, const std::string& path, XmlParseProblem* problem = nullptr);
+// Parses a data file's bytes as the files above are parsed, without any box and without keeping the document: for
+// checking an edit before it is written. False, with what the box would say, when they are not well-formed.
+bool parseXmlBytes(XmlDocument& document, const std::string& bytes, XmlParseProblem* problem = nullptr);
+// The document's root element; empty when there is none.
+XmlNode rootElement(const XmlDocument& document);
 // "//name": every element of that name in document order; "name": the root element when it has that name.
 XmlNodeList selectNodes(const XmlDocument& document, const std::string& path);
 // The element's child elements of that name, in document order. Raises on an empty handle.

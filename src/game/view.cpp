@@ -36,7 +36,7 @@ constexpr double enemyLeft = 12.5, enemyUp = 19.5, shotLeft = 7.5, shotUp = 14.5
 constexpr int32_t swingReach = 30, swingStep = 8, swingStart = 39;
 constexpr float swingWidth = 3.0f;
 // The message window along the bottom of the map view and its two lines.
-constexpr At messageBoxAt{0, 520}, messageFirstLineAt{15, 530}, messageSecondLineAt{15, 560};
+constexpr At messageBoxAt{0, messageWindowY}, messageFirstLineAt{15, 530}, messageSecondLineAt{15, 560};
 // The yes/no box and its cursor at the yes or the no row.
 constexpr At questionBoxAt{450, 440};
 constexpr int32_t questionCursorX = 460, questionYesY = 450, questionNoY = 490;

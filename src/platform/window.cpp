@@ -84,20 +84,32 @@ bool showsLargestSharp() {
     return scaling == Scaling::fit || (scaling == Scaling::automatic && windowFullscreen());
 }
 
-// Logical size and scale: SDL letterboxes and scales the picture; a whole-number scale only while it is at
-// least 1, since SDL would otherwise crop the picture at scale 1. The sharp largest size draws in screen pixels.
+// How the picture fills the drawing area now: a whole-number scale only while it is at least 1 (a smaller area
+// stretches the picture down to the largest size of its shape).
+PictureFill currentFill(int32_t outputWidth, int32_t outputHeight) {
+    if (showsLargestSharp()) return PictureFill::largest;
+    return scaling == Scaling::integer && integerScaleFits(outputWidth, outputHeight) ? PictureFill::wholeScale
+                                                                                      : PictureFill::stretched;
+}
+
+// The window's geometry now, for drawing the picture and for mapping the mouse back onto it.
+WindowGeometry currentGeometry() {
+    WindowGeometry geometry;
+    if (!window || !renderer) return geometry;
+    SDL_GetWindowSize(window, &geometry.windowWidth, &geometry.windowHeight);
+    SDL_GetRendererOutputSize(renderer, &geometry.outputWidth, &geometry.outputHeight);
+    geometry.pictureWidth = textureWidth > 0 ? textureWidth : shownWidth;
+    geometry.pictureHeight = textureHeight > 0 ? textureHeight : shownHeight;
+    geometry.fill = currentFill(geometry.outputWidth, geometry.outputHeight);
+    return geometry;
+}
+
+// The picture is drawn in the drawing area's own pixels at the place picturePlace gives, never through SDL's
+// logical size, so the mouse maps back through that same place (SDL would otherwise move mouse points itself).
 void applyScaling() {
     if (!renderer) return;
-    if (showsLargestSharp()) {
-        SDL_RenderSetLogicalSize(renderer, 0, 0);
-        SDL_RenderSetIntegerScale(renderer, SDL_FALSE);
-        return;
-    }
-    int outputWidth = 0, outputHeight = 0;
-    SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
-    SDL_RenderSetLogicalSize(renderer, shownWidth, shownHeight);
-    const bool integer = scaling == Scaling::integer && integerScaleFits(outputWidth, outputHeight);
-    SDL_RenderSetIntegerScale(renderer, integer ? SDL_TRUE : SDL_FALSE);
+    SDL_RenderSetLogicalSize(renderer, 0, 0);
+    SDL_RenderSetIntegerScale(renderer, SDL_FALSE);
 }
 
 // Remembers the window's whole-number scale while it is a window, for the next start.
@@ -204,13 +216,12 @@ SDL_Texture* scaledUpPicture(int32_t scale) {
 // further than the renderer's largest texture), then smoothly down to it, so each picture pixel stays a sharp
 // block with at most one blended screen pixel at its edges. A whole-number size is drawn directly.
 void copyLargestSharp() {
-    int outputWidth = 0, outputHeight = 0;
-    SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
-    const double size = std::min(static_cast<double>(outputWidth) / textureWidth,
-                                 static_cast<double>(outputHeight) / textureHeight);
-    const auto width = static_cast<int32_t>(textureWidth * size + 0.5);
-    const auto height = static_cast<int32_t>(textureHeight * size + 0.5);
-    const SDL_Rect place{(outputWidth - width) / 2, (outputHeight - height) / 2, width, height};
+    const WindowGeometry geometry = currentGeometry();
+    const PicturePlace at = picturePlace(geometry);
+    const SDL_Rect place{at.x, at.y, at.width, at.height};
+    const double size = std::min(static_cast<double>(geometry.outputWidth) / textureWidth,
+                                 static_cast<double>(geometry.outputHeight) / textureHeight);
+    const int32_t width = at.width;
     SDL_RendererInfo info{};
     int32_t scale = std::max(1, static_cast<int32_t>(std::ceil(size)));
     if (SDL_GetRendererInfo(renderer, &info) == 0 && info.max_texture_width > 0 && info.max_texture_height > 0) {
@@ -228,8 +239,10 @@ void presentTexture() {
     if (showsLargestSharp()) {
         copyLargestSharp();
     } else {
+        const PicturePlace at = picturePlace(currentGeometry());
+        const SDL_Rect place{at.x, at.y, at.width, at.height};
         SDL_RenderClear(renderer);
-        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+        SDL_RenderCopy(renderer, texture, nullptr, &place);
     }
     SDL_RenderPresent(renderer);
     ++presentCount;
@@ -268,6 +281,18 @@ bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
         event.repeat = sdl.key.repeat != 0;
         return true;
     }
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN: {
+        const bool motion = sdl.type == SDL_MOUSEMOTION;
+        event.kind = motion ? WindowEventKind::mouseMove : WindowEventKind::mouseDown;
+        event.value = motion ? 0 : sdl.button.button;
+        event.onPicture = picturePointOfWindowPoint(currentGeometry(), motion ? sdl.motion.x : sdl.button.x,
+                                                    motion ? sdl.motion.y : sdl.button.y, event.x, event.y);
+        const SDL_Keymod held = SDL_GetModState();
+        event.ctrl = (held & KMOD_CTRL) != 0;
+        event.alt = (held & KMOD_ALT) != 0;
+        return true;
+    }
     case SDL_CONTROLLERDEVICEADDED: openPad(sdl.cdevice.which); return false;
     case SDL_CONTROLLERDEVICEREMOVED:
         if (!closePad(sdl.cdevice.which)) return false;
@@ -298,6 +323,7 @@ bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
             event.value = 0;
             return true;
         case SDL_WINDOWEVENT_CLOSE: event.kind = WindowEventKind::quit; return true;
+        case SDL_WINDOWEVENT_LEAVE: event.kind = WindowEventKind::mouseMove; return true;
         case SDL_WINDOWEVENT_EXPOSED: presentTexture(); return false;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             noteWindowedSize();
@@ -322,6 +348,55 @@ static_assert(int{padA} == int{SDL_CONTROLLER_BUTTON_A} && int{padStart} == int{
               int{padRightTrigger} == int{SDL_CONTROLLER_AXIS_TRIGGERRIGHT});
 
 }  // namespace
+
+PicturePlace picturePlace(const WindowGeometry& geometry) {
+    const int32_t areaWidth = geometry.outputWidth, areaHeight = geometry.outputHeight;
+    const int32_t width = geometry.pictureWidth, height = geometry.pictureHeight;
+    if (areaWidth <= 0 || areaHeight <= 0 || width <= 0 || height <= 0) return {};
+    int32_t placedWidth = areaWidth, placedHeight = areaHeight;
+    switch (geometry.fill) {
+    case PictureFill::wholeScale: {
+        const int32_t scale = std::max(1, std::min(areaWidth / width, areaHeight / height));
+        placedWidth = width * scale;
+        placedHeight = height * scale;
+        break;
+    }
+    case PictureFill::stretched: {
+        // The side that limits is filled; the other is cut down to whole pixels, as SDL's logical size did.
+        const int64_t across = int64_t{areaWidth} * height, down = int64_t{areaHeight} * width;
+        if (across > down) placedWidth = static_cast<int32_t>(down / height);
+        if (across < down) placedHeight = static_cast<int32_t>(across / width);
+        break;
+    }
+    case PictureFill::largest: {
+        const double size = std::min(static_cast<double>(areaWidth) / width, static_cast<double>(areaHeight) / height);
+        placedWidth = static_cast<int32_t>(width * size + 0.5);
+        placedHeight = static_cast<int32_t>(height * size + 0.5);
+        break;
+    }
+    }
+    return {(areaWidth - placedWidth) / 2, (areaHeight - placedHeight) / 2, placedWidth, placedHeight};
+}
+
+bool picturePointOfWindowPoint(const WindowGeometry& geometry, int32_t windowX, int32_t windowY, int32_t& pictureX,
+                               int32_t& pictureY) {
+    if (windowX < 0 || windowY < 0 || windowX >= geometry.windowWidth || windowY >= geometry.windowHeight) return false;
+    const PicturePlace place = picturePlace(geometry);
+    if (place.width <= 0 || place.height <= 0) return false;
+    // The middle of the window point, in the drawing area's pixels, then in the picture's.
+    const double areaX = (windowX + 0.5) * geometry.outputWidth / geometry.windowWidth;
+    const double areaY = (windowY + 0.5) * geometry.outputHeight / geometry.windowHeight;
+    const double x = std::floor((areaX - place.x) * geometry.pictureWidth / place.width);
+    const double y = std::floor((areaY - place.y) * geometry.pictureHeight / place.height);
+    if (x < 0 || y < 0 || x >= geometry.pictureWidth || y >= geometry.pictureHeight) return false;
+    pictureX = static_cast<int32_t>(x);
+    pictureY = static_cast<int32_t>(y);
+    return true;
+}
+
+bool setClipboardText(const std::string& text) {
+    return windowSystemStarted && SDL_SetClipboardText(text.c_str()) == 0;
+}
 
 void showMessageBox(const std::string& text, const std::string& caption) {
     if (boxHandler) {

@@ -19,13 +19,17 @@ enum class WindowEventKind {
     padButtonDown,
     padButtonUp,
     padAxis,
-    padRemoved
+    padRemoved,
+    mouseMove,
+    mouseDown
 };
 
 // One message from the window system, already mapped to the game's terms:
 // key codes are virtual-key codes (0x20 Space, 0x25-0x28 arrows, 0x41.. letters, 0x10 Shift, 0x70.. F1-F12);
 // activate carries 1 (active) or 0 (inactive); trackEnd carries the ended track's number; pad events carry a
-// PadButton or PadAxis, the pad they came from in `device`, and an axis its position in `amount`.
+// PadButton or PadAxis, the pad they came from in `device`, and an axis its position in `amount`; mouse events
+// carry the picture's point under the cursor (mapped back through the scale and the black bars), mouseDown the
+// button in `value` (1 left, 2 middle, 3 right).
 struct WindowEvent {
     WindowEventKind kind = WindowEventKind::none;
     int32_t value = 0;
@@ -33,6 +37,8 @@ struct WindowEvent {
     int32_t amount = 0;
     bool ctrl = false, alt = false;  // held with a key
     bool repeat = false;             // a held key's auto-repeat
+    int32_t x = 0, y = 0;            // mouse: the picture's point under the cursor
+    bool onPicture = false;          // mouse: the cursor is over the picture, not the bars or outside the window
 };
 
 // Buttons and axes of a game controller, in the layout of the common pads (A at the bottom of the four).
@@ -61,6 +67,26 @@ enum PadAxis : int32_t { padLeftX, padLeftY, padRightX, padRightY, padLeftTrigge
 // kept sharp: scaled up by whole pixels first, then smoothly to the size. automatic is the whole-number scale in
 // a window and the largest size in fullscreen, where a whole-number scale may leave most of the screen black.
 enum class Scaling { automatic, integer, fit };
+// How the picture lies in the window's drawing area: scaled by a whole number, stretched to the largest size of its
+// shape (a window whose scale is not whole), or at the largest size kept sharp; centred, with black bars around.
+enum class PictureFill { wholeScale, stretched, largest };
+struct PicturePlace {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+};
+// The window's drawing area in its own pixels (outputWidth x outputHeight; on a high-resolution display more than
+// the window's size in window points, windowWidth x windowHeight), the picture's size and how it fills the area.
+struct WindowGeometry {
+    int32_t windowWidth = 0, windowHeight = 0;
+    int32_t outputWidth = 0, outputHeight = 0;
+    int32_t pictureWidth = 0, pictureHeight = 0;
+    PictureFill fill = PictureFill::wholeScale;
+};
+// Where the window draws the picture, in the drawing area's pixels.
+PicturePlace picturePlace(const WindowGeometry& geometry);
+// The picture's point under a point of the window (in window points, as the mouse reports it), through the same
+// place the picture is drawn at; false on the black bars or outside the window.
+bool picturePointOfWindowPoint(const WindowGeometry& geometry, int32_t windowX, int32_t windowY, int32_t& pictureX,
+                               int32_t& pictureY);
 // Who draws the window: the graphics card through SDL's accelerated renderer, or SDL's own software renderer.
 // automatic takes the software one when the accelerated one cannot be made or draws on the processor itself (a
 // software OpenGL such as Mesa's llvmpipe), where SDL's plain software drawing does the same for less.
@@ -104,6 +130,9 @@ bool waitWindowEvent(WindowEvent& event, uint32_t timeoutMs);
 void paintWindow(const Canvas& canvas);
 // How many times the window was presented since the program started (for the tests: unchanged frames are not).
 uint64_t windowPresents();
+
+// Puts a text on the desktop's clipboard; false when there is no window system or it refused.
+bool setClipboardText(const std::string& text);
 
 // Key and pad button names as SDL spells them ("Left", "Space", "Keypad 8"; "a", "dpup", "start"): the
 // virtual-key code or PadButton of a name, -1 when there is none; and back (empty when there is none).

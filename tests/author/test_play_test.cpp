@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "author/world_check.h"
 #include "core/game_state.h"
 #include "core/story_flags.h"
+#include "core/view_geometry.h"
 #include "platform/graphics.h"
 #include "test_play_world.h"
 #include "test_support.h"
@@ -244,4 +247,68 @@ TEST_F(TestPlayWorld, AnEditCountsOnceItsFileHoldsStill) {
     writeTextFile("gamedat.xml", "<savedata/>");  // a save is no part of the world's data
     EXPECT_FALSE(worldChangedOnDisk(watch));
     EXPECT_TRUE(worldChangedOnDisk(watch));
+}
+
+TEST(TestPlayMouse, ThePanelShowsTheMapPointUnderTheMouseAndAClickCopiesIt) {
+    struct Case {
+        const char* name;
+        Scene scene;
+        int32_t x, y;
+        const char* line;  // the panel's mouse line; empty when it has none and a click copies nothing
+    };
+    const Case cases[] = {
+        {"the hero's own point", sceneField, 300, 307, "mouse x 400  y 150"},
+        {"up and left of him", sceneMessage, 0, 0, "mouse x 100  y -157"},
+        {"the view's last pixel", sceneBoss, 599, 599, "mouse x 699  y 442"},
+        {"over the side panel", sceneField, 600, 300, ""},
+        {"on the title", sceneFullScreen, 300, 307, ""},
+    };
+    for (const Case& c : cases) {
+        auto game = std::make_unique<GameState>();
+        game->heroX = 400;
+        game->heroY = 150;
+        game->scene = c.scene;
+        pointMouse(*game, true, c.x, c.y);
+        const std::vector<std::string> lines = statePanelLines(*game);
+        const std::string wanted = c.line;
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), wanted), wanted.empty() ? 0 : 1) << c.name;
+        // A click copies the point the panel shows (its text is checked through the runner).
+        EXPECT_EQ(clickMouse(*game, c.x, c.y).empty(), wanted.empty()) << c.name;
+        EXPECT_EQ(statePanelLines(*game).back() == "copied " + game->testPlay.copied, !wanted.empty()) << c.name;
+    }
+}
+
+TEST(TestPlayMouse, ThePanelMakesWayForTheNpcsAndTheMessageWindow) {
+    struct Case {
+        const char* name;
+        Scene scene;
+        int32_t height;
+        std::vector<ViewBox> npcs;  // the NPC boxes on the view
+        ViewBox expected;
+    };
+    const Case cases[] = {
+        {"nothing in the way: top right", sceneField, 100, {}, {392, 8, 200, 100}},
+        {"an NPC at the top right: below him", sceneField, 100, {{450, 50, 40, 40}}, {392, 92, 200, 100}},
+        {"a tall panel in the field", sceneField, 530, {}, {392, 8, 200, 530}},
+        {"a tall panel above the message window", sceneMessage, 530, {}, {392, -12, 200, 530}},
+    };
+    for (const Case& c : cases) {
+        auto game = std::make_unique<GameState>();
+        // The hero's map point on his view point: map and view coordinates are the same.
+        game->heroX = mapViewHeroX;
+        game->heroY = mapViewHeroY;
+        game->scene = c.scene;
+        for (const ViewBox& npc : c.npcs) {
+            NpcPicture picture;
+            picture.x = npc.x;
+            picture.y = npc.y;
+            picture.frameWidth = npc.width;
+            picture.frameHeight = npc.height;
+            game->npcPictures.push_back(picture);
+        }
+        const ViewBox got = statePanelPlace(*game, 200, c.height);
+        EXPECT_EQ(std::vector<int32_t>({got.x, got.y, got.width, got.height}),
+                  std::vector<int32_t>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}))
+            << c.name;
+    }
 }

@@ -182,6 +182,22 @@ TEST_F(SimForAuthors, AReloadPutsAnEditedSpeechAndPolygonInEffectWithTheHeroWher
     EXPECT_EQ(runner.finish(), 1) << "the failed expect";
 }
 
+TEST_F(SimForAuthors, AClickCopiesTheMapPointUnderTheMouseWhereverTheHeroStands) {
+    int status = -1;
+    const std::vector<json> lines = runSim(
+        "start 0 400 150\n"
+        "mouse 310 300\nexpect testPlay.mouseOnMap true\nexpect testPlay.mouseX 310\nexpect testPlay.copied \"\"\n"
+        "click 310 300\nexpect testPlay.copied \"<point x=\\\"410\\\" y=\\\"143\\\"/>\"\n"
+        "press Right\nexpect heroX 410\nclick 310 300\nexpect testPlay.copied \"<point x=\\\"420\\\" y=\\\"143\\\"/>\"\n"
+        "click 700 300\nexpect testPlay.mouseOnMap false\nexpect testPlay.copied \"<point x=\\\"420\\\" y=\\\"143\\\"/>\"\n"
+        "mouse 10 10\nmouse none\nexpect testPlay.mouseOnMap false\nmouse 900 0\nclick 1\n",
+        &status);
+    EXPECT_EQ(status, 0) << json(lines).dump();
+    ASSERT_EQ(lines.size(), 2u) << json(lines).dump();
+    EXPECT_EQ(lines[0]["error"], "mouse: bad argument \"900\"");
+    EXPECT_EQ(lines[1]["error"], "click: wrong number of arguments in \"click 1\"");
+}
+
 TEST_F(SimForAuthors, ASaveFileNamedByTheScriptIsAPrivateCopyAndTheWorldsOwnSaveIsLeftAlone) {
     writeTextFile("gamedat.xml", "<savedata><hero x=\"1\" y=\"2\" nowmap=\"0\" money=\"5\"/></savedata>");
     writeTextFile("saves/start.xml",

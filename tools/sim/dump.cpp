@@ -209,6 +209,10 @@ template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
     v("panel", &TestPlay::panel);
     v("walkThrough", &TestPlay::walkThrough);
     v("problem", &TestPlay::problem);
+    v("mouseOnMap", &TestPlay::mouseOnMap);
+    v("mouseX", &TestPlay::mouseX);
+    v("mouseY", &TestPlay::mouseY);
+    v("copied", &TestPlay::copied);
 }
 
 // The record's parts, each with its own list; the record's list names the parts.

@@ -21,6 +21,7 @@
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "core/save_location.h"
+#include "core/view_geometry.h"
 #include "data/xml_access.h"
 #include "dump.h"
 #include "game/frame_tick.h"
@@ -321,6 +322,20 @@ struct Runner {
             if (!problem.empty()) return emitError("start: " + problem);
             if (!startAnywhere(game, place[0], place[1], place[2]))
                 emitError("start: the new game on screen " + args[0] + " could not be set up");
+        } else if (command == "mouse" || command == "click") {
+            // The mouse as test-play's window gives it, already at the picture's point; a click keeps what it
+            // copies in testPlay.copied instead of the desktop's clipboard.
+            if (command == "mouse" && args.size() == 1 && args[0] == "none") return pointMouse(game, false, 0, 0);
+            if (!wantArgs(2, 2)) return;
+            int32_t point[2] = {0, 0};
+            for (size_t i = 0; i < 2; ++i) {
+                int64_t value = 0;
+                if (!parseInteger(args[i], value) || value < 0 || value >= (i == 0 ? screenWidth : screenHeight))
+                    return badArgument(args[i]);
+                point[i] = static_cast<int32_t>(value);
+            }
+            if (command == "mouse") return pointMouse(game, true, point[0], point[1]);
+            clickMouse(game, point[0], point[1]);
         } else if (command == "reload") {
             if (!wantArgs(0, 0)) return;
             Diagnostic problem;
