@@ -294,6 +294,7 @@ void bindPressedKey(GameState& game, Controls& controls, int32_t key) {
         return menuKeyAnswered(game, gameText(game, "そのキーは ゲームが つかっています"));
     }
     controls.settings.keys[chosen] = {key};
+    game.keyNames = boundKeyNames(controls.settings.keys);
     writeBack(game, controls);
     showSettingsInMenu(game, controls);
     menuKeyAnswered(game, "");
@@ -506,6 +507,7 @@ std::string settingsWarningNote(const std::string& warnings) {
 void applySettings(GameState& game, const Controls& controls) {
     setMusicVolume(controls.settings.musicVolume, controls.settings.mute);
     game.notes.shown = controls.settings.showNotes;
+    game.keyNames = boundKeyNames(controls.settings.keys);
 }
 
 // What the command line gave for one start is no choice of the player's: only a window the player resized, or

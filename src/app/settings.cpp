@@ -20,33 +20,12 @@
 #include "core/keys.h"
 #include "platform/files.h"
 
-const std::array<ActionInfo, actionCount> actions = {{
-    {"walk_up", vkUp},
-    {"walk_down", vkDown},
-    {"walk_left", vkLeft},
-    {"walk_right", vkRight},
-    {"talk", vkV},
-    {"attack_space", vkSpace},
-    {"attack_b", vkB},
-    {"menu", vkN},
-    {"save", vkS},
-    {"load", vkL},
-    {"pause", -1},
-}};
-
 namespace {
 
 // Keys the game keeps for itself outside the game's actions (fullscreen, mute, volume, screenshot): no action
 // can take them, so they always do what the player expects of them.
 constexpr int32_t reservedKeys[] = {0x7A /* F11 */, 0x7B /* F12 */, 0x1B /* Esc */,      0x4D /* M */,
                                     0xBD /* - */,   0xBB /* = */,   0x6D /* keypad - */, 0x6B /* keypad + */};
-
-const std::array<std::vector<int32_t>, actionCount>& defaultKeys() {
-    // In the order of the actions.
-    static const std::array<std::vector<int32_t>, actionCount> keys = {
-        {{vkUp}, {vkDown}, {vkLeft}, {vkRight}, {vkV}, {vkSpace}, {vkB}, {vkN}, {vkS}, {vkL}, {0x50 /* P */}}};
-    return keys;
-}
 
 // A player with only a pad saves and loads through the game's own saving people; no button does it by accident.
 const std::array<std::vector<int32_t>, actionCount>& defaultPadButtons() {
@@ -153,6 +132,7 @@ public:
         const std::string tableName = pad ? "pad" : "keys";
         std::array<bool, actionCount> given{};
         std::vector<int32_t> taken;
+        std::vector<std::pair<toml::source_region, std::string>> takenAt;  // per taken input: where, by which action
         eachInFileOrder(table, [&](const toml::key& key, const toml::node& node) {
             const std::string name(key.str());
             int32_t action = 0;
@@ -176,18 +156,31 @@ public:
                     continue;
                 }
                 taken.push_back(input);
+                takenAt.emplace_back(entry->source(), name);
                 inputs.push_back(input);
             }
             // A list of nothing but mistakes keeps the default rather than leave the action without a key.
             if (inputs.empty() && anyBad) return;
+            // An empty list is the player's own choice (a pad, say); the game does as told but says what it means.
+            if (inputs.empty() && !pad && actions[action].gameKey >= 0) {
+                warn(node.source(), tableName + "." + name + " has no key: the game cannot do it from the keyboard");
+            }
             bound[action] = inputs;
             given[action] = true;
         });
         for (int32_t action = 0; action < actionCount; ++action) {
-            if (given[action]) continue;
+            if (given[action] || bound[action].empty()) continue;
+            const std::vector<int32_t> before = bound[action];
             std::erase_if(bound[action], [&taken](int32_t input) {
                 return std::find(taken.begin(), taken.end(), input) != taken.end();
             });
+            // Binding an action's only key elsewhere leaves it with none, which the player would not notice until
+            // the weapon or the save did nothing.
+            if (!bound[action].empty() || pad || actions[action].gameKey < 0) continue;
+            const size_t at = static_cast<size_t>(std::find(taken.begin(), taken.end(), before.back()) - taken.begin());
+            warn(takenAt[at].first, tableName + "." + takenAt[at].second + " takes " + keyNameOfCode(before.back()) +
+                                        " from " + actions[action].name + ", which has no key left; give it one in [" +
+                                        tableName + "]");
         }
     }
 
@@ -431,7 +424,7 @@ bool sameSettings(const Settings& a, const Settings& b) {
 
 Settings defaultSettings() {
     Settings settings;
-    settings.keys = defaultKeys();
+    settings.keys = defaultActionKeys();
     settings.padButtons = defaultPadButtons();
     return settings;
 }

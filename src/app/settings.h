@@ -8,29 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/actions.h"
 #include "platform/window.h"
-
-// The game's actions a key or a pad button can be bound to, in the order the settings file lists them.
-enum Action : int32_t {
-    actWalkUp,
-    actWalkDown,
-    actWalkLeft,
-    actWalkRight,
-    actTalk,
-    actAttackSpace,
-    actAttackB,
-    actMenu,
-    actSave,
-    actLoad,
-    actPause,
-    actionCount
-};
-
-struct ActionInfo {
-    const char* name;  // the key in the [keys] and [pad] tables
-    int32_t gameKey;   // the virtual-key code the game's rules see; -1 for pause, which the game never sees
-};
-extern const std::array<ActionInfo, actionCount> actions;
 
 // The largest window scale the settings and the command line take.
 constexpr int32_t largestScale = 16;

@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "core/actions.h"
 #include "core/data_files.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
@@ -190,6 +191,39 @@ std::optional<std::pair<int32_t, int32_t>> firstCrossing(const Polygon& polygon)
         }
     }
     return std::nullopt;
+}
+
+// The marks a world's text may hold, {sell:name}, {sell:price} and {key:ACTION}, are known; any other mark, or a
+// key of an action the settings do not have, would be drawn as written. Each is reported at its text; then the key
+// marks are filled in with a new player's keys, so the texts are measured as they are drawn.
+void checkTextMarks(std::vector<TextToDraw>& texts, std::vector<Diagnostic>& found) {
+    const std::array<std::string, actionCount> keys = boundKeyNames(defaultActionKeys());
+    for (TextToDraw& text : texts) {
+        std::string drawn;
+        size_t from = 0;
+        for (size_t open = text.text.find('{'); open != std::string::npos; open = text.text.find('{', from)) {
+            const size_t close = text.text.find('}', open);
+            if (close == std::string::npos) break;
+            const std::string mark = text.text.substr(open + 1, close - open - 1);
+            const int32_t action = mark.starts_with("key:") ? actionOfName(mark.substr(4)) : -1;
+            drawn += text.text.substr(from, open - from);
+            from = close + 1;
+            if (action >= 0) {
+                drawn += keys[static_cast<size_t>(action)];
+                continue;
+            }
+            drawn += text.text.substr(open, from - open);
+            if (mark == "sell:name" || mark == "sell:price") continue;
+            found.push_back(
+                {text.file, text.line, false,
+                 mark.starts_with("key:")
+                     ? "{" + mark + "} names no action of the keys (walk_up ... pause); it is drawn as written"
+                     : "{" + mark +
+                           "} is no mark the game knows ({key:ACTION}, {sell:name}, "
+                           "{sell:price}); it is drawn as written"});
+        }
+        text.text = drawn + text.text.substr(from);
+    }
 }
 
 bool isWholeInteger(const std::string& text) {
@@ -1117,6 +1151,7 @@ std::vector<Diagnostic> Checker::run() {
     checkReachable();
     checkFixedFiles();
     checkTracks();
+    checkTextMarks(texts_, found_);
     checkTexts();
     return found_;
 }

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <system_error>
 
 #include "core/data_files.h"
+#include "core/game_state.h"
 #include "core/view_geometry.h"
 #include "data/xml_access.h"
 #include "game/translation.h"
@@ -119,6 +121,8 @@ std::vector<Diagnostic> checkCatalogues(const std::vector<WorldText>& texts) {
     if (files.empty()) return found;
     const Font small = createFont(16), large = createFont(20);
     const bool measured = fontValid(small) && fontValid(large);
+    // Translations are measured as a new player sees them: the key marks name his keys.
+    const auto newPlayer = std::make_unique<GameState>();
     std::set<std::string> originals;
     for (const WorldText& text : texts) originals.insert(text.text);
     for (const std::filesystem::path& path : files) {
@@ -142,8 +146,8 @@ std::vector<Diagnostic> checkCatalogues(const std::vector<WorldText>& texts) {
                                  "the translation of " + shortQuote(text.text) + " has other {marks} than the text"});
             if (!measured) continue;
             const Font& font = text.large ? large : small;
-            const std::string drawn = text.wraps ? wrappedText(font, translation->second, text.width)
-                                                 : translation->second;
+            const std::string keyed = withKeyNames(*newPlayer, translation->second);
+            const std::string drawn = text.wraps ? wrappedText(font, keyed, text.width) : keyed;
             if (const int32_t missing = missingGlyphCount(font, drawn); missing > 0)
                 found.push_back({file, line, true,
                                  shortQuote(translation->second) + " has " + std::to_string(missing) +

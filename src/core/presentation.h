@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/actions.h"
 #include "core/fixed_pictures.h"
 #include "core/options_menu_state.h"
 #include "core/shown_things.h"
@@ -52,4 +53,7 @@ struct Presentation {
 
     // The player's language: what the view, the notes and the boxes draw texts in
     Translations translations;
+    // Per action, the name of the key the player bound to it (empty for none), for the texts and hints that name a
+    // key; the program gives them whenever the bindings change, the runner keeps the defaults.
+    std::array<std::string, actionCount> keyNames = boundKeyNames(defaultActionKeys());
 };

@@ -27,8 +27,10 @@ constexpr int32_t barNameWidth = 96, barWidth = 192, barHeight = 10;
 constexpr uint32_t barEmpty = 0xFF401818, barFull = 0xFFE04838, barEdge = 0xFFFFFFFF;
 
 // The prompt over the hero's head while V would talk to someone: talking reaches only a step ahead of him, and
-// nothing else tells the player so.
-const std::string talkPrompt = "V はなす";
+// nothing else tells the player so. It names the key the player bound to talking.
+std::string talkPrompt(const GameState& game) {
+    return gameText(game, "{0} はなす", {shownKeyName(game, actTalk)});
+}
 constexpr int32_t promptAboveHero = 30;
 
 bool talkPromptUp(const GameState& game) {
@@ -147,7 +149,8 @@ std::string playerNotesKey(const GameState& game, bool paused) {
     const bool swing = swingUp(game);
     const bool hurt = hurtFlashUp(game);
     if (note.empty() && !sign && !bar && !prompt && !swing && !hurt) return {};
-    std::string shown = note + (sign ? "\n" + pauseSign : std::string()) + (prompt ? "\n" + talkPrompt : std::string());
+    std::string shown = note + (sign ? "\n" + pauseSign : std::string()) +
+                        (prompt ? "\n" + talkPrompt(game) : std::string());
     if (swing) shown += "\nswing " + std::to_string(game.swordDir) + " " + std::to_string(game.swordTicks);
     if (hurt) shown += "\nhurt";
     if (bar) shown += "\n" + game.boss.name + " " + std::to_string(bossBarLength(game.boss));
@@ -164,8 +167,9 @@ void drawPlayerNotes(GameState& game, Canvas& canvas, bool paused) {
     if (!note.empty()) drawNoteBox(canvas, game.smallFont, gameText(game, note), 16, 12);
     if (talkPromptUp(game)) {
         int32_t promptWidth = 0, promptHeight = 0;
-        textSize(game.smallFont, gameText(game, talkPrompt), promptWidth, promptHeight);
-        drawNoteBox(canvas, game.smallFont, gameText(game, talkPrompt), viewCentre - promptWidth / 2,
+        const std::string prompt = talkPrompt(game);
+        textSize(game.smallFont, prompt, promptWidth, promptHeight);
+        drawNoteBox(canvas, game.smallFont, prompt, viewCentre - promptWidth / 2,
                     heroViewY - promptAboveHero - promptHeight);
     }
     if (signUp(game, paused)) {

@@ -2,14 +2,51 @@
 
 #include <algorithm>
 #include <system_error>
+#include <utility>
 
+#include "core/actions.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "platform/graphics.h"
 #include "platform/picture_cache.h"
 
-const std::string& worldText(const GameState& game, const std::string& original) {
-    return translated(game.translations.world, original);
+std::string worldText(const GameState& game, const std::string& original) {
+    return withKeyNames(game, translated(game.translations.world, original));
+}
+
+std::string shownKeyName(const GameState& game, int32_t action) {
+    if (action < 0 || action >= actionCount) return {};
+    const std::string& name = game.keyNames[static_cast<size_t>(action)];
+    if (name.empty()) return gameText(game, "なし");
+    if (name == "Space") return gameText(game, "スペース");
+    // The hints have always shown the arrow keys as arrows.
+    for (const auto& [key, arrow] :
+         {std::pair<const char*, const char*>{"Up", "↑"}, {"Down", "↓"}, {"Left", "←"}, {"Right", "→"}}) {
+        if (name == key) return arrow;
+    }
+    return name;
+}
+
+std::string withKeyNames(const GameState& game, const std::string& text) {
+    static const std::string open = "{key:";
+    size_t at = text.find(open);
+    if (at == std::string::npos) return text;
+    std::string out = text.substr(0, at);
+    while (at != std::string::npos) {
+        const size_t close = text.find('}', at);
+        const int32_t action = close == std::string::npos
+                                   ? -1
+                                   : actionOfName(text.substr(at + open.size(), close - at - open.size()));
+        const size_t next = text.find(open, at + 1);
+        if (action < 0) {
+            out += text.substr(at, next - at);
+        } else {
+            out += shownKeyName(game, action) +
+                   text.substr(close + 1, next == std::string::npos ? next : next - close - 1);
+        }
+        at = next;
+    }
+    return out;
 }
 
 std::string fillIn(const std::string& text, std::initializer_list<std::string> values) {

@@ -14,12 +14,18 @@
 struct GameState;
 struct Font;
 
-// A text of the world in the player's language.
-const std::string& worldText(const GameState& game, const std::string& original);
+// A text of the world in the player's language, its {key:ACTION} marks filled in with the bound keys' names.
+std::string worldText(const GameState& game, const std::string& original);
 // A text of the game's own in the player's language, with {0}, {1} ... filled in from values (in the translation
 // too, so a language may put them in its own order).
 std::string gameText(const GameState& game, const std::string& original,
                      std::initializer_list<std::string> values = {});
+// The name of the key bound to an action as the game's texts show it: the arrows as arrows, Space in the player's
+// language, "なし" when the action has no key.
+std::string shownKeyName(const GameState& game, int32_t action);
+// The {key:ACTION} marks of a text (ACTION as the settings file's key table names it) replaced by the names of the
+// keys bound to them; a mark of an action nobody knows stays as written, and so does a text without marks.
+std::string withKeyNames(const GameState& game, const std::string& text);
 // {0}, {1} ... of text replaced by the values; a mark without a value stays as it is.
 std::string fillIn(const std::string& text, std::initializer_list<std::string> values);
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <variant>
 
+#include "core/actions.h"
 #include "core/clamped_numbers.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
@@ -58,8 +59,32 @@ constexpr At orbAt[3] = {{275, 175}, {175, 325}, {375, 325}};
 constexpr uint32_t orbAfterTicks[3] = {30, 60, 90};
 constexpr uint32_t whiteningAfterTicks = 120, whitening = 0x0AFFFFFFu;
 constexpr At walkHeroAt{heroViewX, 305};
-// Game over.
-constexpr At gameOverAt{350, 200}, gameOverNoteAt{320, 400};
+// Game over: the words centred across the screen.
+constexpr int32_t gameOverY = 200, gameOverNoteY = 400;
+// The hints painted into the side panel's and the title's pictures name the keys a new player has; once the player
+// binds others, the view covers each hint with the colour of its own box (taken from the picture at `ground`) and
+// writes it anew with the bound keys. Places are within the picture.
+struct Hint {
+    At cover;
+    int32_t width, height;
+    At ground;
+};
+constexpr Hint panelSlotHint{{18, 172}, 132, 46, {17, 171}};
+constexpr At panelSlotLabelRight{148, 178};
+constexpr int32_t panelSlotStep = 21;
+constexpr Hint panelMenuHint{{20, 262}, 260, 24, {14, 262}};
+constexpr At panelMenuLabelAt{22, 266};
+constexpr Hint panelPageHint[2] = {{{60, 304}, 214, 28, {35, 303}}, {{60, 352}, 214, 28, {35, 351}}};
+constexpr At panelPageLabelAt{64, 308};
+constexpr int32_t panelPageStep = 48;
+constexpr Hint panelHelpHint{{18, 464}, 264, 120, {17, 463}};
+constexpr At panelHelpAt{26, 472};
+constexpr int32_t panelHelpStep = 27;
+constexpr uint32_t panelGold = 0xFFF8D070u, panelSilver = 0xFFAAB4C6u;
+constexpr Hint titleHint{{330, 326}, 258, 80, {330, 322}};
+constexpr At titleHintAt{340, 332};
+constexpr int32_t titleHintStep = 36;
+constexpr uint32_t titleSlate = 0xFF434A64u;
 
 const Picture& fixedPicture(const GameState& game, FixedPicture which) {
     return game.pictures[which];
@@ -104,6 +129,49 @@ void drawPageTexts(const GameState& game, Canvas& canvas, const std::string& hea
     drawText(canvas, game.smallFont, wrappedText(game.smallFont, description, pageDescriptionWidth),
              pageDescriptionAt.x, pageDescriptionAt.y, colourWhite);
     drawText(canvas, game.smallFont, numbers, pageNumbersAt.x, pageNumbersAt.y, colourWhite);
+}
+
+// Whether the player's keys are still the ones the pictures' hints name.
+bool defaultKeysBound(const GameState& game) {
+    return game.keyNames == boundKeyNames(defaultActionKeys());
+}
+
+void coverHint(Canvas& canvas, const Picture& picture, At pictureAt, const Hint& hint) {
+    fillRect(canvas, pictureAt.x + hint.cover.x, pictureAt.y + hint.cover.y, hint.width, hint.height,
+             0xFF000000u | picturePixel(picture, hint.ground.x, hint.ground.y));
+}
+
+// The side panel's hints with the keys the player bound: the two weapon slots, the side menu's key, its two weapon
+// pages and the key help at the bottom.
+void drawPanelHints(const GameState& game, Canvas& canvas) {
+    const Picture& panel = fixedPicture(game, picSidePanel);
+    const At at = sidePanelAt;
+    coverHint(canvas, panel, at, panelSlotHint);
+    for (int32_t slot = 0; slot < 2; ++slot) {
+        const std::string name = shownKeyName(game, slot == 0 ? actAttackSpace : actAttackB);
+        int32_t w = 0, h = 0;
+        textSize(game.smallFont, name, w, h);
+        drawText(canvas, game.smallFont, name, at.x + panelSlotLabelRight.x - w,
+                 at.y + panelSlotLabelRight.y + slot * panelSlotStep, panelGold);
+    }
+    coverHint(canvas, panel, at, panelMenuHint);
+    drawText(canvas, game.smallFont, gameText(game, "メニュー　( {0} )", {shownKeyName(game, actMenu)}),
+             at.x + panelMenuLabelAt.x, at.y + panelMenuLabelAt.y, panelSilver);
+    for (int32_t slot = 0; slot < 2; ++slot) {
+        coverHint(canvas, panel, at, panelPageHint[slot]);
+        drawText(canvas, game.smallFont,
+                 gameText(game, "{0}キーのぶき", {shownKeyName(game, slot == 0 ? actAttackSpace : actAttackB)}),
+                 at.x + panelPageLabelAt.x, at.y + panelPageLabelAt.y + slot * panelPageStep, colourWhite);
+    }
+    coverHint(canvas, panel, at, panelHelpHint);
+    const std::string help[] = {
+        gameText(game, "{0}　はなす・けってい", {shownKeyName(game, actTalk)}),
+        gameText(game, "{0}・{1}　こうげき", {shownKeyName(game, actAttackSpace), shownKeyName(game, actAttackB)}),
+        gameText(game, "{0}　メニュー", {shownKeyName(game, actMenu)}),
+        gameText(game, "{0}　セーブ　　{1}　ロード", {shownKeyName(game, actSave), shownKeyName(game, actLoad)})};
+    for (int32_t line = 0; line < 4; ++line)
+        drawText(canvas, game.smallFont, help[line], at.x + panelHelpAt.x, at.y + panelHelpAt.y + line * panelHelpStep,
+                 panelSilver);
 }
 
 // Draws one shown thing.
@@ -204,6 +272,7 @@ struct Painter {
         drawText(canvas, game.smallFont, worldText(game, panel.spaceWeapon), spaceWeaponAt.x, spaceWeaponAt.y,
                  colourWhite);
         drawText(canvas, game.smallFont, worldText(game, panel.bWeapon), bWeaponAt.x, bWeaponAt.y, colourWhite);
+        if (!defaultKeysBound(game)) drawPanelHints(game, canvas);
     }
 
     void operator()(const MenuCursorShown& cursor) {
@@ -214,9 +283,11 @@ struct Painter {
         const WeaponSlot& weapon = page.weapon;
         drawPicture(canvas, fixedPicture(game, picMenu), pageAt.x, pageAt.y);
         drawIcon(game, canvas, weapon.fly, weaponIconAt);
-        drawPageTexts(game, canvas, gameText(game, page.slot == 0 ? "スペースキーのぶき" : "Bキーのぶき"),
-                      worldText(game, weapon.name), worldText(game, weapon.howto),
-                      weaponNumbersText(weapon, page.slot, game.translations.game));
+        drawPageTexts(
+            game, canvas,
+            gameText(game, "{0}キーのぶき", {shownKeyName(game, page.slot == 0 ? actAttackSpace : actAttackB)}),
+            worldText(game, weapon.name), worldText(game, weapon.howto),
+            weaponNumbersText(weapon, page.slot, game.translations.game));
     }
 
     void operator()(const ItemPageShown& page) {
@@ -236,6 +307,15 @@ struct Painter {
         drawPictureRect(canvas, fixedPicture(game, picEnd), 0, 0, titlePanoramaX, 0, screenWidth, screenHeight);
         drawHeroCell(game, canvas, title.heroDir, titleHeroAt.x, titleHeroAt.y);
         drawPicture(canvas, fixedPicture(game, picTitle), titlePictureAt.x, titlePictureAt.y);
+        if (!defaultKeysBound(game)) {
+            coverHint(canvas, fixedPicture(game, picTitle), titlePictureAt, titleHint);
+            const std::string lines[] = {gameText(game, "{0}{1}キーで えらんで",
+                                                  {shownKeyName(game, actWalkUp), shownKeyName(game, actWalkDown)}),
+                                         gameText(game, "{0}キーで きめる", {shownKeyName(game, actTalk)})};
+            for (int32_t line = 0; line < 2; ++line)
+                drawText(canvas, game.smallFont, lines[line], titlePictureAt.x + titleHintAt.x,
+                         titlePictureAt.y + titleHintAt.y + line * titleHintStep, titleSlate);
+        }
         drawPicture(canvas, fixedPicture(game, picSannkakuBlack), titleCursorX,
                     titleCursorTop + titleRowStep * title.cursor);
     }
@@ -259,10 +339,14 @@ struct Painter {
 
     void operator()(const GameOverShown& over) {
         fillRect(canvas, 0, 0, screenWidth, screenHeight, colourBlack);
-        drawText(canvas, game.largeFont, "GAME OVER", gameOverAt.x, gameOverAt.y, colourRed);
-        drawText(canvas, game.smallFont,
-                 gameText(game, over.toTitle ? "タイトルにもどります" : "セーブしたところにもどります"),
-                 gameOverNoteAt.x, gameOverNoteAt.y, colourWhite);
+        const auto centred = [&](const Font& font, const std::string& text, int32_t y, uint32_t colour) {
+            int32_t w = 0, h = 0;
+            textSize(font, text, w, h);
+            drawText(canvas, font, text, (screenWidth - w) / 2, y, colour);
+        };
+        centred(game.largeFont, "GAME OVER", gameOverY, colourRed);
+        centred(game.smallFont, gameText(game, over.toTitle ? "タイトルにもどります" : "セーブしたところにもどります"),
+                gameOverNoteY, colourWhite);
     }
 
     void operator()(const EffectsShown& shown) {

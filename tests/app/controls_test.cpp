@@ -14,6 +14,7 @@
 #include "core/keys.h"
 #include "game/notes.h"
 #include "game/options_menu.h"
+#include "game/translation.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
 #include "test_support.h"
@@ -439,6 +440,7 @@ TEST_F(Controlling, TheMenuBindsThePressedKeyAndRefusesATakenOne) {
     }
     EXPECT_EQ(controls.settings.keys[actWalkUp], std::vector<int32_t>{vkW});
     EXPECT_EQ(game.menu.keyNames[actWalkUp], "うえへ あるく　W");
+    EXPECT_EQ(worldText(game, "{key:walk_up}{key:talk}"), "WV") << "the texts and hints name the bound key";
     std::ostringstream warnings;
     EXPECT_EQ(readSettings(controls.settingsPath, warnings).keys[actWalkUp], std::vector<int32_t>{vkW});
     EXPECT_EQ(warnings.str(), "");

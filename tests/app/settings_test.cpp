@@ -220,9 +220,34 @@ TEST_F(SettingsFile, BoundKeysMoveOffTheActionsThatHadThemByDefault) {
 
     EXPECT_EQ(read("[display]\nscaling = \"integer\"\n").display.scaling, Scaling::integer);
     const Settings moved = read("[keys]\nmenu = [\"Space\"]\n");
-    EXPECT_EQ(warnings.str(), "");
     EXPECT_EQ(moved.keys[actMenu], Keys{vkSpace});
     EXPECT_EQ(moved.keys[actAttackSpace], Keys{}) << "the default gives way to the player's binding";
+}
+
+TEST_F(SettingsFile, AnActionLeftWithoutAKeyIsWarnedOfAtTheBindingThatTookIt) {
+    struct Case {
+        const char* file;
+        int line;  // of the warning; 0 for none
+        const char* words;
+    };
+    const Case cases[] = {
+        {"[keys]\nmenu = [\"Space\"]\n", 2, "keys.menu takes Space from attack_space, which has no key left"},
+        {"[keys]\n\nattack_b = [\"Space\"]\nattack_space = [\"J\"]\n", 0, ""},
+        {"[keys]\nattack_space = []\n", 2, "keys.attack_space has no key"},
+        {"[keys]\npause = []\nsave = [\"S\", \"F5\"]\n", 0, ""},
+        {"[keys]\nwalk_up = [\"W\"]\nload = [\"Up\"]\n", 0, ""},
+        {"[keys]\nload = [\"Up\"]\n", 2, "keys.load takes Up from walk_up"},
+        {"[pad]\ntalk = [\"x\"]\n", 0, ""},
+    };
+    for (const Case& c : cases) {
+        read(c.file);
+        if (c.line == 0) {
+            EXPECT_EQ(warnings.str(), "") << c.file;
+        } else {
+            EXPECT_TRUE(warnedAt(c.line, c.words)) << c.file << warnings.str();
+            EXPECT_EQ(warningLines().size(), 1u) << c.file << warnings.str();
+        }
+    }
 }
 
 TEST_F(SettingsFile, ChangedValuesAreWrittenInPlaceKeepingTheRestOfTheFile) {

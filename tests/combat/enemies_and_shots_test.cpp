@@ -246,6 +246,30 @@ TEST(Shots, BossShotsHitTheHeroWithinFortyPixelsOnce) {
     EXPECT_EQ(game->heroLife, 87);
 }
 
+// A blow on the hero, a touch or a boss's shot, starts his flash; what stays out of reach does not.
+TEST(Enemies, ABlowOnTheHeroStartsHisFlash) {
+    struct Case {
+        bool shot;
+        int32_t x, y;
+        int32_t hurtTicks;
+    };
+    const Case cases[] = {{false, 290, 300, 6}, {false, 300, 360, 0}, {true, 320, 300, 6}, {true, 300, 350, 0}};
+    for (const Case& c : cases) {
+        auto game = combatGame();
+        game->heroLife = 100;
+        if (c.shot) {
+            spawnShot(*game, bossShotTable, c.x, c.y, 99, 0, 0, 5);
+            bossShotsHitHero(*game);
+        } else {
+            setAreaEnemies(*game, 1, {0});
+            placeEnemy(*game, 0, c.x, c.y, 50);
+            enemyStep(*game, 0);
+        }
+        EXPECT_EQ(game->hurtTicks, c.hurtTicks) << c.shot << " " << c.x << "," << c.y;
+        EXPECT_EQ(game->heroLife<100, c.hurtTicks> 0);
+    }
+}
+
 TEST(Shots, ATableHoldsEightAndANinthIsLost) {
     auto game = combatGame();
     for (int i = 0; i < 9; ++i) spawnShot(*game, heroShotTable, 300, 300, 80, i, 5, 1);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/language.h"
+#include "core/actions.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
 #include "game/view.h"
@@ -106,5 +107,31 @@ TEST(Translation, TheLanguageComesFromTheCommandLineTheSettingsOrTheSystem) {
         ScopedEnv language("LANGUAGE", c.language), all("LC_ALL", c.lcAll), messages("LC_MESSAGES", nullptr),
             lang("LANG", c.lang);
         EXPECT_EQ(chosenLanguage(c.option, c.setting), c.wanted) << c.option << " " << c.setting;
+    }
+}
+
+TEST(Translation, KeyMarksNameTheBoundKeysAndOtherTextStaysAsWritten) {
+    GameState game;
+    struct Case {
+        int32_t action;  // rebound to `key` before the text is drawn; -1 keeps a new player's keys
+        std::vector<int32_t> keys;
+        const char* text;
+        const char* drawn;
+    };
+    const Case cases[] = {
+        {-1, {}, "{key:save}キーで セーブ", "Sキーで セーブ"},
+        {-1, {}, "{key:attack_space}キーと {key:attack_b}キーで", "スペースキーと Bキーで"},
+        {-1, {}, "{key:walk_up}{key:walk_down}", "↑↓"},
+        {-1, {}, "no marks {0} {sell:name}", "no marks {0} {sell:name}"},
+        {-1, {}, "{key:jump} {key:save", "{key:jump} {key:save"},
+        {actSave, {vkF5}, "{key:save}キーで {key:save}", "F5キーで F5"},
+        {actWalkUp, {0x57 /* W */, vkUp}, "{key:walk_up}", "W"},
+        {actAttackSpace, {}, "{key:attack_space}", "なし"},
+    };
+    for (const Case& c : cases) {
+        std::array<std::vector<int32_t>, actionCount> keys = defaultActionKeys();
+        if (c.action >= 0) keys[static_cast<size_t>(c.action)] = c.keys;
+        game.keyNames = boundKeyNames(keys);
+        EXPECT_EQ(worldText(game, c.text), c.drawn) << c.text;
     }
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "combat/effects.h"
+#include "core/actions.h"
 #include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "game/menus.h"
@@ -328,4 +329,46 @@ TEST_F(Screens, PresentationSlidesInThenTheVsShakes) {
     game.bossPhase = phaseFight;
     drawAt(9);
     EXPECT_TRUE(isBlack(canvasPixel(game.backBuffer, 0, 250)));
+}
+
+TEST_F(Screens, HintsNameTheBoundKeysOnlyOnceThePlayerBindsOthers) {
+    // The pictures in one colour: a hint written anew shows as other pixels in its box.
+    constexpr uint32_t ground = 0xFF35488Eu;
+    game.pictures[picSidePanel] = solidPicture("panel.png", 300, 600, ground);
+    game.pictures[picTitle] = solidPicture("title.png", 700, 420, ground);
+    struct Case {
+        int32_t action;  // bound to F5 instead; -1 keeps a new player's keys
+        bool title;
+        int32_t x0, y0, x1, y1;  // the hint's box on the screen
+        bool written;
+    };
+    const Case cases[] = {
+        {-1, false, 618, 464, 882, 584, false},
+        {actSave, false, 618, 464, 882, 584, true},
+        {actAttackSpace, false, 618, 172, 750, 218, true},
+        {actAttackB, false, 660, 352, 874, 380, true},
+        {-1, true, 430, 426, 688, 506, false},
+        {actTalk, true, 430, 426, 688, 506, true},
+    };
+    for (const Case& c : cases) {
+        blackOut();
+        std::array<std::vector<int32_t>, actionCount> keys = defaultActionKeys();
+        if (c.action >= 0) keys[static_cast<size_t>(c.action)] = {vkF5};
+        game.keyNames = boundKeyNames(keys);
+        c.title ? showTitle(game) : showSidePanel(game);
+        drawShown(game, game.backBuffer);
+        EXPECT_EQ(anyPixel(game.backBuffer, c.x0, c.y0, c.x1, c.y1, [](uint32_t p) { return rgbOf(p) != 0x35488Eu; }),
+                  c.written)
+            << c.action << " " << c.title;
+    }
+}
+
+TEST_F(Screens, GameOverStandsInTheMiddleOfTheScreen) {
+    showGameOver(game);
+    drawShown(game, game.backBuffer);
+    int32_t left = 900, right = 0;
+    for (int32_t y = 200; y < 230; ++y)
+        for (int32_t x = 0; x < 900; ++x)
+            if (isReddish(canvasPixel(game.backBuffer, x, y))) left = std::min(left, x), right = std::max(right, x);
+    EXPECT_NEAR(left, 899 - right, 3) << left << " " << right;
 }

@@ -313,6 +313,8 @@ template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
     v("menu", &Presentation::menu);
     // The player's language
     v("translations", &Presentation::translations);
+    // The names of the bound keys
+    v("keyNames", &Presentation::keyNames);
 }
 
 template <class V> constexpr void fields(V& v, RecordType<GameState>) {
