@@ -15,6 +15,7 @@
 #include "game/notes.h"
 #include "game/options_menu.h"
 #include "game/save_file.h"
+#include "game/sound_effects.h"
 #include "game/translation.h"
 #include "music/music.h"
 #include "platform/audio.h"
@@ -25,6 +26,7 @@ namespace {
 // The menu's side of the keys, below the key handling that reaches it.
 void openMenu(GameState& game, Controls& controls, int32_t asking);
 void menuKeyDown(GameState& game, Controls& controls, int32_t key);
+void pressInMenu(GameState& game, Controls& controls, int32_t gameKey);
 void carryOut(GameState& game, Controls& controls, MenuRequest request);
 
 constexpr int32_t volumeStep = 10;
@@ -151,7 +153,7 @@ void handlePadButton(GameState& game, Controls& controls, const WindowEvent& eve
     if (game.menu.open) {
         if (event.kind != WindowEventKind::padButtonDown || game.menu.waitingForKey) return;
         const int32_t key = action == actPause ? vkEscape : actions[action].gameKey;
-        carryOut(game, controls, menuKeyPress(game, key));
+        pressInMenu(game, controls, key);
         return;
     }
     if (action == actPause) {
@@ -250,6 +252,7 @@ void showSettingsInMenu(GameState& game, const Controls& controls) {
     OptionsMenu& menu = game.menu;
     const Settings& settings = controls.settings;
     menu.musicVolume = settings.musicVolume;
+    menu.effectsVolume = settings.effectsVolume;
     menu.mute = settings.mute;
     menu.fullscreen = settings.display.fullscreen;
     menu.scale = settings.display.scale;
@@ -310,6 +313,16 @@ void carryOut(GameState& game, Controls& controls, MenuRequest request) {
         break;
     case MenuRequest::musicDown: runPlayerCommand(game, controls, PlayerCommand::volumeDown); break;
     case MenuRequest::musicUp: runPlayerCommand(game, controls, PlayerCommand::volumeUp); break;
+    case MenuRequest::effectsDown:
+    case MenuRequest::effectsUp:
+        // As with the music, turning the effects is meant to be heard: it ends a mute (of both).
+        settings.mute = false;
+        settings.effectsVolume =
+            std::clamp(settings.effectsVolume + (request == MenuRequest::effectsUp ? volumeStep : -volumeStep), 0, 100);
+        setMusicVolume(settings.musicVolume, settings.mute);
+        setEffectsVolume(settings.effectsVolume, settings.mute);
+        writeBack(game, controls);
+        break;
     case MenuRequest::toggleFullscreen: runPlayerCommand(game, controls, PlayerCommand::toggleFullscreen); break;
     case MenuRequest::scaleDown:
     case MenuRequest::scaleUp:
@@ -350,11 +363,25 @@ void carryOut(GameState& game, Controls& controls, MenuRequest request) {
     showSettingsInMenu(game, controls);
 }
 
+// One game key in the menu, carried out and heard: a choice sounds as chosen, a move (or a bar turned, at its new
+// loudness) as a move; a key that changes nothing is silent.
+void pressInMenu(GameState& game, Controls& controls, int32_t gameKey) {
+    const std::string before = optionsMenuKey(game);
+    const MenuRequest request = menuKeyPress(game, gameKey);
+    carryOut(game, controls, request);
+    if (request == MenuRequest::none && optionsMenuKey(game) == before) return;
+    if (gameKey == vkV || gameKey == vkEnter || gameKey == vkSpace) {
+        playSoundEffect(game, soundMenuSelect);
+    } else if (gameKey == vkUp || gameKey == vkDown || gameKey == vkLeft || gameKey == vkRight) {
+        playSoundEffect(game, soundMenuMove);
+    }
+}
+
 // A key while the menu is open goes to the menu, through the bindings, so remapped walking keys move its cursor.
 void menuKeyDown(GameState& game, Controls& controls, int32_t key) {
     if (game.menu.waitingForKey) return bindPressedKey(game, controls, key);
     const int32_t gameKey = gameKeyOfKey(controls, key);
-    carryOut(game, controls, menuKeyPress(game, gameKey >= 0 ? gameKey : key));
+    pressInMenu(game, controls, gameKey >= 0 ? gameKey : key);
 }
 
 }  // namespace
@@ -423,6 +450,7 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
     case PlayerCommand::toggleMute:
         settings.mute = !settings.mute;
         setMusicVolume(settings.musicVolume, settings.mute);
+        setEffectsVolume(settings.effectsVolume, settings.mute);
         showVolume(game, settings);
         writeBack(game, controls);
         break;
@@ -433,6 +461,7 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
         settings.mute = false;
         settings.musicVolume = std::clamp(settings.musicVolume + step, 0, 100);
         setMusicVolume(settings.musicVolume, settings.mute);
+        setEffectsVolume(settings.effectsVolume, settings.mute);
         showVolume(game, settings);
         writeBack(game, controls);
         break;
@@ -506,6 +535,7 @@ std::string settingsWarningNote(const std::string& warnings) {
 
 void applySettings(GameState& game, const Controls& controls) {
     setMusicVolume(controls.settings.musicVolume, controls.settings.mute);
+    setEffectsVolume(controls.settings.effectsVolume, controls.settings.mute);
     game.notes.shown = controls.settings.showNotes;
     game.keyNames = boundKeyNames(controls.settings.keys);
 }

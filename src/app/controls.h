@@ -72,8 +72,8 @@ void readPlayerSettings(GameState& game, Controls& controls, std::ostream& err);
 // The note that tells the player of the settings file's warnings (one "FILE:LINE: warning: TEXT" a line): the
 // first few, each without its folder and cut into lines that fit the map view; empty when there are none.
 std::string settingsWarningNote(const std::string& warnings);
-// Puts the settings into effect where the window does not: music volume and mute, notes shown or not, the names
-// of the bound keys the hints and texts show.
+// Puts the settings into effect where the window does not: music and effects volume and mute, notes shown or not,
+// the names of the bound keys the hints and texts show.
 void applySettings(GameState& game, const Controls& controls);
 // Writes the settings back at the end, with the window's scale and fullscreen as they are now where the player
 // changed them since the start (a one-off command line is not remembered).

@@ -96,6 +96,8 @@ public:
             const std::string name(key.str());
             if (name == "music_volume") {
                 readInt(node, "audio.music_volume", 0, 100, settings.musicVolume);
+            } else if (name == "effects_volume") {
+                readInt(node, "audio.effects_volume", 0, 100, settings.effectsVolume);
             } else if (name == "mute") {
                 readBool(node, "audio.mute", settings.mute);
             } else {
@@ -416,8 +418,9 @@ Settings settingsOfText(const std::string& text, const std::string& path, std::o
 
 bool sameSettings(const Settings& a, const Settings& b) {
     return a.display.fullscreen == b.display.fullscreen && a.display.scale == b.display.scale &&
-           a.display.scaling == b.display.scaling && a.musicVolume == b.musicVolume && a.mute == b.mute &&
-           a.showNotes == b.showNotes && a.language == b.language && a.keys == b.keys && a.padButtons == b.padButtons;
+           a.display.scaling == b.display.scaling && a.musicVolume == b.musicVolume &&
+           a.effectsVolume == b.effectsVolume && a.mute == b.mute && a.showNotes == b.showNotes &&
+           a.language == b.language && a.keys == b.keys && a.padButtons == b.padButtons;
 }
 
 }  // namespace
@@ -471,6 +474,11 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
          "music_volume",
          current.musicVolume != settings.musicVolume,
          std::to_string(settings.musicVolume),
+         {}},
+        {"audio",
+         "effects_volume",
+         current.effectsVolume != settings.effectsVolume,
+         std::to_string(settings.effectsVolume),
          {}},
         {"audio", "mute", current.mute != settings.mute, settings.mute ? "true" : "false", {}},
         // A language is letters, digits, '_' and '-' only (or "auto", "C"): quoted as it stands.
@@ -534,6 +542,7 @@ bool writeSettings(const std::string& path, const Settings& settings, std::ostre
     wanted.display.fullscreen = settings.display.fullscreen;
     wanted.display.scale = settings.display.scale;
     wanted.musicVolume = settings.musicVolume;
+    wanted.effectsVolume = settings.effectsVolume;
     wanted.mute = settings.mute;
     wanted.keys = settings.keys;
     if (std::ostringstream quiet; !sameSettings(settingsOfText(text, path, quiet), wanted)) {

@@ -21,6 +21,7 @@
 #include "core/data_files.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
+#include "core/sound_effects.h"
 #include "core/story_flags.h"
 #include "core/world_model.h"
 #include "core/world_rules.h"
@@ -1213,6 +1214,15 @@ std::vector<FlagUseReport> listFlagUses() {
     Checker checker;
     checker.run();
     return checker.flagReport();
+}
+
+std::vector<std::string> missingSoundEffectFiles() {
+    std::vector<std::string> missing;
+    for (const char* file : soundEffectFiles) {
+        if (fileProblem(resolveGamePath(file)) != FileProblem::none)
+            missing.push_back(spelledPath(file, PathNamer::game));
+    }
+    return missing;
 }
 
 std::vector<Diagnostic> checkWorld() {

@@ -14,6 +14,9 @@ struct XmlParseProblem;
 Diagnostic unreadableFileFinding(const std::string& file, const XmlParseProblem& problem);
 // Checks the world in the current working directory.
 std::vector<Diagnostic> checkWorld();
+// The sound effect files the world in the current working directory does not bring, as spelled ("pict/se_hit.wav").
+// Those effects are silent: a note for the author, neither an error nor a warning.
+std::vector<std::string> missingSoundEffectFiles();
 
 // One use of a story flag: where the world's data read or set it (file and line), or what the engine and the world's
 // rules make of it (file empty, or the rules file when the world states its own rules).

@@ -198,6 +198,7 @@ bool enemyStep(GameState& game, int32_t slot) {
         knockBack(game, slot);
         game.heroLife = clampedSum(game.heroLife, -5);
         game.hurtTicks = hurtFlashTicks;
+        showSound(game, soundHurt);
         spawnEffect(game, viewCentre, viewCentre, 2);
         touched = true;
     }
@@ -210,6 +211,7 @@ bool enemyStep(GameState& game, int32_t slot) {
         game.heroExp = clampedSum(game.heroExp, game.expMultiplier);
         s.alive = 0;
         e.life = clampedSum(e.life, -int64_t{s.power});
+        showSound(game, e.life < 1 ? soundEnemyDown : soundHit);
         if (e.life < 1) rollItemDrop(game);
         knockBack(game, slot);
         spawnEffect(game, static_cast<float>(viewOf(s.x, s.anchorX, game.heroX)),
@@ -277,6 +279,7 @@ void bossShotsHitHero(GameState& game) {
         if (!nearerThan(int64_t{vx} - viewCentre, int64_t{vy} - viewCentre, 40)) continue;
         game.heroLife = clampedSum(game.heroLife, -int64_t{s.power});
         game.hurtTicks = hurtFlashTicks;
+        showSound(game, soundHurt);
         s.alive -= 1;
         spawnEffect(game, viewCentre, viewCentre, 3);
     }

@@ -7,6 +7,7 @@
 #include "combat/enemies_and_shots.h"
 #include "core/data_files.h"
 #include "core/directions.h"
+#include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
 #include "core/world_model.h"
@@ -79,6 +80,7 @@ void attackWithSlot(GameState& game, int32_t slot) {
     case 0: {
         game.swordTicks = 5;
         game.swordDir = game.heroDir - (game.heroDir & 1);
+        showSound(game, soundSwing);
         if (game.scene == sceneBoss) {
             swordHitTest(game, bossTarget, slot);
         } else if (game.scene == sceneField) {
@@ -94,6 +96,7 @@ void attackWithSlot(GameState& game, int32_t slot) {
         if (static_cast<int64_t>(game.heroPowder) - w->kayaku < 0) break;
         // Shots that find the table full are lost, and the powder is paid all the same.
         const int32_t pict = w->pict, speed = w->speed, power = w->power;
+        showSound(game, soundShot);
         if (w->fly == 1) {
             spawnShot(game, heroShotTable, viewCentre, viewCentre, game.heroDir, pict, speed, power);
         } else if (w->fly == 2) {
@@ -144,6 +147,7 @@ void swordHitTest(GameState& game, int32_t target, int32_t weaponSlot) {
     game.heroExp = clampedSum(game.heroExp, 3 * int64_t{game.expMultiplier});
     spawnEffect(game, static_cast<float>(vx), static_cast<float>(vy), 1);
     t->life = clampedSum(t->life, -int64_t{w->power});
+    showSound(game, t->life < 1 ? soundEnemyDown : soundHit);
     if (t->life < 1) rollItemDrop(game);
     knockBack(game, target);
 }

@@ -103,3 +103,11 @@ void showGameOver(GameState& game) {
 void showEffects(GameState& game, const EffectsShown& circles) {
     show(game, circles);
 }
+
+void showSound(GameState& game, SoundEffect sound) {
+    // One of a kind a frame: eight shots striking at once are one strike to the ear, not eight times as loud.
+    for (const ShownThing& thing : game.shown) {
+        if (const auto* heard = std::get_if<SoundShown>(&thing); heard && heard->sound == sound) return;
+    }
+    show(game, SoundShown{sound});
+}

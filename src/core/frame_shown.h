@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/shown_things.h"
+#include "core/sound_effects.h"
 
 struct GameState;
 
@@ -29,3 +30,5 @@ void showEndingSequence(GameState& game);
 void showEndingWalk(GameState& game);
 void showGameOver(GameState& game);
 void showEffects(GameState& game, const EffectsShown& circles);
+// A sound effect belongs to this moment: the game hands it to the mixer when the frame is drawn.
+void showSound(GameState& game, SoundEffect sound);

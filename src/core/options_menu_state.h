@@ -10,6 +10,7 @@
 enum MenuRow : int32_t {
     rowResume,
     rowMusic,
+    rowEffects,
     rowDisplay,
     rowScale,
     rowKeys,
@@ -30,7 +31,8 @@ struct OptionsMenu {
     std::string refusal;         // why the last key pressed for a binding was not taken
     // What the program shows of its settings, given by it whenever they change.
     int32_t musicVolume = 100;
-    bool mute = false;
+    int32_t effectsVolume = 100;
+    bool mute = false;  // music and effects alike
     bool fullscreen = false;
     int32_t scale = 1;
     std::vector<std::string> keyNames;  // per action of the key page: the bound keys' names

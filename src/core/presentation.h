@@ -13,6 +13,7 @@
 #include "core/fixed_pictures.h"
 #include "core/options_menu_state.h"
 #include "core/shown_things.h"
+#include "core/sound_effects.h"
 #include "core/translations.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
@@ -46,6 +47,8 @@ struct Presentation {
 
     // Music: track name to record, in name order
     std::map<std::string, TrackRecord> musicTracks;
+    // Sound effects handed to the mixer since start-up, by effect number (heard or not: headless is silent)
+    std::array<uint32_t, soundEffectCount> soundsPlayed{};
 
     Notes notes;
     // The options and pause menu, drawn over the picture like the notes while it is open.

@@ -102,7 +102,12 @@ struct EffectsShown {
     int32_t count = 0;
 };
 
+// A sound effect the moment called for (core/sound_effects.h); it draws nothing.
+struct SoundShown {
+    int32_t sound = 0;
+};
+
 using ShownThing =
     std::variant<FieldShown, ArenaShown, HeroShown, NpcsShown, EnemyShown, ShotShown, SwingShown, MessageShown,
                  QuestionShown, SidePanelShown, MenuCursorShown, WeaponPageShown, ItemPageShown, TitleShown,
-                 EndingSequenceShown, EndingWalkShown, GameOverShown, EffectsShown>;
+                 EndingSequenceShown, EndingWalkShown, GameOverShown, EffectsShown, SoundShown>;

@@ -180,7 +180,11 @@ void runMessageBlock(GameState& game) {
         game.messageLine += 1;
         if (game.messageLine + 1 >= game.messageLineCount) {
             runStoryEvents(game);
-            if (game.returnScene == sceneBoss) game.bossPhase = static_cast<BossPhase>(game.bossPhase + 1);
+            if (game.returnScene == sceneBoss) {
+                game.bossPhase = static_cast<BossPhase>(game.bossPhase + 1);
+                // The opening speech is over: the boss shows its face.
+                if (game.bossPhase == phaseCutIn) showSound(game, soundBoss);
+            }
             game.scene = game.returnScene;
             game.sceneMarkFrame = game.frameCounter;
             return;
@@ -237,13 +241,16 @@ void runTitleMenu(GameState& game) {
     if (takeKeyPress(game, vkDown)) {
         game.menuCursor += 1;
         if (game.menuCursor > 1) game.menuCursor = 0;
+        showSound(game, soundMenuMove);
     }
     if (takeKeyPress(game, vkUp)) {
         game.menuCursor -= 1;
         if (game.menuCursor < 0) game.menuCursor = 1;
+        showSound(game, soundMenuMove);
     }
     showTitle(game);
     if (!takeKeyPress(game, vkV)) return;
+    showSound(game, soundMenuSelect);
     if (startFreshGame(game) == -1) showMessageBox("地形の読み込みに失敗", "ferngate");
     // Row 0 continues the saved game; any other value, the side menu's page 2 included, starts a new game.
     if (game.menuCursor == 0) {
@@ -332,6 +339,7 @@ void runTickRules(GameState& game) {
             game.scene = sceneGameOver;
             game.sceneMarkFrame = game.frameCounter;
             game.gameOverToTitle = !savedGameCanContinue();
+            showSound(game, soundGameOver);
         }
         if (game.scene == sceneGameOver) runGameOverBlock(game);
         if (game.heroLife > game.heroMaxLife) game.heroLife = game.heroMaxLife;
@@ -340,6 +348,7 @@ void runTickRules(GameState& game) {
             game.heroExp = clampedSum(game.heroExp, -experienceForNextLevel(game));
             game.heroLevel = clampedSum(game.heroLevel, 1);
             game.heroMaxLife = clampedSum(game.heroMaxLife, 15);
+            showSound(game, soundLevelUp);
         }
         setStoryFlag(game, flagSellItem, game.selectedItem.use != 0 ? 1 : 0);
     }

@@ -18,7 +18,10 @@ constexpr int32_t pageSpace = 0, pageB = 1, pageItems = 2;
 // The page shows the weapon as it was before Right steps to the next one.
 void runWeaponPage(GameState& game, int32_t slot) {
     showWeaponPage(game, slot);
-    if (takeKeyPress(game, vkRight)) loadWeapon(game, slot, -1);
+    if (takeKeyPress(game, vkRight)) {
+        loadWeapon(game, slot, -1);
+        showSound(game, soundMenuMove);
+    }
 }
 
 bool anyItemHeld(const GameState& game) {
@@ -62,10 +65,19 @@ void runItemPage(GameState& game) {
         return;
     }
     showItemPage(game, true, selectedItemCount(game));
-    if (takeKeyPress(game, vkRight)) loadItemRecord(game, -1, 1);
-    if (takeKeyPress(game, vkLeft)) loadItemRecord(game, -1, -1);
+    if (takeKeyPress(game, vkRight)) {
+        loadItemRecord(game, -1, 1);
+        showSound(game, soundMenuMove);
+    }
+    if (takeKeyPress(game, vkLeft)) {
+        loadItemRecord(game, -1, -1);
+        showSound(game, soundMenuMove);
+    }
     if (takeKeyPress(game, vkV)) {
-        if (useSelectedItem(game)) game.itemCounts[game.selectedItemId] -= 1;
+        if (useSelectedItem(game)) {
+            game.itemCounts[game.selectedItemId] -= 1;
+            showSound(game, soundItemUse);
+        }
         if (selectedItemCount(game) < 1 && anyItemHeld(game)) loadItemRecord(game, -1, 1);
     }
 }
@@ -77,10 +89,12 @@ void runSideMenu(GameState& game) {
     if (takeKeyPress(game, vkDown)) {
         game.menuCursor += 1;
         if (game.menuCursor > pageItems) game.menuCursor = pageSpace;
+        showSound(game, soundMenuMove);
     }
     if (takeKeyPress(game, vkUp)) {
         game.menuCursor -= 1;
         if (game.menuCursor < pageSpace) game.menuCursor = pageItems;
+        showSound(game, soundMenuMove);
     }
     showMenuCursor(game);
     switch (game.menuCursor) {
@@ -94,9 +108,12 @@ void runSideMenu(GameState& game) {
 // The box shows the choice as it was before this tick's keys.
 void runQuestion(GameState& game) {
     showQuestion(game);
+    const bool before = game.yesNoChoice;
     if (takeKeyPress(game, vkUp)) game.yesNoChoice = true;
     if (takeKeyPress(game, vkDown)) game.yesNoChoice = false;
+    if (game.yesNoChoice != before) showSound(game, soundMenuMove);
     if (!takeKeyPress(game, vkV)) return;
+    showSound(game, soundMenuSelect);
     if (game.yesNoChoice) {
         game.messageLineCount = game.answerSplitLine;
         if (game.yesFlagId >= 0) setStoryFlag(game, game.yesFlagId, game.yesFlagValue);

@@ -67,6 +67,7 @@ MenuRequest menuKeyPress(GameState& game, int32_t key) {
     switch (menu.row) {
     case rowResume: return isChoose(key) ? MenuRequest::resume : MenuRequest::none;
     case rowMusic: return less ? MenuRequest::musicDown : more ? MenuRequest::musicUp : MenuRequest::none;
+    case rowEffects: return less ? MenuRequest::effectsDown : more ? MenuRequest::effectsUp : MenuRequest::none;
     case rowDisplay: return less || more || isChoose(key) ? MenuRequest::toggleFullscreen : MenuRequest::none;
     case rowScale: return less ? MenuRequest::scaleDown : more ? MenuRequest::scaleUp : MenuRequest::none;
     case rowLanguage:
@@ -100,11 +101,11 @@ void menuKeyAnswered(GameState& game, const std::string& refusal) {
 std::string optionsMenuKey(const GameState& game) {
     const OptionsMenu& menu = game.menu;
     if (!menu.open) return {};
-    std::string key = std::to_string(menu.row) + " " + std::to_string(menu.keyPage) + " " +
-                      std::to_string(menu.keyRow) + " " + std::to_string(menu.waitingForKey) + " " +
-                      std::to_string(menu.asking) + " " + std::to_string(menu.answerYes) + " " + menu.refusal + " " +
-                      std::to_string(menu.musicVolume) + " " + std::to_string(menu.mute) + " " +
-                      std::to_string(menu.fullscreen) + " " + std::to_string(menu.scale);
+    std::string key =
+        std::to_string(menu.row) + " " + std::to_string(menu.keyPage) + " " + std::to_string(menu.keyRow) + " " +
+        std::to_string(menu.waitingForKey) + " " + std::to_string(menu.asking) + " " + std::to_string(menu.answerYes) +
+        " " + menu.refusal + " " + std::to_string(menu.musicVolume) + " " + std::to_string(menu.effectsVolume) + " " +
+        std::to_string(menu.mute) + " " + std::to_string(menu.fullscreen) + " " + std::to_string(menu.scale);
     for (const std::string& names : menu.keyNames) key += "\n" + names;
     return key;
 }

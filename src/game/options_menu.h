@@ -13,6 +13,8 @@ enum class MenuRequest {
     resume,
     musicDown,
     musicUp,
+    effectsDown,
+    effectsUp,
     toggleFullscreen,
     scaleDown,
     scaleUp,

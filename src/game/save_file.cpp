@@ -15,6 +15,7 @@
 #include "core/story_flags.h"
 #include "data/xml_access.h"
 #include "game/notes.h"
+#include "game/sound_effects.h"
 #include "platform/files.h"
 #include "world/map_file.h"
 #include "world/movement.h"
@@ -212,6 +213,8 @@ void runFileRequests(GameState& game) {
             continue;
         }
         const int32_t written = request.allowed ? writeSave(request.saved) : 0;
+        // The file step is no rule of the tick: a save is heard the moment it is written, between ticks too.
+        if (written == 1 && !request.quiet) playSoundEffect(game, soundSave);
         if (!request.quiet) showNote(game, written == 1 ? "セーブしました" : "セーブできません");
     }
     game.fileRequests.clear();

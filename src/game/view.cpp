@@ -12,6 +12,7 @@
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
+#include "game/sound_effects.h"
 #include "game/translation.h"
 #include "platform/graphics.h"
 
@@ -360,6 +361,9 @@ struct Painter {
             fillEllipse(canvas, effect.x - d / 2, effect.y - d / 2, d, d, colour);
         }
     }
+
+    // Heard, not drawn: the frame's sounds go to the mixer as the frame is drawn, so what is seen and heard agree.
+    void operator()(const SoundShown& shown) { playSoundEffect(game, shown.sound); }
 };
 
 }  // namespace
@@ -405,8 +409,9 @@ constexpr int32_t menuBarX = 270, menuBarWidth = 150, menuBarHeight = 14;
 constexpr uint32_t menuBox = 0xE0182048u, menuFrameInk = 0xFFD8D8F0u, menuChosen = 0xFF3C4C90u,
                    menuBarEmpty = 0xFF404040u, menuBarFull = 0xFF60C060u, menuRefusalInk = 0xFFFF8080u;
 
-const char* const menuRowNames[menuRowCount] = {"つづける",        "おんがく", "がめん",           "おおきさ",
-                                                "キーの せってい", "ことば",   "タイトルにもどる", "ゲームをやめる"};
+const char* const menuRowNames[menuRowCount] = {"つづける", "おんがく",         "こうかおん",
+                                                "がめん",   "おおきさ",         "キーの せってい",
+                                                "ことば",   "タイトルにもどる", "ゲームをやめる"};
 
 void drawMenuRow(GameState& game, Canvas& canvas, int32_t index, bool chosen, const std::string& text) {
     const int32_t y = menuFirstRowY + index * menuRowHeight;
@@ -459,12 +464,12 @@ void drawOptionsMenu(GameState& game, Canvas& canvas) {
         if (row == rowScale) text += "　　× " + std::to_string(menu.scale);
         if (row == rowLanguage) text += "　　" + (menu.language.empty() ? gameText(game, "そのまま") : menu.language);
         drawMenuRow(game, canvas, row, row == menu.row, text);
-        if (row == rowMusic) {
+        if (row == rowMusic || row == rowEffects) {
+            const int32_t volume = row == rowMusic ? menu.musicVolume : menu.effectsVolume;
             const int32_t y = menuFirstRowY + row * menuRowHeight + 4;
             fillRect(canvas, menuBarX, y, menuBarWidth, menuBarHeight, menuBarEmpty);
-            if (!menu.mute)
-                fillRect(canvas, menuBarX, y, menuBarWidth * menu.musicVolume / 100, menuBarHeight, menuBarFull);
-            drawText(canvas, game.smallFont, menu.mute ? gameText(game, "ミュート") : std::to_string(menu.musicVolume),
+            if (!menu.mute) fillRect(canvas, menuBarX, y, menuBarWidth * volume / 100, menuBarHeight, menuBarFull);
+            drawText(canvas, game.smallFont, menu.mute ? gameText(game, "ミュート") : std::to_string(volume),
                      menuBarX + menuBarWidth + 12, y - 4, colourWhite);
         }
     }

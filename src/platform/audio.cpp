@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <map>
 #include <set>
 #include <thread>
 
@@ -49,6 +50,10 @@ std::atomic<int32_t> heldTrackNumber{0};
 // The player's music volume in the mixer's steps, applied again whenever the mixer opens.
 int32_t musicVolume = MIX_MAX_VOLUME;
 bool musicOnHold = false;
+// The effects' channels and their level; each effect file as read on its first use (null when it did not read).
+constexpr int effectChannels = 16;
+int32_t effectsVolume = MIX_MAX_VOLUME;
+std::map<std::string, Mix_Chunk*> effectChunks;
 
 // Runs on the audio thread when the music stops by itself (the looping music only does when its decoder fails),
 // and on the calling thread inside Mix_HaltMusic.
@@ -102,6 +107,8 @@ bool useOpenedMixer(bool opened) {
     if (!opened) return false;
     Mix_HookMusicFinished(musicFinished);
     Mix_VolumeMusic(musicVolume);
+    Mix_AllocateChannels(effectChannels);
+    Mix_Volume(-1, effectsVolume);
     audioOpen = true;
     return true;
 }
@@ -154,6 +161,11 @@ void stopAudio() {
             song->music = nullptr;
         }
         openSongs().clear();
+        Mix_HaltChannel(-1);
+        for (auto& [path, chunk] : effectChunks) {
+            if (chunk) Mix_FreeChunk(chunk);
+        }
+        effectChunks.clear();
         Mix_CloseAudio();
         audioOpen = false;
     }
@@ -226,8 +238,12 @@ int32_t mixerPosition(const Song& song) {
     return seconds >= 0 ? static_cast<int32_t>(std::lround(seconds * 1000.0)) : -1;
 }
 
+int32_t mixerLevel(int32_t percent, bool muted) {
+    return muted ? 0 : std::clamp(percent, 0, 100) * MIX_MAX_VOLUME / 100;
+}
+
 void setMusicVolume(int32_t percent, bool muted) {
-    musicVolume = muted ? 0 : std::clamp(percent, 0, 100) * MIX_MAX_VOLUME / 100;
+    musicVolume = mixerLevel(percent, muted);
     if (audioOpen) Mix_VolumeMusic(musicVolume);
 }
 
@@ -243,4 +259,24 @@ void pauseMusic(bool paused) {
 
 bool musicHeld() {
     return musicOnHold;
+}
+
+void setEffectsVolume(int32_t percent, bool muted) {
+    effectsVolume = mixerLevel(percent, muted);
+    if (audioOpen) Mix_Volume(-1, effectsVolume);
+}
+
+int32_t effectsLevel() {
+    return effectsVolume;
+}
+
+void playEffectFile(const std::string& path) {
+    if (!audioOpen || silentMode) return;
+    auto found = effectChunks.find(path);
+    if (found == effectChunks.end()) {
+        // Read once, so a world without the file does not look for it at every swing.
+        Mix_Chunk* chunk = songFileReadable(path) ? Mix_LoadWAV(resolveGamePath(path).c_str()) : nullptr;
+        found = effectChunks.emplace(path, chunk).first;
+    }
+    if (found->second != nullptr && effectsVolume > 0) Mix_PlayChannel(-1, found->second, 0);
 }

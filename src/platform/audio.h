@@ -1,4 +1,5 @@
-// Music playback on SDL2_mixer: one stream at a time, opened once per track.
+// Music playback on SDL2_mixer: one stream at a time, opened once per track; sound effects beside it on the
+// mixer's channels, each file read on its first use.
 // Without an audio device the dummy driver plays silently, so the game still starts.
 #pragma once
 
@@ -56,3 +57,14 @@ void setMusicVolume(int32_t percent, bool muted);
 void pauseMusic(bool paused);
 // Whether the music is held now (the last pauseMusic asked for it).
 bool musicHeld();
+// The mixer's level (0-128) for a loudness of 0-100 percent, clamped; muted is silence. Music and effects alike.
+int32_t mixerLevel(int32_t percent, bool muted);
+// The sound effects' loudness for every channel, 0-100 percent, apart from the music's; muted plays silence.
+// Kept across the mixer's opening.
+void setEffectsVolume(int32_t percent, bool muted);
+// The level the effect channels play at now (0-128), as the last setEffectsVolume left it.
+int32_t effectsLevel();
+// Plays a short sound file named the game's way once, on a free effect channel beside the music. The file is read
+// on its first use and kept. A silent start, a mixer not open yet, a missing or unreadable file, or every channel
+// busy plays nothing and says nothing.
+void playEffectFile(const std::string& path);

@@ -12,6 +12,7 @@
 #include "core/areas.h"
 #include "core/clamped_numbers.h"
 #include "core/directions.h"
+#include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "core/story_flags.h"
@@ -83,6 +84,7 @@ void goThroughDoor(GameState& game, const DoorRecord door) {
         game.areas = std::move(before.areas);
         return;
     }
+    showSound(game, soundDoor);
     locateHeroArea(game);
     runStoryEvents(game);
 }

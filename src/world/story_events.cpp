@@ -9,6 +9,7 @@
 #include "combat/weapons.h"
 #include "core/areas.h"
 #include "core/clamped_numbers.h"
+#include "core/frame_shown.h"
 #include "core/game_state.h"
 #include "core/save_requests.h"
 #include "core/story_flags.h"
@@ -59,7 +60,9 @@ void giveItem(GameState& game, int32_t id, bool paid) {
     if (!itemIdValid(id)) return;
     loadItemRecord(game, id, 0);
     game.itemCounts[id] += 1;
-    if (paid) game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(game.selectedItem.use));
+    if (!paid) return;
+    game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(game.selectedItem.use));
+    showSound(game, soundBuy);
 }
 
 // Sells one of the selected item for half its price. Nothing is sold when the hero holds none of it.
@@ -70,12 +73,16 @@ void sellSelectedItem(GameState& game) {
     game.itemCounts[id] -= 1;
     if (game.itemCounts[id] == 0) loadItemRecord(game, -1, 1);
     game.heroMoney = clampedSum(game.heroMoney, price / 2);
+    showSound(game, soundSell);
 }
 
 void giveWeapon(GameState& game, int32_t id, bool paid) {
     if (!weaponIdValid(id)) return;
     loadWeapon(game, 1, id);
-    if (paid) game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(game.weaponB.price));
+    if (paid) {
+        game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(game.weaponB.price));
+        showSound(game, soundBuy);
+    }
     game.weaponOwned[id] = true;
 }
 
@@ -98,6 +105,7 @@ void runCommands(GameState& game) {
     runCommand(game, flagBuyPowder, [&game](int32_t amount) {
         game.heroPowder = clampedSum(game.heroPowder, amount);
         game.heroMoney = clampedSum(game.heroMoney, -static_cast<int64_t>(amount));
+        showSound(game, soundBuy);
     });
     runCommand(game, flagGiveWeapon, [&game](int32_t id) { giveWeapon(game, id, false); });
     runCommand(game, flagBuyWeapon, [&game](int32_t id) { giveWeapon(game, id, true); });

@@ -284,6 +284,39 @@ TEST_F(Controlling, VolumeAndMuteShowTheirNoteAndAreWrittenBack) {
     EXPECT_EQ(notesOnScreen(game, false), "おんがく 0");
 }
 
+// The effects row turns the effects apart from the music, writes it at once and is heard at the new level; M mutes
+// both, and turning the effects ends the mute.
+TEST_F(Controlling, TheEffectsRowTurnsTheEffectsAloneAndMuteSilencesBoth) {
+    controls.settingsPath = "config/settings.toml";
+    applySettings(game, controls);
+    const struct {
+        int32_t key;
+        bool mute;
+        int32_t row, effects, level, moves, choices;
+    } steps[] = {
+        {vkEscape, false, rowResume, 100, 128, 0, 0}, {vkDown, false, rowMusic, 100, 128, 1, 0},
+        {vkDown, false, rowEffects, 100, 128, 2, 0},  {vkLeft, false, rowEffects, 90, 115, 3, 0},
+        {vkLeft, false, rowEffects, 80, 102, 4, 0},   {vkM, true, rowEffects, 80, 0, 4, 0},
+        {vkRight, false, rowEffects, 90, 115, 5, 0},  {vkUp, false, rowMusic, 90, 115, 6, 0},
+        {vkV, false, rowMusic, 90, 115, 6, 0},        {vkUp, false, rowResume, 90, 115, 7, 0},
+        {vkV, false, rowResume, 90, 115, 7, 1},
+    };
+    for (const auto& step : steps) {
+        tap(step.key);
+        EXPECT_EQ(controls.settings.mute, step.mute) << step.key;
+        EXPECT_EQ(game.menu.row, step.row) << step.key;
+        EXPECT_EQ(game.menu.effectsVolume, step.effects) << step.key;
+        EXPECT_EQ(effectsLevel(), step.level) << step.key;
+        EXPECT_EQ(game.soundsPlayed[soundMenuMove], static_cast<uint32_t>(step.moves)) << step.key;
+        EXPECT_EQ(game.soundsPlayed[soundMenuSelect], static_cast<uint32_t>(step.choices)) << step.key;
+    }
+    EXPECT_FALSE(game.menu.open);
+    EXPECT_EQ(controls.settings.musicVolume, 100) << "the music's own volume is untouched";
+    std::ostringstream warnings;
+    EXPECT_EQ(readSettings("config/settings.toml", warnings).effectsVolume, 90);
+    setEffectsVolume(100, false);
+}
+
 TEST_F(Controlling, F12SavesTheBackBufferUnderADateTimeName) {
     game.notes.shown = true;
     fillRect(game.backBuffer, 100, 100, 50, 40, 0xFF12A4C8);

@@ -90,6 +90,7 @@ scaling = "fit"
 renderer = "software"
 [audio]
 music_volume = 40
+effects_volume = 60
 mute = true
 [notes]
 show = false
@@ -120,6 +121,7 @@ pause = ["start", "y"]
 )");
     EXPECT_EQ(warnings.str(), "");
     EXPECT_EQ(plainValues(settings), "fullscreen scale 3 fit volume 40 muted");
+    EXPECT_EQ(settings.effectsVolume, 60);
     EXPECT_EQ(settings.display.renderer, RendererChoice::software);
     EXPECT_EQ(settings.keys[actWalkUp], (Keys{0x57, vkUp}));
     EXPECT_EQ(settings.keys[actWalkDown], Keys{vkS}) << "a letter in either case";

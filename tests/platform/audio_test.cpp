@@ -9,6 +9,22 @@
 #include "test_media.h"
 #include "test_support.h"
 
+// Music and effects share one rule from the player's percent to the mixer's level; mute is silence for both.
+TEST(Audio, ThePlayersPercentBecomesTheMixersLevel) {
+    const struct {
+        int32_t percent;
+        bool muted;
+        int32_t level;
+    } cases[] = {{100, false, 128}, {50, false, 64}, {10, false, 12}, {0, false, 0},
+                 {150, false, 128}, {-20, false, 0}, {100, true, 0},  {50, true, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(mixerLevel(c.percent, c.muted), c.level) << c.percent << " " << c.muted;
+        setEffectsVolume(c.percent, c.muted);
+        EXPECT_EQ(effectsLevel(), c.level) << "the effects' channels take the same level";
+    }
+    setEffectsVolume(100, false);
+}
+
 TEST(Audio, OnlyRealMp3FilesOpenAsSongsAndTheirLengthIsKnown) {
     if (!lameAvailable()) GTEST_SKIP() << "lame is not installed";
     TempFolder folder;

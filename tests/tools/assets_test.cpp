@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/sound_effects.h"
 #include "platform/graphics.h"
 #include "platform/picture_cache.h"
 #include "platform/polygon.h"
@@ -315,10 +316,12 @@ TEST(AssetTool, WithoutDataFilesOnlyTheFixedPicturesAreMadeAndABrokenFileDoesNot
     TempFolder folder;
     writeTextFile("media/BossData.xml", "<bossdatas><boss name=\"x\"");
     ASSERT_EQ(runAssets(". --no-music"), 0) << readTextFile("assets-output.txt");
-    size_t count = 0;
+    size_t pictures = 0, effects = 0;
     for (const auto& entry : std::filesystem::directory_iterator("pict")) {
-        EXPECT_EQ(entry.path().extension(), ".png") << entry.path();
-        ++count;
+        const bool effect = entry.path().extension() == ".wav";
+        EXPECT_TRUE(effect || entry.path().extension() == ".png") << entry.path();
+        (effect ? effects : pictures) += 1;
     }
-    EXPECT_EQ(count, fixedPictures.size());
+    EXPECT_EQ(pictures, fixedPictures.size());
+    EXPECT_EQ(effects, size_t{soundEffectCount}) << "the game's own sound effects come with the fixed pictures";
 }

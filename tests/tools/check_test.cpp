@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/game_state.h"
+#include "core/sound_effects.h"
 #include "music/music.h"
 #include "platform/graphics.h"
 #include "test_media.h"
@@ -165,6 +166,19 @@ TEST_F(WorldCheck, CleanWorldReportsNothing) {
     ASSERT_TRUE(result.report.is_object());
     EXPECT_EQ(result.report["diagnostics"].size(), 0u) << result.report.dump(1);
     EXPECT_EQ(result.exitCode, 0);
+}
+
+// Missing sound effects are one note beside the counts: a clean world stays at no error and no warning.
+TEST_F(WorldCheck, MissingSoundEffectsAreANoteThatChangesNoCount) {
+    for (const size_t present : {0u, 2u, 15u}) {
+        for (size_t i = 0; i < present; ++i) writeTextFile(gamePathToFile(soundEffectFiles[i]), "RIFF");
+        const CheckResult result = checkAsItIs();
+        ASSERT_TRUE(result.report.is_object());
+        EXPECT_EQ(result.report["diagnostics"].size(), 0u);
+        EXPECT_EQ(result.exitCode, 0);
+        ASSERT_EQ(result.report["notes"].size(), present == 15 ? 0u : 1u) << result.report.dump(1);
+        if (present < 15) EXPECT_EQ(result.report["notes"][0]["files"].size(), 15 - present);
+    }
 }
 
 TEST_F(WorldCheck, AreaTableLimitsAreErrors) {

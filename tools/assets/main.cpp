@@ -1,7 +1,7 @@
-// quorvath-assets DIR [--force] [--no-music]: makes the demo world's pictures and music under DIR/pict from
-// code. Pictures named by DIR/media's data files are made too; without data files only the fixed ones are.
-// Every run gives the same bytes; outputs newer than the tool and the data files are left alone.
-// quorvath-assets --icons DIR NAME: makes the desktop icon NAME.png in DIR/{48x48,128x128,256x256}/apps.
+// quorvath-assets DIR [--force] [--no-music]: makes the demo world's pictures, sound effects and music under
+// DIR/pict from code. Pictures named by DIR/media's data files are made too; without data files only the fixed ones
+// are. Every run gives the same bytes; outputs newer than the tool and the data files are left alone. quorvath-assets
+// --icons DIR NAME: makes the desktop icon NAME.png in DIR/{48x48,128x128,256x256}/apps.
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -11,6 +11,7 @@
 #include "output_plan.h"
 #include "pictures.h"
 #include "platform/window.h"
+#include "sound_effects.h"
 #include "tracks.h"
 #include "world_pictures.h"
 
@@ -80,6 +81,8 @@ int main(int argc, char** argv) {
     makeFixedPictures(plan);
     plan.newestInput = newestInput(plan.newestInput);
     makeWorldPictures(plan);
+    plan.newestInput = toolTime(tool);
+    makeSoundEffects(plan);
     if (music) makeTracks(plan);
     std::cout << "quorvath-assets: " << plan.written << " written, " << plan.skipped << " up to date";
     if (plan.failed > 0) std::cout << ", " << plan.failed << " failed";

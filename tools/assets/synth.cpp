@@ -280,10 +280,10 @@ void addEcho(LoopBuffer& buffer, double delaySeconds, double feedback, double we
     for (size_t i = 0; i < n; ++i) buffer.samples[i] += line[i];
 }
 
-std::string wavBytes(const LoopBuffer& buffer) {
+std::string wavBytes(const LoopBuffer& buffer, double loudest) {
     float peak = 0.0001f;
     for (float s : buffer.samples) peak = std::max(peak, std::fabs(s));
-    const double gain = 0.89 / peak;
+    const double gain = loudest / peak;
     const uint32_t dataSize = static_cast<uint32_t>(buffer.samples.size() * 2);
     std::string bytes;
     auto put32 = [&](uint32_t v) {

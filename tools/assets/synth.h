@@ -22,5 +22,6 @@ void addNote(LoopBuffer& buffer, Instrument instrument, double start, double len
 void addDrum(LoopBuffer& buffer, Drum drum, double start, double velocity);
 // A feedback echo that runs around the loop, so the loop's end feeds its start.
 void addEcho(LoopBuffer& buffer, double delaySeconds, double feedback, double wet);
-// 16-bit mono WAV bytes of the buffer, scaled so that its loudest sample sits just under full scale.
-std::string wavBytes(const LoopBuffer& buffer);
+// 16-bit mono WAV bytes of the buffer, scaled so that its loudest sample sits at `peak` of full scale (just under
+// it unless told).
+std::string wavBytes(const LoopBuffer& buffer, double peak = 0.89);

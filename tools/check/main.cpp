@@ -1,5 +1,6 @@
 // quorvath-check [DIR] [--json]: checks a world folder and lists every problem with its file and line.
-// Exit status 0 when there is no error (warnings allowed), 1 otherwise, 2 for a bad command line.
+// Exit status 0 when there is no error (warnings allowed), 1 otherwise, 2 for a bad command line. The sound effect
+// files the world lacks are one note apart from the counts.
 // quorvath-check [DIR] --rules-json prints the rules in effect for the world instead, for the route planner.
 #include <cstdio>
 #include <filesystem>
@@ -98,14 +99,24 @@ int main(int argc, char** argv) {
     const auto diagnostics = checkWorld();
     int errors = 0, warnings = 0;
     for (const auto& d : diagnostics) (d.error ? errors : warnings) += 1;
+    // Missing sound effects are a note apart from the counts: a world may well be silent.
+    const std::vector<std::string> silent = missingSoundEffectFiles();
+    std::string note;
+    for (const std::string& file : silent) note += (note.empty() ? "" : ", ") + file.substr(file.rfind('/') + 1);
+    if (!note.empty()) note = "these sound effects are silent, their files are missing: " + note;
     if (json) {
-        nlohmann::json out = {{"errors", errors}, {"warnings", warnings}, {"diagnostics", nlohmann::json::array()}};
+        nlohmann::json out = {{"errors", errors},
+                              {"warnings", warnings},
+                              {"diagnostics", nlohmann::json::array()},
+                              {"notes", nlohmann::json::array()}};
         for (const auto& d : diagnostics)
             out["diagnostics"].push_back(
                 {{"file", d.file}, {"line", d.line}, {"severity", d.error ? "error" : "warning"}, {"message", d.text}});
+        if (!silent.empty()) out["notes"].push_back({{"file", "pict"}, {"message", note}, {"files", silent}});
         std::cout << out.dump() << "\n";
     } else {
         for (const auto& d : diagnostics) std::cout << diagnosticLine(d) << "\n";
+        if (!silent.empty()) std::cout << "pict: note: " << note << "\n";
         std::cout << errors << " error(s), " << warnings << " warning(s)\n";
     }
     return errors > 0 ? 1 : 0;

@@ -190,6 +190,7 @@ template <class V> constexpr void fields(V& v, RecordType<OptionsMenu>) {
     v("answerYes", &OptionsMenu::answerYes);
     v("refusal", &OptionsMenu::refusal);
     v("musicVolume", &OptionsMenu::musicVolume);
+    v("effectsVolume", &OptionsMenu::effectsVolume);
     v("mute", &OptionsMenu::mute);
     v("fullscreen", &OptionsMenu::fullscreen);
     v("scale", &OptionsMenu::scale);
@@ -307,6 +308,7 @@ template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
     v("shown", &Presentation::shown);
     // Music
     v("music", &Presentation::musicTracks);
+    v("soundsPlayed", &Presentation::soundsPlayed);
     // Notes over the map view
     v("notes", &Presentation::notes);
     // The options and pause menu
