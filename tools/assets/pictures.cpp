@@ -426,50 +426,46 @@ void paintIcon(cairo_t* pen, int icon) {
         fillRect(pen, 6, 18, 14, 2, colors::white);
         fillRect(pen, 10, 9, 6, 6, colors::gold);
         break;
-    case 9:  // hourglass
-        fillRect(pen, 6, 3, 13, 2.5, colors::brown);
-        fillRect(pen, 6, 19.5, 13, 2.5, colors::brown);
-        fillPolygon(pen, {7.5, 5.5, 17.5, 5.5, 12.5, 12.5}, colors::ice);
-        fillPolygon(pen, {7.5, 19.5, 17.5, 19.5, 12.5, 12.5}, colors::ice);
-        fillPolygon(pen, {9.5, 19.5, 15.5, 19.5, 12.5, 15}, colors::gold);
+    case 9:  // hero's book: a red cover with a golden star
+        fillRect(pen, 5, 5, 15, 16, colors::red);
+        fillRect(pen, 6, 18, 14, 2, colors::white);
+        fillPolygon(pen, {12.5, 7, 14, 11, 18, 11, 15, 13.5, 16, 17, 12.5, 15, 9, 17, 10, 13.5, 7, 11, 11, 11},
+                    colors::gold);
         break;
-    case 10:  // gem
-        fillPolygon(pen, {7, 9, 10, 5, 15, 5, 18, 9, 12.5, 20}, colors::sky);
-        fillPolygon(pen, {10, 9, 12.5, 5.5, 15, 9, 12.5, 17}, colors::ice);
+    case 10:  // a monster's fang
+        fillPolygon(pen, {6, 5, 19, 5, 17, 10, 14, 16, 11, 21, 10, 15, 8, 10}, colors::white);
+        strokeLine(pen, 7, 6.5, 18, 6.5, 1, colors::silver);
+        strokeLine(pen, 12, 9, 11, 17, 1, colors::silver);
         break;
     case 11:  // wing
         fillPolygon(pen, {5, 18, 8, 8, 20, 4, 17, 9, 20, 10, 15, 14, 17, 16}, colors::white);
         strokeLine(pen, 6, 17, 16, 7, 1, colors::silver);
         break;
-    case 12:  // key
-        fillEllipse(pen, 8, 9, 4, 4, colors::gold);
-        fillRect(pen, 10, 8, 11, 2.5, colors::gold);
-        fillRect(pen, 17, 10, 2, 4, colors::gold);
-        fillRect(pen, 20, 10, 1.5, 3, colors::gold);
-        fillEllipse(pen, 8, 9, 1.5, 1.5, colors::brown);
+    case 12:  // return feather: a blue feather
+        fillPolygon(pen, {5, 21, 8, 12, 16, 5, 21, 4, 18, 11, 10, 18}, colors::sky);
+        strokeLine(pen, 5, 21, 19, 5, 1, colors::white);
         break;
     case 13:  // ore
         fillPolygon(pen, {4, 15, 8, 7, 15, 5, 21, 10, 20, 18, 11, 21}, colors::stone);
         fillRect(pen, 9, 10, 3, 3, colors::gold);
         fillRect(pen, 15, 13, 3, 2, colors::gold);
         break;
-    case 14:  // letter
-        fillRect(pen, 4, 7, 17, 12, colors::white);
-        fillPolygon(pen, {4, 7, 21, 7, 12.5, 14}, colors::silver);
-        fillEllipse(pen, 12.5, 13.5, 2, 2, colors::red);
+    case 14:  // spirit's drop
+        fillPolygon(pen, {12.5, 3, 18, 13, 7, 13}, colors::sky);
+        fillEllipse(pen, 12.5, 15, 5.5, 5.5, colors::sky);
+        fillEllipse(pen, 10.5, 14.5, 1.5, 2, colors::white);
         break;
-    case 15:  // ring
-        fillEllipse(pen, 12.5, 14, 7, 7, colors::gold);
-        cairo_set_operator(pen, CAIRO_OPERATOR_CLEAR);
-        fillEllipse(pen, 12.5, 14, 4.5, 4.5, 0);
-        cairo_set_operator(pen, CAIRO_OPERATOR_OVER);
-        fillPolygon(pen, {10, 6, 12.5, 3, 15, 6, 12.5, 9}, colors::red);
+    case 15:  // star fragment
+        fillPolygon(pen, {12.5, 3, 15, 10, 22, 10, 16.5, 14.5, 18.5, 21, 12.5, 17, 6.5, 21, 8.5, 14.5, 3, 10, 10, 10},
+                    colors::gold);
+        fillPolygon(pen, {12.5, 7, 14, 11, 12.5, 14, 11, 11}, colors::white);
         break;
-    case 16:  // apple
-        fillEllipse(pen, 12.5, 14, 7.5, 7, colors::red);
-        fillRect(pen, 12, 4, 1.5, 4, colors::brown);
-        fillPolygon(pen, {13.5, 6, 18, 3, 17, 7}, colors::green);
-        fillRect(pen, 8.5, 10, 2, 2, colors::white);
+    case 16:  // grilled fish
+        fillEllipse(pen, 11, 13, 7.5, 4.5, colors::tan);
+        fillPolygon(pen, {17, 13, 22, 8, 22, 18}, colors::brown);
+        strokeLine(pen, 9, 10, 8, 16, 1, colors::brown);
+        strokeLine(pen, 13, 9.5, 12, 16.5, 1, colors::brown);
+        fillEllipse(pen, 6.5, 12, 1.2, 1.2, colors::ink);
         break;
     case 17:  // meat
         fillEllipse(pen, 11, 12, 7, 6, colors::brown);
@@ -477,12 +473,11 @@ void paintIcon(cairo_t* pen, int icon) {
         fillRect(pen, 16, 15, 6, 2.5, colors::white);
         fillEllipse(pen, 21.5, 16.5, 1.8, 2, colors::white);
         break;
-    case 18:  // scroll
-        fillRect(pen, 6, 6, 13, 13, colors::sand);
-        fillRect(pen, 4, 4, 17, 3, colors::tan);
-        fillRect(pen, 4, 18, 17, 3, colors::tan);
-        strokeLine(pen, 8, 10, 17, 10, 1, colors::brown);
-        strokeLine(pen, 8, 14, 15, 14, 1, colors::brown);
+    case 18:  // power nut
+        fillEllipse(pen, 12.5, 15, 6.5, 6.5, colors::brown);
+        fillEllipse(pen, 12.5, 10, 7.5, 3.5, colors::tan);
+        fillRect(pen, 12, 4, 1.5, 3.5, colors::darkBrown);
+        fillRect(pen, 10, 13, 2, 2, colors::sand);
         break;
     case 19:  // crystal
         fillPolygon(pen, {12.5, 2, 17, 9, 15, 21, 10, 21, 8, 9}, colors::violet);
