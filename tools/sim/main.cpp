@@ -168,9 +168,13 @@ struct Runner {
 
     // The edit mode freezes the game as test-play's window does: the clock goes on, no tick runs.
     void tick(int64_t count) {
+        if (game.testPlay.editing) {
+            for (int64_t i = 0; i < count; ++i) advanceManualClock(tickMillis);
+            return;
+        }
         for (int64_t i = 0; i < count; ++i) {
             advanceManualClock(tickMillis);
-            if (!game.testPlay.editing) frameTick(game);
+            frameTick(game);
         }
     }
 
