@@ -103,7 +103,7 @@ const OptionRule optionRules[] = {
          options.renderer = choice;
          return std::string();
      }},
-    {"test-play", 0, nullptr, "for authors: validate, F3 areas, F9 state, F5 reload",
+    {"test-play", 0, nullptr, "for authors: validate, F3 areas, F4 edit, F9 state, F5 reload",
      [](LaunchOptions& options, const std::string&) {
          options.testPlay = true;
          return std::string();
@@ -295,7 +295,8 @@ std::string usageText() {
             "  F11 or Alt+Enter fullscreen, M mute, - and = (keypad - and +) music volume,\n"
             "  F12 screenshot, Ctrl+Q quit (asking first when there is progress since the last save)\n"
             "With --test-play:\n"
-            "  F3 areas over the map, F9 state panel, F5 reload the world, Ctrl held walk through borders\n"
+            "  F3 areas over the map, F9 state panel, F5 reload the world, Ctrl held walk through borders,\n"
+            "  F4 edit mode (the game frozen; drag an area's vertex, Ctrl+Z undo, Ctrl+Y redo)\n"
             "\nThe saved game (gamedat.xml) is kept in the world folder when the game can write there,\n"
             "else in $XDG_DATA_HOME/quorvath/ (by default ~/.local/share/quorvath/), one folder per world.\n";
     return text.str();

@@ -75,8 +75,9 @@ int32_t actionOfButton(const Controls& controls, int32_t button) {
 }
 
 void press(GameState& game, Controls& controls, int64_t input, int32_t gameKey) {
-    // A paused game takes no new presses; it sees them only once it runs again and the key is pressed anew.
-    if (controls.paused || gameKey < 0 || gameKey >= keyCount) return;
+    // A paused game takes no new presses; it sees them only once it runs again and the key is pressed anew. The
+    // edit mode freezes the game as the pause does.
+    if (controls.paused || game.testPlay.editing || gameKey < 0 || gameKey >= keyCount) return;
     controls.inputsDown[input] = gameKey;
     recordKeyDown(controls.recording, game, gameKey);
     handleKeyDown(game, gameKey);
@@ -103,7 +104,19 @@ void setWalkThrough(GameState& game, Controls& controls, bool on) {
     game.testPlay.walkThrough = on;
 }
 
+// Ctrl+Z and Ctrl+Y while editing: a change undone or done again is read back at once, as after a drag.
+bool undoOrRedo(GameState& game, Controls& controls, const WindowEvent& event) {
+    if (!controls.testPlay || !game.testPlay.editing || !event.ctrl || (event.value != vkZ && event.value != vkY))
+        return false;
+    if (event.kind == WindowEventKind::keyDown) {
+        const bool written = event.value == vkZ ? undoEdit(game, controls.edits) : redoEdit(game, controls.edits);
+        if (written) reloadWorldNow(game, controls);
+    }
+    return true;
+}
+
 void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
+    if (undoOrRedo(game, controls, event)) return;
     if (controls.testPlay && event.value == vkControl) {
         setWalkThrough(game, controls, event.kind == WindowEventKind::keyDown);
         return;
@@ -138,10 +151,22 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
 
 // The mouse is the authors' only: in test-play it shows the map point under it in the F9 panel, and a left click
 // copies that point as the map file writes it. A player's game never sees it.
-void handleMouse(GameState& game, const Controls& controls, const WindowEvent& event) {
+// While editing, the left button drags a vertex instead: pressed near it, moved, let go where it is to stand.
+void handleMouse(GameState& game, Controls& controls, const WindowEvent& event) {
     if (!controls.testPlay) return;
-    if (event.kind == WindowEventKind::mouseMove) return pointMouse(game, event.onPicture, event.x, event.y);
-    if (event.value != leftButton || !event.onPicture) return;
+    if (event.kind == WindowEventKind::mouseMove) {
+        if (event.onPicture) moveVertex(game, event.x, event.y);
+        return pointMouse(game, event.onPicture, event.x, event.y);
+    }
+    if (event.value != leftButton) return;
+    if (game.testPlay.editing) {
+        if (event.kind == WindowEventKind::mouseDown && event.onPicture) pressVertex(game, event.x, event.y);
+        if (event.kind == WindowEventKind::mouseUp &&
+            releaseVertex(game, controls.edits, event.onPicture ? event.x : -1, event.onPicture ? event.y : -1))
+            reloadWorldNow(game, controls);
+        return;
+    }
+    if (event.kind != WindowEventKind::mouseDown || !event.onPicture) return;
     const std::string point = clickMouse(game, event.x, event.y);
     if (!point.empty()) setClipboardText(point);
 }
@@ -309,7 +334,7 @@ void carryOut(GameState& game, Controls& controls, MenuRequest request) {
     case MenuRequest::none: break;
     case MenuRequest::resume:
         game.menu.open = false;
-        pauseMusic(controls.paused || game.windowInactive == 1);
+        pauseMusic(controls.paused || game.testPlay.editing || game.windowInactive == 1);
         break;
     case MenuRequest::musicDown: runPlayerCommand(game, controls, PlayerCommand::volumeDown); break;
     case MenuRequest::musicUp: runPlayerCommand(game, controls, PlayerCommand::volumeUp); break;
@@ -390,6 +415,7 @@ PlayerCommand playerCommandOfKey(const Controls& controls, int32_t key, bool ctr
     if (controls.testPlay) {
         switch (key) {
         case vkF3: return PlayerCommand::toggleOverlay;
+        case vkF4: return PlayerCommand::toggleEdit;
         case vkF5: return PlayerCommand::reloadWorld;
         case vkF9: return PlayerCommand::togglePanel;
         default: break;
@@ -424,16 +450,17 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
         recordActivate(controls.recording, game, event.value != 0);
         handleActivate(game, event.value != 0);
         // An inactive window holds the game, and the music with it, as the pause and the menu do.
-        pauseMusic(event.value == 0 || controls.paused || game.menu.open);
+        pauseMusic(event.value == 0 || controls.paused || game.testPlay.editing || game.menu.open);
         break;
     case WindowEventKind::trackEnd:
         handleTrackEvents(game, event.value);
         // A track that starts over while the game is paused or the window inactive waits with the rest.
-        if (controls.paused || game.windowInactive == 1 || game.menu.open) pauseMusic(true);
+        if (controls.paused || game.testPlay.editing || game.windowInactive == 1 || game.menu.open) pauseMusic(true);
         break;
     case WindowEventKind::quit: controls.quit = true; break;
     case WindowEventKind::mouseMove:
-    case WindowEventKind::mouseDown: handleMouse(game, controls, event); break;
+    case WindowEventKind::mouseDown:
+    case WindowEventKind::mouseUp: handleMouse(game, controls, event); break;
     case WindowEventKind::none: break;
     }
 }
@@ -468,7 +495,7 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
     }
     case PlayerCommand::togglePause:
         controls.paused = !controls.paused;
-        pauseMusic(controls.paused || game.windowInactive == 1);
+        pauseMusic(controls.paused || game.testPlay.editing || game.windowInactive == 1);
         break;
     case PlayerCommand::screenshot: saveScreenshot(game, controls); break;
     case PlayerCommand::quit:
@@ -482,6 +509,12 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
     case PlayerCommand::toggleOverlay: game.testPlay.overlay = !game.testPlay.overlay; break;
     case PlayerCommand::togglePanel: game.testPlay.panel = !game.testPlay.panel; break;
     case PlayerCommand::reloadWorld: reloadWorldNow(game, controls); break;
+    case PlayerCommand::toggleEdit:
+        // The edit mode freezes the game as the pause does: nothing held walks on under it.
+        releaseEverything(game, controls);
+        setEditing(game, !game.testPlay.editing);
+        pauseMusic(controls.paused || game.testPlay.editing || game.windowInactive == 1);
+        break;
     case PlayerCommand::none: break;
     }
 }

@@ -14,6 +14,7 @@
 #include "app/recording.h"
 #include "app/settings.h"
 #include "author/test_play.h"
+#include "author/world_edit.h"
 #include "platform/window.h"
 
 struct GameState;
@@ -32,7 +33,8 @@ enum class PlayerCommand {
     // The authors' keys, with --test-play only
     toggleOverlay,
     togglePanel,
-    reloadWorld
+    reloadWorld,
+    toggleEdit
 };
 
 struct Controls {
@@ -50,9 +52,11 @@ struct Controls {
     std::map<int64_t, int32_t> inputsDown;
     // Each pad's left stick as a direction per axis: -1, 0 or 1.
     std::map<int32_t, std::array<int32_t, 2>> sticks;
-    // For world authors: test-play's keys and the watch on the world's files; the session's recording
+    // For world authors: test-play's keys, the watch on the world's files and the edit mode's changes for undo;
+    // the session's recording
     bool testPlay = false;
     WorldWatch watch;
+    EditHistory edits;
     Recording recording;
 };
 

@@ -72,8 +72,8 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
         const auto now = Clock::now();
         if (now >= nextTick) {
             // A paused game runs no tick at all: the frame counter and everything it times stand still.
-            // The menu freezes the game under it as the pause does.
-            if (!controls.paused && !game.menu.open) {
+            // The menu and the edit mode freeze the game under them as the pause does.
+            if (!controls.paused && !game.menu.open && !game.testPlay.editing) {
                 const uint32_t previousTick = game.lastTickTime;
                 frameTick(game);
                 recordTick(controls.recording, game.tickNow - previousTick < minimumTickMillis);

@@ -41,6 +41,9 @@ namespace {
 constexpr uint32_t problemBox = 0xD0801010, probeColour = 0xFF40FF40, idleProbeColour = 0xFFFFFF40,
                    enemyColour = 0x60FF2020, enemyInk = 0xFFFF8080, heroColour = 0xFFFFFFFF;
 constexpr int32_t flagsPerLine = 6;
+// The edit mode's vertex handles: squares this wide, white, the held one orange.
+constexpr int32_t handleSize = 5;
+constexpr uint32_t handleColour = 0xFFFFFFFF, heldHandleColour = 0xFFFF9020;
 // A failed reload's problem stands above the message window (from row 520) and the boss's life bar.
 constexpr int32_t problemBottom = 510;
 constexpr std::size_t problemLineChars = 60;
@@ -170,6 +173,20 @@ void drawOverlay(GameState& game, Canvas& canvas) {
     const uint32_t probe = talkTarget(game) >= 0 ? probeColour : idleProbeColour;
     fillEllipse(canvas, static_cast<float>(probeX + offsetX - 4), static_cast<float>(probeY + offsetY - 4), 8, 8,
                 probe);
+    // While editing, every vertex a press can pick up has a handle; the one held is filled.
+    if (game.testPlay.editing) {
+        for (int32_t a = 0; a < game.areaCount; ++a) {
+            const AreaRecord* area = areaAt(game, a);
+            if (area == nullptr) continue;
+            for (size_t p = 0; p < area->polygon.vertices.size(); ++p) {
+                const int32_t x = static_cast<int32_t>(area->polygon.vertices[p].x) + offsetX;
+                const int32_t y = static_cast<int32_t>(area->polygon.vertices[p].y) + offsetY;
+                const bool held = a == game.testPlay.dragArea && static_cast<int32_t>(p) == game.testPlay.dragPoint;
+                fillRect(canvas, x - handleSize / 2, y - handleSize / 2, handleSize, handleSize,
+                         held ? heldHandleColour : handleColour);
+            }
+        }
+    }
     clipCanvas(canvas, 0, 0, 0, 0);
 }
 
@@ -190,6 +207,11 @@ const DataFile* lostScreenPicture(const GameState& game, const GameState& next) 
 // The map view shows the map in every scene but the full-screen ones and game over.
 bool mapOnView(const GameState& game) {
     return game.scene != sceneFullScreen && game.scene != sceneGameOver;
+}
+
+// The overlay shows on F3, and always while editing: the author sees the areas being changed.
+bool overlayShown(const GameState& game) {
+    return (game.testPlay.overlay || game.testPlay.editing) && mapOnView(game);
 }
 
 }  // namespace
@@ -362,6 +384,11 @@ std::vector<std::string> statePanelLines(const GameState& game) {
     if (game.testPlay.mouseOnMap && mapPointUnder(game, game.testPlay.mouseX, game.testPlay.mouseY, mouseX, mouseY))
         lines.push_back("mouse x " + std::to_string(mouseX) + "  y " + std::to_string(mouseY));
     if (!game.testPlay.copied.empty()) lines.push_back("copied " + game.testPlay.copied);
+    if (game.testPlay.editing) {
+        lines.push_back("F4 editing: drag a vertex  Ctrl+Z undo  Ctrl+Y redo");
+        if (!game.testPlay.editProblem.empty())
+            lines.push_back("refused: " + wrapped(game.testPlay.editProblem, problemLineChars));
+    }
     return lines;
 }
 
@@ -404,7 +431,7 @@ std::string clickMouse(GameState& game, int32_t x, int32_t y) {
 
 std::string testPlayViewKey(const GameState& game) {
     std::string key;
-    if (game.testPlay.overlay && mapOnView(game)) key += "overlay\n";
+    if (overlayShown(game)) key += "overlay\n";
     // The panel's lines change between ticks too, as the mouse moves over a paused game.
     if (game.testPlay.panel) {
         key += "panel\n";
@@ -415,7 +442,7 @@ std::string testPlayViewKey(const GameState& game) {
 }
 
 void drawTestPlayView(GameState& game, Canvas& canvas) {
-    if (game.testPlay.overlay && mapOnView(game)) drawOverlay(game, canvas);
+    if (overlayShown(game)) drawOverlay(game, canvas);
     if (game.testPlay.panel) {
         std::string text;
         for (const std::string& line : statePanelLines(game)) text += (text.empty() ? "" : "\n") + line;

@@ -15,4 +15,10 @@ struct TestPlay {
     bool mouseOnMap = false;
     int32_t mouseX = 0, mouseY = 0;
     std::string copied;
+    // F4: the edit mode, the game frozen under it; the vertex being dragged (area and point of the current screen,
+    // -1 for none) and where it stood when it was picked up; why the last change was refused, empty after a good one
+    bool editing = false;
+    int32_t dragArea = -1, dragPoint = -1;
+    int32_t dragFromX = 0, dragFromY = 0;
+    std::string editProblem;
 };

@@ -282,9 +282,12 @@ bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
         return true;
     }
     case SDL_MOUSEMOTION:
-    case SDL_MOUSEBUTTONDOWN: {
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
         const bool motion = sdl.type == SDL_MOUSEMOTION;
-        event.kind = motion ? WindowEventKind::mouseMove : WindowEventKind::mouseDown;
+        event.kind = motion                            ? WindowEventKind::mouseMove
+                     : sdl.type == SDL_MOUSEBUTTONDOWN ? WindowEventKind::mouseDown
+                                                       : WindowEventKind::mouseUp;
         event.value = motion ? 0 : sdl.button.button;
         event.onPicture = picturePointOfWindowPoint(currentGeometry(), motion ? sdl.motion.x : sdl.button.x,
                                                     motion ? sdl.motion.y : sdl.button.y, event.x, event.y);

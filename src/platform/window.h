@@ -21,15 +21,16 @@ enum class WindowEventKind {
     padAxis,
     padRemoved,
     mouseMove,
-    mouseDown
+    mouseDown,
+    mouseUp
 };
 
 // One message from the window system, already mapped to the game's terms:
 // key codes are virtual-key codes (0x20 Space, 0x25-0x28 arrows, 0x41.. letters, 0x10 Shift, 0x70.. F1-F12);
 // activate carries 1 (active) or 0 (inactive); trackEnd carries the ended track's number; pad events carry a
 // PadButton or PadAxis, the pad they came from in `device`, and an axis its position in `amount`; mouse events
-// carry the picture's point under the cursor (mapped back through the scale and the black bars), mouseDown the
-// button in `value` (1 left, 2 middle, 3 right).
+// carry the picture's point under the cursor (mapped back through the scale and the black bars), mouseDown and
+// mouseUp the button in `value` (1 left, 2 middle, 3 right).
 struct WindowEvent {
     WindowEventKind kind = WindowEventKind::none;
     int32_t value = 0;

@@ -106,6 +106,7 @@ TEST(CommandLine, HelpNamesEveryKeyTheControlsAnswer) {
         {vkF12, false, false, "F12 screenshot"},
         {vkQ, true, false, "Ctrl+Q quit"},
         {vkF3, false, false, "F3 areas"},
+        {vkF4, false, false, "F4 edit mode"},
         {vkF5, false, false, "F5 reload"},
         {vkF9, false, false, "F9 state"},
     };

@@ -312,3 +312,25 @@ TEST(TestPlayMouse, ThePanelMakesWayForTheNpcsAndTheMessageWindow) {
             << c.name;
     }
 }
+
+TEST(TestPlayEdit, ThePanelSaysTheEditModeIsOnAndWhyTheLastChangeWasRefused) {
+    struct Case {
+        bool editing;
+        const char* problem;
+        std::vector<std::string> added;  // the lines after the panel's own
+    };
+    const std::string editing = "F4 editing: drag a vertex  Ctrl+Z undo  Ctrl+Y redo";
+    const Case cases[] = {
+        {false, "media/BigMapData.xml changed", {}},
+        {true, "", {editing}},
+        {true, "media/BigMapData.xml changed", {editing, "refused: media/BigMapData.xml changed"}},
+    };
+    for (const Case& c : cases) {
+        auto game = std::make_unique<GameState>();
+        std::vector<std::string> wanted = statePanelLines(*game);
+        wanted.insert(wanted.end(), c.added.begin(), c.added.end());
+        game->testPlay.editing = c.editing;
+        game->testPlay.editProblem = c.problem;
+        EXPECT_EQ(statePanelLines(*game), wanted) << c.editing << " " << c.problem;
+    }
+}

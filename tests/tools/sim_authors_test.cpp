@@ -264,3 +264,49 @@ TEST_F(SimForAuthors, ABrokenSaveOffersItsGoodBackupAndNeverReplacesIt) {
         EXPECT_EQ(readTextFile("gamedat.xml.bak"), backup) << save;
     }
 }
+
+TEST_F(SimForAuthors, ADraggedVertexIsWrittenToItsPointAloneAndTheHeroWalksTheNewGround) {
+    // The field's top right corner (800, 140) stands at the picture's (305, 302) with the hero at (795, 145); the
+    // drag puts it at (850, 135), and the ground right of the hero becomes the field's.
+    const std::string before = readTextFile("media/BigMapData.xml");
+    std::string after = before;
+    const std::string corner = "<point x=\"800\" y=\"140\"/>";
+    after.replace(after.find(corner), corner.size(), "<point x=\"850\" y=\"135\"/>");
+    const json written = {{"edit", {{"written", true}, {"problem", ""}}}};
+    LiveRunner runner;
+    std::vector<json> lines = runner.send(
+        "start 0 795 145\npress Right\nexpect heroX 795\nedit on\ndrag 305 302 355 297\nexpect testPlay.dragArea -1\n"
+        "press Right\nexpect heroX 795\nedit off\npress Right\nexpect heroX 805\n");
+    EXPECT_EQ(lines, std::vector<json>{written});
+    EXPECT_EQ(readTextFile("media/BigMapData.xml"), after);
+
+    struct Step {
+        std::string commands;
+        std::vector<json> answers;
+        const std::string& file;
+    };
+    const std::string otherEdit = before + "<!-- an author's own change -->\n";
+    const Step steps[] = {
+        {"edit on\nundo\nexpect areas[1].polygon[1][0] 800\n", {written}, before},
+        {"redo\nexpect areas[1].polygon[1][0] 850\n", {written}, after},
+        {"redo\n", {{{"edit", {{"written", false}, {"problem", ""}}}}}, after},
+        // Written over by someone else (the corner back at (800, 140)): undo would lose that change, and a drag
+        // would move a point that is no longer where the game shows it.
+        {"undo\n",
+         {{{"edit",
+            {{"written", false},
+             {"problem", "media/BigMapData.xml: changed since the edit: writing it over would lose that change"}}}}},
+         otherEdit},
+        {"drag 345 297 350 297\nexpect areas[1].polygon[1][0] 850\n",
+         {{{"edit",
+            {{"written", false}, {"problem", "media/BigMapData.xml changed since it was read: reload (F5) first"}}}}},
+         otherEdit},
+    };
+    for (const Step& step : steps) {
+        if (&step == &steps[3]) writeTextFile("media/BigMapData.xml", otherEdit);
+        lines = runner.send(step.commands);
+        EXPECT_EQ(lines, step.answers) << step.commands;
+        EXPECT_EQ(readTextFile("media/BigMapData.xml"), step.file) << step.commands;
+    }
+    EXPECT_EQ(runner.finish(), 0);
+}

@@ -214,6 +214,12 @@ template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
     v("mouseX", &TestPlay::mouseX);
     v("mouseY", &TestPlay::mouseY);
     v("copied", &TestPlay::copied);
+    v("editing", &TestPlay::editing);
+    v("dragArea", &TestPlay::dragArea);
+    v("dragPoint", &TestPlay::dragPoint);
+    v("dragFromX", &TestPlay::dragFromX);
+    v("dragFromY", &TestPlay::dragFromY);
+    v("editProblem", &TestPlay::editProblem);
 }
 
 // The record's parts, each with its own list; the record's list names the parts.

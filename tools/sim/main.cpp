@@ -17,6 +17,7 @@
 #include "app/startup.h"
 #include "app/window_picture.h"
 #include "author/test_play.h"
+#include "author/world_edit.h"
 #include "calls.h"
 #include "core/game_state.h"
 #include "core/keys.h"
@@ -145,6 +146,7 @@ struct Runner {
     bool expectFailed = false;
     bool runFailed = false;  // a savefile that could not be taken ended the run
     SaveFolder saves{};
+    EditHistory edits{};  // the edit mode's changes, for undo and redo
 
     // Makes the private save folder the run's, with a copy of the file named (a regular file, never one of the
     // system's) or empty for "none"; why not, or empty.
@@ -164,11 +166,28 @@ struct Runner {
         return {};
     }
 
+    // The edit mode freezes the game as test-play's window does: the clock goes on, no tick runs.
     void tick(int64_t count) {
+        if (game.testPlay.editing) {
+            for (int64_t i = 0; i < count; ++i) advanceManualClock(tickMillis);
+            return;
+        }
         for (int64_t i = 0; i < count; ++i) {
             advanceManualClock(tickMillis);
             frameTick(game);
         }
+    }
+
+    // After a change to the world's files was written or refused: the world read again through the reload, and
+    // what happened.
+    void reportEdit(bool written) {
+        if (written) {
+            Diagnostic problem;
+            if (!reloadWorld(game, problem))
+                emit({{"reload",
+                       {{"ok", false}, {"file", problem.file}, {"line", problem.line}, {"text", problem.text}}}});
+        }
+        emit({{"edit", {{"written", written}, {"problem", game.testPlay.editProblem}}}});
     }
 
     // Runs one command line (comment and blanks already gone); errors print and the run goes on.
@@ -186,10 +205,26 @@ struct Runner {
         };
         auto badArgument = [&](const std::string& arg) { emitError(command + ": bad argument \"" + arg + "\""); };
 
+        // A point of the picture, as test-play's window gives the mouse: 0 <= x < 900, 0 <= y < 600.
+        auto pictureArgs = [&](size_t first, int32_t* point) {
+            for (size_t i = 0; i < 2; ++i) {
+                int64_t value = 0;
+                const std::string& arg = args[first + i];
+                if (!parseInteger(arg, value) || value < 0 || value >= (i == 0 ? screenWidth : screenHeight)) {
+                    badArgument(arg);
+                    return false;
+                }
+                point[i] = static_cast<int32_t>(value);
+            }
+            return true;
+        };
+
         if (command == "down" || command == "up" || command == "press") {
             if (!wantArgs(1, 1)) return;
             int32_t key = 0;
             if (!parseKey(args[0], key)) return badArgument(args[0]);
+            // The edit mode takes no new presses, as the window's pause does.
+            if (command != "up" && game.testPlay.editing) return;
             // As in the window, the save file's requests are carried out after each message.
             if (command == "up") {
                 handleKeyUp(game, key);
@@ -328,14 +363,30 @@ struct Runner {
             if (command == "mouse" && args.size() == 1 && args[0] == "none") return pointMouse(game, false, 0, 0);
             if (!wantArgs(2, 2)) return;
             int32_t point[2] = {0, 0};
-            for (size_t i = 0; i < 2; ++i) {
-                int64_t value = 0;
-                if (!parseInteger(args[i], value) || value < 0 || value >= (i == 0 ? screenWidth : screenHeight))
-                    return badArgument(args[i]);
-                point[i] = static_cast<int32_t>(value);
-            }
+            if (!pictureArgs(0, point)) return;
             if (command == "mouse") return pointMouse(game, true, point[0], point[1]);
             clickMouse(game, point[0], point[1]);
+        } else if (command == "edit") {
+            if (!wantArgs(1, 1)) return;
+            if (args[0] != "on" && args[0] != "off") return badArgument(args[0]);
+            setEditing(game, args[0] == "on");
+        } else if (command == "drag") {
+            // Test-play's left button pressed at the first point, the mouse moved to the second and let go there.
+            if (!wantArgs(4, 4)) return;
+            int32_t from[2] = {0, 0}, to[2] = {0, 0};
+            if (!pictureArgs(0, from) || !pictureArgs(2, to)) return;
+            if (!game.testPlay.editing) return emitError("drag: the edit mode is off (edit on)");
+            pointMouse(game, true, from[0], from[1]);
+            if (!pressVertex(game, from[0], from[1]))
+                return emitError("drag: no vertex within " + std::to_string(vertexReach) + " pixels of (" + args[0] +
+                                 ", " + args[1] + ")");
+            moveVertex(game, to[0], to[1]);
+            pointMouse(game, true, to[0], to[1]);
+            reportEdit(releaseVertex(game, edits, to[0], to[1]));
+        } else if (command == "undo" || command == "redo") {
+            if (!wantArgs(0, 0)) return;
+            if (!game.testPlay.editing) return emitError(command + ": the edit mode is off (edit on)");
+            reportEdit(command == "undo" ? undoEdit(game, edits) : redoEdit(game, edits));
         } else if (command == "reload") {
             if (!wantArgs(0, 0)) return;
             Diagnostic problem;
