@@ -10,20 +10,21 @@
 
 namespace {
 
-const char* const twoScreens = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                               "<map>\n"
-                               "<!-- the town -->\n"
-                               "<screen name=\"まち\" areanum=\"1\" pict=\"pict\\town.png\">\n"
-                               "  <area level=\" 7x\" pointnum=\"3\" enemynumber=\"2\">\n"
-                               "    <point x=\"0\" y=\"0\"/><point x=\"90\" y=\"0\"/>\n"
-                               "    <point x=\"0\" y=\"90\"/>\n"
-                               "    <npc imageid=\"2\"><speech flagid=\"4\" y=\"\">はい<setflag flagid=\"5\" "
-                               "state=\"1\"/></speech></npc>\n"
-                               "    <door next=\"1\" resetx=\"10\" resety=\"20\"/><speach/>\n"
-                               "  </area>\n"
-                               "</screen>\n"
-                               "<screen name=\"もり\" areanum=\"0\" pict=\"pict\\wood.png\"/>\n"
-                               "</map>\n";
+const char* const twoScreens =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<map>\n"
+    "<!-- the town -->\n"
+    "<screen name=\"まち\" areanum=\"1\" pict=\"pict\\town.png\">\n"
+    "  <area level=\" 7x\" pointnum=\"3\" enemynumber=\"2\">\n"
+    "    <point x=\"0\" y=\"0\"/><point x=\"90\" y=\"0\"/>\n"
+    "    <point x=\"0\" y=\"90\"/>\n"
+    "    <npc imageid=\"2\"><speech flagid=\"4\" y=\"\">はい<setflag flagid=\"5\" "
+    "state=\"1\"/></speech></npc>\n"
+    "    <door next=\"1\" resetx=\"10\" resety=\"20\"/><speach/>\n"
+    "  </area>\n"
+    "</screen>\n"
+    "<screen name=\"もり\" areanum=\"0\" pict=\"pict\\wood.png\"/>\n"
+    "</map>\n";
 
 TEST(WorldModel, RecordsKeepTheirLinesTheirTextsAndTheStrayNames) {
     TempFolder folder;
