@@ -177,7 +177,9 @@ TEST_F(WorldCheck, MissingSoundEffectsAreANoteThatChangesNoCount) {
         EXPECT_EQ(result.report["diagnostics"].size(), 0u);
         EXPECT_EQ(result.exitCode, 0);
         ASSERT_EQ(result.report["notes"].size(), present == 15 ? 0u : 1u) << result.report.dump(1);
-        if (present < 15) EXPECT_EQ(result.report["notes"][0]["files"].size(), 15 - present);
+        if (present < 15) {
+            EXPECT_EQ(result.report["notes"][0]["files"].size(), 15 - present);
+        }
     }
 }
 
