@@ -398,6 +398,8 @@ ViewBox statePanelPlace(const GameState& game, int32_t width, int32_t height) {
     if (mapOnView(game)) {
         for (const NpcPicture& npc : game.npcPictures)
             keepClear.push_back({npc.x + offsetX, npc.y + offsetY, npc.frameWidth, npc.frameHeight});
+        // A panel moved off an NPC must not land on the hero, whom the author is watching.
+        keepClear.push_back({heroViewX, heroViewY, heroCell, heroCell});
     }
     const int32_t right = mapViewSize - width - panelMargin, bottom = messageWindowY - height - panelMargin;
     return clearPlace({right, panelMargin, width, height},

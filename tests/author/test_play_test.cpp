@@ -311,6 +311,21 @@ TEST(TestPlayMouse, ThePanelMakesWayForTheNpcsAndTheMessageWindow) {
                   std::vector<int32_t>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}))
             << c.name;
     }
+    // A wide panel moved below an NPC at the top (as on the demo's town with the flags listed) stays off the hero.
+    auto game = std::make_unique<GameState>();
+    game->heroX = mapViewHeroX;
+    game->heroY = mapViewHeroY;
+    game->scene = sceneField;
+    NpcPicture npc;
+    npc.x = 155;
+    npc.y = 150;
+    npc.frameWidth = 40;
+    npc.frameHeight = 45;
+    game->npcPictures.push_back(npc);
+    const ViewBox got = statePanelPlace(*game, 424, 162);
+    const bool onHero = got.x < heroViewX + heroCell && heroViewX < got.x + got.width && got.y < heroViewY + heroCell &&
+                        heroViewY < got.y + got.height;
+    EXPECT_FALSE(onHero) << got.x << "," << got.y;
 }
 
 TEST(TestPlayEdit, ThePanelSaysTheEditModeIsOnAndWhyTheLastChangeWasRefused) {
