@@ -148,14 +148,25 @@ bool releaseVertex(GameState& game, EditHistory& history, int32_t x, int32_t y) 
     // The file on disk is what is changed: when it no longer says what the game shows, the point is not the same.
     if (fileX != game.testPlay.dragFromX || fileY != game.testPlay.dragFromY)
         return refuse(game, std::string(mapDataFile.name) + " changed since it was read: reload (F5) first");
-    EditStep step{mapDataFile.gamePath, {}, {}};
+    const bool written = writeEdit(game, history, mapDataFile.gamePath, [&](std::string& bytes, std::string& refused) {
+        return setXmlAttribute(bytes, element, "x", std::to_string(toX), refused) &&
+               setXmlAttribute(bytes, element, "y", std::to_string(toY), refused);
+    });
+    if (!written) return refuse(game, game.testPlay.editProblem);
+    letGo(game.testPlay);
+    return true;
+}
+
+bool writeEdit(GameState& game, EditHistory& history, const std::string& file,
+               const std::function<bool(std::string& bytes, std::string& why)>& edit) {
+    EditStep step{file, {}, {}};
     std::string problem;
     const bool written = editXmlFile(
-        step.file,
-        [&](std::string& bytes, std::string& refused) {
+        file,
+        [&](std::string& bytes, std::string& why) {
             step.before = bytes;
-            if (!setXmlAttribute(bytes, element, "x", std::to_string(toX), refused) ||
-                !setXmlAttribute(bytes, element, "y", std::to_string(toY), refused)) {
+            // An edit that gives up half way leaves nothing of itself behind.
+            if (!edit(bytes, why)) {
                 bytes = step.before;
                 return false;
             }
@@ -163,9 +174,8 @@ bool releaseVertex(GameState& game, EditHistory& history, int32_t x, int32_t y) 
             return true;
         },
         problem);
-    if (!written) return refuse(game, problem);
-    letGo(game.testPlay);
-    game.testPlay.editProblem.clear();
+    game.testPlay.editProblem = written ? std::string() : problem;
+    if (!written) return false;
     history.done.push_back(std::move(step));
     history.undone.clear();
     return true;

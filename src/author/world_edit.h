@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,12 @@ void moveVertex(GameState& game, int32_t x, int32_t y);
 // the file was written (the caller then reloads the world); false when nothing moved, or the change was refused:
 // then the file is as it was, the vertex goes back and testPlay.editProblem says why.
 bool releaseVertex(GameState& game, EditHistory& history, int32_t x, int32_t y);
+// Makes one change to a data file (named the game's way) with the data floor's exact edit, atomically, and keeps
+// the file's bytes before and after it for undo; a new change forgets what was undone. False, with why in
+// testPlay.editProblem, when the edit refused or the write failed: then the file is as it was. Every kind of edit
+// goes through here, so each one is undone the same way.
+bool writeEdit(GameState& game, EditHistory& history, const std::string& file,
+               const std::function<bool(std::string& bytes, std::string& why)>& edit);
 // Ctrl+Z and Ctrl+Y: the file of the last change (or the last undone one) written as it was before (or after) it.
 // True when written; refused, with why in testPlay.editProblem, when the file was changed since by someone else.
 bool undoEdit(GameState& game, EditHistory& history);
