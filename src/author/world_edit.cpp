@@ -95,6 +95,7 @@ bool writeStep(GameState& game, const EditStep& step, const std::string& from, c
 void setEditing(GameState& game, bool on) {
     if (!on && heldVertex(game) != nullptr) refuse(game, {});
     letGo(game.testPlay);
+    game.testPlay.selectedArea = -1;
     game.testPlay.editing = on;
     game.testPlay.editProblem.clear();
 }
@@ -121,7 +122,9 @@ bool pressVertex(GameState& game, int32_t x, int32_t y) {
             testPlay.dragFromY = static_cast<int32_t>(std::lround(vertex.y));
         }
     }
-    return testPlay.dragArea >= 0;
+    if (testPlay.dragArea >= 0) return true;
+    testPlay.selectedArea = firstAreaContaining(game, mapX, mapY);
+    return false;
 }
 
 void moveVertex(GameState& game, int32_t x, int32_t y) {
@@ -197,4 +200,54 @@ bool redoEdit(GameState& game, EditHistory& history) {
     history.done.push_back(std::move(history.undone.back()));
     history.undone.pop_back();
     return true;
+}
+
+XmlElementAt elementAt(const std::vector<Spot>& spots, size_t index, const std::string& name) {
+    XmlElementAt element{index < spots.size() ? spots[index].line : 0, name, 0, -1};
+    for (size_t i = 0; i < index && i < spots.size(); ++i)
+        if (spots[i].line == element.line) ++element.nth;
+    return element;
+}
+
+std::vector<Spot> areaSpots(const WorldModel& world) {
+    std::vector<Spot> spots;
+    for (const ScreenData& screen : world.map.entries)
+        for (const AreaData& area : screen.areas) spots.push_back(area.at);
+    return spots;
+}
+
+std::vector<Spot> screenSpots(const WorldModel& world) {
+    std::vector<Spot> spots;
+    for (const ScreenData& screen : world.map.entries) spots.push_back(screen.at);
+    return spots;
+}
+
+bool addArea(GameState& game, EditHistory& history, const std::string& markup) {
+    const WorldModel world = readWorldModel();
+    const auto screen = static_cast<size_t>(game.currentMap);
+    if (!world.map.opened || game.currentMap < 0 || screen >= world.map.entries.size()) {
+        game.testPlay.editProblem = "screen " + std::to_string(game.currentMap) + " is not in " + mapDataFile.name;
+        return false;
+    }
+    const ScreenData& data = world.map.entries[screen];
+    const auto count = static_cast<int32_t>(data.areas.size());
+    if (count == 0) {
+        game.testPlay.editProblem = "screen " + std::to_string(game.currentMap) +
+                                    " has no <area> to put a new one after";
+        return false;
+    }
+    if (data.areanum.number() != count) {
+        game.testPlay.editProblem = "areanum " + data.areanum.text + " does not count the screen's " +
+                                    std::to_string(count) + " <area> elements: mend it first";
+        return false;
+    }
+    size_t lastArea = 0;
+    for (size_t s = 0; s <= screen; ++s) lastArea += world.map.entries[s].areas.size();
+    const XmlElementAt after = elementAt(areaSpots(world), lastArea - 1, "area");
+    const XmlElementAt screenElement = elementAt(screenSpots(world), screen, "screen");
+    return writeEdit(game, history, mapDataFile.gamePath, [&](std::string& bytes, std::string& why) {
+        // Setting the count moves no line, so the last area is still found at its line afterwards.
+        return setXmlAttribute(bytes, screenElement, "areanum", std::to_string(count + 1), why) &&
+               insertXmlElementAfter(bytes, after, markup, why);
+    });
 }

@@ -20,5 +20,8 @@ struct TestPlay {
     bool editing = false;
     int32_t dragArea = -1, dragPoint = -1;
     int32_t dragFromX = 0, dragFromY = 0;
+    // The area of the current screen the author last pressed inside, away from its vertices (-1 for none): what
+    // the edit panel shows and what the keys that change a whole area act on
+    int32_t selectedArea = -1;
     std::string editProblem;
 };

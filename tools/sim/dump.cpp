@@ -219,6 +219,7 @@ template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
     v("dragPoint", &TestPlay::dragPoint);
     v("dragFromX", &TestPlay::dragFromX);
     v("dragFromY", &TestPlay::dragFromY);
+    v("selectedArea", &TestPlay::selectedArea);
     v("editProblem", &TestPlay::editProblem);
 }
 
