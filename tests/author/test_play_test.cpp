@@ -2,6 +2,7 @@
 // whole, a broken file refused with its file and line), the watch on the world's files, and the refusal of a start
 // place the world lacks by the game itself.
 #include "author/test_play.h"
+#include "author/world_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -247,6 +248,16 @@ TEST_F(TestPlayWorld, AnEditCountsOnceItsFileHoldsStill) {
     writeTextFile("gamedat.xml", "<savedata/>");  // a save is no part of the world's data
     EXPECT_FALSE(worldChangedOnDisk(watch));
     EXPECT_TRUE(worldChangedOnDisk(watch));
+}
+
+// The window repaints when what test-play draws changes: a held vertex moving changes it, the F9 panel off.
+TEST_F(TestPlayWorld, WhileEditingTheViewChangesAsAHeldVertexMoves) {
+    ASSERT_TRUE(startAnywhere(*game, 0, 400, 300));
+    setEditing(*game, true);
+    ASSERT_TRUE(pressVertex(*game, 280, 107));  // the NPC's corner (380, 100)
+    const std::string held = testPlayViewKey(*game);
+    moveVertex(*game, 270, 107);
+    EXPECT_NE(testPlayViewKey(*game), held);
 }
 
 TEST(TestPlayMouse, ThePanelShowsTheMapPointUnderTheMouseAndAClickCopiesIt) {
