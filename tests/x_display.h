@@ -129,6 +129,8 @@ public:
     }
     // Holds a key long enough for the game's 80 ms frame clock to see it, then lets it go.
     void hold(const std::string& key, double seconds = 0.3) { holdKey(display_, key, seconds); }
+    // Runs xdotool on the display with the arguments (the mouse: "mousemove --window ID X Y mousedown 1 ...").
+    void xdotool(const std::string& arguments) { commandOutput(onDisplay_ + "xdotool " + arguments + " 2>/dev/null"); }
     // The window's 900 x 600 client area as RGB bytes; false when the capture failed.
     bool capture() {
         const std::string file = "window.rgb";

@@ -296,7 +296,10 @@ std::string usageText() {
             "  F12 screenshot, Ctrl+Q quit (asking first when there is progress since the last save)\n"
             "With --test-play:\n"
             "  F3 areas over the map, F9 state panel, F5 reload the world, Ctrl held walk through borders,\n"
-            "  F4 edit mode (the game frozen; drag an area's vertex, Ctrl+Z undo, Ctrl+Y redo)\n"
+            "  F4 edit mode (the game frozen; drag an area's vertex, Ctrl+Z undo, Ctrl+Y redo);\n"
+            "    while editing: a press on an edge adds a vertex, inside an area drags the whole area,\n"
+            "    right click or Delete on a vertex deletes it, Delete deletes the selected area,\n"
+            "    N new area by clicks (Enter or its first vertex closes it, Esc forgets it), Shift snaps to 10\n"
             "\nThe saved game (gamedat.xml) is kept in the world folder when the game can write there,\n"
             "else in $XDG_DATA_HOME/quorvath/ (by default ~/.local/share/quorvath/), one folder per world.\n";
     return text.str();

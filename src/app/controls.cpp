@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
@@ -11,6 +12,7 @@
 #include "app/user_folders.h"
 #include "core/game_state.h"
 #include "core/keys.h"
+#include "core/view_geometry.h"
 #include "game/frame_tick.h"
 #include "game/notes.h"
 #include "game/options_menu.h"
@@ -34,7 +36,7 @@ constexpr int32_t volumeStep = 10;
 // a stick resting near the mark does not flicker between walking and standing.
 constexpr int32_t stickPush = 16000, stickRest = 8000;
 // The mouse button a left click reports (SDL numbers the buttons from 1, left first).
-constexpr int32_t leftButton = 1;
+constexpr int32_t leftButton = 1, rightButton = 3;
 
 // Physical inputs: keyboard keys by their code; pad inputs by pad, above every key code.
 int64_t keyInput(int32_t key) {
@@ -109,14 +111,59 @@ bool undoOrRedo(GameState& game, Controls& controls, const WindowEvent& event) {
     if (!controls.testPlay || !game.testPlay.editing || !event.ctrl || (event.value != vkZ && event.value != vkY))
         return false;
     if (event.kind == WindowEventKind::keyDown) {
+        recordEdit(controls.recording, event.value == vkZ ? "undo" : "redo");
         const bool written = event.value == vkZ ? undoEdit(game, controls.edits) : redoEdit(game, controls.edits);
-        if (written) reloadWorldNow(game, controls);
+        if (written) reloadWorldNow(game, controls, false);
     }
     return true;
 }
 
+// The picture's point of a map point, as the runner's commands name it (the hero does not move while editing).
+std::string picturePoint(const GameState& game, const PolygonPoint& point) {
+    return std::to_string(static_cast<int32_t>(point.x) + mapViewHeroX - game.heroX) + " " +
+           std::to_string(static_cast<int32_t>(point.y) + mapViewHeroY - game.heroY);
+}
+
+// A new area's click or its closing: a closed area is recorded as the runner's area-new with its vertices.
+void drawNewArea(GameState& game, Controls& controls, const std::function<bool()>& step) {
+    const Polygon drawn = game.testPlay.newArea;
+    const bool written = step();
+    if (game.testPlay.drawing) return;
+    std::string command = "area-new";
+    for (const PolygonPoint& point : drawn.vertices) command += " " + picturePoint(game, point);
+    recordEdit(controls.recording, command);
+    if (written) reloadWorldNow(game, controls, false);
+}
+
+// The edit mode's keys: N begins a new area, Enter closes it and Esc forgets it; Delete takes out the vertex under
+// the mouse, else the selected area. Other keys go on (Esc opens the menu when no area is being drawn).
+bool editKey(GameState& game, Controls& controls, const WindowEvent& event) {
+    TestPlay& testPlay = game.testPlay;
+    const int32_t key = event.value;
+    if (!controls.testPlay || !testPlay.editing || event.ctrl || event.alt) return false;
+    if (key != vkN && key != vkEnter && key != vkDelete && !(key == vkEscape && testPlay.drawing)) return false;
+    if (event.kind != WindowEventKind::keyDown || event.repeat) return true;
+    if (key == vkN) startNewArea(game);
+    if (key == vkEnter) drawNewArea(game, controls, [&] { return closeNewArea(game, controls.edits); });
+    if (key == vkEscape) cancelNewArea(game);
+    if (key != vkDelete) return true;
+    if (testPlay.mouseOnMap && vertexUnder(game, testPlay.mouseX, testPlay.mouseY)) {
+        recordEdit(controls.recording,
+                   "rightclick " + std::to_string(testPlay.mouseX) + " " + std::to_string(testPlay.mouseY));
+        if (!deleteVertex(game, controls.edits, testPlay.mouseX, testPlay.mouseY)) return true;
+    } else if (testPlay.selectedArea >= 0) {
+        recordEdit(controls.recording,
+                   "area-delete " + std::to_string(controls.selectedAtX) + " " + std::to_string(controls.selectedAtY));
+        if (!deleteSelectedArea(game, controls.edits)) return true;
+    } else {
+        return true;
+    }
+    reloadWorldNow(game, controls, false);
+    return true;
+}
+
 void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
-    if (undoOrRedo(game, controls, event)) return;
+    if (undoOrRedo(game, controls, event) || editKey(game, controls, event)) return;
     if (controls.testPlay && event.value == vkControl) {
         setWalkThrough(game, controls, event.kind == WindowEventKind::keyDown);
         return;
@@ -149,23 +196,64 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
     }
 }
 
+// The edit mode's buttons: the left one picks up what is under it (a vertex, an edge's new vertex, a whole area)
+// and lets it go where it is to stand, or puts a new area's vertices; the right one deletes a vertex. Each is
+// recorded as the runner's command that does the same.
+void editMouse(GameState& game, Controls& controls, const WindowEvent& event) {
+    TestPlay& testPlay = game.testPlay;
+    testPlay.grid = event.shift;
+    if (event.kind == WindowEventKind::mouseDown && event.value == rightButton && event.onPicture) {
+        recordEdit(controls.recording, "rightclick " + std::to_string(event.x) + " " + std::to_string(event.y));
+        if (deleteVertex(game, controls.edits, event.x, event.y)) reloadWorldNow(game, controls, false);
+        return;
+    }
+    if (event.value != leftButton) return;
+    if (event.kind == WindowEventKind::mouseDown && event.onPicture && testPlay.drawing)
+        return drawNewArea(game, controls, [&] { return clickNewArea(game, controls.edits, event.x, event.y); });
+    int32_t mapX = 0, mapY = 0;
+    if (event.onPicture && mapPointUnder(game, event.x, event.y, mapX, mapY)) {
+        controls.editMouseX = event.x;
+        controls.editMouseY = event.y;
+    }
+    if (event.kind == WindowEventKind::mouseDown && event.onPicture) {
+        controls.editPressX = event.x;
+        controls.editPressY = event.y;
+        pressVertex(game, event.x, event.y);
+        return;
+    }
+    if (event.kind != WindowEventKind::mouseUp || testPlay.dragArea < 0) return;
+    // What is held stays at the last point of the map view the mouse was over: the runner's drag ends there.
+    const bool whole = testPlay.dragWhole;
+    const std::string to = std::to_string(controls.editMouseX) + " " + std::to_string(controls.editMouseY);
+    recordEdit(controls.recording, "drag " + std::to_string(controls.editPressX) + " " +
+                                       std::to_string(controls.editPressY) + " " + to + (event.shift ? " shift" : ""));
+    const bool written = releaseVertex(game, controls.edits, event.onPicture ? event.x : -1,
+                                       event.onPicture ? event.y : -1);
+    // A point inside the area just selected or moved, for the recording's area-delete.
+    if (whole) {
+        controls.selectedAtX = controls.editMouseX;
+        controls.selectedAtY = controls.editMouseY;
+    }
+    if (written) reloadWorldNow(game, controls, false);
+}
+
 // The mouse is the authors' only: in test-play it shows the map point under it in the F9 panel, and a left click
 // copies that point as the map file writes it. A player's game never sees it.
 // While editing, the left button drags a vertex instead: pressed near it, moved, let go where it is to stand.
 void handleMouse(GameState& game, Controls& controls, const WindowEvent& event) {
     if (!controls.testPlay) return;
     if (event.kind == WindowEventKind::mouseMove) {
+        game.testPlay.grid = event.shift;
+        int32_t mapX = 0, mapY = 0;
+        if (event.onPicture && mapPointUnder(game, event.x, event.y, mapX, mapY)) {
+            controls.editMouseX = event.x;
+            controls.editMouseY = event.y;
+        }
         if (event.onPicture) moveVertex(game, event.x, event.y);
         return pointMouse(game, event.onPicture, event.x, event.y);
     }
+    if (game.testPlay.editing) return editMouse(game, controls, event);
     if (event.value != leftButton) return;
-    if (game.testPlay.editing) {
-        if (event.kind == WindowEventKind::mouseDown && event.onPicture) pressVertex(game, event.x, event.y);
-        if (event.kind == WindowEventKind::mouseUp &&
-            releaseVertex(game, controls.edits, event.onPicture ? event.x : -1, event.onPicture ? event.y : -1))
-            reloadWorldNow(game, controls);
-        return;
-    }
     if (event.kind != WindowEventKind::mouseDown || !event.onPicture) return;
     const std::string point = clickMouse(game, event.x, event.y);
     if (!point.empty()) setClipboardText(point);
@@ -513,16 +601,17 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
         // The edit mode freezes the game as the pause does: nothing held walks on under it.
         releaseEverything(game, controls);
         setEditing(game, !game.testPlay.editing);
+        recordEdit(controls.recording, game.testPlay.editing ? "edit on" : "edit off");
         pauseMusic(controls.paused || game.testPlay.editing || game.windowInactive == 1);
         break;
     case PlayerCommand::none: break;
     }
 }
 
-void reloadWorldNow(GameState& game, Controls& controls) {
+void reloadWorldNow(GameState& game, Controls& controls, bool recorded) {
     // The files are noted before they are read, so an edit made while they are read is seen at the next look.
     rememberWorldRead(controls.watch);
-    recordReload(controls.recording);
+    if (recorded) recordReload(controls.recording);
     Diagnostic problem;
     if (!reloadWorld(game, problem)) {
         std::cerr << "quorvath: reload: " << diagnosticLine(problem) << "\n";

@@ -57,6 +57,11 @@ struct Controls {
     bool testPlay = false;
     WorldWatch watch;
     EditHistory edits;
+    // Where the left button went down while editing, the last point of the map view the mouse was over, and a point
+    // inside the area last selected, for the runner's commands the recording writes
+    int32_t editPressX = 0, editPressY = 0;
+    int32_t editMouseX = 0, editMouseY = 0;
+    int32_t selectedAtX = 0, selectedAtY = 0;
     Recording recording;
 };
 
@@ -69,7 +74,8 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
 void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command);
 // Reads the world again (F5, or its files changed on disk) and tells how it went: a note, or the problem on
 // standard error and over the map view.
-void reloadWorldNow(GameState& game, Controls& controls);
+// After an edit the recording leaves the reload out: the runner's edit commands reload by themselves.
+void reloadWorldNow(GameState& game, Controls& controls, bool recorded = true);
 // Reads the settings file named by controls.settingsPath into controls.settings. What is wrong in it goes to `err`
 // and, once, to a note in the game: a player who starts from the desktop's menu never sees standard error.
 void readPlayerSettings(GameState& game, Controls& controls, std::ostream& err);

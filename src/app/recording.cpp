@@ -162,6 +162,10 @@ void recordReload(Recording& recording) {
     writeLine(recording, "reload");
 }
 
+void recordEdit(Recording& recording, const std::string& command) {
+    writeLine(recording, command);
+}
+
 void finishRecording(Recording& recording, const GameState& game) {
     if (!recording.script.is_open()) return;
     writeLine(recording, "# The state the session ended in");

@@ -41,5 +41,7 @@ void recordTick(Recording& recording, bool skipped);
 // The author's Ctrl held or let go, and a reload of the world.
 void recordWalkThrough(Recording& recording, bool on);
 void recordReload(Recording& recording);
+// An edit of test-play's edit mode as the runner's command that makes it ("drag 305 302 355 297", "undo").
+void recordEdit(Recording& recording, const std::string& command);
 // Writes the ticks not written yet and the expect lines of the state the session ends in, and closes the script.
 void finishRecording(Recording& recording, const GameState& game);

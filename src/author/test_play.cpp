@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -44,6 +45,8 @@ constexpr int32_t flagsPerLine = 6;
 // The edit mode's vertex handles: squares this wide, white, the held one orange.
 constexpr int32_t handleSize = 5;
 constexpr uint32_t handleColour = 0xFFFFFFFF, heldHandleColour = 0xFFFF9020;
+// The area last pressed inside is outlined in yellow; a new area being drawn in cyan, to the mouse.
+constexpr uint32_t selectedColour = 0xFFFFE040, newAreaColour = 0xFF40E0FF;
 // A failed reload's problem stands above the message window (from row 520) and the boss's life bar.
 constexpr int32_t problemBottom = 510;
 constexpr std::size_t problemLineChars = 60;
@@ -147,6 +150,62 @@ std::vector<ViewBox> messageWindowBox(const GameState& game) {
     return {{0, messageWindowY, mapViewSize, mapViewSize - messageWindowY}};
 }
 
+// A polygon's outline in the view, closed or open (a new area's vertices so far).
+void drawOutline(Canvas& canvas, const std::vector<PolygonPoint>& vertices, int32_t offsetX, int32_t offsetY,
+                 bool closed, uint32_t colour) {
+    for (size_t p = 0; p + (closed ? 0 : 1) < vertices.size(); ++p) {
+        const PolygonPoint& from = vertices[p];
+        const PolygonPoint& to = vertices[(p + 1) % vertices.size()];
+        drawLine(canvas, static_cast<int32_t>(from.x) + offsetX, static_cast<int32_t>(from.y) + offsetY,
+                 static_cast<int32_t>(to.x) + offsetX, static_cast<int32_t>(to.y) + offsetY, colour, 2);
+    }
+}
+
+// What only the edit mode draws: the selected area's outline, and a new area's vertices with the rubber band from
+// the last one to the mouse.
+void drawEditShapes(const GameState& game, Canvas& canvas) {
+    const TestPlay& testPlay = game.testPlay;
+    const int32_t offsetX = mapViewHeroX - game.heroX, offsetY = mapViewHeroY - game.heroY;
+    if (const AreaRecord* selected = areaAt(game, testPlay.selectedArea))
+        drawOutline(canvas, selected->polygon.vertices, offsetX, offsetY, true, selectedColour);
+    if (!testPlay.drawing) return;
+    std::vector<PolygonPoint> band = testPlay.newArea.vertices;
+    int32_t mouseX = 0, mouseY = 0;
+    if (!band.empty() && testPlay.mouseOnMap && editPointUnder(game, testPlay.mouseX, testPlay.mouseY, mouseX, mouseY))
+        band.push_back({static_cast<float>(mouseX), static_cast<float>(mouseY)});
+    drawOutline(canvas, band, offsetX, offsetY, false, newAreaColour);
+    for (const PolygonPoint& vertex : testPlay.newArea.vertices)
+        fillRect(canvas, static_cast<int32_t>(vertex.x) + offsetX - handleSize / 2,
+                 static_cast<int32_t>(vertex.y) + offsetY - handleSize / 2, handleSize, handleSize, newAreaColour);
+}
+
+// While editing, the map point an edit would place under the mouse, at the bottom left of the map view, so the
+// author sees it without the F9 panel; empty when the mouse is off the map.
+std::string editCursorText(const GameState& game) {
+    int32_t mapX = 0, mapY = 0;
+    if (!game.testPlay.editing || !game.testPlay.mouseOnMap ||
+        !editPointUnder(game, game.testPlay.mouseX, game.testPlay.mouseY, mapX, mapY))
+        return {};
+    return "x " + std::to_string(mapX) + "  y " + std::to_string(mapY) + (game.testPlay.grid ? "  grid" : "");
+}
+
+// What the edit mode draws now, for the repaint: the mouse, what is held and where, the selection, a new area.
+std::string editViewKey(const GameState& game) {
+    const TestPlay& testPlay = game.testPlay;
+    if (!testPlay.editing) return {};
+    std::string key = "edit " + editCursorText(game) + " " + std::to_string(testPlay.selectedArea) + " " +
+                      std::to_string(testPlay.drawing) + " " + testPlay.editProblem + "\n";
+    std::vector<const std::vector<PolygonPoint>*> shapes{&testPlay.newArea.vertices};
+    if (const AreaRecord* held = areaAt(game, testPlay.dragArea)) shapes.push_back(&held->polygon.vertices);
+    for (const std::vector<PolygonPoint>* shape : shapes) {
+        for (const PolygonPoint& vertex : *shape)
+            key += std::to_string(static_cast<int32_t>(vertex.x)) + "," +
+                   std::to_string(static_cast<int32_t>(vertex.y)) + " ";
+        key += "\n";
+    }
+    return key;
+}
+
 void drawOverlay(GameState& game, Canvas& canvas) {
     const int32_t offsetX = mapViewHeroX - game.heroX, offsetY = mapViewHeroY - game.heroY;
     clipCanvas(canvas, 0, 0, mapViewSize, mapViewSize);
@@ -186,6 +245,7 @@ void drawOverlay(GameState& game, Canvas& canvas) {
                          held ? heldHandleColour : handleColour);
             }
         }
+        drawEditShapes(game, canvas);
     }
     clipCanvas(canvas, 0, 0, 0, 0);
 }
@@ -386,6 +446,7 @@ std::vector<std::string> statePanelLines(const GameState& game) {
     if (!game.testPlay.copied.empty()) lines.push_back("copied " + game.testPlay.copied);
     if (game.testPlay.editing) {
         lines.push_back("F4 editing: drag a vertex  Ctrl+Z undo  Ctrl+Y redo");
+        lines.push_back("right click/Del delete  N new area  Shift grid");
         if (!game.testPlay.editProblem.empty())
             lines.push_back("refused: " + wrapped(game.testPlay.editProblem, problemLineChars));
     }
@@ -423,6 +484,23 @@ bool mapPointUnder(const GameState& game, int32_t x, int32_t y, int32_t& mapX, i
     return true;
 }
 
+int32_t onGrid(int32_t value) {
+    return static_cast<int32_t>(std::floor((value + gridStep / 2.0) / gridStep)) * gridStep;
+}
+
+bool editPointUnder(const GameState& game, int32_t x, int32_t y, int32_t& mapX, int32_t& mapY) {
+    if (!mapPointUnder(game, x, y, mapX, mapY)) return false;
+    if (!game.testPlay.grid) return true;
+    // On the grid, and still on the map view, where the mouse can point at it again.
+    int32_t viewX = 0, viewY = 0;
+    mapPointUnder(game, 0, 0, viewX, viewY);
+    mapX = onGrid(mapX);
+    mapY = onGrid(mapY);
+    mapX += mapX < viewX ? gridStep : mapX >= viewX + mapViewSize ? -gridStep : 0;
+    mapY += mapY < viewY ? gridStep : mapY >= viewY + mapViewSize ? -gridStep : 0;
+    return true;
+}
+
 std::string clickMouse(GameState& game, int32_t x, int32_t y) {
     pointMouse(game, true, x, y);
     int32_t mapX = 0, mapY = 0;
@@ -440,7 +518,7 @@ std::string testPlayViewKey(const GameState& game) {
         for (const std::string& line : statePanelLines(game)) key += line + "\n";
     }
     if (!game.testPlay.problem.empty()) key += game.testPlay.problem + "\n";
-    return key;
+    return key + editViewKey(game);
 }
 
 void drawTestPlayView(GameState& game, Canvas& canvas) {
@@ -460,5 +538,11 @@ void drawTestPlayView(GameState& game, Canvas& canvas) {
         int32_t width = 0, height = 0;
         textSize(game.smallFont, text, width, height);
         drawNoteBox(canvas, game.smallFont, text, 16, problemBottom - height, problemBox);
+    }
+    const std::string cursor = editCursorText(game);
+    if (!cursor.empty() && !game.testPlay.panel) {
+        int32_t width = 0, height = 0;
+        textSize(game.smallFont, cursor, width, height);
+        drawNoteBox(canvas, game.smallFont, cursor, 16, problemBottom - height);
     }
 }

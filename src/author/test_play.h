@@ -67,6 +67,13 @@ void pointMouse(GameState& game, bool onPicture, int32_t x, int32_t y);
 // The map point under the picture's point (x, y): the map picture lies with the hero's point at view
 // (mapViewHeroX, mapViewHeroY). False outside the map view or when no map is on it (title, ending, game over).
 bool mapPointUnder(const GameState& game, int32_t x, int32_t y, int32_t& mapX, int32_t& mapY);
+// The grid, in map pixels, that what an edit places lands on while Shift is held (testPlay.grid).
+constexpr int32_t gridStep = 10;
+// The nearer of a whole map value's two neighbours on the grid.
+int32_t onGrid(int32_t value);
+// The map point under the picture's point (x, y) where an edit places something: whole pixels, and on the grid
+// of gridStep with testPlay.grid (kept on the map view). False where there is no map point.
+bool editPointUnder(const GameState& game, int32_t x, int32_t y, int32_t& mapX, int32_t& mapY);
 // A click at the picture's point (x, y): the map point under it as <point x=".." y=".."/>, as the map file writes
 // an area's point, kept in testPlay.copied for the clipboard; empty, and nothing kept, where there is no map point.
 std::string clickMouse(GameState& game, int32_t x, int32_t y);

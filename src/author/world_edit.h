@@ -1,5 +1,6 @@
-// Test-play's edit mode: the game frozen, an area's vertex of the current screen dragged with the mouse and written
-// back to the map file as its author would change it (the point's x and y, every other byte kept), and each change
+// Test-play's edit mode: the game frozen, the current screen's areas reshaped with the mouse (a vertex dragged,
+// put on an edge or deleted, a whole area moved, drawn by clicks or deleted) and written back to the map file as
+// its author would change it (only the elements and attributes touched, every other byte kept), and each change
 // undone and redone by writing the file as it was. The controls and the headless runner call it; after a change is
 // written they read the world again through test-play's ordinary reload.
 #pragma once
@@ -26,21 +27,44 @@ struct EditHistory {
     std::vector<EditStep> undone;
 };
 
-// How near, in picture pixels, a press must come to a vertex to pick it up.
+// How near, in picture pixels, a press must come to a vertex to pick it up, or to an edge to put a vertex on it.
 constexpr int32_t vertexReach = 6;
 
-// Turns the edit mode on or off; a vertex still held goes back where it stood, unwritten.
+// Turns the edit mode on or off; what a press still holds goes back where it stood, unwritten, and a new area
+// being drawn is forgotten.
 void setEditing(GameState& game, bool on);
-// A press at the picture's point (x, y) while editing: picks up the nearest vertex of the current screen's areas
-// within vertexReach. False when none is there (or the mode is off); then the first area holding the point, if
-// any, becomes testPlay.selectedArea.
+// A press at the picture's point (x, y) while editing, on the current screen's areas: the nearest vertex within
+// vertexReach is picked up; else, on an edge within vertexReach, a new vertex is put on the edge's nearest point
+// (after the edge's first point; on the closing edge after the last) and picked up; else the first area holding
+// the point becomes testPlay.selectedArea and is picked up whole. False when nothing is there, or while a new
+// area is drawn (its clicks go to clickNewArea).
 bool pressVertex(GameState& game, int32_t x, int32_t y);
-// The held vertex follows the mouse to the map point under (x, y), in whole pixels; outside the map view it stays.
+// What the press holds follows the mouse to the map point under (x, y): a vertex to that point, a whole area by
+// the mouse's move since the press (with its NPC's picture); outside the map view it stays.
 void moveVertex(GameState& game, int32_t x, int32_t y);
-// Lets the held vertex go at the picture's point (x, y): its <point> in the map file gets the new x and y. True when
-// the file was written (the caller then reloads the world); false when nothing moved, or the change was refused:
-// then the file is as it was, the vertex goes back and testPlay.editProblem says why.
+// Lets go at the picture's point (x, y) and writes what moved, in one change: a vertex's <point> gets its new x and
+// y; a vertex put on an edge becomes a new <point> after the edge's first one, counted in the area's pointnum; a
+// whole area gets every <point> moved. True when the file was written (the caller then reloads the world); false
+// when nothing moved (an area pressed and let go in place is only selected), or the change was refused: then the
+// file is as it was, what was held goes back and testPlay.editProblem says why.
 bool releaseVertex(GameState& game, EditHistory& history, int32_t x, int32_t y);
+// A right click (or Delete) on a vertex at the picture's point (x, y): its <point> taken out and the area's pointnum
+// lowered, in one change. Refused, with why in testPlay.editProblem, when no vertex is within vertexReach or the
+// area has only three.
+bool deleteVertex(GameState& game, EditHistory& history, int32_t x, int32_t y);
+// Whether a vertex of the current screen's areas is within vertexReach of the picture's point (x, y).
+bool vertexUnder(const GameState& game, int32_t x, int32_t y);
+// N: a new area drawn by clicks. Each click puts a vertex at its map point; a click on the first vertex (or Enter)
+// closes an area of three or more, which is written with addArea at the level of the hero's area; Esc forgets it.
+void startNewArea(GameState& game);
+// True when the click closed the area and it was written (the caller then reloads the world).
+bool clickNewArea(GameState& game, EditHistory& history, int32_t x, int32_t y);
+bool closeNewArea(GameState& game, EditHistory& history);
+void cancelNewArea(GameState& game);
+// Delete with an area selected: its <area> taken out and the screen's areanum lowered, in one change. Refused, with
+// why in testPlay.editProblem, for the hero's own area and when the world's rules name an area of this screen at
+// or after it (the start's area, an NPC rule's area): those would then name another area.
+bool deleteSelectedArea(GameState& game, EditHistory& history);
 // Makes one change to a data file (named the game's way) with the data floor's exact edit, atomically, and keeps
 // the file's bytes before and after it for undo; a new change forgets what was undone. False, with why in
 // testPlay.editProblem, when the edit refused or the write failed: then the file is as it was. Every kind of edit

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/polygon.h"
+
 // What test-play shows and how the hero walks; all off unless the author turns it on.
 struct TestPlay {
     bool overlay = false;      // F3: the areas, doors, NPCs, enemies and the talk probe over the map view
@@ -20,6 +22,15 @@ struct TestPlay {
     bool editing = false;
     int32_t dragArea = -1, dragPoint = -1;
     int32_t dragFromX = 0, dragFromY = 0;
+    // What a press holds besides a vertex of the file: the whole area, moved by dragOffsetX/Y so far (dragFromX/Y
+    // then is where it was pressed), or a vertex just put on an edge and not yet in the file (dragFromX/Y: the press)
+    bool dragWhole = false, dragInserted = false;
+    int32_t dragOffsetX = 0, dragOffsetY = 0;
+    // Shift held with the mouse: what an edit places lands on a grid of ten map pixels
+    bool grid = false;
+    // N: a new area being drawn by clicks, its vertices so far in map pixels
+    bool drawing = false;
+    Polygon newArea;
     // The area of the current screen the author last pressed inside, away from its vertices (-1 for none): what
     // the edit panel shows and what the keys that change a whole area act on
     int32_t selectedArea = -1;

@@ -294,6 +294,7 @@ bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
         const SDL_Keymod held = SDL_GetModState();
         event.ctrl = (held & KMOD_CTRL) != 0;
         event.alt = (held & KMOD_ALT) != 0;
+        event.shift = (held & KMOD_SHIFT) != 0;
         return true;
     }
     case SDL_CONTROLLERDEVICEADDED: openPad(sdl.cdevice.which); return false;

@@ -37,6 +37,7 @@ struct WindowEvent {
     int32_t device = 0;
     int32_t amount = 0;
     bool ctrl = false, alt = false;  // held with a key
+    bool shift = false;              // held with a mouse event
     bool repeat = false;             // a held key's auto-repeat
     int32_t x = 0, y = 0;            // mouse: the picture's point under the cursor
     bool onPicture = false;          // mouse: the cursor is over the picture, not the bars or outside the window

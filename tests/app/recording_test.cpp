@@ -21,6 +21,7 @@
 #include "author/test_play.h"
 #include "author/test_play_world.h"
 #include "core/game_state.h"
+#include "core/key_codes.h"
 #include "core/story_flags.h"
 #include "game/frame_tick.h"
 #include "platform/window.h"
@@ -220,4 +221,65 @@ TEST_F(RecordedSession, ARecordingIntoAPipeTheWorldsFilesOrAnExistingFileIsRefus
     }
     EXPECT_EQ(readTextFile("old.sim"), "kept");
     EXPECT_EQ(readTextFile("gamedat.xml"), savedGame);
+}
+
+// An edit session in test-play, its mouse and keys through the game's own handlers: the script it records, replayed
+// headless on the world as it was, writes the very same map file.
+TEST_F(RecordedSession, AnEditSessionReplaysHeadlessToTheSameFile) {
+    LaunchOptions options;
+    options.startScreen = 0;
+    options.startX = 400;
+    options.startY = 300;
+    std::string reason;
+    ASSERT_TRUE(startRecording(controls.recording, (folder.path() / "edit.sim").string(), 3, options, reason));
+    ASSERT_TRUE(startAnywhere(*game, 0, 400, 300));
+    const std::string before = readTextFile("media/BigMapData.xml");
+    auto mouse = [&](WindowEventKind kind, int32_t x, int32_t y, int32_t button = 1, bool shift = false) {
+        WindowEvent event;
+        event.kind = kind;
+        event.value = kind == WindowEventKind::mouseMove ? 0 : button;
+        event.x = x;
+        event.y = y;
+        event.onPicture = true;
+        event.shift = shift;
+        handleInputEvent(*game, controls, event);
+    };
+    auto drag = [&](int32_t x1, int32_t y1, int32_t x2, int32_t y2, bool shift = false) {
+        mouse(WindowEventKind::mouseDown, x1, y1);
+        mouse(WindowEventKind::mouseMove, x2, y2, 0, shift);
+        mouse(WindowEventKind::mouseUp, x2, y2, 1, shift);
+    };
+    auto click = [&](int32_t x, int32_t y) { drag(x, y, x, y); };
+    // The picture shows map (x, y) at (x - 100, y + 7): the ledge's corner (600, 100) onto the grid, a new vertex on
+    // its upper edge, the NPC's box moved, a ledge corner deleted, a new area drawn, undone, done again and deleted.
+    down(vkF4);
+    drag(500, 107, 520, 100, true);
+    drag(420, 107, 420, 97);
+    drag(300, 127, 290, 127);
+    mouse(WindowEventKind::mouseDown, 350, 147, 3);
+    down(vkN);
+    for (const auto& [x, y] : {std::pair{100, 30}, {150, 30}, {125, 60}}) click(x, y);
+    down(vkEnter);
+    for (const int32_t key : {vkZ, vkY}) {  // Ctrl+Z, Ctrl+Y
+        WindowEvent event;
+        event.kind = WindowEventKind::keyDown;
+        event.value = key;
+        event.ctrl = true;
+        handleInputEvent(*game, controls, event);
+    }
+    click(125, 40);
+    down(vkDelete);
+    down(vkF4);
+    finishRecording(controls.recording, *game);
+    const std::string after = readTextFile("media/BigMapData.xml");
+    EXPECT_NE(after.find("<point x=\"450\" y=\"100\"/><point x=\"520\" y=\"90\"/><point x=\"620\" y=\"90\"/>"
+                         "<point x=\"600\" y=\"140\"/></area>"),
+              std::string::npos)
+        << after;
+
+    writeTextFile("media/BigMapData.xml", before);
+    std::string out;
+    EXPECT_EQ(replay("edit.sim", out), 0) << out;
+    EXPECT_EQ(out.find("\"error\""), std::string::npos) << out;
+    EXPECT_EQ(readTextFile("media/BigMapData.xml"), after) << readTextFile("edit.sim");
 }

@@ -2,6 +2,7 @@
 // whole, a broken file refused with its file and line), the watch on the world's files, and the refusal of a start
 // place the world lacks by the game itself.
 #include "author/test_play.h"
+#include "author/world_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -249,6 +250,16 @@ TEST_F(TestPlayWorld, AnEditCountsOnceItsFileHoldsStill) {
     EXPECT_TRUE(worldChangedOnDisk(watch));
 }
 
+// The window repaints when what test-play draws changes: a held vertex moving changes it, the F9 panel off.
+TEST_F(TestPlayWorld, WhileEditingTheViewChangesAsAHeldVertexMoves) {
+    ASSERT_TRUE(startAnywhere(*game, 0, 400, 300));
+    setEditing(*game, true);
+    ASSERT_TRUE(pressVertex(*game, 280, 107));  // the NPC's corner (380, 100)
+    const std::string held = testPlayViewKey(*game);
+    moveVertex(*game, 270, 107);
+    EXPECT_NE(testPlayViewKey(*game), held);
+}
+
 TEST(TestPlayMouse, ThePanelShowsTheMapPointUnderTheMouseAndAClickCopiesIt) {
     struct Case {
         const char* name;
@@ -335,10 +346,11 @@ TEST(TestPlayEdit, ThePanelSaysTheEditModeIsOnAndWhyTheLastChangeWasRefused) {
         std::vector<std::string> added;  // the lines after the panel's own
     };
     const std::string editing = "F4 editing: drag a vertex  Ctrl+Z undo  Ctrl+Y redo";
+    const std::string keys = "right click/Del delete  N new area  Shift grid";
     const Case cases[] = {
         {false, "media/BigMapData.xml changed", {}},
-        {true, "", {editing}},
-        {true, "media/BigMapData.xml changed", {editing, "refused: media/BigMapData.xml changed"}},
+        {true, "", {editing, keys}},
+        {true, "media/BigMapData.xml changed", {editing, keys, "refused: media/BigMapData.xml changed"}},
     };
     for (const Case& c : cases) {
         auto game = std::make_unique<GameState>();

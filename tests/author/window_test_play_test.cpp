@@ -151,3 +151,26 @@ TEST_F(WindowTestPlay, F3DrawsTheOutlinesAndTakesThemAwayExactlyAndAnEditedMapSh
     EXPECT_TRUE(red) << "the edited map shows within three seconds";
     EXPECT_TRUE(closeGame()) << readTextFile("game.err");
 }
+
+TEST_F(WindowTestPlay, AVertexDraggedWithTheMouseIsWrittenAndTheHeroWalksTheNewGround) {
+    // The field's top right corner (800, 140) stands at the picture's (305, 302) with the hero at (795, 145).
+    startGame({"--test-play", "--screen", "0", "--at", "795,145", "--record", "edit.sim"});
+    RealWindow real(displayName);
+    ASSERT_TRUE(real.find()) << "no window titled Quorvath: " << readTextFile("game.err");
+    std::this_thread::sleep_for(300ms);
+    real.hold("F4", 0.2);
+    const std::string at = "mousemove --window " + real.window + " ";
+    real.xdotool(at + "305 302 sleep 0.2 mousedown 1 sleep 0.2 " + at + "330 300 sleep 0.2 " + at +
+                 "355 297 sleep 0.2 mouseup 1 sleep 0.5");
+    const std::string map = readTextFile("media/BigMapData.xml");
+    EXPECT_NE(map.find("<point x=\"850\" y=\"135\"/>"), std::string::npos) << map;
+    EXPECT_EQ(map.find("<point x=\"800\" y=\"140\"/>"), std::string::npos);
+    real.hold("F4", 0.2);
+    real.hold("Right", 0.8);  // through where the corner stood
+    ASSERT_TRUE(closeGame()) << readTextFile("game.err");
+    const std::string script = readTextFile("edit.sim");
+    EXPECT_NE(script.find("drag 305 302 355 297\n"), std::string::npos) << script;
+    const size_t x = script.find("expect heroX ");
+    ASSERT_NE(x, std::string::npos) << script;
+    EXPECT_GT(std::stoi(script.substr(x + 13)), 800) << "the hero walks the new ground";
+}

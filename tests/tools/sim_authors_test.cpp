@@ -310,3 +310,88 @@ TEST_F(SimForAuthors, ADraggedVertexIsWrittenToItsPointAloneAndTheHeroWalksTheNe
     }
     EXPECT_EQ(runner.finish(), 0);
 }
+
+// Screen 3 laid out as an author writes it: the ledge's points on one line, the triangle all on its <area>'s line,
+// the field (where the hero stands at (400, 300), so the picture shows map (x, y) at (x - 100, y + 7)) one point a
+// line. Screen 1 is the plain one of the test-play world, whose NPC rule names its area 3.
+TEST_F(SimForAuthors, ShapesAreEditedByTheMouseAndWrittenAsAnAuthorWouldWriteThem) {
+    using worldtest::areaXml, worldtest::screenXml;
+    const std::string screen3 =
+        "  <screen name=\"いけ\" areanum=\"3\" pict=\"pict\\map.png\">\n"
+        "    <!-- the ledge -->\n"
+        "    <area level=\"2\" pointnum=\"4\">\n"
+        "      <point x=\"450\" y=\"100\"/><point x=\"600\" y=\"100\"/><point x=\"600\" y=\"140\"/>"
+        "<point x=\"450\" y=\"140\"/>\n"
+        "    </area>\n"
+        "    <area level=\"1\" pointnum=\"3\"><point x=\"100\" y=\"450\"/><point x=\"200\" y=\"450\"/>"
+        "<point x=\"150\" y=\"500\"/></area>\n"
+        "    <area level=\"1\" pointnum=\"4\">\n"
+        "      <point x=\"150\" y=\"140\"/>\n      <point x=\"650\" y=\"140\"/>\n"
+        "      <point x=\"650\" y=\"400\"/>\n      <point x=\"150\" y=\"400\"/>\n"
+        "    </area>\n  </screen>\n";
+    std::string map = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map>" + testplay::screenZero({});
+    for (int32_t s = 1; s <= 6; ++s)
+        map += s == 3
+                   ? "\n" + screen3
+                   : screenXml("のはら" + std::to_string(s), 2, areaXml(1, 0, 0, 50, 50) + areaXml(1, 0, 0, 800, 800));
+    map += "</map>\n";
+    const std::string triangle = "<point x=\"100\" y=\"450\"/><point x=\"200\" y=\"450\"/><point x=\"150\" y=\"500\"/>";
+    const std::string field = "<area level=\"1\" pointnum=\"4\">\n      <point x=\"150\" y=\"140\"/>\n";
+    struct Case {
+        std::string script, problem;
+        std::vector<std::pair<std::string, std::string>> changes;  // each made once in the file, in order
+    };
+    const Case cases[] = {
+        {"drag 200 147 200 127",  // on the field's upper edge, one point a line: a line of its own
+         "",
+         {{field,
+           "<area level=\"1\" pointnum=\"5\">\n      <point x=\"150\" y=\"140\"/>\n"
+           "      <point x=\"300\" y=\"120\"/>\n"}}},
+        {"drag 400 107 400 107",  // on the ledge's upper edge, let go in place: on the line, the edge kept
+         "",
+         {{"ledge -->\n    <area level=\"2\" pointnum=\"4\"", "ledge -->\n    <area level=\"2\" pointnum=\"5\""},
+          {"y=\"100\"/><point x=\"600\"", "y=\"100\"/><point x=\"500\" y=\"100\"/><point x=\"600\""}}},
+        {"drag 25 482 33 485 shift",  // the triangle's closing edge, on the grid: after its last point
+         "",
+         {{"pointnum=\"3\"><point", "pointnum=\"4\"><point"},
+          {"y=\"500\"/></area>", "y=\"500\"/><point x=\"130\" y=\"480\"/></area>"}}},
+        {"rightclick 550 407",
+         "",
+         {{field, field}, {"pointnum=\"4\">", "pointnum=\"3\">"}, {"      <point x=\"650\" y=\"400\"/>\n", ""}}},
+        {"drag 50 477 60 487",  // inside the triangle: the whole area
+         "",
+         {{triangle, "<point x=\"110\" y=\"460\"/><point x=\"210\" y=\"460\"/><point x=\"160\" y=\"510\"/>"}}},
+        {"area-new 310 20 360 20 335 60 311 21",  // closed on its first vertex, laid out as the field
+         "",
+         {{"areanum=\"3\" pict", "areanum=\"4\" pict"},
+          {"    </area>\n  </screen>\n",
+           "    </area>\n    <area level=\"1\" pointnum=\"3\">\n      <point x=\"410\" y=\"13\"/>\n"
+           "      <point x=\"460\" y=\"13\"/>\n      <point x=\"435\" y=\"53\"/>\n    </area>\n  </screen>\n"}}},
+        {"area-delete 50 477",
+         "",
+         {{"areanum=\"3\" pict", "areanum=\"2\" pict"},
+          {"    <area level=\"1\" pointnum=\"3\">" + triangle + "</area>\n", ""}}},
+        {"rightclick 0 457", "an area keeps at least 3 points", {}},
+        {"area-delete 300 200", "the hero stands in this area", {}},
+        {"area-new 310 20 360 20", "a new area needs at least 3 points", {}},
+        {"start 1 100 100\narea-delete 225 232",
+         "the NPC rule of screen 1 area 3 (flag 17) would then name another area",
+         {}},
+    };
+    for (const Case& c : cases) {
+        writeTextFile("media/BigMapData.xml", map);
+        std::string wanted = map;
+        size_t from = 0;
+        for (const auto& [before, after] : c.changes) {
+            from = wanted.find(before, from);
+            ASSERT_NE(from, std::string::npos) << before;
+            wanted.replace(from, before.size(), after);
+        }
+        const std::vector<json> lines = runSim("start 3 400 300\nedit on\n" + c.script + "\n");
+        ASSERT_FALSE(lines.empty()) << c.script;
+        EXPECT_EQ(lines.back(), (json{{"edit", {{"written", !c.changes.empty()}, {"problem", c.problem}}}}))
+            << c.script << "\n"
+            << json(lines).dump();
+        EXPECT_EQ(readTextFile("media/BigMapData.xml"), wanted) << c.script;
+    }
+}

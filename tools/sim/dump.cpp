@@ -219,6 +219,13 @@ template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
     v("dragPoint", &TestPlay::dragPoint);
     v("dragFromX", &TestPlay::dragFromX);
     v("dragFromY", &TestPlay::dragFromY);
+    v("dragWhole", &TestPlay::dragWhole);
+    v("dragInserted", &TestPlay::dragInserted);
+    v("dragOffsetX", &TestPlay::dragOffsetX);
+    v("dragOffsetY", &TestPlay::dragOffsetY);
+    v("grid", &TestPlay::grid);
+    v("drawing", &TestPlay::drawing);
+    v("newArea", &TestPlay::newArea);
     v("selectedArea", &TestPlay::selectedArea);
     v("editProblem", &TestPlay::editProblem);
 }

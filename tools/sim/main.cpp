@@ -19,6 +19,7 @@
 #include "author/test_play.h"
 #include "author/world_edit.h"
 #include "calls.h"
+#include "core/areas.h"
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "core/save_location.h"
@@ -371,18 +372,55 @@ struct Runner {
             if (args[0] != "on" && args[0] != "off") return badArgument(args[0]);
             setEditing(game, args[0] == "on");
         } else if (command == "drag") {
-            // Test-play's left button pressed at the first point, the mouse moved to the second and let go there.
-            if (!wantArgs(4, 4)) return;
+            // Test-play's left button pressed at the first point, the mouse moved to the second and let go there
+            // (with Shift held, on the grid): a vertex, a new vertex on an edge, or a whole area.
+            if (!wantArgs(4, 5)) return;
             int32_t from[2] = {0, 0}, to[2] = {0, 0};
             if (!pictureArgs(0, from) || !pictureArgs(2, to)) return;
+            if (args.size() == 5 && args[4] != "shift") return badArgument(args[4]);
             if (!game.testPlay.editing) return emitError("drag: the edit mode is off (edit on)");
             pointMouse(game, true, from[0], from[1]);
-            if (!pressVertex(game, from[0], from[1]))
-                return emitError("drag: no vertex within " + std::to_string(vertexReach) + " pixels of (" + args[0] +
-                                 ", " + args[1] + ")");
+            game.testPlay.grid = args.size() == 5;
+            if (!pressVertex(game, from[0], from[1])) {
+                game.testPlay.grid = false;
+                return emitError("drag: no vertex, edge or area at (" + args[0] + ", " + args[1] + ")");
+            }
             moveVertex(game, to[0], to[1]);
             pointMouse(game, true, to[0], to[1]);
             reportEdit(releaseVertex(game, edits, to[0], to[1]));
+            game.testPlay.grid = false;
+        } else if (command == "rightclick" || command == "area-delete") {
+            // The right button on a vertex deletes it; area-delete presses inside an area and presses Delete.
+            if (!wantArgs(2, 2)) return;
+            int32_t point[2] = {0, 0};
+            if (!pictureArgs(0, point)) return;
+            if (!game.testPlay.editing) return emitError(command + ": the edit mode is off (edit on)");
+            pointMouse(game, true, point[0], point[1]);
+            if (command == "rightclick") return reportEdit(deleteVertex(game, edits, point[0], point[1]));
+            int32_t mapX = 0, mapY = 0;
+            game.testPlay.selectedArea = mapPointUnder(game, point[0], point[1], mapX, mapY)
+                                             ? firstAreaContaining(game, mapX, mapY)
+                                             : -1;
+            reportEdit(deleteSelectedArea(game, edits));
+        } else if (command == "area-new") {
+            // N, a left click at each point in turn, then Enter.
+            if (args.size() < 2 || args.size() % 2 != 0) {
+                wantArgs(0, 0);
+                return;
+            }
+            if (!game.testPlay.editing) return emitError("area-new: the edit mode is off (edit on)");
+            std::vector<int32_t> points(args.size());
+            for (size_t i = 0; i < args.size(); i += 2)
+                if (!pictureArgs(i, &points[i])) return;
+            startNewArea(game);
+            bool written = false;
+            for (size_t i = 0; i < points.size() && game.testPlay.drawing; i += 2) {
+                pointMouse(game, true, points[i], points[i + 1]);
+                written = clickNewArea(game, edits, points[i], points[i + 1]);
+            }
+            if (game.testPlay.drawing) written = closeNewArea(game, edits);
+            cancelNewArea(game);
+            reportEdit(written);
         } else if (command == "undo" || command == "redo") {
             if (!wantArgs(0, 0)) return;
             if (!game.testPlay.editing) return emitError(command + ": the edit mode is off (edit on)");
