@@ -77,9 +77,9 @@ bool loadsQuietly(const std::function<bool()>& load, std::string& box) {
 
 // The validator's first error says where and why better than a loader's box: its first in the file that failed to
 // load, else its first anywhere (the map's NPC names a picture the list lacks: the list's loader fails); the
-// fallback stands when it finds none.
+// fallback stands when it finds none. The game is running: the check leaves its audio device (and music) alone.
 Diagnostic firstErrorIn(const std::string& file, const Diagnostic& fallback) {
-    const std::vector<Diagnostic> found = checkWorld();
+    const std::vector<Diagnostic> found = checkWorld(CheckDepth::inGame);
     for (const Diagnostic& error : found) {
         if (error.error && error.file == file) return error;
     }
