@@ -9,6 +9,8 @@
 
 #include "app/language.h"
 #include "app/user_folders.h"
+#include "author/arena_edit.h"
+#include "author/screen_problems.h"
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "game/frame_tick.h"
@@ -151,18 +153,24 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
 
 // The mouse is the authors' only: in test-play it shows the map point under it in the F9 panel, and a left click
 // copies that point as the map file writes it. A player's game never sees it.
-// While editing, the left button drags a vertex instead: pressed near it, moved, let go where it is to stand.
+// While editing, the left button drags a boss's arena point or a vertex instead (the arena point first): pressed
+// near it, moved, let go where it is to stand.
 void handleMouse(GameState& game, Controls& controls, const WindowEvent& event) {
     if (!controls.testPlay) return;
     if (event.kind == WindowEventKind::mouseMove) {
-        if (event.onPicture) moveVertex(game, event.x, event.y);
+        if (event.onPicture) {
+            moveArena(game, event.x, event.y);
+            moveVertex(game, event.x, event.y);
+        }
         return pointMouse(game, event.onPicture, event.x, event.y);
     }
     if (event.value != leftButton) return;
     if (game.testPlay.editing) {
-        if (event.kind == WindowEventKind::mouseDown && event.onPicture) pressVertex(game, event.x, event.y);
+        if (event.kind == WindowEventKind::mouseDown && event.onPicture && !pressArena(game, event.x, event.y))
+            pressVertex(game, event.x, event.y);
+        const int32_t x = event.onPicture ? event.x : -1, y = event.onPicture ? event.y : -1;
         if (event.kind == WindowEventKind::mouseUp &&
-            releaseVertex(game, controls.edits, event.onPicture ? event.x : -1, event.onPicture ? event.y : -1))
+            (releaseArena(game, controls.edits, x, y) || releaseVertex(game, controls.edits, x, y)))
             reloadWorldNow(game, controls);
         return;
     }
@@ -513,6 +521,7 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
         // The edit mode freezes the game as the pause does: nothing held walks on under it.
         releaseEverything(game, controls);
         setEditing(game, !game.testPlay.editing);
+        checkEditedScreen(game);
         pauseMusic(controls.paused || game.testPlay.editing || game.windowInactive == 1);
         break;
     case PlayerCommand::none: break;
@@ -528,6 +537,7 @@ void reloadWorldNow(GameState& game, Controls& controls) {
         std::cerr << "quorvath: reload: " << diagnosticLine(problem) << "\n";
         return;
     }
+    checkEditedScreen(game);
     showNote(game, "再読み込みしました");
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "author/area_overlay.h"
+#include "author/screen_problems.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
@@ -186,6 +187,7 @@ void drawOverlay(GameState& game, Canvas& canvas) {
                          held ? heldHandleColour : handleColour);
             }
         }
+        drawEditMarks(game, canvas, offsetX, offsetY);
     }
     clipCanvas(canvas, 0, 0, 0, 0);
 }
@@ -386,6 +388,7 @@ std::vector<std::string> statePanelLines(const GameState& game) {
     if (!game.testPlay.copied.empty()) lines.push_back("copied " + game.testPlay.copied);
     if (game.testPlay.editing) {
         lines.push_back("F4 editing: drag a vertex  Ctrl+Z undo  Ctrl+Y redo");
+        lines.push_back(problemCountLine(game));
         if (!game.testPlay.editProblem.empty())
             lines.push_back("refused: " + wrapped(game.testPlay.editProblem, problemLineChars));
     }
@@ -433,7 +436,7 @@ std::string clickMouse(GameState& game, int32_t x, int32_t y) {
 
 std::string testPlayViewKey(const GameState& game) {
     std::string key;
-    if (overlayShown(game)) key += "overlay\n";
+    if (overlayShown(game)) key += "overlay\n" + editMarksKey(game);
     // The panel's lines change between ticks too, as the mouse moves over a paused game.
     if (game.testPlay.panel) {
         key += "panel\n";

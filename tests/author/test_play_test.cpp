@@ -335,10 +335,11 @@ TEST(TestPlayEdit, ThePanelSaysTheEditModeIsOnAndWhyTheLastChangeWasRefused) {
         std::vector<std::string> added;  // the lines after the panel's own
     };
     const std::string editing = "F4 editing: drag a vertex  Ctrl+Z undo  Ctrl+Y redo";
+    const std::string counts = "problems: 0 on this screen, 0 in the world";
     const Case cases[] = {
         {false, "media/BigMapData.xml changed", {}},
-        {true, "", {editing}},
-        {true, "media/BigMapData.xml changed", {editing, "refused: media/BigMapData.xml changed"}},
+        {true, "", {editing, counts}},
+        {true, "media/BigMapData.xml changed", {editing, counts, "refused: media/BigMapData.xml changed"}},
     };
     for (const Case& c : cases) {
         auto game = std::make_unique<GameState>();
