@@ -10,6 +10,7 @@
 
 #include "author/arena_edit.h"
 #include "author/screen_problems.h"
+#include "author/test_play.h"
 #include "author/world_check.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
@@ -149,6 +150,18 @@ TEST(ScreenProblems, ADraggedArenaPointIsWrittenToItsBossAloneAndRefusedOverAnot
     EXPECT_EQ(game->testPlay.editProblem, "media/BossData.xml changed since it was read: reload (F5) first");
     EXPECT_EQ(game->testPlay.arenas[0].x, 300);
     EXPECT_EQ(readTextFile("media/BossData.xml"), moved);
+}
+
+// The game is frozen while editing, so no tick repaints the window: what the view shows must say when the mouse
+// moves a held vertex or arena point, or comes over a mark.
+TEST(ScreenProblems, TheViewChangesAsTheMouseMovesWhileEditing) {
+    auto game = std::make_unique<GameState>();
+    game->scene = sceneField;
+    game->testPlay.editing = true;
+    pointMouse(*game, true, 100, 100);
+    const std::string before = testPlayViewKey(*game);
+    pointMouse(*game, true, 120, 100);
+    EXPECT_NE(testPlayViewKey(*game), before);
 }
 
 // A failed reload asks the validator for its first error while the game runs: that check leaves the game's audio
