@@ -10,6 +10,8 @@
 
 #include "app/language.h"
 #include "app/user_folders.h"
+#include "author/arena_edit.h"
+#include "author/screen_problems.h"
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "core/view_geometry.h"
@@ -218,17 +220,19 @@ void editMouse(GameState& game, Controls& controls, const WindowEvent& event) {
     if (event.kind == WindowEventKind::mouseDown && event.onPicture) {
         controls.editPressX = event.x;
         controls.editPressY = event.y;
-        pressVertex(game, event.x, event.y);
+        // A boss's arena point is picked up before a vertex under it, as the runner's drag does.
+        if (!pressArena(game, event.x, event.y)) pressVertex(game, event.x, event.y);
         return;
     }
-    if (event.kind != WindowEventKind::mouseUp || testPlay.dragArea < 0) return;
+    if (event.kind != WindowEventKind::mouseUp || (testPlay.dragArea < 0 && testPlay.dragArena < 0)) return;
     // What is held stays at the last point of the map view the mouse was over: the runner's drag ends there.
     const bool whole = testPlay.dragWhole;
     const std::string to = std::to_string(controls.editMouseX) + " " + std::to_string(controls.editMouseY);
     recordEdit(controls.recording, "drag " + std::to_string(controls.editPressX) + " " +
                                        std::to_string(controls.editPressY) + " " + to + (event.shift ? " shift" : ""));
-    const bool written = releaseVertex(game, controls.edits, event.onPicture ? event.x : -1,
-                                       event.onPicture ? event.y : -1);
+    const int32_t x = event.onPicture ? event.x : -1, y = event.onPicture ? event.y : -1;
+    const bool written = testPlay.dragArena >= 0 ? releaseArena(game, controls.edits, x, y)
+                                                 : releaseVertex(game, controls.edits, x, y);
     // A point inside the area just selected or moved, for the recording's area-delete.
     if (whole) {
         controls.selectedAtX = controls.editMouseX;
@@ -239,7 +243,8 @@ void editMouse(GameState& game, Controls& controls, const WindowEvent& event) {
 
 // The mouse is the authors' only: in test-play it shows the map point under it in the F9 panel, and a left click
 // copies that point as the map file writes it. A player's game never sees it.
-// While editing, the left button drags a vertex instead: pressed near it, moved, let go where it is to stand.
+// While editing, the left button drags a boss's arena point or a vertex instead (the arena point first): pressed
+// near it, moved, let go where it is to stand.
 void handleMouse(GameState& game, Controls& controls, const WindowEvent& event) {
     if (!controls.testPlay) return;
     if (event.kind == WindowEventKind::mouseMove) {
@@ -249,7 +254,10 @@ void handleMouse(GameState& game, Controls& controls, const WindowEvent& event) 
             controls.editMouseX = event.x;
             controls.editMouseY = event.y;
         }
-        if (event.onPicture) moveVertex(game, event.x, event.y);
+        if (event.onPicture) {
+            moveArena(game, event.x, event.y);
+            moveVertex(game, event.x, event.y);
+        }
         return pointMouse(game, event.onPicture, event.x, event.y);
     }
     if (game.testPlay.editing) return editMouse(game, controls, event);
@@ -602,6 +610,7 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
         releaseEverything(game, controls);
         setEditing(game, !game.testPlay.editing);
         recordEdit(controls.recording, game.testPlay.editing ? "edit on" : "edit off");
+        checkEditedScreen(game);
         pauseMusic(controls.paused || game.testPlay.editing || game.windowInactive == 1);
         break;
     case PlayerCommand::none: break;
@@ -617,6 +626,7 @@ void reloadWorldNow(GameState& game, Controls& controls, bool recorded) {
         std::cerr << "quorvath: reload: " << diagnosticLine(problem) << "\n";
         return;
     }
+    checkEditedScreen(game);
     showNote(game, "再読み込みしました");
 }
 

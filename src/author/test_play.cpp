@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "author/area_overlay.h"
+#include "author/screen_problems.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
@@ -80,9 +81,9 @@ bool loadsQuietly(const std::function<bool()>& load, std::string& box) {
 
 // The validator's first error says where and why better than a loader's box: its first in the file that failed to
 // load, else its first anywhere (the map's NPC names a picture the list lacks: the list's loader fails); the
-// fallback stands when it finds none.
+// fallback stands when it finds none. The game is running: the check leaves its audio device (and music) alone.
 Diagnostic firstErrorIn(const std::string& file, const Diagnostic& fallback) {
-    const std::vector<Diagnostic> found = checkWorld();
+    const std::vector<Diagnostic> found = checkWorld(CheckDepth::inGame);
     for (const Diagnostic& error : found) {
         if (error.error && error.file == file) return error;
     }
@@ -246,6 +247,7 @@ void drawOverlay(GameState& game, Canvas& canvas) {
             }
         }
         drawEditShapes(game, canvas);
+        drawEditMarks(game, canvas, offsetX, offsetY);
     }
     clipCanvas(canvas, 0, 0, 0, 0);
 }
@@ -447,6 +449,7 @@ std::vector<std::string> statePanelLines(const GameState& game) {
     if (game.testPlay.editing) {
         lines.push_back("F4 editing: drag a vertex  Ctrl+Z undo  Ctrl+Y redo");
         lines.push_back("right click/Del delete  N new area  Shift grid");
+        lines.push_back(problemCountLine(game));
         if (!game.testPlay.editProblem.empty())
             lines.push_back("refused: " + wrapped(game.testPlay.editProblem, problemLineChars));
     }
@@ -511,7 +514,7 @@ std::string clickMouse(GameState& game, int32_t x, int32_t y) {
 
 std::string testPlayViewKey(const GameState& game) {
     std::string key;
-    if (overlayShown(game)) key += "overlay\n";
+    if (overlayShown(game)) key += "overlay\n" + editMarksKey(game);
     // The panel's lines change between ticks too, as the mouse moves over a paused game.
     if (game.testPlay.panel) {
         key += "panel\n";

@@ -124,10 +124,12 @@ struct FlagUse {
 
 class Checker {
 public:
+    explicit Checker(CheckDepth depth = CheckDepth::whole) : depth_(depth) {}
     std::vector<Diagnostic> run();
     std::vector<FlagUseReport> flagReport() const;
 
 private:
+    CheckDepth depth_;
     std::vector<Diagnostic> found_;
     std::vector<TextToDraw> texts_;
     WorldRules rules_;
@@ -174,8 +176,8 @@ private:
     void checkTexts();
 };
 
-// The first two edges of a polygon that cross each other (edge k runs from vertex k to the next), other than
-// neighbours, which share a vertex. Edges that only touch at an end or lie on one line do not count.
+}  // namespace
+
 std::optional<std::pair<int32_t, int32_t>> firstCrossing(const Polygon& polygon) {
     const auto& v = polygon.vertices;
     const auto n = static_cast<int32_t>(v.size());
@@ -193,6 +195,8 @@ std::optional<std::pair<int32_t, int32_t>> firstCrossing(const Polygon& polygon)
     }
     return std::nullopt;
 }
+
+namespace {
 
 // The marks a world's text may hold, {sell:name}, {sell:price} and {key:ACTION}, are known; any other mark, or a
 // key of an action the settings do not have, would be drawn as written. Each is reported at its text; then the key
@@ -342,10 +346,22 @@ std::optional<PictureVerdict> Checker::checkPictureFile(const char* file, int32_
     if (known == pictures_.end()) {
         PictureVerdict verdict;
         std::string refusal;
-        const Picture picture = decodePictureFile(opened, &refusal);
-        verdict.loads = pictureLoaded(picture);
-        verdict.width = pictureWidth(picture);
-        verdict.height = pictureHeight(picture);
+        if (depth_ == CheckDepth::records) {
+            // The edit mode's check takes the size the header declares, and the game's limits on it, as decoded.
+            verdict.loads = readPictureSize(opened, verdict.width, verdict.height);
+            if (verdict.loads && (verdict.width > pictureSideLimit || verdict.height > pictureSideLimit ||
+                                  int64_t{verdict.width} * verdict.height > picturePixelLimit)) {
+                verdict.loads = false;
+                refusal = "the picture is " + std::to_string(verdict.width) + " x " + std::to_string(verdict.height) +
+                          " pixels, beyond the game's limit";
+            }
+        } else {
+            const Picture picture = decodePictureFile(opened, &refusal);
+            verdict.loads = pictureLoaded(picture);
+            verdict.width = pictureWidth(picture);
+            verdict.height = pictureHeight(picture);
+        }
+        if (!verdict.loads) verdict.width = verdict.height = 0;
         if (!refusal.empty())
             verdict.problem = "the game does not load it: " + refusal;
         else if (!verdict.loads)
@@ -1053,6 +1069,11 @@ private:
 // Each track is opened and decoded as the game's start-up does, on the silent audio driver; one the game cannot
 // decode stops the start-up with its sound error.
 void Checker::checkTracks() {
+    // Within a running game the audio device is the game's: starting the check's own would close it.
+    if (depth_ == CheckDepth::inGame) {
+        for (const auto& [name, file] : rules_.tracks) locateFile("pict", 0, file, true, PathNamer::game);
+        return;
+    }
     const bool audio = startAudio(true);
     if (!audio)
         warning("pict", 0,
@@ -1150,10 +1171,14 @@ std::vector<Diagnostic> Checker::run() {
     checkFlagUses();
     checkNpcsCanBeTalkedTo();
     checkReachable();
-    checkFixedFiles();
-    checkTracks();
+    // The edit mode's check decodes nothing and measures no text.
+    const bool decodes = depth_ != CheckDepth::records;
+    if (decodes) {
+        checkFixedFiles();
+        checkTracks();
+    }
     checkTextMarks(texts_, found_);
-    checkTexts();
+    if (decodes) checkTexts();
     return found_;
 }
 
@@ -1225,9 +1250,10 @@ std::vector<std::string> missingSoundEffectFiles() {
     return missing;
 }
 
-std::vector<Diagnostic> checkWorld() {
-    Checker checker;
+std::vector<Diagnostic> checkWorld(CheckDepth depth) {
+    Checker checker(depth);
     std::vector<Diagnostic> found = checker.run();
+    if (depth == CheckDepth::records) return found;
     // The world's translations are checked against the texts the world has now.
     for (Diagnostic& problem : checkCatalogues(worldTexts())) found.push_back(std::move(problem));
     return found;

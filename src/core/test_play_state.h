@@ -3,6 +3,29 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// A problem the validator finds on the screen being edited, and what it concerns there: "screen" (the screen
+// itself), "area", "npc" or "door" (of area `area`), or "arena" (the arena point of boss `boss`, in area `area`).
+struct ScreenProblem {
+    std::string what;
+    int32_t area = -1;
+    int32_t boss = -1;
+    bool error = true;  // false: a warning
+    std::string file;   // as the validator names it, with the line
+    int32_t line = 0;
+    std::string text;
+};
+
+// The arena point of a boss the current screen places, as the boss list has it (fileX, fileY) and where the edit
+// mode shows it (x, y: elsewhere only while it is dragged).
+struct ArenaMark {
+    int32_t boss = -1;
+    int32_t area = -1;
+    std::string name;
+    int32_t x = 0, y = 0;
+    int32_t fileX = 0, fileY = 0;
+};
 
 #include "platform/polygon.h"
 
@@ -35,4 +58,10 @@ struct TestPlay {
     // the edit panel shows and what the keys that change a whole area act on
     int32_t selectedArea = -1;
     std::string editProblem;
+    // The validator's problems of the current screen and the count of the whole world's, found on entering the edit
+    // mode and after every change or reload; the screen's arena points and the one being dragged (-1 for none)
+    std::vector<ScreenProblem> problems;
+    int32_t worldProblems = 0;
+    std::vector<ArenaMark> arenas;
+    int32_t dragArena = -1;
 };

@@ -347,10 +347,11 @@ TEST(TestPlayEdit, ThePanelSaysTheEditModeIsOnAndWhyTheLastChangeWasRefused) {
     };
     const std::string editing = "F4 editing: drag a vertex  Ctrl+Z undo  Ctrl+Y redo";
     const std::string keys = "right click/Del delete  N new area  Shift grid";
+    const std::string counts = "problems: 0 on this screen, 0 in the world";
     const Case cases[] = {
         {false, "media/BigMapData.xml changed", {}},
-        {true, "", {editing, keys}},
-        {true, "media/BigMapData.xml changed", {editing, keys, "refused: media/BigMapData.xml changed"}},
+        {true, "", {editing, keys, counts}},
+        {true, "media/BigMapData.xml changed", {editing, keys, counts, "refused: media/BigMapData.xml changed"}},
     };
     for (const Case& c : cases) {
         auto game = std::make_unique<GameState>();

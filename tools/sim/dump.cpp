@@ -228,6 +228,30 @@ template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
     v("newArea", &TestPlay::newArea);
     v("selectedArea", &TestPlay::selectedArea);
     v("editProblem", &TestPlay::editProblem);
+    v("problems", &TestPlay::problems);
+    v("worldProblems", &TestPlay::worldProblems);
+    v("arenas", &TestPlay::arenas);
+    v("dragArena", &TestPlay::dragArena);
+}
+
+template <class V> constexpr void fields(V& v, RecordType<ScreenProblem>) {
+    v("what", &ScreenProblem::what);
+    v("area", &ScreenProblem::area);
+    v("boss", &ScreenProblem::boss);
+    v("error", &ScreenProblem::error);
+    v("file", &ScreenProblem::file);
+    v("line", &ScreenProblem::line);
+    v("text", &ScreenProblem::text);
+}
+
+template <class V> constexpr void fields(V& v, RecordType<ArenaMark>) {
+    v("boss", &ArenaMark::boss);
+    v("area", &ArenaMark::area);
+    v("name", &ArenaMark::name);
+    v("x", &ArenaMark::x);
+    v("y", &ArenaMark::y);
+    v("fileX", &ArenaMark::fileX);
+    v("fileY", &ArenaMark::fileY);
 }
 
 // The record's parts, each with its own list; the record's list names the parts.
@@ -366,6 +390,8 @@ static_assert(listsEveryFieldOnce<EffectRecord>(), "EffectRecord: a field is mis
 static_assert(listsEveryFieldOnce<OptionsMenu>(), "OptionsMenu: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<Notes>(), "Notes: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<TestPlay>(), "TestPlay: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<ScreenProblem>(), "ScreenProblem: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<ArenaMark>(), "ArenaMark: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<PlayState>(), "PlayState: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<TickInput>(), "TickInput: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<SceneState>(), "SceneState: a field is missing from its list or listed twice");

@@ -16,6 +16,8 @@
 #include "app/language.h"
 #include "app/startup.h"
 #include "app/window_picture.h"
+#include "author/arena_edit.h"
+#include "author/screen_problems.h"
 #include "author/test_play.h"
 #include "author/world_edit.h"
 #include "calls.h"
@@ -184,11 +186,28 @@ struct Runner {
     void reportEdit(bool written) {
         if (written) {
             Diagnostic problem;
-            if (!reloadWorld(game, problem))
+            if (reloadWorld(game, problem))
+                checkEditedScreen(game);
+            else
                 emit({{"reload",
                        {{"ok", false}, {"file", problem.file}, {"line", problem.line}, {"text", problem.text}}}});
         }
         emit({{"edit", {{"written", written}, {"problem", game.testPlay.editProblem}}}});
+    }
+
+    // The edit mode's problems of the current screen, as it shows them, and the whole world's count.
+    void emitProblems() {
+        json shown = json::array();
+        for (const ScreenProblem& problem : game.testPlay.problems)
+            shown.push_back({{"what", problem.what},
+                             {"area", problem.area},
+                             {"boss", problem.boss},
+                             {"error", problem.error},
+                             {"file", problem.file},
+                             {"line", problem.line},
+                             {"text", problem.text}});
+        emit({{"problems",
+               {{"screen", game.testPlay.problems.size()}, {"world", game.testPlay.worldProblems}, {"shown", shown}}}});
     }
 
     // Runs one command line (comment and blanks already gone); errors print and the run goes on.
@@ -371,6 +390,11 @@ struct Runner {
             if (!wantArgs(1, 1)) return;
             if (args[0] != "on" && args[0] != "off") return badArgument(args[0]);
             setEditing(game, args[0] == "on");
+            checkEditedScreen(game);
+        } else if (command == "problems") {
+            if (!wantArgs(0, 0)) return;
+            if (!game.testPlay.editing) return emitError("problems: the edit mode is off (edit on)");
+            emitProblems();
         } else if (command == "drag") {
             // Test-play's left button pressed at the first point, the mouse moved to the second and let go there
             // (with Shift held, on the grid): a vertex, a new vertex on an edge, or a whole area.
@@ -381,13 +405,15 @@ struct Runner {
             if (!game.testPlay.editing) return emitError("drag: the edit mode is off (edit on)");
             pointMouse(game, true, from[0], from[1]);
             game.testPlay.grid = args.size() == 5;
-            if (!pressVertex(game, from[0], from[1])) {
+            // As in the window, a boss's arena point is picked up before a vertex.
+            if (!pressArena(game, from[0], from[1]) && !pressVertex(game, from[0], from[1])) {
                 game.testPlay.grid = false;
-                return emitError("drag: no vertex, edge or area at (" + args[0] + ", " + args[1] + ")");
+                return emitError("drag: no arena point, vertex, edge or area at (" + args[0] + ", " + args[1] + ")");
             }
+            moveArena(game, to[0], to[1]);
             moveVertex(game, to[0], to[1]);
             pointMouse(game, true, to[0], to[1]);
-            reportEdit(releaseVertex(game, edits, to[0], to[1]));
+            reportEdit(releaseArena(game, edits, to[0], to[1]) || releaseVertex(game, edits, to[0], to[1]));
             game.testPlay.grid = false;
         } else if (command == "rightclick" || command == "area-delete") {
             // The right button on a vertex deletes it; area-delete presses inside an area and presses Delete.
@@ -429,6 +455,7 @@ struct Runner {
             if (!wantArgs(0, 0)) return;
             Diagnostic problem;
             if (reloadWorld(game, problem)) {
+                checkEditedScreen(game);
                 emit({{"reload", {{"ok", true}}}});
             } else {
                 emit({{"reload",
