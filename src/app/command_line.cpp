@@ -297,6 +297,8 @@ std::string usageText() {
             "With --test-play:\n"
             "  F3 areas over the map, F9 state panel, F5 reload the world, Ctrl held walk through borders,\n"
             "  F4 edit mode (the game frozen; drag an area's vertex, Ctrl+Z undo, Ctrl+Y redo)\n"
+            "  while editing: click in an area for its panel (level, enemies, NPC picture, door),\n"
+            "  drag a door's reset point, P a new NPC at the mouse from the list of pictures\n"
             "\nThe saved game (gamedat.xml) is kept in the world folder when the game can write there,\n"
             "else in $XDG_DATA_HOME/quorvath/ (by default ~/.local/share/quorvath/), one folder per world.\n";
     return text.str();

@@ -9,6 +9,7 @@
 
 #include "app/language.h"
 #include "app/user_folders.h"
+#include "author/edit_panel.h"
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "game/frame_tick.h"
@@ -117,6 +118,11 @@ bool undoOrRedo(GameState& game, Controls& controls, const WindowEvent& event) {
 
 void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
     if (undoOrRedo(game, controls, event)) return;
+    // P while editing: the NPC pictures to put a new NPC down at the mouse.
+    if (controls.testPlay && game.testPlay.editing && event.value == vkP) {
+        if (event.kind == WindowEventKind::keyDown && !event.repeat) openNewNpcList(game);
+        return;
+    }
     if (controls.testPlay && event.value == vkControl) {
         setWalkThrough(game, controls, event.kind == WindowEventKind::keyDown);
         return;
@@ -151,18 +157,25 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
 
 // The mouse is the authors' only: in test-play it shows the map point under it in the F9 panel, and a left click
 // copies that point as the map file writes it. A player's game never sees it.
-// While editing, the left button drags a vertex instead: pressed near it, moved, let go where it is to stand.
+// While editing, the left button works the edit panel or drags a door's reset point or a vertex instead: pressed
+// near it, moved, let go where it is to stand; the wheel scrolls the panel's list.
 void handleMouse(GameState& game, Controls& controls, const WindowEvent& event) {
     if (!controls.testPlay) return;
     if (event.kind == WindowEventKind::mouseMove) {
-        if (event.onPicture) moveVertex(game, event.x, event.y);
+        if (event.onPicture) moveEdit(game, event.x, event.y);
         return pointMouse(game, event.onPicture, event.x, event.y);
+    }
+    if (event.kind == WindowEventKind::mouseWheel) {
+        if (game.testPlay.editing && event.onPicture) scrollEditPanel(game, event.x, event.y, event.amount);
+        return;
     }
     if (event.value != leftButton) return;
     if (game.testPlay.editing) {
-        if (event.kind == WindowEventKind::mouseDown && event.onPicture) pressVertex(game, event.x, event.y);
+        if (event.kind == WindowEventKind::mouseDown && event.onPicture &&
+            pressEdit(game, controls.edits, event.x, event.y) == EditPress::written)
+            reloadWorldNow(game, controls);
         if (event.kind == WindowEventKind::mouseUp &&
-            releaseVertex(game, controls.edits, event.onPicture ? event.x : -1, event.onPicture ? event.y : -1))
+            releaseEdit(game, controls.edits, event.onPicture ? event.x : -1, event.onPicture ? event.y : -1))
             reloadWorldNow(game, controls);
         return;
     }
@@ -460,7 +473,8 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
     case WindowEventKind::quit: controls.quit = true; break;
     case WindowEventKind::mouseMove:
     case WindowEventKind::mouseDown:
-    case WindowEventKind::mouseUp: handleMouse(game, controls, event); break;
+    case WindowEventKind::mouseUp:
+    case WindowEventKind::mouseWheel: handleMouse(game, controls, event); break;
     case WindowEventKind::none: break;
     }
 }
@@ -512,7 +526,7 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
     case PlayerCommand::toggleEdit:
         // The edit mode freezes the game as the pause does: nothing held walks on under it.
         releaseEverything(game, controls);
-        setEditing(game, !game.testPlay.editing);
+        switchEditing(game, !game.testPlay.editing);
         pauseMusic(controls.paused || game.testPlay.editing || game.windowInactive == 1);
         break;
     case PlayerCommand::none: break;

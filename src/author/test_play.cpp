@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "author/area_overlay.h"
+#include "author/edit_lists.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
 #include "combat/weapons.h"
@@ -325,6 +326,8 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
         game.currentArea = next.currentArea;
     }
     game.testPlay.problem.clear();
+    // The edit panel's lists and markers say what the files now say.
+    if (game.testPlay.editing) readEditLists(game);
     return true;
 }
 

@@ -16,6 +16,8 @@
 #include "app/language.h"
 #include "app/startup.h"
 #include "app/window_picture.h"
+#include "author/edit_panel.h"
+#include "author/edit_things.h"
 #include "author/test_play.h"
 #include "author/world_edit.h"
 #include "calls.h"
@@ -188,6 +190,36 @@ struct Runner {
                        {{"ok", false}, {"file", problem.file}, {"line", problem.line}, {"text", problem.text}}}});
         }
         emit({{"edit", {{"written", written}, {"problem", game.testPlay.editProblem}}}});
+    }
+
+    // A click while editing is the left button pressed and let go at the point, as in the window: on the edit panel,
+    // a reset marker, a vertex or inside an area (which selects it). Only a written change answers.
+    void editClick(int32_t x, int32_t y) {
+        pointMouse(game, true, x, y);
+        const EditPress press = pressEdit(game, edits, x, y);
+        if (press == EditPress::written) return reportEdit(true);
+        releaseEdit(game, edits, x, y);
+    }
+
+    // area level|enemynum|picture|next N, area addenemy KIND, area removeenemy INDEX, pick npc PICTURE: the edit
+    // panel's changes of the selected area, and a new NPC at the mouse.
+    void editThing(const std::string& command, const std::string& what, const std::string& valueText) {
+        int64_t value = 0;
+        if (!parseInteger(valueText, value) || value < -1000000 || value > 1000000)
+            return emitError(command + ": bad argument \"" + valueText + "\"");
+        const auto n = static_cast<int32_t>(value);
+        if (command == "area" && (what == "level" || what == "enemynum"))
+            return reportEdit(setAreaNumber(game, edits, what, n));
+        if (command == "area" && what == "picture") return reportEdit(setNpcPicture(game, edits, n));
+        if (command == "area" && what == "next") return reportEdit(setDoorTarget(game, edits, n));
+        if (command == "area" && what == "addenemy") return reportEdit(addEnemyKind(game, edits, n));
+        if (command == "area" && what == "removeenemy") return reportEdit(removeEnemyKind(game, edits, n));
+        if (command == "pick" && what == "npc") {
+            if (!openNewNpcList(game)) return emitError("pick: the mouse is not over the map (mouse X Y)");
+            game.testPlay.editList = listNone;
+            return reportEdit(addNpcArea(game, edits, n, game.testPlay.newNpcX, game.testPlay.newNpcY));
+        }
+        emitError(command + ": bad argument \"" + what + "\"");
     }
 
     // Runs one command line (comment and blanks already gone); errors print and the run goes on.
@@ -365,11 +397,12 @@ struct Runner {
             int32_t point[2] = {0, 0};
             if (!pictureArgs(0, point)) return;
             if (command == "mouse") return pointMouse(game, true, point[0], point[1]);
+            if (game.testPlay.editing) return editClick(point[0], point[1]);
             clickMouse(game, point[0], point[1]);
         } else if (command == "edit") {
             if (!wantArgs(1, 1)) return;
             if (args[0] != "on" && args[0] != "off") return badArgument(args[0]);
-            setEditing(game, args[0] == "on");
+            switchEditing(game, args[0] == "on");
         } else if (command == "drag") {
             // Test-play's left button pressed at the first point, the mouse moved to the second and let go there.
             if (!wantArgs(4, 4)) return;
@@ -377,12 +410,24 @@ struct Runner {
             if (!pictureArgs(0, from) || !pictureArgs(2, to)) return;
             if (!game.testPlay.editing) return emitError("drag: the edit mode is off (edit on)");
             pointMouse(game, true, from[0], from[1]);
-            if (!pressVertex(game, from[0], from[1]))
-                return emitError("drag: no vertex within " + std::to_string(vertexReach) + " pixels of (" + args[0] +
-                                 ", " + args[1] + ")");
-            moveVertex(game, to[0], to[1]);
+            if (!pressResetMarker(game, from[0], from[1]) && !pressVertex(game, from[0], from[1]))
+                return emitError("drag: no door's reset point or vertex within reach of (" + args[0] + ", " + args[1] +
+                                 ")");
+            moveEdit(game, to[0], to[1]);
             pointMouse(game, true, to[0], to[1]);
-            reportEdit(releaseVertex(game, edits, to[0], to[1]));
+            reportEdit(releaseEdit(game, edits, to[0], to[1]));
+        } else if (command == "area" || command == "pick") {
+            if (!wantArgs(2, 2)) return;
+            if (!game.testPlay.editing) return emitError(command + ": the edit mode is off (edit on)");
+            editThing(command, args[0], args[1]);
+        } else if (command == "wheel") {
+            // The wheel turned over the picture's point, up positive.
+            if (!wantArgs(3, 3)) return;
+            int32_t point[2] = {0, 0};
+            int64_t steps = 0;
+            if (!pictureArgs(0, point)) return;
+            if (!parseInteger(args[2], steps) || steps < -100 || steps > 100) return badArgument(args[2]);
+            scrollEditPanel(game, point[0], point[1], static_cast<int32_t>(steps));
         } else if (command == "undo" || command == "redo") {
             if (!wantArgs(0, 0)) return;
             if (!game.testPlay.editing) return emitError(command + ": the edit mode is off (edit on)");
