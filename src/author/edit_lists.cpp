@@ -12,20 +12,12 @@ void readEditLists(GameState& game) {
     testPlay.screenNames.clear();
     testPlay.npcPictureNames.clear();
     testPlay.enemyKindNames.clear();
-    testPlay.markers.clear();
+    testPlay.resetMarkers.clear();
     testPlay.areaEnemies.clear();
     for (size_t s = 0; s < world.map.entries.size(); ++s) {
         const ScreenData& screen = world.map.entries[s];
         testPlay.screenNames.push_back(screen.name.text);
         if (static_cast<int32_t>(s) == game.currentMap) {
-            for (size_t a = 0; a < screen.areas.size(); ++a) {
-                // The game uses an area's first boss only; its arena point is the boss's entry's gx, gy.
-                const std::vector<BossPlacement>& bosses = screen.areas[a].bosses;
-                const int32_t num = bosses.empty() ? -1 : bosses.front().num.number();
-                if (num < 0 || static_cast<size_t>(num) >= world.bosses.entries.size()) continue;
-                const BossData& boss = world.bosses.entries[static_cast<size_t>(num)];
-                testPlay.markers.push_back({true, num, static_cast<int32_t>(a), boss.gx.number(), boss.gy.number()});
-            }
             for (const AreaData& area : screen.areas) {
                 std::string types;
                 for (const EnemyPlacement& enemy : area.enemies)
@@ -37,8 +29,8 @@ void readEditLists(GameState& game) {
             // The game uses an area's first door only.
             const std::vector<DoorData>& doors = screen.areas[a].doors;
             if (doors.empty() || doors.front().next.number() != game.currentMap) continue;
-            testPlay.markers.push_back({false, static_cast<int32_t>(s), static_cast<int32_t>(a),
-                                        doors.front().resetx.number(), doors.front().resety.number()});
+            testPlay.resetMarkers.push_back({static_cast<int32_t>(s), static_cast<int32_t>(a),
+                                             doors.front().resetx.number(), doors.front().resety.number()});
         }
     }
     for (const NpcPictureData& picture : world.npcPictures.entries)

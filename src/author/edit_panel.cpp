@@ -21,7 +21,7 @@ namespace {
 constexpr int32_t panelWidth = 290, rowHeight = 20, padding = 6, margin = 8;
 constexpr int32_t smallButton = 22, wideButton = 64;
 constexpr uint32_t panelColour = 0xD8182028, buttonColour = 0xFF405470, ink = 0xFFFFFFFF, dimInk = 0xFFB8C4D0,
-                   markerColour = 0xFF40E0FF, arenaColour = 0xFFFF60C0, heldMarkerColour = 0xFFFF9020;
+                   markerColour = 0xFF40E0FF, heldMarkerColour = 0xFFFF9020;
 
 struct Layout {
     std::vector<PanelItem> items{PanelItem{}};
@@ -210,7 +210,7 @@ void switchEditing(GameState& game, bool on) {
     TestPlay& testPlay = game.testPlay;
     testPlay.editList = listNone;
     testPlay.listScroll = 0;
-    testPlay.heldMarker = -1;
+    testPlay.resetDoorScreen = testPlay.resetDoorArea = -1;
     if (on) readEditLists(game);
 }
 
@@ -249,10 +249,10 @@ std::string editViewKey(const GameState& game) {
     std::string key = "edit\n";
     for (const PanelItem& item : editPanelItems(game))
         key += std::to_string(item.box.x) + "," + std::to_string(item.box.y) + " " + item.text + "\n";
-    for (const PointMarker& marker : game.testPlay.markers)
+    for (const ResetMarker& marker : game.testPlay.resetMarkers)
         key += std::to_string(marker.x) + "," + std::to_string(marker.y) + "\n";
-    if (game.testPlay.heldMarker >= 0)
-        key += std::to_string(game.testPlay.markerX) + "," + std::to_string(game.testPlay.markerY) + "\n";
+    if (game.testPlay.resetDoorScreen >= 0)
+        key += std::to_string(game.testPlay.resetX) + "," + std::to_string(game.testPlay.resetY) + "\n";
     return key;
 }
 
@@ -261,18 +261,16 @@ void drawEditView(GameState& game, Canvas& canvas) {
     if (!testPlay.editing) return;
     const int32_t offsetX = mapViewHeroX - game.heroX, offsetY = mapViewHeroY - game.heroY;
     clipCanvas(canvas, 0, 0, mapViewSize, mapViewSize);
-    for (size_t m = 0; m < testPlay.markers.size(); ++m) {
-        const PointMarker& marker = testPlay.markers[m];
-        const bool held = static_cast<int32_t>(m) == testPlay.heldMarker;
-        const int32_t x = (held ? testPlay.markerX : marker.x) + offsetX;
-        const int32_t y = (held ? testPlay.markerY : marker.y) + offsetY;
-        // A marker outside the view is not drawn: the author walks there first.
+    for (const ResetMarker& marker : testPlay.resetMarkers) {
+        const bool held = marker.screen == testPlay.resetDoorScreen && marker.area == testPlay.resetDoorArea;
+        const int32_t x = (held ? testPlay.resetX : marker.x) + offsetX,
+                      y = (held ? testPlay.resetY : marker.y) + offsetY;
+        // A marker outside the view is not drawn: the author scrolls to it by walking.
         if (x < 0 || y < 0 || x >= mapViewSize || y >= mapViewSize) continue;
-        const uint32_t colour = held ? heldMarkerColour : marker.arena ? arenaColour : markerColour;
-        fillEllipse(canvas, static_cast<float>(x - 5), static_cast<float>(y - 5), 10, 10, colour);
-        drawOutlinedText(canvas, game.smallFont,
-                         (marker.arena ? "arena of boss " : "door ") + std::to_string(marker.number), x + 7, y - 8,
-                         colour);
+        fillEllipse(canvas, static_cast<float>(x - 5), static_cast<float>(y - 5), 10, 10,
+                    held ? heldMarkerColour : markerColour);
+        drawOutlinedText(canvas, game.smallFont, "door " + std::to_string(marker.screen), x + 7, y - 8,
+                         held ? heldMarkerColour : markerColour);
     }
     const std::vector<PanelItem> items = editPanelItems(game);
     for (size_t i = 0; i < items.size(); ++i) {
@@ -300,7 +298,7 @@ EditPress pressEdit(GameState& game, EditHistory& history, int32_t x, int32_t y)
             return item != nullptr && act(game, history, *item) ? EditPress::written : EditPress::taken;
         }
     }
-    if (pressMarker(game, x, y)) return EditPress::taken;
+    if (pressResetMarker(game, x, y)) return EditPress::taken;
     if (pressVertex(game, x, y)) return EditPress::taken;
     // Of several areas holding the point, the last is taken: an NPC's box or a door lies over the ground around it.
     int32_t mapX = 0, mapY = 0;
@@ -315,12 +313,12 @@ EditPress pressEdit(GameState& game, EditHistory& history, int32_t x, int32_t y)
 }
 
 void moveEdit(GameState& game, int32_t x, int32_t y) {
-    moveMarker(game, x, y);
+    moveResetMarker(game, x, y);
     moveVertex(game, x, y);
 }
 
 bool releaseEdit(GameState& game, EditHistory& history, int32_t x, int32_t y) {
-    if (game.testPlay.heldMarker >= 0) return releaseMarker(game, history, x, y);
+    if (game.testPlay.resetDoorScreen >= 0) return releaseResetMarker(game, history, x, y);
     return releaseVertex(game, history, x, y);
 }
 

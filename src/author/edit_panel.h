@@ -1,8 +1,8 @@
 // The edit mode's panel and markers, drawn over the map view by our own drawing with the world's font: the selected
 // area's level, enemy count, enemy kinds, NPC picture and door, changed with the mouse, with lists of the world's
-// enemy kinds, NPC pictures and screens to choose from; the reset points of the doors leading to the screen shown
-// and the arena points of the bosses it places, dragged to move them; P opens the list of NPC pictures to put a new NPC
-// down at the mouse. The window's picture and the controls call it, and the headless runner clicks it.
+// enemy kinds, NPC pictures and screens to choose from; the reset points of the doors leading to the screen shown,
+// dragged to move them; P opens the list of NPC pictures to put a new NPC down at the mouse. The window's picture
+// and the controls call it, and the headless runner clicks it.
 #pragma once
 
 #include <cstdint>
@@ -52,13 +52,12 @@ void switchEditing(GameState& game, bool on);
 std::vector<PanelItem> editPanelItems(const GameState& game);
 // What the panel and the markers show now, for the window's repaint; empty when not editing.
 std::string editViewKey(const GameState& game);
-// Draws the markers of reset and arena points inside the map view, then the panel.
+// Draws the reset markers inside the map view, then the panel.
 void drawEditView(GameState& game, Canvas& canvas);
 
 enum class EditPress { missed, taken, written };
 // The left button pressed at the picture's point (x, y) while editing: on the panel it acts (written when a file
-// changed: the caller then reloads the world); else it picks up a marker or a vertex, or selects the last area
-// holding the point.
+// changed: the caller then reloads the world); else it picks up a reset marker, a vertex or selects an area.
 EditPress pressEdit(GameState& game, EditHistory& history, int32_t x, int32_t y);
 // The mouse moved with the button held: the marker or vertex picked up follows.
 void moveEdit(GameState& game, int32_t x, int32_t y);

@@ -286,65 +286,48 @@ bool addNpcArea(GameState& game, EditHistory& history, int32_t imageId, int32_t 
     return addArea(game, history, markup);
 }
 
-bool pressMarker(GameState& game, int32_t x, int32_t y) {
+bool pressResetMarker(GameState& game, int32_t x, int32_t y) {
     TestPlay& testPlay = game.testPlay;
     int32_t mapX = 0, mapY = 0;
-    testPlay.heldMarker = -1;
     if (!testPlay.editing || !mapPointUnder(game, x, y, mapX, mapY)) return false;
     int32_t nearest = markerReach * markerReach + 1;
-    for (size_t m = 0; m < testPlay.markers.size(); ++m) {
-        const PointMarker& marker = testPlay.markers[m];
+    testPlay.resetDoorScreen = testPlay.resetDoorArea = -1;
+    for (const ResetMarker& marker : testPlay.resetMarkers) {
         const int32_t dx = marker.x - mapX, dy = marker.y - mapY;
         if (dx * dx + dy * dy >= nearest) continue;
         nearest = dx * dx + dy * dy;
-        testPlay.heldMarker = static_cast<int32_t>(m);
-        testPlay.markerX = marker.x;
-        testPlay.markerY = marker.y;
+        testPlay.resetDoorScreen = marker.screen;
+        testPlay.resetDoorArea = marker.area;
+        testPlay.resetX = testPlay.resetFromX = marker.x;
+        testPlay.resetY = testPlay.resetFromY = marker.y;
     }
-    return testPlay.heldMarker >= 0;
+    return testPlay.resetDoorScreen >= 0;
 }
 
-void moveMarker(GameState& game, int32_t x, int32_t y) {
-    if (game.testPlay.heldMarker < 0) return;
-    mapPointUnder(game, x, y, game.testPlay.markerX, game.testPlay.markerY);
+void moveResetMarker(GameState& game, int32_t x, int32_t y) {
+    if (game.testPlay.resetDoorScreen < 0) return;
+    mapPointUnder(game, x, y, game.testPlay.resetX, game.testPlay.resetY);
 }
 
-bool releaseMarker(GameState& game, EditHistory& history, int32_t x, int32_t y) {
+bool releaseResetMarker(GameState& game, EditHistory& history, int32_t x, int32_t y) {
     TestPlay& testPlay = game.testPlay;
-    const auto held = static_cast<size_t>(testPlay.heldMarker);
-    if (testPlay.heldMarker < 0) return false;
-    moveMarker(game, x, y);
-    testPlay.heldMarker = -1;
-    // A reload while it was held may have read the markers anew.
-    if (held >= testPlay.markers.size()) return false;
-    const PointMarker from = testPlay.markers[held];
-    const int32_t toX = testPlay.markerX, toY = testPlay.markerY;
-    if (toX == from.x && toY == from.y) return false;
+    if (testPlay.resetDoorScreen < 0) return false;
+    moveResetMarker(game, x, y);
+    const auto screen = static_cast<size_t>(testPlay.resetDoorScreen),
+               area = static_cast<size_t>(testPlay.resetDoorArea);
+    const int32_t toX = testPlay.resetX, toY = testPlay.resetY;
+    testPlay.resetDoorScreen = testPlay.resetDoorArea = -1;
+    if (toX == testPlay.resetFromX && toY == testPlay.resetFromY) return false;
     const WorldModel world = readWorldModel();
-    const auto screen = static_cast<size_t>(from.arena ? game.currentMap : from.number);
-    const auto area = static_cast<size_t>(from.area);
-    // The door or the boss must still be where the marker came from, with the point it was picked up at.
-    if (!world.map.opened || screen >= world.map.entries.size() || area >= world.map.entries[screen].areas.size())
+    // The door must still lead here from where it stood, with the point the marker was picked up at.
+    if (!world.map.opened || screen >= world.map.entries.size() || area >= world.map.entries[screen].areas.size() ||
+        world.map.entries[screen].areas[area].doors.empty())
         return refuse(game, changedSince());
-    const AreaData& owner = world.map.entries[screen].areas[area];
-    if (from.arena) {
-        const auto num = static_cast<size_t>(from.number);
-        if (owner.bosses.empty() || owner.bosses.front().num.number() != from.number ||
-            num >= world.bosses.entries.size() || world.bosses.entries[num].gx.number() != from.x ||
-            world.bosses.entries[num].gy.number() != from.y)
-            return refuse(game, std::string(bossDataFile.name) + " changed since it was read: reload (F5) first");
-        std::vector<Spot> spots;
-        for (const BossData& boss : world.bosses.entries) spots.push_back(boss.at);
-        const XmlElementAt element = elementAt(spots, num, "boss");
-        return writeEdit(game, history, bossDataFile.gamePath, [&](std::string& bytes, std::string& why) {
-            return setXmlAttribute(bytes, element, "gx", number(toX), why) &&
-                   setXmlAttribute(bytes, element, "gy", number(toY), why);
-        });
-    }
-    if (owner.doors.empty() || owner.doors.front().next.number() != game.currentMap ||
-        owner.doors.front().resetx.number() != from.x || owner.doors.front().resety.number() != from.y)
+    const DoorData& door = world.map.entries[screen].areas[area].doors.front();
+    if (door.next.number() != game.currentMap || door.resetx.number() != testPlay.resetFromX ||
+        door.resety.number() != testPlay.resetFromY)
         return refuse(game, changedSince());
-    const XmlElementAt element = locate(world, owner.doors.front().at, "door", doorsOf);
+    const XmlElementAt element = locate(world, door.at, "door", doorsOf);
     return writeEdit(game, history, mapDataFile.gamePath, [&](std::string& bytes, std::string& why) {
         return setXmlAttribute(bytes, element, "resetx", number(toX), why) &&
                setXmlAttribute(bytes, element, "resety", number(toY), why);

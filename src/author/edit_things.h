@@ -1,10 +1,9 @@
 // The edit mode's changes to what an area holds, each written to the map file as its author would write it and
 // kept as one undo step: the selected area's level and enemy count, its enemy kinds, its NPC's picture and its
 // door's target (an NPC or a door added when it has none), a door's reset point dragged on the screen it leads to,
-// a boss's arena point dragged (in the boss list), and a new NPC put down from the list of NPC pictures. Each is
-// refused, with why in testPlay.editProblem and the file as it was, when it would make the world wrong or when the file
-// no longer says what the game shows. The edit panel, the controls and the headless runner call it; after a write they
-// reload the world.
+// and a new NPC put down from the list of NPC pictures. Each is refused, with why in testPlay.editProblem and the
+// file as it was, when it would make the world wrong or when the file no longer says what the game shows. The
+// edit panel, the controls and the headless runner call it; after a write they reload the world.
 #pragma once
 
 #include <cstdint>
@@ -36,9 +35,9 @@ bool setDoorTarget(GameState& game, EditHistory& history, int32_t next);
 // corner where the picture hangs, with the placeholder line, on the level of the hero's area.
 bool addNpcArea(GameState& game, EditHistory& history, int32_t imageId, int32_t x, int32_t y);
 
-// The markers of reset and arena points: a press at the picture's point (x, y) within reach of one picks it up
-// (false when none is there); it follows the mouse; let go, its door's resetx and resety, or its boss's gx and gy,
-// get the map point (true when written, false when it did not move or was refused: then the marker goes back).
-bool pressMarker(GameState& game, int32_t x, int32_t y);
-void moveMarker(GameState& game, int32_t x, int32_t y);
-bool releaseMarker(GameState& game, EditHistory& history, int32_t x, int32_t y);
+// The reset markers: a press at the picture's point (x, y) within reach of one picks it up (false when none is
+// there); it follows the mouse; let go, its door's resetx and resety get the map point (true when written, false
+// when it did not move or was refused: then the marker goes back).
+bool pressResetMarker(GameState& game, int32_t x, int32_t y);
+void moveResetMarker(GameState& game, int32_t x, int32_t y);
+bool releaseResetMarker(GameState& game, EditHistory& history, int32_t x, int32_t y);

@@ -5,12 +5,9 @@
 #include <string>
 #include <vector>
 
-// A point the edit mode shows on the screen shown for dragging: a door's reset point (a door of the world leading
-// here: number is the door's screen, area its area) or a boss's arena point (number is the boss, placed by a <boss>
-// of area `area` of this screen).
-struct PointMarker {
-    bool arena = false;
-    int32_t number = 0, area = 0;
+// A door of the world whose reset point lies on the screen shown: the door's screen and area, and the point.
+struct ResetMarker {
+    int32_t screen = 0, area = 0;
     int32_t x = 0, y = 0;
 };
 
@@ -39,12 +36,13 @@ struct TestPlay {
     int32_t editList = 0;
     int32_t listScroll = 0;
     int32_t newNpcX = 0, newNpcY = 0;
-    // The marker being dragged (its index in markers, -1 for none) and where it stands now
-    int32_t heldMarker = -1;
-    int32_t markerX = 0, markerY = 0;
+    // A door's reset point being dragged on the screen it leads to: the door's screen and area (-1 for none), where
+    // the point stands now and where it stood when it was picked up
+    int32_t resetDoorScreen = -1, resetDoorArea = -1;
+    int32_t resetX = 0, resetY = 0, resetFromX = 0, resetFromY = 0;
     // What the panel's lists and the reset markers show, read from the world's files when editing starts and at
     // each reload: the screens' names, the NPC pictures' files, the enemy kinds, each area's <enemy> types of the
-    // screen shown ("4 5 4"; the game keeps only those it places), and the reset and arena points on it
+    // screen shown ("4 5 4"; the game keeps only those it places), and the doors leading here
     std::vector<std::string> screenNames, npcPictureNames, enemyKindNames, areaEnemies;
-    std::vector<PointMarker> markers;
+    std::vector<ResetMarker> resetMarkers;
 };

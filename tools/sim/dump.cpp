@@ -205,12 +205,11 @@ template <class V> constexpr void fields(V& v, RecordType<Notes>) {
     v("screen", &Notes::screen);
 }
 
-template <class V> constexpr void fields(V& v, RecordType<PointMarker>) {
-    v("arena", &PointMarker::arena);
-    v("number", &PointMarker::number);
-    v("area", &PointMarker::area);
-    v("x", &PointMarker::x);
-    v("y", &PointMarker::y);
+template <class V> constexpr void fields(V& v, RecordType<ResetMarker>) {
+    v("screen", &ResetMarker::screen);
+    v("area", &ResetMarker::area);
+    v("x", &ResetMarker::x);
+    v("y", &ResetMarker::y);
 }
 
 template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
@@ -233,14 +232,17 @@ template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
     v("listScroll", &TestPlay::listScroll);
     v("newNpcX", &TestPlay::newNpcX);
     v("newNpcY", &TestPlay::newNpcY);
-    v("heldMarker", &TestPlay::heldMarker);
-    v("markerX", &TestPlay::markerX);
-    v("markerY", &TestPlay::markerY);
+    v("resetDoorScreen", &TestPlay::resetDoorScreen);
+    v("resetDoorArea", &TestPlay::resetDoorArea);
+    v("resetX", &TestPlay::resetX);
+    v("resetY", &TestPlay::resetY);
+    v("resetFromX", &TestPlay::resetFromX);
+    v("resetFromY", &TestPlay::resetFromY);
     v("screenNames", &TestPlay::screenNames);
     v("npcPictureNames", &TestPlay::npcPictureNames);
     v("enemyKindNames", &TestPlay::enemyKindNames);
     v("areaEnemies", &TestPlay::areaEnemies);
-    v("markers", &TestPlay::markers);
+    v("resetMarkers", &TestPlay::resetMarkers);
 }
 
 // The record's parts, each with its own list; the record's list names the parts.
@@ -367,7 +369,7 @@ static_assert(listsEveryFieldOnce<SpeechLine>(), "SpeechLine: a field is missing
 static_assert(listsEveryFieldOnce<AreaNpc>(), "AreaNpc: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<DoorRecord>(), "DoorRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<AreaRecord>(), "AreaRecord: a field is missing from its list or listed twice");
-static_assert(listsEveryFieldOnce<PointMarker>(), "PointMarker: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<ResetMarker>(), "ResetMarker: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<NpcPicture>(), "NpcPicture: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<ItemRecord>(), "ItemRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<WeaponSlot>(), "WeaponSlot: a field is missing from its list or listed twice");

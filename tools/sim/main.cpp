@@ -410,9 +410,9 @@ struct Runner {
             if (!pictureArgs(0, from) || !pictureArgs(2, to)) return;
             if (!game.testPlay.editing) return emitError("drag: the edit mode is off (edit on)");
             pointMouse(game, true, from[0], from[1]);
-            if (!pressMarker(game, from[0], from[1]) && !pressVertex(game, from[0], from[1]))
-                return emitError("drag: no reset or arena point or vertex within reach of (" + args[0] + ", " +
-                                 args[1] + ")");
+            if (!pressResetMarker(game, from[0], from[1]) && !pressVertex(game, from[0], from[1]))
+                return emitError("drag: no door's reset point or vertex within reach of (" + args[0] + ", " + args[1] +
+                                 ")");
             moveEdit(game, to[0], to[1]);
             pointMouse(game, true, to[0], to[1]);
             reportEdit(releaseEdit(game, edits, to[0], to[1]));
