@@ -300,6 +300,8 @@ std::string usageText() {
             "    while editing: a press on an edge adds a vertex, inside an area drags the whole area,\n"
             "    right click or Delete on a vertex deletes it, Delete deletes the selected area,\n"
             "    N new area by clicks (Enter or its first vertex closes it, Esc forgets it), Shift snaps to 10\n"
+            "    click in an area for its panel (level, enemies, NPC picture, door), drag a door's reset\n"
+            "    point or a boss's arena point, P a new NPC at the mouse from the list of pictures\n"
             "\nThe saved game (gamedat.xml) is kept in the world folder when the game can write there,\n"
             "else in $XDG_DATA_HOME/quorvath/ (by default ~/.local/share/quorvath/), one folder per world.\n";
     return text.str();

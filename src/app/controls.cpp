@@ -11,6 +11,7 @@
 #include "app/language.h"
 #include "app/user_folders.h"
 #include "author/arena_edit.h"
+#include "author/edit_panel.h"
 #include "author/screen_problems.h"
 #include "core/game_state.h"
 #include "core/keys.h"
@@ -166,6 +167,13 @@ bool editKey(GameState& game, Controls& controls, const WindowEvent& event) {
 
 void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
     if (undoOrRedo(game, controls, event) || editKey(game, controls, event)) return;
+    // P while editing: the NPC pictures to put a new NPC down at the mouse.
+    if (controls.testPlay && game.testPlay.editing && event.value == vkP) {
+        if (event.kind == WindowEventKind::keyDown && !event.repeat && openNewNpcList(game))
+            recordEdit(controls.recording,
+                       "newnpc " + std::to_string(game.testPlay.mouseX) + " " + std::to_string(game.testPlay.mouseY));
+        return;
+    }
     if (controls.testPlay && event.value == vkControl) {
         setWalkThrough(game, controls, event.kind == WindowEventKind::keyDown);
         return;
@@ -198,7 +206,8 @@ void handleKey(GameState& game, Controls& controls, const WindowEvent& event) {
     }
 }
 
-// The edit mode's buttons: the left one picks up what is under it (a vertex, an edge's new vertex, a whole area)
+// The edit mode's buttons: the left one works the edit panel, or picks up what is under it (a reset or arena
+// point, a vertex, an edge's new vertex, a whole area)
 // and lets it go where it is to stand, or puts a new area's vertices; the right one deletes a vertex. Each is
 // recorded as the runner's command that does the same.
 void editMouse(GameState& game, Controls& controls, const WindowEvent& event) {
@@ -220,19 +229,21 @@ void editMouse(GameState& game, Controls& controls, const WindowEvent& event) {
     if (event.kind == WindowEventKind::mouseDown && event.onPicture) {
         controls.editPressX = event.x;
         controls.editPressY = event.y;
-        // A boss's arena point is picked up before a vertex under it, as the runner's drag does.
-        if (!pressArena(game, event.x, event.y)) pressVertex(game, event.x, event.y);
+        const EditPress press = pressEdit(game, controls.edits, event.x, event.y);
+        // The panel acts on the press, as the runner's click does there.
+        if (press == EditPress::panel || press == EditPress::written)
+            recordEdit(controls.recording, "click " + std::to_string(event.x) + " " + std::to_string(event.y));
+        if (press == EditPress::written) reloadWorldNow(game, controls, false);
         return;
     }
-    if (event.kind != WindowEventKind::mouseUp || (testPlay.dragArea < 0 && testPlay.dragArena < 0)) return;
+    if (event.kind != WindowEventKind::mouseUp || !holdingEdit(game)) return;
     // What is held stays at the last point of the map view the mouse was over: the runner's drag ends there.
     const bool whole = testPlay.dragWhole;
     const std::string to = std::to_string(controls.editMouseX) + " " + std::to_string(controls.editMouseY);
     recordEdit(controls.recording, "drag " + std::to_string(controls.editPressX) + " " +
                                        std::to_string(controls.editPressY) + " " + to + (event.shift ? " shift" : ""));
     const int32_t x = event.onPicture ? event.x : -1, y = event.onPicture ? event.y : -1;
-    const bool written = testPlay.dragArena >= 0 ? releaseArena(game, controls.edits, x, y)
-                                                 : releaseVertex(game, controls.edits, x, y);
+    const bool written = releaseEdit(game, controls.edits, x, y);
     // A point inside the area just selected or moved, for the recording's area-delete.
     if (whole) {
         controls.selectedAtX = controls.editMouseX;
@@ -243,8 +254,8 @@ void editMouse(GameState& game, Controls& controls, const WindowEvent& event) {
 
 // The mouse is the authors' only: in test-play it shows the map point under it in the F9 panel, and a left click
 // copies that point as the map file writes it. A player's game never sees it.
-// While editing, the left button drags a boss's arena point or a vertex instead (the arena point first): pressed
-// near it, moved, let go where it is to stand.
+// While editing, the left button works the edit panel, drags a door's reset point, a boss's arena point or a vertex
+// (in that order), or selects and moves an area; the wheel scrolls the panel's list.
 void handleMouse(GameState& game, Controls& controls, const WindowEvent& event) {
     if (!controls.testPlay) return;
     if (event.kind == WindowEventKind::mouseMove) {
@@ -254,11 +265,14 @@ void handleMouse(GameState& game, Controls& controls, const WindowEvent& event) 
             controls.editMouseX = event.x;
             controls.editMouseY = event.y;
         }
-        if (event.onPicture) {
-            moveArena(game, event.x, event.y);
-            moveVertex(game, event.x, event.y);
-        }
+        if (event.onPicture) moveEdit(game, event.x, event.y);
         return pointMouse(game, event.onPicture, event.x, event.y);
+    }
+    if (event.kind == WindowEventKind::mouseWheel) {
+        if (game.testPlay.editing && event.onPicture && scrollEditPanel(game, event.x, event.y, event.amount))
+            recordEdit(controls.recording, "wheel " + std::to_string(event.x) + " " + std::to_string(event.y) + " " +
+                                               std::to_string(event.amount));
+        return;
     }
     if (game.testPlay.editing) return editMouse(game, controls, event);
     if (event.value != leftButton) return;
@@ -556,7 +570,8 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
     case WindowEventKind::quit: controls.quit = true; break;
     case WindowEventKind::mouseMove:
     case WindowEventKind::mouseDown:
-    case WindowEventKind::mouseUp: handleMouse(game, controls, event); break;
+    case WindowEventKind::mouseUp:
+    case WindowEventKind::mouseWheel: handleMouse(game, controls, event); break;
     case WindowEventKind::none: break;
     }
 }
@@ -608,7 +623,7 @@ void runPlayerCommand(GameState& game, Controls& controls, PlayerCommand command
     case PlayerCommand::toggleEdit:
         // The edit mode freezes the game as the pause does: nothing held walks on under it.
         releaseEverything(game, controls);
-        setEditing(game, !game.testPlay.editing);
+        switchEditing(game, !game.testPlay.editing);
         recordEdit(controls.recording, game.testPlay.editing ? "edit on" : "edit off");
         checkEditedScreen(game);
         pauseMusic(controls.paused || game.testPlay.editing || game.windowInactive == 1);

@@ -1,6 +1,7 @@
 // The back buffer with what lies over it: test-play's view first, then the player's notes, then the menu.
 #include "app/window_picture.h"
 
+#include "author/edit_panel.h"
 #include "author/test_play.h"
 #include "core/game_state.h"
 #include "game/notes.h"
@@ -10,7 +11,7 @@
 
 std::string notesOnScreen(const GameState& game, bool paused) {
     // Test-play's view shows whatever the player's setting for notes says.
-    const std::string testPlay = testPlayViewKey(game);
+    const std::string testPlay = testPlayViewKey(game) + editPanelViewKey(game);
     const std::string notes = playerNotesKey(game, paused);
     const std::string menu = optionsMenuKey(game);
     std::string shown = notes;
@@ -30,6 +31,7 @@ const Canvas& pictureWithNotes(GameState& game, bool paused) {
     }
     copyCanvas(notes.screen, game.backBuffer);
     drawTestPlayView(game, notes.screen);
+    drawEditView(game, notes.screen);
     drawPlayerNotes(game, notes.screen, paused);
     drawOptionsMenu(game, notes.screen);
     return notes.screen;

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "author/area_overlay.h"
+#include "author/edit_lists.h"
 #include "author/screen_problems.h"
 #include "combat/enemies_and_shots.h"
 #include "combat/enemy_catalog.h"
@@ -387,6 +388,8 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
         game.currentArea = next.currentArea;
     }
     game.testPlay.problem.clear();
+    // The edit panel's lists and markers say what the files now say.
+    if (game.testPlay.editing) readEditLists(game);
     return true;
 }
 

@@ -338,6 +338,12 @@ void setEditing(GameState& game, bool on) {
     game.testPlay.editProblem.clear();
 }
 
+int32_t topAreaContaining(const GameState& game, int32_t x, int32_t y) {
+    for (int32_t a = game.areaCount - 1; a >= 0; --a)
+        if (areaContains(game, a, x, y)) return a;
+    return -1;
+}
+
 bool pressVertex(GameState& game, int32_t x, int32_t y) {
     TestPlay& testPlay = game.testPlay;
     int32_t mapX = 0, mapY = 0;
@@ -358,7 +364,7 @@ bool pressVertex(GameState& game, int32_t x, int32_t y) {
         testPlay.dragFromX = mapX;
         testPlay.dragFromY = mapY;
     } else {
-        testPlay.selectedArea = firstAreaContaining(game, mapX, mapY);
+        testPlay.selectedArea = topAreaContaining(game, mapX, mapY);
         if (testPlay.selectedArea < 0) return false;
         area = testPlay.selectedArea;
         testPlay.dragWhole = true;

@@ -30,14 +30,18 @@ struct EditHistory {
 // How near, in picture pixels, a press must come to a vertex to pick it up, or to an edge to put a vertex on it.
 constexpr int32_t vertexReach = 6;
 
+// The area a press inside picks, of several holding the map point the last: an NPC's box or a door lies over the
+// ground around it. -1 when none holds it.
+int32_t topAreaContaining(const GameState& game, int32_t x, int32_t y);
+
 // Turns the edit mode on or off; what a press still holds goes back where it stood, unwritten, and a new area
 // being drawn is forgotten.
 void setEditing(GameState& game, bool on);
 // A press at the picture's point (x, y) while editing, on the current screen's areas: the nearest vertex within
 // vertexReach is picked up; else, on an edge within vertexReach, a new vertex is put on the edge's nearest point
-// (after the edge's first point; on the closing edge after the last) and picked up; else the first area holding
-// the point becomes testPlay.selectedArea and is picked up whole. False when nothing is there, or while a new
-// area is drawn (its clicks go to clickNewArea).
+// (after the edge's first point; on the closing edge after the last) and picked up; else the last area holding
+// the point (topAreaContaining) becomes testPlay.selectedArea and is picked up whole. False when nothing is there, or
+// while a new area is drawn (its clicks go to clickNewArea).
 bool pressVertex(GameState& game, int32_t x, int32_t y);
 // What the press holds follows the mouse to the map point under (x, y): a vertex to that point, a whole area by
 // the mouse's move since the press (with its NPC's picture); outside the map view it stays.

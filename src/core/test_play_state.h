@@ -28,6 +28,11 @@ struct ArenaMark {
 };
 
 #include "platform/polygon.h"
+// A door of the world whose reset point lies on the screen shown: the door's screen and area, and the point.
+struct ResetMarker {
+    int32_t screen = 0, area = 0;
+    int32_t x = 0, y = 0;
+};
 
 // What test-play shows and how the hero walks; all off unless the author turns it on.
 struct TestPlay {
@@ -64,4 +69,18 @@ struct TestPlay {
     int32_t worldProblems = 0;
     std::vector<ArenaMark> arenas;
     int32_t dragArena = -1;
+    // The edit panel: the list open in it (EditList, 0 for none) and its first entry shown; the map point where a
+    // new NPC goes (under the mouse when P was pressed)
+    int32_t editList = 0;
+    int32_t listScroll = 0;
+    int32_t newNpcX = 0, newNpcY = 0;
+    // A door's reset point being dragged on the screen it leads to: the door's screen and area (-1 for none), where
+    // the point stands now and where it stood when it was picked up
+    int32_t resetDoorScreen = -1, resetDoorArea = -1;
+    int32_t resetX = 0, resetY = 0, resetFromX = 0, resetFromY = 0;
+    // What the panel's lists and the reset markers show, read from the world's files when editing starts and at
+    // each reload: the screens' names, the NPC pictures' files, the enemy kinds, each area's <enemy> types of the
+    // screen shown ("4 5 4"; the game keeps only those it places), and the doors leading here
+    std::vector<std::string> screenNames, npcPictureNames, enemyKindNames, areaEnemies;
+    std::vector<ResetMarker> resetMarkers;
 };

@@ -323,8 +323,12 @@ bool setXmlAttribute(std::string& bytes, const XmlElementAt& at, const std::stri
     });
 }
 
-bool insertXmlElementAfter(std::string& bytes, const XmlElementAt& at, const std::string& markup,
-                           std::string& problem) {
+namespace {
+
+// insertXmlElementAfter, and with lineBelow the element last among others on its line gets the new one on a line of
+// its own below, indented as that line is.
+bool insertAfter(std::string& bytes, const XmlElementAt& at, const std::string& markup, std::string& problem,
+                 bool lineBelow) {
     ScannedFile file;
     std::size_t index = 0;
     if (!scanFile(bytes, file, problem) || !findElement(file, at, index, problem)) return false;
@@ -340,7 +344,13 @@ bool insertXmlElementAfter(std::string& bytes, const XmlElementAt& at, const std
     const std::size_t lineStart = lineStartOf(bytes, element.start), lineEnd = lineEndOf(bytes, element.end);
     std::size_t place = element.end;
     std::string before;
-    if (!onlyBlanks(bytes, lineStart, element.start)) {
+    if (lineBelow && !onlyBlanks(bytes, lineStart, element.start) &&
+        onlyBlanksAndComments(bytes, element.end, lineEnd)) {
+        std::size_t indent = lineStart;
+        while (indent < element.start && isBlank(bytes[indent])) ++indent;
+        place = lineEnd;
+        before = file.lineEnd + bytes.substr(lineStart, indent - lineStart);
+    } else if (!onlyBlanks(bytes, lineStart, element.start)) {
         // Among others on its line: after it, spaced as it is spaced from what comes before it.
         std::size_t blanks = element.start;
         while (blanks > lineStart && isBlank(bytes[blanks - 1])) --blanks;
@@ -362,6 +372,18 @@ bool insertXmlElementAfter(std::string& bytes, const XmlElementAt& at, const std
     return accept(bytes, std::move(edited), problem, [&](const std::vector<XmlNode>& elements) {
         return elements.size() == file.elements.size() + inserted.size() && elementName(elements[after]) == name;
     });
+}
+
+}  // namespace
+
+bool insertXmlElementAfter(std::string& bytes, const XmlElementAt& at, const std::string& markup,
+                           std::string& problem) {
+    return insertAfter(bytes, at, markup, problem, false);
+}
+
+bool insertXmlElementBelow(std::string& bytes, const XmlElementAt& at, const std::string& markup,
+                           std::string& problem) {
+    return insertAfter(bytes, at, markup, problem, true);
 }
 
 bool removeXmlElement(std::string& bytes, const XmlElementAt& at, std::string& problem) {

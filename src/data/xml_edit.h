@@ -31,6 +31,11 @@ bool setXmlAttribute(std::string& bytes, const XmlElementAt& element, const std:
 // the markup is not one element or cannot be written in the file's encoding, or the file would not read.
 bool insertXmlElementAfter(std::string& bytes, const XmlElementAt& element, const std::string& markup,
                            std::string& problem);
+// As insertXmlElementAfter, but an element that ends its line among others (the last of a line of points) gets the
+// new one on a line of its own below, indented as that line is: a new kind of child after a polygon written on one
+// line.
+bool insertXmlElementBelow(std::string& bytes, const XmlElementAt& element, const std::string& markup,
+                           std::string& problem);
 // Takes the element out, with its whole line when it stands on a line of its own, else with the blanks before it.
 // False, unchanged, with why in problem, when the file would not read without it (its root, for one).
 bool removeXmlElement(std::string& bytes, const XmlElementAt& element, std::string& problem);

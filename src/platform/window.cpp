@@ -297,6 +297,14 @@ bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
         event.shift = (held & KMOD_SHIFT) != 0;
         return true;
     }
+    case SDL_MOUSEWHEEL: {
+        int windowX = 0, windowY = 0;
+        SDL_GetMouseState(&windowX, &windowY);
+        event.kind = WindowEventKind::mouseWheel;
+        event.amount = sdl.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -sdl.wheel.y : sdl.wheel.y;
+        event.onPicture = picturePointOfWindowPoint(currentGeometry(), windowX, windowY, event.x, event.y);
+        return event.amount != 0;
+    }
     case SDL_CONTROLLERDEVICEADDED: openPad(sdl.cdevice.which); return false;
     case SDL_CONTROLLERDEVICEREMOVED:
         if (!closePad(sdl.cdevice.which)) return false;

@@ -22,7 +22,8 @@ enum class WindowEventKind {
     padRemoved,
     mouseMove,
     mouseDown,
-    mouseUp
+    mouseUp,
+    mouseWheel
 };
 
 // One message from the window system, already mapped to the game's terms:
@@ -30,7 +31,8 @@ enum class WindowEventKind {
 // activate carries 1 (active) or 0 (inactive); trackEnd carries the ended track's number; pad events carry a
 // PadButton or PadAxis, the pad they came from in `device`, and an axis its position in `amount`; mouse events
 // carry the picture's point under the cursor (mapped back through the scale and the black bars), mouseDown and
-// mouseUp the button in `value` (1 left, 2 middle, 3 right).
+// mouseUp the button in `value` (1 left, 2 middle, 3 right); mouseWheel the notches turned in `amount` (away from the
+// user positive) with the cursor's point.
 struct WindowEvent {
     WindowEventKind kind = WindowEventKind::none;
     int32_t value = 0;

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int32_t vkP = 0x50, vkW = 0x57;
+constexpr int32_t vkW = 0x57;
 
 class Controlling : public ::testing::Test {
 protected:

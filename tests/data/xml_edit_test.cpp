@@ -98,6 +98,16 @@ TEST(XmlEdit, AnEditChangesOnlyItsOwnBytes) {
          inserting(2, "a", 0, "<b/>"), "<map>\n  <a/> <!-- inn -->\n  <b/>\n</map>\n"},
         {"a point among points, spaced as they are", town, inserting(6, "point", 1, "<point x=\"3\" y=\"3\"/>"),
          replaced(town, "<point x=\"2\" y=\"2\"/>", "<point x=\"2\" y=\"2\"/> <point x=\"3\" y=\"3\"/>")},
+        {"below a line of points, indented as it is", crlf("<a>\n    <p/><p/>\n</a>\n"),
+         [](std::string& bytes, std::string& problem) {
+             return insertXmlElementBelow(bytes, {2, "p", 1}, "<e/>", problem);
+         },
+         crlf("<a>\n    <p/><p/>\n    <e/>\n</a>\n")},
+        {"below, but inside when more follows on the line", town,
+         [](std::string& bytes, std::string& problem) {
+             return insertXmlElementBelow(bytes, {6, "point", 1}, "<enemy/>", problem);
+         },
+         replaced(town, "<point x=\"2\" y=\"2\"/>", "<point x=\"2\" y=\"2\"/> <enemy/>")},
         {"CRLF stays CRLF", crlf(town), inserting(5, "area", 0, "<area level=\"5\"/>"),
          crlf(replaced(town, "\t<area level=\"1\"/>\n", "\t<area level=\"1\"/>\n\t<area level=\"5\"/>\n"))},
         {"an element goes with its line", crlf(town), removing({5, "area", 0}),

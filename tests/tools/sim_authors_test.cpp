@@ -313,7 +313,7 @@ TEST_F(SimForAuthors, ADraggedVertexIsWrittenToItsPointAloneAndTheHeroWalksTheNe
 
 // Screen 3 laid out as an author writes it: the ledge's points on one line, the triangle all on its <area>'s line,
 // the field (where the hero stands at (400, 300), so the picture shows map (x, y) at (x - 100, y + 7)) one point a
-// line. Screen 1 is the plain one of the test-play world, whose NPC rule names its area 3.
+// line. Screens 1 to 6 hold a small area 0 beside area 1; the NPC rule of the demo tables names area 3 of screen 1.
 TEST_F(SimForAuthors, ShapesAreEditedByTheMouseAndWrittenAsAnAuthorWouldWriteThem) {
     using worldtest::areaXml, worldtest::screenXml;
     const std::string screen3 =
@@ -333,7 +333,7 @@ TEST_F(SimForAuthors, ShapesAreEditedByTheMouseAndWrittenAsAnAuthorWouldWriteThe
     for (int32_t s = 1; s <= 6; ++s)
         map += s == 3
                    ? "\n" + screen3
-                   : screenXml("のはら" + std::to_string(s), 2, areaXml(1, 0, 0, 50, 50) + areaXml(1, 0, 0, 800, 800));
+                   : screenXml("のはら" + std::to_string(s), 2, areaXml(1, 0, 0, 50, 50) + areaXml(1, 50, 0, 800, 800));
     map += "</map>\n";
     const std::string triangle = "<point x=\"100\" y=\"450\"/><point x=\"200\" y=\"450\"/><point x=\"150\" y=\"500\"/>";
     const std::string field = "<area level=\"1\" pointnum=\"4\">\n      <point x=\"150\" y=\"140\"/>\n";
@@ -394,4 +394,51 @@ TEST_F(SimForAuthors, ShapesAreEditedByTheMouseAndWrittenAsAnAuthorWouldWriteThe
             << json(lines).dump();
         EXPECT_EQ(readTextFile("media/BigMapData.xml"), wanted) << c.script;
     }
+}
+
+TEST_F(SimForAuthors, WhatAnAreaHoldsIsChangedOneStepAtATimeAsItsAuthorWouldWriteIt) {
+    // The hero at (400, 300) puts map points at picture (x - 100, y + 7). The field below, area 2, is selected by a
+    // click inside it; the edit panel stands at the view's top left, its level row's "+" at (281, 44).
+    const std::string npc = "<npc imageid=\"0\"><speech>（ここに せりふを かく）</speech></npc>";
+    const std::string newNpcArea =
+        "<area level=\"1\" pointnum=\"4\"><point x=\"380\" y=\"173\"/><point x=\"380\" "
+        "y=\"213\"/><point x=\"420\" y=\"213\"/><point x=\"420\" y=\"173\"/>" +
+        npc + "</area>";
+    const std::string written = "{\"edit\":{\"problem\":\"\",\"written\":true}}\n";
+    struct Step {
+        std::string commands, answers, from, to;  // the file's first `from` becomes `to`
+    };
+    const Step steps[] = {
+        {"click 300 507\nexpect testPlay.selectedArea 2\nclick 281 44\n", written,
+         "level=\"1\" pointnum=\"4\" enemynum", "level=\"2\" pointnum=\"4\" enemynum"},
+        {"area enemynum 1\n", written, "enemynum=\"2\"", "enemynum=\"1\""},
+        {"area addenemy 5\n", written, "<enemy type=\"0\"/><enemy type=\"0\"/>",
+         "<enemy type=\"0\"/><enemy type=\"0\"/><enemy type=\"5\"/>"},
+        {"area removeenemy 0\n", written, "<enemy type=\"0\"/><enemy type=\"0\"/>", "<enemy type=\"0\"/>"},
+        {"area enemynum 3\n",
+         "{\"edit\":{\"problem\":\"media/BigMapData.xml: enemynum 3 would count more than the area's 2 <enemy> "
+         "elements or the 5 enemy slots\",\"written\":false}}\n",
+         "", ""},
+        {"area picture 0\n", written, "<enemy type=\"5\"/>", "<enemy type=\"5\"/>" + npc},
+        // A door to this very screen arrives in the middle of its first area without an NPC, the field.
+        {"area next 0\n", written, npc + "</area>", npc + "<door next=\"0\" resetx=\"400\" resety=\"270\"/></area>"},
+        {"expect testPlay.resetMarkers[0].x 400\ndrag 300 277 310 287\n", written, "resetx=\"400\" resety=\"270\"",
+         "resetx=\"410\" resety=\"280\""},
+        {"mouse 300 200\npick npc 0\n", written, "ルールのひと</speech></npc></area>",
+         "ルールのひと</speech></npc></area>" + newNpcArea},
+    };
+    LiveRunner runner;
+    runner.send("start 0 400 300\nedit on\n");
+    std::string expected = readTextFile("media/BigMapData.xml");
+    for (const Step& step : steps) {
+        if (!step.from.empty()) expected.replace(expected.find(step.from), step.from.size(), step.to);
+        // The new NPC's area is counted on its screen.
+        if (&step == &steps[std::size(steps) - 1])
+            expected.replace(expected.find("areanum=\"5\""), 11, "areanum=\"6\"");
+        std::string answers;
+        for (const json& line : runner.send(step.commands)) answers += line.dump() + "\n";
+        EXPECT_EQ(answers, step.answers) << step.commands;
+        EXPECT_EQ(readTextFile("media/BigMapData.xml"), expected) << step.commands;
+    }
+    EXPECT_EQ(runner.finish(), 0);
 }

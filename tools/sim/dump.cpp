@@ -205,6 +205,13 @@ template <class V> constexpr void fields(V& v, RecordType<Notes>) {
     v("screen", &Notes::screen);
 }
 
+template <class V> constexpr void fields(V& v, RecordType<ResetMarker>) {
+    v("screen", &ResetMarker::screen);
+    v("area", &ResetMarker::area);
+    v("x", &ResetMarker::x);
+    v("y", &ResetMarker::y);
+}
+
 template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
     v("overlay", &TestPlay::overlay);
     v("panel", &TestPlay::panel);
@@ -232,6 +239,21 @@ template <class V> constexpr void fields(V& v, RecordType<TestPlay>) {
     v("worldProblems", &TestPlay::worldProblems);
     v("arenas", &TestPlay::arenas);
     v("dragArena", &TestPlay::dragArena);
+    v("editList", &TestPlay::editList);
+    v("listScroll", &TestPlay::listScroll);
+    v("newNpcX", &TestPlay::newNpcX);
+    v("newNpcY", &TestPlay::newNpcY);
+    v("resetDoorScreen", &TestPlay::resetDoorScreen);
+    v("resetDoorArea", &TestPlay::resetDoorArea);
+    v("resetX", &TestPlay::resetX);
+    v("resetY", &TestPlay::resetY);
+    v("resetFromX", &TestPlay::resetFromX);
+    v("resetFromY", &TestPlay::resetFromY);
+    v("screenNames", &TestPlay::screenNames);
+    v("npcPictureNames", &TestPlay::npcPictureNames);
+    v("enemyKindNames", &TestPlay::enemyKindNames);
+    v("areaEnemies", &TestPlay::areaEnemies);
+    v("resetMarkers", &TestPlay::resetMarkers);
 }
 
 template <class V> constexpr void fields(V& v, RecordType<ScreenProblem>) {
@@ -378,6 +400,7 @@ static_assert(listsEveryFieldOnce<SpeechLine>(), "SpeechLine: a field is missing
 static_assert(listsEveryFieldOnce<AreaNpc>(), "AreaNpc: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<DoorRecord>(), "DoorRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<AreaRecord>(), "AreaRecord: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<ResetMarker>(), "ResetMarker: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<NpcPicture>(), "NpcPicture: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<ItemRecord>(), "ItemRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<WeaponSlot>(), "WeaponSlot: a field is missing from its list or listed twice");

@@ -17,6 +17,8 @@
 #include "app/startup.h"
 #include "app/window_picture.h"
 #include "author/arena_edit.h"
+#include "author/edit_panel.h"
+#include "author/edit_things.h"
 #include "author/screen_problems.h"
 #include "author/test_play.h"
 #include "author/world_edit.h"
@@ -210,6 +212,36 @@ struct Runner {
                {{"screen", game.testPlay.problems.size()}, {"world", game.testPlay.worldProblems}, {"shown", shown}}}});
     }
 
+    // A click while editing is the left button pressed and let go at the point, as in the window: on the edit panel,
+    // a reset marker, a vertex or inside an area (which selects it). Only a written change answers.
+    void editClick(int32_t x, int32_t y) {
+        pointMouse(game, true, x, y);
+        const EditPress press = pressEdit(game, edits, x, y);
+        if (press == EditPress::written) return reportEdit(true);
+        releaseEdit(game, edits, x, y);
+    }
+
+    // area level|enemynum|picture|next N, area addenemy KIND, area removeenemy INDEX, pick npc PICTURE: the edit
+    // panel's changes of the selected area, and a new NPC at the mouse.
+    void editThing(const std::string& command, const std::string& what, const std::string& valueText) {
+        int64_t value = 0;
+        if (!parseInteger(valueText, value) || value < -1000000 || value > 1000000)
+            return emitError(command + ": bad argument \"" + valueText + "\"");
+        const auto n = static_cast<int32_t>(value);
+        if (command == "area" && (what == "level" || what == "enemynum"))
+            return reportEdit(setAreaNumber(game, edits, what, n));
+        if (command == "area" && what == "picture") return reportEdit(setNpcPicture(game, edits, n));
+        if (command == "area" && what == "next") return reportEdit(setDoorTarget(game, edits, n));
+        if (command == "area" && what == "addenemy") return reportEdit(addEnemyKind(game, edits, n));
+        if (command == "area" && what == "removeenemy") return reportEdit(removeEnemyKind(game, edits, n));
+        if (command == "pick" && what == "npc") {
+            if (!openNewNpcList(game)) return emitError("pick: the mouse is not over the map (mouse X Y)");
+            game.testPlay.editList = listNone;
+            return reportEdit(addNpcArea(game, edits, n, game.testPlay.newNpcX, game.testPlay.newNpcY));
+        }
+        emitError(command + ": bad argument \"" + what + "\"");
+    }
+
     // Runs one command line (comment and blanks already gone); errors print and the run goes on.
     void run(const std::string& line) {
         std::istringstream words(line);
@@ -385,11 +417,12 @@ struct Runner {
             int32_t point[2] = {0, 0};
             if (!pictureArgs(0, point)) return;
             if (command == "mouse") return pointMouse(game, true, point[0], point[1]);
+            if (game.testPlay.editing) return editClick(point[0], point[1]);
             clickMouse(game, point[0], point[1]);
         } else if (command == "edit") {
             if (!wantArgs(1, 1)) return;
             if (args[0] != "on" && args[0] != "off") return badArgument(args[0]);
-            setEditing(game, args[0] == "on");
+            switchEditing(game, args[0] == "on");
             checkEditedScreen(game);
         } else if (command == "problems") {
             if (!wantArgs(0, 0)) return;
@@ -405,15 +438,21 @@ struct Runner {
             if (!game.testPlay.editing) return emitError("drag: the edit mode is off (edit on)");
             pointMouse(game, true, from[0], from[1]);
             game.testPlay.grid = args.size() == 5;
-            // As in the window, a boss's arena point is picked up before a vertex.
-            if (!pressArena(game, from[0], from[1]) && !pressVertex(game, from[0], from[1])) {
+            // As in the window: the edit panel, a door's reset point, a boss's arena point, a vertex, an edge or
+            // an area, the first that is there.
+            const EditPress press = pressEdit(game, edits, from[0], from[1]);
+            if (press == EditPress::missed) {
                 game.testPlay.grid = false;
-                return emitError("drag: no arena point, vertex, edge or area at (" + args[0] + ", " + args[1] + ")");
+                return emitError("drag: no reset point, arena point, vertex, edge or area at (" + args[0] + ", " +
+                                 args[1] + ")");
             }
-            moveArena(game, to[0], to[1]);
-            moveVertex(game, to[0], to[1]);
-            pointMouse(game, true, to[0], to[1]);
-            reportEdit(releaseArena(game, edits, to[0], to[1]) || releaseVertex(game, edits, to[0], to[1]));
+            if (press == EditPress::taken) {
+                moveEdit(game, to[0], to[1]);
+                pointMouse(game, true, to[0], to[1]);
+                reportEdit(releaseEdit(game, edits, to[0], to[1]));
+            } else if (press == EditPress::written) {
+                reportEdit(true);
+            }
             game.testPlay.grid = false;
         } else if (command == "rightclick" || command == "area-delete") {
             // The right button on a vertex deletes it; area-delete presses inside an area and presses Delete.
@@ -425,7 +464,7 @@ struct Runner {
             if (command == "rightclick") return reportEdit(deleteVertex(game, edits, point[0], point[1]));
             int32_t mapX = 0, mapY = 0;
             game.testPlay.selectedArea = mapPointUnder(game, point[0], point[1], mapX, mapY)
-                                             ? firstAreaContaining(game, mapX, mapY)
+                                             ? topAreaContaining(game, mapX, mapY)
                                              : -1;
             reportEdit(deleteSelectedArea(game, edits));
         } else if (command == "area-new") {
@@ -447,6 +486,26 @@ struct Runner {
             if (game.testPlay.drawing) written = closeNewArea(game, edits);
             cancelNewArea(game);
             reportEdit(written);
+        } else if (command == "area" || command == "pick") {
+            if (!wantArgs(2, 2)) return;
+            if (!game.testPlay.editing) return emitError(command + ": the edit mode is off (edit on)");
+            editThing(command, args[0], args[1]);
+        } else if (command == "newnpc") {
+            // P with the mouse at the point: the list of NPC pictures opens there (a click on an entry puts it down).
+            if (!wantArgs(2, 2)) return;
+            int32_t point[2] = {0, 0};
+            if (!pictureArgs(0, point)) return;
+            if (!game.testPlay.editing) return emitError("newnpc: the edit mode is off (edit on)");
+            pointMouse(game, true, point[0], point[1]);
+            if (!openNewNpcList(game)) return emitError("newnpc: (" + args[0] + ", " + args[1] + ") is not on the map");
+        } else if (command == "wheel") {
+            // The wheel turned over the picture's point, up positive.
+            if (!wantArgs(3, 3)) return;
+            int32_t point[2] = {0, 0};
+            int64_t steps = 0;
+            if (!pictureArgs(0, point)) return;
+            if (!parseInteger(args[2], steps) || steps < -100 || steps > 100) return badArgument(args[2]);
+            scrollEditPanel(game, point[0], point[1], static_cast<int32_t>(steps));
         } else if (command == "undo" || command == "redo") {
             if (!wantArgs(0, 0)) return;
             if (!game.testPlay.editing) return emitError(command + ": the edit mode is off (edit on)");
