@@ -25,6 +25,7 @@
 #include "core/view_geometry.h"
 #include "core/world_model.h"
 #include "data/xml_access.h"
+#include "game/frame_tick.h"
 #include "game/notes.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
@@ -388,8 +389,12 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
         game.currentArea = next.currentArea;
     }
     game.testPlay.problem.clear();
-    // The edit panel's lists and markers say what the files now say.
-    if (game.testPlay.editing) readEditLists(game);
+    // The edit panel's lists and markers say what the files now say, and the frozen field shows the new ground,
+    // NPCs and pictures at once rather than when the game runs on.
+    if (game.testPlay.editing) {
+        readEditLists(game);
+        redrawStillField(game);
+    }
     return true;
 }
 

@@ -375,6 +375,13 @@ void returnToTitle(GameState& game) {
     game.menuCursor = 1;
 }
 
+void redrawStillField(GameState& game) {
+    if (game.scene != sceneField || !canvasValid(game.backBuffer)) return;
+    showField(game);
+    drawShown(game, game.backBuffer);
+    game.repaints += 1;
+}
+
 void frameTick(GameState& game) {
     // The save file first: whatever the keys and the last tick asked of it, before anything else happens.
     runFileRequests(game);

@@ -14,3 +14,7 @@ void frameTick(GameState& game);
 // title"): the play, the scene, the world as loaded and test-play's view start afresh; keys, clock and start-up's
 // things stay.
 void returnToTitle(GameState& game);
+// The field drawn again as it stands, with no step of its rules (nothing moves, no clock runs): for a world read
+// again under the frozen edit mode, so the new ground and NPCs show before the game runs on. A reload has emptied
+// the enemies and shots, so the field is all there is to draw; other scenes keep their last frame.
+void redrawStillField(GameState& game);

@@ -260,6 +260,18 @@ TEST_F(TestPlayWorld, WhileEditingTheViewChangesAsAHeldVertexMoves) {
     EXPECT_NE(testPlayViewKey(*game), held);
 }
 
+TEST_F(TestPlayWorld, AReloadUnderTheFrozenEditModeDrawsTheFieldAgainAtOnce) {
+    ASSERT_TRUE(startAnywhere(*game, 0, 400, 300));
+    giveDrawingSurfaces(*game);
+    for (const bool editing : {false, true}) {
+        setEditing(*game, editing);
+        const uint32_t before = game->repaints;
+        Diagnostic problem;
+        ASSERT_TRUE(reloadWorld(*game, problem));
+        EXPECT_EQ(game->repaints, before + (editing ? 1U : 0U)) << editing;
+    }
+}
+
 TEST(TestPlayMouse, ThePanelShowsTheMapPointUnderTheMouseAndAClickCopiesIt) {
     struct Case {
         const char* name;
