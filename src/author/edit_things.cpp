@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "author/test_play.h"
@@ -278,11 +279,12 @@ bool addNpcArea(GameState& game, EditHistory& history, int32_t imageId, int32_t 
     const AreaRecord* heroArea = areaAt(game, game.currentArea);
     const int32_t left = x - newNpcSize / 2, top = y - newNpcSize / 2;
     const int32_t right = left + newNpcSize, bottom = top + newNpcSize;
-    auto point = [](int32_t px, int32_t py) { return "<point x=\"" + number(px) + "\" y=\"" + number(py) + "\"/>"; };
+    Polygon box;
     // The last vertex is the top-right corner: the NPC's picture hangs from it.
-    const std::string markup = "<area level=\"" + number(heroArea != nullptr ? heroArea->level : 0) +
-                               "\" pointnum=\"4\">" + point(left, top) + point(left, bottom) + point(right, bottom) +
-                               point(right, top) + npcMarkup(imageId) + "</area>";
+    for (const auto& [px, py] : {std::pair{left, top}, {left, bottom}, {right, bottom}, {right, top}})
+        box.vertices.push_back({static_cast<float>(px), static_cast<float>(py)});
+    const std::string markup = areaMarkupLikeLast(game, heroArea != nullptr ? heroArea->level : 0, box,
+                                                  npcMarkup(imageId));
     return addArea(game, history, markup);
 }
 

@@ -196,8 +196,9 @@ std::string indentOfLine(const std::string& bytes, int32_t line) {
 }
 
 // A new area's markup laid out as the screen's last area is: its points on one line of their own when that one's
-// are, one a line when they stand one a line, or all on the <area>'s line; the file's line end and indentation.
-std::string newAreaMarkup(const GameState& game, int32_t level, const Polygon& polygon) {
+// are, one a line when they stand one a line, or all on the <area>'s line; a child (an NPC) on a line of its own
+// after them when the points have lines of their own; the file's line end and indentation.
+std::string newAreaMarkup(const GameState& game, int32_t level, const Polygon& polygon, const std::string& child = {}) {
     std::string points;
     const WorldModel world = readWorldModel();
     const auto screen = static_cast<size_t>(game.currentMap);
@@ -217,6 +218,7 @@ std::string newAreaMarkup(const GameState& game, int32_t level, const Polygon& p
         if (laidOut && (!oneLine || p == 0)) markup += lineEnd + pointIndent;
         markup += pointMarkup(whole(polygon.vertices[p].x), whole(polygon.vertices[p].y));
     }
+    if (!child.empty()) markup += (laidOut ? lineEnd + pointIndent : std::string()) + child;
     if (laidOut) markup += lineEnd + indentOfLine(bytes, last->at.line);
     return markup + "</area>";
 }
@@ -613,4 +615,8 @@ bool addArea(GameState& game, EditHistory& history, const std::string& markup) {
         return setXmlAttribute(bytes, screenElement, "areanum", std::to_string(count + 1), why) &&
                insertXmlElementAfter(bytes, after, markup, why);
     });
+}
+
+std::string areaMarkupLikeLast(const GameState& game, int32_t level, const Polygon& polygon, const std::string& child) {
+    return newAreaMarkup(game, level, polygon, child);
 }

@@ -12,6 +12,7 @@
 
 #include "core/world_model.h"
 #include "data/xml_edit.h"
+#include "platform/polygon.h"
 
 struct GameState;
 
@@ -87,6 +88,10 @@ std::vector<Spot> screenSpots(const WorldModel& world);
 // to put it after or its areanum does not count its <area> elements (the new one would not be read, or one the
 // game ignores today would be).
 bool addArea(GameState& game, EditHistory& history, const std::string& markup);
+// The markup of a new area of the current screen with that level and polygon, laid out as the screen's last area
+// is (one point a line, the points on a line of their own, or all on the <area>'s line), with child (the markup of
+// an element it holds, an NPC) after the points.
+std::string areaMarkupLikeLast(const GameState& game, int32_t level, const Polygon& polygon, const std::string& child);
 // Ctrl+Z and Ctrl+Y: the file of the last change (or the last undone one) written as it was before (or after) it.
 // True when written; refused, with why in testPlay.editProblem, when the file was changed since by someone else.
 bool undoEdit(GameState& game, EditHistory& history);
