@@ -18,6 +18,7 @@
 #include "app/command_line.h"
 #include "app/controls.h"
 #include "app/startup.h"
+#include "author/edit_panel.h"
 #include "author/test_play.h"
 #include "author/test_play_world.h"
 #include "core/game_state.h"
@@ -267,6 +268,15 @@ TEST_F(RecordedSession, AnEditSessionReplaysHeadlessToTheSameFile) {
         event.ctrl = true;
         handleInputEvent(*game, controls, event);
     }
+    // P over the field and picture 0 of the panel's list: a new NPC, recorded as newnpc and the panel's click.
+    mouse(WindowEventKind::mouseMove, 200, 250);
+    down(vkP);
+    for (const PanelItem& item : editPanelItems(*game)) {
+        if (item.action != PanelAction::pick || item.value != 0) continue;
+        click(item.box.x + 2, item.box.y + 2);
+        break;
+    }
+    EXPECT_NE(readTextFile("media/BigMapData.xml").find("<npc imageid=\"0\"><speech>"), std::string::npos);
     click(125, 40);
     down(vkDelete);
     down(vkF4);
