@@ -549,22 +549,27 @@ bool writeEdit(GameState& game, EditHistory& history, const std::string& file,
     return true;
 }
 
-bool undoEdit(GameState& game, EditHistory& history) {
-    if (history.done.empty()) return false;
-    const EditStep& step = history.done.back();
-    if (!writeStep(game, step, step.after, step.before)) return false;
-    history.undone.push_back(std::move(history.done.back()));
-    history.done.pop_back();
+namespace {
+
+// Takes the last step of `from` (done for undo, undone for redo), writes its file back or forward and moves it to
+// `to`; the file must still hold what the step left there.
+bool moveStep(GameState& game, std::vector<EditStep>& from, std::vector<EditStep>& to, bool back) {
+    if (from.empty()) return false;
+    const EditStep& step = from.back();
+    if (!writeStep(game, step, back ? step.after : step.before, back ? step.before : step.after)) return false;
+    to.push_back(std::move(from.back()));
+    from.pop_back();
     return true;
 }
 
+}  // namespace
+
+bool undoEdit(GameState& game, EditHistory& history) {
+    return moveStep(game, history.done, history.undone, true);
+}
+
 bool redoEdit(GameState& game, EditHistory& history) {
-    if (history.undone.empty()) return false;
-    const EditStep& step = history.undone.back();
-    if (!writeStep(game, step, step.before, step.after)) return false;
-    history.done.push_back(std::move(history.undone.back()));
-    history.undone.pop_back();
-    return true;
+    return moveStep(game, history.undone, history.done, false);
 }
 
 XmlElementAt elementAt(const std::vector<Spot>& spots, size_t index, const std::string& name) {
