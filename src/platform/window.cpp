@@ -14,6 +14,8 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include "platform/picture_scaling.h"
+
 namespace {
 std::function<void(const std::string&, const std::string&)> boxHandler;
 bool manualClock = false;
@@ -23,7 +25,16 @@ bool windowSystemStarted = false;
 SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
+// The size of the picture last painted (the texture's, when a renderer shows it).
 int32_t textureWidth = 0, textureHeight = 0;
+// Without a graphics card the game scales the picture into the window's own surface itself (SDL's plain software
+// drawing): one pass straight into the window's pixels, only the rows that changed, and only they sent to the
+// display. What the surface holds: which surface, where the picture lies in it, and the scaling's tables.
+bool ownSurface = false;
+SDL_Surface* drawnSurface = nullptr;
+int32_t drawnWidth = 0, drawnHeight = 0;
+PicturePlace drawnPlace;
+AxisSamples drawnAcross, drawnDown;
 // The picture the texture holds, row after row without gaps, to see whether a new one is the same: an unchanged
 // frame (the title between its blinks, a hero standing still) is neither uploaded nor presented. Empty when the
 // texture holds nothing known.
@@ -95,9 +106,13 @@ PictureFill currentFill(int32_t outputWidth, int32_t outputHeight) {
 // The window's geometry now, for drawing the picture and for mapping the mouse back onto it.
 WindowGeometry currentGeometry() {
     WindowGeometry geometry;
-    if (!window || !renderer) return geometry;
+    if (!window || (!renderer && !ownSurface)) return geometry;
     SDL_GetWindowSize(window, &geometry.windowWidth, &geometry.windowHeight);
-    SDL_GetRendererOutputSize(renderer, &geometry.outputWidth, &geometry.outputHeight);
+    if (renderer) {
+        SDL_GetRendererOutputSize(renderer, &geometry.outputWidth, &geometry.outputHeight);
+    } else {
+        SDL_GetWindowSizeInPixels(window, &geometry.outputWidth, &geometry.outputHeight);
+    }
     geometry.pictureWidth = textureWidth > 0 ? textureWidth : shownWidth;
     geometry.pictureHeight = textureHeight > 0 ? textureHeight : shownHeight;
     geometry.fill = currentFill(geometry.outputWidth, geometry.outputHeight);
@@ -178,11 +193,30 @@ bool graphicsDevicePresent() {
     return ::access("/dev/nvidia0", R_OK | W_OK) == 0;
 }
 
-// The renderer the choice asks for; either kind stands in when the one asked for cannot be made.
+// Whether the window's own surface takes the game's pixels as they are: four bytes a pixel, blue, green, red and
+// alpha or nothing, as the canvas lays them out. X11's 24- and 32-bit visuals give such a surface; for any other
+// the game leaves the drawing to SDL's software renderer, which converts.
+bool ownSurfaceUsable() {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface) return false;
+    const uint32_t format = surface->format->format;
+    return format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+}
+
+// Software drawing: into the window's own surface, or through SDL's software renderer.
+SDL_Renderer* makeSoftwareDrawing() {
+    ownSurface = ownSurfaceUsable();
+    return ownSurface ? nullptr : makeSoftwareRenderer();
+}
+
+// The renderer the choice asks for (null when the game draws into the window's surface itself); either kind
+// stands in when the one asked for cannot be made.
 SDL_Renderer* makeRenderer(RendererChoice choice) {
+    ownSurface = false;
     if (choice == RendererChoice::automatic && !graphicsDevicePresent()) choice = RendererChoice::software;
     if (choice == RendererChoice::software) {
-        if (SDL_Renderer* made = makeSoftwareRenderer()) return made;
+        if (SDL_Renderer* made = makeSoftwareDrawing(); made || ownSurface) return made;
         return SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
     }
     SDL_Renderer* made = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
@@ -190,7 +224,7 @@ SDL_Renderer* makeRenderer(RendererChoice choice) {
         SDL_DestroyRenderer(made);
         made = nullptr;
     }
-    return made ? made : makeSoftwareRenderer();
+    return made ? made : makeSoftwareDrawing();
 }
 
 // The format the window's textures are made in. SDL's software renderer draws into the window's surface, whose
@@ -247,7 +281,55 @@ void copyLargestSharp() {
     SDL_RenderCopy(renderer, source ? source : texture, nullptr, &place);
 }
 
+// Scales the picture's rows firstRow..lastRow into the window's surface and sends what changed to the display; all
+// of it, bars included, when the surface or the picture's place in it is new (a resize, fullscreen) or `whole`.
+void presentSurface(int32_t firstRow, int32_t lastRow, bool whole) {
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface || presentedPicture.empty()) return;
+    WindowGeometry geometry = currentGeometry();
+    geometry.outputWidth = surface->w;
+    geometry.outputHeight = surface->h;
+    const PicturePlace at = picturePlace(geometry);
+    if (at.width <= 0 || at.height <= 0 || at.x < 0 || at.y < 0 || at.x + at.width > surface->w ||
+        at.y + at.height > surface->h)
+        return;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    const bool fresh = whole || surface != drawnSurface || surface->w != drawnWidth || surface->h != drawnHeight ||
+                       at.x != drawnPlace.x || at.y != drawnPlace.y || at.width != drawnPlace.width ||
+                       at.height != drawnPlace.height;
+    if (fresh) {
+        SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+        // The largest size of the picture's shape is kept sharp: scaled up by the whole number just above it, then
+        // smoothly down; a whole-number or stretched place takes the nearest picture pixel.
+        const double size = std::min(static_cast<double>(surface->w) / textureWidth,
+                                     static_cast<double>(surface->h) / textureHeight);
+        const int32_t scale = std::max(1, static_cast<int32_t>(std::ceil(size)));
+        const bool sharp = geometry.fill == PictureFill::largest && at.width != textureWidth * scale;
+        const SampleKind kind = sharp ? SampleKind::sharp : SampleKind::nearest;
+        drawnAcross = axisSamples(textureWidth, at.width, kind, scale);
+        drawnDown = axisSamples(textureHeight, at.height, kind, scale);
+        drawnSurface = surface;
+        drawnWidth = surface->w;
+        drawnHeight = surface->h;
+        drawnPlace = at;
+        firstRow = 0;
+        lastRow = textureHeight - 1;
+    }
+    const ConstPixelRows picture{presentedPicture.data(), textureWidth * 4, textureWidth, textureHeight};
+    auto* corner = static_cast<uint8_t*>(surface->pixels) + static_cast<std::size_t>(surface->pitch) * at.y + at.x * 4;
+    const RowSpan rows = scalePictureRows(picture, drawnAcross, drawnDown, firstRow, lastRow, {corner, surface->pitch});
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    const SDL_Rect sent = fresh ? SDL_Rect{0, 0, surface->w, surface->h}
+                                : SDL_Rect{at.x, at.y + rows.first, at.width, rows.end - rows.first};
+    if (sent.w > 0 && sent.h > 0) SDL_UpdateWindowSurfaceRects(window, &sent, 1);
+    ++presentCount;
+}
+
 void presentTexture() {
+    if (ownSurface) {
+        presentSurface(0, textureHeight - 1, true);
+        return;
+    }
     if (!renderer || !texture) return;
     if (showsLargestSharp()) {
         copyLargestSharp();
@@ -261,21 +343,28 @@ void presentTexture() {
     ++presentCount;
 }
 
-// Whether the canvas's rows are the picture the texture holds; keeps them as that picture when not.
-bool sameAsPresented(const uint8_t* bytes, int32_t stride, int32_t width, int32_t height) {
+// The rows in which the canvas differs from the picture shown last (an empty span when none does); keeps the
+// canvas as that picture.
+RowSpan changedRows(const uint8_t* bytes, int32_t stride, int32_t width, int32_t height) {
     const auto rowBytes = static_cast<std::size_t>(width) * 4;
     const std::size_t size = rowBytes * static_cast<std::size_t>(height);
-    bool same = presentedPicture.size() == size;
-    for (int32_t y = 0; same && y < height; ++y) {
-        same = std::memcmp(presentedPicture.data() + rowBytes * y, bytes + static_cast<std::size_t>(stride) * y,
-                           rowBytes) == 0;
+    if (presentedPicture.size() != size) {
+        presentedPicture.resize(size);
+        for (int32_t y = 0; y < height; ++y) {
+            std::memcpy(presentedPicture.data() + rowBytes * y, bytes + static_cast<std::size_t>(stride) * y, rowBytes);
+        }
+        return {0, height};
     }
-    if (same) return true;
-    presentedPicture.resize(size);
+    RowSpan changed{0, 0};
     for (int32_t y = 0; y < height; ++y) {
-        std::memcpy(presentedPicture.data() + rowBytes * y, bytes + static_cast<std::size_t>(stride) * y, rowBytes);
+        uint8_t* kept = presentedPicture.data() + rowBytes * y;
+        const uint8_t* row = bytes + static_cast<std::size_t>(stride) * y;
+        if (std::memcmp(kept, row, rowBytes) == 0) continue;
+        std::memcpy(kept, row, rowBytes);
+        if (changed.end == 0) changed.first = y;
+        changed.end = y + 1;
     }
-    return false;
+    return changed;
 }
 
 // Maps one SDL event; false for events the game does not see (an uncovered window is repainted here).
@@ -509,13 +598,13 @@ bool openWindow(const std::string& title, int32_t width, int32_t height, const D
     if (!window) return false;
     SDL_SetWindowMinimumSize(window, width / 3, height / 3);
     renderer = makeRenderer(mode.renderer);
-    if (!renderer) {
+    if (!renderer && !ownSurface) {
         closeWindow();
         return false;
     }
     applyScaling();
     // Black bars; the first frame is presented by the first paint, once the window shows.
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    if (renderer) SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     return true;
 }
 
@@ -532,6 +621,7 @@ bool rendererChoiceOfName(const std::string& name, RendererChoice& choice) {
 }
 
 std::string windowRendererName() {
+    if (ownSurface) return "software";
     SDL_RendererInfo info{};
     if (!renderer || SDL_GetRendererInfo(renderer, &info) != 0 || !info.name) return {};
     return info.name;
@@ -597,6 +687,8 @@ void closeWindow() {
     texture = nullptr;
     renderer = nullptr;
     window = nullptr;
+    ownSurface = false;
+    drawnSurface = nullptr;
     textureWidth = textureHeight = 0;
     presentedPicture.clear();
 }
@@ -611,9 +703,14 @@ bool waitWindowEvent(WindowEvent& event, uint32_t timeoutMs) {
 }
 
 void paintWindow(const Canvas& canvas) {
-    if (!renderer || !canvasValid(canvas)) return;
+    if ((!renderer && !ownSurface) || !canvasValid(canvas)) return;
     const int32_t width = canvasWidth(canvas), height = canvasHeight(canvas);
-    if (!texture || width != textureWidth || height != textureHeight) {
+    if (ownSurface && (width != textureWidth || height != textureHeight)) {
+        textureWidth = width;
+        textureHeight = height;
+        presentedPicture.clear();
+        drawnSurface = nullptr;
+    } else if (!ownSurface && (!texture || width != textureWidth || height != textureHeight)) {
         if (texture) SDL_DestroyTexture(texture);
         texture = SDL_CreateTexture(renderer, textureFormat(), SDL_TEXTUREACCESS_STREAMING, width, height);
         if (!texture) return;
@@ -627,9 +724,16 @@ void paintWindow(const Canvas& canvas) {
     int32_t stride = 0;
     const uint8_t* bytes = canvasBytes(canvas, stride);
     if (!bytes) return;
-    // The window keeps showing the texture; an uncovered or resized window is presented again from it.
-    if (sameAsPresented(bytes, stride, width, height)) return;
-    SDL_UpdateTexture(texture, nullptr, bytes, stride);
+    // The window keeps showing the picture; an uncovered or resized window is presented again from it. Only the
+    // rows that changed are scaled and sent again.
+    const RowSpan changed = changedRows(bytes, stride, width, height);
+    if (changed.end == changed.first) return;
+    if (ownSurface) {
+        presentSurface(changed.first, changed.end - 1, false);
+        return;
+    }
+    const SDL_Rect rows{0, changed.first, width, changed.end - changed.first};
+    SDL_UpdateTexture(texture, &rows, bytes + static_cast<std::size_t>(stride) * changed.first, stride);
     presentTexture();
 }
 
