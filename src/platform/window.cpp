@@ -227,26 +227,13 @@ SDL_Renderer* makeRenderer(RendererChoice choice) {
     return made ? made : makeSoftwareDrawing();
 }
 
-// The format the window's textures are made in. SDL's software renderer draws into the window's surface, whose
-// format on X11 is RGB888; a texture in another format is converted into a fresh surface of the window's size on
-// every smooth copy, so there the textures take the window's format when it lays out a pixel's four bytes as the
-// canvas does (blue, green, red, then alpha or nothing). Otherwise ARGB8888, the canvas's own.
-uint32_t textureFormat() {
-    SDL_RendererInfo info{};
-    if (renderer && window && SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0) {
-        const uint32_t own = SDL_GetWindowPixelFormat(window);
-        if (own == SDL_PIXELFORMAT_RGB888 || own == SDL_PIXELFORMAT_ARGB8888) return own;
-    }
-    return SDL_PIXELFORMAT_ARGB8888;
-}
-
 // The texture scaled up `scale` times by whole pixels, in a texture that smooths when drawn smaller or larger;
 // null when the renderer cannot draw into textures or that large.
 SDL_Texture* scaledUpPicture(int32_t scale) {
     const int32_t width = textureWidth * scale, height = textureHeight * scale;
     if (!sharpTexture || width != sharpWidth || height != sharpHeight) {
         if (sharpTexture) SDL_DestroyTexture(sharpTexture);
-        sharpTexture = SDL_CreateTexture(renderer, textureFormat(), SDL_TEXTUREACCESS_TARGET, width, height);
+        sharpTexture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
         sharpWidth = sharpTexture ? width : 0;
         sharpHeight = sharpTexture ? height : 0;
         if (!sharpTexture) return nullptr;
@@ -712,7 +699,7 @@ void paintWindow(const Canvas& canvas) {
         drawnSurface = nullptr;
     } else if (!ownSurface && (!texture || width != textureWidth || height != textureHeight)) {
         if (texture) SDL_DestroyTexture(texture);
-        texture = SDL_CreateTexture(renderer, textureFormat(), SDL_TEXTUREACCESS_STREAMING, width, height);
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
         if (!texture) return;
         SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
         // Sharp pixels at every scale: each picture pixel becomes a block of whole screen pixels.
