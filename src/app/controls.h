@@ -37,6 +37,14 @@ enum class PlayerCommand {
     toggleEdit
 };
 
+struct FrameTimes {
+    uint64_t frames = 0;
+    uint64_t overPeriod = 0;  // frames shown more than a tick's 80 ms after they were due
+    // The same for frames that waited for the window's picture to be laid out anew (shown, resized, fullscreen)
+    uint64_t overAfterLayout = 0;
+    double worstMillis = 0;
+};
+
 struct Controls {
     Settings settings = defaultSettings();
     // The window as this start opened it: the settings, or what the command line asked for this start only.
@@ -63,6 +71,9 @@ struct Controls {
     int32_t editMouseX = 0, editMouseY = 0;
     int32_t selectedAtX = 0, selectedAtY = 0;
     Recording recording;
+    // How long the frames took from the moment each was due to its picture being in the window, for the
+    // benchmarks (QUORVATH_FRAME_TIMES): a frame has 80 ms before the next is due.
+    FrameTimes frameTimes;
 };
 
 // The player's own key a key press is (before any binding), or none.

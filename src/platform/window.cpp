@@ -40,6 +40,7 @@ AxisSamples drawnAcross, drawnDown;
 // texture holds nothing known.
 std::vector<uint8_t> presentedPicture;
 uint64_t presentCount = 0;
+uint64_t layoutCount = 0;
 // The size of the picture the window shows, how it is scaled, and the window's scale when it was last a window.
 int32_t shownWidth = 0, shownHeight = 0;
 Scaling scaling = Scaling::automatic;
@@ -429,6 +430,7 @@ bool mapEvent(const SDL_Event& sdl, WindowEvent& event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             noteWindowedSize();
             applyScaling();
+            ++layoutCount;
             presentTexture();
             return false;
         default: return false;
@@ -620,6 +622,7 @@ bool setWindowFullscreen(bool fullscreen) {
     if (fullscreen) noteWindowedSize();
     if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
     applyScaling();
+    ++layoutCount;
     presentTexture();
     return true;
 }
@@ -631,6 +634,7 @@ void setWindowScale(int32_t scale) {
     SDL_SetWindowSize(window, shownWidth * scale, shownHeight * scale);
     SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     applyScaling();
+    ++layoutCount;
     presentTexture();
 }
 
@@ -661,7 +665,9 @@ void setWindowIcon(const Picture& icon) {
 }
 
 void showWindow() {
-    if (window) SDL_ShowWindow(window);
+    if (!window) return;
+    SDL_ShowWindow(window);
+    ++layoutCount;
 }
 
 void closeWindow() {
@@ -726,6 +732,10 @@ void paintWindow(const Canvas& canvas) {
 
 uint64_t windowPresents() {
     return presentCount;
+}
+
+uint64_t windowLayouts() {
+    return layoutCount;
 }
 
 void postTrackEnd(int32_t trackNumber) {

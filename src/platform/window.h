@@ -134,6 +134,9 @@ bool waitWindowEvent(WindowEvent& event, uint32_t timeoutMs);
 void paintWindow(const Canvas& canvas);
 // How many times the window was presented since the program started (for the tests: unchanged frames are not).
 uint64_t windowPresents();
+// How many times the window's picture was laid out anew since the program started: the window shown, resized, made
+// fullscreen or scaled (the window system then gives it a new surface to fill).
+uint64_t windowLayouts();
 
 // Puts a text on the desktop's clipboard; false when there is no window system or it refused.
 bool setClipboardText(const std::string& text);
