@@ -29,6 +29,7 @@
 #include "world/map_file.h"
 #include "world/movement.h"
 #include "world/npc_dialogue.h"
+#include "world/screen_prefetch.h"
 #include "world/story_events.h"
 
 namespace {
@@ -373,6 +374,9 @@ void returnToTitle(GameState& game) {
     game.storyFlags[flagScreenMode] = screenTitle;
     game.scene = sceneFullScreen;
     game.menuCursor = 1;
+    // The title's two ways on, a new game and the saved one, are decoded ahead while it shows: the pictures of the
+    // screens played last may have been let go.
+    prefetchReachableScreens(game);
 }
 
 void redrawStillField(GameState& game) {

@@ -22,7 +22,7 @@ namespace {
 // A map picture of a screen is several megabytes; the screens behind the doors of the current one, the current
 // one and the saved game's are what decoding ahead needs. The bound is in bytes, not in pictures, so that a few
 // pictures of the largest size the game loads cannot take the memory of dozens.
-constexpr int64_t defaultByteLimit = int64_t{128} * 1024 * 1024;
+constexpr int64_t defaultByteLimit = int64_t{64} * 1024 * 1024;
 constexpr int32_t inFlightWaitMillis = 40;
 
 struct KeptPicture {

@@ -35,7 +35,7 @@ bool waitForPrefetch(int32_t maxMillis);
 // How many pictures are kept now, and the bytes their pixels take.
 std::size_t keptPictureCount();
 int64_t keptPictureBytes();
-// The most bytes the kept pictures' pixels may take (128 MB unless changed: two pictures of the largest size, or
-// well over six map screens of a usual world); a picture kept beyond it drops others. Setting it (for tests and
-// benchmarks) drops what is over the new bound; returns the bound it replaces.
+// The most bytes the kept pictures' pixels may take (64 MB unless changed: one picture of the largest size, or a
+// screen of a usual world and the four or five its doors lead to); a picture kept beyond it drops others. Setting it
+// (for tests and benchmarks) drops what is over the new bound; returns the bound it replaces.
 int64_t setKeptPictureByteLimit(int64_t bytes);

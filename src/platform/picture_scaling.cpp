@@ -70,8 +70,9 @@ void buildRow(const ConstPixelRows& picture, int32_t row, const AxisSamples& acr
     built.resize(across.before.size() + 4);
     uint32_t* out = built.data();
     for (const SampleRun& run : across.runs) {
-        const uint32_t pixel = run.weight == 0 ? source[run.before]
-                                               : blend(source[run.before], source[run.after], static_cast<uint32_t>(run.weight));
+        const uint32_t pixel = run.weight == 0
+                                   ? source[run.before]
+                                   : blend(source[run.before], source[run.after], static_cast<uint32_t>(run.weight));
         if (run.count <= 4) {
             out[0] = out[1] = out[2] = out[3] = pixel;
         } else {
