@@ -79,12 +79,14 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
                 recordTick(controls.recording, game.tickNow - previousTick < minimumTickMillis);
             }
             // Notes come and go between ticks too (a pause, a mute): the window is repainted when they change.
+            // A tick whose frame is the one the window shows already (the title, a hero standing) paints nothing.
             const std::string notes = notesOnScreen(game, controls.paused);
-            if (game.repaints != paintedRepaints || notes != paintedNotes) {
+            const bool shownAlready = game.stillFrame.frameUnchanged && game.repaints == paintedRepaints + 1;
+            if ((game.repaints != paintedRepaints && !shownAlready) || notes != paintedNotes) {
                 paintWindow(pictureWithNotes(game, controls.paused));
-                paintedRepaints = game.repaints;
                 paintedNotes = notes;
             }
+            paintedRepaints = game.repaints;
             if (!firstFramePainted) prefetchReachableScreens(game);
             firstFramePainted = true;
             // The audio device opened beside the first frames: its tracks are registered once it is there, and the
@@ -192,6 +194,7 @@ void shutDown(GameState& game) {
     writeRequestedSaves(game);
     stopPictureWorker();
     game.backBuffer = Canvas{};
+    game.stillFrame = StillFrame{};
     for (Picture& picture : game.pictures) picture = Picture{};
     game.smallFont = Font{};
     game.largeFont = Font{};
@@ -297,6 +300,7 @@ int runGame(const LaunchOptions& options) {
     showWindow();
     if (!worldErrors.empty()) showMessageBox(worldErrors, "Quorvath");
     if (controls.testPlay) rememberWorldRead(controls.watch);
+    game->stillFrame.worldWatched = controls.testPlay;
     runMessageLoop(*game, controls);
     finishRecording(controls.recording, *game);
     rememberSettings(controls, {windowFullscreen(), windowedScale(), controls.settings.display.scaling});
