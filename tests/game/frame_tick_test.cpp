@@ -853,39 +853,35 @@ TEST_F(FrameTick, AWeaponBoughtAfterTheSaveIsGoneAfterALoadAndItsSlotTakesAnOwne
 // A still title is drawn once more to prove that drawing it changes nothing, then neither drawn nor painted (a mark
 // put into the back buffer stays) until something the view draws with changes.
 TEST_F(FrameTick, AStillFrameIsDrawnUntilProvenThenOnlyWhenSomethingChanges) {
-    const auto picture = [](const char* file, uint32_t argb) {
+    const auto picture = [](const std::string& file, uint32_t argb) {
         Canvas canvas = createCanvas(700, 420);
         fillRect(canvas, 0, 0, 700, 420, argb);
-        std::filesystem::create_directories("pict");
-        EXPECT_TRUE(saveCanvasPng(canvas, std::string("pict/") + file));
-        return loadPicture(std::string("pict\\") + file);
+        EXPECT_TRUE(saveCanvasPng(canvas, file));
+        return loadPicture(file);
     };
-    const Picture title = picture("title.png", 0xFF2040A0u), other = picture("other.png", 0xFF40A020u);
-    // Each change is made before each of the ticks; the same title with a sound is heard every time.
+    const Picture other = picture("other.png", 0xFF40A020u);
+    game.pictures[picTitle] = picture("title.png", 0xFF2040A0u);
+    game.scene = sceneFullScreen;
+    game.storyFlags[flagScreenMode] = screenTitle;
+    // Each change is made before each tick, and stays for the cases below it.
     const struct {
         const char* change;
         std::function<void(GameState&)> make;
         bool drawn;
-        int32_t ticks;
-        uint32_t heard;
+        uint32_t ticks, heard;
     } cases[] = {{"nothing", [](GameState&) {}, false, 2, 0},
                  {"the cursor", [](GameState& g) { g.keyDown[vkDown] = 1; }, true, 1, 1},
                  {"a sound alone", [](GameState& g) { g.keyDown[vkDown] = g.keyDown[vkUp] = 1; }, true, 3, 3},
+                 {"another drawing", [](GameState& g) { forgetStillFrame(g.stillFrame); }, true, 1, 0},
                  {"a fixed picture", [&](GameState& g) { g.pictures[picTitle] = other; }, true, 1, 0},
                  {"the language", [](GameState& g) { g.translations.language = "en"; }, true, 1, 0},
-                 {"test-play", [](GameState& g) { g.stillFrame.worldWatched = true; }, true, 3, 0},
-                 {"another drawing", [](GameState& g) { forgetStillFrame(g.stillFrame); }, true, 1, 0}};
+                 {"test-play", [](GameState& g) { g.stillFrame.worldWatched = true; }, true, 3, 0}};
     for (const auto& c : cases) {
-        game.scene = sceneFullScreen;
-        game.storyFlags[flagScreenMode] = screenTitle;
-        game.pictures[picTitle] = title;
-        game.translations.language.clear();
-        game.stillFrame.worldWatched = false;
         tick(2);
         EXPECT_TRUE(game.stillFrame.frameUnchanged) << c.change;
         const uint32_t repaints = game.repaints, heard = game.soundsPlayed[soundMenuMove];
         fillRect(game.backBuffer, 200, 200, 10, 10, 0xFFFF0000u);
-        for (int32_t i = 0; i < c.ticks; ++i) {
+        for (uint32_t i = 0; i < c.ticks; ++i) {
             c.make(game);
             tick();
             game.keyDown.fill(0);
