@@ -102,12 +102,14 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
                 recordTick(controls.recording, game.tickNow - previousTick < minimumTickMillis);
             }
             // Notes come and go between ticks too (a pause, a mute): the window is repainted when they change.
+            // A tick whose frame is the one the window shows already (the title, a hero standing) paints nothing.
             const std::string notes = notesOnScreen(game, controls.paused);
-            if (game.repaints != paintedRepaints || notes != paintedNotes) {
+            const bool shownAlready = game.stillFrame.frameUnchanged && game.repaints == paintedRepaints + 1;
+            if ((game.repaints != paintedRepaints && !shownAlready) || notes != paintedNotes) {
                 paintWindow(pictureWithNotes(game, controls.paused));
-                paintedRepaints = game.repaints;
                 paintedNotes = notes;
             }
+            paintedRepaints = game.repaints;
             if (ticking) {
                 noteFrameTime(controls.frameTimes,
                               std::chrono::duration<double, std::milli>(Clock::now() - due).count(),
@@ -221,6 +223,7 @@ void shutDown(GameState& game) {
     writeRequestedSaves(game);
     stopPictureWorker();
     game.backBuffer = Canvas{};
+    game.stillFrame = StillFrame{};
     for (Picture& picture : game.pictures) picture = Picture{};
     game.smallFont = Font{};
     game.largeFont = Font{};
@@ -326,6 +329,7 @@ int runGame(const LaunchOptions& options) {
     showWindow();
     if (!worldErrors.empty()) showMessageBox(worldErrors, "Quorvath");
     if (controls.testPlay) rememberWorldRead(controls.watch);
+    game->stillFrame.worldWatched = controls.testPlay;
     runMessageLoop(*game, controls);
     writeFrameTimes(controls.frameTimes);
     finishRecording(controls.recording, *game);

@@ -381,6 +381,7 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
 
     game.pictures = next.pictures;
     game.rules = std::move(next.rules);
+    forgetStillFrame(game.stillFrame);
     if (playing) {
         // The hero leaves his area as at a border: its enemies and the shots go, and come again from the new data.
         // A boss battle goes on as it was.

@@ -57,6 +57,7 @@ struct NpcPicture {
     int32_t x = 0, y = 0;  // map pixels: anchor x minus the frame width, anchor y
     int32_t frameWidth = 0, frameHeight = 0;
     int32_t areaIndex = 0;
+    bool operator==(const NpcPicture&) const = default;
 };
 
 constexpr int32_t enemyKindCount = 8;
@@ -81,6 +82,7 @@ struct WeaponSlot {
     int32_t price = 0;   // in money; "wait" in the data
     int32_t pict = 0;    // shot picture cell
     std::string howto;
+    bool operator==(const WeaponSlot&) const = default;
 };
 
 struct BossAttack {
@@ -133,6 +135,7 @@ struct ItemRecord {
     int32_t pict = 0;  // icon cell is pict + 4
     std::string howto;
     int32_t id = 0;
+    bool operator==(const ItemRecord&) const = default;
 };
 
 // What the files gave for the screen the hero is on and for the selections of the play state.

@@ -14,6 +14,7 @@
 #include "core/options_menu_state.h"
 #include "core/shown_things.h"
 #include "core/sound_effects.h"
+#include "core/still_frame.h"
 #include "core/translations.h"
 #include "platform/audio.h"
 #include "platform/graphics.h"
@@ -44,6 +45,8 @@ struct Presentation {
     uint32_t repaints = 0;  // repaint requests since start-up
     // What the tick's rules showed, for the view to draw; empty between ticks
     std::vector<ShownThing> shown;
+    // The last frame drawn, so that one standing still is not drawn again (game/frame_tick.cpp)
+    StillFrame stillFrame;
 
     // Music: track name to record, in name order
     std::map<std::string, TrackRecord> musicTracks;

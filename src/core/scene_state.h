@@ -49,6 +49,7 @@ struct EffectRecord {
     float scale = 0, endScale = 0, stepScale = 0;
     float alpha = 0, endAlpha = 0, stepAlpha = 0;
     uint32_t rgb = 0;
+    bool operator==(const EffectRecord&) const = default;
 };
 
 struct SceneState {

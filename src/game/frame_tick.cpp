@@ -2,9 +2,12 @@
 // combat units in a fixed order, draws the whole frame, picks the music and asks for a repaint.
 #include "game/frame_tick.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <variant>
 
 #include "combat/boss_battle.h"
 #include "combat/boss_catalog.h"
@@ -358,6 +361,42 @@ void runTickRules(GameState& game) {
     advanceEffects(game);
 }
 
+ViewInputs viewInputs(const GameState& game) {
+    return {game.pictures, game.smallFont, game.largeFont, game.backBuffer, game.translations.language, game.keyNames};
+}
+
+// Draws what the tick showed, unless it is the frame the back buffer already holds. A list with a sound is always
+// drawn, so the sound is heard every time; test-play never takes a frame for still.
+void drawFrame(GameState& game) {
+    StillFrame& still = game.stillFrame;
+    const bool heard = std::any_of(game.shown.begin(), game.shown.end(),
+                                   [](const ShownThing& thing) { return std::holds_alternative<SoundShown>(thing); });
+    ViewInputs inputs = viewInputs(game);
+    const bool same = !heard && !still.worldWatched && inputs == still.inputs && game.shown == still.shown;
+    still.frameUnchanged = false;
+    if (same && still.proven) {
+        game.shown.clear();
+        still.frameUnchanged = true;
+        return;
+    }
+    if (!same) {
+        // A new frame: drawn, and the list kept to see whether the next tick shows it again.
+        still.shown = game.shown;
+        still.inputs = std::move(inputs);
+        still.proven = false;
+        drawShown(game, game.backBuffer);
+        return;
+    }
+    // The same list once more: drawn over a copy of the buffer's pixels, to see whether it changed any.
+    if (!canvasValid(still.before) || canvasWidth(still.before) != canvasWidth(game.backBuffer) ||
+        canvasHeight(still.before) != canvasHeight(game.backBuffer))
+        still.before = createCanvas(canvasWidth(game.backBuffer), canvasHeight(game.backBuffer));
+    copyCanvas(still.before, game.backBuffer);
+    drawShown(game, game.backBuffer);
+    still.proven = sameCanvasBytes(still.before, game.backBuffer);
+    still.frameUnchanged = still.proven;
+}
+
 }  // namespace
 
 // The title as the program starts with it, the cursor on the new game: the play state, the scene machine, the
@@ -374,6 +413,7 @@ void returnToTitle(GameState& game) {
     game.storyFlags[flagScreenMode] = screenTitle;
     game.scene = sceneFullScreen;
     game.menuCursor = 1;
+    forgetStillFrame(game.stillFrame);
     // The title's two ways on, a new game and the saved one, are decoded ahead while it shows: the pictures of the
     // screens played last may have been let go.
     prefetchReachableScreens(game);
@@ -383,6 +423,7 @@ void redrawStillField(GameState& game) {
     if (game.scene != sceneField || !canvasValid(game.backBuffer)) return;
     showField(game);
     drawShown(game, game.backBuffer);
+    forgetStillFrame(game.stillFrame);
     game.repaints += 1;
 }
 
@@ -401,6 +442,6 @@ void frameTick(GameState& game) {
     if (!canvasValid(game.backBuffer)) return;
     runTickRules(game);
     forgetTapsOfTick(game);
-    drawShown(game, game.backBuffer);
+    drawFrame(game);
     game.repaints += 1;
 }

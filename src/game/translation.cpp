@@ -125,6 +125,8 @@ void chooseLanguage(GameState& game, const std::string& language, const std::fil
         }
     }
     game.translations = std::move(translations);
+    // Read again, the catalogues may say other things in the same language.
+    forgetStillFrame(game.stillFrame);
 }
 
 bool isJapaneseText(const std::string& utf8) {

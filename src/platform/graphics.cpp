@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include <cairo.h>
@@ -226,6 +227,21 @@ void copyCanvas(Canvas& to, const Canvas& from) {
     cairo_set_source_surface(cr, from.data->surface, 0, 0);
     cairo_paint(cr);
     cairo_restore(cr);
+}
+
+bool sameCanvasBytes(const Canvas& one, const Canvas& other) {
+    const int32_t width = canvasWidth(one), height = canvasHeight(one);
+    if (width == 0 || width != canvasWidth(other) || height != canvasHeight(other)) return false;
+    int32_t oneStride = 0, otherStride = 0;
+    const uint8_t* oneBytes = canvasBytes(one, oneStride);
+    const uint8_t* otherBytes = canvasBytes(other, otherStride);
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
+    for (int32_t y = 0; y < height; ++y) {
+        if (std::memcmp(oneBytes + static_cast<std::size_t>(oneStride) * y,
+                        otherBytes + static_cast<std::size_t>(otherStride) * y, rowBytes) != 0)
+            return false;
+    }
+    return true;
 }
 
 bool saveCanvasPng(const Canvas& canvas, const std::string& path) {

@@ -13,18 +13,22 @@ struct CanvasData;
 struct FontData;
 
 // A loaded picture; an empty one (a file that could not be read) draws nothing.
+// Two are equal when they are the same decoded picture.
 struct Picture {
     std::shared_ptr<PictureData> data;
+    bool operator==(const Picture&) const = default;
 };
 
 // A drawing surface with a persistent content, such as the 900 x 600 back buffer.
 struct Canvas {
     std::shared_ptr<CanvasData> data;
+    bool operator==(const Canvas&) const = default;  // the same surface
 };
 
 // A bold sans-serif font of a fixed pixel size with its own tab interval.
 struct Font {
     std::shared_ptr<FontData> data;
+    bool operator==(const Font&) const = default;  // the same font object
 };
 
 // The largest picture the game loads: no side above 8192 pixels and no more than 4096 x 4096 pixels in all
@@ -57,6 +61,8 @@ uint32_t canvasPixel(const Canvas& canvas, int32_t x, int32_t y);
 const uint8_t* canvasBytes(const Canvas& canvas, int32_t& stride);
 // Copies one canvas over another of the same size, pixel for pixel.
 void copyCanvas(Canvas& to, const Canvas& from);
+// Whether two valid canvases of one size hold the same pixels, byte for byte.
+bool sameCanvasBytes(const Canvas& one, const Canvas& other);
 // Writes the canvas as an 8-bit RGBA, non-interlaced PNG; false when the file cannot be written.
 bool saveCanvasPng(const Canvas& canvas, const std::string& path);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "app/startup.h"
 #include "combat/effects.h"
@@ -16,6 +17,7 @@
 #include "game/view.h"
 #include "music/music.h"
 #include "platform/graphics.h"
+#include "platform/picture_cache.h"
 #include "platform/window.h"
 #include "test_support.h"
 #include "world/story_events.h"
@@ -846,4 +848,61 @@ TEST_F(FrameTick, AWeaponBoughtAfterTheSaveIsGoneAfterALoadAndItsSlotTakesAnOwne
     runStoryEvents(game);
     runFileRequests(game);
     EXPECT_EQ(readTextFile("gamedat.xml").find("<weapon num=\"3\""), std::string::npos);
+}
+
+// A still title is drawn once more to prove that drawing it changes nothing, then neither drawn nor painted (a mark
+// put into the back buffer stays) until something the view draws with changes.
+TEST_F(FrameTick, AStillFrameIsDrawnUntilProvenThenOnlyWhenSomethingChanges) {
+    const auto picture = [](const std::string& file, uint32_t argb) {
+        Canvas canvas = createCanvas(700, 420);
+        fillRect(canvas, 0, 0, 700, 420, argb);
+        EXPECT_TRUE(saveCanvasPng(canvas, file));
+        return loadPicture(file);
+    };
+    const Picture other = picture("other.png", 0xFF40A020u);
+    game.pictures[picTitle] = picture("title.png", 0xFF2040A0u);
+    game.scene = sceneFullScreen;
+    game.storyFlags[flagScreenMode] = screenTitle;
+    // Each change is made before each tick, and stays for the cases below it.
+    const struct {
+        const char* change;
+        std::function<void(GameState&)> make;
+        bool drawn;
+        uint32_t ticks, heard;
+    } cases[] = {{"nothing", [](GameState&) {}, false, 2, 0},
+                 {"the cursor", [](GameState& g) { g.keyDown[vkDown] = 1; }, true, 1, 1},
+                 {"a sound alone", [](GameState& g) { g.keyDown[vkDown] = g.keyDown[vkUp] = 1; }, true, 3, 3},
+                 {"another drawing", [](GameState& g) { forgetStillFrame(g.stillFrame); }, true, 1, 0},
+                 {"a fixed picture", [&](GameState& g) { g.pictures[picTitle] = other; }, true, 1, 0},
+                 {"the language", [](GameState& g) { g.translations.language = "en"; }, true, 1, 0},
+                 {"test-play", [](GameState& g) { g.stillFrame.worldWatched = true; }, true, 3, 0}};
+    for (const auto& c : cases) {
+        tick(2);
+        EXPECT_TRUE(game.stillFrame.frameUnchanged) << c.change;
+        const uint32_t repaints = game.repaints, heard = game.soundsPlayed[soundMenuMove];
+        fillRect(game.backBuffer, 200, 200, 10, 10, 0xFFFF0000u);
+        for (uint32_t i = 0; i < c.ticks; ++i) {
+            c.make(game);
+            tick();
+            game.keyDown.fill(0);
+            game.keyLatch.fill(0);
+            EXPECT_EQ(game.stillFrame.frameUnchanged, !c.drawn) << c.change << i;
+        }
+        EXPECT_EQ(canvasPixel(game.backBuffer, 205, 205) != 0xFFFF0000u, c.drawn) << c.change;
+        EXPECT_EQ(game.repaints, repaints + c.ticks) << c.change;
+        EXPECT_EQ(game.soundsPlayed[soundMenuMove], heard + c.heard) << c.change;
+    }
+}
+
+// The ending's whitening blends the same list into the back buffer again and again: never proven still.
+TEST_F(FrameTick, TheSameEndingFrameThatWhitensIsDrawnEveryTick) {
+    game.storyFlags[flagScreenMode] = screenEndingSequence;
+    uint32_t brightness = 0;
+    for (int32_t i = 0; i < 10; ++i) {
+        game.sceneMarkFrame = game.frameCounter + 1 - 150;
+        tick();
+        EXPECT_FALSE(game.stillFrame.frameUnchanged) << i;
+        EXPECT_GT(canvasPixel(game.backBuffer, 10, 10) & 0xFF, brightness) << i;
+        brightness = canvasPixel(game.backBuffer, 10, 10) & 0xFF;
+    }
 }

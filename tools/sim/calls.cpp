@@ -338,6 +338,7 @@ bool callProcedure(GameState& game, const std::string& name, const std::vector<i
     result = callable.run(game, narrow, error);
     // What the procedure showed is drawn into the back buffer at once, as the tick would after its rules.
     if (canvasValid(game.backBuffer)) drawShown(game, game.backBuffer);
+    forgetStillFrame(game.stillFrame);
     if (!error.empty()) error = name + ": " + error;
     return error.empty();
 }

@@ -198,6 +198,24 @@ template <class V> constexpr void fields(V& v, RecordType<OptionsMenu>) {
     v("language", &OptionsMenu::language);
 }
 
+template <class V> constexpr void fields(V& v, RecordType<ViewInputs>) {
+    v("pictures", &ViewInputs::pictures);
+    v("smallFont", &ViewInputs::smallFont);
+    v("largeFont", &ViewInputs::largeFont);
+    v("backBuffer", &ViewInputs::backBuffer);
+    v("language", &ViewInputs::language);
+    v("keyNames", &ViewInputs::keyNames);
+}
+
+template <class V> constexpr void fields(V& v, RecordType<StillFrame>) {
+    v("shown", &StillFrame::shown);
+    v("inputs", &StillFrame::inputs);
+    v("proven", &StillFrame::proven);
+    v("frameUnchanged", &StillFrame::frameUnchanged);
+    v("worldWatched", &StillFrame::worldWatched);
+    v("before", &StillFrame::before);
+}
+
 template <class V> constexpr void fields(V& v, RecordType<Notes>) {
     v("shown", &Notes::shown);
     v("text", &Notes::text);
@@ -366,6 +384,7 @@ template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
     v("backBuffer", &Presentation::backBuffer);
     v("repaints", &Presentation::repaints);
     v("shown", &Presentation::shown);
+    v("stillFrame", &Presentation::stillFrame);
     // Music
     v("music", &Presentation::musicTracks);
     v("soundsPlayed", &Presentation::soundsPlayed);
@@ -412,6 +431,8 @@ static_assert(listsEveryFieldOnce<BossRecord>(), "BossRecord: a field is missing
 static_assert(listsEveryFieldOnce<EffectRecord>(), "EffectRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<OptionsMenu>(), "OptionsMenu: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<Notes>(), "Notes: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<ViewInputs>(), "ViewInputs: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<StillFrame>(), "StillFrame: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<TestPlay>(), "TestPlay: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<ScreenProblem>(), "ScreenProblem: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<ArenaMark>(), "ArenaMark: a field is missing from its list or listed twice");
