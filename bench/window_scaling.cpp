@@ -47,10 +47,10 @@ int main() {
         std::vector<double> whole, band;
         for (int round = 0; round < rounds; ++round) {
             double start = threadMillis();
-            scalePictureRows(rows, across, down, 0, pictureHeight - 1, target);
+            scalePictureArea(rows, across, down, {0, pictureHeight - 1, 0, pictureWidth - 1}, target);
             whole.push_back(threadMillis() - start);
             start = threadMillis();
-            scalePictureRows(rows, across, down, 270, 329, target);
+            scalePictureArea(rows, across, down, {270, 329, 0, pictureWidth - 1}, target);
             band.push_back(threadMillis() - start);
         }
         std::sort(whole.begin(), whole.end());

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 AxisSamples axisSamples(int32_t pictureSize, int32_t placedSize, SampleKind kind, int32_t sharpScale) {
     AxisSamples samples;
@@ -60,25 +62,43 @@ uint32_t blend(uint32_t first, uint32_t second, uint32_t weight) {
     return redBlue | otherGreen;
 }
 
-// One placed row across from a picture row. A run is at most a few pixels: its pixel is written four times
-// unconditionally (the next run writes over what is too many; the row has room for it), and the blend of a pure
-// run (weight 0) gives its pixel unchanged, so the loop has no branch that a changing pattern of runs would
-// mispredict.
-void buildRow(const ConstPixelRows& picture, int32_t row, const AxisSamples& across, std::vector<uint32_t>& built) {
+// The placed columns or rows that take any picture pixel from first to last: [first, end) of the placed ones.
+std::pair<int32_t, int32_t> placedReach(const AxisSamples& samples, int32_t first, int32_t last) {
+    int32_t from = 0, end = 0;
+    const auto size = static_cast<int32_t>(samples.before.size());
+    for (int32_t at = 0; at < size; ++at) {
+        const bool reached = (samples.before[at] >= first && samples.before[at] <= last) ||
+                             (samples.weight[at] != 0 && samples.after[at] >= first && samples.after[at] <= last);
+        if (!reached) continue;
+        if (end == 0) from = at;
+        end = at + 1;
+    }
+    return {from, end};
+}
+
+// The placed columns from..end of one row across from a picture row, into `built` at the same places. A run is at
+// most a few pixels: its pixel is written four times unconditionally (the next run writes over what is too many;
+// the row has room for it).
+void buildRow(const ConstPixelRows& picture, int32_t row, const AxisSamples& across, int32_t from, int32_t end,
+              std::vector<uint32_t>& built) {
     const auto* source =
         reinterpret_cast<const uint32_t*>(picture.pixels + static_cast<std::size_t>(picture.stride) * row);
     built.resize(across.before.size() + 4);
-    uint32_t* out = built.data();
-    for (const SampleRun& run : across.runs) {
-        const uint32_t pixel = run.weight == 0
-                                   ? source[run.before]
-                                   : blend(source[run.before], source[run.after], static_cast<uint32_t>(run.weight));
-        if (run.count <= 4) {
+    int32_t at = 0;
+    auto run = across.runs.begin();
+    while (run != across.runs.end() && at + run->count <= from) at += (run++)->count;
+    uint32_t* out = built.data() + at;
+    for (; run != across.runs.end() && at < end; ++run) {
+        const uint32_t pixel = run->weight == 0
+                                   ? source[run->before]
+                                   : blend(source[run->before], source[run->after], static_cast<uint32_t>(run->weight));
+        if (run->count <= 4) {
             out[0] = out[1] = out[2] = out[3] = pixel;
         } else {
-            std::fill_n(out, run.count, pixel);
+            std::fill_n(out, run->count, pixel);
         }
-        out += run.count;
+        out += run->count;
+        at += run->count;
     }
 }
 
@@ -95,25 +115,20 @@ void blendRows(const uint8_t* __restrict upper, const uint8_t* __restrict lower,
 
 }  // namespace
 
-RowSpan scalePictureRows(const ConstPixelRows& picture, const AxisSamples& across, const AxisSamples& down,
-                         int32_t firstRow, int32_t lastRow, PixelRows placed) {
-    RowSpan span{0, 0};
-    const auto height = static_cast<int32_t>(down.before.size());
+PlacedArea scalePictureArea(const ConstPixelRows& picture, const AxisSamples& across, const AxisSamples& down,
+                            const PictureArea& changed, PixelRows placed) {
+    PlacedArea area;
     const std::size_t width = across.before.size();
-    if (!picture.pixels || !placed.pixels || width == 0 || height == 0 || firstRow > lastRow) return span;
-    bool any = false;
-    for (int32_t y = 0; y < height; ++y) {
-        const bool reached = (down.before[y] >= firstRow && down.before[y] <= lastRow) ||
-                             (down.weight[y] != 0 && down.after[y] >= firstRow && down.after[y] <= lastRow);
-        if (!reached) continue;
-        if (!any) span.first = y;
-        span.end = y + 1;
-        any = true;
-    }
-    if (!any) return span;
+    if (!picture.pixels || !placed.pixels || width == 0 || down.before.empty() || changed.firstRow > changed.lastRow ||
+        changed.firstColumn > changed.lastColumn)
+        return area;
+    std::tie(area.firstRow, area.endRow) = placedReach(down, changed.firstRow, changed.lastRow);
+    std::tie(area.firstColumn, area.endColumn) = placedReach(across, changed.firstColumn, changed.lastColumn);
+    if (area.endRow == 0 || area.endColumn == 0) return {};
+    const int32_t from = area.firstColumn;
+    const auto columns = static_cast<std::size_t>(area.endColumn - from);
     // Each picture row is built once across and kept while the placed rows take it; the two kept are the rows
-    // on either side of a blended edge.
-    // A picture shown at its own width takes its rows as they are.
+    // on either side of a blended edge. A picture shown at its own width takes its rows as they are.
     const bool ownWidth = static_cast<int32_t>(width) == picture.width && across.runs.size() == width;
     std::vector<uint32_t> rows[2];
     int32_t rowOf[2] = {-1, -1};
@@ -126,21 +141,21 @@ RowSpan scalePictureRows(const ConstPixelRows& picture, const AxisSamples& acros
             if (rowOf[slot] == pictureRow) return rows[slot].data();
         }
         const int32_t slot = keepSlot == 0 ? 1 : 0;
-        buildRow(picture, pictureRow, across, rows[slot]);
+        buildRow(picture, pictureRow, across, from, area.endColumn, rows[slot]);
         rowOf[slot] = pictureRow;
         return rows[slot].data();
     };
-    for (int32_t y = span.first; y < span.end; ++y) {
-        auto* target = reinterpret_cast<uint32_t*>(placed.pixels + static_cast<std::size_t>(placed.stride) * y);
-        const uint32_t* upper = rowFor(down.before[y], -1);
+    for (int32_t y = area.firstRow; y < area.endRow; ++y) {
+        auto* target = reinterpret_cast<uint32_t*>(placed.pixels + static_cast<std::size_t>(placed.stride) * y) + from;
+        const uint32_t* upper = rowFor(down.before[y], -1) + from;
         if (down.weight[y] == 0) {
-            std::memcpy(target, upper, width * 4);
+            std::memcpy(target, upper, columns * 4);
             continue;
         }
         const int32_t upperSlot = rowOf[0] == down.before[y] ? 0 : 1;
-        const uint32_t* lower = rowFor(down.after[y], upperSlot);
+        const uint32_t* lower = rowFor(down.after[y], upperSlot) + from;
         blendRows(reinterpret_cast<const uint8_t*>(upper), reinterpret_cast<const uint8_t*>(lower),
-                  reinterpret_cast<uint8_t*>(target), width * 4, static_cast<uint32_t>(down.weight[y]));
+                  reinterpret_cast<uint8_t*>(target), columns * 4, static_cast<uint32_t>(down.weight[y]));
     }
-    return span;
+    return area;
 }

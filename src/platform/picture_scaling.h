@@ -33,10 +33,15 @@ struct ConstPixelRows {
     int32_t stride = 0;
     int32_t width = 0, height = 0;
 };
-// Writes the placed rows that take any of the picture's rows firstRow..lastRow into `placed` (whose first pixel is
-// the placed picture's top left corner); returns the first and one past the last placed row written.
-struct RowSpan {
-    int32_t first = 0, end = 0;
+// The part of the picture that changed (inclusive), and the part of the placed picture scaling it wrote (one past
+// its last row and column).
+struct PictureArea {
+    int32_t firstRow = 0, lastRow = -1, firstColumn = 0, lastColumn = -1;
 };
-RowSpan scalePictureRows(const ConstPixelRows& picture, const AxisSamples& across, const AxisSamples& down,
-                         int32_t firstRow, int32_t lastRow, PixelRows placed);
+struct PlacedArea {
+    int32_t firstRow = 0, endRow = 0, firstColumn = 0, endColumn = 0;
+};
+// Writes the placed pixels that take any of the picture's pixels in `changed` into `placed` (whose first pixel is
+// the placed picture's top left corner): every placed row and column such a pixel reaches, blended edges included.
+PlacedArea scalePictureArea(const ConstPixelRows& picture, const AxisSamples& across, const AxisSamples& down,
+                            const PictureArea& changed, PixelRows placed);

@@ -271,7 +271,7 @@ void copyLargestSharp() {
 
 // Scales the picture's rows firstRow..lastRow into the window's surface and sends what changed to the display; all
 // of it, bars included, when the surface or the picture's place in it is new (a resize, fullscreen) or `whole`.
-void presentSurface(int32_t firstRow, int32_t lastRow, bool whole) {
+void presentSurface(PictureArea changed, bool whole) {
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (!surface || presentedPicture.empty()) return;
     WindowGeometry geometry = currentGeometry();
@@ -300,22 +300,22 @@ void presentSurface(int32_t firstRow, int32_t lastRow, bool whole) {
         drawnWidth = surface->w;
         drawnHeight = surface->h;
         drawnPlace = at;
-        firstRow = 0;
-        lastRow = textureHeight - 1;
+        changed = {0, textureHeight - 1, 0, textureWidth - 1};
     }
     const ConstPixelRows picture{presentedPicture.data(), textureWidth * 4, textureWidth, textureHeight};
     auto* corner = static_cast<uint8_t*>(surface->pixels) + static_cast<std::size_t>(surface->pitch) * at.y + at.x * 4;
-    const RowSpan rows = scalePictureRows(picture, drawnAcross, drawnDown, firstRow, lastRow, {corner, surface->pitch});
+    const PlacedArea written = scalePictureArea(picture, drawnAcross, drawnDown, changed, {corner, surface->pitch});
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     const SDL_Rect sent = fresh ? SDL_Rect{0, 0, surface->w, surface->h}
-                                : SDL_Rect{at.x, at.y + rows.first, at.width, rows.end - rows.first};
+                                : SDL_Rect{at.x + written.firstColumn, at.y + written.firstRow,
+                                           written.endColumn - written.firstColumn, written.endRow - written.firstRow};
     if (sent.w > 0 && sent.h > 0) SDL_UpdateWindowSurfaceRects(window, &sent, 1);
     ++presentCount;
 }
 
 void presentTexture() {
     if (ownSurface) {
-        presentSurface(0, textureHeight - 1, true);
+        presentSurface({0, textureHeight - 1, 0, textureWidth - 1}, true);
         return;
     }
     if (!renderer || !texture) return;
@@ -331,9 +331,10 @@ void presentTexture() {
     ++presentCount;
 }
 
-// The rows in which the canvas differs from the picture shown last (an empty span when none does); keeps the
-// canvas as that picture.
-RowSpan changedRows(const uint8_t* bytes, int32_t stride, int32_t width, int32_t height) {
+// The part of the canvas that differs from the picture shown last (no rows when none does); keeps the canvas as
+// that picture. A changed row is compared from either end to find the columns too: walking changes the map
+// view, not the side panel beside it.
+PictureArea changedArea(const uint8_t* bytes, int32_t stride, int32_t width, int32_t height) {
     const auto rowBytes = static_cast<std::size_t>(width) * 4;
     const std::size_t size = rowBytes * static_cast<std::size_t>(height);
     if (presentedPicture.size() != size) {
@@ -341,16 +342,21 @@ RowSpan changedRows(const uint8_t* bytes, int32_t stride, int32_t width, int32_t
         for (int32_t y = 0; y < height; ++y) {
             std::memcpy(presentedPicture.data() + rowBytes * y, bytes + static_cast<std::size_t>(stride) * y, rowBytes);
         }
-        return {0, height};
+        return {0, height - 1, 0, width - 1};
     }
-    RowSpan changed{0, 0};
+    PictureArea changed{0, -1, width, -1};
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* kept = presentedPicture.data() + rowBytes * y;
         const uint8_t* row = bytes + static_cast<std::size_t>(stride) * y;
         if (std::memcmp(kept, row, rowBytes) == 0) continue;
-        std::memcpy(kept, row, rowBytes);
-        if (changed.end == 0) changed.first = y;
-        changed.end = y + 1;
+        int32_t first = 0, last = width - 1;
+        while (std::memcmp(kept + first * 4, row + first * 4, 4) == 0) ++first;
+        while (std::memcmp(kept + last * 4, row + last * 4, 4) == 0) --last;
+        std::memcpy(kept + first * 4, row + first * 4, static_cast<std::size_t>(last - first + 1) * 4);
+        if (changed.lastRow < 0) changed.firstRow = y;
+        changed.lastRow = y;
+        changed.firstColumn = std::min(changed.firstColumn, first);
+        changed.lastColumn = std::max(changed.lastColumn, last);
     }
     return changed;
 }
@@ -718,15 +724,17 @@ void paintWindow(const Canvas& canvas) {
     const uint8_t* bytes = canvasBytes(canvas, stride);
     if (!bytes) return;
     // The window keeps showing the picture; an uncovered or resized window is presented again from it. Only the
-    // rows that changed are scaled and sent again.
-    const RowSpan changed = changedRows(bytes, stride, width, height);
-    if (changed.end == changed.first) return;
+    // part that changed is scaled and sent again.
+    const PictureArea changed = changedArea(bytes, stride, width, height);
+    if (changed.lastRow < changed.firstRow) return;
     if (ownSurface) {
-        presentSurface(changed.first, changed.end - 1, false);
+        presentSurface(changed, false);
         return;
     }
-    const SDL_Rect rows{0, changed.first, width, changed.end - changed.first};
-    SDL_UpdateTexture(texture, &rows, bytes + static_cast<std::size_t>(stride) * changed.first, stride);
+    const SDL_Rect part{changed.firstColumn, changed.firstRow, changed.lastColumn - changed.firstColumn + 1,
+                        changed.lastRow - changed.firstRow + 1};
+    SDL_UpdateTexture(texture, &part,
+                      bytes + static_cast<std::size_t>(stride) * changed.firstRow + changed.firstColumn * 4, stride);
     presentTexture();
 }
 
