@@ -198,6 +198,13 @@ template <class V> constexpr void fields(V& v, RecordType<OptionsMenu>) {
     v("language", &OptionsMenu::language);
 }
 
+template <class V> constexpr void fields(V& v, RecordType<PictureSource>) {
+    v("file", &PictureSource::file);
+    v("read", &PictureSource::read);
+    v("width", &PictureSource::width);
+    v("height", &PictureSource::height);
+}
+
 template <class V> constexpr void fields(V& v, RecordType<Notes>) {
     v("shown", &Notes::shown);
     v("text", &Notes::text);
@@ -361,6 +368,9 @@ template <class V> constexpr void fields(V& v, RecordType<LoadedWorld>) {
 
 template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
     v("pictures", &Presentation::pictures);
+    v("pictureSources", &Presentation::pictureSources);
+    v("titlePanorama", &Presentation::titlePanorama);
+    v("endingPicturesAsked", &Presentation::endingPicturesAsked);
     v("smallFont", &Presentation::smallFont);
     v("largeFont", &Presentation::largeFont);
     v("backBuffer", &Presentation::backBuffer);
@@ -412,6 +422,7 @@ static_assert(listsEveryFieldOnce<BossRecord>(), "BossRecord: a field is missing
 static_assert(listsEveryFieldOnce<EffectRecord>(), "EffectRecord: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<OptionsMenu>(), "OptionsMenu: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<Notes>(), "Notes: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<PictureSource>(), "PictureSource: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<TestPlay>(), "TestPlay: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<ScreenProblem>(), "ScreenProblem: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<ArenaMark>(), "ArenaMark: a field is missing from its list or listed twice");
@@ -489,13 +500,16 @@ json toJson(const GameState&, const Picture& picture) {
     return {{"loaded", pictureLoaded(picture)}, {"width", pictureWidth(picture)}, {"height", pictureHeight(picture)}};
 }
 
-json toJson(const GameState&, const FixedPictures& pictures) {
+// A picture not held now (the ending's, before the ending) is told as it was read.
+json toJson(const GameState& game, const FixedPictures& pictures) {
     json list = json::array();
     for (size_t i = 0; i < pictures.size(); ++i) {
+        const bool held = pictureLoaded(pictures[i]);
+        const PictureSource& source = game.pictureSources[i];
         list.push_back({{"file", fixedPictureFiles[i]},
-                        {"loaded", pictureLoaded(pictures[i])},
-                        {"width", pictureWidth(pictures[i])},
-                        {"height", pictureHeight(pictures[i])}});
+                        {"loaded", held || source.read},
+                        {"width", held ? pictureWidth(pictures[i]) : source.width},
+                        {"height", held ? pictureHeight(pictures[i]) : source.height}});
     }
     return list;
 }
