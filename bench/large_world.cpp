@@ -40,6 +40,13 @@ double millisSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// Processor time of the whole process (all its threads) since it began.
+double processCpuMillis() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 double threadCpuMillis() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
@@ -108,10 +115,12 @@ void writeWorld(const fs::path& from, const fs::path& to, int32_t screens) {
         } else {
             fs::copy_file(file.path(), target);
         }
+        // As a world's files are when it is played: not written a moment ago, which the game would read warily.
+        fs::last_write_time(target, fs::file_time_type::clock::now() - std::chrono::hours(1));
     }
 }
 
-// One world measured in this process: prints "start title newgame door doorcpu".
+// One world measured in this process: prints "start startcpu title newgame door doorcpu newgametick".
 int measure(const fs::path& world, int32_t shift) {
     fs::current_path(world);
     setMessageBoxHandler([](const std::string& text, const std::string& caption) {
@@ -125,6 +134,7 @@ int measure(const fs::path& world, int32_t shift) {
     advanceManualClock(tickMillis);
     frameTick(game);
     const double startMillis = millisSince(started);
+    const double startCpu = processCpuMillis();
     waitForPrefetch(-1);
     const double titleMb = residentMb();
 
@@ -136,7 +146,9 @@ int measure(const fs::path& world, int32_t shift) {
         handleKeyUp(game, key);
     };
     press(vkDown);
+    const double newGameCpuStart = threadCpuMillis();
     press(vkV);
+    const double newGameCpu = threadCpuMillis() - newGameCpuStart;
     for (int32_t i = 0; i < 3; ++i) {
         advanceManualClock(tickMillis);
         frameTick(game);
@@ -148,7 +160,8 @@ int measure(const fs::path& world, int32_t shift) {
     // them `shift` screens further on (the large world's last copy).
     std::vector<double> wall, cpu;
     const int32_t first = game.currentMap + shift;
-    const int32_t behindDoor = (game.areas.empty() || !game.areas[0].hasDoor ? game.currentMap : game.areas[0].door.next) + shift;
+    const int32_t behindDoor =
+        (game.areas.empty() || !game.areas[0].hasDoor ? game.currentMap : game.areas[0].door.next) + shift;
     for (int32_t i = 0; i < doorLoads; ++i) {
         game.currentMap = i % 2 == 0 ? behindDoor : first;
         const double cpuStart = threadCpuMillis();
@@ -159,15 +172,15 @@ int measure(const fs::path& world, int32_t shift) {
     }
     std::sort(wall.begin(), wall.end());
     std::sort(cpu.begin(), cpu.end());
-    std::printf("%.2f %.1f %.1f %.3f %.3f\n", startMillis, titleMb, newGameMb, wall[wall.size() / 2],
-                cpu[cpu.size() / 2]);
+    std::printf("%.2f %.2f %.1f %.1f %.3f %.3f %.2f\n", startMillis, startCpu, titleMb, newGameMb,
+                wall[wall.size() / 2], cpu[cpu.size() / 2], newGameCpu);
     std::fflush(stdout);
     // The process ends here: its memory was the figure.
     std::_Exit(0);
 }
 
 struct Figures {
-    std::vector<double> start, title, newGame, door, doorCpu;
+    std::vector<double> start, startCpu, title, newGame, door, doorCpu, newGameTick;
 };
 
 bool runMeasure(const char* self, const fs::path& world, int32_t shift, Figures& figures) {
@@ -184,19 +197,22 @@ bool runMeasure(const char* self, const fs::path& world, int32_t shift, Figures&
     close(pipeEnds[1]);
     std::string out;
     char buffer[256];
-    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<size_t>(got));
+    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        out.append(buffer, static_cast<size_t>(got));
     close(pipeEnds[0]);
     int status = 0;
     waitpid(child, &status, 0);
-    double values[5];
-    if (std::sscanf(out.c_str(), "%lf %lf %lf %lf %lf", &values[0], &values[1], &values[2], &values[3], &values[4]) !=
-        5)
+    double values[7];
+    if (std::sscanf(out.c_str(), "%lf %lf %lf %lf %lf %lf %lf", &values[0], &values[1], &values[2], &values[3],
+                    &values[4], &values[5], &values[6]) != 7)
         return false;
+    figures.newGameTick.push_back(values[6]);
     figures.start.push_back(values[0]);
-    figures.title.push_back(values[1]);
-    figures.newGame.push_back(values[2]);
-    figures.door.push_back(values[3]);
-    figures.doorCpu.push_back(values[4]);
+    figures.startCpu.push_back(values[1]);
+    figures.title.push_back(values[2]);
+    figures.newGame.push_back(values[3]);
+    figures.door.push_back(values[4]);
+    figures.doorCpu.push_back(values[5]);
     return true;
 }
 
@@ -243,15 +259,17 @@ int main(int argc, char** argv) {
             }
         }
     }
-    std::printf("large world: %d screens (map file %.1f MB) against the world's own, median of %d runs each\n",
-                screens, static_cast<double>(fs::file_size(folder / "large/media/BigMapData.xml")) / 1e6, rounds);
+    std::printf("large world: %d screens (map file %.1f MB) against the world's own, median of %d runs each\n", screens,
+                static_cast<double>(fs::file_size(folder / "large/media/BigMapData.xml")) / 1e6, rounds);
     std::printf("  %-40s %10s %10s %10s\n", "figure", "own", "large", "difference");
     const auto row = [](const char* name, const std::vector<double>& a, const std::vector<double>& b) {
         std::printf("  %-40s %10.2f %10.2f %+10.2f\n", name, median(a), median(b), median(b) - median(a));
     };
     row("start to the first title frame (ms)", plain.start, large.start);
+    row("the same, processor of all threads (ms)", plain.startCpu, large.startCpu);
     row("resident on the title (MB)", plain.title, large.title);
     row("resident after a new game's screen (MB)", plain.newGame, large.newGame);
+    row("the new game's tick, processor (ms)", plain.newGameTick, large.newGameTick);
     row("a door's screen load (ms)", plain.door, large.door);
     row("a door's screen load, processor (ms)", plain.doorCpu, large.doorCpu);
     std::error_code ignored;
