@@ -93,8 +93,7 @@ TEST(MapIndex, FilesNotReadAScreenAtATimeGoToTheWholeFilesLoader) {
         bool alone;       // screen 0 is read alone all the same, only a screen the file lacks is not
     } files[] = {
         {"broken after the screen", "<map>" + good + "<screen></map>", "XMLパースエラー", false},
-        {"another encoding", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><map>" + good + "</map>", "COMエラー",
-         false},
+        {"another encoding", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><map>" + good + "</map>", "", false},
         {"another root", "<world>" + good + "</world>", "", false},
         {"a screen's area missing", "<map>" + screenXml("a", 2, areaXml(0, 0, 0, 10, 10)) + "</map>", "COMエラー",
          true},
@@ -105,6 +104,7 @@ TEST(MapIndex, FilesNotReadAScreenAtATimeGoToTheWholeFilesLoader) {
         writeTextFile("media/BigMapData.xml", file.file);
         settle("media/BigMapData.xml");
         GameState game;
+        game.currentMap = 0;
         loadMapScreen(game);
         EXPECT_EQ(boxes.boxes().empty() ? "" : boxes.boxes()[0].first, std::string(file.box)) << file.why;
         EXPECT_EQ(screenName(file.alone ? 5 : 0), "(whole file)") << file.why;
