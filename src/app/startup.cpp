@@ -25,6 +25,7 @@
 #include "core/view_geometry.h"
 #include "game/frame_tick.h"
 #include "game/notes.h"
+#include "game/picture_holding.h"
 #include "game/save_file.h"
 #include "game/translation.h"
 #include "music/music.h"
@@ -173,7 +174,10 @@ void beginStartUp(GameState& game, bool headless, StartUpLoads& loads) {
     loads.fontsAndPictures = std::thread([&game] {
         game.smallFont = createFont(16);
         game.largeFont = createFont(20);
-        for (int32_t i = 0; i < fixedPictureCount; ++i) game.pictures[i] = loadPicture(fixedPictureFiles[i]);
+        for (int32_t i = 0; i < fixedPictureCount; ++i) {
+            const auto which = static_cast<FixedPicture>(i);
+            takeFixedPicture(game, which, fixedPictureFiles[i], readFixedPicture(which, fixedPictureFiles[i]));
+        }
     });
 }
 
@@ -225,6 +229,7 @@ void shutDown(GameState& game) {
     game.backBuffer = Canvas{};
     game.stillFrame = StillFrame{};
     for (Picture& picture : game.pictures) picture = Picture{};
+    game.titlePanorama = Picture{};
     game.smallFont = Font{};
     game.largeFont = Font{};
     closeWindow();

@@ -3,6 +3,7 @@
 #include "author/test_play.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <filesystem>
@@ -27,6 +28,7 @@
 #include "data/xml_access.h"
 #include "game/frame_tick.h"
 #include "game/notes.h"
+#include "game/picture_holding.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/picture_cache.h"
@@ -372,14 +374,19 @@ bool reloadWorld(GameState& game, Diagnostic& problem) {
         if (const DataFile* file = lostScreenPicture(game, next))
             return refuse(firstErrorIn(file->name, {file->name, 0, true, "a picture it names cannot be read"}));
     }
-    // Unchanged pictures come back from the picture cache as they were; a changed one is decoded anew.
+    // Unchanged pictures come back from the picture cache as they were; a changed one is decoded anew. Each is read
+    // from where it came from: a picture of the player's language stays the language's.
+    std::array<std::string, fixedPictureCount> files;
     for (int32_t i = 0; i < fixedPictureCount; ++i) {
-        next.pictures[i] = loadPicture(fixedPictureFiles[i]);
-        if (!pictureLoaded(next.pictures[i]) && pictureLoaded(game.pictures[i]))
-            return refuse({slashed(fixedPictureFiles[i]), 0, true, "the picture cannot be read"});
+        const PictureSource& source = game.pictureSources[i];
+        files[i] = source.file.empty() ? fixedPictureFiles[i] : source.file;
+        next.pictures[i] = readFixedPicture(static_cast<FixedPicture>(i), files[i]);
+        if (!pictureLoaded(next.pictures[i]) && (pictureLoaded(game.pictures[i]) || source.read))
+            return refuse({slashed(files[i]), 0, true, "the picture cannot be read"});
     }
 
-    game.pictures = next.pictures;
+    for (int32_t i = 0; i < fixedPictureCount; ++i)
+        takeFixedPicture(game, static_cast<FixedPicture>(i), files[i], next.pictures[i]);
     game.rules = std::move(next.rules);
     forgetStillFrame(game.stillFrame);
     if (playing) {

@@ -35,3 +35,9 @@ inline constexpr std::array<const char*, fixedPictureCount> fixedPictureFiles = 
     "pict\\whitebox.png",  "pict\\yesnobox.png",
     "pict\\Wicon.png",     "pict\\END.png",
     "pict\\BALL.png",      "pict\\TITLE.png"};
+// The pictures only the ending draws, its panorama and its orbs: decoded when the ending begins, not at start-up
+// (the title draws a part of the panorama, which it keeps apart).
+inline constexpr std::array<FixedPicture, 2> endingPictures = {picEnd, picBall};
+constexpr bool drawnByEndingOnly(int32_t picture) {
+    return picture == picEnd || picture == picBall;
+}

@@ -37,9 +37,23 @@ struct Notes {
     Canvas screen;       // the back buffer with the notes over it
 };
 
+// Where a fixed picture comes from (the world's file or the language's own, as the game names it) and what it was
+// when last read. The ending's pictures are not held until the ending begins: till then they are known by this.
+struct PictureSource {
+    std::string file;
+    bool read = false;
+    int32_t width = 0, height = 0;
+};
+
 struct Presentation {
-    // Pictures and fonts live for the whole process; the back buffer is never cleared
+    // Pictures and fonts live for the whole process, but for the ending's pictures (endingPictures), held only
+    // while the ending is on; the back buffer is never cleared
     std::array<Picture, fixedPictureCount> pictures{};
+    std::array<PictureSource, fixedPictureCount> pictureSources{};
+    // The part of the ending's panorama the title draws, copied out when the panorama is read
+    Picture titlePanorama;
+    // The ending's pictures were asked for and are held until the title comes again
+    bool endingPicturesAsked = false;
     Font smallFont, largeFont;
     Canvas backBuffer;
     uint32_t repaints = 0;  // repaint requests since start-up

@@ -18,6 +18,9 @@ constexpr int32_t heroFeetBelowCentre = mapViewHeroY - viewCentre;
 // The message window lies along the bottom of the map view, from this row down.
 constexpr int32_t messageWindowY = 520;
 
+// The title draws the part of the ending's panorama from this column on, a screen wide, behind the hero.
+constexpr int32_t titlePanoramaX = 2100;
+
 // The hero's picture cell and where the field draws it: centred on the view's centre.
 constexpr int32_t heroCell = 40;
 constexpr int32_t heroViewX = viewCentre - heroCell / 2, heroViewY = viewCentre - heroCell / 2;

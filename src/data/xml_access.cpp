@@ -25,6 +25,7 @@ struct XmlDocumentData {
     // many; the game hardly ever), so each line is found by a binary search.
     std::once_flag lineStartsMade;
     std::vector<size_t> lineStarts;
+    int32_t firstLine = 1;  // the line of its file the source starts on (a part of a file parsed alone)
 };
 
 namespace {
@@ -309,6 +310,15 @@ bool parseXmlBytes(XmlDocument& document, const std::string& bytes, XmlParseProb
     return true;
 }
 
+bool parseXmlPart(XmlDocument& document, const std::string& bytes, int32_t firstLine) {
+    XmlParseProblem ignored;
+    auto data = std::make_shared<XmlDocumentData>();
+    if (!parseDocumentBytes(bytes, *data, ignored)) return false;
+    data->firstLine = firstLine;
+    document.data = std::move(data);
+    return true;
+}
+
 XmlNode rootElement(const XmlDocument& document) {
     if (!document.data) return {};
     return wrap(document.data, document.data->document.document_element());
@@ -325,7 +335,7 @@ int32_t xmlNodeLine(const XmlNode& node) {
     if (offset < 0) return 0;
     XmlDocumentData& document = *node.document;
     std::call_once(document.lineStartsMade, [&] { document.lineStarts = lineStartOffsets(document.source); });
-    return lineOfOffset(document.lineStarts, static_cast<size_t>(offset));
+    return lineOfOffset(document.lineStarts, static_cast<size_t>(offset)) + document.firstLine - 1;
 }
 
 XmlNodeList selectNodes(const XmlDocument& document, const std::string& path) {

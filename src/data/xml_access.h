@@ -59,6 +59,10 @@ bool openXmlDocumentQuietly(XmlDocument& document, const std::string& path, XmlP
 // Parses a data file's bytes as the files above are parsed, without any box and without keeping the document: for
 // checking an edit before it is written. False, with what the box would say, when they are not well-formed.
 bool parseXmlBytes(XmlDocument& document, const std::string& bytes, XmlParseProblem* problem = nullptr);
+// Parses bytes cut out of a data file (one element of it) as a document of their own, the same way and without
+// any box or keeping, the nodes' lines counted from the file's line `firstLine`; false when they are not a
+// well-formed document.
+bool parseXmlPart(XmlDocument& document, const std::string& bytes, int32_t firstLine);
 // The document's root element; empty when there is none.
 XmlNode rootElement(const XmlDocument& document);
 // "//name": every element of that name in document order; "name": the root element when it has that name.

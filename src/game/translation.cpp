@@ -7,6 +7,7 @@
 #include "core/actions.h"
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
+#include "game/picture_holding.h"
 #include "platform/graphics.h"
 #include "platform/picture_cache.h"
 
@@ -110,18 +111,20 @@ void chooseLanguage(GameState& game, const std::string& language, const std::fil
     // their own in the world's lang/LANGUAGE/ folder, under the same names: those stand in for the originals, and
     // the originals come back when the language no longer has them.
     for (int32_t i = 0; i < fixedPictureCount; ++i) {
+        const auto which = static_cast<FixedPicture>(i);
         Picture translatedPicture;
+        std::string gamePath;
         for (const std::filesystem::path& folder : catalogueFiles("lang", language)) {
-            const std::string gamePath = "lang\\" + folder.stem().string() + "\\" + fixedPictureFiles[i];
-            translatedPicture = loadPicture(gamePath);
+            gamePath = "lang\\" + folder.stem().string() + "\\" + fixedPictureFiles[i];
+            translatedPicture = readFixedPicture(which, gamePath);
             if (pictureLoaded(translatedPicture)) break;
         }
         if (pictureLoaded(translatedPicture)) {
-            game.pictures[i] = translatedPicture;
+            takeFixedPicture(game, which, gamePath, translatedPicture);
             translations.pictures.push_back(i);
         } else if (std::find(game.translations.pictures.begin(), game.translations.pictures.end(), i) !=
                    game.translations.pictures.end()) {
-            game.pictures[i] = loadPicture(fixedPictureFiles[i]);
+            takeFixedPicture(game, which, fixedPictureFiles[i], readFixedPicture(which, fixedPictureFiles[i]));
         }
     }
     game.translations = std::move(translations);

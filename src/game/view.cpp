@@ -12,6 +12,7 @@
 #include "core/fixed_pictures.h"
 #include "core/game_state.h"
 #include "core/view_geometry.h"
+#include "game/picture_holding.h"
 #include "game/sound_effects.h"
 #include "game/translation.h"
 #include "platform/graphics.h"
@@ -51,8 +52,9 @@ constexpr At pageAt{100, 150}, weaponIconAt{155, 230}, itemIconAt{153, 230}, pag
     pageNameAt{220, 240}, pageDescriptionAt{160, 304}, pageNumbersAt{160, 335};
 // Item icons follow the four weapon kinds on the icon sheet.
 constexpr int64_t firstItemIcon = 4;
-// The title: a part of the ending's panorama behind the hero, the title picture and the cursor's two rows.
-constexpr int32_t titlePanoramaX = 2100, panoramaHeroOffset = 300;
+// The title: a part of the ending's panorama behind the hero (titlePanoramaX on), the title picture and the
+// cursor's two rows.
+constexpr int32_t panoramaHeroOffset = 300;
 constexpr At titleHeroAt{heroViewX, 305}, titlePictureAt{100, 100};
 constexpr int32_t titleCursorX = 220, titleCursorTop = 430, titleRowStep = 40;
 // The ending: three orbs one after another, then a faint white laid over the picture every tick.
@@ -305,7 +307,9 @@ struct Painter {
     }
 
     void operator()(const TitleShown& title) {
-        drawPictureRect(canvas, fixedPicture(game, picEnd), 0, 0, titlePanoramaX, 0, screenWidth, screenHeight);
+        // The panorama itself is held only while the ending is on; the title has its part apart.
+        letGoEndingPictures(game);
+        drawPicture(canvas, game.titlePanorama, 0, 0);
         drawHeroCell(game, canvas, title.heroDir, titleHeroAt.x, titleHeroAt.y);
         drawPicture(canvas, fixedPicture(game, picTitle), titlePictureAt.x, titlePictureAt.y);
         if (!defaultKeysBound(game)) {
@@ -322,10 +326,12 @@ struct Painter {
     }
 
     void operator()(const EndingSequenceShown& ending) {
-        const Picture& orbs = fixedPicture(game, picBall);
+        // The orbs come after a while and the panorama after the sequence: the worker decodes both meanwhile.
+        askForEndingPictures(game);
         for (int32_t orb = 0; orb < 3; ++orb) {
             if (ending.ticks > orbAfterTicks[orb])
-                drawPictureRect(canvas, orbs, orbAt[orb].x, orbAt[orb].y, orb * iconCell, 0, iconCell, iconCell);
+                drawPictureRect(canvas, endingPicture(game, picBall), orbAt[orb].x, orbAt[orb].y, orb * iconCell, 0,
+                                iconCell, iconCell);
         }
         // A faint white laid over the last frame every tick: the picture fades to white over many ticks.
         if (ending.ticks > whiteningAfterTicks) fillRect(canvas, 0, 0, screenWidth, screenHeight, whitening);
@@ -333,7 +339,7 @@ struct Painter {
     }
 
     void operator()(const EndingWalkShown& walk) {
-        drawPictureRect(canvas, fixedPicture(game, picEnd), 0, 0, walk.heroX - panoramaHeroOffset, 0, screenWidth,
+        drawPictureRect(canvas, endingPicture(game, picEnd), 0, 0, walk.heroX - panoramaHeroOffset, 0, screenWidth,
                         screenHeight);
         drawHeroCell(game, canvas, walk.heroDir, walkHeroAt.x, walkHeroAt.y);
     }

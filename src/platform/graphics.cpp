@@ -176,6 +176,33 @@ uint32_t picturePixel(const Picture& picture, int32_t x, int32_t y) {
     return picture.data ? surfacePixel(picture.data->surface, x, y) : 0;
 }
 
+Picture picturePart(const Picture& picture, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (!picture.data || width <= 0 || height <= 0) return {};
+    const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(int64_t{x} + width, pictureWidth(picture));
+    const int64_t bottom = std::min<int64_t>(int64_t{y} + height, pictureHeight(picture));
+    if (right <= left || bottom <= top) return {};
+    cairo_surface_t* source = picture.data->surface;
+    // A part wholly inside keeps the picture's own format; one that reaches past it needs the alpha to be clear there.
+    const bool inside = left == x && top == y && right == int64_t{x} + width && bottom == int64_t{y} + height;
+    cairo_surface_t* part = cairo_image_surface_create(
+        inside ? cairo_image_surface_get_format(source) : CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(part) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(part);
+        return {};
+    }
+    cairo_t* cr = cairo_create(part);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, source, -static_cast<double>(x), -static_cast<double>(y));
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(part);
+    auto data = std::make_shared<PictureData>();
+    data->surface = part;
+    return Picture{data};
+}
+
 Canvas createCanvas(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return {};
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);

@@ -49,6 +49,10 @@ int32_t pictureWidth(const Picture& picture);
 int32_t pictureHeight(const Picture& picture);
 // One pixel of a picture as 0xAARRGGBB (premultiplication undone); 0 outside the picture.
 uint32_t picturePixel(const Picture& picture, int32_t x, int32_t y);
+// A rectangle of a picture copied out as a picture of that size of its own, transparent where the rectangle leaves
+// the picture, so that drawing it draws what drawing that rectangle of the picture would; empty when the rectangle
+// misses the picture altogether. The copy holds nothing of the picture, which can then be let go.
+Picture picturePart(const Picture& picture, int32_t x, int32_t y, int32_t width, int32_t height);
 
 // Makes an ARGB canvas painted opaque black once; it is never cleared afterwards.
 Canvas createCanvas(int32_t width, int32_t height);

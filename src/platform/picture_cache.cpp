@@ -148,24 +148,31 @@ void runWorker() {
 
 }  // namespace
 
+namespace {
+
+// The kept picture of the file while its stamp is the same; an outdated one is dropped.
+Picture keptPicture(PictureCache& c, const std::string& key, const FileStamp& stamp) {
+    std::unique_lock<std::mutex> lock(c.mutex);
+    // The worker is already decoding this very picture: it is nearer done than a decode started now, unless
+    // it is kept from running; then the picture is decoded here after all.
+    c.changed.wait_for(lock, std::chrono::milliseconds(inFlightWaitMillis), [&] { return c.decoding != key; });
+    const auto found = c.kept.find(key);
+    if (found == c.kept.end()) return {};
+    if (sameStamp(found->second.stamp, stamp)) {
+        found->second.lastUse = ++c.useCounter;
+        return found->second.picture;
+    }
+    dropPicture(c, found);
+    return {};
+}
+
+}  // namespace
+
 Picture keptOrDecodedPicture(const std::string& path) {
     PictureCache& c = cache();
     const std::string key = absoluteFilePath(path);
     const FileStamp stamp = fileStamp(path);
-    {
-        std::unique_lock<std::mutex> lock(c.mutex);
-        // The worker is already decoding this very picture: it is nearer done than a decode started now, unless
-        // it is kept from running; then the picture is decoded here after all.
-        c.changed.wait_for(lock, std::chrono::milliseconds(inFlightWaitMillis), [&] { return c.decoding != key; });
-        const auto found = c.kept.find(key);
-        if (found != c.kept.end()) {
-            if (sameStamp(found->second.stamp, stamp)) {
-                found->second.lastUse = ++c.useCounter;
-                return found->second.picture;
-            }
-            dropPicture(c, found);
-        }
-    }
+    if (Picture kept = keptPicture(c, key, stamp); pictureLoaded(kept)) return kept;
     Picture picture = decodePictureFile(path);
     if (pictureLoaded(picture) && stampSettled(stamp) && sameStamp(stamp, fileStamp(path))) {
         std::lock_guard<std::mutex> lock(c.mutex);
@@ -271,4 +278,11 @@ Picture loadPicture(const std::string& path, PathNamer namer) {
     const std::string real = resolveGamePath(path, namer);
     if (real.empty()) return {};
     return keptOrDecodedPicture(real);
+}
+
+Picture loadPictureUnkept(const std::string& path, PathNamer namer) {
+    const std::string real = resolveGamePath(path, namer);
+    if (real.empty()) return {};
+    if (Picture kept = keptPicture(cache(), absoluteFilePath(real), fileStamp(real)); pictureLoaded(kept)) return kept;
+    return decodePictureFile(real);
 }

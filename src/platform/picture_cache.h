@@ -15,6 +15,9 @@
 // file is silent; a picture beyond the size limits, a path named by world data that leaves the world folder and a
 // system file are named on standard error.
 Picture loadPicture(const std::string& path, PathNamer namer = PathNamer::game);
+// The same, but a picture decoded here is not kept (a kept one is still used): for a large picture wanted once,
+// such as the ending's panorama at start-up, of which the title keeps only a part.
+Picture loadPictureUnkept(const std::string& path, PathNamer namer = PathNamer::game);
 // The picture of a file (a path as the file system names it, resolved already): the kept one when the file is
 // unchanged, the one the worker is decoding (waited for), else decoded now. A file that cannot be decoded gives
 // an empty picture, as before, and is not kept; one refused for its size is named on standard error.

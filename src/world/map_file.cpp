@@ -11,6 +11,7 @@
 #include "core/game_state.h"
 #include "core/world_model.h"
 #include "data/xml_access.h"
+#include "world/map_index.h"
 #include "world/screen_prefetch.h"
 
 namespace {
@@ -78,10 +79,8 @@ AreaRecord areaRecord(const AreaData& data) {
 }
 
 int32_t loadMapScreen(GameState& game) {
-    const int32_t result = runXmlLoader(mapDataFile.gamePath, [&game](XmlDocument& document) -> int32_t {
-        const XmlNodeList roots = selectNodes(document, "map");
-        if (roots.length() == 0) return 0;
-        const ScreenData screen = readScreenData(asElement(selectNodes(roots.item(0), "screen").item(game.currentMap)));
+    const auto load = [&game](const XmlNode& element) -> int32_t {
+        const ScreenData screen = readScreenData(element);
 
         game.mapName = screen.name.text;
 
@@ -96,7 +95,16 @@ int32_t loadMapScreen(GameState& game) {
 
         for (int32_t i = 0; i < game.areaCount; ++i) game.areas[i] = areaRecord(entryOrRaise(screen.areas, i));
         return 1;
-    });
+    };
+    // The screen alone when the map file allows it, else from the whole file, which says what is wrong with it.
+    int32_t result = 0;
+    if (!runOnMapScreen(game.currentMap, load, result)) {
+        result = runXmlLoader(mapDataFile.gamePath, [&game, &load](XmlDocument& document) -> int32_t {
+            const XmlNodeList roots = selectNodes(document, "map");
+            if (roots.length() == 0) return 0;
+            return load(asElement(selectNodes(roots.item(0), "screen").item(game.currentMap)));
+        });
+    }
     // The screens behind this one's doors are decoded ahead while the hero walks here.
     prefetchReachableScreens(game);
     return result;

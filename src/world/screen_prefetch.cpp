@@ -12,6 +12,7 @@
 #include "platform/file_stamp.h"
 #include "platform/files.h"
 #include "platform/picture_cache.h"
+#include "world/map_index.h"
 
 namespace {
 
@@ -60,11 +61,15 @@ std::vector<std::string> reachableScreenPictures(const GameState& game) {
     }
     screens.push_back(savedGameScreen());
 
-    const std::vector<std::string>& index = screenPictureIndex();
     std::vector<std::string> pictures;
     for (const int32_t screen : screens) {
-        if (screen < 0 || static_cast<std::size_t>(screen) >= index.size()) continue;
-        const std::string& picture = index[static_cast<std::size_t>(screen)];
+        // The screen's own element when the file can be read a screen at a time, else the names of all screens.
+        std::string picture;
+        if (!mapScreenPicture(screen, picture)) {
+            const std::vector<std::string>& index = screenPictureIndex();
+            if (screen < 0 || static_cast<std::size_t>(screen) >= index.size()) continue;
+            picture = index[static_cast<std::size_t>(screen)];
+        }
         if (!picture.empty() && std::find(pictures.begin(), pictures.end(), picture) == pictures.end())
             pictures.push_back(picture);
     }

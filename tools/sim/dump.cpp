@@ -216,6 +216,13 @@ template <class V> constexpr void fields(V& v, RecordType<StillFrame>) {
     v("before", &StillFrame::before);
 }
 
+template <class V> constexpr void fields(V& v, RecordType<PictureSource>) {
+    v("file", &PictureSource::file);
+    v("read", &PictureSource::read);
+    v("width", &PictureSource::width);
+    v("height", &PictureSource::height);
+}
+
 template <class V> constexpr void fields(V& v, RecordType<Notes>) {
     v("shown", &Notes::shown);
     v("text", &Notes::text);
@@ -379,6 +386,9 @@ template <class V> constexpr void fields(V& v, RecordType<LoadedWorld>) {
 
 template <class V> constexpr void fields(V& v, RecordType<Presentation>) {
     v("pictures", &Presentation::pictures);
+    v("pictureSources", &Presentation::pictureSources);
+    v("titlePanorama", &Presentation::titlePanorama);
+    v("endingPicturesAsked", &Presentation::endingPicturesAsked);
     v("smallFont", &Presentation::smallFont);
     v("largeFont", &Presentation::largeFont);
     v("backBuffer", &Presentation::backBuffer);
@@ -433,6 +443,7 @@ static_assert(listsEveryFieldOnce<OptionsMenu>(), "OptionsMenu: a field is missi
 static_assert(listsEveryFieldOnce<Notes>(), "Notes: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<ViewInputs>(), "ViewInputs: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<StillFrame>(), "StillFrame: a field is missing from its list or listed twice");
+static_assert(listsEveryFieldOnce<PictureSource>(), "PictureSource: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<TestPlay>(), "TestPlay: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<ScreenProblem>(), "ScreenProblem: a field is missing from its list or listed twice");
 static_assert(listsEveryFieldOnce<ArenaMark>(), "ArenaMark: a field is missing from its list or listed twice");
@@ -510,13 +521,16 @@ json toJson(const GameState&, const Picture& picture) {
     return {{"loaded", pictureLoaded(picture)}, {"width", pictureWidth(picture)}, {"height", pictureHeight(picture)}};
 }
 
-json toJson(const GameState&, const FixedPictures& pictures) {
+// A picture not held now (the ending's, before the ending) is told as it was read.
+json toJson(const GameState& game, const FixedPictures& pictures) {
     json list = json::array();
     for (size_t i = 0; i < pictures.size(); ++i) {
+        const bool held = pictureLoaded(pictures[i]);
+        const PictureSource& source = game.pictureSources[i];
         list.push_back({{"file", fixedPictureFiles[i]},
-                        {"loaded", pictureLoaded(pictures[i])},
-                        {"width", pictureWidth(pictures[i])},
-                        {"height", pictureHeight(pictures[i])}});
+                        {"loaded", held || source.read},
+                        {"width", held ? pictureWidth(pictures[i]) : source.width},
+                        {"height", held ? pictureHeight(pictures[i]) : source.height}});
     }
     return list;
 }
