@@ -47,7 +47,7 @@ void expectTitleDrawsItsPart(GameState& game, const std::string& file) {
 TEST(PictureHolding, TheTitleDrawsItsPartOfThePanoramaWithoutHoldingIt) {
     TempFolder folder;
     // Wider than the title's part, ending inside it, and too narrow to reach it.
-    for (const auto [width, height] : {std::pair{3000, 600}, std::pair{2500, 300}, std::pair{100, 50}}) {
+    for (const auto& [width, height] : {std::pair{3000, 600}, std::pair{2500, 300}, std::pair{100, 50}}) {
         auto game = std::make_unique<GameState>();
         giveDrawingSurfaces(*game);
         writePanorama("pict/END.png", width, height);
