@@ -28,7 +28,7 @@ SDL_Texture* texture = nullptr;
 // The size of the picture last painted (the texture's, when a renderer shows it).
 int32_t textureWidth = 0, textureHeight = 0;
 // Without a graphics card the game scales the picture into the window's own surface itself (SDL's plain software
-// drawing): one pass straight into the window's pixels, only the rows that changed, and only they sent to the
+// drawing): one pass straight into the window's pixels, only the part that changed, and only it sent to the
 // display. What the surface holds: which surface, where the picture lies in it, and the scaling's tables.
 bool ownSurface = false;
 SDL_Surface* drawnSurface = nullptr;
@@ -269,8 +269,8 @@ void copyLargestSharp() {
     SDL_RenderCopy(renderer, source ? source : texture, nullptr, &place);
 }
 
-// Scales the picture's rows firstRow..lastRow into the window's surface and sends what changed to the display; all
-// of it, bars included, when the surface or the picture's place in it is new (a resize, fullscreen) or `whole`.
+// Scales the part `changed` of the picture into the window's surface and sends what it wrote to the display; all of
+// it, bars included, when the surface or the picture's place in it is new (a resize, fullscreen) or `whole`.
 void presentSurface(PictureArea changed, bool whole) {
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (!surface || presentedPicture.empty()) return;
