@@ -207,8 +207,14 @@ void measureTour(VirtualScreen& screen, const std::vector<std::string>& command,
         const std::size_t at = said.find("replay of ");
         std::printf("floor: %s: %s", screen.name.c_str(), said.substr(at, said.find('\n', at) + 1 - at).c_str());
     } else {
-        std::fprintf(stderr, "floor: %s: the walk through every screen did not end: %s\n", screen.name.c_str(),
-                     said.c_str());
+        // Whether the game ended on its own, and how, says more than its silence.
+        std::string how = "the game still runs";
+        if (program.waitForExit(std::chrono::milliseconds(0)))
+            how = WIFSIGNALED(program.status)
+                      ? "the game ended on signal " + std::to_string(WTERMSIG(program.status))
+                      : "the game ended with status " + std::to_string(WEXITSTATUS(program.status));
+        std::fprintf(stderr, "floor: %s: the walk through every screen did not end (%s, after %.1f s): %s\n",
+                     screen.name.c_str(), how.c_str(), walked, said.c_str());
     }
     close(pipeEnds[0]);
     kill(program.pid, SIGTERM);
