@@ -2,9 +2,11 @@
 // started in turns on a virtual X server, each figure printed beside the floor's and as a ratio to it. Measured
 // per start: program start to first frame in the window (1x only), resident memory on the title after a second,
 // the share of one core while idle on the title, and for the game the share while walking (a new game, an arrow
-// held) and the resident memory after it; at 1x in a 1280 x 1024 screen and fullscreen on a 3840 x 2160 one
-// (with a window manager, as a desktop has). Run in a world folder; figures only, nothing is judged.
-//   quorvath-bench-floor [GAME [ROUNDS [SECONDS]]]
+// held) and the resident memory after it; then, once per screen, the game's resident memory after a walk through
+// every screen of the demo world (its playthrough replayed with --replay-fast) and how long the walk took; at 1x in a
+// 1280 x 1024 screen and fullscreen on a 3840 x 2160 one (with a window manager, as a desktop has). Run in a world
+// folder; figures only, nothing is judged.
+//   quorvath-bench-floor [GAME [ROUNDS [SECONDS [SCRIPT]]]]   (SCRIPT: the walk; the demo world's playthrough)
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -17,6 +19,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <poll.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -157,6 +161,66 @@ void measureOne(VirtualScreen& screen, const std::string& who, const std::vector
     fs::remove(folder / "frame-times.txt", ignored);
 }
 
+constexpr auto tourGivesUpAfter = std::chrono::minutes(15);
+
+// The game started on the screen with the walk replayed as fast as it draws; once it says on standard output that
+// the replay ended, its resident memory and the walk's time are added under "game ..." (nothing when it failed).
+void measureTour(VirtualScreen& screen, const std::vector<std::string>& command, const fs::path& folder,
+                 Figures& figures) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return;
+    Child program;
+    const auto started = Clock::now();
+    program.pid = fork();
+    if (program.pid == 0) {
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        setenv("DISPLAY", screen.displayName.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+        if (chdir(folder.c_str()) != 0) _exit(127);
+        std::vector<char*> argv;
+        for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    std::string said;
+    bool ended = false;
+    while (!ended && Clock::now() - started < tourGivesUpAfter) {
+        pollfd ready{pipeEnds[0], POLLIN, 0};
+        if (poll(&ready, 1, 1000) <= 0) continue;
+        char bytes[512];
+        const ssize_t got = read(pipeEnds[0], bytes, sizeof bytes);
+        if (got <= 0) break;
+        said.append(bytes, static_cast<std::size_t>(got));
+        ended = said.find("replay of ") != std::string::npos &&
+                said.find('\n', said.find("replay of ")) != std::string::npos;
+    }
+    const double walked = millisSince(started) / 1000.0;
+    if (ended) {
+        figures["game resident after every screen, MB"].push_back(residentMegabytes(program.pid));
+        figures["game time of the walk through every screen, s"].push_back(walked);
+        const std::size_t at = said.find("replay of ");
+        std::printf("floor: %s: %s", screen.name.c_str(), said.substr(at, said.find('\n', at) + 1 - at).c_str());
+    } else {
+        // Whether the game ended on its own, and how, says more than its silence.
+        std::string how = "the game still runs";
+        if (program.waitForExit(std::chrono::milliseconds(0)))
+            how = WIFSIGNALED(program.status)
+                      ? "the game ended on signal " + std::to_string(WTERMSIG(program.status))
+                      : "the game ended with status " + std::to_string(WEXITSTATUS(program.status));
+        std::fprintf(stderr, "floor: %s: the walk through every screen did not end (%s, after %.1f s): %s\n",
+                     screen.name.c_str(), how.c_str(), walked, said.c_str());
+    }
+    close(pipeEnds[0]);
+    kill(program.pid, SIGTERM);
+    program.waitForExit(std::chrono::seconds(3));
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? -1 : values[values.size() / 2];
@@ -175,6 +239,7 @@ int main(int argc, char** argv) {
     const std::string game = argc > 1 ? fs::absolute(argv[1]).string() : (tools / "quorvath").string();
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     const double seconds = argc > 3 ? std::max(1.0, std::atof(argv[3])) : 4.0;
+    const std::string tourScript = argc > 4 ? fs::absolute(argv[4]).string() : QUORVATH_PLAYTHROUGH_SCRIPT;
     const std::string floorProgram = (tools / "quorvath-bench-floor_window").string();
     Rows gameRows, floorRows;
     if (!titleRows(tools, gameRows)) {
@@ -219,6 +284,11 @@ int main(int argc, char** argv) {
                 }
             }
         }
+        // The walk through every screen takes long: one run per screen, after the rounds.
+        std::vector<std::string> tourCommand = {
+            game,      screen.fullscreen ? "--fullscreen" : "--window", "--scale", "1", "--replay-fast", "--replay",
+            tourScript};
+        measureTour(screen, tourCommand, folder, figures);
         std::printf("floor: %s, median of %d starts each (game %s)\n", screen.name.c_str(), rounds, game.c_str());
         for (const char* figure :
              {"start to first frame, ms", "resident on the title, MB", "core share on the title, %",
@@ -237,6 +307,15 @@ int main(int argc, char** argv) {
                 against = "floor";
             std::printf("floor:   %-28s game %8.1f  %s %8.1f  ratio %5.2f  difference %+8.1f\n", figure, ours,
                         against.c_str(), reference, reference > 0 ? ours / reference : 0.0, ours - reference);
+        }
+        // The walk through every screen against the floor on the title: the target is the floor and 32 MB.
+        const double tour = median(figures["game resident after every screen, MB"]);
+        const double floorTitle = median(figures["floor resident on the title, MB"]);
+        if (tour >= 0) {
+            std::printf("floor:   %-28s game %8.1f  floor on the title %8.1f  difference %+8.1f  (target %+.0f)\n",
+                        "resident after every screen, MB", tour, floorTitle, tour - floorTitle, 32.0);
+            std::printf("floor:   %-28s game %8.1f s (one run)\n", "walk through every screen",
+                        median(figures["game time of the walk through every screen, s"]));
         }
         // Late frames are counted over all the runs, not a median: one is one too many.
         double frames = 0, late = 0, laidOut = 0;

@@ -157,6 +157,17 @@ const OptionRule optionRules[] = {
          options.force = true;
          return std::string();
      }},
+    {"replay", 0, "FILE", "play a recorded session (a quorvath-sim script), then play on",
+     [](LaunchOptions& options, const std::string& value) {
+         if (value.empty()) return std::string("--replay needs a file name");
+         options.replay = value;
+         return std::string();
+     }},
+    {"replay-fast", 0, nullptr, "with --replay: its ticks one after another, without waiting",
+     [](LaunchOptions& options, const std::string&) {
+         options.replayFast = true;
+         return std::string();
+     }},
 };
 
 const OptionRule* findLongOption(const std::string& name) {
@@ -354,6 +365,20 @@ int parseCommandLine(int argc, const char* const argv[], LaunchOptions& options,
     }
     if ((options.startScreen >= 0) != options.startAtGiven)
         return usageMistake(err, "--screen and --at go together: the screen and the point to start on");
+    if (options.replayFast && options.replay.empty()) return usageMistake(err, "--replay-fast goes with --replay FILE");
+    // The script holds the seed, the flags, the start and every key of the session it plays.
+    if (!options.replay.empty()) {
+        const std::pair<bool, const char*> others[] = {{!options.record.empty(), "--record"},
+                                                       {options.testPlay, "--test-play"},
+                                                       {options.startScreen >= 0, "--screen and --at"},
+                                                       {!options.storyFlags.empty(), "--set-flag"},
+                                                       {options.seedGiven, "--seed"}};
+        for (const auto& [given, name] : others) {
+            if (given)
+                return usageMistake(err, std::string("--replay plays the script's own session: ") + name +
+                                             " cannot change it (its seed, set and start lines do)");
+        }
+    }
     return keepRunning;
 }
 

@@ -27,9 +27,11 @@ struct LaunchOptions {
     bool startAtGiven = false;
     std::vector<std::pair<int32_t, int32_t>> storyFlags;  // --set-flag ID=VALUE, in the order given
     bool seedGiven = false;
-    uint32_t seed = 0;   // --seed: the random generator's seed
-    std::string record;  // --record: the quorvath-sim script the session is written to; empty for none
-    bool force = false;  // --force: --record may overwrite a file that exists
+    uint32_t seed = 0;        // --seed: the random generator's seed
+    std::string record;       // --record: the quorvath-sim script the session is written to; empty for none
+    bool force = false;       // --force: --record may overwrite a file that exists
+    std::string replay;       // --replay: the quorvath-sim script the window plays; empty for none
+    bool replayFast = false;  // --replay-fast: its ticks one after another, without the 80 ms between them
 };
 
 // What parseCommandLine returns when the game is to run.

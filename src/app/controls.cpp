@@ -82,13 +82,15 @@ int32_t actionOfButton(const Controls& controls, int32_t button) {
 void press(GameState& game, Controls& controls, int64_t input, int32_t gameKey) {
     // A paused game takes no new presses; it sees them only once it runs again and the key is pressed anew. The
     // edit mode freezes the game as the pause does.
-    if (controls.paused || game.testPlay.editing || gameKey < 0 || gameKey >= keyCount) return;
+    // A replay's keys are the script's alone.
+    if (controls.paused || game.testPlay.editing || controls.replay.on || gameKey < 0 || gameKey >= keyCount) return;
     controls.inputsDown[input] = gameKey;
     recordKeyDown(controls.recording, game, gameKey);
     handleKeyDown(game, gameKey);
 }
 
 void release(GameState& game, Controls& controls, int64_t input, int32_t gameKey) {
+    if (controls.replay.on) return;
     const auto found = controls.inputsDown.find(input);
     if (found != controls.inputsDown.end()) {
         gameKey = found->second;
@@ -555,6 +557,11 @@ void handleInputEvent(GameState& game, Controls& controls, const WindowEvent& ev
     case WindowEventKind::padAxis: handlePadAxis(game, controls, event); break;
     case WindowEventKind::padRemoved: handlePadRemoved(game, controls, event.device); break;
     case WindowEventKind::activate:
+        // The script says when its window was active; the real one's activity waits for the replay's end.
+        if (controls.replay.on) {
+            controls.replay.windowActive = event.value != 0;
+            break;
+        }
         // A window that loses the keyboard does not hear Ctrl let go.
         if (event.value == 0) setWalkThrough(game, controls, false);
         recordActivate(controls.recording, game, event.value != 0);

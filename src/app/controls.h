@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/recording.h"
+#include "app/replay.h"
 #include "app/settings.h"
 #include "author/test_play.h"
 #include "author/world_edit.h"
@@ -71,6 +72,9 @@ struct Controls {
     int32_t editMouseX = 0, editMouseY = 0;
     int32_t selectedAtX = 0, selectedAtY = 0;
     Recording recording;
+    // A session played from a script (--replay): while it runs the player's game keys and the window's activity
+    // are kept from the rules
+    Replay replay;
     // How long the frames took from the moment each was due to its picture being in the window, for the
     // benchmarks (QUORVATH_FRAME_TIMES): a frame has 80 ms before the next is due.
     FrameTimes frameTimes;

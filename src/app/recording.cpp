@@ -166,22 +166,27 @@ void recordEdit(Recording& recording, const std::string& command) {
     writeLine(recording, command);
 }
 
+const std::vector<SessionField>& sessionEndFields() {
+    static const std::vector<SessionField> fields = {
+        {"scene", [](const GameState& game) -> int32_t { return game.scene; }},
+        {"currentMap", [](const GameState& game) -> int32_t { return game.currentMap; }},
+        {"currentArea", [](const GameState& game) -> int32_t { return game.currentArea; }},
+        {"heroX", [](const GameState& game) -> int32_t { return game.heroX; }},
+        {"heroY", [](const GameState& game) -> int32_t { return game.heroY; }},
+        {"heroLife", [](const GameState& game) -> int32_t { return game.heroLife; }},
+        {"heroMaxLife", [](const GameState& game) -> int32_t { return game.heroMaxLife; }},
+        {"heroExp", [](const GameState& game) -> int32_t { return game.heroExp; }},
+        {"heroLevel", [](const GameState& game) -> int32_t { return game.heroLevel; }},
+        {"heroMoney", [](const GameState& game) -> int32_t { return game.heroMoney; }},
+        {"heroPowder", [](const GameState& game) -> int32_t { return game.heroPowder; }}};
+    return fields;
+}
+
 void finishRecording(Recording& recording, const GameState& game) {
     if (!recording.script.is_open()) return;
     writeLine(recording, "# The state the session ended in");
-    const std::pair<const char*, int32_t> values[] = {{"scene", game.scene},
-                                                      {"currentMap", game.currentMap},
-                                                      {"currentArea", game.currentArea},
-                                                      {"heroX", game.heroX},
-                                                      {"heroY", game.heroY},
-                                                      {"heroLife", game.heroLife},
-                                                      {"heroMaxLife", game.heroMaxLife},
-                                                      {"heroExp", game.heroExp},
-                                                      {"heroLevel", game.heroLevel},
-                                                      {"heroMoney", game.heroMoney},
-                                                      {"heroPowder", game.heroPowder}};
-    for (const auto& [path, value] : values)
-        writeLine(recording, std::string("expect ") + path + " " + std::to_string(value));
+    for (const auto& [path, field] : sessionEndFields())
+        writeLine(recording, std::string("expect ") + path + " " + std::to_string(field(game)));
     for (int32_t id = 0; id < storyFlagCount; ++id) {
         const int32_t value = game.storyFlags[static_cast<std::size_t>(id)];
         if (value != 0) writeLine(recording, "expect storyFlags[" + std::to_string(id) + "] " + std::to_string(value));

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct GameState;
 struct LaunchOptions;
@@ -43,5 +45,12 @@ void recordWalkThrough(Recording& recording, bool on);
 void recordReload(Recording& recording);
 // An edit of test-play's edit mode as the runner's command that makes it ("drag 305 302 355 297", "undo").
 void recordEdit(Recording& recording, const std::string& command);
+struct SessionField {
+    const char* path;
+    int32_t (*field)(const GameState& game);
+};
+// The numbers of the state a session ends in, by the runner's paths (the story flags apart): what the expect lines
+// of a recording check, and what a replay's expect lines may ask for.
+const std::vector<SessionField>& sessionEndFields();
 // Writes the ticks not written yet and the expect lines of the state the session ends in, and closes the script.
 void finishRecording(Recording& recording, const GameState& game);

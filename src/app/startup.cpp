@@ -15,6 +15,7 @@
 #include "app/controls.h"
 #include "app/language.h"
 #include "app/recording.h"
+#include "app/replay.h"
 #include "app/settings.h"
 #include "app/window_picture.h"
 #include "author/test_play.h"
@@ -97,7 +98,22 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
             const bool ticking = !controls.paused && !game.menu.open && !game.testPlay.editing;
             // A paused game runs no tick at all: the frame counter and everything it times stand still.
             // The menu and the edit mode freeze the game under them as the pause does.
-            if (ticking) {
+            // A replay's tick moves the game's clock by what its script says: 80 ms, more after a wait, none for
+            // a frame; the next one is due that much later, or at once when fast.
+            auto period = std::chrono::milliseconds(tickPeriod);
+            const bool replayed = ticking && controls.replay.on;
+            if (replayed) {
+                const int64_t moved = playReplayTick(game, controls.replay);
+                if (moved >= 0) period = std::chrono::milliseconds(controls.replay.fast ? 0 : moved);
+                // At its end the window's own activity reaches the game as its message would have.
+                if (moved < 0 && (game.windowInactive == 0) != controls.replay.windowActive) {
+                    WindowEvent activity;
+                    activity.kind = WindowEventKind::activate;
+                    activity.value = controls.replay.windowActive ? 1 : 0;
+                    handleInputEvent(game, controls, activity);
+                }
+            }
+            if (ticking && !replayed) {
                 const uint32_t previousTick = game.lastTickTime;
                 frameTick(game);
                 recordTick(controls.recording, game.tickNow - previousTick < minimumTickMillis);
@@ -111,7 +127,8 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
                 paintedNotes = notes;
             }
             paintedRepaints = game.repaints;
-            if (ticking) {
+            // A fast replay's ticks were never due at a time, so none of them is late.
+            if (ticking && !(replayed && controls.replay.fast)) {
                 noteFrameTime(controls.frameTimes,
                               std::chrono::duration<double, std::milli>(Clock::now() - due).count(),
                               !firstFramePainted || windowLayouts() != frameLayouts);
@@ -127,8 +144,14 @@ void runMessageLoop(GameState& game, Controls& controls, uint32_t limitMillis) {
                 controls.startFailed = true;
             }
             // A late tick is not made up for: the next one comes a whole period later.
-            nextTick += tickPeriod;
-            if (nextTick <= Clock::now()) nextTick = Clock::now() + tickPeriod;
+            nextTick += period;
+            const auto afterTick = Clock::now();
+            if (nextTick < afterTick || (period.count() > 0 && nextTick == afterTick)) nextTick = afterTick + period;
+            // Between a fast replay's ticks the window's messages are taken as they come, without waiting.
+            for (WindowEvent event; replayed && controls.replay.fast && waitWindowEvent(event, 0);) {
+                handleInputEvent(game, controls, event);
+                runFileRequests(game);
+            }
             continue;
         }
         // In test-play the world is read again once an edited file holds still.
@@ -247,8 +270,27 @@ int runGame(const LaunchOptions& options) {
     const std::string recordFile = options.record.empty()
                                        ? std::string()
                                        : std::filesystem::absolute(options.record, noFolder).string();
+    // The script to replay is read whole, as the player named it, before anything starts: a line the window
+    // cannot play is refused as a bad option is.
+    Replay replay;
+    std::string replayFolder;
+    if (!options.replay.empty()) {
+        const std::string problem = readReplayFile(options.replay, replay.script, replayFolder);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "quorvath: --replay: %s\n", problem.c_str());
+            return 2;
+        }
+    }
     LaunchPlace place;
     if (!enterWorld(options, place)) return 1;
+    // Its start places are the world's, its saved games lie beside it.
+    if (!options.replay.empty()) {
+        std::string problem;
+        if (!checkReplayInWorld(replay.script, replayFolder, problem)) {
+            std::fprintf(stderr, "quorvath: --replay: %s\n", problem.c_str());
+            return 2;
+        }
+    }
     if (options.startScreen >= 0) {
         bool worldFault = false;
         const std::string problem = startPlaceProblem(options.startScreen, options.startX, options.startY, &worldFault);
@@ -335,10 +377,23 @@ int runGame(const LaunchOptions& options) {
     if (!worldErrors.empty()) showMessageBox(worldErrors, "Quorvath");
     if (controls.testPlay) rememberWorldRead(controls.watch);
     game->stillFrame.worldWatched = controls.testPlay;
+    if (!options.replay.empty()) {
+        controls.replay.script = std::move(replay.script);
+        controls.replay.fast = options.replayFast;
+        std::string problem;
+        if (!beginReplay(*game, controls.replay, problem)) {
+            std::fprintf(stderr, "quorvath: --replay: %s\n", problem.c_str());
+            endReplay(controls.replay);
+            shutDown(*game);
+            return 1;
+        }
+    }
     runMessageLoop(*game, controls);
     writeFrameTimes(controls.frameTimes);
     finishRecording(controls.recording, *game);
     rememberSettings(controls, {windowFullscreen(), windowedScale(), controls.settings.display.scaling});
     shutDown(*game);
+    // The replay's saved games go with it; the player's own was never written.
+    endReplay(controls.replay);
     return controls.startFailed ? 1 : 0;
 }

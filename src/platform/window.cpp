@@ -20,6 +20,7 @@ namespace {
 std::function<void(const std::string&, const std::string&)> boxHandler;
 bool manualClock = false;
 uint32_t manualMillis = 0;
+uint32_t runningOffset = 0;  // added to SDL's clock once a manual clock runs on
 
 bool windowSystemStarted = false;
 SDL_Window* window = nullptr;
@@ -532,7 +533,7 @@ std::function<void(const std::string&, const std::string&)> messageBoxHandler() 
 }
 
 uint32_t clockMillis() {
-    return manualClock ? manualMillis : SDL_GetTicks();
+    return manualClock ? manualMillis : SDL_GetTicks() + runningOffset;
 }
 
 void useManualClock(uint32_t startMillis) {
@@ -542,6 +543,12 @@ void useManualClock(uint32_t startMillis) {
 
 void advanceManualClock(uint32_t millis) {
     manualMillis += millis;
+}
+
+void runClockOn() {
+    if (!manualClock) return;
+    runningOffset = manualMillis - SDL_GetTicks();
+    manualClock = false;
 }
 
 bool manualClockInUse() {

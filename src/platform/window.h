@@ -163,4 +163,6 @@ std::function<void(const std::string& text, const std::string& caption)> message
 uint32_t clockMillis();
 void useManualClock(uint32_t startMillis);
 void advanceManualClock(uint32_t millis);
+// The manual clock runs on by itself from its reading, at the real clock's pace (a replay handing the game over).
+void runClockOn();
 bool manualClockInUse();
