@@ -292,6 +292,7 @@ bool beginReplay(GameState& game, Replay& replay, std::string& problem) {
         return false;
     }
     replay.saveFolder = name;
+    replay.playerSaveFolder = fs::path(saveFilePath()).parent_path().string();
     // The player's own saved game is where the script starts when it names none, as the runner starts from the
     // world's; it is only read.
     std::string own;
@@ -379,6 +380,8 @@ int64_t playReplayTick(GameState& game, Replay& replay) {
     }
     replay.on = false;
     runClockOn();
+    // From here the game is the player's: a save or a load is their own saved game's, as in any other session.
+    setSaveFolder(replay.playerSaveFolder);
     std::printf("replay of %s ended after %lld ticks", replay.script.file.c_str(),
                 static_cast<long long>(replay.ticksRun));
     if (replay.expectsFailed > 0)

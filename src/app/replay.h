@@ -64,6 +64,7 @@ struct Replay {
     int32_t expectsFailed = 0;
     uint32_t clock = 0;                // the game's clock as the replay moves it
     std::filesystem::path saveFolder;  // the run's private saved game, removed at the end
+    std::string playerSaveFolder;      // the player's own, the save folder again once the script has ended
     bool windowActive = true;          // the real window's activity, given to the game when the replay ends
 };
 
@@ -72,7 +73,8 @@ struct Replay {
 bool beginReplay(GameState& game, Replay& replay, std::string& problem);
 // Plays the lines up to the next frame tick and runs it; returns the milliseconds of the game's clock it moved by
 // (80 for a tick, more after a wait, 0 for a frame), or -1 when the script has ended: the result line is printed,
-// the game's clock runs on from the replay's and the window's own activity is given back.
+// the game's clock runs on from the replay's, the player's own saved game is the save file again and the window's
+// own activity is given back.
 int64_t playReplayTick(GameState& game, Replay& replay);
 // Removes the private save folder.
 void endReplay(Replay& replay);

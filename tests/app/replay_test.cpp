@@ -62,7 +62,8 @@ TEST(ReplayScript, ReadsTheLinesTheWindowPlaysAndRefusesTheOthersByLine) {
 }
 
 // The player's own saved game is copied in and never written: a save the script makes lands in the replay's
-// folder, and an expect that does not hold is counted while the replay goes on to its end.
+// folder, an expect that does not hold is counted while the replay goes on to its end, and after the end the
+// player's own saved game is the save file again.
 TEST(ReplayScript, AReplaySavesOnlyIntoItsOwnFolderAndCountsExpectsThatDoNotHold) {
     TempFolder folder;
     if (!testplay::writeWorld()) GTEST_SKIP() << "lame is missing: no MP3 tracks for the start-up";
@@ -87,6 +88,7 @@ TEST(ReplayScript, AReplaySavesOnlyIntoItsOwnFolderAndCountsExpectsThatDoNotHold
     EXPECT_FALSE(replay.on);
     EXPECT_EQ(readTextFile("gamedat.xml"), own);
     EXPECT_NE(readTextFile((saves / "gamedat.xml").string()), own) << "the script's save went to its own folder";
+    EXPECT_EQ(saveFilePath(), "gamedat.xml") << "once the script has ended, saves are the player's own again";
     shutDown(*game);
     endReplay(replay);
     setSaveFolder("");
