@@ -1,7 +1,6 @@
 // A session played back in the window from a quorvath-sim script.
 #include "app/replay.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,6 +17,7 @@
 #include "core/key_codes.h"
 #include "core/keys.h"
 #include "core/save_location.h"
+#include "core/script_words.h"
 #include "core/story_flags.h"
 #include "game/frame_tick.h"
 #include "game/save_file.h"
@@ -36,26 +36,8 @@ constexpr const char* runnerOnlyCommands[] = {"call",  "shot",   "trackend", "co
                                               "drag",  "area",   "pick",     "rightclick", "area-new", "area-delete",
                                               "wheel", "undo",   "redo",     "newnpc",     "quit"};
 
-// A decimal integer with an optional sign, or 0x hexadecimal, as the runner reads its numbers.
-bool parseInteger(const std::string& text, int64_t& value) {
-    std::size_t start = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    const bool negative = start == 1 && text[0] == '-';
-    int base = 10;
-    if (text.size() > start + 2 && text[start] == '0' && (text[start + 1] == 'x' || text[start + 1] == 'X')) {
-        base = 16;
-        start += 2;
-    }
-    if (start >= text.size()) return false;
-    uint64_t magnitude = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, status] = std::from_chars(text.data() + start, end, magnitude, base);
-    if (status != std::errc() || stop != end || magnitude > uint64_t{std::numeric_limits<int64_t>::max()}) return false;
-    value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-    return true;
-}
-
 bool parseInRange(const std::string& text, int64_t low, int64_t high, int64_t& value) {
-    return parseInteger(text, value) && value >= low && value <= high;
+    return parseScriptInteger(text, value) && value >= low && value <= high;
 }
 
 // A number for set and expect: an integer of 32 bits, or true and false as 1 and 0.
@@ -65,16 +47,6 @@ bool parseValue(const std::string& text, int64_t& value) {
         return true;
     }
     return parseInRange(text, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), value);
-}
-
-bool parseKey(const std::string& text, int64_t& key) {
-    for (const KeyName& named : keyNames) {
-        if (text == named.name) {
-            key = named.key;
-            return true;
-        }
-    }
-    return parseInRange(text, 0, keyCount - 1, key);
 }
 
 // storyFlags[I] with I a flag of the table; the flag, or -1.
@@ -130,7 +102,9 @@ std::string readLine(const std::string& text, ReplayLine& line) {
 
     if (command == "down" || command == "up" || command == "press") {
         if (args.size() != 1) return wrongCount();
-        if (!parseKey(args[0], line.count)) return bad(args[0]);
+        int32_t key = 0;
+        if (!parseScriptKey(args[0], key)) return bad(args[0]);
+        line.count = key;
         line.step = command == "up" ? ReplayStep::keyUp : ReplayStep::keyDown;
     } else if (command == "tick") {
         if (args.size() > 1) return wrongCount();

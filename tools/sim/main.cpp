@@ -1,6 +1,5 @@
 // quorvath-sim [SCRIPT]: the game without a window or sound, driven by a script of commands (or standard input)
 // in the working directory's world; everything it reports is one JSON object per line on standard output.
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +26,7 @@
 #include "core/game_state.h"
 #include "core/keys.h"
 #include "core/save_location.h"
+#include "core/script_words.h"
 #include "core/view_geometry.h"
 #include "data/xml_access.h"
 #include "dump.h"
@@ -56,47 +56,10 @@ void emitError(const std::string& text) {
     emit({{"error", text}});
 }
 
-// A decimal integer with an optional sign, or 0x hexadecimal.
-bool parseInteger(const std::string& text, int64_t& value) {
-    if (text.empty()) return false;
-    size_t start = 0;
-    bool negative = false;
-    if (text[0] == '-' || text[0] == '+') {
-        negative = text[0] == '-';
-        start = 1;
-    }
-    int base = 10;
-    if (text.size() > start + 2 && text[start] == '0' && (text[start + 1] == 'x' || text[start + 1] == 'X')) {
-        base = 16;
-        start += 2;
-    }
-    if (start >= text.size()) return false;
-    uint64_t magnitude = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, status] = std::from_chars(text.data() + start, end, magnitude, base);
-    if (status != std::errc() || stop != end) return false;
-    if (magnitude > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return false;
-    value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-    return true;
-}
-
 // An integer that fits 32 bits as either a signed or an unsigned number (a seed, an error code).
 bool parseWord32(const std::string& text, int64_t& value) {
-    return parseInteger(text, value) && value >= std::numeric_limits<int32_t>::min() &&
+    return parseScriptInteger(text, value) && value >= std::numeric_limits<int32_t>::min() &&
            value <= std::numeric_limits<uint32_t>::max();
-}
-
-bool parseKey(const std::string& text, int32_t& key) {
-    for (const KeyName& named : keyNames) {
-        if (text == named.name) {
-            key = named.key;
-            return true;
-        }
-    }
-    int64_t code = 0;
-    if (!parseInteger(text, code) || code < 0 || code >= keyCount) return false;
-    key = static_cast<int32_t>(code);
-    return true;
 }
 
 // The value of an expect line: a number (decimal or 0x), true or false, or a text in double quotes as JSON writes it.
@@ -110,7 +73,7 @@ bool parseExpectedValue(const std::string& text, json& value) {
         return value.is_string();
     }
     int64_t number = 0;
-    if (!parseInteger(text, number)) return false;
+    if (!parseScriptInteger(text, number)) return false;
     value = number;
     return true;
 }
@@ -225,7 +188,7 @@ struct Runner {
     // panel's changes of the selected area, and a new NPC at the mouse.
     void editThing(const std::string& command, const std::string& what, const std::string& valueText) {
         int64_t value = 0;
-        if (!parseInteger(valueText, value) || value < -1000000 || value > 1000000)
+        if (!parseScriptInteger(valueText, value) || value < -1000000 || value > 1000000)
             return emitError(command + ": bad argument \"" + valueText + "\"");
         const auto n = static_cast<int32_t>(value);
         if (command == "area" && (what == "level" || what == "enemynum"))
@@ -262,7 +225,7 @@ struct Runner {
             for (size_t i = 0; i < 2; ++i) {
                 int64_t value = 0;
                 const std::string& arg = args[first + i];
-                if (!parseInteger(arg, value) || value < 0 || value >= (i == 0 ? screenWidth : screenHeight)) {
+                if (!parseScriptInteger(arg, value) || value < 0 || value >= (i == 0 ? screenWidth : screenHeight)) {
                     badArgument(arg);
                     return false;
                 }
@@ -274,7 +237,7 @@ struct Runner {
         if (command == "down" || command == "up" || command == "press") {
             if (!wantArgs(1, 1)) return;
             int32_t key = 0;
-            if (!parseKey(args[0], key)) return badArgument(args[0]);
+            if (!parseScriptKey(args[0], key)) return badArgument(args[0]);
             // The edit mode takes no new presses, as the window's pause does.
             if (command != "up" && game.testPlay.editing) return;
             // As in the window, the save file's requests are carried out after each message.
@@ -293,12 +256,12 @@ struct Runner {
         } else if (command == "tick") {
             if (!wantArgs(0, 1)) return;
             int64_t count = 1;
-            if (!args.empty() && (!parseInteger(args[0], count) || count < 0)) return badArgument(args[0]);
+            if (!args.empty() && (!parseScriptInteger(args[0], count) || count < 0)) return badArgument(args[0]);
             tick(count);
         } else if (command == "wait") {
             if (!wantArgs(1, 1)) return;
             int64_t millis = 0;
-            if (!parseInteger(args[0], millis) || millis < 0 || millis > std::numeric_limits<uint32_t>::max()) {
+            if (!parseScriptInteger(args[0], millis) || millis < 0 || millis > std::numeric_limits<uint32_t>::max()) {
                 return badArgument(args[0]);
             }
             advanceManualClock(static_cast<uint32_t>(millis));
@@ -322,7 +285,7 @@ struct Runner {
                 value = 1;
             } else if (args[1] == "false") {
                 value = 0;
-            } else if (!parseInteger(args[1], value)) {
+            } else if (!parseScriptInteger(args[1], value)) {
                 return badArgument(args[1]);
             }
             const std::string problem = setStateField(game, args[0], value);
@@ -332,7 +295,7 @@ struct Runner {
             std::vector<int64_t> values;
             for (size_t i = 1; i < args.size(); ++i) {
                 int64_t value = 0;
-                if (!parseInteger(args[i], value)) return badArgument(args[i]);
+                if (!parseScriptInteger(args[i], value)) return badArgument(args[i]);
                 values.push_back(value);
             }
             json result;
@@ -352,7 +315,8 @@ struct Runner {
         } else if (command == "trackend") {
             if (!wantArgs(1, 1)) return;
             int64_t number = 0;
-            if (!parseInteger(args[0], number) || number < 1 || number >= static_cast<int64_t>(trackByNumber.size())) {
+            if (!parseScriptInteger(args[0], number) || number < 1 ||
+                number >= static_cast<int64_t>(trackByNumber.size())) {
                 return badArgument(args[0]);
             }
             handleTrackEvents(game, static_cast<int32_t>(number));
@@ -392,14 +356,14 @@ struct Runner {
                 openOptionsMenu(game);
                 return;
             }
-            if (args[0] != "Escape" && !parseKey(args[0], key)) return badArgument(args[0]);
+            if (args[0] != "Escape" && !parseScriptKey(args[0], key)) return badArgument(args[0]);
             if (menuKeyPress(game, key) == MenuRequest::resume) game.menu.open = false;
         } else if (command == "start") {
             if (!wantArgs(3, 3)) return;
             int32_t place[3] = {0, 0, 0};
             for (size_t i = 0; i < 3; ++i) {
                 int64_t value = 0;
-                if (!parseInteger(args[i], value) || value < std::numeric_limits<int32_t>::min() ||
+                if (!parseScriptInteger(args[i], value) || value < std::numeric_limits<int32_t>::min() ||
                     value > std::numeric_limits<int32_t>::max()) {
                     return badArgument(args[i]);
                 }
@@ -504,7 +468,7 @@ struct Runner {
             int32_t point[2] = {0, 0};
             int64_t steps = 0;
             if (!pictureArgs(0, point)) return;
-            if (!parseInteger(args[2], steps) || steps < -100 || steps > 100) return badArgument(args[2]);
+            if (!parseScriptInteger(args[2], steps) || steps < -100 || steps > 100) return badArgument(args[2]);
             scrollEditPanel(game, point[0], point[1], static_cast<int32_t>(steps));
         } else if (command == "undo" || command == "redo") {
             if (!wantArgs(0, 0)) return;
