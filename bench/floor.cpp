@@ -24,6 +24,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cairo.h>
@@ -86,6 +87,26 @@ struct VirtualScreen {
 
 using Figures = std::map<std::string, std::vector<double>>;
 
+// Starts the command in the world folder on the screen, without sound and with its own settings, saves and
+// late-frame file; its standard output goes to `output` when that is not -1.
+pid_t startOn(const VirtualScreen& screen, const std::vector<std::string>& command, const fs::path& folder,
+              int output = -1) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    if (output >= 0) dup2(output, STDOUT_FILENO);
+    setenv("DISPLAY", screen.displayName.c_str(), 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+    setenv("QUORVATH_FRAME_TIMES", (folder / "frame-times.txt").c_str(), 1);
+    if (chdir(folder.c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
 // One start of a program on the screen: its figures are added under "NAME figure".
 void measureOne(VirtualScreen& screen, const std::string& who, const std::vector<std::string>& command,
                 const Rows& rows, const fs::path& folder, double seconds, Figures& figures) {
@@ -93,20 +114,7 @@ void measureOne(VirtualScreen& screen, const std::string& who, const std::vector
     XSync(screen.display, True);
     Child program;
     const auto started = Clock::now();
-    program.pid = fork();
-    if (program.pid == 0) {
-        setenv("DISPLAY", screen.displayName.c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
-        setenv("QUORVATH_FRAME_TIMES", (folder / "frame-times.txt").c_str(), 1);
-        if (chdir(folder.c_str()) != 0) _exit(127);
-        std::vector<char*> argv;
-        for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    program.pid = startOn(screen, command, folder);
     const std::string title = game ? "Quorvath" : "Quorvath floor";
     Window window = 0;
     double firstFrame = -1;
@@ -168,25 +176,10 @@ constexpr auto tourGivesUpAfter = std::chrono::minutes(15);
 void measureTour(VirtualScreen& screen, const std::vector<std::string>& command, const fs::path& folder,
                  Figures& figures) {
     int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return;
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
     Child program;
     const auto started = Clock::now();
-    program.pid = fork();
-    if (program.pid == 0) {
-        dup2(pipeEnds[1], STDOUT_FILENO);
-        close(pipeEnds[0]);
-        close(pipeEnds[1]);
-        setenv("DISPLAY", screen.displayName.c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
-        if (chdir(folder.c_str()) != 0) _exit(127);
-        std::vector<char*> argv;
-        for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    program.pid = startOn(screen, command, folder, pipeEnds[1]);
     close(pipeEnds[1]);
     std::string said;
     bool ended = false;
@@ -219,6 +212,8 @@ void measureTour(VirtualScreen& screen, const std::vector<std::string>& command,
     close(pipeEnds[0]);
     kill(program.pid, SIGTERM);
     program.waitForExit(std::chrono::seconds(3));
+    std::error_code ignored;
+    fs::remove(folder / "frame-times.txt", ignored);
 }
 
 double median(std::vector<double> values) {
